@@ -1,0 +1,23 @@
+// The application log "Log.txt": the layer's one diagnostic channel.
+// Every write returns -1 so that a failure path can log and fail in one step.
+#pragma once
+#include <cstdint>
+
+struct LogState {
+    int32_t off;           // 1 when switched off
+    char folder[260];      // the current directory captured at start-up; empty before
+    char fileName[16];     // "Log.txt" once started
+    int32_t depth;         // tabs at the start of a line
+    int32_t lineOpen;      // the last text did not end in a line feed
+    uint32_t startTime;    // millisecond clock at LogStart
+};
+
+extern LogState AppLogState;
+
+int SetLogEnabled(int enable);
+int LogStart();
+int LogWrite(const char* text);
+int LogWriteFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int LogIndent();
+int LogUnindent();
+int LogNetworkError(const char* format, ...) __attribute__((format(printf, 1, 2)));

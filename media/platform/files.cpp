@@ -1,0 +1,153 @@
+#include "platform/files.h"
+
+#include "core/sjis.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int ToSystemPath(char* out, size_t size, const char* path)
+{
+    size_t i = 0;
+    for (; path[i] != '\0'; ++i) {
+        if (i + 1 >= size)
+            return -1;
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if (IsSjisLeadByte(c) && path[i + 1] != '\0') {
+            if (i + 2 >= size)
+                return -1;
+            out[i] = path[i];
+            ++i;
+            out[i] = path[i];
+            continue;
+        }
+        out[i] = c == '\\' ? '/' : path[i];
+    }
+    if (size == 0)
+        return -1;
+    out[i] = '\0';
+    return 0;
+}
+
+SystemFile OpenSystemFile(const char* path, FileOpenMode mode, bool exclusive)
+{
+    char systemPath[PATH_MAX];
+    if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
+        return kNoSystemFile;
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case FileOpenMode::Read: flags |= O_RDONLY; break;
+    case FileOpenMode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    case FileOpenMode::CreateEmpty: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    }
+    int fd;
+    do {
+        fd = open(systemPath, flags, 0644);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return kNoSystemFile;
+    if (exclusive && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return kNoSystemFile;
+    }
+    return fd;
+}
+
+void CloseSystemFile(SystemFile file)
+{
+    if (file != kNoSystemFile)
+        close(file);
+}
+
+int64_t ReadSystemFile(SystemFile file, void* buffer, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = read(file, static_cast<char*>(buffer) + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += size_t(n);
+    }
+    return int64_t(done);
+}
+
+int64_t ReadSystemFileAt(SystemFile file, void* buffer, size_t size, int64_t offset)
+{
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = pread(file, static_cast<char*>(buffer) + done, size - done, off_t(offset + int64_t(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += size_t(n);
+    }
+    return int64_t(done);
+}
+
+int64_t WriteSystemFile(SystemFile file, const void* data, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = write(file, static_cast<const char*>(data) + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return -1;
+        done += size_t(n);
+    }
+    return int64_t(done);
+}
+
+int64_t SeekSystemFile(SystemFile file, int64_t offset, int origin)
+{
+    static constexpr int whence[] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    if (origin < 0 || origin > 2)
+        return -1;
+    off_t position = lseek(file, off_t(offset), whence[origin]);
+    return position < 0 ? -1 : int64_t(position);
+}
+
+int64_t SystemFileSize(SystemFile file)
+{
+    struct stat info{};
+    if (fstat(file, &info) != 0)
+        return -1;
+    return int64_t(info.st_size);
+}
+
+int DeleteSystemFile(const char* path)
+{
+    char systemPath[PATH_MAX];
+    if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
+        return -1;
+    return unlink(systemPath) == 0 ? 0 : -1;
+}
+
+int GetSystemCurrentDirectory(char* out, size_t size)
+{
+    if (size == 0 || getcwd(out, size) == nullptr)
+        return -1;
+    size_t length = std::strlen(out);
+    if (length > 1 && out[length - 1] == '/')
+        out[length - 1] = '\0';
+    return 0;
+}
+
+int SetSystemCurrentDirectory(const char* path)
+{
+    char systemPath[PATH_MAX];
+    if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
+        return -1;
+    return chdir(systemPath) == 0 ? 0 : -1;
+}
