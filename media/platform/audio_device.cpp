@@ -102,6 +102,25 @@ void DeriveCapabilities(const SDL_AudioSpec& spec, AudioCapabilities* capabiliti
                                                         uint32_t(spec.freq));
 }
 
+bool UsableFormat(const AudioFormat& format)
+{
+    return format.channels >= 1 && format.channels <= 2 && format.rate > 0 &&
+           (format.bits == 8 || format.bits == 16);
+}
+
+int TakeOutput(SDL_AudioDeviceID output, const SDL_AudioSpec& obtained)
+{
+    if (output == 0) return -1;
+    if (obtained.freq <= 0) {
+        SDL_CloseAudioDevice(output);
+        return -1;
+    }
+    Audio.output = output;
+    Audio.spec = obtained;
+    SDL_PauseAudioDevice(output, 0);
+    return 0;
+}
+
 }  // namespace
 
 int StartAudioDriver()
@@ -127,10 +146,7 @@ const char* CurrentAudioDriver()
 
 int OpenAudioOutput(const AudioFormat& format)
 {
-    if (!Audio.driverUp) return -1;
-    if (format.channels < 1 || format.channels > 2 || format.rate <= 0 ||
-        (format.bits != 8 && format.bits != 16))
-        return -1;
+    if (!Audio.driverUp || !UsableFormat(format)) return -1;
     CloseAudioOutput();
     SDL_AudioSpec obtained{};
     SDL_AudioDeviceID output = OpenDefaultOutput(format, &obtained);
@@ -144,15 +160,16 @@ int OpenAudioOutput(const AudioFormat& format)
         }
         output = OpenDefaultOutput(format, &obtained);
     }
-    if (output == 0) return -1;
-    if (obtained.freq <= 0) {
-        SDL_CloseAudioDevice(output);
-        return -1;
-    }
-    Audio.output = output;
-    Audio.spec = obtained;
-    SDL_PauseAudioDevice(output, 0);
-    return 0;
+    return TakeOutput(output, obtained);
+}
+
+int ReopenAudioOutput(const AudioFormat& format)
+{
+    if (!Audio.driverUp || !UsableFormat(format)) return -1;
+    CloseAudioOutput();
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID output = OpenDefaultOutput(format, &obtained);
+    return TakeOutput(output, obtained);
 }
 
 int ReadAudioOutputFormat(AudioFormat* format)

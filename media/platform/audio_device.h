@@ -42,6 +42,9 @@ const char* CurrentAudioDriver();
 // driver in use cannot open it and is not the dummy driver, the dummy driver takes over.
 // 0 or -1; on -1 no output is open.
 int OpenAudioOutput(const AudioFormat& format);
+// Opens the default output again with `format` on the driver in use. 0 or -1; on -1 no
+// output is open.
+int ReopenAudioOutput(const AudioFormat& format);
 // The format the open output runs with. 0, or -1 when no output is open.
 int ReadAudioOutputFormat(AudioFormat* format);
 void CloseAudioOutput();

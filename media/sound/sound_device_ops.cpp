@@ -33,8 +33,8 @@ int SetPrimaryFormat(const AudioFormat& format)
     if (current.channels == format.channels && current.rate == format.rate &&
         current.bits == format.bits)
         return 0;
-    if (OpenAudioOutput(format) == 0) return 0;
-    OpenAudioOutput(current);   // keep the device running in the format it had
+    if (ReopenAudioOutput(format) == 0) return 0;
+    ReopenAudioOutput(current);   // keep the device running in the format it had
     return -1;
 }
 

@@ -191,6 +191,8 @@ TEST_F(SoundDeviceTest, PrimaryFormatFollowsTheCapabilities)
         {"no primary stereo", {kAll & ~kAudioPrimaryStereo, 8000, 44100, 0, 0}, {1, 44100, 16}},
         {"no primary 16-bit", {kAll & ~kAudioPrimary16Bit, 8000, 44100, 0, 0}, {2, 44100, 8}},
         {"neither", {kAudioPrimaryMono | kAudioPrimary8Bit, 4000, 11025, 0, 0}, {1, 11025, 8}},
+        // A format the output cannot take leaves it running in the one it had.
+        {"no rate at all", {kAll, 0, 0, 0, 0}, {2, 44100, 16}},
     };
     SoundDeviceOps ops = PlatformSoundDeviceOps;
     ops.readCapabilities = ReadReportedCapabilities;
@@ -213,6 +215,9 @@ TEST_F(SoundDeviceTest, PrimaryFormatFollowsTheCapabilities)
               lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "T:\t プライマリ MONO = OK  STEREO = NO "),
               lines.end());
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "T:DirectSoundのプライマリサウンドバッファのフォーマット設定に失敗しました"),
+              1);
 }
 
 TEST_F(SoundDeviceTest, FailuresReleaseWhatWasCreatedOrOnlyShortenTheReport)
