@@ -5,12 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/app_log.h"
+#include "core/log_folder.h"
 #include "core/tracked_memory.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
@@ -22,14 +21,11 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-class SoundDeviceTest : public ::testing::Test {
+class SoundDeviceTest : public LogFolderTest {
 protected:
     void SetUp() override
     {
-        folder = fs::temp_directory_path() /
-                 ("ror_sound_" + std::to_string(SystemCounter()));
-        fs::create_directories(folder);
-        std::snprintf(AppLogState.folder, sizeof AppLogState.folder, "%s", folder.c_str());
+        LogFolderTest::SetUp();
         LogStart();
         setenv("SDL_DISKAUDIOFILE", (folder / "output.raw").c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -40,20 +36,13 @@ protected:
     {
         SoundEnd();
         SoundState.ops = nullptr;
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-
-    std::string ReadFile(const char* name) const
-    {
-        std::ifstream in(folder / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        LogFolderTest::TearDown();
     }
 
     // The log's lines with each time stamp replaced by "T", so that they compare exactly.
     Lines LogLines() const
     {
-        const std::string text = ReadFile("Log.txt");
+        const std::string text = ReadLog();
         Lines lines;
         size_t start = 0;
         for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -67,7 +56,6 @@ protected:
         return lines;
     }
 
-    fs::path folder;
     int32_t allocationsBefore = 0;
 };
 
@@ -132,7 +120,7 @@ TEST_F(SoundDeviceTest, StartAndEndWithTheDummyAndDiskDriversLogTheFullReport)
 TEST_F(SoundDeviceTest, EndWithoutADeviceFailsAndWritesNothing)
 {
     EXPECT_EQ(SoundEnd(), -1);
-    EXPECT_EQ(ReadFile("Log.txt"), "");
+    EXPECT_EQ(ReadLog(), "");
 }
 
 TEST_F(SoundDeviceTest, FallsBackToTheDummyDriverWhenNoDriverOpens)
@@ -163,7 +151,7 @@ TEST_F(SoundDeviceTest, SilenceReachesTheDevice)
     }
     EXPECT_GT(AudioLoopFramesPlayed(), 0);
     ASSERT_EQ(SoundEnd(), 0);
-    const std::string samples = ReadFile("output.raw");
+    const std::string samples = ReadFile(output);
     ASSERT_GE(samples.size(), 4096u);
     EXPECT_EQ(samples.find_first_not_of('\0'), std::string::npos);
 }
