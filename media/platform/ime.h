@@ -6,3 +6,9 @@
 int ReadCompositionString(char* out, int size);
 // The caret inside the composition, as a byte offset into the cp932 text.
 int CompositionCursor();
+
+// Switches the input method for the layer's windows: while off, composition events are
+// ignored (typed text still arrives as WM_CHAR). 0.
+int SetInputMethodEnabled(int enabled);
+// 1 while the input method is switched on.
+int InputMethodOpen();

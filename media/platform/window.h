@@ -54,6 +54,11 @@ int AdjustWindowRect(Rect* rect, uint32_t style, uint32_t exStyle);
 int BringWindowToTop(WindowHandle window);
 int SetActiveWindow(WindowHandle window);
 
+// Posts WM_DISPLAYCHANGE (colour bits; width and height) with the desktop's mode to every
+// window. The window system reports displays that come and go; code that changes the display
+// mode itself calls this when done. 0 / -1.
+int PostDisplayChange();
+
 // The thread that created the window (its messages go to that thread's queue), 0 for none.
 uint32_t WindowThreadId(WindowHandle window);
 

@@ -23,6 +23,7 @@ struct InputRecord {
     int composing;
     char composition[1024];
     int compositionCursor;
+    int imeDisabled;
 };
 
 InputRecord Input;
@@ -163,6 +164,7 @@ void TranslateText(const SDL_TextInputEvent& event)
 void TranslateEditing(const SDL_TextEditingEvent& event)
 {
     PlatformWindow* window = TargetWindow(event.windowID);
+    if (Input.imeDisabled) return;
     if (event.text[0] == '\0') {
         EndComposition(window);
         return;
@@ -239,13 +241,7 @@ void Translate(const SDL_Event& event)
     switch (event.type) {
     case SDL_QUIT: PostToAll(WM_CLOSE, 0, 0); break;
     case SDL_WINDOWEVENT: TranslateWindowEvent(event.window); break;
-    case SDL_DISPLAYEVENT: {
-        DisplayMode mode;
-        if (ReadDesktopMode(&mode) == 0) {
-            PostToAll(WM_DISPLAYCHANGE, static_cast<WParam>(mode.colorBits), MakeLParam(mode.width, mode.height));
-        }
-        break;
-    }
+    case SDL_DISPLAYEVENT: PostDisplayChange(); break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: TranslateKey(event.key); break;
     case SDL_TEXTINPUT: TranslateText(event.text); break;
@@ -312,4 +308,24 @@ int ReadCompositionString(char* out, int size)
 int CompositionCursor()
 {
     return Input.compositionCursor;
+}
+
+int SetInputMethodEnabled(int enabled)
+{
+    Input.imeDisabled = enabled ? 0 : 1;
+    if (!enabled) EndComposition(nullptr);
+    return 0;
+}
+
+int InputMethodOpen()
+{
+    return Input.imeDisabled ? 0 : 1;
+}
+
+int PostDisplayChange()
+{
+    DisplayMode mode;
+    if (ReadDesktopMode(&mode) != 0) return -1;
+    PostToAll(WM_DISPLAYCHANGE, static_cast<WParam>(mode.colorBits), MakeLParam(mode.width, mode.height));
+    return 0;
 }
