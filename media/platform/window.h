@@ -59,6 +59,10 @@ int SetActiveWindow(WindowHandle window);
 // mode itself calls this when done. 0 / -1.
 int PostDisplayChange();
 
+// Asks the window system to close the window, as its close box does (a close request
+// event, which arrives as WM_CLOSE). 0 / -1.
+int RequestWindowClose(WindowHandle window);
+
 // The thread that created the window (its messages go to that thread's queue), 0 for none.
 uint32_t WindowThreadId(WindowHandle window);
 
