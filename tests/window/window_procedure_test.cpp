@@ -204,4 +204,31 @@ TEST_F(WindowProcedureTest, ButtonPressesAreRecordedAsClicks)
     EXPECT_EQ(TextInput.clickButtons, 1u | 4u);
 }
 
+TEST_F(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
+{
+    // The display-change notification that ends each switch's wait is already queued.
+    PostMessage(CoreState.MainWindow, WM_DISPLAYCHANGE, 32, MakeLParam(640, 480));
+    EXPECT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_EQ(CoreState.Windowed, 0);
+    EXPECT_EQ(CoreState.modeChangeInProgress, 0);
+    EXPECT_EQ(CursorVisible(), 0);
+    EXPECT_EQ(CoreState.ClientRectOnScreen.right, 640);
+    EXPECT_EQ(CoreState.ClientRectOnScreen.bottom, 480);
+
+    PostMessage(CoreState.MainWindow, WM_DISPLAYCHANGE, 32, MakeLParam(640, 480));
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(CursorVisible(), 1);
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが倒されました",
+                                           "T:ウインドウスタイルをフルスクリーンモード用に変更します... 完了",
+                                           "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが立てられました",
+                                           "T:ウインドウスタイルをウインドウモード用に変更します... 完了"}));
+}
+
+TEST_F(WindowProcedureTest, ModeSwitchWithoutDisplayChangeStillReturns)
+{
+    EXPECT_EQ(ChangeWindowMode(0), 0);  // no notification comes: the wait is bounded
+    EXPECT_EQ(CoreState.displayChangeSeen, 0);
+    EXPECT_EQ(CoreState.modeChangeInProgress, 0);
+}
+
 }  // namespace
