@@ -13,6 +13,9 @@ ScreenSettingsRecord ScreenSettings;
 
 namespace {
 
+// A full-screen display change is in force and must be undone at release.
+int32_t DisplayChanged;
+
 struct DisplayModeList {
     DisplayModeEntry* entries;  // tracked block, built on first use
     int32_t count;
@@ -69,6 +72,7 @@ int OpenDisplayPath()
         done = SetFullscreenDisplayMode(s.width, s.height, s.colorBits, 0) == 0;
         if (done) FitMainWindowToScreen();
     }
+    if (done) DisplayChanged = 1;
     if (!done) {
         LogWrite("画面モードの変更に失敗しました\n");
         LogUnindent();
@@ -95,6 +99,22 @@ int CreateScreenImages()
 }
 
 }  // namespace
+
+int RestoreDisplayChange()
+{
+    if (DisplayChanged) RestoreDesktopDisplay();
+    DisplayChanged = 0;
+    return 0;
+}
+
+int ReapplyDisplayChange()
+{
+    const ScreenSettingsRecord& s = ScreenSettings;
+    if (!s.graphicsReady || s.hardwarePath || LayerWindowed() || DisplayChanged) return 0;
+    if (SetFullscreenDisplayMode(s.width, s.height, s.colorBits, s.refreshRate) != 0) return -1;
+    DisplayChanged = 1;
+    return 0;
+}
 
 int SetScreenMode(int width, int height, int colorBits, int refreshRate)
 {
@@ -152,14 +172,10 @@ int SetupGraphics()
 int ReleaseGraphics()
 {
     ScreenSettingsRecord& s = ScreenSettings;
-    if (!s.graphicsReady) {
-        // A failed set-up may have left a display change behind.
-        if (!LayerWindowed() && LayerStarted()) RestoreDesktopDisplayMode();
-        return 0;
-    }
+    if (!s.graphicsReady) return 0;
     StopFrontScreenTimer();
     DestroyAllGraphics();
-    if (!LayerWindowed()) RestoreDesktopDisplayMode();
+    RestoreDisplayChange();
     FreeDisplayModeList();
     ReleaseMemImg(&SoftScreen.screen);
     ReleaseMemImg(&SoftScreen.work);

@@ -28,7 +28,7 @@ struct ScreenPixels {
 int ShowScreenPixels(const ScreenPixels& pixels, const PixelRect& source, const PixelRect& destination);
 void WaitForVerticalBlank();  // until the display's next refresh begins
 int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate);  // 0 / -1
-void RestoreDesktopDisplayMode();
+void RestoreDesktopDisplay();
 int PlatformDisplayModeCount();
 int PlatformDisplayMode(int index, DisplayModeEntry* out);  // 0 / -1
 
