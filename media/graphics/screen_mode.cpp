@@ -176,6 +176,7 @@ int ReleaseGraphics()
     StopFrontScreenTimer();
     DestroyAllGraphics();
     RestoreDisplayChange();
+    ReleaseScreenPresenter();
     FreeDisplayModeList();
     ReleaseMemImg(&SoftScreen.screen);
     ReleaseMemImg(&SoftScreen.work);

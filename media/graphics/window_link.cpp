@@ -53,6 +53,7 @@ int ShowScreenPixels(const ScreenPixels& p, const PixelRect& source, const Pixel
                                 Rect{destination.left, destination.top, destination.right, destination.bottom});
 }
 
+void ReleaseScreenPresenter() { ReleasePresentBuffers(); }
 void WaitForVerticalBlank() { WaitForDisplayRefresh(); }
 
 int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate)

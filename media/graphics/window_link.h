@@ -26,6 +26,7 @@ struct ScreenPixels {
     uint32_t redMask, greenMask, blueMask;
 };
 int ShowScreenPixels(const ScreenPixels& pixels, const PixelRect& source, const PixelRect& destination);
+void ReleaseScreenPresenter();  // what presenting keeps between frames
 void WaitForVerticalBlank();  // until the display's next refresh begins
 int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate);  // 0 / -1
 void RestoreDesktopDisplay();

@@ -37,6 +37,32 @@ int64_t MonotonicNanoseconds()
     return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+// A 16-bit 5-6-5 frame widened to 32 bits with the fields' top bits repeated below, so that
+// full fields become 255 (white stays white); kept between presents.
+struct WideFrame {
+    SDL_Surface* surface;
+};
+WideFrame Wide;
+
+SDL_Surface* WidenFrame(const FramePixels& f)
+{
+    if (Wide.surface == nullptr || Wide.surface->w != f.width || Wide.surface->h != f.height) {
+        SDL_FreeSurface(Wide.surface);
+        Wide.surface = SDL_CreateRGBSurfaceWithFormat(0, f.width, f.height, 32, SDL_PIXELFORMAT_XRGB8888);
+        if (Wide.surface == nullptr) return nullptr;
+    }
+    for (int y = 0; y < f.height; ++y) {
+        const auto* in = reinterpret_cast<const uint16_t*>(f.pixels + intptr_t(y) * f.pitch);
+        auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(Wide.surface->pixels) + intptr_t(y) * Wide.surface->pitch);
+        for (int x = 0; x < f.width; ++x) {
+            const uint32_t v = in[x];
+            const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
+            out[x] = 0xFF000000u | ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+        }
+    }
+    return Wide.surface;
+}
+
 }  // namespace
 
 int VideoSystemReady()
@@ -44,12 +70,11 @@ int VideoSystemReady()
     return StartVideo() == 0 ? 1 : 0;
 }
 
-int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination)
+namespace {
+
+// Copies (or scales) the frame onto the surface; the layouts may differ.
+void CopyFrame(SDL_Surface* surface, const FramePixels& frame, const Rect& source, const Rect& destination)
 {
-    SDL_Window* sdl = SdlWindowOf(window);
-    if (sdl == nullptr) return -1;
-    SDL_Surface* surface = SDL_GetWindowSurface(sdl);
-    if (surface == nullptr) return -1;
     const SDL_Rect src = ToSdl(source);
     SDL_Rect dst = ToSdl(destination);
     const bool unscaled = src.w == dst.w && src.h == dst.h;
@@ -60,17 +85,43 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
         for (int y = 0; y < height && width > 0; ++y)
             std::memcpy(static_cast<uint8_t*>(surface->pixels) + intptr_t(dst.y + y) * surface->pitch + dst.x * bytes,
                         frame.pixels + intptr_t(src.y + y) * frame.pitch + src.x * bytes, size_t(width) * bytes);
+        return;
+    }
+    SDL_Surface* wrapped = WrapFrame(frame);
+    if (wrapped == nullptr) return;
+    SDL_SetSurfaceBlendMode(wrapped, SDL_BLENDMODE_NONE);
+    if (unscaled)
+        SDL_BlitSurface(wrapped, &src, surface, &dst);
+    else
+        SDL_BlitScaled(wrapped, &src, surface, &dst);
+    SDL_FreeSurface(wrapped);
+}
+
+}  // namespace
+
+int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination)
+{
+    SDL_Window* sdl = SdlWindowOf(window);
+    if (sdl == nullptr) return -1;
+    SDL_Surface* surface = SDL_GetWindowSurface(sdl);
+    if (surface == nullptr) return -1;
+    const bool is565 = frame.bits == 16 && frame.redMask == 0xF800 && frame.greenMask == 0x07E0 && frame.blueMask == 0x001F;
+    if (is565 && surface->format->BytesPerPixel == 4) {
+        SDL_Surface* wide = WidenFrame(frame);
+        if (wide == nullptr) return -1;
+        const FramePixels shown{static_cast<const uint8_t*>(wide->pixels), wide->pitch, wide->w, wide->h, 32,
+                                wide->format->Rmask, wide->format->Gmask, wide->format->Bmask};
+        CopyFrame(surface, shown, source, destination);
     } else {
-        SDL_Surface* wrapped = WrapFrame(frame);
-        if (wrapped == nullptr) return -1;
-        SDL_SetSurfaceBlendMode(wrapped, SDL_BLENDMODE_NONE);
-        if (unscaled)
-            SDL_BlitSurface(wrapped, &src, surface, &dst);
-        else
-            SDL_BlitScaled(wrapped, &src, surface, &dst);
-        SDL_FreeSurface(wrapped);
+        CopyFrame(surface, frame, source, destination);
     }
     return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;
+}
+
+void ReleasePresentBuffers()
+{
+    SDL_FreeSurface(Wide.surface);
+    Wide.surface = nullptr;
 }
 
 void WaitForDisplayRefresh()

@@ -17,6 +17,8 @@ int VideoSystemReady();
 // Copies `source` of the frame onto `destination` of the window's client area, scaled when
 // the sizes differ, and shows the window's surface. -1 when the window has no surface.
 int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination);
+// Frees what presenting keeps between frames.
+void ReleasePresentBuffers();
 // Waits until the next refresh boundary of the display (60 Hz when its rate is unknown).
 void WaitForDisplayRefresh();
 // Full screen at a display mode of that size, depth and rate (0 = any rate). 0 / -1.
