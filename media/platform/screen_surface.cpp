@@ -103,6 +103,9 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
 {
     SDL_Window* sdl = SdlWindowOf(window);
     if (sdl == nullptr) return -1;
+    // The window's own pixel buffer (shared memory with the X server), not a texture of a 3D
+    // renderer that SDL would otherwise load for the window surface.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Surface* surface = SDL_GetWindowSurface(sdl);
     if (surface == nullptr) return -1;
     const bool is565 = frame.bits == 16 && frame.redMask == 0xF800 && frame.greenMask == 0x07E0 && frame.blueMask == 0x001F;

@@ -196,3 +196,32 @@ TEST_F(WindowDrawingTest, ScreenModeChangesAfterStartUp)
     const Screenshot shot = Shot();
     EXPECT_EQ(shot.At(client.left + 5, client.top + 5), 0xFFFFFFu);
 }
+
+TEST_F(WindowDrawingTest, SwitchesToFullScreenAndBack)
+{
+    // Xvfb offers the one mode of its screen; full screen at that size can be set.
+    int32_t desktopWidth = 0, desktopHeight = 0;
+    ASSERT_EQ(SetScreenMode(640, 480, 32, 0), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    desktopWidth = CoreState.desktopWidth;
+    desktopHeight = CoreState.desktopHeight;
+    ASSERT_EQ(SetScreenMode(desktopWidth, desktopHeight, 32, 0), 0);
+    EXPECT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_EQ(CoreState.Windowed, 0);
+    EXPECT_EQ(ScreenSettings.graphicsReady, 1);
+    EXPECT_EQ(ScreenSettings.width, desktopWidth);
+    SetDrawTarget(-2);
+    DrawRect(0, 0, 16, 16, PackColor(0, 255, 255), 1);
+    EXPECT_EQ(PresentScreen(), 0);
+    Settle();
+    Screenshot shot = Shot();
+    EXPECT_EQ(shot.At(8, 8), 0x00FFFFu);
+
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(CoreState.Windowed, 1);
+    EXPECT_EQ(ScreenSettings.graphicsReady, 1);
+    ASSERT_EQ(SetScreenMode(640, 480, 32, 0), 0);
+    Settle();
+    const Rect client = CoreState.ClientRectOnScreen;
+    EXPECT_EQ(client.right - client.left, 640);
+}
