@@ -126,7 +126,7 @@ int PaintGraphic(int handle, int red, int green, int blue, int alpha)
 {
     GraphicRecord* g = ResolveGraphic(handle);
     if (g == nullptr) return -1;
-    (void)std::clamp(alpha, 0, 255);  // a software image has no alpha to paint
+    (void)alpha;  // the software image of a graphic has no alpha of its own to paint
     const PixelRect whole{0, 0, g->width, g->height};
     PaintBoxMemImg(&g->view, &whole, PackColor(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255)));
     return 0;

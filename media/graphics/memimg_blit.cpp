@@ -82,6 +82,8 @@ struct BlitSetup {
     BlitContext ctx;
     int srcBytes;         // bytes of one source pixel
     int dstBytes;
+    bool vectorOver;      // the rows go through the vector routine, which skips transparent
+                          // and copies opaque groups faster than the run table's walk
 };
 
 int SourceKindOf(const MemImgStore* base)
@@ -144,6 +146,7 @@ bool PrepareBlit(const MEMIMG* dst, const MEMIMG* src, bool trans, const MEMIMG*
                                  : RowForSource<Layout32>(kind, false, false, false, mode);
     out->srcBytes = s->format->pixelBytes;
     out->dstBytes = d->format->pixelBytes;
+    out->vectorOver = !sixteen && kind == kSourceAlpha && trans && !bright && !useBlend && mode == kBlitCopy;
     return true;
 }
 
@@ -235,7 +238,7 @@ void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, con
     const MemImgStore* s = src->base;
     const bool whole = sx == 0 && sy == 0 && r.right - r.left == src->width && r.bottom - r.top == src->height;
     const bool wholeStore = src->pixels == s->pixelBuffer && src->width == s->width && src->height == s->height;
-    if (trans && s->runsValid && s->runTable != nullptr && whole && wholeStore) {
+    if (trans && s->runsValid && s->runTable != nullptr && whole && wholeStore && !b.vectorOver) {
         PutWithRuns(dst, src, x, y, b, blend);
         return;
     }

@@ -82,20 +82,11 @@ void SubConstKernel32(uint32_t* dst, int count, uint32_t amounts)
     for (; i < count; ++i) dst[i] = SubConstPixel32(dst[i], amounts);
 }
 
-// c - ((a * (c - s) + 255) >> 8) with an arithmetic shift equals, split by the sign of c - s,
-// c - ((a * (c - s) + 255) >> 8) for c >= s and c + ((a * (s - c)) >> 8) for c < s; both halves
-// stay within unsigned 16-bit lanes.
+// c - ((a * (c - s) + 255) >> 8) with an arithmetic shift equals (c * (256 - a) + s * a) >> 8:
+// c - floor(t / 256) = ceil((256c - t) / 256) = floor((256c - t + 255) / 256). Both products
+// are unsigned and their sum stays below 65536, so it fits 16-bit lanes.
 template <class V>
-typename V::Reg OverHalf(typename V::Reg d, typename V::Reg pos, typename V::Reg neg, typename V::Reg alpha,
-                         typename V::Reg bias)
-{
-    const typename V::Reg down = V::Shr16(V::Add16(V::Mul16(pos, alpha), bias), 8);
-    const typename V::Reg up = V::Shr16(V::Mul16(neg, alpha), 8);
-    return V::Add16(V::Sub16(d, down), up);
-}
-
-template <class V>
-void OverGroup(uint32_t* dst, const uint32_t* src)
+__attribute__((always_inline)) inline void OverGroup(uint32_t* dst, const uint32_t* src)
 {
     using R = typename V::Reg;
     const R zero = V::Zero();
@@ -108,14 +99,12 @@ void OverGroup(uint32_t* dst, const uint32_t* src)
         return;
     }
     if (V::MoveMask8(V::Eq32(sa, zero)) == V::kAllBits) return;
-    const R bias = V::Splat16(255);
+    const R full = V::Splat16(256);
     const R d = V::Load(dst);
-    const R pos = V::SubSat8(d, s);
-    const R neg = V::SubSat8(s, d);
     const R alphaLo = V::AlphaLo16(s);
     const R alphaHi = V::AlphaHi16(s);
-    const R lo = OverHalf<V>(V::WidenLo(d, zero), V::WidenLo(pos, zero), V::WidenLo(neg, zero), alphaLo, bias);
-    const R hi = OverHalf<V>(V::WidenHi(d, zero), V::WidenHi(pos, zero), V::WidenHi(neg, zero), alphaHi, bias);
+    const R lo = V::Shr16(V::Add16(V::Mul16(V::WidenLo(d, zero), V::Sub16(full, alphaLo)), V::Mul16(V::WidenLo(s, zero), alphaLo)), 8);
+    const R hi = V::Shr16(V::Add16(V::Mul16(V::WidenHi(d, zero), V::Sub16(full, alphaHi)), V::Mul16(V::WidenHi(s, zero), alphaHi)), 8);
     const R blended = V::Or(V::AndNot(topMask, V::Narrow(lo, hi)), V::And(topMask, d));
     V::Store(dst, V::Or(V::And(opaque, s), V::AndNot(opaque, blended)));
 }

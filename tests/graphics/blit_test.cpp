@@ -129,15 +129,22 @@ TEST_F(BlitTest, RunTableEncodingAndWholeImageDraw)
             SetPixel(src.m, x, y, (a << 24) | (rng() & 0xFFFFFF));
         }
     BuildRunTable(src.m.base);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 80; ++x) SetPixel(SoftScreen.screen, x, y, rng());
+    // Default state (vector rows), dimmed (the run walk), and an adding blend.
+    const int states[][4] = {{255, 255, 255, 0}, {200, 150, 100, 0}, {255, 255, 255, 2}};
     MEMIMG copy{};
     CreateMemImg(&copy, 80, 4, -1, 0, 1, 0, 0, 0, nullptr);
-    std::memcpy(copy.pixels, SoftScreen.screen.pixels, size_t(copy.base->pitch) * 4);
-    PutImageMemImg(&SoftScreen.screen, &src.m, 5, 1, 1, nullptr);   // run table
-    src.m.base->runsValid = 0;
-    PutImageMemImg(&copy, &src.m, 5, 1, 1, nullptr);                // pixel by pixel
-    EXPECT_EQ(std::memcmp(copy.pixels, SoftScreen.screen.pixels, size_t(copy.base->pitch) * 4), 0);
+    for (const auto& st : states) {
+        SetDrawBrightness(st[0], st[1], st[2]);
+        SetBlendMode(st[3], 200);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 80; ++x) SetPixel(SoftScreen.screen, x, y, rng());
+        std::memcpy(copy.pixels, SoftScreen.screen.pixels, size_t(copy.base->pitch) * 4);
+        src.m.base->runsValid = 1;
+        PutImageMemImg(&SoftScreen.screen, &src.m, 5, 1, 1, nullptr);   // run table
+        src.m.base->runsValid = 0;
+        PutImageMemImg(&copy, &src.m, 5, 1, 1, nullptr);                // pixel by pixel
+        EXPECT_EQ(std::memcmp(copy.pixels, SoftScreen.screen.pixels, size_t(copy.base->pitch) * 4), 0) << st[0] << " " << st[3];
+    }
     ReleaseMemImg(&copy);
 }
 
