@@ -82,6 +82,7 @@ struct BlitSetup {
     BlitContext ctx;
     int srcBytes;         // bytes of one source pixel
     int dstBytes;
+    bool wholeRows;       // rows are plain copies
     bool vectorOver;      // the rows go through the vector routine, which skips transparent
                           // and copies opaque groups faster than the run table's walk
 };
@@ -146,6 +147,8 @@ bool PrepareBlit(const MEMIMG* dst, const MEMIMG* src, bool trans, const MEMIMG*
                                  : RowForSource<Layout32>(kind, false, false, false, mode);
     out->srcBytes = s->format->pixelBytes;
     out->dstBytes = d->format->pixelBytes;
+    out->wholeRows = mode == kBlitCopy && !trans && !bright && !useBlend &&
+                     (kind == kSourcePlain || (kind == kSourceAlpha && !sixteen));
     out->vectorOver = !sixteen && kind == kSourceAlpha && trans && !bright && !useBlend && mode == kBlitCopy;
     return true;
 }
@@ -243,6 +246,12 @@ void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, con
         return;
     }
     const int n = r.right - r.left;
+    const int pitch = dst->base->pitch;
+    if (b.wholeRows && pitch == s->pitch && n * b.dstBytes == pitch) {
+        // Rows that fill both pitches lie back to back: one copy of the whole block.
+        std::memcpy(MemImgRow(dst, r.top), MemImgRow(src, sy), size_t(pitch) * size_t(r.bottom - r.top));
+        return;
+    }
     for (int row = r.top; row < r.bottom; ++row) {
         const int srow = row - y;
         const uint8_t* g = blend != nullptr ? MemImgRow(blend, srow) + sx : nullptr;
