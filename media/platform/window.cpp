@@ -417,6 +417,9 @@ MessageResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam
         return 0;
     case WM_NCHITTEST:
         return HTCLIENT;
+    case WM_SETCURSOR:
+        SetCursor(CursorShape::Arrow);  // the class cursor
+        return 0;
     default:
         return 0;
     }
