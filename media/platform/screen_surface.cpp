@@ -144,17 +144,22 @@ int EnterFullscreenMode(WindowHandle window, int32_t width, int32_t height, int3
 {
     SDL_Window* sdl = SdlWindowOf(window);
     if (sdl == nullptr) return -1;
-    // Only a mode the display offers counts; SDL would otherwise pick the closest one.
     const int count = SDL_GetNumDisplayModes(0);
+    bool sizeOffered = false;
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode{};
         if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
-        if (mode.w != width || mode.h != height || int(SDL_BYTESPERPIXEL(mode.format)) * 8 != bits) continue;
+        if (mode.w != width || mode.h != height) continue;
+        sizeOffered = true;
+        if (int(SDL_BYTESPERPIXEL(mode.format)) * 8 != bits) continue;
         if (refreshRate != 0 && mode.refresh_rate != refreshRate) continue;
         if (SDL_SetWindowDisplayMode(sdl, &mode) != 0) return -1;
         return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) == 0 ? 0 : -1;
     }
-    return -1;
+    // Many desktops offer no mode changes at all: the full-screen styles have already put the
+    // window borderless and topmost at the origin at the screen's size, and that is where the
+    // frame goes. A size the display does offer, only not at this depth or rate, is refused.
+    return sizeOffered ? -1 : 0;
 }
 
 int LeaveFullscreenMode(WindowHandle window)

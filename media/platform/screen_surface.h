@@ -21,7 +21,9 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
 void ReleasePresentBuffers();
 // Waits until the next refresh boundary of the display (60 Hz when its rate is unknown).
 void WaitForDisplayRefresh();
-// Full screen at a display mode of that size, depth and rate (0 = any rate). 0 / -1.
+// Full screen at a display mode of that size, depth and rate (0 = any rate); when the display
+// offers no mode of that size at all, the window stays as it is (the desktop keeps its mode)
+// and 0 is returned. 0 / -1.
 int EnterFullscreenMode(WindowHandle window, int32_t width, int32_t height, int32_t bits, int32_t refreshRate);
 // Back to the desktop's mode in a window. 0 / -1.
 int LeaveFullscreenMode(WindowHandle window);
