@@ -225,3 +225,24 @@ TEST_F(WindowDrawingTest, SwitchesToFullScreenAndBack)
     const Rect client = CoreState.ClientRectOnScreen;
     EXPECT_EQ(client.right - client.left, 640);
 }
+
+TEST_F(WindowDrawingTest, Emulated320ShowsTheTopLeftQuarterDoubled)
+{
+    ASSERT_EQ(SetScreenMode(640, 480, 32, 0), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    ScreenSettings.emulate320 = 1;
+    SetDrawTarget(-2);
+    ClearScreen();
+    DrawRect(10, 20, 11, 21, PackColor(255, 0, 0), 1);
+    DrawRect(400, 300, 640, 480, PackColor(0, 0, 255), 1);  // outside the shown quarter
+    ASSERT_EQ(PresentScreen(), 0);
+    Settle();
+    const Rect client = CoreState.ClientRectOnScreen;
+    const Screenshot shot = Shot();
+    auto at = [&](int x, int y) { return shot.At(client.left + x, client.top + y); };
+    EXPECT_EQ(at(20, 40), 0xFF0000u);
+    EXPECT_EQ(at(21, 41), 0xFF0000u);
+    EXPECT_EQ(at(22, 42), 0x000000u);
+    EXPECT_EQ(at(639, 479), 0x000000u);
+    ScreenSettings.emulate320 = 0;
+}
