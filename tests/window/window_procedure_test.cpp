@@ -220,7 +220,7 @@ TEST_F(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
     EXPECT_EQ(CursorVisible(), 1);
     EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが倒されました",
                                            "T:ウインドウスタイルをフルスクリーンモード用に変更します... 完了",
-                                           "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが立てられました",
+                                           "...", "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが立てられました",
                                            "T:ウインドウスタイルをウインドウモード用に変更します... 完了"}));
 }
 
