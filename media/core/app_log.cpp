@@ -66,7 +66,8 @@ static void BuildLogPath(char* out, size_t size)
 {
     const LogState& s = AppLogState;
     const char* fileName = s.fileName[0] != '\0' ? s.fileName : kLogFileName;
-    size_t folderLength = strnlen(s.folder, sizeof s.folder);
+    const void* terminator = std::memchr(s.folder, '\0', sizeof s.folder);
+    size_t folderLength = terminator != nullptr ? size_t(static_cast<const char*>(terminator) - s.folder) : sizeof s.folder;
     bool endsInSeparator = false;
     for (size_t i = 0; i < folderLength;) {
         bool pair = IsSjisLeadByte(static_cast<unsigned char>(s.folder[i])) && i + 1 < folderLength;
