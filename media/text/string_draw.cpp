@@ -58,10 +58,21 @@ void BlitMonoGlyph(const GlyphBlit& blit, uint32_t value)
     for (int32_t y = 0; y < blit.height; ++y) {
         const uint8_t* bits = blit.cache + size_t(y) * size_t(blit.cacheRowBytes);
         uint8_t* row = blit.target + intptr_t(y) * blit.targetPitch;
-        for (int32_t x = 0; x < blit.width; ++x) {
+        for (int32_t x = 0; x < blit.width;) {
             int32_t sx = blit.sourceX + x;
-            if ((bits[sx >> 3] << (sx & 7)) & 0x80)
-                StorePixel<Pixel>(row, x, value);
+            uint32_t byte = uint32_t(bits[sx >> 3] << (sx & 7)) & 0xFF;
+            int32_t run = 8 - (sx & 7);
+            if (run > blit.width - x)
+                run = blit.width - x;
+            // Only the set bits are visited; bits past the run are cut off first.
+            byte &= 0xFF00u >> run;
+            Pixel* pixels = reinterpret_cast<Pixel*>(row) + x;
+            while (byte) {
+                int32_t i = __builtin_clz(byte) - 24;
+                pixels[i] = static_cast<Pixel>(value);
+                byte &= ~(0x80u >> i);
+            }
+            x += run;
         }
     }
 }
@@ -234,14 +245,16 @@ int32_t FreeColorKey(const MEMIMG* work, const GlyphColors& colors)
 int DrawTextSoftware(int x, int y, const char* text, uint32_t color, int fontHandle, const FontRecord* font,
                      uint32_t edgeColor)
 {
-    TextSize size{};
-    if (DrawGlyphRun(0, 0, 0, text, color, nullptr, nullptr, fontHandle, edgeColor, -1, &size) < 0)
-        return -1;
+    // Straight into the target: the size is not needed, and drawing caches the glyphs
+    // as measuring would.
     bool antialias = (font->type & FONT_ANTIALIAS) != 0;
     if (DefaultBlend() && !antialias) {
         DrawGlyphRun(1, x, y, text, color, SoftScreen.target, &DrawState.drawArea, fontHandle, edgeColor, -1, nullptr);
         return 0;
     }
+    TextSize size{};
+    if (DrawGlyphRun(0, 0, 0, text, color, nullptr, nullptr, fontHandle, edgeColor, -1, &size) < 0)
+        return -1;
 
     MEMIMG* work = antialias ? &SoftScreen.workAlpha : &SoftScreen.work;
     if (!IsValidMemImg(work) || !IsValidMemImg(SoftScreen.target))
