@@ -7,9 +7,9 @@
 #include "graphics/draw_state.h"
 #include "graphics/memimg_blit.h"
 #include "graphics/screen_mode.h"
+#include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "text/glyph_cache.h"
-#include "window/message_pump.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -342,7 +342,7 @@ int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHa
     const FontRecord* font = ResolveFont(fontHandle);
     if (!font)
         return LogWrite("フォントハンドル値が異常です\n");
-    WaitWhileInactive();
+    WaitWhileWindowInactive();
     if (DrawState.drawTarget == kFrontScreen && x >= DrawState.drawArea.right)
         return 0;
     // Fonts of the hardware path keep their glyphs in textures, drawn by that path.

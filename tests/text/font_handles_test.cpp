@@ -192,3 +192,30 @@ TEST_F(FontHandles, DefaultSizeAndThicknessRecreateTheDefaultFont)
     RefreshDefaultFont();
     EXPECT_EQ(IsFontHandleValid(QueryDefaultFont()), 1);
 }
+
+class FontsWithGraphics : public LogFolderTest {};
+
+TEST_F(FontsWithGraphics, SetUpStartsThemReleaseEndsThemModeChangeKeepsTheDefaultSize)
+{
+    LogStart();
+    SetUseHardware(0);
+    ASSERT_EQ(SetScreenMode(320, 240, 32, 0), 0);
+    ASSERT_EQ(SetupGraphics(), 0);
+    EXPECT_EQ(QueryDefaultFont(), 0x20000000);
+    EXPECT_EQ(GetFontSizeOfHandle(QueryDefaultFont()), 16);
+    ASSERT_EQ(SetDefaultFontSizeAndThickness(nullptr, 20, 3), 0);
+    int extra = CreateFontToHandle(nullptr, 12, -1, -1, -1, -1, 0);
+    ASSERT_NE(extra, -1);
+
+    ASSERT_EQ(ChangeScreenMode(400, 300, 32, 0, 0), 0);
+    EXPECT_EQ(IsFontHandleValid(extra), 0);  // every font went with the old mode
+    int thickness = 0, size = 0;
+    ASSERT_EQ(GetFontInfoOfHandle(nullptr, &size, &thickness, QueryDefaultFont()), 0);
+    EXPECT_EQ(size, 20);
+    EXPECT_EQ(thickness, 3);
+
+    ASSERT_EQ(ReleaseGraphics(), 0);
+    for (HandleHeader* slot : FontSystem.slots)
+        EXPECT_EQ(slot, nullptr);
+    EXPECT_EQ(TrackedAllocationCount(), 0);
+}
