@@ -8,6 +8,7 @@
 #include "graphics/graphics.h"
 #include "graphics/memimg.h"
 #include "graphics/window_link.h"
+#include "text/font_handles.h"
 
 ScreenSettingsRecord ScreenSettings;
 
@@ -166,6 +167,7 @@ int SetupGraphics()
     if (CreateScreenImages() != 0) FatalGraphics("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
     BuildBlendTables();
     ResetDrawState();
+    InitFontSystem();
     return 0;
 }
 
@@ -174,6 +176,7 @@ int ReleaseGraphics()
     ScreenSettingsRecord& s = ScreenSettings;
     if (!s.graphicsReady) return 0;
     StopFrontScreenTimer();
+    EndFontSystem();
     DestroyAllGraphics();
     RestoreDisplayChange();
     ReleaseScreenPresenter();
@@ -197,6 +200,10 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
         return 0;
     LogWrite("画面モード変更処理を開始します\n");
     LogIndent();
+    // Only the default font's size and thickness outlive the change.
+    char fontFace[kFontFaceNameSize] = "";
+    int fontSize = -1, fontThickness = -1;
+    bool keepFont = s.graphicsReady && GetFontInfoOfHandle(fontFace, &fontSize, &fontThickness, QueryDefaultFont()) == 0;
     const int before[4] = {s.width, s.height, s.colorBits, s.refreshRate};
     if (s.graphicsReady) ReleaseGraphics();
     auto setMode = [&](int w, int h, int bits, int rate) {
@@ -223,6 +230,7 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
         }
     }
     if (LayerWindowed() || !s.hardwarePath) FitMainWindowToScreen();
+    if (keepFont) SetDefaultFontSizeAndThickness(fontFace, fontSize, fontThickness);
     LogUnindent();
     LogWrite("画面モード変更処理は正常に終了しました\n");
     PumpMessagesOnce();
