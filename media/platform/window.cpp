@@ -72,6 +72,9 @@ WindowFrame FrameOf(const PlatformWindow& window)
 void PlaceClientArea(PlatformWindow& window, const WindowFrame& frame, int32_t x, int32_t y, int32_t width,
                      int32_t height, uint32_t flags)
 {
+    // A full-screen window covers its display; placing it would only set the display mode
+    // again and report another size change.
+    if (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN) return;
     if (!(flags & SWP_NOMOVE)) SDL_SetWindowPosition(window.sdl, x + frame.left, y + frame.top);
     if (!(flags & SWP_NOSIZE)) {
         int clientWidth = width - frame.left - frame.right;
@@ -414,6 +417,9 @@ MessageResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam
         return 0;
     case WM_NCHITTEST:
         return HTCLIENT;
+    case WM_SETCURSOR:
+        SetCursor(CursorShape::Arrow);  // the class cursor
+        return 0;
     default:
         return 0;
     }

@@ -59,11 +59,16 @@ int SetActiveWindow(WindowHandle window);
 // mode itself calls this when done. 0 / -1.
 int PostDisplayChange();
 
+// Asks the window system to close the window, as its close box does (a close request
+// event, which arrives as WM_CLOSE). 0 / -1.
+int RequestWindowClose(WindowHandle window);
+
 // The thread that created the window (its messages go to that thread's queue), 0 for none.
 uint32_t WindowThreadId(WindowHandle window);
 
 // The default processing of a message: WM_CLOSE destroys the window, SC_CLOSE and Alt+F4
-// close it, WM_PAINT marks it painted; everything else has no effect. Its result.
+// close it, WM_PAINT marks it painted, WM_SETCURSOR puts the arrow back; everything else
+// has no effect. Its result.
 MessageResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
 // For the message queue: the procedure of a window (null when it does not exist), turning

@@ -329,3 +329,15 @@ int PostDisplayChange()
     PostToAll(WM_DISPLAYCHANGE, static_cast<WParam>(mode.colorBits), MakeLParam(mode.width, mode.height));
     return 0;
 }
+
+int RequestWindowClose(WindowHandle handle)
+{
+    PlatformWindow* window = WindowRecord(handle);
+    if (!window) return -1;
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.timestamp = SDL_GetTicks();
+    event.window.windowID = window->sdlId;
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    return SDL_PushEvent(&event) == 1 ? 0 : -1;
+}

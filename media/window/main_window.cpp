@@ -52,17 +52,6 @@ WindowHandle CreateFullScreen()
                                0, width, height);
 }
 
-void ReadClientRectOnScreen()
-{
-    Rect client{};
-    GetClientRect(CoreState.MainWindow, &client);
-    Point topLeft{client.left, client.top};
-    Point bottomRight{client.right, client.bottom};
-    ClientToScreen(CoreState.MainWindow, &topLeft);
-    ClientToScreen(CoreState.MainWindow, &bottomRight);
-    CoreState.ClientRectOnScreen = Rect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-}
-
 }  // namespace
 
 int OpenMainWindow()

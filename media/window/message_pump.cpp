@@ -28,32 +28,13 @@ int PumpLocked()
     if (!CoreState.MainWindow) return CoreState.QuitFlag ? -1 : 0;
 
     const bool mainThread = CurrentThreadId() == CoreState.MainThreadId;
-    int dispatched = 0;
+    PumpPass pass{};
     bool previousPassEmpty = false;
     for (;;) {
         if ((CoreState.ClosePosted || CoreState.Active) && (previousPassEmpty || CoreState.QuitFlag)) break;
-        bool passEmpty = true;
         if (!CoreState.Active) SystemSleep(1);
-        Message message;
-        bool quitSeen = false;
-        while (TakeMessage(&message)) {
-            if (message.message == WM_ACTIVATEAPP && CoreState.Windowed) {
-                CoreState.Active = static_cast<int32_t>(LowWord(message.wParam));
-            }
-            if (CoreState.QuitFlag) {
-                quitSeen = true;
-                break;
-            }
-            if (message.message == WM_QUIT) CoreState.QuitFlag = 1;
-            TranslateMessage(&message);
-            DispatchMessage(&message);
-            if (++dispatched == kBatch) {
-                dispatched = 0;
-                break;
-            }
-            passEmpty = false;
-        }
-        if (quitSeen) break;
+        RunPumpPass(&pass);
+        if (pass.quitSeen) break;
         if (!CoreState.Active) {
             StepNetworkWindow();
             StepHttpTasks();
@@ -61,7 +42,7 @@ int PumpLocked()
             StepMoviesWhileInactive();
             SystemSleep(1);
         }
-        previousPassEmpty = passEmpty;
+        previousPassEmpty = pass.empty;
         if (CoreState.QuitFlag || !mainThread) break;
     }
 
@@ -78,6 +59,30 @@ int PumpLocked()
 }
 
 }  // namespace
+
+void RunPumpPass(PumpPass* pass)
+{
+    pass->empty = 1;
+    pass->quitSeen = 0;
+    Message message;
+    while (TakeMessage(&message)) {
+        if (message.message == WM_ACTIVATEAPP && CoreState.Windowed) {
+            CoreState.Active = static_cast<int32_t>(LowWord(message.wParam));
+        }
+        if (CoreState.QuitFlag) {
+            pass->quitSeen = 1;
+            return;
+        }
+        if (message.message == WM_QUIT) CoreState.QuitFlag = 1;
+        TranslateMessage(&message);
+        DispatchMessage(&message);
+        if (++pass->dispatched == kBatch) {
+            pass->dispatched = 0;
+            return;
+        }
+        pass->empty = 0;
+    }
+}
 
 int PumpMessages()
 {

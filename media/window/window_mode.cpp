@@ -19,17 +19,6 @@ void ScaledScreenSize(double scale, int32_t* width, int32_t* height)
     *height = static_cast<int32_t>(*height * scale);
 }
 
-void ReadClientRectOnScreen()
-{
-    Rect client{};
-    GetClientRect(CoreState.MainWindow, &client);
-    Point topLeft{client.left, client.top};
-    Point bottomRight{client.right, client.bottom};
-    ClientToScreen(CoreState.MainWindow, &topLeft);
-    ClientToScreen(CoreState.MainWindow, &bottomRight);
-    CoreState.ClientRectOnScreen = Rect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-}
-
 void ApplyWindowedStyles()
 {
     LogWrite("ウインドウスタイルをウインドウモード用に変更します... ");
@@ -79,6 +68,18 @@ void ApplyFullScreenStyles()
 }
 
 }  // namespace
+
+int ReadClientRectOnScreen()
+{
+    Rect client{};
+    GetClientRect(CoreState.MainWindow, &client);
+    Point topLeft{client.left, client.top};
+    Point bottomRight{client.right, client.bottom};
+    ClientToScreen(CoreState.MainWindow, &topLeft);
+    ClientToScreen(CoreState.MainWindow, &bottomRight);
+    CoreState.ClientRectOnScreen = Rect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    return 0;
+}
 
 double WindowScaleInEffect()
 {

@@ -17,6 +17,8 @@ constexpr int32_t kDisplayChangeWaitMs = 2000;
 int ChangeWindowMode(int windowed);
 int ApplyWindowStyles();
 int FitWindow();
+// ClientRectOnScreen from the main window's client area. 0.
+int ReadClientRectOnScreen();
 // Request 1 shows the cursor, anything else hides it.
 int SetCursorVisibility(int request);
 int RefreshFullScreenCursor();
