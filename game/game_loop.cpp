@@ -4,18 +4,8 @@
 #include "field_display.h"
 #include "game_state.h"
 #include "neighbour_table.h"
+#include "random/random.h"
 #include "rorodiv.h"
-
-GameState Game = {0, 0, {-1, -1}, PackColor(255, 255, 255)};
-
-HoverCell HoverCellAt(int32_t x, int32_t y)
-{
-    const int32_t dx = x - kFieldLeft;
-    const int32_t dy = y - kFieldTop;
-    if (dx >= 0 && dx <= kFieldRight - kFieldLeft - 1 && dy >= 0 && dy <= kFieldBottom - kFieldTop - 1)
-        return {dx / kCellSize, dy / kCellSize};
-    return {-1, -1};
-}
 
 void RunGameLoop()
 {
@@ -39,6 +29,10 @@ int GameMain(void* /*instance*/, void* /*previousInstance*/, char* /*commandLine
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0)
         return -1;
+#ifdef VEXHOLM_FIXED_SEED
+    // Test build only: a known field, so a test can work out what the screen must show.
+    SeedRandom(VEXHOLM_FIXED_SEED);
+#endif
     GenerateCountries();
     BuildNeighbourTable();
     RunGameLoop();

@@ -2,6 +2,7 @@
 #include "field_display.h"
 #include "game_state.h"
 #include "rorodiv.h"
+#include "rorodiv_text.h"
 
 #include <cstdio>
 
