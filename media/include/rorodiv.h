@@ -114,3 +114,6 @@ int PaintGraphic(int handle, int red, int green, int blue, int alpha);
 int PutGraphic(int x, int y, int handle, int useTransparency);
 int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
 int SetBlendImage(int handle, int border, int range);
+
+// Text: fonts and string drawing.
+#include "rorodiv_text.h"

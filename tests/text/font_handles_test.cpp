@@ -1,6 +1,7 @@
 #include "text_fixture.h"
 
 #include "core/handles.h"
+#include "window/media_layer_fixture.h"
 
 #include <cstring>
 #include <vector>
@@ -193,14 +194,15 @@ TEST_F(FontHandles, DefaultSizeAndThicknessRecreateTheDefaultFont)
     EXPECT_EQ(IsFontHandleValid(QueryDefaultFont()), 1);
 }
 
-class FontsWithGraphics : public LogFolderTest {};
+// Graphics set-up, release and a mode change of a started layer in a real (offscreen) window.
+class FontsWithGraphics : public MediaLayerTest {};
 
 TEST_F(FontsWithGraphics, SetUpStartsThemReleaseEndsThemModeChangeKeepsTheDefaultSize)
 {
-    LogStart();
-    SetUseHardware(0);
+    ASSERT_EQ(SetUseHardware(0), 0);
     ASSERT_EQ(SetScreenMode(320, 240, 32, 0), 0);
-    ASSERT_EQ(SetupGraphics(), 0);
+    ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(ScreenSettings.graphicsReady, 1);
     EXPECT_EQ(QueryDefaultFont(), 0x20000000);
     EXPECT_EQ(GetFontSizeOfHandle(QueryDefaultFont()), 16);
     ASSERT_EQ(SetDefaultFontSizeAndThickness(nullptr, 20, 3), 0);
@@ -208,13 +210,23 @@ TEST_F(FontsWithGraphics, SetUpStartsThemReleaseEndsThemModeChangeKeepsTheDefaul
     ASSERT_NE(extra, -1);
 
     ASSERT_EQ(ChangeScreenMode(400, 300, 32, 0, 0), 0);
+    EXPECT_EQ(ScreenSettings.width, 400);
     EXPECT_EQ(IsFontHandleValid(extra), 0);  // every font went with the old mode
     int thickness = 0, size = 0;
     ASSERT_EQ(GetFontInfoOfHandle(nullptr, &size, &thickness, QueryDefaultFont()), 0);
     EXPECT_EQ(size, 20);
     EXPECT_EQ(thickness, 3);
+    EXPECT_EQ(PrintText(0, 0, "Aa", PackColor(255, 255, 255)), 0);
 
     ASSERT_EQ(ReleaseGraphics(), 0);
+    for (HandleHeader* slot : FontSystem.slots)
+        EXPECT_EQ(slot, nullptr);
+    // Set up again, the default font starts from its own settings.
+    ASSERT_EQ(SetupGraphics(), 0);
+    EXPECT_EQ(QueryDefaultFont(), 0x20000000);
+    EXPECT_EQ(GetFontSizeOfHandle(QueryDefaultFont()), 16);
+
+    ASSERT_EQ(EndMediaLayer(), 0);
     for (HandleHeader* slot : FontSystem.slots)
         EXPECT_EQ(slot, nullptr);
     EXPECT_EQ(TrackedAllocationCount(), 0);
