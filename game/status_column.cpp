@@ -2,7 +2,6 @@
 #include "field_display.h"
 #include "game_state.h"
 #include "rorodiv.h"
-#include "rorodiv_text.h"
 
 #include <cstdio>
 
