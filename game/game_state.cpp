@@ -8,9 +8,8 @@ GameState Game = {0, 0, {-1, -1}, PackColor(255, 255, 255)};
 
 HoverCell HoverCellAt(int32_t x, int32_t y)
 {
-    const int32_t dx = x - kFieldLeft;
-    const int32_t dy = y - kFieldTop;
-    if (dx >= 0 && dx < kFieldRight - kFieldLeft && dy >= 0 && dy < kFieldBottom - kFieldTop)
-        return {dx / kCellSize, dy / kCellSize};
-    return {-1, -1};
+    // Compared before subtracting, so no position can overflow.
+    if (x < kFieldLeft || x >= kFieldRight || y < kFieldTop || y >= kFieldBottom)
+        return {-1, -1};
+    return {(x - kFieldLeft) / kCellSize, (y - kFieldTop) / kCellSize};
 }
