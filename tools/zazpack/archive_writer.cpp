@@ -101,7 +101,7 @@ bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<
         PutU32(dirs, uint32_t(files.size()));
         for (const PackNode* entry : entries) {
             if (entry->name.empty() || entry->name.size() >= kFilePathSize ||
-                entry->name.find_first_of("\\/") != std::string::npos) {
+                FindLastSeparator(entry->name.c_str(), false) >= 0) {
                 *error = "unusable name \"" + entry->name + "\"";
                 return false;
             }
