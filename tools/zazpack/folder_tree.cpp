@@ -58,8 +58,15 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error)
     return true;
 }
 
-bool ReadArchiveFolder(Archive* archive, uint32_t dirOffset, PackNode* node, std::string* error)
+// Folders nested deeper than this are refused rather than walked on a thin stack.
+constexpr int kMaxFolderDepth = 256;
+
+bool ReadArchiveFolder(Archive* archive, uint32_t dirOffset, PackNode* node, int depth, std::string* error)
 {
+    if (depth > kMaxFolderDepth) {
+        *error = "folders nested too deeply";
+        return false;
+    }
     DirectoryEntry folder = ReadDirectoryEntry(archive, dirOffset);
     for (uint32_t i = 0; i < folder.count; ++i) {
         const uint8_t* bytes = archive->fileTable + folder.firstEntry + uint64_t(i) * archive->entrySize;
@@ -71,7 +78,7 @@ bool ReadArchiveFolder(Archive* archive, uint32_t dirOffset, PackNode* node, std
         child.lastWriteTime = entry.lastWriteTime;
         if (entry.attributes & kFolderAttribute) {
             child.isFolder = true;
-            if (!ReadArchiveFolder(archive, entry.dataAddress, &child, error))
+            if (!ReadArchiveFolder(archive, entry.dataAddress, &child, depth + 1, error))
                 return false;
         } else {
             const uint8_t* data = archive->image + archive->header.dataOffset + entry.dataAddress;
@@ -136,7 +143,7 @@ bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* 
         return false;
     }
     *version = archive.header.version;
-    bool read = ReadArchiveFolder(&archive, 0, root, error);
+    bool read = ReadArchiveFolder(&archive, 0, root, 0, error);
     CloseArchive(&archive);
     return read;
 }
