@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "file/file_access.h"
+#include "platform/files.h"
 
 constexpr int kArchiveKeySize = 12;
 constexpr uint32_t kArchiveHeaderSize = 24;
@@ -54,7 +55,9 @@ struct DirectoryEntry {
 
 struct Archive {
     ArchiveHeader header;  // unscrambled
-    FileValue sourceFile;  // file mode: the archive's PlainFile
+    FileValue sourceFile;  // file mode: the archive's PlainFile, whose worker serves asynchronous reads
+    SystemFile directFile;  // file mode: synchronous reads, on the calling thread
+    uint32_t filePosition;  // file mode: where the next read of the archive file starts
     uint8_t* image;        // memory mode: the caller's image
     uint8_t* indexBlock;   // own copy in file mode, inside the image in memory mode
     const uint8_t* fileTable;
@@ -88,9 +91,13 @@ const uint8_t* FindArchiveEntry(Archive* archive, const char* path);
 int LocateArchiveEntry(Archive* archive, const char* path, uint32_t* offset, uint32_t* size);
 // Positions the archive file (file mode) at `offset` from its start: 0 or -1.
 int SeekArchiveFile(Archive* archive, uint32_t offset);
-// Reads `length` bytes at the archive file's position and descrambles them (file mode).
-// Returns the bytes read, or -1.
+// Reads `length` bytes at the archive file's position and descrambles them (file mode),
+// on the calling thread. Returns the bytes read, or -1.
 int64_t ReadArchiveRange(Archive* archive, void* destination, uint32_t length);
+// Starts an asynchronous read of `length` bytes at the archive file's position on the
+// archive's worker; the bytes arrive scrambled once PlainFileIdle(sourceFile) is 1.
+// Returns the file offset they come from (for descrambling).
+uint32_t StartArchiveRead(Archive* archive, void* destination, uint32_t length);
 
 FileEntry ReadFileEntry(const Archive* archive, const uint8_t* entry);
 DirectoryEntry ReadDirectoryEntry(const Archive* archive, uint32_t offset);

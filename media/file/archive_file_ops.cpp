@@ -78,9 +78,8 @@ int PrepareArchiveFile(ArchiveFile* file)
     if (file->stored == nullptr || SeekArchiveFile(archive, DataStart(*file)) != 0)
         return -1;
     if (file->async) {
-        PlainFileRead(file->stored, 1, stored, archive->sourceFile);
+        file->pendingOffset = StartArchiveRead(archive, file->stored, stored);
         file->pending = PendingWork::StoredBlock;
-        file->pendingOffset = DataStart(*file);
         return 0;
     }
     bool expanded = ReadArchiveRange(archive, file->stored, stored) == int64_t(stored) && Expand(file, file->stored);
@@ -118,12 +117,11 @@ size_t ReadInArchive(ArchiveFile* file, uint8_t* destination, size_t elementSize
         std::memcpy(destination, archive->image + DataStart(*file) + file->position, n);
     } else {
         uint32_t offset = DataStart(*file) + file->position;
-        if (PlainFileTell(archive->sourceFile) != int64_t(offset))
+        if (archive->filePosition != offset)
             SeekArchiveFile(archive, offset);
         if (file->async) {
-            PlainFileRead(destination, 1, n, archive->sourceFile);
+            file->pendingOffset = StartArchiveRead(archive, destination, n);
             file->pending = PendingWork::PlainRead;
-            file->pendingOffset = offset;
             file->pendingDestination = destination;
             file->pendingLength = n;
         } else {

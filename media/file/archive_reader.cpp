@@ -114,6 +114,7 @@ void ReleaseFileArchive(Archive* archive)
 {
     if (archive->indexBlock != nullptr)
         TrackedFree(archive->indexBlock);
+    CloseSystemFile(archive->directFile);
     PlainFileClose(archive->sourceFile);
     *archive = Archive{};
 }
@@ -122,24 +123,39 @@ void ReleaseFileArchive(Archive* archive)
 
 int SeekArchiveFile(Archive* archive, uint32_t offset)
 {
-    // The file layer seeks by signed 32-bit offsets: reach the far half in two steps.
-    if (offset <= uint32_t(INT32_MAX))
-        return PlainFileSeek(archive->sourceFile, int32_t(offset), kSeekStart);
-    if (PlainFileSeek(archive->sourceFile, INT32_MAX, kSeekStart) != 0)
+    if (archive->inMemory || archive->sourceFile == 0)
         return -1;
-    return PlainFileSeek(archive->sourceFile, int32_t(offset - uint32_t(INT32_MAX)), kSeekCurrent);
+    archive->filePosition = offset;
+    return 0;
 }
 
 int64_t ReadArchiveRange(Archive* archive, void* destination, uint32_t length)
 {
-    if (archive->inMemory || archive->sourceFile == 0)
+    // Synchronous reads need no worker: a hand-over per read would only add the wait for
+    // the worker's time slice to every read.
+    if (archive->inMemory || archive->directFile == kNoSystemFile)
         return -1;
-    int64_t position = PlainFileTell(archive->sourceFile);
-    size_t got = PlainFileRead(destination, 1, length, archive->sourceFile);
-    while (PlainFileIdle(archive->sourceFile) == 0)
-        YieldSystemThread();
-    ScrambleBytes(static_cast<uint8_t*>(destination), got, uint64_t(position), archive->key);
-    return int64_t(got);
+    int64_t got = ReadSystemFileAt(archive->directFile, destination, length, archive->filePosition);
+    if (got < 0)
+        return -1;
+    ScrambleBytes(static_cast<uint8_t*>(destination), size_t(got), archive->filePosition, archive->key);
+    archive->filePosition += uint32_t(got);
+    return got;
+}
+
+uint32_t StartArchiveRead(Archive* archive, void* destination, uint32_t length)
+{
+    uint32_t offset = archive->filePosition;
+    // The file layer seeks by signed 32-bit offsets: reach the far half in two steps.
+    if (offset <= uint32_t(INT32_MAX)) {
+        PlainFileSeek(archive->sourceFile, int32_t(offset), kSeekStart);
+    } else {
+        PlainFileSeek(archive->sourceFile, INT32_MAX, kSeekStart);
+        PlainFileSeek(archive->sourceFile, int32_t(offset - uint32_t(INT32_MAX)), kSeekCurrent);
+    }
+    PlainFileRead(destination, 1, length, archive->sourceFile);
+    archive->filePosition += length;
+    return offset;
 }
 
 int OpenArchiveFile(Archive* archive, const char* path, const char* keyText)
@@ -147,16 +163,16 @@ int OpenArchiveFile(Archive* archive, const char* path, const char* keyText)
     if (archive->isOpen)
         return -1;
     *archive = Archive{};
+    archive->directFile = kNoSystemFile;
     archive->sourceFile = PlainFileOpen(path, 0, 0, 1);
     if (archive->sourceFile == 0)
         return -1;
+    archive->directFile = OpenSystemFile(path, FileOpenMode::Read);
     archive->archiveSize = reinterpret_cast<PlainFile*>(archive->sourceFile)->size;
     uint8_t raw[kArchiveHeaderSize];
-    if (archive->archiveSize < kArchiveHeaderSize ||
-        PlainFileRead(raw, 1, kArchiveHeaderSize, archive->sourceFile) != kArchiveHeaderSize)
+    if (archive->directFile == kNoSystemFile || archive->archiveSize < kArchiveHeaderSize ||
+        ReadSystemFileAt(archive->directFile, raw, kArchiveHeaderSize, 0) != kArchiveHeaderSize)
         return ReleaseFileArchive(archive), -1;
-    while (PlainFileIdle(archive->sourceFile) == 0)
-        YieldSystemThread();
     if (!ChooseKey(raw, keyText, &archive->key))
         return ReleaseFileArchive(archive), -1;
     ScrambleBytes(raw, kArchiveHeaderSize, 0, archive->key);
