@@ -269,10 +269,68 @@ void BM_ReadArchiveCompressed(benchmark::State& state)
     ReadThroughTable(state, "data/packed.txt", 0, 0, kReadSize);
 }
 
+// The whole file in one request into a 64 MiB buffer, as a loader reads a picture.
+void BM_ReadSystemWhole(benchmark::State& state)
+{
+    Files();
+    std::vector<uint8_t> buffer(kReadSize);
+    for (auto _ : state) {
+        SystemFile file = OpenSystemFile("plain.bin", FileOpenMode::Read);
+        ReadSystemFile(file, buffer.data(), kReadSize);
+        CloseSystemFile(file);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kReadSize));
+}
+
+void ReadWholeThroughTable(benchmark::State& state, const char* path)
+{
+    std::vector<uint8_t> buffer(kReadSize);
+    for (auto _ : state) {
+        FileValue file = FileOpen(path, 0, 0, 0);
+        if (FileRead(buffer.data(), 1, kReadSize, file) == 0)
+            state.SkipWithError("nothing read");
+        FileClose(file);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kReadSize));
+}
+
+void BM_ReadPlainLayerWhole(benchmark::State& state)
+{
+    Files();
+    ReadWholeThroughTable(state, "plain.bin");
+}
+
+void BM_ReadArchiveStoredWhole(benchmark::State& state)
+{
+    Files();
+    ReadWholeThroughTable(state, "data/stored.bin");
+}
+
+BENCHMARK(BM_ReadSystemWhole)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadPlainLayerWhole)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadArchiveStoredWhole)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadSystem)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadPlainLayer)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadPlainLayerAsync)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadArchiveStored)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadArchiveCompressed)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+namespace {
+
+// Descrambling 256 KiB pieces, the size synchronous archive reads work in.
+void BM_ScrambleBytes(benchmark::State& state)
+{
+    std::vector<uint8_t> bytes(256 << 10, 0x5A);
+    ArchiveKey key = DeriveArchiveKey(nullptr);
+    for (auto _ : state) {
+        ScrambleBytes(bytes.data(), bytes.size(), 7, key);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
+}
+
+BENCHMARK(BM_ScrambleBytes);
 
 }  // namespace

@@ -78,6 +78,9 @@ ArchiveKey DeriveArchiveKey(const char* keyText);
 ArchiveKey FallbackArchiveKey();
 // XORs byte i with key[(position + i) mod 12]; applying it twice restores the bytes.
 void ScrambleBytes(uint8_t* bytes, size_t length, uint64_t position, const ArchiveKey& key);
+// The same while copying from `source` (which may be `destination`) to `destination`.
+void ScrambleCopy(uint8_t* destination, const uint8_t* source, size_t length, uint64_t position,
+                  const ArchiveKey& key);
 
 int OpenArchiveFile(Archive* archive, const char* path, const char* keyText);
 // The image is descrambled in place while the archive is open; closing scrambles it back.

@@ -60,24 +60,32 @@ ArchiveKey FallbackArchiveKey()
     return key;
 }
 
-void ScrambleBytes(uint8_t* bytes, size_t length, uint64_t position, const ArchiveKey& key)
+void ScrambleCopy(uint8_t* destination, const uint8_t* source, size_t length, uint64_t position,
+                  const ArchiveKey& key)
 {
-    // The key laid out 8 times from `position` on: 96 bytes, whole words at a time.
+    // The key laid out 8 times from `position` on: 96 bytes, six 16-byte vectors.
     constexpr size_t kSpan = kArchiveKeySize * 8;
+    using Vector = uint8_t __attribute__((vector_size(16)));
+    constexpr size_t kVectors = kSpan / sizeof(Vector);
     uint8_t spread[kSpan];
     for (size_t i = 0; i < kSpan; ++i)
         spread[i] = key.bytes[(position + i) % kArchiveKeySize];
-    uint64_t words[kSpan / 8];
-    std::memcpy(words, spread, kSpan);
+    Vector keys[kVectors];
+    std::memcpy(keys, spread, kSpan);
     size_t done = 0;
     for (; done + kSpan <= length; done += kSpan) {
-        for (size_t w = 0; w < kSpan / 8; ++w) {
-            uint64_t value;
-            std::memcpy(&value, bytes + done + w * 8, 8);
-            value ^= words[w];
-            std::memcpy(bytes + done + w * 8, &value, 8);
+        for (size_t v = 0; v < kVectors; ++v) {
+            Vector value;
+            std::memcpy(&value, source + done + v * sizeof(Vector), sizeof(Vector));
+            value ^= keys[v];
+            std::memcpy(destination + done + v * sizeof(Vector), &value, sizeof(Vector));
         }
     }
     for (size_t i = 0; done + i < length; ++i)
-        bytes[done + i] ^= spread[i];
+        destination[done + i] = source[done + i] ^ spread[i];
+}
+
+void ScrambleBytes(uint8_t* bytes, size_t length, uint64_t position, const ArchiveKey& key)
+{
+    ScrambleCopy(bytes, bytes, length, position, key);
 }
