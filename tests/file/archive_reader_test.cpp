@@ -315,7 +315,7 @@ TEST_F(ArchiveReaderTest, DamagedArchivesAreRefused)
         {"folder loop to the root", [&](auto& b) { SetU32(b, entry(2) + 32, 0); }},
         {"folder listed twice", [&](auto& b) { SetU32(b, entry(4) + 32, GetU32(b, entry(2) + 32)); }},
         {"child with a wrong parent", [&](auto& b) { SetU32(b, dir(1) + 4, 32); }},
-        {"truncated", [&](auto& b) { b.resize(b.size() - 3); }},
+        {"truncated", [&](auto& b) { b.erase(b.end() - 3, b.end()); }},
         {"shorter than a header", [&](auto& b) { b.resize(20); }},
     };
     for (const Case& c : cases) {
