@@ -1,0 +1,16 @@
+#include "game_state.h"
+
+#include "rorodiv.h"
+
+// White is packed by this static initialiser, before the entry runs and before any screen
+// mode exists; the layer packs 0xFFFFFFFF then, which is white on the 32-bit screen.
+GameState Game = {0, 0, {-1, -1}, PackColor(255, 255, 255)};
+
+HoverCell HoverCellAt(int32_t x, int32_t y)
+{
+    const int32_t dx = x - kFieldLeft;
+    const int32_t dy = y - kFieldTop;
+    if (dx >= 0 && dx < kFieldRight - kFieldLeft && dy >= 0 && dy < kFieldBottom - kFieldTop)
+        return {dx / kCellSize, dy / kCellSize};
+    return {-1, -1};
+}

@@ -1,0 +1,116 @@
+// ROrodiv: the public operations a game calls. Texts are Shift-JIS (cp932) byte strings.
+// Results: 0 on success, -1 on failure, unless an operation says otherwise.
+#pragma once
+#include <cstdint>
+
+// Start-up and shutdown. InitMediaLayer returns 0 also when the layer already runs;
+// EndMediaLayer does nothing when it does not.
+int InitMediaLayer();
+int EndMediaLayer();
+
+// One frame's window messages: 0 while the program may go on, -1 once the window has gone.
+// Holds the caller while the window is inactive.
+int PumpMessages();
+
+// Settings, made before start-up (they also act at once after it).
+int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0
+int SetLogEnabled(int enable);          // 0 switches "Log.txt" off; 0
+int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
+
+// Input. Keys are named by keyboard scan codes 0..255 (0x80 and up: the extended keys).
+constexpr int KEYCODE_ESCAPE = 0x01;
+constexpr int KEYCODE_1 = 0x02, KEYCODE_2 = 0x03, KEYCODE_3 = 0x04, KEYCODE_4 = 0x05, KEYCODE_5 = 0x06,
+              KEYCODE_6 = 0x07, KEYCODE_7 = 0x08, KEYCODE_8 = 0x09, KEYCODE_9 = 0x0A, KEYCODE_0 = 0x0B;
+constexpr int KEYCODE_MINUS = 0x0C, KEYCODE_BACK = 0x0E, KEYCODE_TAB = 0x0F;
+constexpr int KEYCODE_Q = 0x10, KEYCODE_W = 0x11, KEYCODE_E = 0x12, KEYCODE_R = 0x13, KEYCODE_T = 0x14,
+              KEYCODE_Y = 0x15, KEYCODE_U = 0x16, KEYCODE_I = 0x17, KEYCODE_O = 0x18, KEYCODE_P = 0x19;
+constexpr int KEYCODE_LBRACKET = 0x1A, KEYCODE_RBRACKET = 0x1B, KEYCODE_RETURN = 0x1C, KEYCODE_LCONTROL = 0x1D;
+constexpr int KEYCODE_A = 0x1E, KEYCODE_S = 0x1F, KEYCODE_D = 0x20, KEYCODE_F = 0x21, KEYCODE_G = 0x22,
+              KEYCODE_H = 0x23, KEYCODE_J = 0x24, KEYCODE_K = 0x25, KEYCODE_L = 0x26;
+constexpr int KEYCODE_SEMICOLON = 0x27, KEYCODE_LSHIFT = 0x2A, KEYCODE_BACKSLASH = 0x2B;
+constexpr int KEYCODE_Z = 0x2C, KEYCODE_X = 0x2D, KEYCODE_C = 0x2E, KEYCODE_V = 0x2F, KEYCODE_B = 0x30,
+              KEYCODE_N = 0x31, KEYCODE_M = 0x32;
+constexpr int KEYCODE_COMMA = 0x33, KEYCODE_PERIOD = 0x34, KEYCODE_SLASH = 0x35, KEYCODE_RSHIFT = 0x36,
+              KEYCODE_MULTIPLY = 0x37, KEYCODE_LALT = 0x38, KEYCODE_SPACE = 0x39, KEYCODE_CAPSLOCK = 0x3A;
+constexpr int KEYCODE_F1 = 0x3B, KEYCODE_F2 = 0x3C, KEYCODE_F3 = 0x3D, KEYCODE_F4 = 0x3E, KEYCODE_F5 = 0x3F,
+              KEYCODE_F6 = 0x40, KEYCODE_F7 = 0x41, KEYCODE_F8 = 0x42, KEYCODE_F9 = 0x43, KEYCODE_F10 = 0x44,
+              KEYCODE_F11 = 0x57, KEYCODE_F12 = 0x58;
+constexpr int KEYCODE_NUMLOCK = 0x45, KEYCODE_SCROLL = 0x46;
+constexpr int KEYCODE_NUMPAD7 = 0x47, KEYCODE_NUMPAD8 = 0x48, KEYCODE_NUMPAD9 = 0x49, KEYCODE_SUBTRACT = 0x4A,
+              KEYCODE_NUMPAD4 = 0x4B, KEYCODE_NUMPAD5 = 0x4C, KEYCODE_NUMPAD6 = 0x4D, KEYCODE_ADD = 0x4E,
+              KEYCODE_NUMPAD1 = 0x4F, KEYCODE_NUMPAD2 = 0x50, KEYCODE_NUMPAD3 = 0x51, KEYCODE_NUMPAD0 = 0x52,
+              KEYCODE_DECIMAL = 0x53;
+constexpr int KEYCODE_YEN = 0x7D, KEYCODE_AT = 0x91, KEYCODE_COLON = 0x92;
+constexpr int KEYCODE_NUMPADENTER = 0x9C, KEYCODE_RCONTROL = 0x9D, KEYCODE_DIVIDE = 0xB5, KEYCODE_RALT = 0xB8,
+              KEYCODE_PAUSE = 0xC5;
+constexpr int KEYCODE_HOME = 0xC7, KEYCODE_UP = 0xC8, KEYCODE_PGUP = 0xC9, KEYCODE_LEFT = 0xCB,
+              KEYCODE_RIGHT = 0xCD, KEYCODE_END = 0xCF, KEYCODE_DOWN = 0xD0, KEYCODE_PGDN = 0xD1,
+              KEYCODE_INSERT = 0xD2, KEYCODE_DELETE = 0xD3;
+
+// 1 while the key is held, else 0. The first call after input was taken down sets it up
+// again and answers 0. Holds the caller while the window is inactive.
+int IsKeyDown(int keyCode);
+
+// The pointer in the drawing surface's coordinates (negative or past its size when outside
+// it). Either output may be null. Always 0.
+int ReadMousePosition(int32_t* outX, int32_t* outY);
+// Held mouse buttons; the fourth to eighth buttons (8 .. 128) only with the mouse device.
+constexpr int MOUSE_LEFT = 1, MOUSE_RIGHT = 2, MOUSE_MIDDLE = 4;
+int ReadMouseButtons();
+
+// Before start-up: 0 runs input on the window system's key state alone (no keyboard, mouse
+// or pad devices); 1, the default, opens the devices. 0.
+int SetInputDevicesEnabled(int enable);
+
+// Joypads, numbered from 1 (bit 0x1000 of a number is ignored). Axes read -1000..1000 with
+// a dead zone of a quarter around the centre; for a pad SDL knows, X and Y are the left
+// stick and Z and Rz the right one, and the buttons follow the pad's button order with the
+// left and right triggers after them.
+struct JoypadInput {
+    int32_t x, y, z, rz;
+    int32_t pov;       // hundredths of degrees clockwise from up; -1 centred
+    uint32_t buttons;  // bit i: button i held
+};
+int GetJoypadCount();
+// 0, or -1 (with a centred, released state) for a pad that does not exist or cannot be read.
+int ReadJoypadInput(int pad, JoypadInput* out);
+// Vibrates a pad at power 0..1000 for duration milliseconds (negative: until stopped); above
+// 500 the vibration pulses. 0; -1 for a pad that does not exist. A pad without rumble
+// motors takes the request and stays still.
+int StartPadVibration(int pad, int power, int duration);
+int StopPadVibration(int pad);  // 0
+
+// The screen mode (800 x 600, 32 bits, 60 Hz ...): stored before start-up, applied at once
+// after it (-2 when it fell back to 640 x 480 at 16 bits). Colour depth 8, 16 or 32.
+int SetScreenMode(int width, int height, int colorBits, int refreshRate);
+int SetUseHardware(int flag);  // 0: never try the hardware path; before start-up only
+
+// Colours: a value in the screen's pixel layout from 8-bit red, green and blue.
+// Before start-up white is 0xFFFFFFFF.
+uint32_t PackColor(int red, int green, int blue);
+int UnpackColor(uint32_t color, int* red, int* green, int* blue);
+
+// One frame: clear the draw target, draw, show it in the window.
+int ClearScreen();
+int PresentScreen();  // -1 before start-up
+
+// Lines and rectangles, right and bottom exclusive. A segment thicker than 1 is a band of
+// that width centred on it with square ends.
+int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled);
+int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
+
+// The drawing state.
+int SetDrawTarget(int handle);                    // -2 back screen, -4 front screen, or a graphic
+int SetDrawRegion(int x1, int y1, int x2, int y2);
+int SetBlendMode(int mode, int param);            // 0 none, 1 alpha, 2 add, 3 subtract, 4 multiply
+int SetDrawBrightness(int red, int green, int blue);
+int SetWaitVsync(int flag);
+
+// Graphics: images named by handles.
+int CreateBlankGraphic(int width, int height);
+int CreateSubGraphic(int x, int y, int width, int height, int source);
+int DestroyGraphic(int handle);
+int PaintGraphic(int handle, int red, int green, int blue, int alpha);
+int PutGraphic(int x, int y, int handle, int useTransparency);
+int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
+int SetBlendImage(int handle, int border, int range);

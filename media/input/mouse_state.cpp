@@ -1,0 +1,51 @@
+// The pointer position in drawing-surface coordinates and the held mouse buttons.
+#include "core/core_state.h"
+#include "input/input_setup.h"
+#include "input/input_state.h"
+#include "platform/input_devices.h"
+#include "platform/virtual_keys.h"
+#include "platform/window_input.h"
+#include "rorodiv.h"
+
+int ReadMousePosition(int32_t* outX, int32_t* outY)
+{
+    // Before the pointer has been seen it counts as resting on the client origin.
+    const Rect& client = CoreState.ClientRectOnScreen;
+    Point cursor{client.left, client.top};
+    GetCursorPos(&cursor);
+    int32_t x = cursor.x, y = cursor.y;
+    if (CoreState.Windowed) {
+        const int32_t toolBarHeight = 0;  // this window system has no tool bar
+        double scale = CoreState.windowScale;
+        if (scale <= 0.0) scale = 1.0;
+        // Truncation toward zero: 4 pixels left of the origin at scale 1.5 is -2.
+        x = static_cast<int32_t>(static_cast<double>(cursor.x - client.left) / scale);
+        y = static_cast<int32_t>(static_cast<double>(cursor.y - (client.top + toolBarHeight)) / scale);
+    }
+    if (outX) *outX = x;
+    if (outY) *outY = y;
+    return 0;
+}
+
+int ReadMouseButtons()
+{
+    if (InputState.windowSystemInput == 1 || !InputState.mouse) {
+        uint8_t windowState[256];
+        GetKeyboardState(windowState);
+        int buttons = 0;
+        if (windowState[VK_LBUTTON] & 0x80) buttons |= MOUSE_LEFT;
+        if (windowState[VK_RBUTTON] & 0x80) buttons |= MOUSE_RIGHT;
+        if (windowState[VK_MBUTTON] & 0x80) buttons |= MOUSE_MIDDLE;
+        return buttons;
+    }
+    MouseDeviceState state;
+    if (ReadMouseDevice(InputState.mouse, &state) != 0) {
+        if (AcquireDevice(InputState.mouse) != 0) return 0;
+        if (ReadMouseDevice(InputState.mouse, &state) != 0) return 0;
+    }
+    int buttons = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (state.buttons[i] & 0x80) buttons |= 1 << i;
+    }
+    return buttons;
+}

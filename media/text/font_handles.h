@@ -1,0 +1,101 @@
+// Font handles: the font table, the font record with its glyph cache, and the default font.
+#pragma once
+#include "core/handles.h"
+#include "graphics/color_format.h"
+#include "rorodiv_text.h"
+
+#include <cstdint>
+
+struct PlatformFont;
+
+constexpr int32_t kFontTableSize = 40;
+constexpr int32_t kGlyphSlotCount = 2025;  // up to 2024 usable and one end marker
+constexpr int32_t kMaxUsableGlyphSlots = 2024;
+constexpr int32_t kGlyphCodeCount = 65536;
+constexpr int32_t kFontFaceNameSize = 256;
+
+struct GlyphSlot;
+
+struct GlyphCodeEntry {
+    int32_t cached;
+    GlyphSlot* slot;
+};
+
+struct GlyphSlot {
+    int16_t inUse;
+    int16_t originX;   // black box left of the pen
+    int16_t top;       // black box top below the top of the line
+    int16_t advance;
+    int32_t cell;      // cache cell owned; -1 in the end marker
+    int16_t width;
+    int16_t height;
+    GlyphCodeEntry* mapEntry;
+};
+
+struct FontRecord {
+    HandleHeader header;  // check value and handle
+    int32_t* releasedFlag;
+    GlyphSlot slots[kGlyphSlotCount];
+    GlyphCodeEntry codeMap[kGlyphCodeCount];
+    int32_t nextSlot;
+    int32_t slotCount;
+    uint8_t* cacheMemory;
+    int32_t cacheRowBytes;
+    int32_t cacheBitsPerPixel;
+    char faceName[kFontFaceNameSize];
+    int32_t thickness;
+    int32_t size;
+    int32_t cellHeight;
+    int32_t italic;
+    int32_t spacing;
+    int32_t cellSize;
+    PlatformFont* platformFont;
+    int32_t type;
+    int32_t charSetIndex;
+    int32_t edgeSize;
+    int32_t cacheWidth, cacheHeight;
+    int32_t cellsPerColumn;
+    int32_t cacheTexture;
+    int32_t edgeTexture;
+    int32_t textureLost;
+    ColorFormat workFormat;
+    int32_t workWidth, workHeight, workRowBytes;
+    uint8_t* workBuffer;
+    int32_t textureMode;
+};
+
+struct DefaultFontSettingsRecord {
+    char faceName[kFontFaceNameSize];
+    int32_t size;
+    int32_t thickness;
+    int32_t type;
+    int32_t charSetIndex;
+    int32_t edgeSize;
+    int32_t italic;
+    int32_t spacing;
+    int32_t handle;
+};
+
+struct FontSystemState {
+    HandleHeader* slots[kFontTableSize];  // FontTable: null or a FontRecord
+    HandleTable table;                     // kind 4 over `slots`, with the fonts' check counter
+    DefaultFontSettingsRecord defaults;
+};
+
+extern FontSystemState FontSystem;
+
+// The record of a valid font handle, or null.
+FontRecord* ResolveFont(int handle);
+
+// Cell metrics from the platform's text metrics.
+struct CellMetrics {
+    int32_t cellSize;
+    int32_t cellHeight;
+};
+CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t type, int32_t edgeSize);
+
+int RefreshDefaultFont();
+int RebuildAllFonts();
+int InitFontSystem();
+int ResetFonts();
+int EndFontSystem();

@@ -1,0 +1,370 @@
+#include "text/string_draw.h"
+
+#include "core/app_log.h"
+#include "core/sjis.h"
+#include "core/tracked_memory.h"
+#include "graphics/color_format.h"
+#include "graphics/draw_state.h"
+#include "graphics/memimg_blit.h"
+#include "graphics/screen_mode.h"
+#include "graphics/window_link.h"
+#include "text/font_handles.h"
+#include "text/glyph_cache.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+// The text and edge colours as written into images: scaled by the brightness, without the
+// format's filler bits.
+struct GlyphColors {
+    uint32_t text;
+    uint32_t edge;
+};
+
+uint32_t PrepareColor(uint32_t color)
+{
+    int red = 0, green = 0, blue = 0;
+    UnpackColor(color, &red, &green, &blue);
+    const uint8_t* bright = DrawState.brightness;
+    red = red * bright[0] / 255;
+    green = green * bright[1] / 255;
+    blue = blue * bright[2] / 255;
+    return PackColor(red, green, blue) & ~PackColor(0, 0, 0);
+}
+
+// Where one glyph goes: the target rows and the cache cell rows, already clipped.
+struct GlyphBlit {
+    uint8_t* target;       // first target pixel
+    int32_t targetPitch;
+    const uint8_t* cache;  // first cache row of the glyph
+    int32_t cacheRowBytes;
+    int32_t sourceX;       // first cache column
+    int32_t width, height;
+};
+
+template <typename Pixel>
+void StorePixel(uint8_t* row, int32_t x, uint32_t value)
+{
+    reinterpret_cast<Pixel*>(row)[x] = static_cast<Pixel>(value);
+}
+
+template <typename Pixel>
+void BlitMonoGlyph(const GlyphBlit& blit, uint32_t value)
+{
+    for (int32_t y = 0; y < blit.height; ++y) {
+        const uint8_t* bits = blit.cache + size_t(y) * size_t(blit.cacheRowBytes);
+        uint8_t* row = blit.target + intptr_t(y) * blit.targetPitch;
+        for (int32_t x = 0; x < blit.width;) {
+            int32_t sx = blit.sourceX + x;
+            uint32_t byte = uint32_t(bits[sx >> 3] << (sx & 7)) & 0xFF;
+            int32_t run = 8 - (sx & 7);
+            if (run > blit.width - x)
+                run = blit.width - x;
+            // Only the set bits are visited; bits past the run are cut off first.
+            byte &= 0xFF00u >> run;
+            Pixel* pixels = reinterpret_cast<Pixel*>(row) + x;
+            while (byte) {
+                int32_t i = __builtin_clz(byte) - 24;
+                pixels[i] = static_cast<Pixel>(value);
+                byte &= ~(0x80u >> i);
+            }
+            x += run;
+        }
+    }
+}
+
+// Byte cells: `Shade` maps a cache byte to the value to write, or false for empty.
+template <typename Pixel, typename Shade>
+void BlitByteGlyph(const GlyphBlit& blit, Shade shade)
+{
+    for (int32_t y = 0; y < blit.height; ++y) {
+        const uint8_t* cells = blit.cache + size_t(y) * size_t(blit.cacheRowBytes) + blit.sourceX;
+        uint8_t* row = blit.target + intptr_t(y) * blit.targetPitch;
+        for (int32_t x = 0; x < blit.width; ++x) {
+            uint32_t value = 0;
+            if (cells[x] && shade(cells[x], &value))
+                StorePixel<Pixel>(row, x, value);
+        }
+    }
+}
+
+// Text over edge by glyph level g (1-14) and edge level e, each channel in its own field.
+uint32_t MixEdgedPixel(const ColorFormat* format, const GlyphColors& colors, int32_t g, int32_t e, int32_t* alpha)
+{
+    int32_t a = (15 - g) * e + 16 * g;
+    int32_t ratio = (g * 4096) / a;
+    uint32_t mixed = 0;
+    for (uint32_t mask : {format->redMask, format->greenMask, format->blueMask}) {
+        if (!mask)
+            continue;
+        int32_t shift = __builtin_ctz(mask);
+        int32_t text = int32_t((colors.text & mask) >> shift);
+        int32_t edge = int32_t((colors.edge & mask) >> shift);
+        int32_t channel = edge + (((text - edge) * ratio) >> 8);
+        mixed |= (uint32_t(channel) << shift) & mask;
+    }
+    *alpha = a;
+    return mixed;
+}
+
+template <typename Pixel>
+void BlitGlyph(const FontRecord* font, const GlyphBlit& blit, const MEMIMG* target, const GlyphColors& colors)
+{
+    const MemImgStore* store = target->base;
+    const ColorFormat* format = store->format;
+    bool alphaTarget = store->hasAlpha != 0;
+    int32_t alphaShift = format->alphaShift;
+    auto withAlpha = [&](uint32_t color, int32_t alpha) {
+        return alphaTarget ? color | uint32_t(alpha) << alphaShift : color;
+    };
+
+    switch (font->type) {
+    case FONT_NORMAL:
+        BlitMonoGlyph<Pixel>(blit, withAlpha(colors.text, 255));
+        break;
+    case FONT_EDGE:
+        BlitByteGlyph<Pixel>(blit, [&](uint8_t cell, uint32_t* value) {
+            *value = withAlpha(cell == 1 ? colors.text : colors.edge, 255);
+            return true;
+        });
+        break;
+    case FONT_ANTIALIAS:
+        BlitByteGlyph<Pixel>(blit, [&](uint8_t cell, uint32_t* value) {
+            // Coverage lives in the alpha channel; a target without one takes the
+            // better-covered half of the pixels.
+            *value = withAlpha(colors.text, cell * 16);
+            return alphaTarget || cell >= 8;
+        });
+        break;
+    default:  // edge and anti-aliasing
+        BlitByteGlyph<Pixel>(blit, [&](uint8_t cell, uint32_t* value) {
+            int32_t g = cell & 0x0F, e = cell >> 4;
+            int32_t alpha = 0;
+            if (g == 15) {
+                *value = withAlpha(colors.text, 255);
+                alpha = 255;
+            } else if (g == 0) {
+                *value = withAlpha(colors.edge, e * 16);
+                alpha = e * 16;
+            } else {
+                uint32_t mixed = MixEdgedPixel(format, colors, g, e, &alpha);
+                *value = withAlpha(mixed, alpha);
+            }
+            return alphaTarget || alpha >= 128;
+        });
+        break;
+    }
+}
+
+void DrawOneGlyph(const FontRecord* font, const GlyphSlot* slot, int32_t dx, int32_t dy, MEMIMG* target,
+                  const PixelRect* clip, const GlyphColors& colors)
+{
+    PixelRect rect{dx, dy, dx + slot->width, dy + slot->height};
+    ClipRect(&rect, clip);
+    if (rect.left >= rect.right || rect.top >= rect.bottom)
+        return;
+    int32_t cellX = CellX(font, slot->cell), cellY = CellY(font, slot->cell);
+    int32_t pixelBytes = MemImgPixelBytes(target);
+    GlyphBlit blit{};
+    blit.target = MemImgRow(target, rect.top) + intptr_t(rect.left) * pixelBytes;
+    blit.targetPitch = target->base->pitch;
+    blit.cacheRowBytes = font->cacheRowBytes;
+    blit.cache = font->cacheMemory + size_t(cellY + rect.top - dy) * size_t(font->cacheRowBytes);
+    blit.sourceX = cellX + rect.left - dx;
+    blit.width = rect.right - rect.left;
+    blit.height = rect.bottom - rect.top;
+    switch (pixelBytes) {
+    case 1: BlitGlyph<uint8_t>(font, blit, target, colors); break;
+    case 2: BlitGlyph<uint16_t>(font, blit, target, colors); break;
+    case 4: BlitGlyph<uint32_t>(font, blit, target, colors); break;
+    default: break;
+    }
+}
+
+// Characters of the string one by one, for when the batch could not be had.
+int32_t SplitText(const FontRecord* font, const char* text, int32_t limit, CharRecord* records)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+    int32_t count = 0;
+    for (int32_t at = 0; at < limit;) {
+        CharRecord record{bytes[at], 0, 0};
+        if (IsLeadByteOf(font, bytes[at]) && bytes[at + 1])
+            record.second = bytes[++at];
+        ++at;
+        records[count++] = record;
+    }
+    return count;
+}
+
+}  // namespace
+
+int FormatTextBounded(char* buffer, const char* format, va_list values)
+{
+    int length = std::vsnprintf(buffer, size_t(kFormatBufferSize), format, values);
+    if (length < 0) {
+        buffer[0] = 0;
+        return 0;
+    }
+    if (length >= kFormatBufferSize) {
+        size_t keep = 0;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(buffer);
+        size_t end = size_t(kFormatBufferSize) - 1;
+        while (keep < end) {
+            size_t step = IsSjisLeadByte(bytes[keep]) ? 2 : 1;
+            if (keep + step > end)
+                break;  // the trail byte was cut off
+            keep += step;
+        }
+        buffer[keep] = 0;
+        return int(keep);
+    }
+    return length;
+}
+
+namespace {
+
+bool DefaultBlend()
+{
+    return DrawState.blendMode == 0 || (DrawState.blendMode == 1 && DrawState.blendParam == 255);
+}
+
+// The work image's colour key: a value that none of the written colours takes.
+int32_t FreeColorKey(const MEMIMG* work, const GlyphColors& colors)
+{
+    uint32_t pixelMask = MemImgPixelBytes(work) >= 4 ? 0xFFFFFFFFu : (1u << (8 * MemImgPixelBytes(work))) - 1;
+    uint32_t key = uint32_t(work->base->colorKey) & pixelMask;
+    while (key == (colors.text & pixelMask) || key == (colors.edge & pixelMask))
+        key = (key + 1) & pixelMask;
+    return int32_t(key);
+}
+
+int DrawTextSoftware(int x, int y, const char* text, uint32_t color, int fontHandle, const FontRecord* font,
+                     uint32_t edgeColor)
+{
+    // Straight into the target: the size is not needed, and drawing caches the glyphs
+    // as measuring would.
+    bool antialias = (font->type & FONT_ANTIALIAS) != 0;
+    if (DefaultBlend() && !antialias) {
+        DrawGlyphRun(1, x, y, text, color, SoftScreen.target, &DrawState.drawArea, fontHandle, edgeColor, -1, nullptr);
+        return 0;
+    }
+    TextSize size{};
+    if (DrawGlyphRun(0, 0, 0, text, color, nullptr, nullptr, fontHandle, edgeColor, -1, &size) < 0)
+        return -1;
+
+    MEMIMG* work = antialias ? &SoftScreen.workAlpha : &SoftScreen.work;
+    if (!IsValidMemImg(work) || !IsValidMemImg(SoftScreen.target))
+        return 0;
+    GlyphColors colors{PrepareColor(color), PrepareColor(edgeColor)};
+    work->base->colorKey = antialias ? 0 : FreeColorKey(work, colors);
+
+    PixelRect savedArea = DrawState.drawArea;
+    uint8_t savedBright[3] = {DrawState.brightness[0], DrawState.brightness[1], DrawState.brightness[2]};
+    PixelRect inWork{0, 0, size.width, size.height};
+    PixelRect workBounds{0, 0, work->width, work->height};
+    ClipRect(&inWork, &workBounds);
+    if (inWork.left >= inWork.right || inWork.top >= inWork.bottom)
+        return 0;
+    FillMemImg(work, &inWork, uint32_t(work->base->colorKey));
+    DrawGlyphRun(1, 0, 0, text, color, work, &inWork, fontHandle, edgeColor, -1, nullptr);
+
+    PixelRect onTarget{x, y, x + size.width, y + size.height};
+    ClipRect(&onTarget, &savedArea);
+    if (onTarget.left >= onTarget.right || onTarget.top >= onTarget.bottom)
+        return 0;
+    SetDrawRegion(onTarget.left, onTarget.top, onTarget.right, onTarget.bottom);
+    SetDrawBrightness(255, 255, 255);
+    PutImageMemImg(SoftScreen.target, work, x, y, 1, DrawState.blendImage);
+    SetDrawRegion(savedArea.left, savedArea.top, savedArea.right, savedArea.bottom);
+    SetDrawBrightness(savedBright[0], savedBright[1], savedBright[2]);
+    return 0;
+}
+
+}  // namespace
+
+int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIMG* target, const PixelRect* clip,
+                 int fontHandle, uint32_t edgeColor, int32_t limit, TextSize* size)
+{
+    FontRecord* font = ResolveFont(fontHandle);
+    if (!font || !text)
+        return -1;
+    GlyphColors colors{PrepareColor(color), PrepareColor(edgeColor)};
+    if (!text[0]) {
+        if (size)
+            *size = TextSize{0, font->cellHeight};
+        return 0;
+    }
+    int32_t length = int32_t(std::strlen(text));
+    if (limit >= 0 && limit < length)
+        length = limit;
+
+    CharRecord fixed[kShortTextBytes];
+    CharRecord* records = fixed;
+    if (length > kShortTextBytes) {
+        records = static_cast<CharRecord*>(TrackedAlloc(length * int32_t(sizeof(CharRecord)), __FILE__, __LINE__));
+        if (!records)
+            return -1;
+    }
+    int32_t count = 0;
+    if (PrecacheText(length, text, fontHandle, records, &count) != 0)
+        count = SplitText(font, text, length, records);
+
+    bool drawing = draw && target && clip && IsValidMemImg(target);
+    double pen = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const CharRecord& record = records[i];
+        const GlyphSlot* slot = LookUpGlyph(font, record);
+        if (!slot) {
+            if (records != fixed)
+                TrackedFree(records);
+            return LogWrite("テキストキャッシュの作成に失敗しました");
+        }
+        uint32_t code = CharCode(record);
+        if (drawing && record.first != 0x20 && code != kWideSpaceCode && (slot->width || slot->height))
+            DrawOneGlyph(font, slot, x + int32_t(pen) + slot->originX, y + slot->top, target, clip, colors);
+        pen += slot->advance + font->spacing;
+    }
+    if (records != fixed)
+        TrackedFree(records);
+    if (size)
+        *size = TextSize{int32_t(pen), font->cellHeight};
+    return int32_t(pen);
+}
+
+int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
+{
+    if (!text || !text[0] || DrawState.drawAreaEmpty)
+        return 0;
+    const FontRecord* font = ResolveFont(fontHandle);
+    if (!font)
+        return LogWrite("フォントハンドル値が異常です\n");
+    WaitWhileWindowInactive();
+    if (DrawState.drawTarget == kFrontScreen && x >= DrawState.drawArea.right)
+        return 0;
+    // Fonts of the hardware path keep their glyphs in textures, drawn by that path.
+    if (font->textureMode)
+        return 0;
+    return DrawTextSoftware(x, y, text, color, fontHandle, font, edgeColor);
+}
+
+int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor)
+{
+    RefreshDefaultFont();
+    return PrintTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor, 0);
+}
+
+int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
+{
+    if (!format)
+        return 0;
+    char buffer[kFormatBufferSize];
+    va_list values;
+    va_start(values, format);
+    FormatTextBounded(buffer, format, values);
+    va_end(values);
+    return PrintText(x, y, buffer, color, 0);
+}

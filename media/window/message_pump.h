@@ -1,0 +1,18 @@
+// The per-frame message pump.
+#pragma once
+
+// Dispatches the main window's messages (in batches of five), holds the caller while the
+// window is inactive and runs the other layers' per-frame steps. 0 while the program may go
+// on, -1 once QuitFlag is set. Holds MediaLock for its whole run.
+int PumpMessages();
+// Pumps while the window is inactive (unless a windowed WM_PAINT is drawing).
+void WaitWhileInactive();
+
+// One pass of the pump's message loop, for the pump and its tests. `dispatched` counts the
+// messages of one PumpMessages call modulo the batch of five.
+struct PumpPass {
+    int dispatched;
+    int empty;      // the pass dispatched nothing, or only a fifth message
+    int quitSeen;   // QuitFlag was set when a message was taken: it was dropped
+};
+void RunPumpPass(PumpPass* pass);

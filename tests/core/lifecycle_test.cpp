@@ -1,0 +1,210 @@
+// Start-up and shutdown of the whole layer under SDL's offscreen driver, read back from the log.
+#include "window/media_layer_fixture.h"
+
+#include "core/media_lock.h"
+#include "core/time_source.h"
+#include "platform/instance_lock.h"
+#include "rorodiv.h"
+#include "platform/clock.h"
+#include "platform/com.h"
+#include "platform/cursor.h"
+#include "platform/desktop.h"
+#include "platform/window.h"
+#include "window/message_pump.h"
+
+#include <cstring>
+
+namespace {
+
+using LifecycleTest = MediaLayerTest;
+
+const Lines kStartUp = {
+    "T:システムの情報を出力します",
+    "T:\tROrodiv Ver3.00",
+    "",
+    "T:\tＯＳ  Linux ( Build *",
+    "...",
+    "T:\tＣＰＵベンダ：*",
+    "...",
+    "T:ＣＯＭの初期化... 成功しました",
+    "T:メモリ総量:*",
+    "T:タイマーの精度を検査します",
+    "T:精度結果 更新回数 マルチメディアタイマー：*",
+    "T: パフォーマンスカウンターを使用します タイマー分解能 : 1000000.000000 KHz ",
+    "T: ソフトの二重起動検査... 二重起動はされていませんでした",
+    "T:ウインドウクラスを登録します... 登録に成功しました",
+    "T:ウインドウモード起動用のウインドウを作成します",
+    "T:ウインドウの作成に成功しました",
+    "T:ＩＭＥを無効にしました",
+    "T:ウインドウスタイルをウインドウモード用に変更します... 完了",
+    "...",
+    "T:文字コードバッファの初期化を行います... 完了しました",
+};
+
+const Lines kShutdown = {
+    "...",
+    "T:ウインドウを閉じようとしています",
+    "T:ウインドウが破棄されようとしています",
+    "T:ソフトを終了する準備が整いました",
+    "T:ＣＯＭを終了... 完了",
+    "T:",
+    "T:Alloc memory dump",
+    "T:\tTotal size:0(0.000kb)  Alloc num:0",
+};
+
+Lines Concat(const Lines& first, const Lines& second)
+{
+    Lines all = first;
+    all.insert(all.end(), second.begin(), second.end());
+    return all;
+}
+
+TEST_F(LifecycleTest, FullRunLogsStartUpAndShutdownInOrder)
+{
+    ASSERT_EQ(Start(), 0);
+    EXPECT_EQ(CoreState.Started, 1);
+    EXPECT_EQ(CoreState.Starting, 0);
+    EXPECT_TRUE(FollowPattern(LogLines(), kStartUp));
+    EXPECT_EQ(PumpMessages(), 0);
+
+    EXPECT_EQ(EndMediaLayer(), 0);
+    EXPECT_EQ(CoreState.Started, 0);
+    EXPECT_EQ(CoreState.MainWindow, nullptr);
+    EXPECT_TRUE(FollowPattern(LogLines(), Concat(kStartUp, kShutdown)));
+    // The window step's changes to the platform are undone.
+    EXPECT_EQ(ComLibraryUsers(), 0);
+    EXPECT_GE(CursorDisplayCount(), 0);
+    EXPECT_EQ(ReadMediaLockStatus().created, 0);
+}
+
+TEST_F(LifecycleTest, SecondStartUpReturnsAtOnceAndLogsNothing)
+{
+    ASSERT_EQ(Start(), 0);
+    const std::string before = ReadLog();
+    EXPECT_EQ(InitMediaLayer(), 0);
+    EXPECT_EQ(ReadLog(), before);
+}
+
+TEST_F(LifecycleTest, ShutdownBeforeStartUpDoesNothing)
+{
+    EXPECT_EQ(EndMediaLayer(), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder / "Log.txt"));
+}
+
+TEST_F(LifecycleTest, LayerStartsAgainAfterShutdownWithItsSettings)
+{
+    ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(EndMediaLayer(), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    EXPECT_EQ(CoreState.Windowed, 1);
+    EXPECT_STREQ(CoreState.ClassName, title.c_str());
+    EXPECT_TRUE(FollowPattern(LogLines(), kStartUp));  // LogStart began a new file
+}
+
+TEST_F(LifecycleTest, DefaultClassNameAndCaption)
+{
+    ChangeWindowMode(1);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    EXPECT_STREQ(CoreState.ClassName, "D123987A");
+    EXPECT_STREQ(CoreState.WindowTitle, "RoRav");
+}
+
+TEST_F(LifecycleTest, FailedStartUpReleasesWhatItBroughtUp)
+{
+    SetWindowTitle(title.c_str());
+    ChangeWindowMode(1);
+    FailComStartForTest();
+    EXPECT_EQ(InitMediaLayer(), -1);
+    EXPECT_EQ(CoreState.Started, 0);
+    EXPECT_EQ(CoreState.Starting, 0);
+    EXPECT_EQ(CoreState.ComStarted, 0);
+    EXPECT_EQ(ReadMediaLockStatus().owned, 0);
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ＣＯＭの初期化... ＣＯＭの初期化に失敗しました"}));
+    EXPECT_EQ(EndMediaLayer(), 0);
+
+    // Nothing was left behind: the same program starts now.
+    EXPECT_EQ(InitMediaLayer(), 0);
+}
+
+TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
+{
+    SetWindowTitle(title.c_str());
+    ChangeWindowMode(1);
+    // Another process holding this class's lock: the second-instance check fails.
+    InstanceLock other;
+    ASSERT_EQ(AcquireInstanceLock(title.c_str(), &other), 0);
+    EXPECT_EQ(InitMediaLayer(), -1);
+    EXPECT_EQ(CoreState.QuitFlag, 1);
+    EXPECT_EQ(CoreState.classRegistered, 0);
+    EXPECT_EQ(CoreState.screenSaverOff, 0);
+    EXPECT_EQ(PumpMessages(), -1);
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T: ソフトの二重起動検査... 二重起動されています、ソフトを終了します"}));
+    ReleaseInstanceLock(&other);
+    EXPECT_EQ(InitMediaLayer(), 0);
+}
+
+TEST_F(LifecycleTest, TitleIsCutAt255BytesOnACharacterBoundary)
+{
+    struct Case {
+        std::string title;
+        size_t kept;
+    };
+    const std::string ascii255(255, 'a');
+    const std::string kana = "あ";  // two bytes in cp932
+    const Case cases[] = {
+        {ascii255, 255},
+        {ascii255 + "bcd", 255},
+        {std::string(254, 'a') + kana, 254},  // the character would end at byte 256
+        {std::string(253, 'a') + kana, 255},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SetWindowTitle(c.title.c_str()), 0);
+        EXPECT_EQ(std::strlen(CoreState.WindowTitle), c.kept);
+        EXPECT_EQ(std::string(CoreState.WindowTitle), c.title.substr(0, c.kept));
+    }
+}
+
+TEST_F(LifecycleTest, TitleChangeAfterStartUpReachesTheWindow)
+{
+    ASSERT_EQ(Start(), 0);
+    EXPECT_EQ(SetWindowTitle("ウインドウ"), 0);
+    EXPECT_STREQ(CoreState.WindowTitle, "ウインドウ");
+}
+
+TEST_F(LifecycleTest, ChangeWindowModeBeforeStartUpOnlyRecords)
+{
+    LogStart();  // the log folder is the working folder
+    std::snprintf(AppLogState.folder, sizeof AppLogState.folder, "%s", folder.c_str());
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(CoreState.Windowed, 1);
+    EXPECT_EQ(LogLines(), (Lines{"T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが立てられました",
+                                 "T:ChangeWindowMode実行 "}));
+}
+
+TEST_F(LifecycleTest, FatalExitFormatCutsALongMessageAndEndsWithMinusOne)
+{
+    // The child process starts the layer itself (the sound device runs a thread, so the
+    // child is a fresh process) in this test's folder.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    setenv("ROR_TEST_FOLDER", folder.c_str(), 1);
+    const std::string longText(3000, 'x');
+    EXPECT_EXIT(
+        {
+            Start();
+            FatalExitFormat("致命的:%s", longText.c_str());
+        },
+        ::testing::ExitedWithCode(255), "");
+    unsetenv("ROR_TEST_FOLDER");
+    const Lines lines = LogLines();
+    const std::string expected = "T:致命的:" + std::string(1023 - std::strlen("致命的:"), 'x');
+    EXPECT_TRUE(Contains(lines, expected));
+    EXPECT_TRUE(FollowPattern(lines, Concat({"...", expected}, kShutdown)));
+}
+
+TEST_F(LifecycleTest, MillisecondClockNeverNegative)
+{
+    for (int i = 0; i < 1000; ++i) EXPECT_GE(NowMilliseconds(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+#include "text_fixture.h"
+
+#include "platform/glyph_raster.h"
+#include "text/glyph_edge.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using GlyphCache = TextTest;
+
+namespace {
+
+bool CellBit(const FontRecord* font, const GlyphSlot* slot, int x, int y)
+{
+    const uint8_t* row = font->cacheMemory + size_t(CellY(font, slot->cell) + y) * size_t(font->cacheRowBytes);
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+uint8_t CellByte(const FontRecord* font, const GlyphSlot* slot, int x, int y)
+{
+    return font->cacheMemory[size_t(CellY(font, slot->cell) + y) * size_t(font->cacheRowBytes) + size_t(x)];
+}
+
+}  // namespace
+
+TEST(GlyphCacheGeometry, SlotCounts)
+{
+    struct Case { int cellSize, slots; };
+    for (const Case& c : {Case{24, 568}, Case{200, 20}, Case{8, 2024}, Case{16, 1280}, Case{128, 20}, Case{120, 22}})
+        EXPECT_EQ(SoftwareCacheSlotCount(c.cellSize), c.slots) << c.cellSize;
+}
+
+TEST_F(GlyphCache, SoftwareCacheOfTheDefaultFont)
+{
+    const FontRecord* font = Font(QueryDefaultFont());
+    // The gothic stand-in at 16 px: 16 + 1 (weight) + 2 → 24; line height 16.
+    EXPECT_EQ(font->cellSize, 24);
+    EXPECT_EQ(font->cellHeight, 16);
+    EXPECT_EQ(font->slotCount, 568);
+    EXPECT_EQ(font->cacheWidth, 24);
+    EXPECT_EQ(font->cacheHeight, 568 * 24);
+    EXPECT_EQ(font->cellsPerColumn, 568);
+    EXPECT_EQ(font->cacheBitsPerPixel, 1);
+    EXPECT_EQ(font->cacheRowBytes, 3);
+    EXPECT_EQ(font->slots[0].cell, 0);
+    EXPECT_EQ(font->slots[567].cell, 567);
+    EXPECT_EQ(font->slots[568].cell, -1);
+    EXPECT_EQ(font->nextSlot, 0);
+}
+
+TEST_F(GlyphCache, FirstInFirstOutAfterSlotCountPlusOne)
+{
+    int handle = CreateFontToHandle(nullptr, 200, 4, FONT_NORMAL, -1, -1, 0);
+    ASSERT_NE(handle, -1);
+    FontRecord* font = Font(handle);
+    ASSERT_EQ(font->slotCount, 20);
+    std::string text;
+    for (int i = 0; i <= font->slotCount; ++i)
+        text += char('A' + i);
+    // One batch renders at most slotCount characters; the rest come one at a time.
+    int32_t count = 0;
+    ASSERT_EQ(PrecacheText(-1, text.c_str(), handle, nullptr, &count), 0);
+    EXPECT_EQ(count, 21);
+    EXPECT_EQ(font->codeMap['A'].cached, 1);
+    EXPECT_EQ(font->codeMap['U'].cached, 0);
+    EXPECT_EQ(font->nextSlot, 0);
+    CharRecord last{'U', 0, 0};
+    GlyphSlot* slot = LookUpGlyph(font, last);
+    EXPECT_EQ(slot, &font->slots[0]);
+    EXPECT_EQ(font->codeMap['A'].cached, 0);
+    EXPECT_EQ(font->codeMap['A'].slot, nullptr);
+    EXPECT_EQ(font->codeMap['B'].cached, 1);
+    EXPECT_EQ(font->codeMap['U'].slot, slot);
+    EXPECT_EQ(slot->mapEntry, &font->codeMap['U']);
+    EXPECT_EQ(font->nextSlot, 1);
+
+    EXPECT_EQ(ClearGlyphCache(handle), 0);
+    EXPECT_EQ(font->codeMap['U'].cached, 0);
+    EXPECT_EQ(font->nextSlot, 0);
+    EXPECT_EQ(ClearGlyphCache(-1), -1);
+}
+
+TEST_F(GlyphCache, CharacterCodesAndSplitting)
+{
+    int handle = QueryDefaultFont();
+    FontRecord* font = Font(handle);
+    CharRecord records[8] = {};
+    int32_t count = 0;
+    // あ is the pair 0x82 0xA0: code 0xA082, the platform's character 0x82A0.
+    ASSERT_EQ(PrecacheText(-1, "\x82\xA0" "a", handle, records, &count), 0);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(CharCode(records[0]), 0xA082u);
+    EXPECT_EQ(records[0].zero, 0);
+    ASSERT_EQ(font->codeMap[0xA082].cached, 1);
+    const GlyphSlot* slot = font->codeMap[0xA082].slot;
+    PlatformGlyphMetrics metrics{};
+    int32_t size = ReadPlatformGlyph(font->platformFont, 0x82A0, GlyphBitmapFormat::Mono, &metrics, 0, nullptr);
+    std::vector<uint8_t> bits(size_t(size), 0);
+    ReadPlatformGlyph(font->platformFont, 0x82A0, GlyphBitmapFormat::Mono, &metrics, uint32_t(size), bits.data());
+    EXPECT_EQ(slot->width, metrics.blackBoxX);
+    EXPECT_EQ(slot->height, metrics.blackBoxY);
+    EXPECT_EQ(slot->advance, metrics.cellIncX);
+    EXPECT_EQ(slot->originX, metrics.originX);
+    EXPECT_EQ(slot->top, 14 - metrics.originY);
+    int pitch = GlyphBitmapPitch(GlyphBitmapFormat::Mono, metrics.blackBoxX);
+    for (int y = 0; y < metrics.blackBoxY; ++y)
+        for (int x = 0; x < metrics.blackBoxX; ++x)
+            ASSERT_EQ(CellBit(font, slot, x, y), bool((bits[size_t(y * pitch + x / 8)] >> (7 - x % 8)) & 1)) << x << "," << y;
+
+    // A lone lead byte at the end is a character of its own, code = the byte.
+    ASSERT_EQ(PrecacheText(-1, "ab\x82", handle, records, &count), 0);
+    ASSERT_EQ(count, 3);
+    EXPECT_EQ(CharCode(records[2]), 0x82u);
+    EXPECT_EQ(font->codeMap[0x82].cached, 1);
+    // The limit may fall inside a pair: the trail byte still belongs to it.
+    ASSERT_EQ(PrecacheText(1, "\x82\xA2z", handle, records, &count), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(CharCode(records[0]), 0xA282u);
+
+    // Spaces: cached with no pixels, advancing the pen.
+    ASSERT_EQ(PrecacheText(-1, " \x81\x40", handle, records, &count), 0);
+    EXPECT_EQ(font->codeMap[0x20].slot->width, 0);
+    EXPECT_EQ(font->codeMap[0x20].slot->advance, 9);
+    EXPECT_EQ(font->codeMap[0x4081].slot->width, 0);
+    EXPECT_EQ(font->codeMap[0x4081].slot->advance, 17);
+
+    EXPECT_EQ(PrecacheText(-1, "a", -1, records, &count), -1);
+}
+
+TEST_F(GlyphCache, HangeulSetSplitsOnTheTopBit)
+{
+    int handle = CreateFontToHandle(nullptr, 16, -1, -1, 2, -1, 0);
+    ASSERT_NE(handle, -1);
+    CharRecord records[4] = {};
+    int32_t count = 0;
+    ASSERT_EQ(PrecacheText(-1, "\xA1\x41\x7F", handle, records, &count), 0);  // 0xA1 is no cp932 lead byte
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(CharCode(records[0]), 0x41A1u);
+}
+
+TEST_F(GlyphCache, LongStringsBatchLikeShortOnes)
+{
+    int handle = QueryDefaultFont();
+    FontRecord* font = Font(handle);
+    std::string text;
+    for (int i = 0; i < 150; ++i)
+        text += "\x82\xA0" "a\x82\xA2";  // 5 bytes, 3 characters... 750 bytes
+    text.resize(300);
+    int allocations = TrackedAllocationCount();
+    std::vector<CharRecord> records(300);
+    int32_t count = 0;
+    ASSERT_EQ(PrecacheText(-1, text.c_str(), handle, records.data(), &count), 0);
+    EXPECT_EQ(count, 180);
+    EXPECT_EQ(font->nextSlot, 3);  // three distinct characters, one batch
+    EXPECT_EQ(TrackedAllocationCount(), allocations);
+    EXPECT_EQ(CharCode(records[179]), 0xA282u);
+}
+
+TEST(GlyphEdge, MasksForRadiiOneToFour)
+{
+    struct Case { int radius, pixels; };
+    for (const Case& c : {Case{1, 4}, Case{2, 21}, Case{3, 29}, Case{4, 69}, Case{5, 121}}) {
+        int count = 0;
+        for (int dy = -6; dy <= 6; ++dy)
+            for (int dx = -6; dx <= 6; ++dx) {
+                bool in = EdgeShapeIncludes(c.radius, dx, dy);
+                count += in;
+                EXPECT_EQ(in, EdgeShapeIncludes(c.radius, -dx, dy));
+                EXPECT_EQ(in, EdgeShapeIncludes(c.radius, dy, dx));
+            }
+        EXPECT_EQ(count, c.pixels) << "radius " << c.radius;
+    }
+    EXPECT_FALSE(EdgeShapeIncludes(1, 0, 0));
+    EXPECT_TRUE(EdgeShapeIncludes(2, 0, 0));
+    EXPECT_FALSE(EdgeShapeIncludes(2, 2, 2));
+    EXPECT_TRUE(EdgeShapeIncludes(3, 0, -3));
+    EXPECT_FALSE(EdgeShapeIncludes(3, 1, -3));
+    EXPECT_FALSE(EdgeShapeIncludes(4, 4, 3));
+    EXPECT_TRUE(EdgeShapeIncludes(4, 4, 2));
+    EXPECT_FALSE(EdgeShapeIncludes(4, 3, 4));
+    EXPECT_FALSE(EdgeShapeIncludes(0, 0, 1));
+}
+
+// Edged cells: glyph pixels 1, and exactly the union of their edge shapes 2.
+TEST_F(GlyphCache, EdgedCellsFollowTheirShapes)
+{
+    for (int radius = 1; radius <= 5; ++radius) {
+        int handle = CreateFontToHandle(nullptr, 16, -1, FONT_EDGE, -1, radius, 0);
+        ASSERT_NE(handle, -1);
+        FontRecord* font = Font(handle);
+        ASSERT_EQ(PrecacheText(-1, "k", handle, nullptr, nullptr), 0);
+        const GlyphSlot* slot = font->codeMap['k'].slot;
+        int cell = font->cellSize;
+        for (int y = 0; y < cell; ++y) {
+            for (int x = 0; x < cell; ++x) {
+                uint8_t value = CellByte(font, slot, x, y);
+                bool covered = false;
+                for (int dy = -radius; dy <= radius && !covered; ++dy)
+                    for (int dx = -radius; dx <= radius && !covered; ++dx) {
+                        int gx = x - dx, gy = y - dy;
+                        covered = gx >= 0 && gy >= 0 && gx < cell && gy < cell && EdgeShapeIncludes(radius, dx, dy) &&
+                                  CellByte(font, slot, gx, gy) == 1;
+                    }
+                if (value != 1) {
+                    ASSERT_EQ(value, covered ? 2 : 0) << "radius " << radius << " at " << x << "," << y;
+                }
+            }
+        }
+        PlatformGlyphMetrics metrics{};
+        ReadPlatformGlyph(font->platformFont, 'k', GlyphBitmapFormat::Mono, &metrics, 0, nullptr);
+        EXPECT_EQ(slot->width, metrics.blackBoxX + 2 * radius);
+        EXPECT_EQ(slot->height, metrics.blackBoxY + 2 * radius);
+        EXPECT_EQ(slot->advance, metrics.cellIncX + 2 * radius);
+        ReleaseFontHandle(handle);
+    }
+}
+
+TEST_F(GlyphCache, AntialiasedCellsHoldLevelMinusOne)
+{
+    int handle = CreateFontToHandle(nullptr, 16, 4, FONT_ANTIALIAS, -1, -1, 0);
+    int edged = CreateFontToHandle(nullptr, 16, 4, FONT_ANTIALIAS | FONT_EDGE, -1, 2, 0);
+    FontRecord* font = Font(handle);
+    FontRecord* both = Font(edged);
+    ASSERT_EQ(PrecacheText(-1, "W", handle, nullptr, nullptr), 0);
+    ASSERT_EQ(PrecacheText(-1, "W", edged, nullptr, nullptr), 0);
+    PlatformGlyphMetrics metrics{};
+    int32_t size = ReadPlatformGlyph(font->platformFont, 'W', GlyphBitmapFormat::Gray17, &metrics, 0, nullptr);
+    std::vector<uint8_t> levels(static_cast<size_t>(size), 0);
+    ReadPlatformGlyph(font->platformFont, 'W', GlyphBitmapFormat::Gray17, &metrics, uint32_t(size), levels.data());
+    int pitch = GlyphBitmapPitch(GlyphBitmapFormat::Gray17, metrics.blackBoxX);
+    const GlyphSlot* plain = font->codeMap['W'].slot;
+    const GlyphSlot* outlined = both->codeMap['W'].slot;
+    for (int y = 0; y < metrics.blackBoxY; ++y)
+        for (int x = 0; x < metrics.blackBoxX; ++x) {
+            int level = levels[size_t(y * pitch + x)];
+            ASSERT_EQ(CellByte(font, plain, x, y), level ? level - 1 : 0);
+            ASSERT_EQ(CellByte(both, outlined, x + 2, y + 2) & 0x0F, level ? level - 1 : 0);
+        }
+    // The edge nibble of a pixel is the largest level - 1 of the glyph pixels around it.
+    int strongest = 0;
+    for (int y = 0; y < metrics.blackBoxY; ++y)
+        for (int x = 0; x < metrics.blackBoxX; ++x)
+            strongest = std::max(strongest, int(levels[size_t(y * pitch + x)]));
+    int edgeMax = 0;
+    for (int y = 0; y < both->cellSize; ++y)
+        for (int x = 0; x < both->cellSize; ++x)
+            edgeMax = std::max(edgeMax, CellByte(both, outlined, x, y) >> 4);
+    EXPECT_EQ(edgeMax, strongest - 1);
+}
