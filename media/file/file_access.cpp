@@ -1,0 +1,150 @@
+// The installed table of file operations, the public operations that call it, and the
+// stream tables over files and memory.
+#include "file/file_access.h"
+
+#include "file/archive_files.h"
+#include "file/file_startup.h"
+#include "file/plain_file.h"
+
+namespace {
+
+// The default looks inside archives first and reads everything else as plain files.
+constexpr FileAccessTable kDefaultFileAccess = {
+    ArchiveAwareFileOpen,      ArchiveAwareFileClose,     ArchiveAwareFileTell,
+    ArchiveAwareFileSeek,      ArchiveAwareFileRead,      ArchiveAwareFileAtEnd,
+    ArchiveAwareFileIdle,      ArchiveAwareSetCurrentDir, ArchiveAwareGetCurrentDir,
+    ArchiveAwareFileFindFirst, ArchiveAwareFileFindNext,  ArchiveAwareFileFindClose,
+};
+
+int64_t TellFileStream(StreamValue stream)
+{
+    return FileTell(stream);
+}
+
+int SeekFileStream(StreamValue stream, int32_t offset, int origin)
+{
+    return FileSeek(stream, offset, origin);
+}
+
+size_t ReadFileStream(void* destination, size_t elementSize, size_t count, StreamValue stream)
+{
+    return FileRead(destination, elementSize, count, stream);
+}
+
+int FileStreamAtEnd(StreamValue stream)
+{
+    return FileAtEnd(stream);
+}
+
+int FileStreamIdle(StreamValue stream)
+{
+    return FileIdle(stream);
+}
+
+int CloseFileStream(StreamValue stream)
+{
+    return FileClose(stream);
+}
+
+constexpr StreamOps kFileStreamOps = {TellFileStream, SeekFileStream,  ReadFileStream,
+                                      FileStreamAtEnd, FileStreamIdle, CloseFileStream};
+constexpr StreamOps kMemoryStreamOps = {TellMemoryStream,   SeekMemoryStream,  ReadMemoryStream,
+                                        MemoryStreamAtEnd, MemoryStreamIdle, CloseMemoryStream};
+
+struct FileAccessState {
+    FileAccessTable table;
+    StreamOps fileStreams;
+    StreamOps memoryStreams;
+};
+
+FileAccessState FileAccess = {kDefaultFileAccess, kFileStreamOps, kMemoryStreamOps};
+
+}  // namespace
+
+int InstallFileAccess(const FileAccessTable* table)
+{
+    FileAccess.table = table != nullptr ? *table : kDefaultFileAccess;
+    return 0;
+}
+
+const FileAccessTable* InstalledFileAccess()
+{
+    return &FileAccess.table;
+}
+
+int InstallDefaultStreams()
+{
+    FileAccess.fileStreams = kFileStreamOps;
+    FileAccess.memoryStreams = kMemoryStreamOps;
+    return 0;
+}
+
+const StreamOps* FileStreamOps()
+{
+    return &FileAccess.fileStreams;
+}
+
+const StreamOps* MemoryStreamOps()
+{
+    return &FileAccess.memoryStreams;
+}
+
+FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async)
+{
+    return FileAccess.table.fileOpen(path, useCache, spare, async);
+}
+
+int FileClose(FileValue file)
+{
+    return FileAccess.table.fileClose(file);
+}
+
+int64_t FileTell(FileValue file)
+{
+    return FileAccess.table.fileTell(file);
+}
+
+int FileSeek(FileValue file, int32_t offset, int origin)
+{
+    return FileAccess.table.fileSeek(file, offset, origin);
+}
+
+size_t FileRead(void* destination, size_t elementSize, size_t count, FileValue file)
+{
+    return FileAccess.table.fileRead(destination, elementSize, count, file);
+}
+
+int FileAtEnd(FileValue file)
+{
+    return FileAccess.table.fileAtEnd(file);
+}
+
+int FileIdle(FileValue file)
+{
+    return FileAccess.table.fileIdle(file);
+}
+
+int SetCurrentDir(const char* path)
+{
+    return FileAccess.table.setCurrentDir(path);
+}
+
+int GetCurrentDir(char* buffer)
+{
+    return FileAccess.table.getCurrentDir(buffer);
+}
+
+SearchValue FileFindFirst(const char* pattern, FileInfo* info)
+{
+    return FileAccess.table.fileFindFirst(pattern, info);
+}
+
+int FileFindNext(SearchValue search, FileInfo* info)
+{
+    return FileAccess.table.fileFindNext(search, info);
+}
+
+int FileFindClose(SearchValue search)
+{
+    return FileAccess.table.fileFindClose(search);
+}
