@@ -42,7 +42,7 @@ SystemFile OpenSystemFile(const char* path, FileOpenMode mode, bool exclusive)
     switch (mode) {
     case FileOpenMode::Read: flags |= O_RDONLY; break;
     case FileOpenMode::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
-    case FileOpenMode::CreateEmpty: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case FileOpenMode::CreateEmpty: flags |= O_WRONLY | O_CREAT; break;
     }
     int fd;
     do {
@@ -51,6 +51,11 @@ SystemFile OpenSystemFile(const char* path, FileOpenMode mode, bool exclusive)
     if (fd < 0)
         return kNoSystemFile;
     if (exclusive && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return kNoSystemFile;
+    }
+    // Emptied only once the lock is ours, so a file another holder has locked stays whole.
+    if (mode == FileOpenMode::CreateEmpty && ftruncate(fd, 0) != 0) {
         close(fd);
         return kNoSystemFile;
     }
