@@ -1,0 +1,48 @@
+// The drawing state every drawing operation reads: target, area, blend mode, brightness.
+#pragma once
+#include "graphics/memimg.h"
+
+#include <cstdint>
+
+constexpr int32_t kBackScreen = -2;
+constexpr int32_t kFrontScreen = -4;
+constexpr int32_t kFrontScreenTimerId = 0x7FFF;
+constexpr uint32_t kFrontScreenPeriodMs = 32;
+
+struct DrawStateRecord {
+    int32_t drawTarget;
+    PixelRect drawArea;
+    float drawAreaF[4];
+    int32_t drawAreaEmpty;
+    int32_t blendMode;
+    int32_t blendParam;
+    uint8_t brightness[3];  // red, green, blue
+    int32_t background[3];  // red, green, blue; kept across start-up and shutdown
+    int32_t waitVsync;
+    // The blend image of the software path and its weights.
+    int32_t blendImageHandle;
+    int32_t blendBorder;
+    int32_t blendRange;
+    MEMIMG* blendImage;
+    uint8_t ruleTable[256];
+};
+
+extern DrawStateRecord DrawState;
+
+inline bool DefaultBrightness()
+{
+    return DrawState.brightness[0] == 255 && DrawState.brightness[1] == 255 && DrawState.brightness[2] == 255;
+}
+
+int ClearScreen();
+int PresentScreen();
+int SetDrawTarget(int handle);
+int SetDrawRegion(int x1, int y1, int x2, int y2);
+int SetBlendMode(int mode, int param);
+int SetDrawBrightness(int red, int green, int blue);
+int SetWaitVsync(int flag);
+int ResetDrawState();
+int SetBlendImage(int handle, int border, int range);
+
+// Size of a draw target: the screen for -2 and -4, else the graphic's; -1 when it has none.
+int DrawTargetSize(int handle, int* width, int* height);

@@ -1,0 +1,373 @@
+#include "graphics/memimg_blit.h"
+
+#include "graphics/draw_state.h"
+#include "graphics/pixel_blend.h"
+#include "graphics/pixel_spans.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+using BlitRowFn = void (*)(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int count,
+                           const BlitContext& ctx);
+
+template <class L, int Kind, bool Trans, bool Bright, bool Blend, int Mode>
+void BlitRow(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int count, const BlitContext& ctx)
+{
+    using Pixel = typename L::Pixel;
+    using Raw = typename BlitSource<L, Kind>::Raw;
+    auto* d = reinterpret_cast<Pixel*>(dst);
+    const auto* s = reinterpret_cast<const Raw*>(src);
+    constexpr bool kWholeRows = Mode == kBlitCopy && !Trans && !Bright && !Blend &&
+                                (Kind == kSourcePlain || (Kind == kSourceAlpha && sizeof(Pixel) == 4));
+    if constexpr (kWholeRows) {
+        std::memcpy(d, s, size_t(count) * sizeof(Pixel));
+    } else if constexpr (sizeof(Pixel) == 4 && Kind == kSourceAlpha && Trans && !Bright && !Blend &&
+                         Mode == kBlitCopy) {
+        ActiveSpanOps().over32(d, s, count);
+    } else {
+        for (int i = 0; i < count; ++i) BlitPixel<L, Kind, Trans, Bright, Blend, Mode>(d + i, s[i], Blend ? blend[i] : 0, ctx);
+    }
+}
+
+constexpr int kModeKinds = 8;
+
+template <class L, int Kind, bool Trans, bool Bright, bool Blend>
+constexpr BlitRowFn RowForMode(int mode)
+{
+    switch (mode) {
+        case kBlitCopy: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitCopy>;
+        case kBlitLerp: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitLerp>;
+        case kBlitHalf: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitHalf>;
+        case kBlitAdd: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitAdd>;
+        case kBlitSub: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitSub>;
+        case kBlitMul: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitMul>;
+        case kBlitInvert: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitInvert>;
+        default: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitMulLerp>;
+    }
+}
+
+template <class L, int Kind>
+BlitRowFn RowForFlags(bool trans, bool bright, bool blend, int mode)
+{
+    const int index = (trans ? 4 : 0) | (bright ? 2 : 0) | (blend ? 1 : 0);
+    switch (index) {
+        case 0: return RowForMode<L, Kind, false, false, false>(mode);
+        case 1: return RowForMode<L, Kind, false, false, true>(mode);
+        case 2: return RowForMode<L, Kind, false, true, false>(mode);
+        case 3: return RowForMode<L, Kind, false, true, true>(mode);
+        case 4: return RowForMode<L, Kind, true, false, false>(mode);
+        case 5: return RowForMode<L, Kind, true, false, true>(mode);
+        case 6: return RowForMode<L, Kind, true, true, false>(mode);
+        default: return RowForMode<L, Kind, true, true, true>(mode);
+    }
+}
+
+template <class L>
+BlitRowFn RowForSource(int kind, bool trans, bool bright, bool blend, int mode)
+{
+    switch (kind) {
+        case kSourceAlpha: return RowForFlags<L, kSourceAlpha>(trans, bright, blend, mode);
+        case kSourcePalette: return RowForFlags<L, kSourcePalette>(trans, bright, blend, mode);
+        default: return RowForFlags<L, kSourcePlain>(trans, bright, blend, mode);
+    }
+}
+
+// Everything a blit decides once per call.
+struct BlitSetup {
+    BlitRowFn row;
+    BlitRowFn opaqueRow;  // for opaque runs of the run table
+    BlitContext ctx;
+    int srcBytes;         // bytes of one source pixel
+    int dstBytes;
+};
+
+int SourceKindOf(const MemImgStore* base)
+{
+    if (base->isPalette) return kSourcePalette;
+    return base->hasAlpha ? kSourceAlpha : kSourcePlain;
+}
+
+// -1 when nothing is drawn.
+int BlitModeKind(int mode, int param, bool alpha, bool bright, bool blend)
+{
+    switch (mode) {
+        case 0: return kBlitCopy;
+        case 1:
+            if (param == 0) return -1;
+            if (!alpha && !blend && param == 255) return kBlitCopy;
+            if (!alpha && !blend && !bright && param == 128) return kBlitHalf;
+            return kBlitLerp;
+        case 2: return param == 0 ? -1 : kBlitAdd;
+        case 3: return param == 0 ? -1 : kBlitSub;
+        case 4: return kBlitMul;
+        case 10: return param == 0 ? -1 : kBlitInvert;
+        case 11: return kBlitMulLerp;
+        default: return -1;
+    }
+}
+
+bool UsableBlend(const MEMIMG* blend, const MEMIMG* src)
+{
+    return IsValidMemImg(blend) && blend->base->kind == 2 && blend->width >= src->width &&
+           blend->height >= src->height;
+}
+
+// False when the pair cannot be drawn or the mode draws nothing.
+bool PrepareBlit(const MEMIMG* dst, const MEMIMG* src, bool trans, const MEMIMG* blend, BlitSetup* out)
+{
+    if (!IsValidMemImg(dst) || !IsValidMemImg(src)) return false;
+    const MemImgStore* d = dst->base;
+    const MemImgStore* s = src->base;
+    if (d->isPalette || d->hasAlpha || (d->kind != 0 && d->kind != 1) || s->kind != d->kind) return false;
+    const bool useBlend = blend != nullptr;
+    if (useBlend && !UsableBlend(blend, src)) return false;
+    const int kind = SourceKindOf(s);
+    const bool bright = !DefaultBrightness();
+    const int mode = BlitModeKind(DrawState.blendMode, DrawState.blendParam, kind == kSourceAlpha, bright, useBlend);
+    if (mode < 0) return false;
+    out->ctx.param = DrawState.blendParam;
+    out->ctx.bright[0] = DrawState.brightness[2];
+    out->ctx.bright[1] = DrawState.brightness[1];
+    out->ctx.bright[2] = DrawState.brightness[0];
+    out->ctx.colorKey = uint32_t(s->colorKey);
+    out->ctx.palette = reinterpret_cast<const uint32_t*>(s->convertedPalette);
+    out->ctx.rule = DrawState.ruleTable;
+    const bool sixteen = d->kind == 0;
+    out->row = sixteen ? RowForSource<Layout16>(kind, trans, bright, useBlend, mode)
+                       : RowForSource<Layout32>(kind, trans, bright, useBlend, mode);
+    out->opaqueRow = out->row;
+    if (mode == kBlitCopy && !bright && !useBlend && kind != kSourcePalette && !(sixteen && kind == kSourceAlpha))
+        out->opaqueRow = sixteen ? RowForSource<Layout16>(kind, false, false, false, mode)
+                                 : RowForSource<Layout32>(kind, false, false, false, mode);
+    out->srcBytes = s->format->pixelBytes;
+    out->dstBytes = d->format->pixelBytes;
+    return true;
+}
+
+// The draw area, kept inside the destination image.
+PixelRect TargetClip(const MEMIMG* dst)
+{
+    PixelRect clip = DrawState.drawArea;
+    const PixelRect whole{0, 0, dst->width, dst->height};
+    ClipRect(&clip, &whole);
+    return clip;
+}
+
+void PutWithRuns(MEMIMG* dst, const MEMIMG* src, int x, int y, const BlitSetup& b, const MEMIMG* blend)
+{
+    const MemImgStore* s = src->base;
+    const uint8_t* runs = s->runTable;
+    for (int row = 0; row < src->height; ++row) {
+        const uint8_t* run = runs + intptr_t(row) * (s->width + 5);
+        uint8_t* d = MemImgRow(dst, y + row) + intptr_t(x) * b.dstBytes;
+        const uint8_t* sp = MemImgRow(src, row);
+        const uint8_t* g = blend != nullptr ? MemImgRow(blend, row) : nullptr;
+        int col = 0;
+        while (*run != kRunRowEnd && col < src->width) {
+            const int length = std::min((*run & 0x3F) + 1, src->width - col);
+            const uint8_t type = *run & 0xC0;
+            if (type != kRunTransparent) {
+                const BlitRowFn fn = type == kRunOpaque ? b.opaqueRow : b.row;
+                fn(d + intptr_t(col) * b.dstBytes, sp + intptr_t(col) * b.srcBytes, g != nullptr ? g + col : nullptr,
+                   length, b.ctx);
+            }
+            col += length;
+            ++run;
+        }
+    }
+}
+
+constexpr int kGatherChunk = 256;
+
+// Draws `count` destination pixels whose source columns come from `column(i)`, through a
+// small buffer, so the stretched and mapped draws share the plain draw's row loops.
+template <class ColumnOf>
+void DrawGathered(uint8_t* d, const uint8_t* srcRow, const uint8_t* blendRow, int count, const BlitSetup& b,
+                  ColumnOf column)
+{
+    alignas(16) uint8_t pixels[kGatherChunk * 4];
+    uint8_t weights[kGatherChunk];
+    for (int start = 0; start < count; start += kGatherChunk) {
+        const int n = std::min(kGatherChunk, count - start);
+        for (int i = 0; i < n; ++i) {
+            const int sx = column(start + i);
+            std::memcpy(pixels + i * b.srcBytes, srcRow + intptr_t(sx) * b.srcBytes, size_t(b.srcBytes));
+            if (blendRow != nullptr) weights[i] = blendRow[sx];
+        }
+        b.row(d + intptr_t(start) * b.dstBytes, pixels, blendRow != nullptr ? weights : nullptr, n, b.ctx);
+    }
+}
+
+int64_t FloorDiv(int64_t a, int64_t b)
+{
+    int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+
+}  // namespace
+
+void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, const MEMIMG* blend)
+{
+    BlitSetup b;
+    if (!PrepareBlit(dst, src, trans != 0, blend, &b)) return;
+    PixelRect r{x, y, x + src->width, y + src->height};
+    const PixelRect clip = TargetClip(dst);
+    ClipRect(&r, &clip);
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    const int sx = r.left - x, sy = r.top - y;
+    const MemImgStore* s = src->base;
+    const bool whole = sx == 0 && sy == 0 && r.right - r.left == src->width && r.bottom - r.top == src->height;
+    const bool wholeStore = src->pixels == s->pixelBuffer && src->width == s->width && src->height == s->height;
+    if (trans && s->runsValid && s->runTable != nullptr && whole && wholeStore) {
+        PutWithRuns(dst, src, x, y, b, blend);
+        return;
+    }
+    const int n = r.right - r.left;
+    for (int row = r.top; row < r.bottom; ++row) {
+        const int srow = row - y;
+        const uint8_t* g = blend != nullptr ? MemImgRow(blend, srow) + sx : nullptr;
+        b.row(MemImgRow(dst, row) + intptr_t(r.left) * b.dstBytes, MemImgRow(src, srow) + intptr_t(sx) * b.srcBytes,
+              g, n, b.ctx);
+    }
+}
+
+void StretchImageMemImg(MEMIMG* dst, const MEMIMG* src, const PixelRect* rect, int trans, const MEMIMG* blend)
+{
+    if (!IsValidMemImg(src) || !IsValidMemImg(dst)) return;
+    PixelRect r = *rect;
+    const bool flipX = r.right < r.left, flipY = r.bottom < r.top;
+    if (flipX) std::swap(r.left, r.right);
+    if (flipY) std::swap(r.top, r.bottom);
+    const int rw = r.right - r.left, rh = r.bottom - r.top;
+    if (rw <= 0 || rh <= 0) return;
+    if (!flipX && !flipY && rw == src->width && rh == src->height) {
+        PutImageMemImg(dst, src, r.left, r.top, trans, blend);
+        return;
+    }
+    BlitSetup b;
+    if (!PrepareBlit(dst, src, trans != 0, blend, &b)) return;
+    const uint32_t rx = std::max<uint32_t>(1, uint32_t(std::min<uint64_t>(uint64_t(rw) * 65536 / uint64_t(src->width), 0xFFFFFFFFu)));
+    const uint32_t ry = std::max<uint32_t>(1, uint32_t(std::min<uint64_t>(uint64_t(rh) * 65536 / uint64_t(src->height), 0xFFFFFFFFu)));
+    PixelRect c = r;
+    const PixelRect clip = TargetClip(dst);
+    ClipRect(&c, &clip);
+    if (c.left >= c.right || c.top >= c.bottom) return;
+
+    // Per-axis accumulators: the source advances while the accumulator drops below 1.
+    const int ox = c.left - r.left, oy = c.top - r.top;
+    const int width = src->width, height = src->height;
+    const int n = c.right - c.left;
+    int64_t accY = int64_t(ry) - (int64_t(oy) * 65536) % ry;
+    int64_t srcY = int64_t(oy) * 65536 / ry;
+    for (int row = c.top; row < c.bottom; ++row) {
+        const int sy = int(std::min<int64_t>(srcY, height - 1));
+        const int readRow = flipY ? height - 1 - sy : sy;
+        int64_t accX = int64_t(rx) - (int64_t(ox) * 65536) % rx;
+        int64_t srcX = int64_t(ox) * 65536 / rx;
+        int next = 0;
+        auto column = [&](int i) {
+            while (next < i) {  // called with i = 0, 1, 2, ...
+                accX -= 65536;
+                while (accX < 1) accX += rx, ++srcX;
+                ++next;
+            }
+            const int sx = int(std::min<int64_t>(srcX, width - 1));
+            return flipX ? width - 1 - sx : sx;
+        };
+        DrawGathered(MemImgRow(dst, row) + intptr_t(c.left) * b.dstBytes, MemImgRow(src, readRow),
+                     blend != nullptr ? MemImgRow(blend, readRow) : nullptr, n, b, column);
+        accY -= 65536;
+        while (accY < 1) accY += ry, ++srcY;
+    }
+}
+
+void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vertices[3], int flags,
+                       const MEMIMG* blend)
+{
+    BlitSetup b;
+    if (!PrepareBlit(dst, src, (flags & kTriangleTransparent) != 0, blend, &b)) return;
+    TriangleVertex v[3] = {vertices[0], vertices[1], vertices[2]};
+    int64_t area = int64_t(v[1].x - v[0].x) * (v[2].y - v[0].y) - int64_t(v[2].x - v[0].x) * (v[1].y - v[0].y);
+    if (area == 0) return;
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        area = -area;
+    }
+    // Texture gradients per pixel in 14.18 fixed point, truncated.
+    const double d1x = v[1].x - v[0].x, d1y = v[1].y - v[0].y, d2x = v[2].x - v[0].x, d2y = v[2].y - v[0].y;
+    const double du1 = v[1].u - v[0].u, du2 = v[2].u - v[0].u, dv1 = v[1].v - v[0].v, dv2 = v[2].v - v[0].v;
+    const double det = double(area);
+    const int64_t dudx = int64_t((du1 * d2y - du2 * d1y) / det * 262144.0);
+    const int64_t dudy = int64_t((du2 * d1x - du1 * d2x) / det * 262144.0);
+    const int64_t dvdx = int64_t((dv1 * d2y - dv2 * d1y) / det * 262144.0);
+    const int64_t dvdy = int64_t((dv2 * d1x - dv1 * d2x) / det * 262144.0);
+    const int64_t u0 = int64_t(v[0].u) * 262144, v0 = int64_t(v[0].v) * 262144;
+
+    const PixelRect clip = TargetClip(dst);
+    const int top = std::max(clip.top, std::min({v[0].y, v[1].y, v[2].y}));
+    const int bottom = std::min(clip.bottom - 1, std::max({v[0].y, v[1].y, v[2].y}));
+    struct Edge {
+        int64_t ax, ay, dx, dy;
+        int64_t bias;  // 0 on top and left edges: pixels on them belong to this triangle
+    } edges[3];
+    for (int i = 0; i < 3; ++i) {
+        const TriangleVertex& a = v[i];
+        const TriangleVertex& e = v[(i + 1) % 3];
+        edges[i] = {a.x, a.y, int64_t(e.x) - a.x, int64_t(e.y) - a.y, 0};
+        const bool topLeft = (edges[i].dy == 0 && edges[i].dx > 0) || edges[i].dy < 0;
+        edges[i].bias = topLeft ? 0 : 1;
+    }
+    const int w = src->width, h = src->height;
+    for (int y = top; y <= bottom; ++y) {
+        // Inside: dx * (y - ay) - dy * (x - ax) >= bias for every edge.
+        int64_t lo = clip.left, hi = int64_t(clip.right) - 1;
+        for (const Edge& e : edges) {
+            const int64_t c = e.dx * (y - e.ay) + e.dy * e.ax - e.bias;  // c - dy * x >= 0
+            if (e.dy == 0) {
+                if (c < 0) lo = hi + 1;
+            } else if (e.dy < 0) {
+                lo = std::max(lo, -FloorDiv(c, -e.dy));  // x >= ceil(-c / -dy)
+            } else {
+                hi = std::min(hi, FloorDiv(c, e.dy));
+            }
+        }
+        if (lo > hi) continue;
+        const int64_t uRow = u0 + dudx * (lo - v[0].x) + dudy * (y - v[0].y);
+        const int64_t vRow = v0 + dvdx * (lo - v[0].x) + dvdy * (y - v[0].y);
+        // Affine rows can still cross source rows, so fetch pixel by pixel through the row pointers.
+        const int count = int(hi - lo + 1);
+        uint8_t* d = MemImgRow(dst, y) + intptr_t(lo) * b.dstBytes;
+        alignas(16) uint8_t pixels[kGatherChunk * 4];
+        uint8_t weights[kGatherChunk];
+        for (int start = 0; start < count; start += kGatherChunk) {
+            const int n = std::min(kGatherChunk, count - start);
+            for (int i = 0; i < n; ++i) {
+                const int64_t uu = uRow + dudx * (start + i), vv = vRow + dvdx * (start + i);
+                const int sx = int(std::clamp<int64_t>(uu >> 18, 0, w - 1));
+                const int sy = int(std::clamp<int64_t>(vv >> 18, 0, h - 1));
+                std::memcpy(pixels + i * b.srcBytes, MemImgRow(src, sy) + intptr_t(sx) * b.srcBytes, size_t(b.srcBytes));
+                if (blend != nullptr) weights[i] = MemImgRow(blend, sy)[sx];
+            }
+            b.row(d + intptr_t(start) * b.dstBytes, pixels, blend != nullptr ? weights : nullptr, n, b.ctx);
+        }
+    }
+}
+
+void MapQuadMemImg(MEMIMG* dst, const MEMIMG* src, const int32_t corners[4][2], int trans, const MEMIMG* blend)
+{
+    if (!IsValidMemImg(src)) return;
+    const int w = src->width, h = src->height;
+    const TriangleVertex first[3] = {{corners[0][0], corners[0][1], 0, 0},
+                                     {corners[1][0], corners[1][1], w, 0},
+                                     {corners[3][0], corners[3][1], 0, h}};
+    const TriangleVertex second[3] = {{corners[1][0], corners[1][1], w, 0},
+                                      {corners[3][0], corners[3][1], 0, h},
+                                      {corners[2][0], corners[2][1], w, h}};
+    const int flags = trans ? kTriangleTransparent : 0;
+    MapTriangleMemImg(dst, src, first, flags, blend);
+    MapTriangleMemImg(dst, src, second, flags, blend);
+}

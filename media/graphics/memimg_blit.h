@@ -1,0 +1,28 @@
+// Drawing one software image into another: plain, stretched and mapped onto a triangle.
+#pragma once
+#include "graphics/memimg.h"
+
+// Bits of MapTriangleMemImg's flags.
+constexpr int kTriangleTransparent = 1;
+
+struct TriangleVertex {
+    int32_t x, y, u, v;
+};
+
+void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, const MEMIMG* blend);
+void StretchImageMemImg(MEMIMG* dst, const MEMIMG* src, const PixelRect* rect, int trans, const MEMIMG* blend);
+void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vertices[3], int flags,
+                       const MEMIMG* blend);
+// A quadrilateral P0..P3 (clockwise from the top-left corner of the image) as two triangles.
+void MapQuadMemImg(MEMIMG* dst, const MEMIMG* src, const int32_t corners[4][2], int trans, const MEMIMG* blend);
+
+// Transparency runs and the premultiplied plane of a store whose pixels were just loaded.
+void BuildRunTable(MemImgStore* store);
+// Run bytes: (length - 1) | type; 0xC0 ends a row.
+constexpr uint8_t kRunTransparent = 0x00;
+constexpr uint8_t kRunOpaque = 0x40;
+constexpr uint8_t kRunPartial = 0x80;
+constexpr uint8_t kRunRowEnd = 0xC0;
+
+// The blend image's weights for border `a` and range `b` (both 0-255).
+void BuildRuleTable(uint8_t table[256], int a, int b);

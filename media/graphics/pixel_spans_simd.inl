@@ -1,0 +1,141 @@
+// Vector kernels of the row routines, written once over a lane-width traits type.
+// Included by one source per instruction set; everything has internal linkage, so a routine
+// compiled for a wider set never stands in for a narrower one.
+#include "graphics/pixel_spans.h"
+
+#include <cstring>
+#include <immintrin.h>
+
+namespace {
+
+template <class V>
+void FillKernel32(uint32_t* dst, int count, uint32_t value)
+{
+    int i = 0;
+    while (i < count && (reinterpret_cast<uintptr_t>(dst + i) & (V::kBytes - 1)) != 0) dst[i++] = value;
+    const typename V::Reg v = V::Splat32(value);
+    constexpr int step = V::kBytes / 4;
+    for (; i + 4 * step <= count; i += 4 * step) {
+        V::StoreAligned(dst + i, v);
+        V::StoreAligned(dst + i + step, v);
+        V::StoreAligned(dst + i + 2 * step, v);
+        V::StoreAligned(dst + i + 3 * step, v);
+    }
+    for (; i + step <= count; i += step) V::StoreAligned(dst + i, v);
+    for (; i < count; ++i) dst[i] = value;
+}
+
+template <class V>
+void FillKernel16(uint16_t* dst, int count, uint16_t value)
+{
+    int i = 0;
+    while (i < count && (reinterpret_cast<uintptr_t>(dst + i) & (V::kBytes - 1)) != 0) dst[i++] = value;
+    const typename V::Reg v = V::Splat16(value);
+    constexpr int step = V::kBytes / 2;
+    for (; i + 2 * step <= count; i += 2 * step) {
+        V::StoreAligned(dst + i, v);
+        V::StoreAligned(dst + i + step, v);
+    }
+    for (; i + step <= count; i += step) V::StoreAligned(dst + i, v);
+    for (; i < count; ++i) dst[i] = value;
+}
+
+template <class V>
+void AlphaConstKernel32(uint32_t* dst, int count, uint32_t color, int param)
+{
+    using R = typename V::Reg;
+    const R zero = V::Zero();
+    const R sTimesP = V::Mul16(V::WidenLo(V::Splat32(color), zero), V::Splat16(uint16_t(param)));
+    const R keep = V::Splat16(uint16_t(256 - param));
+    const R topMask = V::Splat32(0xFF000000u);
+    constexpr int step = V::kBytes / 4;
+    int i = 0;
+    for (; i + step <= count; i += step) {
+        const R d = V::Load(dst + i);
+        const R lo = V::Shr16(V::Add16(V::Mul16(V::WidenLo(d, zero), keep), sTimesP), 8);
+        const R hi = V::Shr16(V::Add16(V::Mul16(V::WidenHi(d, zero), keep), sTimesP), 8);
+        const R blended = V::Narrow(lo, hi);
+        V::Store(dst + i, V::Or(V::AndNot(topMask, blended), V::And(topMask, d)));
+    }
+    for (; i < count; ++i) dst[i] = AlphaConstPixel32(dst[i], color, param);
+}
+
+template <class V>
+void AddConstKernel32(uint32_t* dst, int count, uint32_t amounts)
+{
+    using R = typename V::Reg;
+    const R a = V::Splat32(amounts & 0x00FFFFFFu);
+    constexpr int step = V::kBytes / 4;
+    int i = 0;
+    for (; i + step <= count; i += step) V::Store(dst + i, V::AddSat8(V::Load(dst + i), a));
+    for (; i < count; ++i) dst[i] = AddConstPixel32(dst[i], amounts);
+}
+
+template <class V>
+void SubConstKernel32(uint32_t* dst, int count, uint32_t amounts)
+{
+    using R = typename V::Reg;
+    const R a = V::Splat32(amounts & 0x00FFFFFFu);
+    constexpr int step = V::kBytes / 4;
+    int i = 0;
+    for (; i + step <= count; i += step) V::Store(dst + i, V::SubSat8(V::Load(dst + i), a));
+    for (; i < count; ++i) dst[i] = SubConstPixel32(dst[i], amounts);
+}
+
+// c - ((a * (c - s) + 255) >> 8) with an arithmetic shift equals, split by the sign of c - s,
+// c - ((a * (c - s) + 255) >> 8) for c >= s and c + ((a * (s - c)) >> 8) for c < s; both halves
+// stay within unsigned 16-bit lanes.
+template <class V>
+typename V::Reg OverHalf(typename V::Reg d, typename V::Reg pos, typename V::Reg neg, typename V::Reg alpha,
+                         typename V::Reg bias)
+{
+    const typename V::Reg down = V::Shr16(V::Add16(V::Mul16(pos, alpha), bias), 8);
+    const typename V::Reg up = V::Shr16(V::Mul16(neg, alpha), 8);
+    return V::Add16(V::Sub16(d, down), up);
+}
+
+template <class V>
+void OverKernel32(uint32_t* dst, const uint32_t* src, int count)
+{
+    using R = typename V::Reg;
+    const R zero = V::Zero();
+    const R topMask = V::Splat32(0xFF000000u);
+    const R bias = V::Splat16(255);
+    constexpr int step = V::kBytes / 4;
+    int i = 0;
+    for (; i + step <= count; i += step) {
+        const R s = V::Load(src + i);
+        const R sa = V::And(s, topMask);
+        const R opaque = V::Eq32(sa, topMask);
+        const int opaqueBits = V::MoveMask8(opaque);
+        if (opaqueBits == V::kAllBits) {
+            V::Store(dst + i, s);
+            continue;
+        }
+        if (V::MoveMask8(V::Eq32(sa, zero)) == V::kAllBits) continue;
+        const R d = V::Load(dst + i);
+        const R pos = V::SubSat8(d, s);
+        const R neg = V::SubSat8(s, d);
+        const R alphaLo = V::BroadcastAlpha16(V::WidenLo(s, zero));
+        const R alphaHi = V::BroadcastAlpha16(V::WidenHi(s, zero));
+        const R lo = OverHalf<V>(V::WidenLo(d, zero), V::WidenLo(pos, zero), V::WidenLo(neg, zero), alphaLo, bias);
+        const R hi = OverHalf<V>(V::WidenHi(d, zero), V::WidenHi(pos, zero), V::WidenHi(neg, zero), alphaHi, bias);
+        const R blended = V::Or(V::AndNot(topMask, V::Narrow(lo, hi)), V::And(topMask, d));
+        V::Store(dst + i, V::Or(V::And(opaque, s), V::AndNot(opaque, blended)));
+    }
+    for (; i < count; ++i) dst[i] = OverPixel32(dst[i], src[i]);
+}
+
+template <class V>
+constexpr SpanOps MakeVectorOps(const char* name)
+{
+    return SpanOps{name,
+                   FillKernel32<V>,
+                   FillKernel16<V>,
+                   AlphaConstKernel32<V>,
+                   AddConstKernel32<V>,
+                   SubConstKernel32<V>,
+                   OverKernel32<V>};
+}
+
+}  // namespace
