@@ -189,7 +189,7 @@ protected:
         if (!HaveImageMagick()) return false;
         const std::string raw = PathOf("reference.rgba");
         const std::string size = PathOf("reference.size");
-        const std::string command = "/usr/bin/convert '" + path + "' -depth 8 rgba:'" + raw + "' && /usr/bin/convert '" +
+        const std::string command = "/usr/bin/convert '" + path + "' -auto-orient -depth 8 rgba:'" + raw + "' && /usr/bin/convert '" +
                                     path + "' -format '%w %h' info:'" + size + "'";
         if (std::system(command.c_str()) != 0) return false;
         std::ifstream sizes(size);
