@@ -4,6 +4,14 @@
 
 #include <cstring>
 
+namespace {
+
+// The memory-stream operations themselves, so that decoding a block needs no file layer.
+constexpr StreamOps kMemoryBlockOps = {TellMemoryStream,  SeekMemoryStream, ReadMemoryStream,
+                                       MemoryStreamAtEnd, MemoryStreamIdle, CloseMemoryStream};
+
+}  // namespace
+
 int DecodeImageStream(const StreamOps* ops, StreamValue stream, LoadedImage* image)
 {
     if (ops == nullptr || stream == 0 || image == nullptr) return -1;
@@ -16,23 +24,12 @@ int DecodeImageStream(const StreamOps* ops, StreamValue stream, LoadedImage* ima
     return -1;
 }
 
-int LoadImageData(const char* path, LoadedImage* image)
-{
-    if (path == nullptr || image == nullptr) return -1;
-    const FileValue file = FileOpen(path, 0, 0, 0);
-    if (file == 0) return -1;
-    const StreamOps* ops = FileStreamOps();
-    const int result = DecodeImageStream(ops, file, image);
-    ops->close(file);
-    return result;
-}
-
 int LoadImageData(const void* data, int32_t size, LoadedImage* image)
 {
     if (image == nullptr) return -1;
     MemoryStream* stream = OpenMemoryStream(data, size);
     if (stream == nullptr) return -1;
-    const StreamOps* ops = MemoryStreamOps();
+    const StreamOps* ops = &kMemoryBlockOps;
     const StreamValue value = reinterpret_cast<StreamValue>(stream);
     const int result = DecodeImageStream(ops, value, image);
     ops->close(value);
