@@ -156,6 +156,8 @@ PixelRect TargetClip(const MEMIMG* dst)
     return clip;
 }
 
+// Walks the run table: transparent runs are skipped without reading pixels, and each stretch
+// of consecutive visible runs is drawn with one call (opaque-only stretches by whole rows).
 void PutWithRuns(MEMIMG* dst, const MEMIMG* src, int x, int y, const BlitSetup& b, const MEMIMG* blend)
 {
     const MemImgStore* s = src->base;
@@ -165,18 +167,29 @@ void PutWithRuns(MEMIMG* dst, const MEMIMG* src, int x, int y, const BlitSetup& 
         uint8_t* d = MemImgRow(dst, y + row) + intptr_t(x) * b.dstBytes;
         const uint8_t* sp = MemImgRow(src, row);
         const uint8_t* g = blend != nullptr ? MemImgRow(blend, row) : nullptr;
-        int col = 0;
+        int col = 0, start = 0;
+        bool partial = false;
+        auto flush = [&] {
+            if (col > start) {
+                const BlitRowFn fn = partial ? b.row : b.opaqueRow;
+                fn(d + intptr_t(start) * b.dstBytes, sp + intptr_t(start) * b.srcBytes,
+                   g != nullptr ? g + start : nullptr, col - start, b.ctx);
+            }
+        };
         while (*run != kRunRowEnd && col < src->width) {
             const int length = std::min((*run & 0x3F) + 1, src->width - col);
             const uint8_t type = *run & 0xC0;
-            if (type != kRunTransparent) {
-                const BlitRowFn fn = type == kRunOpaque ? b.opaqueRow : b.row;
-                fn(d + intptr_t(col) * b.dstBytes, sp + intptr_t(col) * b.srcBytes, g != nullptr ? g + col : nullptr,
-                   length, b.ctx);
+            if (type == kRunTransparent) {
+                flush();
+                start = col + length;
+                partial = false;
+            } else if (type == kRunPartial) {
+                partial = true;
             }
             col += length;
             ++run;
         }
+        flush();
     }
 }
 

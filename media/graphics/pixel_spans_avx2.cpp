@@ -28,9 +28,19 @@ struct Avx2Lanes {
     static Reg Or(Reg a, Reg b) { return _mm256_or_si256(a, b); }
     static Reg Eq32(Reg a, Reg b) { return _mm256_cmpeq_epi32(a, b); }
     static int MoveMask8(Reg a) { return _mm256_movemask_epi8(a); }
-    static Reg BroadcastAlpha16(Reg v)
+    // Each pixel's alpha in all four 16-bit lanes of that pixel, in the order WidenLo and
+    // WidenHi give the pixels: one byte shuffle instead of a widen and two word shuffles.
+    static Reg AlphaLo16(Reg s)
     {
-        return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+        const Reg control = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1,
+                                             3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+        return _mm256_shuffle_epi8(s, control);
+    }
+    static Reg AlphaHi16(Reg s)
+    {
+        const Reg control = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1,
+                                             11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+        return _mm256_shuffle_epi8(s, control);
     }
 };
 

@@ -95,35 +95,46 @@ typename V::Reg OverHalf(typename V::Reg d, typename V::Reg pos, typename V::Reg
 }
 
 template <class V>
-void OverKernel32(uint32_t* dst, const uint32_t* src, int count)
+void OverGroup(uint32_t* dst, const uint32_t* src)
 {
     using R = typename V::Reg;
     const R zero = V::Zero();
     const R topMask = V::Splat32(0xFF000000u);
+    const R s = V::Load(src);
+    const R sa = V::And(s, topMask);
+    const R opaque = V::Eq32(sa, topMask);
+    if (V::MoveMask8(opaque) == V::kAllBits) {
+        V::Store(dst, s);
+        return;
+    }
+    if (V::MoveMask8(V::Eq32(sa, zero)) == V::kAllBits) return;
     const R bias = V::Splat16(255);
+    const R d = V::Load(dst);
+    const R pos = V::SubSat8(d, s);
+    const R neg = V::SubSat8(s, d);
+    const R alphaLo = V::AlphaLo16(s);
+    const R alphaHi = V::AlphaHi16(s);
+    const R lo = OverHalf<V>(V::WidenLo(d, zero), V::WidenLo(pos, zero), V::WidenLo(neg, zero), alphaLo, bias);
+    const R hi = OverHalf<V>(V::WidenHi(d, zero), V::WidenHi(pos, zero), V::WidenHi(neg, zero), alphaHi, bias);
+    const R blended = V::Or(V::AndNot(topMask, V::Narrow(lo, hi)), V::And(topMask, d));
+    V::Store(dst, V::Or(V::And(opaque, s), V::AndNot(opaque, blended)));
+}
+
+template <class V>
+void OverKernel32(uint32_t* dst, const uint32_t* src, int count)
+{
     constexpr int step = V::kBytes / 4;
     int i = 0;
-    for (; i + step <= count; i += step) {
-        const R s = V::Load(src + i);
-        const R sa = V::And(s, topMask);
-        const R opaque = V::Eq32(sa, topMask);
-        const int opaqueBits = V::MoveMask8(opaque);
-        if (opaqueBits == V::kAllBits) {
-            V::Store(dst + i, s);
-            continue;
-        }
-        if (V::MoveMask8(V::Eq32(sa, zero)) == V::kAllBits) continue;
-        const R d = V::Load(dst + i);
-        const R pos = V::SubSat8(d, s);
-        const R neg = V::SubSat8(s, d);
-        const R alphaLo = V::BroadcastAlpha16(V::WidenLo(s, zero));
-        const R alphaHi = V::BroadcastAlpha16(V::WidenHi(s, zero));
-        const R lo = OverHalf<V>(V::WidenLo(d, zero), V::WidenLo(pos, zero), V::WidenLo(neg, zero), alphaLo, bias);
-        const R hi = OverHalf<V>(V::WidenHi(d, zero), V::WidenHi(pos, zero), V::WidenHi(neg, zero), alphaHi, bias);
-        const R blended = V::Or(V::AndNot(topMask, V::Narrow(lo, hi)), V::And(topMask, d));
-        V::Store(dst + i, V::Or(V::And(opaque, s), V::AndNot(opaque, blended)));
+    for (; i + step <= count; i += step) OverGroup<V>(dst + i, src + i);
+    if (i < count) {
+        // The tail goes through one padded group: transparent padding leaves it unchanged.
+        uint32_t d[step] = {}, s[step] = {};
+        const size_t n = size_t(count - i) * 4;
+        std::memcpy(d, dst + i, n);
+        std::memcpy(s, src + i, n);
+        OverGroup<V>(d, s);
+        std::memcpy(dst + i, d, n);
     }
-    for (; i < count; ++i) dst[i] = OverPixel32(dst[i], src[i]);
 }
 
 template <class V>

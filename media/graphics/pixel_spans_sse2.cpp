@@ -26,10 +26,13 @@ struct Sse2Lanes {
     static Reg Or(Reg a, Reg b) { return _mm_or_si128(a, b); }
     static Reg Eq32(Reg a, Reg b) { return _mm_cmpeq_epi32(a, b); }
     static int MoveMask8(Reg a) { return _mm_movemask_epi8(a); }
+    // Each pixel's alpha in all four 16-bit lanes of that pixel, for the low or high pixels.
     static Reg BroadcastAlpha16(Reg v)
     {
         return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
     }
+    static Reg AlphaLo16(Reg s) { return BroadcastAlpha16(_mm_unpacklo_epi8(s, _mm_setzero_si128())); }
+    static Reg AlphaHi16(Reg s) { return BroadcastAlpha16(_mm_unpackhi_epi8(s, _mm_setzero_si128())); }
 };
 
 constexpr SpanOps kSse2Ops = MakeVectorOps<Sse2Lanes>("sse2");

@@ -22,6 +22,11 @@ int ReleaseGraphics();
 int ChangeScreenMode(int width, int height, int colorBits, int force, int refreshRate);
 int RequestedScreenSize(int* width, int* height);
 
+// The full-screen software path's display change: undone while the window is inactive,
+// made again when it is active.
+int RestoreDisplayChange();
+int ReapplyDisplayChange();
+
 struct DisplayModeEntry {
     int32_t width, height, bits, refreshRate;
 };

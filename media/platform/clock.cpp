@@ -35,3 +35,31 @@ void SystemSleep(uint32_t milliseconds)
     while (nanosleep(&wait, &wait) != 0) {
     }
 }
+
+namespace {
+int TimerPeriodRequests = 0;
+}
+
+uint32_t TimerMinimumPeriod()
+{
+    return 1;
+}
+
+int BeginTimerPeriod(uint32_t period)
+{
+    if (period < TimerMinimumPeriod()) return -1;
+    ++TimerPeriodRequests;
+    return 0;
+}
+
+int EndTimerPeriod(uint32_t period)
+{
+    if (period < TimerMinimumPeriod() || TimerPeriodRequests == 0) return -1;
+    --TimerPeriodRequests;
+    return 0;
+}
+
+int OpenTimerPeriodRequests()
+{
+    return TimerPeriodRequests;
+}

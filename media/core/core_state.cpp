@@ -1,0 +1,25 @@
+#include "core/core_state.h"
+
+#include <cstring>
+
+CoreStateRecord CoreState;
+
+void ClearCoreStateForWindowStep()
+{
+    const CoreStateRecord kept = CoreState;
+    CoreState = CoreStateRecord{};
+    CoreState.Windowed = kept.Windowed;
+    std::memcpy(CoreState.WindowTitle, kept.WindowTitle, sizeof kept.WindowTitle);
+    std::memcpy(CoreState.ClassName, kept.ClassName, sizeof kept.ClassName);
+    CoreState.MainWindow = kept.MainWindow;
+    CoreState.windowScale = kept.windowScale;
+    CoreState.Starting = kept.Starting;
+    CoreState.ComStarted = kept.ComStarted;
+    std::memcpy(CoreState.osText, kept.osText, sizeof kept.osText);
+    std::memcpy(CoreState.cpuName, kept.cpuName, sizeof kept.cpuName);
+    CoreState.mmxUsable = kept.mmxUsable;
+    // The clock choice is measured again by the probe, but NowMicroseconds must stay valid
+    // until then.
+    CoreState.useCounter = kept.useCounter;
+    CoreState.counterFrequency = kept.counterFrequency;
+}

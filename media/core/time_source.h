@@ -1,0 +1,22 @@
+// The layer's clocks, and the start-up steps that measure the machine: the system report,
+// the timer probe with the random seeding, and the second-instance check.
+#pragma once
+#include <cstdint>
+
+struct CpuIdentity;
+
+// The millisecond clock with bit 31 cleared (0..2^31-1, wrapping). Timings mask this way
+// and subtract.
+int32_t NowMilliseconds();
+// Microseconds of the clock chosen by the timer probe.
+uint64_t NowMicroseconds();
+
+// Start-up step 10: the system report in the log; raises the timer resolution.
+void WriteSystemReport();
+// The processor part of the report, for a given identity (the report reads the real one).
+void WriteProcessorReport(const CpuIdentity& cpu);
+// Inside the window step: measures which clock updates more finely, raises the timer
+// resolution again and seeds the random generator.
+void ProbeTimers();
+// Inside the window step: -1 (with QuitFlag set) when another copy has a window of ClassName.
+int CheckSecondInstance();

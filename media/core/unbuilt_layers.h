@@ -1,0 +1,25 @@
+// Steps of layers this system does not build (network, movies, 3D models and their sine
+// table, sound streaming and sound objects, the text-input state step). Start-up, shutdown,
+// the message pump and the window procedure call them at their places; they do nothing.
+#pragma once
+
+// Network (HTTP tasks, connections, its notification window).
+inline void ClearHttpTasks() {}
+inline void EndNetwork() {}
+inline void StepNetworkWindow() {}
+inline void StepHttpTasks() {}
+// Sound objects and streaming.
+inline void ReleaseCurrentSoundObject() {}
+inline void StepSoundStreaming() {}
+inline void StepSoundStreamingSecond() {}
+inline void NotifySoundLayer() {}
+// Movies.
+inline void PauseMovies() {}
+inline void ResumeMovies() {}
+inline void StepMoviesWhileInactive() {}
+inline void ReleaseMovieSurfacesAndResume() {}
+// 3D models and the maths layer's sine table.
+inline void ReleaseModelTables() {}
+inline void BuildSineTable() {}
+// Text input's per-frame state step.
+inline void StepTextInputState() {}

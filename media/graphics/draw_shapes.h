@@ -1,0 +1,25 @@
+// Lines, rectangles and untextured polygons into the current draw target.
+#pragma once
+#include <cstdint>
+
+// A polygon vertex: position, rhw, colour (blue, green, red, alpha bytes) and texture position.
+struct PolygonVertex {
+    float x, y, z, rhw;
+    uint32_t color;
+    float u, v;
+};
+static_assert(sizeof(PolygonVertex) == 28);
+
+enum PrimitiveType { kPointList = 1, kLineList = 2, kLineStrip = 3, kTriangleList = 4, kTriangleStrip = 5, kTriangleFan = 6 };
+constexpr int kNoTexture = -5;
+
+int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
+int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled);
+int DrawThickSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
+int SubmitVertices2D(const PolygonVertex* vertices, int count, int type, int texture, int flag);
+
+// Fills the pixels whose positions lie inside the convex polygon (pixel (x, y) sits at the
+// point (x, y)); pixels on a top or left edge belong to it, those on a bottom or right edge
+// do not, so polygons sharing an edge never draw a pixel twice.
+struct MEMIMG;
+void FillConvexPolygon(MEMIMG* image, const float (*points)[2], int count, uint32_t color);

@@ -1,0 +1,46 @@
+#include "graphics/graphic_handles.h"
+
+#include "core/tracked_memory.h"
+#include "graphics/window_link.h"
+
+GraphicTableRecord GraphicTable{{}, {HANDLE_KIND_GRAPHIC, kGraphicSlots, GraphicTable.slots, 0}, 0, 0};
+GraphicCreationSettings GraphicCreation{0, 0, 1, {0, 0, 0}};
+
+int NewGraphicHandle()
+{
+    GraphicTableRecord& t = GraphicTable;
+    if (t.count >= kGraphicSlots) FatalGraphics("グラフィックの数が許容量を越えました終了します");
+    int slot = t.highWater;
+    if (slot >= kGraphicSlots) {
+        slot = 0;
+        while (t.slots[slot] != nullptr) ++slot;
+    }
+    auto* record = static_cast<GraphicRecord*>(TrackedAllocZeroed(sizeof(GraphicRecord), __FILE__, __LINE__));
+    if (record == nullptr) FatalGraphics("メモリの確保に失敗しました");
+    record->header.check = StampCheck(t.table);
+    record->header.handle = MakeHandle(HANDLE_KIND_GRAPHIC, slot, record->header.check);
+    record->movie = -1;
+    record->noDrawTargetSurface = 1;
+    t.slots[slot] = &record->header;
+    ++t.count;
+    if (slot == t.highWater) ++t.highWater;
+    return record->header.handle;
+}
+
+GraphicRecord* ResolveGraphic(int handle)
+{
+    return reinterpret_cast<GraphicRecord*>(ResolveHandle(handle, GraphicTable.table));
+}
+
+void ResetGraphicCounters()
+{
+    // Identities keep counting across set-ups; only the slot bookkeeping starts over when empty.
+    if (GraphicTable.count == 0) GraphicTable.highWater = 0;
+}
+
+int IsDrawableGraphic(const GraphicRecord* g)
+{
+    if (g == nullptr || g->image == nullptr || g->image->textured) return 0;
+    const MemImgStore* s = g->view.base;
+    return s != nullptr && !s->isPalette && !s->hasAlpha && (s->kind == 0 || s->kind == 1) ? 1 : 0;
+}

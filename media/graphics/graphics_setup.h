@@ -1,0 +1,33 @@
+// What start-up, shutdown and the window layer call of the graphics layer.
+// Placeholder bodies live in graphics_setup_stub.cpp until the graphics layer replaces them.
+#pragma once
+#include <cstdint>
+
+using GraphicRestorer = void (*)();
+
+// Start-up and shutdown.
+int SetupGraphics();      // 0, or -1 when no drawing path could be opened
+int ReleaseGraphics();    // 0
+int SetGraphicRestorer(GraphicRestorer restorer);  // null: the built-in restore
+int DeleteAllSoftImages();                          // every software-image handle (kind 14)
+
+// The requested screen mode; 640 x 480 when none was set (either output may be null). 0.
+int RequestedScreenSize(int32_t* width, int32_t* height);
+int RequestedColorBits();
+// -1 in any of the four mode values keeps the current value. 0.
+int ChangeScreenMode(int32_t width, int32_t height, int32_t colorBits, int32_t force, int32_t refreshRate);
+
+// The drawing state the window procedure reads and sets.
+int SetWaitVsync(int32_t flag);
+int WaitVsyncSetting();
+int SetDrawTarget(int32_t handle);
+int CurrentDrawTarget();  // -2 back screen, -4 front screen, or a graphic handle
+int PresentScreen();      // 0; -1 before start-up
+
+// The window procedure's requests.
+int RestoreGraphics();           // after a full-screen window is activated again
+int NoteWindowMoved();           // the client area moved on the desktop
+int HardwarePathInUse();         // 1 on the hardware path
+int GraphicsDeviceExists();      // 1 while the hardware device exists
+int SetGraphicsDialogBoxMode(int32_t on);
+int RestoreDesktopDisplayMode();  // full-screen software path, on deactivation

@@ -1,0 +1,78 @@
+// The graphics layer's ties to the runtime core, the main window and the display.
+#include "graphics/window_link.h"
+
+#include "core/core_state.h"
+#include "core/lifecycle.h"
+#include "graphics/draw_state.h"
+#include "platform/desktop.h"
+#include "platform/message_queue.h"
+#include "platform/screen_surface.h"
+#include "window/message_pump.h"
+#include "window/window_mode.h"
+
+namespace {
+
+void OnFrontScreenTimer(WindowHandle, uint32_t, uintptr_t, uint32_t)
+{
+    FrontScreenTimerFired();
+}
+
+}  // namespace
+
+bool LayerStarted() { return CoreState.Started != 0; }
+bool LayerWindowed() { return CoreState.Windowed != 0; }
+double LayerWindowScale() { return WindowScaleInEffect(); }
+
+void WaitWhileWindowInactive()
+{
+    // Only a running layer waits; during start-up the window may not be active yet.
+    if (CoreState.Started) WaitWhileInactive();
+}
+
+void StartFrontScreenTimer()
+{
+    if (CoreState.MainWindow) SetTimer(CoreState.MainWindow, kFrontScreenTimerId, kFrontScreenPeriodMs, OnFrontScreenTimer);
+}
+
+void StopFrontScreenTimer()
+{
+    if (CoreState.MainWindow) KillTimer(CoreState.MainWindow, kFrontScreenTimerId);
+}
+
+void FitMainWindowToScreen() { FitWindow(); }
+void PumpMessagesOnce() { PumpMessages(); }
+void FatalGraphics(const char* message) { FatalExit(message); }
+
+int VideoSystemAvailable() { return VideoSystemReady(); }
+
+int ShowScreenPixels(const ScreenPixels& p, const PixelRect& source, const PixelRect& destination)
+{
+    if (!CoreState.MainWindow) return -1;
+    const FramePixels frame{p.pixels, p.pitch, p.width, p.height, p.bits, p.redMask, p.greenMask, p.blueMask};
+    return PresentFrameToWindow(CoreState.MainWindow, frame, Rect{source.left, source.top, source.right, source.bottom},
+                                Rect{destination.left, destination.top, destination.right, destination.bottom});
+}
+
+void ReleaseScreenPresenter() { ReleasePresentBuffers(); }
+void WaitForVerticalBlank() { WaitForDisplayRefresh(); }
+
+int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate)
+{
+    if (!CoreState.MainWindow) return -1;
+    return EnterFullscreenMode(CoreState.MainWindow, width, height, bits, refreshRate);
+}
+
+void RestoreDesktopDisplay()
+{
+    if (CoreState.MainWindow) LeaveFullscreenMode(CoreState.MainWindow);
+}
+
+int PlatformDisplayModeCount() { return CountDisplayModes(); }
+
+int PlatformDisplayMode(int index, DisplayModeEntry* out)
+{
+    DisplayMode mode;
+    if (ReadDisplayMode(index, &mode) != 0) return -1;
+    *out = DisplayModeEntry{mode.width, mode.height, mode.colorBits, mode.refreshRate};
+    return 0;
+}

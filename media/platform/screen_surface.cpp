@@ -1,0 +1,165 @@
+#include "platform/screen_surface.h"
+
+#include "platform/window_record.h"
+#include "platform/window_sdl.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <sched.h>
+
+namespace {
+
+SDL_Surface* WrapFrame(const FramePixels& f)
+{
+    return SDL_CreateRGBSurfaceFrom(const_cast<uint8_t*>(f.pixels), f.width, f.height, f.bits, f.pitch, f.redMask,
+                                    f.greenMask, f.blueMask, 0);
+}
+
+bool SameLayout(const SDL_Surface* surface, const FramePixels& f)
+{
+    const SDL_PixelFormat* p = surface->format;
+    return p->BitsPerPixel == f.bits && p->BytesPerPixel * 8 == f.bits && p->Rmask == f.redMask &&
+           p->Gmask == f.greenMask && p->Bmask == f.blueMask;
+}
+
+SDL_Rect ToSdl(const Rect& r)
+{
+    return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+int64_t MonotonicNanoseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// A 16-bit 5-6-5 frame widened to 32 bits with the fields' top bits repeated below, so that
+// full fields become 255 (white stays white); kept between presents.
+struct WideFrame {
+    SDL_Surface* surface;
+};
+WideFrame Wide;
+
+SDL_Surface* WidenFrame(const FramePixels& f)
+{
+    if (Wide.surface == nullptr || Wide.surface->w != f.width || Wide.surface->h != f.height) {
+        SDL_FreeSurface(Wide.surface);
+        Wide.surface = SDL_CreateRGBSurfaceWithFormat(0, f.width, f.height, 32, SDL_PIXELFORMAT_XRGB8888);
+        if (Wide.surface == nullptr) return nullptr;
+    }
+    for (int y = 0; y < f.height; ++y) {
+        const auto* in = reinterpret_cast<const uint16_t*>(f.pixels + intptr_t(y) * f.pitch);
+        auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(Wide.surface->pixels) + intptr_t(y) * Wide.surface->pitch);
+        for (int x = 0; x < f.width; ++x) {
+            const uint32_t v = in[x];
+            const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
+            out[x] = 0xFF000000u | ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+        }
+    }
+    return Wide.surface;
+}
+
+}  // namespace
+
+int VideoSystemReady()
+{
+    return StartVideo() == 0 ? 1 : 0;
+}
+
+namespace {
+
+// Copies (or scales) the frame onto the surface; the layouts may differ.
+void CopyFrame(SDL_Surface* surface, const FramePixels& frame, const Rect& source, const Rect& destination)
+{
+    const SDL_Rect src = ToSdl(source);
+    SDL_Rect dst = ToSdl(destination);
+    const bool unscaled = src.w == dst.w && src.h == dst.h;
+    if (unscaled && SameLayout(surface, frame) && SDL_MUSTLOCK(surface) == 0) {
+        // The common case: the frame's rows are the surface's rows.
+        const int width = SDL_min(src.w, surface->w - dst.x), height = SDL_min(src.h, surface->h - dst.y);
+        const int bytes = frame.bits / 8;
+        for (int y = 0; y < height && width > 0; ++y)
+            std::memcpy(static_cast<uint8_t*>(surface->pixels) + intptr_t(dst.y + y) * surface->pitch + dst.x * bytes,
+                        frame.pixels + intptr_t(src.y + y) * frame.pitch + src.x * bytes, size_t(width) * bytes);
+        return;
+    }
+    SDL_Surface* wrapped = WrapFrame(frame);
+    if (wrapped == nullptr) return;
+    SDL_SetSurfaceBlendMode(wrapped, SDL_BLENDMODE_NONE);
+    if (unscaled)
+        SDL_BlitSurface(wrapped, &src, surface, &dst);
+    else
+        SDL_BlitScaled(wrapped, &src, surface, &dst);
+    SDL_FreeSurface(wrapped);
+}
+
+}  // namespace
+
+int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination)
+{
+    SDL_Window* sdl = SdlWindowOf(window);
+    if (sdl == nullptr) return -1;
+    // The window's own pixel buffer (shared memory with the X server), not a texture of a 3D
+    // renderer that SDL would otherwise load for the window surface.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_Surface* surface = SDL_GetWindowSurface(sdl);
+    if (surface == nullptr) return -1;
+    const bool is565 = frame.bits == 16 && frame.redMask == 0xF800 && frame.greenMask == 0x07E0 && frame.blueMask == 0x001F;
+    if (is565 && surface->format->BytesPerPixel == 4) {
+        SDL_Surface* wide = WidenFrame(frame);
+        if (wide == nullptr) return -1;
+        const FramePixels shown{static_cast<const uint8_t*>(wide->pixels), wide->pitch, wide->w, wide->h, 32,
+                                wide->format->Rmask, wide->format->Gmask, wide->format->Bmask};
+        CopyFrame(surface, shown, source, destination);
+    } else {
+        CopyFrame(surface, frame, source, destination);
+    }
+    return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;
+}
+
+void ReleasePresentBuffers()
+{
+    SDL_FreeSurface(Wide.surface);
+    Wide.surface = nullptr;
+}
+
+void WaitForDisplayRefresh()
+{
+    sched_yield();
+    SDL_DisplayMode mode{};
+    int rate = 60;
+    if (VideoStarted() && SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0) rate = mode.refresh_rate;
+    const int64_t period = 1000000000 / rate;
+    const int64_t next = (MonotonicNanoseconds() / period + 1) * period;
+    timespec until{time_t(next / 1000000000), long(next % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
+int EnterFullscreenMode(WindowHandle window, int32_t width, int32_t height, int32_t bits, int32_t refreshRate)
+{
+    SDL_Window* sdl = SdlWindowOf(window);
+    if (sdl == nullptr) return -1;
+    // Only a mode the display offers counts; SDL would otherwise pick the closest one.
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (mode.w != width || mode.h != height || int(SDL_BYTESPERPIXEL(mode.format)) * 8 != bits) continue;
+        if (refreshRate != 0 && mode.refresh_rate != refreshRate) continue;
+        if (SDL_SetWindowDisplayMode(sdl, &mode) != 0) return -1;
+        return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) == 0 ? 0 : -1;
+    }
+    return -1;
+}
+
+int LeaveFullscreenMode(WindowHandle window)
+{
+    SDL_Window* sdl = SdlWindowOf(window);
+    if (sdl == nullptr) return -1;
+    return SDL_SetWindowFullscreen(sdl, 0) == 0 ? 0 : -1;
+}

@@ -1,0 +1,27 @@
+// Showing the software path's frame in a window, the display's refresh, and full-screen
+// display modes, over the window's SDL surface.
+#pragma once
+#include "platform/messages.h"
+
+#include <cstdint>
+
+struct FramePixels {
+    const uint8_t* pixels;
+    int32_t pitch, width, height;
+    int32_t bits;                          // 16 or 32
+    uint32_t redMask, greenMask, blueMask; // the layout; bits outside them are ignored
+};
+
+// 1 when the video system runs (started on first use).
+int VideoSystemReady();
+// Copies `source` of the frame onto `destination` of the window's client area, scaled when
+// the sizes differ, and shows the window's surface. -1 when the window has no surface.
+int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination);
+// Frees what presenting keeps between frames.
+void ReleasePresentBuffers();
+// Waits until the next refresh boundary of the display (60 Hz when its rate is unknown).
+void WaitForDisplayRefresh();
+// Full screen at a display mode of that size, depth and rate (0 = any rate). 0 / -1.
+int EnterFullscreenMode(WindowHandle window, int32_t width, int32_t height, int32_t bits, int32_t refreshRate);
+// Back to the desktop's mode in a window. 0 / -1.
+int LeaveFullscreenMode(WindowHandle window);

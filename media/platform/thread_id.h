@@ -1,0 +1,5 @@
+// The calling thread's id as the system numbers it (unique among live threads of all processes).
+#pragma once
+#include <cstdint>
+
+uint32_t CurrentThreadId();

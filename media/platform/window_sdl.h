@@ -1,0 +1,8 @@
+// The SDL window behind a window of the layer, for the platform code of the drawing and text
+// layers (inside media/platform/ only).
+#pragma once
+#include "platform/messages.h"
+
+struct SDL_Window;
+
+SDL_Window* SdlWindowOf(WindowHandle window);

@@ -1,0 +1,95 @@
+#include "window/message_pump.h"
+
+#include "core/core_state.h"
+#include "core/media_lock.h"
+#include "core/unbuilt_layers.h"
+#include "input/input_setup.h"
+#include "platform/clock.h"
+#include "platform/message_queue.h"
+#include "platform/thread_id.h"
+#include "window/window_mode.h"
+
+namespace {
+
+constexpr int kBatch = 5;
+
+// Takes the next message for this thread: anything queued, else a message posted to the
+// thread itself, else one of the main window.
+bool TakeMessage(Message* message)
+{
+    if (PeekMessage(message, nullptr, PM_NOREMOVE)) return PeekMessage(message, nullptr, PM_REMOVE) != 0;
+    if (PeekMessage(message, ThreadMessagesOnly(), PM_REMOVE)) return true;
+    return PeekMessage(message, CoreState.MainWindow, PM_REMOVE) != 0;
+}
+
+int PumpLocked()
+{
+    if (CoreState.hookStepGuard) return 0;
+    if (!CoreState.MainWindow) return CoreState.QuitFlag ? -1 : 0;
+
+    const bool mainThread = CurrentThreadId() == CoreState.MainThreadId;
+    int dispatched = 0;
+    bool previousPassEmpty = false;
+    for (;;) {
+        if ((CoreState.ClosePosted || CoreState.Active) && (previousPassEmpty || CoreState.QuitFlag)) break;
+        bool passEmpty = true;
+        if (!CoreState.Active) SystemSleep(1);
+        Message message;
+        bool quitSeen = false;
+        while (TakeMessage(&message)) {
+            if (message.message == WM_ACTIVATEAPP && CoreState.Windowed) {
+                CoreState.Active = static_cast<int32_t>(LowWord(message.wParam));
+            }
+            if (CoreState.QuitFlag) {
+                quitSeen = true;
+                break;
+            }
+            if (message.message == WM_QUIT) CoreState.QuitFlag = 1;
+            TranslateMessage(&message);
+            DispatchMessage(&message);
+            if (++dispatched == kBatch) {
+                dispatched = 0;
+                break;
+            }
+            passEmpty = false;
+        }
+        if (quitSeen) break;
+        if (!CoreState.Active) {
+            StepNetworkWindow();
+            StepHttpTasks();
+            StepSoundStreaming();
+            StepMoviesWhileInactive();
+            SystemSleep(1);
+        }
+        previousPassEmpty = passEmpty;
+        if (CoreState.QuitFlag || !mainThread) break;
+    }
+
+    if (mainThread) RefreshFullScreenCursor();
+    StepSoundStreaming();
+    StepSoundStreamingSecond();
+    StepPadVibration();
+    StepNetworkWindow();
+    StepHttpTasks();
+    CoreState.hookStepGuard = 1;
+    StepTextInputState();
+    CoreState.hookStepGuard = 0;
+    return CoreState.QuitFlag ? -1 : 0;
+}
+
+}  // namespace
+
+int PumpMessages()
+{
+    AcquireMediaLock();
+    int result = PumpLocked();
+    ReleaseMediaLock();
+    return result;
+}
+
+void WaitWhileInactive()
+{
+    if (CoreState.painting || CoreState.Active) return;
+    while (PumpMessages() == 0 && !CoreState.Active) {
+    }
+}

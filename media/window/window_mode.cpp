@@ -1,0 +1,175 @@
+#include "window/window_mode.h"
+
+#include "core/app_log.h"
+#include "core/core_state.h"
+#include "core/time_source.h"
+#include "graphics/graphics_setup.h"
+#include "input/input_setup.h"
+#include "platform/cursor.h"
+#include "platform/message_queue.h"
+#include "platform/window.h"
+#include "window/message_pump.h"
+
+namespace {
+
+void ScaledScreenSize(double scale, int32_t* width, int32_t* height)
+{
+    RequestedScreenSize(width, height);
+    *width = static_cast<int32_t>(*width * scale);
+    *height = static_cast<int32_t>(*height * scale);
+}
+
+void ReadClientRectOnScreen()
+{
+    Rect client{};
+    GetClientRect(CoreState.MainWindow, &client);
+    Point topLeft{client.left, client.top};
+    Point bottomRight{client.right, client.bottom};
+    ClientToScreen(CoreState.MainWindow, &topLeft);
+    ClientToScreen(CoreState.MainWindow, &bottomRight);
+    CoreState.ClientRectOnScreen = Rect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+}
+
+void ApplyWindowedStyles()
+{
+    LogWrite("ウインドウスタイルをウインドウモード用に変更します... ");
+    uint32_t style = kWindowedStyle | (CoreState.visibleBitFlag ? WS_VISIBLE : 0);
+    SetWindowStyles(CoreState.MainWindow, style, kWindowedExStyle);
+
+    int32_t width, height;
+    ScaledScreenSize(WindowScaleInEffect(), &width, &height);
+    Rect outer{0, 0, width, height};
+    AdjustWindowRect(&outer, style, kWindowedExStyle);
+    const int32_t outerWidth = outer.right - outer.left;
+    const int32_t outerHeight = outer.bottom - outer.top;
+    const int32_t dx = (CoreState.desktopWidth - outerWidth) / 2;
+    const int32_t dy = (CoreState.desktopHeight - outerHeight) / 2;
+    outer.left += dx;
+    outer.right += dx;
+    outer.top += dy;
+    outer.bottom += dy;
+    SetWindowPos(CoreState.MainWindow, WindowOrder::Top, outer.left, outer.top, outerWidth, outerHeight, 0);
+
+    ReadClientRectOnScreen();
+    Rect& client = CoreState.ClientRectOnScreen;
+    if (client.left < 0 || client.top < 0) {
+        // The frame may go off the desktop, the client area must not.
+        const int32_t moveX = -client.left;
+        const int32_t moveY = -client.top;
+        client = Rect{client.left + moveX, client.top + moveY, client.right + moveX, client.bottom + moveY};
+        SetWindowPos(CoreState.MainWindow, WindowOrder::Top, outer.left + moveX, outer.top + moveY, outerWidth,
+                     outerHeight, 0);
+    }
+    SetCursorVisibility(1);
+    LogWrite("完了\n");
+}
+
+void ApplyFullScreenStyles()
+{
+    LogWrite("ウインドウスタイルをフルスクリーンモード用に変更します... ");
+    SetWindowStyles(CoreState.MainWindow, kFullScreenStyle, kFullScreenExStyle);
+    int32_t width, height;
+    RequestedScreenSize(&width, &height);
+    CoreState.ClientRectOnScreen = Rect{0, 0, width, height};
+    ShowWindow(CoreState.MainWindow, SW_SHOW);
+    UpdateWindow(CoreState.MainWindow);
+    SetWindowPos(CoreState.MainWindow, WindowOrder::Topmost, 0, 0, width, height, SWP_NOREDRAW);
+    SetCursorVisibility(0);
+    LogWrite("完了\n");
+}
+
+}  // namespace
+
+double WindowScaleInEffect()
+{
+    if (!CoreState.Windowed) return 1.0;
+    if (CoreState.windowScale <= 0) CoreState.windowScale = 1.0;
+    return CoreState.windowScale;
+}
+
+int ChangeWindowMode(int windowed)
+{
+    LogWrite("ChangeWindowMode実行 \n");
+    windowed = windowed != 0;
+    if (windowed == CoreState.Windowed) return 0;
+    CoreState.visibleBitFlag = 1;
+    CoreState.displayChangeSeen = 0;
+    CoreState.Windowed = windowed;
+    LogWrite(windowed ? "ウインドウモードフラグが立てられました\n" : "ウインドウモードフラグが倒されました\n");
+    if (!CoreState.MainWindow) return 0;
+
+    CoreState.modeChangeInProgress = 1;
+    ApplyWindowStyles();
+    int result = ChangeScreenMode(-1, -1, -1, 1, -1);
+    const int32_t start = NowMilliseconds();
+    while (PumpMessages() == 0 && !CoreState.displayChangeSeen &&
+           ((NowMilliseconds() - start) & 0x7FFFFFFF) < kDisplayChangeWaitMs) {
+    }
+    CoreState.modeChangeInProgress = 0;
+    return result;
+}
+
+int ApplyWindowStyles()
+{
+    if (!CoreState.MainWindow) return 0;
+    if (CoreState.Windowed) {
+        ApplyWindowedStyles();
+    } else {
+        ApplyFullScreenStyles();
+    }
+    SetActiveWindow(CoreState.MainWindow);
+    PostMessage(CoreState.MainWindow, WM_SETCURSOR, reinterpret_cast<WParam>(CoreState.MainWindow), 0);
+    return 0;
+}
+
+int FitWindow()
+{
+    if (!CoreState.MainWindow) return 0;
+    int32_t width, height;
+    ScaledScreenSize(WindowScaleInEffect(), &width, &height);
+    Rect outer{}, client{};
+    GetWindowRect(CoreState.MainWindow, &outer);
+    if (GetClientRect(CoreState.MainWindow, &client) != 0) return 0;
+    CoreState.ClientRectOnScreen.right = CoreState.ClientRectOnScreen.left + client.right;
+    CoreState.ClientRectOnScreen.bottom = CoreState.ClientRectOnScreen.top + client.bottom;
+    const int32_t right = outer.right - client.right + width;
+    const int32_t bottom = outer.bottom - client.bottom + height;
+    MoveWindow(CoreState.MainWindow, outer.left, outer.top, right - outer.left, bottom - outer.top, 1);
+    if (CoreState.Windowed && !CoreState.visibleBitFlag) {
+        CoreState.visibleBitFlag = 1;
+        ApplyWindowStyles();
+    }
+    return 0;
+}
+
+int SetCursorVisibility(int request)
+{
+    CoreState.cursorRequest = request;
+    const int show = request == 1;
+    if (show == CoreState.cursorShown) return 0;
+    if (show) {
+        while (CursorDisplayCount() < 0) ShowCursor(1);
+    } else {
+        while (CursorDisplayCount() >= 0) ShowCursor(0);
+    }
+    if (CoreState.MainWindow) {
+        PostMessage(CoreState.MainWindow, WM_SETCURSOR, reinterpret_cast<WParam>(CoreState.MainWindow), 0);
+    }
+    CoreState.cursorShown = show;
+    return 0;
+}
+
+int RefreshFullScreenCursor()
+{
+    if (CoreState.Windowed) return 0;
+    int32_t x = 0, y = 0;
+    ReadMousePosition(&x, &y);
+    if (HardwarePathInUse()) {
+        if (y > 60) SetCursorVisibility(CoreState.cursorRequest);
+    } else {
+        CoreState.pointerNearTop = y < 60;
+        SetGraphicsDialogBoxMode(0);
+        SetCursorVisibility(CoreState.cursorRequest);
+    }
+    return 0;
+}
