@@ -2,14 +2,18 @@
 // stream tables over files and memory.
 #include "file/file_access.h"
 
+#include "file/archive_files.h"
+#include "file/file_startup.h"
 #include "file/plain_file.h"
 
 namespace {
 
+// The default looks inside archives first and reads everything else as plain files.
 constexpr FileAccessTable kDefaultFileAccess = {
-    PlainFileOpen,      PlainFileClose,      PlainFileTell,    PlainFileSeek,
-    PlainFileRead,      PlainFileAtEnd,      PlainFileIdle,    PlainSetCurrentDir,
-    PlainGetCurrentDir, PlainFileFindFirst, PlainFileFindNext, PlainFileFindClose,
+    ArchiveAwareFileOpen,      ArchiveAwareFileClose,     ArchiveAwareFileTell,
+    ArchiveAwareFileSeek,      ArchiveAwareFileRead,      ArchiveAwareFileAtEnd,
+    ArchiveAwareFileIdle,      ArchiveAwareSetCurrentDir, ArchiveAwareGetCurrentDir,
+    ArchiveAwareFileFindFirst, ArchiveAwareFileFindNext,  ArchiveAwareFileFindClose,
 };
 
 int64_t TellFileStream(StreamValue stream)
@@ -68,7 +72,7 @@ const FileAccessTable* InstalledFileAccess()
     return &FileAccess.table;
 }
 
-int InstallDefaultStreamOps()
+int InstallDefaultStreams()
 {
     FileAccess.fileStreams = kFileStreamOps;
     FileAccess.memoryStreams = kMemoryStreamOps;

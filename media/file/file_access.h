@@ -95,7 +95,7 @@ struct MemoryStream {
 const StreamOps* FileStreamOps();
 const StreamOps* MemoryStreamOps();
 // Fills both tables; start-up calls it. Returns 0.
-int InstallDefaultStreamOps();
+int InstallDefaultStreams();
 
 // Null when the record cannot be allocated or size is negative.
 MemoryStream* OpenMemoryStream(const void* data, int32_t size);

@@ -1,7 +1,6 @@
 // What start-up and shutdown call of the file layer: the archive layer's state, installing
 // the file operations and the default streams, the current directory through the installed
 // operations, and closing idle archives.
-// Placeholder bodies live in file_startup_stub.cpp until the file layer replaces them.
 #pragma once
 
 struct FileAccessTable;

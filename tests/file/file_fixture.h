@@ -15,6 +15,18 @@
 #include <string>
 #include <vector>
 
+// Pseudo-random bytes: a pattern that does not repeat every 256 bytes.
+inline std::string PatternBytes(size_t size, uint32_t seed = 1)
+{
+    std::string bytes(size, '\0');
+    uint32_t state = seed;
+    for (size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = char(state >> 24);
+    }
+    return bytes;
+}
+
 class FileFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -52,18 +64,6 @@ protected:
         std::ostringstream bytes;
         bytes << in.rdbuf();
         return bytes.str();
-    }
-
-    // Bytes 0, 1, 2 ... of a pattern that does not repeat every 256 bytes.
-    static std::string PatternBytes(size_t size, uint32_t seed = 1)
-    {
-        std::string bytes(size, '\0');
-        uint32_t state = seed;
-        for (size_t i = 0; i < size; ++i) {
-            state = state * 1103515245u + 12345u;
-            bytes[i] = char(state >> 24);
-        }
-        return bytes;
     }
 
     std::filesystem::path folder;

@@ -1,0 +1,194 @@
+#include "folder_tree.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "file/archive.h"
+#include "file/lz_block.h"
+#include "platform/directory.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+
+bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>* bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error)
+{
+    std::error_code failure;
+    fs::directory_iterator it(folder, failure);
+    if (failure) {
+        *error = folder.string() + ": " + failure.message();
+        return false;
+    }
+    for (const fs::directory_entry& entry : it) {
+        PackNode child;
+        child.name = entry.path().filename().string();
+        SystemFileFacts facts{};
+        if (ReadSystemFileFacts(entry.path().c_str(), &facts) == 0) {
+            child.creationTime = ToPlatformFileTime(facts.creationTime);
+            child.lastWriteTime = ToPlatformFileTime(facts.lastWriteTime);
+            child.lastAccessTime = child.lastWriteTime;
+        }
+        if (entry.is_directory(failure)) {
+            child.isFolder = true;
+            if (!ReadFolderInto(entry.path(), &child, error))
+                return false;
+        } else if (entry.is_regular_file(failure)) {
+            if (!ReadWholeFile(entry.path(), &child.data)) {
+                *error = entry.path().string() + ": cannot be read";
+                return false;
+            }
+        } else {
+            continue;
+        }
+        node->children.push_back(std::move(child));
+    }
+    return true;
+}
+
+// Folders nested deeper than this are refused rather than walked on a thin stack.
+constexpr int kMaxFolderDepth = 256;
+
+bool ReadArchiveFolder(Archive* archive, uint32_t dirOffset, PackNode* node, int depth, std::string* error)
+{
+    if (depth > kMaxFolderDepth) {
+        *error = "folders nested too deeply";
+        return false;
+    }
+    DirectoryEntry folder = ReadDirectoryEntry(archive, dirOffset);
+    for (uint32_t i = 0; i < folder.count; ++i) {
+        const uint8_t* bytes = archive->fileTable + folder.firstEntry + uint64_t(i) * archive->entrySize;
+        FileEntry entry = ReadFileEntry(archive, bytes);
+        PackNode child;
+        child.name = EntryName(archive, entry);
+        child.creationTime = entry.creationTime;
+        child.lastAccessTime = entry.lastAccessTime;
+        child.lastWriteTime = entry.lastWriteTime;
+        if (entry.attributes & kFolderAttribute) {
+            child.isFolder = true;
+            if (!ReadArchiveFolder(archive, entry.dataAddress, &child, depth + 1, error))
+                return false;
+        } else {
+            const uint8_t* data = archive->image + archive->header.dataOffset + entry.dataAddress;
+            child.data.resize(entry.dataSize);
+            if (entry.compressedSize == kStoredUncompressed) {
+                std::copy(data, data + entry.dataSize, child.data.begin());
+            } else if (DecodeLzBlock(data, entry.compressedSize, child.data.data(), child.data.size()) !=
+                       int64_t(entry.dataSize)) {
+                *error = child.name + ": damaged compressed data";
+                return false;
+            }
+        }
+        node->children.push_back(std::move(child));
+    }
+    return true;
+}
+
+const PackNode* FindChild(const PackNode& node, const std::string& upperName)
+{
+    for (const PackNode& child : node.children)
+        if (UpperCaseName(child.name) == upperName)
+            return &child;
+    return nullptr;
+}
+
+}  // namespace
+
+uint64_t ToPlatformFileTime(int64_t unixSeconds)
+{
+    return uint64_t(unixSeconds + kSecondsFrom1601To1970) * 10000000ULL;
+}
+
+int64_t FromPlatformFileTime(uint64_t fileTime)
+{
+    return int64_t(fileTime / 10000000ULL) - kSecondsFrom1601To1970;
+}
+
+bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error)
+{
+    *root = PackNode{};
+    root->isFolder = true;
+    std::error_code failure;
+    if (!fs::is_directory(folder, failure)) {
+        *error = folder + ": not a folder";
+        return false;
+    }
+    return ReadFolderInto(folder, root, error);
+}
+
+bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version,
+                     std::string* error)
+{
+    *root = PackNode{};
+    root->isFolder = true;
+    if (image.size() > UINT32_MAX) {
+        *error = "larger than 4 GiB";
+        return false;
+    }
+    Archive archive{};
+    if (OpenArchiveImage(&archive, image.data(), uint32_t(image.size()), keyText) != 0) {
+        *error = "not an archive, or a damaged one";
+        return false;
+    }
+    *version = archive.header.version;
+    bool read = ReadArchiveFolder(&archive, 0, root, 0, error);
+    CloseArchive(&archive);
+    return read;
+}
+
+bool WriteFolderTree(const PackNode& root, const std::string& folder, std::string* error)
+{
+    std::error_code failure;
+    fs::create_directories(folder, failure);
+    if (failure) {
+        *error = folder + ": " + failure.message();
+        return false;
+    }
+    for (const PackNode& child : root.children) {
+        fs::path path = fs::path(folder) / child.name;
+        if (child.isFolder) {
+            if (!WriteFolderTree(child, path.string(), error))
+                return false;
+            continue;
+        }
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(child.data.data()), std::streamsize(child.data.size()));
+        if (!out) {
+            *error = path.string() + ": cannot be written";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix)
+{
+    if (a.children.size() != b.children.size())
+        return prefix.empty() ? "/" : prefix;
+    for (const PackNode& child : a.children) {
+        std::string path = prefix + "/" + child.name;
+        const PackNode* other = FindChild(b, UpperCaseName(child.name));
+        if (other == nullptr || other->isFolder != child.isFolder)
+            return path;
+        if (child.isFolder) {
+            std::string difference = CompareTrees(child, *other, path);
+            if (!difference.empty())
+                return difference;
+        } else if (child.data != other->data) {
+            return path;
+        }
+    }
+    return "";
+}

@@ -1,0 +1,26 @@
+// Moving trees of folders and files between the disk, archives and PackNode records.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive_writer.h"
+
+// Reads the folder (recursively) into `root`. Entries other than files and folders are skipped.
+bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error);
+
+// Reads a whole archive image (scrambled, as stored) into `root`, expanding compressed
+// files; `version` gets the archive's version. Fails on any damage the reader detects.
+bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version,
+                     std::string* error);
+
+// Writes the tree's files and folders under `folder`, which is created when missing.
+bool WriteFolderTree(const PackNode& root, const std::string& folder, std::string* error);
+
+// "" when both trees hold the same names (ASCII case ignored), folders and bytes; else the
+// path of the first difference.
+std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix = "");
+
+// Platform file times (100-ns units since 1601, UTC) from and to seconds since 1970.
+uint64_t ToPlatformFileTime(int64_t unixSeconds);
+int64_t FromPlatformFileTime(uint64_t fileTime);

@@ -1,0 +1,114 @@
+#include "lz_encoder.h"
+
+#include <algorithm>
+#include <array>
+
+#include "file/lz_block.h"
+
+namespace {
+
+constexpr int kHashBits = 16;
+constexpr int kChainDepth = 16;
+// Matches are searched within this window; the format reaches 16 MiB back.
+constexpr uint32_t kWindow = kLzMaxDistance;
+
+uint32_t HashAt(const uint8_t* p)
+{
+    uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return (v * 2654435761u) >> (32 - kHashBits);
+}
+
+void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + size_t(i)] = uint8_t(value >> (8 * i));
+}
+
+uint8_t LeastFrequentByte(std::span<const uint8_t> data)
+{
+    std::array<size_t, 256> counts{};
+    for (uint8_t b : data)
+        ++counts[b];
+    return uint8_t(std::min_element(counts.begin(), counts.end()) - counts.begin());
+}
+
+size_t DistanceBytes(uint32_t distance)
+{
+    uint32_t field = distance - 1;
+    return field < 0x100 ? 1 : field < 0x10000 ? 2 : 3;
+}
+
+size_t MatchCost(uint32_t length, uint32_t distance)
+{
+    return 2 + (length - kLzMinMatch >= 32 ? 1 : 0) + DistanceBytes(distance);
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data)
+{
+    const uint8_t escape = LeastFrequentByte(data);
+    std::vector<uint8_t> out(kLzHeaderSize, 0);
+    out.reserve(data.size() + data.size() / 8 + 16);
+    PutU32(out, 0, uint32_t(data.size()));
+    out[8] = escape;
+
+    std::vector<int64_t> head(size_t(1) << kHashBits, -1);
+    std::vector<int64_t> previous(data.size(), -1);
+    auto insert = [&](size_t at) {
+        if (at + 4 > data.size())
+            return;
+        uint32_t h = HashAt(&data[at]);
+        previous[at] = head[h];
+        head[h] = int64_t(at);
+    };
+
+    size_t i = 0;
+    while (i < data.size()) {
+        uint32_t bestLength = 0;
+        uint32_t bestDistance = 0;
+        if (i + kLzMinMatch <= data.size()) {
+            size_t limit = std::min<size_t>(kLzMaxMatch, data.size() - i);
+            int64_t candidate = head[HashAt(&data[i])];
+            for (int depth = 0; depth < kChainDepth && candidate >= 0 && i - size_t(candidate) <= kWindow; ++depth) {
+                size_t c = size_t(candidate);
+                size_t length = 0;
+                while (length < limit && data[c + length] == data[i + length])
+                    ++length;
+                if (length > bestLength) {
+                    bestLength = uint32_t(length);
+                    bestDistance = uint32_t(i - c);
+                    if (length == limit)
+                        break;
+                }
+                candidate = previous[c];
+            }
+        }
+        size_t literalCost = 0;
+        for (uint32_t k = 0; k < bestLength; ++k)
+            literalCost += data[i + k] == escape ? 2 : 1;
+        if (bestLength >= kLzMinMatch && MatchCost(bestLength, bestDistance) < literalCost) {
+            uint32_t lengthField = bestLength - kLzMinMatch;
+            uint32_t distanceField = bestDistance - 1;
+            size_t distanceBytes = DistanceBytes(bestDistance);
+            uint32_t code = (lengthField & 31) << 3 | (lengthField >= 32 ? 4 : 0) | uint32_t(distanceBytes - 1);
+            out.push_back(escape);
+            out.push_back(uint8_t(code >= escape ? code + 1 : code));
+            if (lengthField >= 32)
+                out.push_back(uint8_t(lengthField >> 5));
+            for (size_t k = 0; k < distanceBytes; ++k)
+                out.push_back(uint8_t(distanceField >> (8 * k)));
+            for (uint32_t k = 0; k < bestLength; ++k)
+                insert(i + k);
+            i += bestLength;
+            continue;
+        }
+        out.push_back(data[i]);
+        if (data[i] == escape)
+            out.push_back(escape);
+        insert(i);
+        ++i;
+    }
+    PutU32(out, 4, uint32_t(out.size()));
+    return out;
+}

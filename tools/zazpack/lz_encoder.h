@@ -1,0 +1,9 @@
+// The LZ encoder of the packer: greedy matching over hash chains, the escape byte chosen
+// as the data's least frequent byte.
+#pragma once
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// The whole LZ block (header included) for `data`.
+std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data);

@@ -1,0 +1,229 @@
+// zazpack: makes, lists, extracts and verifies archives.
+//
+//   zazpack pack FOLDER ARCHIVE [--version 1|2|3] [--store] [--key TEXT] [--fallback-key]
+//   zazpack list ARCHIVE [--key TEXT]
+//   zazpack extract ARCHIVE FOLDER [--key TEXT]
+//   zazpack verify ARCHIVE [FOLDER] [--key TEXT]
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "archive_writer.h"
+#include "folder_tree.h"
+
+namespace {
+
+// Folders above this many input bytes get a progress line.
+constexpr uint64_t kProgressThreshold = 16u << 20;
+
+struct CommandLine {
+    std::vector<std::string> operands;
+    int version = 3;
+    bool store = false;
+    bool fallbackKey = false;
+    std::string keyText;
+    bool hasKey = false;
+};
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage:\n"
+                 "  zazpack pack FOLDER ARCHIVE [--version 1|2|3] [--store] [--key TEXT] [--fallback-key]\n"
+                 "  zazpack list ARCHIVE [--key TEXT]\n"
+                 "  zazpack extract ARCHIVE FOLDER [--key TEXT]\n"
+                 "  zazpack verify ARCHIVE [FOLDER] [--key TEXT]\n");
+    return 2;
+}
+
+bool ParseOptions(int argc, char** argv, CommandLine* line)
+{
+    for (int i = 2; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--version" && i + 1 < argc) {
+            line->version = std::atoi(argv[++i]);
+        } else if (arg == "--store") {
+            line->store = true;
+        } else if (arg == "--fallback-key") {
+            line->fallbackKey = true;
+        } else if (arg == "--key" && i + 1 < argc) {
+            line->keyText = argv[++i];
+            line->hasKey = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "zazpack: unknown option %s\n", arg.c_str());
+            return false;
+        } else {
+            line->operands.push_back(arg);
+        }
+    }
+    return true;
+}
+
+const char* KeyText(const CommandLine& line)
+{
+    return line.hasKey && !line.keyText.empty() ? line.keyText.c_str() : nullptr;
+}
+
+bool LoadArchive(const std::string& path, const CommandLine& line, PackNode* root, int* version)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "zazpack: %s: cannot be opened\n", path.c_str());
+        return false;
+    }
+    std::vector<uint8_t> image{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string error;
+    if (!ReadArchiveTree(std::move(image), KeyText(line), root, version, &error)) {
+        std::fprintf(stderr, "zazpack: %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+void ShowProgress(const PackSummary& sofar, void* context)
+{
+    auto total = *static_cast<const uint64_t*>(context);
+    std::fprintf(stderr, "\rpacked %u files, %llu of %llu MiB", sofar.files,
+                 static_cast<unsigned long long>(sofar.inputBytes >> 20), static_cast<unsigned long long>(total >> 20));
+}
+
+uint64_t TreeBytes(const PackNode& node)
+{
+    uint64_t total = node.data.size();
+    for (const PackNode& child : node.children)
+        total += TreeBytes(child);
+    return total;
+}
+
+int Pack(const CommandLine& line)
+{
+    if (line.operands.size() != 2)
+        return Usage();
+    PackNode root;
+    std::string error;
+    if (!ReadFolderTree(line.operands[0], &root, &error)) {
+        std::fprintf(stderr, "zazpack: %s\n", error.c_str());
+        return 1;
+    }
+    PackOptions options;
+    options.version = line.version;
+    options.compress = !line.store;
+    options.keyText = KeyText(line);
+    options.fallbackKey = line.fallbackKey;
+    uint64_t total = TreeBytes(root);
+    std::vector<uint8_t> archive;
+    PackSummary summary;
+    bool built = BuildArchive(root, options, &archive, &error, &summary,
+                              total >= kProgressThreshold ? ShowProgress : nullptr, &total);
+    if (total >= kProgressThreshold)
+        std::fprintf(stderr, "\n");
+    if (!built) {
+        std::fprintf(stderr, "zazpack: %s\n", error.c_str());
+        return 1;
+    }
+    std::ofstream out(line.operands[1], std::ios::binary);
+    out.write(reinterpret_cast<const char*>(archive.data()), std::streamsize(archive.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "zazpack: %s: cannot be written\n", line.operands[1].c_str());
+        return 1;
+    }
+    std::printf("%s: version %d, %u files (%u compressed), %u folders, %llu bytes in, %llu bytes out\n",
+                line.operands[1].c_str(), line.version, summary.files, summary.compressedFiles, summary.folders,
+                static_cast<unsigned long long>(summary.inputBytes), static_cast<unsigned long long>(archive.size()));
+    return 0;
+}
+
+void ListTree(const PackNode& node, const std::string& prefix)
+{
+    for (const PackNode& child : node.children) {
+        std::string path = prefix + child.name;
+        if (child.isFolder) {
+            std::printf("%12s  %s/\n", "", path.c_str());
+            ListTree(child, path + "/");
+        } else {
+            std::printf("%12zu  %s\n", child.data.size(), path.c_str());
+        }
+    }
+}
+
+int List(const CommandLine& line)
+{
+    if (line.operands.size() != 1)
+        return Usage();
+    PackNode root;
+    int version = 0;
+    if (!LoadArchive(line.operands[0], line, &root, &version))
+        return 1;
+    std::printf("version %d\n", version);
+    ListTree(root, "");
+    return 0;
+}
+
+int Extract(const CommandLine& line)
+{
+    if (line.operands.size() != 2)
+        return Usage();
+    PackNode root;
+    int version = 0;
+    std::string error;
+    if (!LoadArchive(line.operands[0], line, &root, &version))
+        return 1;
+    if (!WriteFolderTree(root, line.operands[1], &error)) {
+        std::fprintf(stderr, "zazpack: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int Verify(const CommandLine& line)
+{
+    if (line.operands.empty() || line.operands.size() > 2)
+        return Usage();
+    PackNode root;
+    int version = 0;
+    if (!LoadArchive(line.operands[0], line, &root, &version))
+        return 1;
+    if (line.operands.size() == 2) {
+        PackNode folder;
+        std::string error;
+        if (!ReadFolderTree(line.operands[1], &folder, &error)) {
+            std::fprintf(stderr, "zazpack: %s\n", error.c_str());
+            return 1;
+        }
+        std::string difference = CompareTrees(folder, root);
+        if (difference.empty())
+            difference = CompareTrees(root, folder);
+        if (!difference.empty()) {
+            std::fprintf(stderr, "zazpack: %s differs at %s\n", line.operands[0].c_str(), difference.c_str());
+            return 1;
+        }
+    }
+    std::printf("%s: intact (version %d)\n", line.operands[0].c_str(), version);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    CommandLine line;
+    if (!ParseOptions(argc, argv, &line))
+        return 2;
+    std::string command = argv[1];
+    if (command == "pack")
+        return Pack(line);
+    if (command == "list")
+        return List(line);
+    if (command == "extract")
+        return Extract(line);
+    if (command == "verify")
+        return Verify(line);
+    return Usage();
+}
