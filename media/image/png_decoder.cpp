@@ -14,6 +14,10 @@ namespace {
 
 // A deflate stream expands its input at most about 1032 times.
 constexpr int64_t kMaxDeflateRatio = 1100;
+// libpng's own blocks: chunk data and a few rows (a row of the widest picture it takes,
+// 1000000 pixels of 8 bytes, is 8 MB). A chunk header claiming more is damage.
+constexpr int32_t kMaxChunkBytes = 8 << 20;
+constexpr int32_t kMaxLibraryBlock = 64 << 20;
 
 struct PngJob {
     ImageStream in;
@@ -40,7 +44,7 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 
 png_voidp AllocForPng(png_structp, png_alloc_size_t bytes)
 {
-    if (bytes == 0 || bytes > png_alloc_size_t(std::numeric_limits<int32_t>::max() - 4096)) return nullptr;
+    if (bytes == 0 || bytes > png_alloc_size_t(kMaxLibraryBlock)) return nullptr;
     return TrackedAlloc(int32_t(bytes), __FILE__, __LINE__);
 }
 
@@ -150,6 +154,7 @@ int DecodePng(const StreamOps* ops, StreamValue stream, LoadedImage* image)
         return -1;
     }
     png_set_read_fn(job.png, &job, ReadFromStream);
+    png_set_chunk_malloc_max(job.png, kMaxChunkBytes);
     png_set_sig_bytes(job.png, sizeof(signature));
 
     const int result = RunPngJob(&job);

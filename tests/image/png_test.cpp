@@ -237,6 +237,10 @@ TEST_F(PngTest, DamagedFilesAreRefusedAndNothingIsLeft)
     const uint32_t crc = uint32_t(crc32(0, huge.data() + 12, 17));
     for (int i = 0; i < 4; ++i) huge[29 + i] = uint8_t(crc >> (24 - 8 * i));
     EXPECT_EQ(LoadImageData(huge.data(), int32_t(huge.size()), &image), -1);
+    // A text chunk claiming 1.9 GB at the end of a small file: refused without taking it.
+    const Bytes claim = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 19, 0, 0, 0, 13, 1, 0,
+                         0, 0, 0, 0x63, 0xF7, 0x68, 0x8A, 0x75, 0, 0, 7, 't', 'E', 'X', 't', 'd', 'a', 0xAE, 'B', '`', 0x82};
+    EXPECT_EQ(LoadImageData(claim.data(), int32_t(claim.size()), &image), -1);
     ExpectNoLeak();
 }
 
