@@ -115,5 +115,16 @@ int PutGraphic(int x, int y, int handle, int useTransparency);
 int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
 int SetBlendImage(int handle, int border, int range);
 
+// Pictures (BMP, JPEG, PNG, TGA, DDS, raw "BGRA") loaded into graphics; a picture with alpha
+// gives a graphic with an alpha channel. The handle, or -1.
+int LoadGraphic(const char* path);
+int LoadGraphicFromMemory(const void* data, int32_t size);
+// A sheet of `count` equal cells, `columns` to a row, left to right and top to bottom, into
+// handles[0 .. count-1]; 0, or -1 with no graphic made.
+int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight,
+                       int* handles);
+int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows, int cellWidth,
+                                 int cellHeight, int* handles);
+
 // Text: fonts and string drawing.
 #include "rorodiv_text.h"

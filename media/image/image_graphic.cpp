@@ -1,0 +1,96 @@
+#include "image/image_graphic.h"
+
+#include "core/tracked_memory.h"
+#include "graphics/graphic_handles.h"
+#include "graphics/graphics.h"
+#include "image/dxt_blocks.h"
+#include "image/image_stream.h"
+#include "image/loaded_image.h"
+
+namespace {
+
+// Block data is expanded to 32-bit pixels first: the converter reads plain pixels only.
+bool ExpandBlocks(LoadedImage* image)
+{
+    if (image->format.compression == 0) return true;
+    const int64_t pitch = int64_t(image->width) * 4;
+    uint8_t* pixels = AllocImagePixels(CheckedImageBytes(pitch, image->height), __FILE__, __LINE__);
+    if (pixels == nullptr || ExpandDxtBlocks(*image, pixels, pitch) != 0) {
+        if (pixels != nullptr) TrackedFree(pixels);
+        return false;
+    }
+    TrackedFree(image->pixels);
+    image->pixels = pixels;
+    image->pitch = int32_t(pitch);
+    image->mipLevels = 0;
+    MakeArgb8Format(&image->format);
+    return true;
+}
+
+// Makes a graphic of the picture and frees the picture.
+int GraphicOfImage(LoadedImage* image)
+{
+    int handle = -1;
+    if (ExpandBlocks(image)) {
+        // Alpha in the picture asks for a graphic that keeps it.
+        const GraphicCreationSettings saved = GraphicCreation;
+        if (image->format.alphaWidth != 0) GraphicCreation.alphaChannel = 1;
+        handle = CreateBlankGraphic(image->width, image->height);
+        GraphicCreation = saved;
+        const PixelImage source{image->pixels, image->pitch, image->width, image->height, &image->format};
+        const PixelRect whole{0, 0, image->width, image->height};
+        if (handle != -1 && CopyImageToGraphic(handle, source, nullptr, whole, 0, 0) != 0) {
+            DestroyGraphic(handle);
+            handle = -1;
+        }
+    }
+    ReleaseLoadedImage(image);
+    return handle;
+}
+
+int DivideGraphic(int whole, int count, int columns, int rows, int cellWidth, int cellHeight, int* handles)
+{
+    int width = 0, height = 0;
+    const bool fits = whole != -1 && handles != nullptr && count > 0 && columns > 0 && rows > 0 && cellWidth > 0 &&
+                      cellHeight > 0 && int64_t(count) <= int64_t(columns) * rows &&
+                      GraphicSize(whole, &width, &height) == 0 && int64_t(columns) * cellWidth <= width &&
+                      int64_t(rows) * cellHeight <= height;
+    int made = 0;
+    for (; fits && made < count; ++made) {
+        handles[made] = CreateSubGraphic(made % columns * cellWidth, made / columns * cellHeight, cellWidth, cellHeight, whole);
+        if (handles[made] == -1) break;
+    }
+    const bool ok = fits && made == count;
+    if (!ok)
+        for (int i = 0; i < made; ++i) DestroyGraphic(handles[i]);
+    // The cells keep the shared pixels alive on their own.
+    if (whole != -1) DestroyGraphic(whole);
+    return ok ? 0 : -1;
+}
+
+}  // namespace
+
+int LoadGraphic(const char* path)
+{
+    LoadedImage image{};
+    if (LoadImageData(path, &image) != 0) return -1;
+    return GraphicOfImage(&image);
+}
+
+int LoadGraphicFromMemory(const void* data, int32_t size)
+{
+    LoadedImage image{};
+    if (LoadImageData(data, size, &image) != 0) return -1;
+    return GraphicOfImage(&image);
+}
+
+int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight, int* handles)
+{
+    return DivideGraphic(LoadGraphic(path), count, columns, rows, cellWidth, cellHeight, handles);
+}
+
+int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows, int cellWidth,
+                                 int cellHeight, int* handles)
+{
+    return DivideGraphic(LoadGraphicFromMemory(data, size), count, columns, rows, cellWidth, cellHeight, handles);
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the picture-decoder fuzzer with clang, makes seed pictures and runs it for SECONDS
+# (default 20).   tests/image/fuzz/run_image_fuzz.sh [SECONDS] [BUILD_DIR]
+# Longer runs by hand: tests/image/fuzz/run_image_fuzz.sh 3600
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+seconds="${1:-20}"
+build="${2:-$here/../../../build-image-fuzz}"
+compiler="$(command -v clang++ || command -v clang++-14)"
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$compiler" >/dev/null
+cmake --build "$build" -j 2 >/dev/null
+corpus="$build/corpus"
+mkdir -p "$corpus"
+"$here/make_image_seeds.sh" "$corpus"
+"$build/image_chain_fuzz" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix="$build/" "$corpus" 2>&1 | tail -n 12

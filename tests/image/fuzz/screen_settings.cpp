@@ -1,0 +1,4 @@
+// The colour formats read the screen's settings; the fuzzer has no screen.
+#include "graphics/screen_mode.h"
+
+ScreenSettingsRecord ScreenSettings;

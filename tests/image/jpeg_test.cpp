@@ -1,0 +1,137 @@
+// JPEG: grey and colour pictures against ImageMagick's reading, truncated and refused files.
+#include "image_fixture.h"
+
+#include <cstdio>
+#include <jpeglib.h>
+
+namespace {
+
+// A smooth picture, so that the decoded pixels stay close to the source.
+Rgba MakeSmoothPicture(int width, int height)
+{
+    Rgba out{width, height, Bytes(size_t(width) * height * 4, 255)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = out.pixels.data() + (size_t(y) * width + x) * 4;
+            p[0] = uint8_t(x * 255 / width);
+            p[1] = uint8_t(y * 255 / height);
+            p[2] = uint8_t(128 + (x - y) / 3);
+        }
+    return out;
+}
+
+Bytes WriteJpeg(const Rgba& picture, bool grey, bool progressive = false)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(picture.width);
+    cinfo.image_height = JDIMENSION(picture.height);
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    if (progressive) jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    Bytes row(size_t(picture.width) * 3);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t* p = picture.At(x, int(cinfo.next_scanline));
+            if (grey)
+                row[size_t(x)] = p[1];
+            else
+                std::copy(p, p + 3, row.begin() + x * 3);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&cinfo);
+    free(buffer);
+    return out;
+}
+
+Rgba GreyOf(const Rgba& picture)
+{
+    Rgba out = picture;
+    for (size_t i = 0; i < out.pixels.size(); i += 4) out.pixels[i] = out.pixels[i + 2] = out.pixels[i + 1];
+    return out;
+}
+
+class JpegTest : public ImageTest {};
+
+TEST_F(JpegTest, GreyAndColourMatchTheReferenceDecoder)
+{
+    const Rgba source = MakeSmoothPicture(45, 29);
+    struct Case {
+        const char* name;
+        bool grey, progressive;
+    };
+    for (const Case& c : {Case{"colour", false, false}, Case{"grey", true, false}, Case{"progressive colour", false, true}}) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = WriteJpeg(source, c.grey, c.progressive);
+        LoadedImage image{};
+        const Rgba decoded = DecodeBytes(file, &image);
+        EXPECT_EQ(image.format.pixelBytes, c.grey ? 1 : 3);
+        EXPECT_EQ(image.pitch, 45 * (c.grey ? 1 : 3));
+        ReleaseLoadedImage(&image);
+        EXPECT_LE(MaxDifference(decoded, c.grey ? GreyOf(source) : source), 12);
+        Rgba reference;
+        if (ReferenceDecode(Save("case.jpg", file), &reference)) {
+            EXPECT_EQ(MaxDifference(decoded, reference), 0);
+        }
+    }
+    ExpectNoLeak();
+}
+
+TEST_F(JpegTest, TruncatedPictureDecodesUpToItsEnd)
+{
+    // Tall enough that the scan data outweighs the tables, and cut in its second half.
+    const Rgba source = MakeSmoothPicture(64, 512);
+    const Bytes file = WriteJpeg(source, false);
+    const Rgba whole = DecodeBytes(file);
+    Bytes cut(file.begin(), file.begin() + long(file.size() * 7 / 10));
+    LoadedImage image{};
+    ASSERT_EQ(LoadImageData(cut.data(), int32_t(cut.size()), &image), 0);
+    const Rgba part = DecodedToRgba(image);
+    ReleaseLoadedImage(&image);
+    ASSERT_EQ(part.width, 64);
+    // The first rows came before the cut.
+    EXPECT_TRUE(std::equal(part.pixels.begin(), part.pixels.begin() + 64 * 4 * 8, whole.pixels.begin()));
+
+    EXPECT_NE(part, whole);
+    ExpectNoLeak();
+}
+
+TEST_F(JpegTest, FilesWithoutAPictureAreRefused)
+{
+    const Bytes file = WriteJpeg(MakeSmoothPicture(16, 16), false);
+    const Bytes cases[] = {
+        Bytes{0xFF, 0xD8},
+        Bytes{0xFF, 0xD8, 0xFF, 0xD9},
+        Bytes(file.begin(), file.begin() + 100),  // cut inside the tables, before any scan
+        Bytes{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x02},
+    };
+    for (const Bytes& bytes : cases) {
+        LoadedImage image{};
+        EXPECT_EQ(LoadImageData(bytes.data(), int32_t(bytes.size()), &image), -1);
+        EXPECT_EQ(image.pixels, nullptr);
+    }
+    ExpectNoLeak();
+}
+
+TEST_F(JpegTest, FourChannelPicturesAreRefused)
+{
+    if (!MakeWithImageMagick("-size 16x16 gradient:red-blue -colorspace CMYK cmyk.jpg")) GTEST_SKIP() << "no ImageMagick";
+    const Bytes file = Load(PathOf("cmyk.jpg"));
+    LoadedImage image{};
+    EXPECT_EQ(LoadImageData(file.data(), int32_t(file.size()), &image), -1);
+    ExpectNoLeak();
+}
+
+}  // namespace
