@@ -1,8 +1,6 @@
 #include "platform/thread.h"
 
 #include <pthread.h>
-#include <sched.h>
-#include <time.h>
 
 namespace {
 
@@ -31,16 +29,4 @@ int JoinSystemThread(SystemThread thread)
     if (pthread_join(static_cast<pthread_t>(thread), &result) != 0)
         return -1;
     return static_cast<int>(reinterpret_cast<intptr_t>(result));
-}
-
-void YieldSystemThread()
-{
-    sched_yield();
-}
-
-void SleepSystemThread(uint32_t milliseconds)
-{
-    timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&wait, &wait) != 0) {
-    }
 }

@@ -1,4 +1,5 @@
-// The layer's worker threads (their events are the ManualResetEvent of platform/event.h).
+// The layer's worker threads (their events are the ManualResetEvent of platform/event.h;
+// sleeping and yielding are SystemSleep of platform/clock.h).
 #pragma once
 #include <cstdint>
 
@@ -16,6 +17,3 @@ struct SystemThreadStart {
 SystemThread StartSystemThread(const SystemThreadStart* start);
 // Waits until the thread has ended and releases it; returns its exit code, or -1.
 int JoinSystemThread(SystemThread thread);
-// Gives the rest of this time slice to other threads (a zero sleep).
-void YieldSystemThread();
-void SleepSystemThread(uint32_t milliseconds);
