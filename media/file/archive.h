@@ -46,6 +46,17 @@ struct FileEntry {
     uint32_t compressedSize;  // kStoredUncompressed when stored (always in version 1)
 };
 
+// Entry times (100-ns units since 1601, UTC) from and to seconds since 1970.
+constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
+constexpr uint64_t ToEntryTime(int64_t unixSeconds)
+{
+    return uint64_t(unixSeconds + kSecondsFrom1601To1970) * 10000000ULL;
+}
+constexpr int64_t FromEntryTime(uint64_t entryTime)
+{
+    return int64_t(entryTime / 10000000ULL) - kSecondsFrom1601To1970;
+}
+
 // A DirectoryEntry of the directory table, read out of the index block.
 struct DirectoryEntry {
     uint32_t parent;      // kNoParent for the root

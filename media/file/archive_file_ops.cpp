@@ -8,6 +8,7 @@
 #include "file/archive_files.h"
 #include "file/lz_block.h"
 #include "file/plain_file.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace {
@@ -58,7 +59,7 @@ int CheckPending(ArchiveFile* file)
 void FinishPending(ArchiveFile* file)
 {
     while (CheckPending(file) == 0)
-        SleepSystemThread(1);
+        SystemSleep(1);
 }
 
 // Sets up the file's bytes: 0, or -1 when they cannot be had.

@@ -25,12 +25,10 @@ struct SearchRecord {
     ArchiveSearch search;
 };
 
-constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
-
 DateTime ToLocalDateTime(uint64_t fileTime)
 {
     SystemLocalTime local{};
-    if (ToSystemLocalTime(int64_t(fileTime / 10000000ULL) - kSecondsFrom1601To1970, &local) != 0)
+    if (ToSystemLocalTime(FromEntryTime(fileTime), &local) != 0)
         return DateTime{};
     return DateTime{local.year, local.month, local.day, local.hour, local.minute, local.second};
 }

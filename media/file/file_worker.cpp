@@ -2,8 +2,8 @@
 // read-ahead cache and neither logs nor allocates.
 //
 // Protocol: the caller waits for doneEvent (the previous command is finished), writes the
-// command and its fields, clears doneEvent and sets commandEvent. The worker reads the
-// fields after commandEvent and sets doneEvent once it no longer touches them.
+// command and its fields, resets doneEvent and signals commandEvent. The worker reads the
+// fields after commandEvent and signals doneEvent once it no longer touches them.
 #include "file/plain_file.h"
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* destination, uint32_t offset,
                        uint32_t count)
 {
-    WaitSystemEvent(&worker->doneEvent);
+    WaitEvent(worker->doneEvent);
     worker->command = command;
     if (command == WorkerCommand::Read) {
         worker->readDestination = destination;
@@ -21,8 +21,8 @@ void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* desti
     } else if (command == WorkerCommand::Seek) {
         worker->seekOffset = offset;
     }
-    ClearSystemEvent(&worker->doneEvent);
-    SetSystemEvent(&worker->commandEvent);
+    ResetEvent(worker->doneEvent);
+    SignalEvent(worker->commandEvent);
 }
 
 namespace {
@@ -71,15 +71,15 @@ int RunFileWorker(void* raw)
     auto* worker = static_cast<FileWorker*>(raw);
     for (;;) {
         if (worker->cache != nullptr) {
-            if (!WaitSystemEventFor(&worker->commandEvent, kReadAheadWaitMs)) {
+            if (WaitEventFor(worker->commandEvent, kReadAheadWaitMs) == 0) {
                 ReadAhead(worker);
                 continue;
             }
         } else {
-            WaitSystemEvent(&worker->commandEvent);
+            WaitEvent(worker->commandEvent);
         }
-        ClearSystemEvent(&worker->commandEvent);
-        ClearSystemEvent(&worker->doneEvent);
+        ResetEvent(worker->commandEvent);
+        ResetEvent(worker->doneEvent);
         switch (worker->command) {
         case WorkerCommand::Open:
             worker->workerFile = OpenSystemFile(worker->path, FileOpenMode::Read);
@@ -87,23 +87,23 @@ int RunFileWorker(void* raw)
                 worker->openFailed = 1;
                 break;
             }
-            SetSystemEvent(&worker->doneEvent);
+            SignalEvent(worker->doneEvent);
             continue;
         case WorkerCommand::CloseFile:
             CloseSystemFile(worker->workerFile);
             worker->workerFile = kNoSystemFile;
-            SetSystemEvent(&worker->doneEvent);
+            SignalEvent(worker->doneEvent);
             continue;
         case WorkerCommand::Read:
             ExecuteRead(worker);
-            SetSystemEvent(&worker->doneEvent);
+            SignalEvent(worker->doneEvent);
             continue;
         case WorkerCommand::Seek:
             if (worker->cache != nullptr) {
                 worker->cacheOffset = worker->seekOffset;
                 worker->cacheFill = 0;
             }
-            SetSystemEvent(&worker->doneEvent);
+            SignalEvent(worker->doneEvent);
             continue;
         case WorkerCommand::End:
             CloseSystemFile(worker->workerFile);
@@ -113,6 +113,6 @@ int RunFileWorker(void* raw)
         break;
     }
     worker->ended = 1;
-    SetSystemEvent(&worker->doneEvent);
+    SignalEvent(worker->doneEvent);
     return 1;
 }

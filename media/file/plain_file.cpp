@@ -3,6 +3,7 @@
 #include "file/plain_file.h"
 
 #include <cstring>
+#include <memory>
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
@@ -15,13 +16,16 @@ PlainFile* ToPlainFile(FileValue file)
     return reinterpret_cast<PlainFile*>(file);
 }
 
+// The record holds the worker's events, so it is constructed in place (zeroed, events reset).
 PlainFile* NewPlainFile()
 {
-    return static_cast<PlainFile*>(TrackedAllocZeroed(int32_t(sizeof(PlainFile)), __FILE__, __LINE__));
+    void* memory = TrackedAllocZeroed(int32_t(sizeof(PlainFile)), __FILE__, __LINE__);
+    return memory == nullptr ? nullptr : std::construct_at(static_cast<PlainFile*>(memory));
 }
 
 void DeletePlainFile(PlainFile* file)
 {
+    std::destroy_at(file);
     TrackedFree(file);
 }
 
@@ -32,13 +36,6 @@ void ReleaseCache(FileWorker* worker)
     worker->cache = nullptr;
 }
 
-// The cache and both events of a worker whose thread has ended or never started.
-void ReleaseWorker(FileWorker* worker)
-{
-    ReleaseCache(worker);
-    DestroySystemEvent(&worker->commandEvent);
-    DestroySystemEvent(&worker->doneEvent);
-}
 
 // The size of an existing file, or -1 when it cannot be opened or is beyond the
 // 32-bit positions of the file layer.
@@ -76,30 +73,21 @@ FileValue OpenWorkerFile(PlainFile* file, const char* path)
         }
     }
     worker->workerFile = kNoSystemFile;
-    if (InitSystemEvent(&worker->commandEvent, false) != 0) {
-        ReleaseCache(worker);
-        DeletePlainFile(file);
-        return LogWrite("ファイルアクセス専用スレッドの作成に失敗しました\n"), 0;
-    }
-    if (InitSystemEvent(&worker->doneEvent, true) != 0) {
-        DestroySystemEvent(&worker->commandEvent);
-        ReleaseCache(worker);
-        DeletePlainFile(file);
-        return LogWrite("ファイルアクセス専用スレッドの作成に失敗しました\n"), 0;
-    }
+    // No command is pending yet: the first one may be handed over at once.
+    SignalEvent(worker->doneEvent);
     worker->start = {RunFileWorker, worker};
     worker->thread = StartSystemThread(&worker->start);
     if (worker->thread == 0) {
-        ReleaseWorker(worker);
+        ReleaseCache(worker);
         DeletePlainFile(file);
         return LogWrite("ファイルアクセス専用スレッドの作成に失敗しました\n"), 0;
     }
     std::strcpy(worker->path, path);
     HandWorkerCommand(worker, WorkerCommand::Open);
-    WaitSystemEvent(&worker->doneEvent);
+    WaitEvent(worker->doneEvent);
     if (worker->openFailed) {
         JoinSystemThread(worker->thread);
-        ReleaseWorker(worker);
+        ReleaseCache(worker);
         DeletePlainFile(file);
         return LogWrite("ファイルのオープンに失敗しました\n"), 0;
     }
@@ -139,9 +127,9 @@ int PlainFileClose(FileValue value)
     if (file->threaded) {
         FileWorker* worker = &file->worker;
         HandWorkerCommand(worker, WorkerCommand::End);
-        WaitSystemEvent(&worker->doneEvent);
+        WaitEvent(worker->doneEvent);
         JoinSystemThread(worker->thread);
-        ReleaseWorker(worker);
+        ReleaseCache(worker);
     } else {
         CloseSystemFile(file->file);
     }
@@ -197,7 +185,7 @@ size_t PlainFileRead(void* destination, size_t elementSize, size_t count, FileVa
         HandWorkerCommand(&file->worker, WorkerCommand::Read, static_cast<uint8_t*>(destination), file->position,
                           bytes);
         if (!file->async)
-            WaitSystemEvent(&file->worker.doneEvent);
+            WaitEvent(file->worker.doneEvent);
         result = size_t(elements);
     } else {
         int64_t got = ReadSystemFile(file->file, destination, bytes);
@@ -218,7 +206,7 @@ int PlainFileIdle(FileValue value)
     PlainFile* file = ToPlainFile(value);
     if (file == nullptr || !file->threaded)
         return 1;
-    return IsSystemEventSet(&file->worker.doneEvent) ? 1 : 0;
+    return WaitEventFor(file->worker.doneEvent, 0);
 }
 
 int PlainSetCurrentDir(const char* path)

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "file/file_access.h"
+#include "platform/event.h"
 #include "platform/files.h"
 #include "platform/thread.h"
 
@@ -18,8 +19,8 @@ struct FileWorker {
     SystemThreadStart start;
     SystemThread thread;
     SystemFile workerFile;     // kNoSystemFile when none
-    SystemEvent commandEvent;  // set by the caller: a command is ready
-    SystemEvent doneEvent;     // set by the worker: the command is finished
+    ManualResetEvent commandEvent;  // signalled by the caller: a command is ready
+    ManualResetEvent doneEvent;     // signalled by the worker: the command is finished
     WorkerCommand command;
     int32_t ended;
     int32_t openFailed;

@@ -1,5 +1,6 @@
 // The drawing state every drawing operation reads: target, area, blend mode, brightness.
 #pragma once
+#include "graphics/graphics_setup.h"  // SetWaitVsync, SetDrawTarget, PresentScreen
 #include "graphics/memimg.h"
 
 #include <cstdint>
@@ -35,12 +36,9 @@ inline bool DefaultBrightness()
 }
 
 int ClearScreen();
-int PresentScreen();
-int SetDrawTarget(int handle);
 int SetDrawRegion(int x1, int y1, int x2, int y2);
 int SetBlendMode(int mode, int param);
 int SetDrawBrightness(int red, int green, int blue);
-int SetWaitVsync(int flag);
 int ResetDrawState();
 int SetBlendImage(int handle, int border, int range);
 

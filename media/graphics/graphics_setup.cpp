@@ -3,6 +3,8 @@
 
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
+#include "input/input_setup.h"
+#include "text/font_handles.h"
 
 namespace {
 GraphicRestorer Restorer;
@@ -20,9 +22,19 @@ int DeleteAllSoftImages() { return 0; }  // no software-image handles are made y
 int RequestedColorBits() { return ScreenSettings.colorBits != 0 ? ScreenSettings.colorBits : 16; }
 int WaitVsyncSetting() { return DrawState.waitVsync; }
 int CurrentDrawTarget() { return DrawState.drawTarget; }
-int RestoreGraphics() { return ReapplyDisplayChange(); }
 int NoteWindowMoved() { return 0; }
 int HardwarePathInUse() { return ScreenSettings.hardwarePath; }
 int GraphicsDeviceExists() { return 0; }
 int SetGraphicsDialogBoxMode(int32_t) { return 0; }
 int RestoreDesktopDisplayMode() { return RestoreDisplayChange(); }
+
+// Back from another program in full screen: the display mode is set again, every font is made
+// again in its own slot (callers' handles stay valid), and input is shut down so that the next
+// key query sets it up afresh.
+int RestoreGraphics()
+{
+    const int result = ReapplyDisplayChange();
+    RebuildAllFonts();
+    ShutdownInput();
+    return result;
+}

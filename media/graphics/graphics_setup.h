@@ -1,5 +1,4 @@
 // What start-up, shutdown and the window layer call of the graphics layer.
-// Placeholder bodies live in graphics_setup_stub.cpp until the graphics layer replaces them.
 #pragma once
 #include <cstdint>
 

@@ -1,11 +1,12 @@
-#include "image/image_graphic.h"
-
+// Loading pictures into graphics (the public LoadGraphic family): the decoder chain, then the
+// pixel converter.
 #include "core/tracked_memory.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
 #include "image/dxt_blocks.h"
 #include "image/image_stream.h"
 #include "image/loaded_image.h"
+#include "rorodiv.h"
 
 namespace {
 

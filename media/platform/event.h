@@ -1,4 +1,5 @@
 // A manual-reset event: once signalled it stays signalled, waking every waiter, until reset.
+// It allocates nothing, so threads that must not allocate (the file worker) may use it.
 #pragma once
 #include <condition_variable>
 #include <cstdint>

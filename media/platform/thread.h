@@ -1,5 +1,5 @@
-// Threads and manual-reset events for the layer's worker threads.
-// An event stays set until it is cleared; a wait on a set event returns at once.
+// The layer's worker threads (their events are the ManualResetEvent of platform/event.h;
+// sleeping and yielding are SystemSleep of platform/clock.h).
 #pragma once
 #include <cstdint>
 
@@ -17,23 +17,3 @@ struct SystemThreadStart {
 SystemThread StartSystemThread(const SystemThreadStart* start);
 // Waits until the thread has ended and releases it; returns its exit code, or -1.
 int JoinSystemThread(SystemThread thread);
-// Gives the rest of this time slice to other threads (a zero sleep).
-void YieldSystemThread();
-void SleepSystemThread(uint32_t milliseconds);
-
-// A manual-reset event: once set it stays set until cleared; a wait on a set event
-// returns at once. It lives inside a record of its owner, between InitSystemEvent and
-// DestroySystemEvent; the storage holds the system's mutex and condition variable.
-struct SystemEvent {
-    alignas(16) unsigned char storage[128];
-};
-
-// 0, or -1 when the system refuses.
-int InitSystemEvent(SystemEvent* event, bool initiallySet);
-void DestroySystemEvent(SystemEvent* event);
-void SetSystemEvent(SystemEvent* event);
-void ClearSystemEvent(SystemEvent* event);
-bool IsSystemEventSet(SystemEvent* event);
-void WaitSystemEvent(SystemEvent* event);
-// Returns true when the event was set, false when `milliseconds` passed first.
-bool WaitSystemEventFor(SystemEvent* event, uint32_t milliseconds);

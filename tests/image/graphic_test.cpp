@@ -3,8 +3,8 @@
 #include "graphics/graphic_handles.h"
 #include "graphics/software_screen.h"
 #include "image/dxt_blocks.h"
-#include "image/image_graphic.h"
 #include "image_fixture.h"
+#include "rorodiv.h"
 
 #include <png.h>
 

@@ -10,6 +10,7 @@
 
 #include "core/app_log.h"
 #include "core/log_folder.h"
+#include "core/log_lines.h"
 #include "core/tracked_memory.h"
 #include "platform/audio_device.h"
 #include "platform/clock.h"
@@ -17,7 +18,6 @@
 #include "sound/sound_device_ops.h"
 
 namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -43,17 +43,8 @@ protected:
     Lines LogLines() const
     {
         const std::string text = ReadLog();
-        Lines lines;
-        size_t start = 0;
-        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-            std::string line = text.substr(start, end - start);
-            const size_t digits = line.find_first_not_of("0123456789");
-            if (digits > 0 && digits != std::string::npos && line[digits] == ':')
-                line.replace(0, digits, "T");
-            lines.push_back(line);
-        }
-        EXPECT_EQ(start, text.size()) << "the log ends in an open line";
-        return lines;
+        EXPECT_TRUE(text.empty() || text.ends_with("\r\n")) << "the log ends in an open line";
+        return LinesWithoutStamps(text);
     }
 
     int32_t allocationsBefore = 0;

@@ -4,6 +4,7 @@
 #include "core/app_log.h"
 #include "core/core_state.h"
 #include "core/lifecycle.h"
+#include "core/log_lines.h"
 #include "rorodiv.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-using Lines = std::vector<std::string>;
 
 class MediaLayerTest : public ::testing::Test {
 protected:
@@ -69,19 +68,7 @@ protected:
     }
 
     // The log's complete lines, each time stamp replaced by "T".
-    Lines LogLines() const
-    {
-        const std::string text = ReadLog();
-        Lines lines;
-        size_t start = 0;
-        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-            std::string line = text.substr(start, end - start);
-            const size_t digits = line.find_first_not_of("0123456789");
-            if (digits > 0 && digits != std::string::npos && line[digits] == ':') line.replace(0, digits, "T");
-            lines.push_back(line);
-        }
-        return lines;
-    }
+    Lines LogLines() const { return LinesWithoutStamps(ReadLog()); }
 
     // Whether the lines follow the pattern in order. A pattern line "..." skips any lines up
     // to the next pattern line; a pattern line ending in "*" matches any line with that

@@ -1,10 +1,13 @@
 // The main window procedure's rules, driven with the messages the window system sends.
 #include "window/media_layer_fixture.h"
 
+#include "input/input_state.h"
 #include "platform/cursor.h"
 #include "platform/message_queue.h"
 #include "platform/virtual_keys.h"
 #include "platform/window.h"
+#include "text/font_handles.h"
+#include "text/glyph_cache.h"
 #include "window/message_pump.h"
 #include "window/text_input.h"
 #include "window/window_mode.h"
@@ -229,6 +232,31 @@ TEST_F(WindowProcedureTest, ModeSwitchWithoutDisplayChangeStillReturns)
     EXPECT_EQ(ChangeWindowMode(0), 0);  // no notification comes: the wait is bounded
     EXPECT_EQ(CoreState.displayChangeSeen, 0);
     EXPECT_EQ(CoreState.modeChangeInProgress, 0);
+}
+
+TEST_F(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDown)
+{
+    PostMessage(CoreState.MainWindow, WM_DISPLAYCHANGE, 32, MakeLParam(640, 480));
+    ASSERT_EQ(ChangeWindowMode(0), 0);
+    const int font = CreateFontToHandle(nullptr, 20, -1, FONT_NORMAL, -1, -1, 0);
+    ASSERT_EQ(SetFontSpacingOfHandle(3, font), 0);
+    ASSERT_EQ(PrecacheText(-1, "abc", font, nullptr, nullptr), 0);
+    ASSERT_NE(ResolveFont(font)->codeMap['a'].cached, 0);
+    ASSERT_NE(InputState.directInput, InputObject::None);
+
+    // Shown minimised: nothing is restored yet.
+    Send(WM_ACTIVATE, WA_ACTIVE | WParam(1) << 16);
+    EXPECT_NE(InputState.directInput, InputObject::None);
+    EXPECT_NE(ResolveFont(font)->codeMap['a'].cached, 0);
+
+    Send(WM_ACTIVATE, WA_ACTIVE);
+    EXPECT_EQ(InputState.directInput, InputObject::None);
+    ASSERT_EQ(IsFontHandleValid(font), 1) << "the handle held by the caller stays valid";
+    EXPECT_EQ(ResolveFont(font)->codeMap['a'].cached, 0);
+    EXPECT_EQ(ResolveFont(font)->spacing, 3);
+
+    EXPECT_EQ(IsKeyDown(KEYCODE_A), 0);  // the first key query sets input up again
+    EXPECT_NE(InputState.directInput, InputObject::None);
 }
 
 }  // namespace

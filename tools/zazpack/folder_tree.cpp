@@ -13,8 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
-
 bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>* bytes)
 {
     std::ifstream in(path, std::ios::binary);
@@ -37,8 +35,8 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error)
         child.name = entry.path().filename().string();
         SystemFileFacts facts{};
         if (ReadSystemFileFacts(entry.path().c_str(), &facts) == 0) {
-            child.creationTime = ToPlatformFileTime(facts.creationTime);
-            child.lastWriteTime = ToPlatformFileTime(facts.lastWriteTime);
+            child.creationTime = ToEntryTime(facts.creationTime);
+            child.lastWriteTime = ToEntryTime(facts.lastWriteTime);
             child.lastAccessTime = child.lastWriteTime;
         }
         if (entry.is_directory(failure)) {
@@ -105,16 +103,6 @@ const PackNode* FindChild(const PackNode& node, const std::string& upperName)
 }
 
 }  // namespace
-
-uint64_t ToPlatformFileTime(int64_t unixSeconds)
-{
-    return uint64_t(unixSeconds + kSecondsFrom1601To1970) * 10000000ULL;
-}
-
-int64_t FromPlatformFileTime(uint64_t fileTime)
-{
-    return int64_t(fileTime / 10000000ULL) - kSecondsFrom1601To1970;
-}
 
 bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error)
 {

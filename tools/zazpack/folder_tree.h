@@ -20,7 +20,3 @@ bool WriteFolderTree(const PackNode& root, const std::string& folder, std::strin
 // "" when both trees hold the same names (ASCII case ignored), folders and bytes; else the
 // path of the first difference.
 std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix = "");
-
-// Platform file times (100-ns units since 1601, UTC) from and to seconds since 1970.
-uint64_t ToPlatformFileTime(int64_t unixSeconds);
-int64_t FromPlatformFileTime(uint64_t fileTime);
