@@ -8,7 +8,7 @@ seconds="${1:-20}"
 build="${2:-$here/../../build-fuzz}"
 compiler="$(command -v clang++ || command -v clang++-14)"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$compiler" >/dev/null
-cmake --build "$build" -j 2 >/dev/null
+cmake --build "$build" -j 2 > "$build/build.log" 2>&1 || { cat "$build/build.log" >&2; exit 1; }
 corpus="$build/corpus"
 mkdir -p "$corpus"
 "$build/make_fuzz_seeds" "$corpus"
