@@ -1,5 +1,5 @@
 // The on-screen copy of the log: its line store and its own font, prepared at start-up.
-// Nothing in this system switches it on; placeholder bodies live in log_display_stub.cpp.
+// Nothing in this system switches it on, so neither step does anything yet.
 #pragma once
 
 int PrepareLogDisplay();
