@@ -1,5 +1,6 @@
 // The game as a real process under Xvfb: what its window shows, and how it ends.
 #include "country_grid.h"
+#include "graphics/screenshot.h"
 #include "neighbour_table.h"
 #include "platform/clock.h"
 #include "random/random.h"
@@ -17,16 +18,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    uint32_t At(int x, int y) const
-    {
-        const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
-        return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-    }
-};
 
 int Shell(const std::string& command)
 {
@@ -92,20 +83,6 @@ protected:
         return -1000;
     }
 
-    static bool Capture(const std::string& window, const fs::path& file, Picture* out)
-    {
-        Shell("import -window " + window + " -depth 8 ppm:'" + file.string() + "' >/dev/null 2>&1");
-        std::ifstream in(file, std::ios::binary);
-        std::string magic;
-        int max = 0;
-        in >> magic >> out->width >> out->height >> max;
-        in.get();
-        if (magic != "P6" || max != 255) return false;
-        out->rgb.resize(size_t(out->width) * out->height * 3);
-        in.read(reinterpret_cast<char*>(out->rgb.data()), std::streamsize(out->rgb.size()));
-        return bool(in);
-    }
-
     static void Close(const std::string& window)
     {
         Shell("xdotool windowfocus --sync " + window + " key --clearmodifiers alt+F4 >/dev/null 2>&1");
@@ -131,8 +108,8 @@ TEST_F(GameProgramTest, HoveredCountryIsBlueItsNeighboursDarkRedBordersWhite)
     Shell("xdotool mousemove --window " + window + " " + std::to_string(pointerX) + " " + std::to_string(pointerY));
     SystemSleep(400);
 
-    Picture picture;
-    ASSERT_TRUE(Capture(window, where / "shot.ppm", &picture));
+    Screenshot picture;
+    ASSERT_TRUE(TakeScreenshot(where / "shot.ppm", &picture, window));
     ASSERT_EQ(picture.width, 800);
     ASSERT_EQ(picture.height, 600);
 
