@@ -68,11 +68,14 @@ void CloseSystemFile(SystemFile file)
         close(file);
 }
 
-int64_t ReadSystemFile(SystemFile file, void* buffer, size_t size)
+// Reads until `size` bytes arrive or the file ends; from `offset` when it is not negative,
+// else from the current position.
+static int64_t ReadFully(SystemFile file, void* buffer, size_t size, int64_t offset)
 {
     size_t done = 0;
     while (done < size) {
-        ssize_t n = read(file, static_cast<char*>(buffer) + done, size - done);
+        char* into = static_cast<char*>(buffer) + done;
+        ssize_t n = offset < 0 ? read(file, into, size - done) : pread(file, into, size - done, off_t(offset + int64_t(done)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -84,20 +87,14 @@ int64_t ReadSystemFile(SystemFile file, void* buffer, size_t size)
     return int64_t(done);
 }
 
+int64_t ReadSystemFile(SystemFile file, void* buffer, size_t size)
+{
+    return ReadFully(file, buffer, size, -1);
+}
+
 int64_t ReadSystemFileAt(SystemFile file, void* buffer, size_t size, int64_t offset)
 {
-    size_t done = 0;
-    while (done < size) {
-        ssize_t n = pread(file, static_cast<char*>(buffer) + done, size - done, off_t(offset + int64_t(done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        done += size_t(n);
-    }
-    return int64_t(done);
+    return offset < 0 ? -1 : ReadFully(file, buffer, size, offset);
 }
 
 int64_t WriteSystemFile(SystemFile file, const void* data, size_t size)
