@@ -14,26 +14,27 @@ static constexpr size_t kNameKept = sizeof(AllocFields::name) - 1;
 static constexpr uint32_t kDataShown = 16;
 
 // The process heap. Sizes below zero are requests no heap can meet.
-static AllocHeader* HeapAllocate(int32_t size)
+// A request the heap is not asked for: an injected failure (tests) or a negative size.
+static bool RefuseHeapRequest(int32_t size)
 {
     AllocState& s = TrackedAllocState;
     if (s.failHeapRequests > 0) {
         --s.failHeapRequests;
-        return nullptr;
+        return true;
     }
-    if (size < 0)
+    return size < 0;
+}
+
+static AllocHeader* HeapAllocate(int32_t size)
+{
+    if (RefuseHeapRequest(size))
         return nullptr;
     return static_cast<AllocHeader*>(std::malloc(sizeof(AllocHeader) + size_t(size)));
 }
 
 static AllocHeader* HeapResize(AllocHeader* header, int32_t size)
 {
-    AllocState& s = TrackedAllocState;
-    if (s.failHeapRequests > 0) {
-        --s.failHeapRequests;
-        return nullptr;
-    }
-    if (size < 0)
+    if (RefuseHeapRequest(size))
         return nullptr;
     return static_cast<AllocHeader*>(std::realloc(header, sizeof(AllocHeader) + size_t(size)));
 }
