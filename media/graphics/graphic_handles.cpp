@@ -1,5 +1,6 @@
 #include "graphics/graphic_handles.h"
 
+#include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/window_link.h"
 
@@ -9,14 +10,14 @@ GraphicCreationSettings GraphicCreation{0, 0, 1, {0, 0, 0}};
 int NewGraphicHandle()
 {
     GraphicTableRecord& t = GraphicTable;
-    if (t.count >= kGraphicSlots) FatalGraphics("グラフィックの数が許容量を越えました終了します");
+    if (t.count >= kGraphicSlots) FatalExit("グラフィックの数が許容量を越えました終了します");
     int slot = t.highWater;
     if (slot >= kGraphicSlots) {
         slot = 0;
         while (t.slots[slot] != nullptr) ++slot;
     }
     auto* record = static_cast<GraphicRecord*>(TrackedAllocZeroed(sizeof(GraphicRecord), __FILE__, __LINE__));
-    if (record == nullptr) FatalGraphics("メモリの確保に失敗しました");
+    if (record == nullptr) FatalExit("メモリの確保に失敗しました");
     record->header.check = StampCheck(t.table);
     record->header.handle = MakeHandle(HANDLE_KIND_GRAPHIC, slot, record->header.check);
     record->movie = -1;

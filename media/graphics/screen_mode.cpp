@@ -1,6 +1,7 @@
 #include "graphics/screen_mode.h"
 
 #include "core/app_log.h"
+#include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_tables.h"
 #include "graphics/draw_state.h"
@@ -9,6 +10,8 @@
 #include "graphics/memimg.h"
 #include "graphics/window_link.h"
 #include "text/font_handles.h"
+#include "window/message_pump.h"
+#include "window/window_mode.h"
 
 ScreenSettingsRecord ScreenSettings;
 
@@ -71,7 +74,7 @@ int OpenDisplayPath()
         s.height = 480;
         s.emulate320 = 1;
         done = SetFullscreenDisplayMode(s.width, s.height, s.colorBits, 0) == 0;
-        if (done) FitMainWindowToScreen();
+        if (done) FitWindow();
     }
     if (done) DisplayChanged = 1;
     if (!done) {
@@ -164,7 +167,7 @@ int SetupGraphics()
         return -1;
     }
     s.graphicsReady = 1;
-    if (CreateScreenImages() != 0) FatalGraphics("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
+    if (CreateScreenImages() != 0) FatalExit("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
     BuildBlendTables();
     ResetDrawState();
     InitFontSystem();
@@ -226,14 +229,14 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
         result = SetupGraphics();
         if (result != 0) {
             setMode(640, 480, 16, 0);
-            if (SetupGraphics() != 0) FatalGraphics("予期せぬ画面モード変更不能現象が起きました2\n");
+            if (SetupGraphics() != 0) FatalExit("予期せぬ画面モード変更不能現象が起きました2\n");
         }
     }
-    if (LayerWindowed() || !s.hardwarePath) FitMainWindowToScreen();
+    if (LayerWindowed() || !s.hardwarePath) FitWindow();
     if (keepFont) SetDefaultFontSizeAndThickness(fontFace, fontSize, fontThickness);
     LogUnindent();
     LogWrite("画面モード変更処理は正常に終了しました\n");
-    PumpMessagesOnce();
+    PumpMessages();
     return 0;
 }
 

@@ -2,7 +2,6 @@
 #include "graphics/window_link.h"
 
 #include "core/core_state.h"
-#include "core/lifecycle.h"
 #include "graphics/draw_state.h"
 #include "platform/desktop.h"
 #include "platform/message_queue.h"
@@ -39,9 +38,6 @@ void StopFrontScreenTimer()
     if (CoreState.MainWindow) KillTimer(CoreState.MainWindow, kFrontScreenTimerId);
 }
 
-void FitMainWindowToScreen() { FitWindow(); }
-void PumpMessagesOnce() { PumpMessages(); }
-void FatalGraphics(const char* message) { FatalExit(message); }
 
 int VideoSystemAvailable() { return VideoSystemReady(); }
 

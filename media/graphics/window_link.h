@@ -12,9 +12,6 @@ double LayerWindowScale();    // the window's scale factor, 1.0 when unset; 1.0 
 void WaitWhileWindowInactive();
 void StartFrontScreenTimer();
 void StopFrontScreenTimer();
-void FitMainWindowToScreen();
-void PumpMessagesOnce();
-[[noreturn]] void FatalGraphics(const char* message);
 
 // The display.
 int VideoSystemAvailable();   // 1 when the video system can show windows

@@ -2,6 +2,7 @@
 
 #include "core/app_log.h"
 #include "core/sjis.h"
+#include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/window_link.h"
 #include "platform/glyph_raster.h"
@@ -125,7 +126,7 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
     PlatformGlyphMetrics metrics{};
     int32_t size = ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, 0, nullptr);
     if (size < 0)
-        FatalGraphics("GetGlyphOutline 関数が失敗しました");
+        FatalExit("GetGlyphOutline 関数が失敗しました");
     slot->advance = int16_t(metrics.cellIncX);
     if (code == kSpaceCode || code == kWideSpaceCode || size == 0 || metrics.blackBoxY == 0) {
         slot->originX = int16_t(metrics.originX);
@@ -137,9 +138,9 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
         int32_t pitch = size / metrics.blackBoxY / 4 * 4;
         auto* block = static_cast<uint8_t*>(TrackedAllocZeroed(size + 2 * pitch, __FILE__, __LINE__));
         if (!block)
-            FatalGraphics("アンチエイリアス文字取得用バッファの確保に失敗しました");
+            FatalExit("アンチエイリアス文字取得用バッファの確保に失敗しました");
         if (ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, uint32_t(size), block + pitch) < 0)
-            FatalGraphics("GetGlyphOutline 関数が失敗しました");
+            FatalExit("GetGlyphOutline 関数が失敗しました");
         slot->originX = int16_t(metrics.originX);
         slot->top = int16_t(text.ascent - metrics.originY);
         // A glyph larger than its cell (a wide slant, a heavy weight) is cut at the cell.
@@ -218,7 +219,7 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
 {
     PlatformTextMetrics text{};
     if (ReadPlatformTextMetrics(font->platformFont, &text) != 0)
-        FatalGraphics("テキストキャッシュサーフェスのＤＣの取得に失敗しました");
+        FatalExit("テキストキャッシュサーフェスのＤＣの取得に失敗しました");
     GlyphSlot* last = nullptr;
     for (int32_t i = 0; i < count; ++i) {
         GlyphSlot* slot = &font->slots[font->nextSlot];
