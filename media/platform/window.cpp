@@ -83,6 +83,23 @@ void PlaceClientArea(PlatformWindow& window, const WindowFrame& frame, int32_t x
     }
 }
 
+// Whether the driver in use shows something, or is a stand-in the caller named in
+// SDL_VIDEODRIVER (a comma-separated list).
+bool VideoDriverAcceptable(const char* driver)
+{
+    if (!driver) return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const size_t length = std::strlen(driver);
+    for (const char* at = requested; at && *at;) {
+        const char* end = std::strchr(at, ',');
+        const size_t itemLength = end ? size_t(end - at) : std::strlen(at);
+        if (itemLength == length && SDL_strncasecmp(at, driver, length) == 0) return true;
+        at = end ? end + 1 : nullptr;
+    }
+    return false;
+}
+
 }  // namespace
 
 int StartVideo()
@@ -92,6 +109,12 @@ int StartVideo()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
+    // Without a reachable display SDL falls back to a driver that shows nothing; a program
+    // would then run invisibly and never end. Those drivers serve only whoever asks for them.
+    if (!VideoDriverAcceptable(SDL_GetCurrentVideoDriver())) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return -1;
+    }
     WindowSystem.videoStarted = 1;
     WindowSystem.eventThread = CurrentThreadId();
     return 0;
