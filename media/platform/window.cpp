@@ -73,8 +73,16 @@ void PlaceClientArea(PlatformWindow& window, const WindowFrame& frame, int32_t x
                      int32_t height, uint32_t flags)
 {
     // A full-screen window covers its display; placing it would only set the display mode
-    // again and report another size change.
-    if (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN) return;
+    // again and report another size change. The place is kept for when it leaves full screen.
+    if (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN) {
+        window.placePending = 1;
+        window.placeX = x;
+        window.placeY = y;
+        window.placeWidth = width;
+        window.placeHeight = height;
+        window.placeFlags = flags;
+        return;
+    }
     if (!(flags & SWP_NOMOVE)) SDL_SetWindowPosition(window.sdl, x + frame.left, y + frame.top);
     if (!(flags & SWP_NOSIZE)) {
         int clientWidth = width - frame.left - frame.right;
@@ -101,6 +109,15 @@ bool VideoDriverAcceptable(const char* driver)
 }
 
 }  // namespace
+
+void ApplyWindowStylesAndPlace(PlatformWindow& window)
+{
+    ApplyStyles(window);
+    if (!window.placePending) return;
+    window.placePending = 0;
+    PlaceClientArea(window, FrameOf(window), window.placeX, window.placeY, window.placeWidth, window.placeHeight,
+                    window.placeFlags);
+}
 
 int StartVideo()
 {
@@ -312,6 +329,13 @@ int SetWindowStyles(WindowHandle handle, uint32_t style, uint32_t exStyle)
     ApplyStyles(*window);
     if (show) ShowWindow(handle, SW_SHOW);
     return 0;
+}
+
+int WindowShowsFrame(WindowHandle handle)
+{
+    SDL_Window* sdl = SdlWindowOf(handle);
+    if (!sdl) return 0;
+    return (SDL_GetWindowFlags(sdl) & (SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN)) ? 0 : 1;
 }
 
 uint32_t GetWindowStyle(WindowHandle handle)

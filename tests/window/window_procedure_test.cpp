@@ -1,7 +1,9 @@
 // The main window procedure's rules, driven with the messages the window system sends.
 #include "window/media_layer_fixture.h"
 
+#include "graphics/screen_mode.h"
 #include "input/input_state.h"
+#include "platform/desktop.h"
 #include "platform/cursor.h"
 #include "platform/message_queue.h"
 #include "platform/virtual_keys.h"
@@ -227,11 +229,15 @@ TEST_F(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
                                            "T:ウインドウスタイルをウインドウモード用に変更します... 完了"}));
 }
 
-TEST_F(WindowProcedureTest, ModeSwitchWithoutDisplayChangeStillReturns)
+TEST_F(WindowProcedureTest, ModeSwitchOnADisplayWithoutModeChangesEndsOnThePlatformsNotice)
 {
-    EXPECT_EQ(ChangeWindowMode(0), 0);  // no notification comes: the wait is bounded
-    EXPECT_EQ(CoreState.displayChangeSeen, 0);
+    // The display offers no mode of this size: nothing changes on it, and the platform still
+    // reports the switch done instead of leaving the wait to run out.
+    EXPECT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_EQ(CoreState.displayChangeSeen, 1);
     EXPECT_EQ(CoreState.modeChangeInProgress, 0);
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(CoreState.displayChangeSeen, 1);
 }
 
 TEST_F(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDown)
@@ -257,6 +263,47 @@ TEST_F(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDo
 
     EXPECT_EQ(IsKeyDown(KEYCODE_A), 0);  // the first key query sets input up again
     EXPECT_NE(InputState.directInput, InputObject::None);
+}
+
+// Full screen at the display's own size on a real X server, so the window system really
+// covers the display, and back.
+class FullScreenSwitchTest : public MediaLayerTest {
+protected:
+    FullScreenSwitchTest() : MediaLayerTest("x11") {}
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (run under xvfb-run)";
+        MediaLayerTest::SetUp();
+        savedSettings = ScreenSettings;
+    }
+    void TearDown() override
+    {
+        MediaLayerTest::TearDown();
+        ScreenSettings = savedSettings;
+        ChangeWindowMode(1);
+    }
+    ScreenSettingsRecord savedSettings{};
+};
+
+TEST_F(FullScreenSwitchTest, BackToWindowedHasItsFrameAndEachSwitchEndsOnTheDisplaysNotice)
+{
+    DisplayMode desktop{};
+    ASSERT_EQ(ReadDesktopMode(&desktop), 0);
+    ASSERT_EQ(SetScreenMode(desktop.width, desktop.height, 32, 0), 0);
+    ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(WindowShowsFrame(CoreState.MainWindow), 1);
+
+    EXPECT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_EQ(CoreState.displayChangeSeen, 1);
+    EXPECT_EQ(WindowShowsFrame(CoreState.MainWindow), 0);
+
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(CoreState.displayChangeSeen, 1);
+    EXPECT_EQ(WindowShowsFrame(CoreState.MainWindow), 1);
+    Rect client{};
+    ASSERT_EQ(GetClientRect(CoreState.MainWindow, &client), 0);
+    EXPECT_EQ(client.right, desktop.width);
+    EXPECT_EQ(client.bottom, desktop.height);
 }
 
 }  // namespace
