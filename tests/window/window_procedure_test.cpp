@@ -1,9 +1,7 @@
 // The main window procedure's rules, driven with the messages the window system sends.
 #include "window/media_layer_fixture.h"
 
-#include "graphics/screen_mode.h"
 #include "input/input_state.h"
-#include "platform/desktop.h"
 #include "platform/cursor.h"
 #include "platform/message_queue.h"
 #include "platform/virtual_keys.h"
@@ -263,47 +261,6 @@ TEST_F(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDo
 
     EXPECT_EQ(IsKeyDown(KEYCODE_A), 0);  // the first key query sets input up again
     EXPECT_NE(InputState.directInput, InputObject::None);
-}
-
-// Full screen at the display's own size on a real X server, so the window system really
-// covers the display, and back.
-class FullScreenSwitchTest : public MediaLayerTest {
-protected:
-    FullScreenSwitchTest() : MediaLayerTest("x11") {}
-    void SetUp() override
-    {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (run under xvfb-run)";
-        MediaLayerTest::SetUp();
-        savedSettings = ScreenSettings;
-    }
-    void TearDown() override
-    {
-        MediaLayerTest::TearDown();
-        ScreenSettings = savedSettings;
-        ChangeWindowMode(1);
-    }
-    ScreenSettingsRecord savedSettings{};
-};
-
-TEST_F(FullScreenSwitchTest, BackToWindowedHasItsFrameAndEachSwitchEndsOnTheDisplaysNotice)
-{
-    DisplayMode desktop{};
-    ASSERT_EQ(ReadDesktopMode(&desktop), 0);
-    ASSERT_EQ(SetScreenMode(desktop.width, desktop.height, 32, 0), 0);
-    ASSERT_EQ(Start(), 0);
-    ASSERT_EQ(WindowShowsFrame(CoreState.MainWindow), 1);
-
-    EXPECT_EQ(ChangeWindowMode(0), 0);
-    EXPECT_EQ(CoreState.displayChangeSeen, 1);
-    EXPECT_EQ(WindowShowsFrame(CoreState.MainWindow), 0);
-
-    EXPECT_EQ(ChangeWindowMode(1), 0);
-    EXPECT_EQ(CoreState.displayChangeSeen, 1);
-    EXPECT_EQ(WindowShowsFrame(CoreState.MainWindow), 1);
-    Rect client{};
-    ASSERT_EQ(GetClientRect(CoreState.MainWindow, &client), 0);
-    EXPECT_EQ(client.right, desktop.width);
-    EXPECT_EQ(client.bottom, desktop.height);
 }
 
 }  // namespace
