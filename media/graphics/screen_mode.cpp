@@ -4,10 +4,11 @@
 #include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_tables.h"
+#include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
-#include "graphics/memimg.h"
+#include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "window/message_pump.h"
@@ -53,6 +54,7 @@ int OpenDisplayPath()
     ScreenSettingsRecord& s = ScreenSettings;
     if (!VideoSystemAvailable()) return LogWrite("d3d9.dll の読み込みに失敗しました\n");
     s.hardwarePath = 0;
+    InstallDrawOps(&kSoftwareDrawOps);
     LogWrite("ハードウエア描画は使用できないため、ソフトウエア描画を使用します\n");
     if (LayerWindowed()) return 0;
 
@@ -84,21 +86,6 @@ int OpenDisplayPath()
     }
     LogWrite("成功しました\n");
     LogUnindent();
-    return 0;
-}
-
-int CreateScreenImages()
-{
-    const ScreenSettingsRecord& s = ScreenSettings;
-    const int kind = s.colorBits == 16 ? 0 : 1;
-    if (CreateScreenImage(&SoftScreen.screen, s.width, s.height, kind) != 0) return -1;
-    SoftScreen.work = MEMIMG{};
-    SoftScreen.workAlpha = MEMIMG{};
-    if (CreateMemImg(&SoftScreen.work, s.width, s.height, -1, 0, kind, 0, 0, 0, nullptr) != 0) return -1;
-    if (CreateMemImg(&SoftScreen.workAlpha, s.width, s.height, -1, 0, kind, 0, 1, 0, nullptr) != 0) return -1;
-    const int32_t* bg = DrawState.background;
-    FillMemImg(&SoftScreen.screen, nullptr, PackColorForFormat(SoftScreen.screen.base->format, bg[0], bg[1], bg[2], 0));
-    SoftScreen.target = &SoftScreen.screen;
     return 0;
 }
 
@@ -167,7 +154,7 @@ int SetupGraphics()
         return -1;
     }
     s.graphicsReady = 1;
-    if (CreateScreenImages() != 0) FatalExit("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
+    if (DrawOps.openScreen() != 0) FatalExit("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
     BuildBlendTables();
     ResetDrawState();
     InitFontSystem();
@@ -182,12 +169,9 @@ int ReleaseGraphics()
     EndFontSystem();
     DestroyAllGraphics();
     RestoreDisplayChange();
-    ReleaseScreenPresenter();
+    DrawOps.releaseScreen();
+    InstallDrawOps(nullptr);
     FreeDisplayModeList();
-    ReleaseMemImg(&SoftScreen.screen);
-    ReleaseMemImg(&SoftScreen.work);
-    ReleaseMemImg(&SoftScreen.workAlpha);
-    SoftScreen.target = nullptr;
     s.graphicsReady = 0;
     return 0;
 }

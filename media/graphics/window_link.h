@@ -1,7 +1,7 @@
 // What graphics needs from the runtime core, the main window and the platform's display,
 // gathered in one adapter so the drawing code names none of them directly.
 #pragma once
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "graphics/screen_mode.h"
 
 #include <cstdint>
