@@ -1,4 +1,5 @@
 // Clearing the draw target and showing the frame, on whichever path is installed.
+#include "core/core_state.h"
 #include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/window_link.h"
@@ -10,7 +11,7 @@ int ClearScreen()
 
 int PresentScreen()
 {
-    if (!LayerStarted()) return -1;
+    if (!CoreState.Started) return -1;
     return DrawOps.presentScreen();
 }
 

@@ -1,6 +1,7 @@
 #include "graphics/screen_mode.h"
 
 #include "core/app_log.h"
+#include "core/core_state.h"
 #include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_tables.h"
@@ -10,6 +11,8 @@
 #include "graphics/graphics.h"
 #include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
+#include "platform/desktop.h"
+#include "platform/screen_surface.h"
 #include "text/font_handles.h"
 #include "window/message_pump.h"
 #include "window/window_mode.h"
@@ -38,7 +41,7 @@ void BuildDisplayModeList()
 {
     if (ModeList.built) return;
     ModeList.built = 1;
-    const int total = PlatformDisplayModeCount();
+    const int total = CountDisplayModes();
     if (total <= 0) return;
     ModeList.entries = static_cast<DisplayModeEntry*>(TrackedAlloc(int32_t(sizeof(DisplayModeEntry)) * total, __FILE__, __LINE__));
     if (ModeList.entries == nullptr) return;
@@ -52,11 +55,11 @@ void BuildDisplayModeList()
 int OpenDisplayPath()
 {
     ScreenSettingsRecord& s = ScreenSettings;
-    if (!VideoSystemAvailable()) return LogWrite("d3d9.dll の読み込みに失敗しました\n");
+    if (!VideoSystemReady()) return LogWrite("d3d9.dll の読み込みに失敗しました\n");
     s.hardwarePath = 0;
     InstallDrawOps(&kSoftwareDrawOps);
     LogWrite("ハードウエア描画は使用できないため、ソフトウエア描画を使用します\n");
-    if (LayerWindowed()) return 0;
+    if (CoreState.Windowed) return 0;
 
     LogWriteFormat("画面モードの変更処理を開始します %u x %u  %u bit ", unsigned(s.width), unsigned(s.height),
                    unsigned(s.colorBits));
@@ -101,7 +104,7 @@ int RestoreDisplayChange()
 int ReapplyDisplayChange()
 {
     const ScreenSettingsRecord& s = ScreenSettings;
-    if (!s.graphicsReady || s.hardwarePath || LayerWindowed() || DisplayChanged) return 0;
+    if (!s.graphicsReady || s.hardwarePath || CoreState.Windowed || DisplayChanged) return 0;
     if (SetFullscreenDisplayMode(s.width, s.height, s.colorBits, s.refreshRate) != 0) return -1;
     DisplayChanged = 1;
     return 0;
@@ -112,7 +115,7 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
     if (width == 0 || height == 0) return -1;
     if (colorBits != 8 && colorBits != 16 && colorBits != 32) return -1;
     ScreenSettingsRecord& s = ScreenSettings;
-    if (!LayerStarted()) {
+    if (!CoreState.Started) {
         s.width = width;
         s.height = height;
         s.colorBits = colorBits;
@@ -129,7 +132,7 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
 
 int SetUseHardware(int flag)
 {
-    if (LayerStarted()) return -1;
+    if (CoreState.Started) return -1;
     ScreenSettings.softwareOnly = flag == 0 ? 1 : 0;
     return 0;
 }
@@ -216,7 +219,7 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
             if (SetupGraphics() != 0) FatalExit("予期せぬ画面モード変更不能現象が起きました2\n");
         }
     }
-    if (LayerWindowed() || !s.hardwarePath) FitWindow();
+    if (CoreState.Windowed || !s.hardwarePath) FitWindow();
     if (keepFont) SetDefaultFontSizeAndThickness(fontFace, fontSize, fontThickness);
     LogUnindent();
     LogWrite("画面モード変更処理は正常に終了しました\n");

@@ -1,11 +1,14 @@
 // The software path's screen: its images, clearing, showing the frame in the window, and the
 // draw target and blend image it draws with.
+#include "core/core_state.h"
 #include "graphics/draw_state.h"
+#include "graphics/screen_mode.h"
 #include "graphics/software/memimg.h"
 #include "graphics/software/memimg_blit.h"
 #include "graphics/software/software_ops.h"
-#include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
+#include "platform/screen_surface.h"
+#include "window/window_mode.h"
 
 int OpenSoftwareScreen()
 {
@@ -24,7 +27,7 @@ int OpenSoftwareScreen()
 
 void ReleaseSoftwareScreen()
 {
-    ReleaseScreenPresenter();
+    ReleasePresentBuffers();
     ReleaseMemImg(&SoftScreen.screen);
     ReleaseMemImg(&SoftScreen.work);
     ReleaseMemImg(&SoftScreen.workAlpha);
@@ -49,12 +52,12 @@ int PresentSoftwareScreen()
     RequestedScreenSize(&width, &height);
     const bool emulate = ScreenSettings.emulate320 && width == 640 && height == 480;
     PixelRect destination{0, 0, width, height};
-    if (LayerWindowed()) {
-        const double scale = LayerWindowScale();
+    if (CoreState.Windowed) {
+        const double scale = WindowScaleInEffect();
         destination.right = int(scale * width);
         destination.bottom = int(scale * height);
     }
-    if (DrawState.waitVsync) WaitForVerticalBlank();
+    if (DrawState.waitVsync) WaitForDisplayRefresh();
     const ColorFormat* f = image.base->format;
     const ScreenPixels pixels{image.pixels, image.base->pitch, image.width, image.height, f->colorBits,
                               f->redMask, f->greenMask, f->blueMask};
