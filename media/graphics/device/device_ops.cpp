@@ -8,6 +8,7 @@ int OpenDeviceScreen() { return -1; }
 void ReleaseDeviceScreen() {}
 int ClearDeviceScreen() { return 0; }  // without a device there is nothing to clear
 int PresentDeviceScreen() { return 0; }
+int ReadDeviceScreenPixels(uint32_t*) { return -1; }
 int SetDeviceDrawTarget(int32_t, GraphicRecord*) { return -1; }
 void SetDeviceDrawRegion(const PixelRect&) {}
 void DeviceBlendStateChanged() {}
@@ -28,6 +29,7 @@ int CopyToDeviceGraphic(GraphicRecord*, const PixelImage&, const PixelImage*, co
 
 const DrawOpsTable kDeviceDrawOps = {
     OpenDeviceScreen,         ReleaseDeviceScreen,    ClearDeviceScreen,        PresentDeviceScreen,
+    ReadDeviceScreenPixels,
     SetDeviceDrawTarget,      SetDeviceDrawRegion,    DeviceBlendStateChanged,  SetDeviceBlendImage,
     DrawDeviceLine,           DrawDeviceBox,          SubmitDeviceVertices,
     CreateDeviceGraphicImage, AttachDeviceSubGraphic, ReleaseDeviceGraphicView, ReleaseDeviceGraphicImage,
