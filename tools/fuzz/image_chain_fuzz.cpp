@@ -1,4 +1,4 @@
-// libFuzzer target: the whole decoder chain over a memory block. Every accepted picture is
+// libFuzzer target: the whole picture decoder chain over a memory block. Every accepted picture is
 // read to its last byte, so that a wrong size or pitch shows as an overflow.
 #include "core/tracked_memory.h"
 #include "image/loaded_image.h"
