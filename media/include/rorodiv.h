@@ -128,3 +128,35 @@ int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int 
 
 // Text: fonts and string drawing.
 #include "rorodiv_text.h"
+
+// Sounds: WAV (PCM 8 or 16 bits, IEEE float 32 bits) and Ogg Vorbis, mono or stereo, from a
+// file (also inside an archive) or from memory. Sounds that decode to more than 2 MB stream
+// while they play. The handle, or -1.
+int LoadSound(const char* path);
+int LoadSoundFromMemory(const void* data, int32_t size);  // the data may be freed afterwards
+int DeleteSound(int handle);
+// Plays the sound once in the back, in a loop, or once and returns when it ends (the window
+// stays responsive meanwhile). Each call is another play; 64 plays sound at once, and a
+// further one takes the place of the oldest that plays once (of the oldest loop when all loop).
+constexpr int SOUND_PLAY_BACK = 0, SOUND_PLAY_LOOP = 1, SOUND_PLAY_WAIT = 2;
+int PlaySound(int handle, int mode);
+int StopSound(int handle);          // every play of the sound
+int IsSoundPlaying(int handle);     // 1 while a play of it sounds, else 0; -1 for a bad handle
+// Settings of the sound, for its plays now and later.
+int SetSoundVolume(int handle, int volume);        // 0 silent .. 255 as recorded (linear)
+int SetSoundPan(int handle, int pan);              // -255 left only .. 0 both .. 255 right only
+int SetSoundFrequency(int handle, int frequency);  // playback rate in Hz; 0 the sound's own
+int SetSoundPosition(int handle, int64_t frame);   // where plays start; moves the plays of a decoded sound
+int64_t GetSoundPosition(int handle);              // frame of the newest play, or where the next starts
+
+// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file. A looping piece turns
+// back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its start.
+int PlayMusic(const char* path, int loop);  // stops the piece playing before
+int StopMusic();
+int PauseMusic();     // -1 when no piece is loaded
+int ResumeMusic();
+int IsMusicPlaying(); // 1 while a piece plays or is paused, else 0
+int SetMusicVolume(int volume);  // 0..255, at once, also for the pieces after
+// Moves the volume to `volume` over `milliseconds`; a fade to 0 stops the piece at its end
+// and leaves the volume of the next piece as it was.
+int FadeMusic(int milliseconds, int volume);
