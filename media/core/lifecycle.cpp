@@ -12,6 +12,7 @@
 #include "graphics/graphics_setup.h"
 #include "image/clamp_table.h"
 #include "input/input_setup.h"
+#include "platform/files.h"
 #include "platform/clock.h"
 #include "platform/com.h"
 #include "platform/desktop.h"
@@ -56,7 +57,7 @@ void ShutdownBody()
     DeleteAllSoftImages();
     CoreState.Started = 0;
     PumpUntilQuiet();
-    if (AppLogState.folder[0] != '\0') SetCurrentDir(AppLogState.folder);
+    if (AppLogState.folder[0] != '\0') ReturnToSystemDirectory(AppLogState.folder);
     ReleaseIdleArchives();
     DumpAllocations();
 }
