@@ -7,6 +7,7 @@
 #include "platform/thread_id.h"
 #include "platform/virtual_keys.h"
 #include "platform/window.h"
+#include "platform/pointer_query.h"
 #include "platform/window_input.h"
 #include "platform/window_record.h"
 
@@ -277,8 +278,25 @@ int GetKeyboardState(uint8_t state[256])
 int GetCursorPos(Point* out)
 {
     PlatformWindow* window = Input.pointerWindow;
-    if (!window || !window->inUse || !window->pointerKnown) return -1;
-    *out = Point{window->pointerX, window->pointerY};
+    if (!window || !window->inUse) {
+        window = nullptr;
+        for (PlatformWindow& record : Windows) {
+            if (record.inUse) {
+                window = &record;
+                break;
+            }
+        }
+    }
+    if (!window) return -1;
+    // Where the pointer is now, outside the window too; the last motion seen inside a window
+    // only where the window system cannot be asked.
+    int32_t x = 0, y = 0;
+    if (QueryPointerInWindow(window->sdl, &x, &y) == 0) {
+        *out = Point{x, y};
+    } else {
+        if (!window->pointerKnown) return -1;
+        *out = Point{window->pointerX, window->pointerY};
+    }
     return ClientToScreen(window, out);
 }
 

@@ -132,6 +132,23 @@ TEST_P(DesktopInputTest, PointerReadsRelativeToTheClientArea)
     EXPECT_EQ(ReadMousePosition(nullptr, nullptr), 0);
 }
 
+TEST_P(DesktopInputTest, PointerOutsideTheWindowIsNotClamped)
+{
+    const Rect& client = CoreState.ClientRectOnScreen;
+    const int32_t width = client.right - client.left, height = client.bottom - client.top;
+    struct Case {
+        int32_t x, y;
+    };
+    for (const Case c : {Case{width + 60, height + 20}, Case{-20, -10}, Case{width / 2, -5}, Case{10, 20}}) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        MovePointerToClient(c.x, c.y);
+        int32_t x = 0, y = 0;
+        ReadMousePosition(&x, &y);
+        EXPECT_EQ(x, c.x);
+        EXPECT_EQ(y, c.y);
+    }
+}
+
 TEST_P(DesktopInputTest, ButtonsReadWhileHeld)
 {
     EXPECT_EQ(ReadMouseButtons(), 0);
