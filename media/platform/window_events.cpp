@@ -20,6 +20,7 @@ namespace {
 
 struct InputRecord {
     uint8_t keys[256];
+    uint8_t keysByCode[256];  // the same bits per physical key, by key code
     PlatformWindow* pointerWindow;  // where the pointer was last seen
     int composing;
     char composition[1024];
@@ -37,14 +38,19 @@ bool Held(uint8_t key)
     return (Input.keys[key] & kHeld) != 0;
 }
 
-void SetHeld(uint8_t key, bool down)
+void SetHeldIn(uint8_t* keys, uint8_t key, bool down)
 {
     if (down) {
-        if (!Held(key)) Input.keys[key] ^= kToggled;
-        Input.keys[key] |= kHeld;
+        if (!(keys[key] & kHeld)) keys[key] ^= kToggled;
+        keys[key] |= kHeld;
     } else {
-        Input.keys[key] &= static_cast<uint8_t>(~kHeld);
+        keys[key] &= static_cast<uint8_t>(~kHeld);
     }
+}
+
+void SetHeld(uint8_t key, bool down)
+{
+    SetHeldIn(Input.keys, key, down);
 }
 
 void UpdateSidelessKeys()
@@ -124,8 +130,10 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
 void TranslateKey(const SDL_KeyboardEvent& event)
 {
     const KeyMapping* key = FindKeyMapping(event.keysym.scancode);
-    if (!key || key->virtualKey == 0) return;
+    if (!key) return;
     bool down = event.state == SDL_PRESSED;
+    SetHeldIn(Input.keysByCode, key->scanCode, down);
+    if (key->virtualKey == 0) return;
     bool wasHeld = Held(key->virtualKey);
     SetHeld(key->virtualKey, down);
     UpdateSidelessKeys();
@@ -272,6 +280,12 @@ void PollWindowSystemEvents()
 int GetKeyboardState(uint8_t state[256])
 {
     std::memcpy(state, Input.keys, sizeof Input.keys);
+    return 0;
+}
+
+int GetKeyStateByKeyCode(uint8_t state[256])
+{
+    std::memcpy(state, Input.keysByCode, sizeof Input.keysByCode);
     return 0;
 }
 
