@@ -17,6 +17,9 @@ int VideoSystemReady();
 // Copies `source` of the frame onto `destination` of the window's client area, scaled when
 // the sizes differ, and shows the window's surface. -1 when the window has no surface.
 int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination);
+// Fills the window's client area black and shows it (a window not yet showing frames).
+// 0, or -1 when the window has no surface of its own to fill (a window drawn by OpenGL).
+int FillWindowBlack(WindowHandle window);
 // Frees what presenting keeps between frames.
 void ReleasePresentBuffers();
 // Waits until the next refresh boundary of the display (60 Hz when its rate is unknown).
