@@ -1,0 +1,61 @@
+// A fixture with the file layer installed and the sound device on a chosen driver, and the
+// sound files the tests make.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sound_files.h"
+#include "file/file_fixture.h"
+#include "file/file_startup.h"
+#include "sound/sound_device.h"
+#include "platform/audio_device.h"
+#include "sound/sound_device_ops.h"
+#include "sound/sound_mixer.h"
+
+// The file layer installed, the sound device on `driver` when a test starts it, and
+// everything of sound released again at the end.
+class SoundFixture : public FileFolderTest {
+protected:
+    void SetUp() override
+    {
+        FileFolderTest::SetUp();
+        ClearArchiveTables();
+        InstallFileAccess(nullptr);
+        InstallDefaultStreams();
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("SDL_DISKAUDIOFILE", (folder / "output.raw").c_str(), 1);
+    }
+
+    void TearDown() override
+    {
+        SoundEnd();
+        SoundState.ops = nullptr;
+        unsetenv("SDL_AUDIODRIVER");
+        unsetenv("SDL_DISKAUDIOFILE");
+        ReleaseIdleArchives();
+        EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart) << "sound memory left behind";
+        FileFolderTest::TearDown();
+    }
+
+    // The device up on the dummy driver, with its callback no longer mixing: the test calls
+    // the mixer itself and sees every frame.
+    static void MixByHand()
+    {
+        ASSERT_EQ(SoundStart(), 0);
+        StopAudioMixer();
+        ASSERT_EQ(SoundMixer.outputRate, 44100);
+    }
+
+    // The log lines written since SetUp, carriage returns left out.
+    static std::string Logged()
+    {
+        std::string lines;
+        for (char c : logged)
+            if (c != '\r') lines += c;
+        return lines;
+    }
+};
