@@ -18,12 +18,12 @@ static constexpr uint32_t kDataShown = 16;
 static bool RefuseHeapRequest(int32_t size)
 {
     AllocState& s = TrackedAllocState;
-    if (s.failHeapRequests > 0 && s.passHeapRequests > 0) {
-        --s.passHeapRequests;
-    } else if (s.failHeapRequests > 0) {
+    if (s.failHeapRequests > 0) {
         --s.failHeapRequests;
         return true;
     }
+    if (s.failNthRequest > 0 && --s.failNthRequest == 0)
+        return true;
     return size < 0;
 }
 

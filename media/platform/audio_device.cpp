@@ -1,4 +1,5 @@
 #include "platform/audio_device.h"
+#include "platform/service_faults.h"
 
 #include <SDL.h>
 
@@ -43,6 +44,7 @@ void FillOutput(void*, Uint8* stream, int length)
     const int bytesPerFrame = channels * (eightBit ? 1 : 2);
     const int frames = length / bytesPerFrame;
     std::memset(stream, Audio.spec.silence, size_t(length));
+    Audio.framesMixed += frames;
     if (Audio.mixer == nullptr) return;
     if (channels == 2 && !eightBit) {
         Audio.mixer(reinterpret_cast<int16_t*>(stream), frames);
@@ -66,7 +68,6 @@ void FillOutput(void*, Uint8* stream, int length)
             done += count;
         }
     }
-    Audio.framesMixed += frames;
 }
 
 int StartDummyDriver()
@@ -122,6 +123,7 @@ int TakeOutput(SDL_AudioDeviceID output, const SDL_AudioSpec& obtained)
     }
     Audio.output = output;
     Audio.spec = obtained;
+    Audio.framesMixed = 0;
     SDL_PauseAudioDevice(output, 0);
     return 0;
 }
@@ -131,6 +133,7 @@ int TakeOutput(SDL_AudioDeviceID output, const SDL_AudioSpec& obtained)
 int StartAudioDriver()
 {
     if (Audio.driverUp) return 0;
+    if (ServiceCallFails(PlatformService::AudioDevice)) return -1;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 && StartDummyDriver() != 0) return -1;
     Audio.driverUp = true;
     return 0;
@@ -151,7 +154,7 @@ const char* CurrentAudioDriver()
 
 int OpenAudioOutput(const AudioFormat& format)
 {
-    if (!Audio.driverUp || !UsableFormat(format)) return -1;
+    if (!Audio.driverUp || !UsableFormat(format) || ServiceCallFails(PlatformService::AudioDevice)) return -1;
     CloseAudioOutput();
     SDL_AudioSpec obtained{};
     SDL_AudioDeviceID output = OpenDefaultOutput(format, &obtained);
@@ -236,7 +239,6 @@ int StartAudioMixer(AudioMixer mixer)
     if (Audio.output == 0 || mixer == nullptr) return -1;
     SDL_LockAudioDevice(Audio.output);
     Audio.mixer = mixer;
-    Audio.framesMixed = 0;
     SDL_UnlockAudioDevice(Audio.output);
     return 0;
 }

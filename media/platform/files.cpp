@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/service_faults.h"
 
 #include "core/sjis.h"
 
@@ -53,6 +54,8 @@ static SystemFile OpenConvertedPath(const char* systemPath, FileOpenMode mode, b
 SystemFile OpenSystemFile(const char* path, FileOpenMode mode, bool exclusive)
 {
     char systemPath[PATH_MAX];
+    if (ServiceCallFails(PlatformService::FileOpen))
+        return kNoSystemFile;
     if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
         return kNoSystemFile;
     return OpenConvertedPath(systemPath, mode, exclusive);

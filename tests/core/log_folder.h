@@ -40,7 +40,7 @@ protected:
         alloc.verifyEveryOp = savedAlloc.verifyEveryOp;
         alloc.watchSize = savedAlloc.watchSize;
         alloc.failHeapRequests = savedAlloc.failHeapRequests;
-        alloc.passHeapRequests = savedAlloc.passHeapRequests;
+        alloc.failNthRequest = savedAlloc.failNthRequest;
         SetDebugOutputSink(nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);

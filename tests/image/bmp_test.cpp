@@ -206,14 +206,12 @@ TEST_F(BmpTest, WidenedPictureWithoutItsBlockIsLogged)
         SCOPED_TRACE(c.name);
         const Bytes file = WriteBmp(c.spec, &indexed, &rgba);
         int logged = 0;
-        for (int passed = 0; passed < 8; ++passed) {
+        for (int nth = 1; nth <= 8; ++nth) {
             LogStart();
-            TrackedAllocState.passHeapRequests = passed;
-            TrackedAllocState.failHeapRequests = 1;
+            TrackedAllocState.failNthRequest = nth;
             LoadedImage image{};
             const int result = LoadImageData(file.data(), int32_t(file.size()), &image);
-            TrackedAllocState.passHeapRequests = 0;
-            TrackedAllocState.failHeapRequests = 0;
+            TrackedAllocState.failNthRequest = 0;
             ReleaseLoadedImage(&image);
             std::ifstream in(folder / "Log.txt", std::ios::binary);
             const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
