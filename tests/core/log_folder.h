@@ -21,6 +21,7 @@ protected:
         folder = std::filesystem::temp_directory_path() /
                  ("ror_log_" + std::to_string(random()) + "_" + std::to_string(random()));
         std::filesystem::create_directories(folder);
+        savedLog = AppLogState;
         UseFolder(folder.string());
         mirrored.clear();
         SetDebugOutputSink([](const char* bytes, size_t length) { mirrored.append(bytes, length); });
@@ -29,6 +30,7 @@ protected:
     void TearDown() override
     {
         SetDebugOutputSink(nullptr);
+        AppLogState = savedLog;  // switched on or off, folder, depth: as the test found them
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
@@ -76,5 +78,6 @@ protected:
     }
 
     std::filesystem::path folder;
+    LogState savedLog{};
     static inline std::string mirrored;  // what reached the debugger output channel
 };
