@@ -10,22 +10,11 @@
 
 class TrackedMemoryTest : public LogFolderTest {
 protected:
-    // Allocation numbers count from 0 in each test, as in a fresh process.
     void SetUp() override
     {
         LogFolderTest::SetUp();
-        savedNextId = TrackedAllocState.nextId;
-        TrackedAllocState.nextId = 0;
         LogStart();
     }
-
-    void TearDown() override
-    {
-        TrackedAllocState.nextId = savedNextId;
-        LogFolderTest::TearDown();
-    }
-
-    uint16_t savedNextId = 0;
 
     static std::string Address(const void* block)
     {
