@@ -3,8 +3,8 @@
 #include "graphics/blend_tables.h"
 #include "graphics/draw_shapes.h"
 #include "graphics/draw_state.h"
-#include "graphics/memimg.h"
-#include "graphics/memimg_blit.h"
+#include "graphics/software/memimg.h"
+#include "graphics/software/memimg_blit.h"
 #include "graphics/screen_mode.h"
 
 #include <SDL.h>

@@ -4,7 +4,7 @@
 #include "graphics/blend_tables.h"
 #include "graphics/color_format.h"
 #include "graphics/draw_state.h"
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "graphics/screen_mode.h"
 #include "text/font_handles.h"
 #include "text/glyph_cache.h"

@@ -18,8 +18,3 @@ int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled);
 int DrawThickSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 int SubmitVertices2D(const PolygonVertex* vertices, int count, int type, int texture, int flag);
 
-// Fills the pixels whose positions lie inside the convex polygon (pixel (x, y) sits at the
-// point (x, y)); pixels on a top or left edge belong to it, those on a bottom or right edge
-// do not, so polygons sharing an edge never draw a pixel twice.
-struct MEMIMG;
-void FillConvexPolygon(MEMIMG* image, const float (*points)[2], int count, uint32_t color);

@@ -1,7 +1,7 @@
 #include "graphics/draw_state.h"
 
+#include "graphics/draw_ops.h"
 #include "graphics/graphic_handles.h"
-#include "graphics/memimg_blit.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 
@@ -40,6 +40,7 @@ int SetDrawRegion(int x1, int y1, int x2, int y2)
     DrawState.drawAreaF[2] = float(x2);
     DrawState.drawAreaF[3] = float(y2);
     DrawState.drawAreaEmpty = (x1 == x2 || y1 == y2) ? 1 : 0;
+    DrawOps.setDrawRegion(DrawState.drawArea);
     return 0;
 }
 
@@ -49,6 +50,7 @@ int SetBlendMode(int mode, int param)
     WaitWhileWindowInactive();
     DrawState.blendMode = mode;
     DrawState.blendParam = std::clamp(param, 0, 255);
+    DrawOps.blendStateChanged();
     return 0;
 }
 
@@ -62,6 +64,7 @@ int SetDrawBrightness(int red, int green, int blue)
     b[0] = uint8_t(red);
     b[1] = uint8_t(green);
     b[2] = uint8_t(blue);
+    DrawOps.blendStateChanged();
     return 0;
 }
 
@@ -75,17 +78,14 @@ int SetDrawTarget(int handle)
 {
     if (!ScreenSettings.graphicsReady) return -1;
     WaitWhileWindowInactive();
-    MEMIMG* image = nullptr;
-    if (handle == kBackScreen || handle == kFrontScreen || handle == -3 || handle == -5) {
-        image = &SoftScreen.screen;
-    } else {
-        GraphicRecord* g = ResolveGraphic(handle);
-        if (g == nullptr || !IsDrawableGraphic(g)) return -1;
-        image = &g->view;
+    GraphicRecord* graphic = nullptr;
+    if (handle != kBackScreen && handle != kFrontScreen && handle != -3 && handle != -5) {
+        graphic = ResolveGraphic(handle);
+        if (graphic == nullptr || !IsDrawableGraphic(graphic)) return -1;
     }
     int oldWidth = 0, oldHeight = 0, newWidth = 0, newHeight = 0;
     const bool oldSized = DrawTargetSize(DrawState.drawTarget, &oldWidth, &oldHeight) == 0;
-    SoftScreen.target = image;
+    if (DrawOps.setDrawTarget(handle, graphic) != 0) return -1;
     DrawState.drawTarget = handle;
     if (handle == kFrontScreen) StartFrontScreenTimer();
     if (DrawTargetSize(handle, &newWidth, &newHeight) != 0) return 0;  // -3 and -5 have no size of their own
@@ -128,7 +128,6 @@ int SetBlendImage(int handle, int border, int range)
     DrawState.blendImageHandle = handle;
     DrawState.blendBorder = std::clamp(border, 0, 255);
     DrawState.blendRange = std::clamp(range, 0, 255);
-    DrawState.blendImage = g != nullptr ? &g->view : nullptr;
-    BuildRuleTable(DrawState.ruleTable, DrawState.blendBorder, DrawState.blendRange);
+    DrawOps.setBlendImage(g);
     return 0;
 }

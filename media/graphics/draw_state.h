@@ -1,7 +1,7 @@
 // The drawing state every drawing operation reads: target, area, blend mode, brightness.
 #pragma once
 #include "graphics/graphics_setup.h"  // SetWaitVsync, SetDrawTarget, PresentScreen
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // Graphics named by handles: creation, derived graphics, deletion, filling, drawing and
-// copying pixels in (software path).
+// copying pixels in.
 #pragma once
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "graphics/pixel_convert.h"
 
 #include <cstdint>

@@ -1,14 +1,18 @@
 #include "graphics/screen_mode.h"
 
 #include "core/app_log.h"
+#include "core/core_state.h"
 #include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_tables.h"
+#include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
-#include "graphics/memimg.h"
+#include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
+#include "platform/desktop.h"
+#include "platform/screen_surface.h"
 #include "text/font_handles.h"
 #include "window/message_pump.h"
 #include "window/window_mode.h"
@@ -37,7 +41,7 @@ void BuildDisplayModeList()
 {
     if (ModeList.built) return;
     ModeList.built = 1;
-    const int total = PlatformDisplayModeCount();
+    const int total = CountDisplayModes();
     if (total <= 0) return;
     ModeList.entries = static_cast<DisplayModeEntry*>(TrackedAlloc(int32_t(sizeof(DisplayModeEntry)) * total, __FILE__, __LINE__));
     if (ModeList.entries == nullptr) return;
@@ -51,10 +55,11 @@ void BuildDisplayModeList()
 int OpenDisplayPath()
 {
     ScreenSettingsRecord& s = ScreenSettings;
-    if (!VideoSystemAvailable()) return LogWrite("d3d9.dll の読み込みに失敗しました\n");
+    if (!VideoSystemReady()) return LogWrite("d3d9.dll の読み込みに失敗しました\n");
     s.hardwarePath = 0;
+    InstallDrawOps(&kSoftwareDrawOps);
     LogWrite("ハードウエア描画は使用できないため、ソフトウエア描画を使用します\n");
-    if (LayerWindowed()) return 0;
+    if (CoreState.Windowed) return 0;
 
     LogWriteFormat("画面モードの変更処理を開始します %u x %u  %u bit ", unsigned(s.width), unsigned(s.height),
                    unsigned(s.colorBits));
@@ -87,21 +92,6 @@ int OpenDisplayPath()
     return 0;
 }
 
-int CreateScreenImages()
-{
-    const ScreenSettingsRecord& s = ScreenSettings;
-    const int kind = s.colorBits == 16 ? 0 : 1;
-    if (CreateScreenImage(&SoftScreen.screen, s.width, s.height, kind) != 0) return -1;
-    SoftScreen.work = MEMIMG{};
-    SoftScreen.workAlpha = MEMIMG{};
-    if (CreateMemImg(&SoftScreen.work, s.width, s.height, -1, 0, kind, 0, 0, 0, nullptr) != 0) return -1;
-    if (CreateMemImg(&SoftScreen.workAlpha, s.width, s.height, -1, 0, kind, 0, 1, 0, nullptr) != 0) return -1;
-    const int32_t* bg = DrawState.background;
-    FillMemImg(&SoftScreen.screen, nullptr, PackColorForFormat(SoftScreen.screen.base->format, bg[0], bg[1], bg[2], 0));
-    SoftScreen.target = &SoftScreen.screen;
-    return 0;
-}
-
 }  // namespace
 
 int RestoreDisplayChange()
@@ -114,7 +104,7 @@ int RestoreDisplayChange()
 int ReapplyDisplayChange()
 {
     const ScreenSettingsRecord& s = ScreenSettings;
-    if (!s.graphicsReady || s.hardwarePath || LayerWindowed() || DisplayChanged) return 0;
+    if (!s.graphicsReady || s.hardwarePath || CoreState.Windowed || DisplayChanged) return 0;
     if (SetFullscreenDisplayMode(s.width, s.height, s.colorBits, s.refreshRate) != 0) return -1;
     DisplayChanged = 1;
     return 0;
@@ -125,7 +115,7 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
     if (width == 0 || height == 0) return -1;
     if (colorBits != 8 && colorBits != 16 && colorBits != 32) return -1;
     ScreenSettingsRecord& s = ScreenSettings;
-    if (!LayerStarted()) {
+    if (!CoreState.Started) {
         s.width = width;
         s.height = height;
         s.colorBits = colorBits;
@@ -142,7 +132,7 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
 
 int SetUseHardware(int flag)
 {
-    if (LayerStarted()) return -1;
+    if (CoreState.Started) return -1;
     ScreenSettings.softwareOnly = flag == 0 ? 1 : 0;
     return 0;
 }
@@ -167,7 +157,7 @@ int SetupGraphics()
         return -1;
     }
     s.graphicsReady = 1;
-    if (CreateScreenImages() != 0) FatalExit("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
+    if (DrawOps.openScreen() != 0) FatalExit("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
     BuildBlendTables();
     ResetDrawState();
     InitFontSystem();
@@ -182,12 +172,9 @@ int ReleaseGraphics()
     EndFontSystem();
     DestroyAllGraphics();
     RestoreDisplayChange();
-    ReleaseScreenPresenter();
+    DrawOps.releaseScreen();
+    InstallDrawOps(nullptr);
     FreeDisplayModeList();
-    ReleaseMemImg(&SoftScreen.screen);
-    ReleaseMemImg(&SoftScreen.work);
-    ReleaseMemImg(&SoftScreen.workAlpha);
-    SoftScreen.target = nullptr;
     s.graphicsReady = 0;
     return 0;
 }
@@ -232,7 +219,7 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
             if (SetupGraphics() != 0) FatalExit("予期せぬ画面モード変更不能現象が起きました2\n");
         }
     }
-    if (LayerWindowed() || !s.hardwarePath) FitWindow();
+    if (CoreState.Windowed || !s.hardwarePath) FitWindow();
     if (keepFont) SetDefaultFontSizeAndThickness(fontFace, fontSize, fontThickness);
     LogUnindent();
     LogWrite("画面モード変更処理は正常に終了しました\n");

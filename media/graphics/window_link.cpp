@@ -18,9 +18,6 @@ void OnFrontScreenTimer(WindowHandle, uint32_t, uintptr_t, uint32_t)
 
 }  // namespace
 
-bool LayerStarted() { return CoreState.Started != 0; }
-bool LayerWindowed() { return CoreState.Windowed != 0; }
-double LayerWindowScale() { return WindowScaleInEffect(); }
 
 void WaitWhileWindowInactive()
 {
@@ -39,7 +36,6 @@ void StopFrontScreenTimer()
 }
 
 
-int VideoSystemAvailable() { return VideoSystemReady(); }
 
 int ShowScreenPixels(const ScreenPixels& p, const PixelRect& source, const PixelRect& destination)
 {
@@ -49,8 +45,6 @@ int ShowScreenPixels(const ScreenPixels& p, const PixelRect& source, const Pixel
                                 Rect{destination.left, destination.top, destination.right, destination.bottom});
 }
 
-void ReleaseScreenPresenter() { ReleasePresentBuffers(); }
-void WaitForVerticalBlank() { WaitForDisplayRefresh(); }
 
 int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate)
 {
@@ -63,7 +57,6 @@ void RestoreDesktopDisplay()
     if (CoreState.MainWindow) LeaveFullscreenMode(CoreState.MainWindow);
 }
 
-int PlatformDisplayModeCount() { return CountDisplayModes(); }
 
 int PlatformDisplayMode(int index, DisplayModeEntry* out)
 {

@@ -5,7 +5,7 @@
 #include "core/tracked_memory.h"
 #include "graphics/color_format.h"
 #include "graphics/draw_state.h"
-#include "graphics/memimg_blit.h"
+#include "graphics/software/memimg_blit.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 #include "text/font_handles.h"

@@ -1,6 +1,6 @@
 // Drawing strings from the glyph cache into the software path's images.
 #pragma once
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "rorodiv_text.h"
 
 #include <cstdarg>

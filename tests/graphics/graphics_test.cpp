@@ -1,7 +1,7 @@
 #include "graphics/draw_shapes.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/pixel_convert.h"
-#include "software_screen.h"
+#include "graphics/software/software_screen.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Pictures loaded into graphics on the software path: pixels and alpha as decoded, drawing
 // them, sheets of cells, and DXT blocks expanded on the way.
 #include "graphics/graphic_handles.h"
-#include "graphics/software_screen.h"
+#include "graphics/software/software_screen.h"
 #include "image/dxt_blocks.h"
 #include "image_fixture.h"
 #include "rorodiv.h"

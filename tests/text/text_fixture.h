@@ -5,7 +5,7 @@
 #include "core/tracked_memory.h"
 #include "graphics/blend_tables.h"
 #include "graphics/draw_state.h"
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "graphics/screen_mode.h"
 #include "text/font_handles.h"
 #include "text/glyph_cache.h"

@@ -2,7 +2,7 @@
 #include "graphics/window_fixture.h"
 
 #include "core/core_state.h"
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "graphics/screen_mode.h"
 
 #include <cstring>

@@ -1,5 +1,5 @@
-#include "graphics/memimg_blit.h"
-#include "software_screen.h"
+#include "graphics/software/memimg_blit.h"
+#include "graphics/software/software_screen.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "graphics/draw_shapes.h"
-#include "graphics/memimg.h"
-#include "software_screen.h"
+#include "graphics/software/memimg.h"
+#include "graphics/software/software_screen.h"
 
 #include <gtest/gtest.h>
 

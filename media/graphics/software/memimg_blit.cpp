@@ -1,8 +1,8 @@
-#include "graphics/memimg_blit.h"
+#include "graphics/software/memimg_blit.h"
 
 #include "graphics/draw_state.h"
-#include "graphics/pixel_blend.h"
-#include "graphics/pixel_spans.h"
+#include "graphics/software/pixel_blend.h"
+#include "graphics/software/pixel_spans.h"
 
 #include <algorithm>
 #include <cstring>

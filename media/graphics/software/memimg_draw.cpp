@@ -1,8 +1,8 @@
 // Filled boxes and one-pixel lines in a software image, with every blend mode.
 #include "graphics/draw_state.h"
-#include "graphics/memimg.h"
-#include "graphics/pixel_blend.h"
-#include "graphics/pixel_spans.h"
+#include "graphics/software/memimg.h"
+#include "graphics/software/pixel_blend.h"
+#include "graphics/software/pixel_spans.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Drawing one software image into another: plain, stretched and mapped onto a triangle.
 #pragma once
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 
 // Bits of MapTriangleMemImg's flags.
 constexpr int kTriangleTransparent = 1;

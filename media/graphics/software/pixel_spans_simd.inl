@@ -1,7 +1,7 @@
 // Vector kernels of the row routines, written once over a lane-width traits type.
 // Included by one source per instruction set; everything has internal linkage, so a routine
 // compiled for a wider set never stands in for a narrower one.
-#include "graphics/pixel_spans.h"
+#include "graphics/software/pixel_spans.h"
 
 #include <cstring>
 #include <immintrin.h>

@@ -1,5 +1,5 @@
 // Transparency runs, the premultiplied plane and the blend image's weights.
-#include "graphics/memimg_blit.h"
+#include "graphics/software/memimg_blit.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 
 #include "core/tracked_memory.h"
-#include "graphics/pixel_spans.h"
+#include "graphics/software/pixel_spans.h"
 
 #include <algorithm>
 #include <cstring>

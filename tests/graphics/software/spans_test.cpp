@@ -1,6 +1,6 @@
 // The vector row routines give the same bytes as the scalar ones, on random pixels, lengths
 // and alignments.
-#include "graphics/pixel_spans.h"
+#include "graphics/software/pixel_spans.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "graphics/blend_tables.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphics.h"
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "graphics/screen_mode.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "graphics/pixel_spans.h"
+#include "graphics/software/pixel_spans.h"
 
 namespace {
 

@@ -1,0 +1,101 @@
+// Graphics whose pixels live in a software image: the store, views, filling, drawing and
+// copying pixels in.
+#include "core/tracked_memory.h"
+#include "graphics/draw_state.h"
+#include "graphics/software/memimg_blit.h"
+#include "graphics/software/software_ops.h"
+
+#include <algorithm>
+#include <cstring>
+
+int CreateSoftwareGraphicImage(GraphicRecord* g)
+{
+    GraphicImage* image = g->image;
+    const GraphicCreationSettings& cs = GraphicCreation;
+    const int depth = cs.colorDepth != 0 ? cs.colorDepth : ScreenColorFormat()->colorBits;
+    const int kind = depth == 16 ? 0 : 1;
+    const int alpha = cs.alphaChannel ? 1 : 0;
+    const ColorFormat* format = SoftwareColorFormat(kind, alpha, 0);
+    const int key = int(PackColorForFormat(format, cs.transparentColor[0], cs.transparentColor[1], cs.transparentColor[2], 0));
+    if (CreateMemImg(&image->store, image->width, image->height, -1, key, kind, 0, alpha, 1, nullptr) != 0) return -1;
+    MakeSubImage(&g->view, &image->store, 0, 0, g->width, g->height);
+    return 0;
+}
+
+int AttachSoftwareSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y)
+{
+    MakeSubImage(&g->view, &source->view, x, y, g->width, g->height);
+    return 0;
+}
+
+void ReleaseSoftwareGraphicView(GraphicRecord* g)
+{
+    ReleaseMemImg(&g->view);
+}
+
+void ReleaseSoftwareGraphicImage(GraphicImage* image)
+{
+    ReleaseMemImg(&image->store);
+}
+
+int PaintSoftwareGraphic(GraphicRecord* g, int red, int green, int blue, int)
+{
+    // The software image of a graphic has no alpha of its own to paint.
+    const PixelRect whole{0, 0, g->width, g->height};
+    PaintBoxMemImg(&g->view, &whole, PackColor(red, green, blue));
+    return 0;
+}
+
+int PutSoftwareGraphic(int x, int y, GraphicRecord* g, int useTransparency)
+{
+    if (!IsValidMemImg(SoftScreen.target)) return -1;
+    PutImageMemImg(SoftScreen.target, &g->view, x, y, useTransparency, DrawState.blendImage);
+    return 0;
+}
+
+int PutSoftwareGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency)
+{
+    if (!IsValidMemImg(SoftScreen.target)) return -1;
+    int32_t points[4][2];
+    for (int i = 0; i < 4; ++i)
+        for (int k = 0; k < 2; ++k) points[i][k] = int32_t(corners[i][k]);
+    MapQuadMemImg(SoftScreen.target, &g->view, points, useTransparency, DrawState.blendImage);
+    return 0;
+}
+
+int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& r,
+                          int x, int y)
+{
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    const MEMIMG& view = g->view;
+    const int bytes = MemImgPixelBytes(&view);
+    uint8_t* dst = MemImgRow(&view, y) + intptr_t(x) * bytes;
+    PixelImage part = source;
+    part.pixels = source.pixels + intptr_t(r.top) * source.pitch + intptr_t(r.left) * source.format->pixelBytes;
+    if (ConvertPixels(part, dst, view.base->pitch, view.base->format, width, height) != 0) return -1;
+    const ColorFormat* df = view.base->format;
+    if (alpha != nullptr && df->alphaWidth != 0) {
+        // The alpha image's grey level becomes the alpha of each pixel.
+        const ColorFormat& af = *alpha->format;
+        for (int row = 0; row < height; ++row) {
+            const uint8_t* a = alpha->pixels + intptr_t(r.top + row) * alpha->pitch + intptr_t(r.left) * af.pixelBytes;
+            uint8_t* d = dst + intptr_t(row) * view.base->pitch;
+            for (int col = 0; col < width; ++col) {
+                uint32_t av = 0, dv = 0;
+                std::memcpy(&av, a + col * af.pixelBytes, af.pixelBytes);
+                std::memcpy(&dv, d + col * bytes, size_t(bytes));
+                const uint32_t level = af.pixelBytes == 1 && af.blueMask != af.redMask
+                                           ? af.palette[av & 0xFF][0]
+                                           : ((av & af.blueMask) >> af.blueShift) << (8 - std::min<int>(8, af.blueWidth));
+                dv = (dv & ~df->alphaMask) | ((level & 0xFF) >> (8 - df->alphaWidth)) << df->alphaShift;
+                std::memcpy(d + col * bytes, &dv, size_t(bytes));
+            }
+        }
+    }
+    const MemImgStore* s = view.base;
+    if (g->offsetX + x == 0 && g->offsetY + y == 0 && width == s->width && height == s->height)
+        BuildRunTable(view.base);
+    else
+        view.base->runsValid = 0;
+    return 0;
+}

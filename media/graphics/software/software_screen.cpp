@@ -1,0 +1,85 @@
+// The software path's screen: its images, clearing, showing the frame in the window, and the
+// draw target and blend image it draws with.
+#include "core/core_state.h"
+#include "graphics/draw_state.h"
+#include "graphics/screen_mode.h"
+#include "graphics/software/memimg.h"
+#include "graphics/software/memimg_blit.h"
+#include "graphics/software/software_ops.h"
+#include "graphics/window_link.h"
+#include "platform/screen_surface.h"
+#include "window/window_mode.h"
+
+int OpenSoftwareScreen()
+{
+    const ScreenSettingsRecord& s = ScreenSettings;
+    const int kind = s.colorBits == 16 ? 0 : 1;
+    if (CreateScreenImage(&SoftScreen.screen, s.width, s.height, kind) != 0) return -1;
+    SoftScreen.work = MEMIMG{};
+    SoftScreen.workAlpha = MEMIMG{};
+    if (CreateMemImg(&SoftScreen.work, s.width, s.height, -1, 0, kind, 0, 0, 0, nullptr) != 0) return -1;
+    if (CreateMemImg(&SoftScreen.workAlpha, s.width, s.height, -1, 0, kind, 0, 1, 0, nullptr) != 0) return -1;
+    const int32_t* bg = DrawState.background;
+    FillMemImg(&SoftScreen.screen, nullptr, PackColorForFormat(SoftScreen.screen.base->format, bg[0], bg[1], bg[2], 0));
+    SoftScreen.target = &SoftScreen.screen;
+    return 0;
+}
+
+void ReleaseSoftwareScreen()
+{
+    ReleasePresentBuffers();
+    ReleaseMemImg(&SoftScreen.screen);
+    ReleaseMemImg(&SoftScreen.work);
+    ReleaseMemImg(&SoftScreen.workAlpha);
+    SoftScreen.target = nullptr;
+}
+
+int ClearSoftwareScreen()
+{
+    MEMIMG* target = &SoftScreen.screen;
+    if (GraphicRecord* g = ResolveGraphic(DrawState.drawTarget)) target = &g->view;
+    if (!ScreenSettings.graphicsReady || !IsValidMemImg(target)) return 0;
+    const int32_t* bg = DrawState.background;
+    FillMemImg(target, nullptr, PackColorForFormat(target->base->format, bg[0], bg[1], bg[2], 0));
+    return 0;
+}
+
+int PresentSoftwareScreen()
+{
+    const MEMIMG& image = SoftScreen.screen;
+    if (!ScreenSettings.graphicsReady || !IsValidMemImg(&image)) return 0;
+    int width = 0, height = 0;
+    RequestedScreenSize(&width, &height);
+    const bool emulate = ScreenSettings.emulate320 && width == 640 && height == 480;
+    PixelRect destination{0, 0, width, height};
+    if (CoreState.Windowed) {
+        const double scale = WindowScaleInEffect();
+        destination.right = int(scale * width);
+        destination.bottom = int(scale * height);
+    }
+    if (DrawState.waitVsync) WaitForDisplayRefresh();
+    const ColorFormat* f = image.base->format;
+    const ScreenPixels pixels{image.pixels, image.base->pitch, image.width, image.height, f->colorBits,
+                              f->redMask, f->greenMask, f->blueMask};
+    if (emulate)
+        ShowScreenPixels(pixels, PixelRect{0, 0, 320, 240}, PixelRect{0, 0, 640, 480});
+    else
+        ShowScreenPixels(pixels, PixelRect{0, 0, image.width, image.height}, destination);
+    return 0;
+}
+
+int SetSoftwareDrawTarget(int32_t, GraphicRecord* graphic)
+{
+    SoftScreen.target = graphic != nullptr ? &graphic->view : &SoftScreen.screen;
+    return 0;
+}
+
+// The software routines read the draw area and the blend state from DrawState as they draw.
+void SetSoftwareDrawRegion(const PixelRect&) {}
+void SoftwareBlendStateChanged() {}
+
+void SetSoftwareBlendImage(GraphicRecord* graphic)
+{
+    DrawState.blendImage = graphic != nullptr ? &graphic->view : nullptr;
+    BuildRuleTable(DrawState.ruleTable, DrawState.blendBorder, DrawState.blendRange);
+}
