@@ -5,7 +5,7 @@
 #include "graphics/device/vertex_batch.h"
 #include "core/core_state.h"
 #include "graphics/draw_state.h"
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 #include "graphics/screen_mode.h"
 #include "window/window_mode.h"
 

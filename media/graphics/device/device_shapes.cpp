@@ -8,7 +8,7 @@
 #include "graphics/device/vertex_batch.h"
 #include "graphics/draw_shapes.h"
 #include "graphics/draw_state.h"
-#include "graphics/memimg.h"
+#include "graphics/software/memimg.h"
 
 #include <algorithm>
 #include <cmath>

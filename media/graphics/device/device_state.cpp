@@ -210,6 +210,12 @@ int HardwarePathDecided()
     return Decision.decided;
 }
 
+void ForgetHardwarePath()
+{
+    Decision.decided = 0;
+    SetGlCapableWindows(0);
+}
+
 int CreateDirectDraw()
 {
     DeviceState.directDraw = 0;
@@ -339,6 +345,19 @@ int InitDeviceState()
     return 0;
 }
 
+int OpenDevicePath()
+{
+    // The pack serves the device alone, so the software path does not pay for reading it.
+    LoadShaderPack();
+    if (CreateDirect3D() == 0 && OpenDevice() == 0 && CreateZBuffer() == 0) {
+        DecideShaderUse();
+        // A core context draws nothing without its shader pair.
+        if (DeviceState.shadersInUse) return 0;
+    }
+    ReleaseDevice();
+    return -1;
+}
+
 void BeginSceneIfNeeded()
 {
     if (DeviceState.direct3D && !DeviceState.inScene) DeviceState.inScene = 1;
@@ -364,5 +383,6 @@ int ReleaseDevice()
     d.directDraw = 0;
     d.module = 0;
     d.inScene = 0;
+    ReleaseShaderPack();
     return 0;
 }

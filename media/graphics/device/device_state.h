@@ -2,13 +2,13 @@
 // The device is an OpenGL context on the main window (media/platform/gl_device.h); the back
 // buffer, sub back buffer and draw-target graphics are framebuffer surfaces of it.
 #pragma once
-#include "graphics/color_format.h"  // kFormatX8R8G8B8, kFormatR5G6B5
+#include "graphics/color_format.h"  // kFormatR8G8B8 ... kFormatR5G6B5
 #include "platform/gl_device.h"
 
 #include <cstdint>
 
 // Direct3D format codes the device path names its formats by (see DeviceColorFormat).
-constexpr int32_t kFormatR8G8B8 = 20, kFormatA8R8G8B8 = 21, kFormatX1R5G5B5 = 24, kFormatA1R5G5B5 = 25, kFormatA4R4G4B4 = 26;
+constexpr int32_t kFormatX1R5G5B5 = 24, kFormatA1R5G5B5 = 25, kFormatA4R4G4B4 = 26;
 constexpr int32_t kFormatD16 = 80, kFormatD24X8 = 77, kFormatD32 = 71;
 constexpr int32_t kFormatDxt1 = 0x31545844, kFormatDxt2 = 0x32545844, kFormatDxt3 = 0x33545844,
                   kFormatDxt4 = 0x34545844, kFormatDxt5 = 0x35545844;
@@ -61,6 +61,10 @@ int DecideShaderUse();
 int InitDeviceState();
 int ReleaseDevice();
 
+// OpenDisplayPath's hardware branch: the shader pack, the Direct3D object, the device, the Z
+// buffer and the shaders. 0 with the device up; -1 with everything released again.
+int OpenDevicePath();
+
 void BeginSceneIfNeeded();
 void EndSceneIfOpen();
 
@@ -74,6 +78,7 @@ const char* FormatLabel(int32_t format);
 // acceptance (SetAcceptCpuRasteriser or ROR_ACCEPT_CPU_GL=1).
 int DecideHardwarePath();
 int HardwarePathDecided();  // the last decision
+void ForgetHardwarePath();  // windows are plain again and the software path will be taken
 // Setting made before start-up: 1 accepts a CPU rasteriser (Mesa llvmpipe and the like) as
 // the device. 0.
 int SetAcceptCpuRasteriser(int flag);
