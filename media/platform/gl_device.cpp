@@ -164,7 +164,9 @@ int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps)
     RequestGlContextAttributes(es);
     SDL_GLContext context = SDL_GL_CreateContext(sdl);
     if (context == nullptr) return -1;
+    const int hide = Gl.hideSeparateBlendOps;
     Gl = GlDeviceState{};
+    Gl.hideSeparateBlendOps = hide;
     Gl.window = sdl;
     Gl.context = context;
     Gl.layoutSet = -1;

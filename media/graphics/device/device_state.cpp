@@ -279,7 +279,8 @@ int OpenDevice()
     }
     ClearGlTarget(nullptr, 0xFF000000u, 0);
     LogWrite("成功\n");
-    d.vs20 = d.ps20 = d.hardwareVertexProcessing;
+    // Every 3.3 core or ES 3.0 context runs the shader pair, on the CPU rasteriser as well.
+    d.vs20 = d.ps20 = 1;
     d.separateBlendOps = caps.separateBlendOps;
     d.maxTextureSize = caps.maxTextureSize > 0 ? caps.maxTextureSize : 256;
     d.s3tc = caps.s3tc;
