@@ -1,5 +1,6 @@
 #include "platform/screen_surface.h"
 
+#include "platform/window.h"
 #include "platform/window_record.h"
 #include "platform/window_sdl.h"
 
@@ -216,17 +217,26 @@ int EnterFullscreenMode(WindowHandle window, int32_t width, int32_t height, int3
         if (int(SDL_BYTESPERPIXEL(mode.format)) * 8 != bits) continue;
         if (refreshRate != 0 && mode.refresh_rate != refreshRate) continue;
         if (SDL_SetWindowDisplayMode(sdl, &mode) != 0) return -1;
-        return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) == 0 ? 0 : -1;
+        if (SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) != 0) return -1;
+        PostDisplayChange();
+        return 0;
     }
     // Many desktops offer no mode changes at all: the full-screen styles have already put the
     // window borderless and topmost at the origin at the screen's size, and that is where the
     // frame goes. A size the display does offer, only not at this depth or rate, is refused.
-    return sizeOffered ? -1 : 0;
+    if (sizeOffered) return -1;
+    PostDisplayChange();
+    return 0;
 }
 
 int LeaveFullscreenMode(WindowHandle window)
 {
-    SDL_Window* sdl = SdlWindowOf(window);
-    if (sdl == nullptr) return -1;
-    return SDL_SetWindowFullscreen(sdl, 0) == 0 ? 0 : -1;
+    PlatformWindow* record = WindowRecord(window);
+    if (record == nullptr) return -1;
+    if (SDL_SetWindowFullscreen(record->sdl, 0) != 0) return -1;
+    // The window system ignored the styles and places given while the window covered the
+    // display; they take effect now.
+    ApplyWindowStylesAndPlace(*record);
+    PostDisplayChange();
+    return 0;
 }

@@ -75,8 +75,16 @@ void PlaceClientArea(PlatformWindow& window, const WindowFrame& frame, int32_t x
                      int32_t height, uint32_t flags)
 {
     // A full-screen window covers its display; placing it would only set the display mode
-    // again and report another size change.
-    if (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN) return;
+    // again and report another size change. The place is kept for when it leaves full screen.
+    if (SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN) {
+        window.placePending = 1;
+        window.placeX = x;
+        window.placeY = y;
+        window.placeWidth = width;
+        window.placeHeight = height;
+        window.placeFlags = flags;
+        return;
+    }
     if (!(flags & SWP_NOMOVE)) SDL_SetWindowPosition(window.sdl, x + frame.left, y + frame.top);
     if (!(flags & SWP_NOSIZE)) {
         int clientWidth = width - frame.left - frame.right;
@@ -85,7 +93,33 @@ void PlaceClientArea(PlatformWindow& window, const WindowFrame& frame, int32_t x
     }
 }
 
+// Whether the driver in use shows something, or is a stand-in the caller named in
+// SDL_VIDEODRIVER (a comma-separated list).
+bool VideoDriverAcceptable(const char* driver)
+{
+    if (!driver) return false;
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return true;
+    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const size_t length = std::strlen(driver);
+    for (const char* at = requested; at && *at;) {
+        const char* end = std::strchr(at, ',');
+        const size_t itemLength = end ? size_t(end - at) : std::strlen(at);
+        if (itemLength == length && SDL_strncasecmp(at, driver, length) == 0) return true;
+        at = end ? end + 1 : nullptr;
+    }
+    return false;
+}
+
 }  // namespace
+
+void ApplyWindowStylesAndPlace(PlatformWindow& window)
+{
+    ApplyStyles(window);
+    if (!window.placePending) return;
+    window.placePending = 0;
+    PlaceClientArea(window, FrameOf(window), window.placeX, window.placeY, window.placeWidth, window.placeHeight,
+                    window.placeFlags);
+}
 
 int StartVideo()
 {
@@ -94,6 +128,12 @@ int StartVideo()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
+    // Without a reachable display SDL falls back to a driver that shows nothing; a program
+    // would then run invisibly and never end. Those drivers serve only whoever asks for them.
+    if (!VideoDriverAcceptable(SDL_GetCurrentVideoDriver())) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return -1;
+    }
     WindowSystem.videoStarted = 1;
     WindowSystem.eventThread = CurrentThreadId();
     return 0;
@@ -292,6 +332,13 @@ int SetWindowStyles(WindowHandle handle, uint32_t style, uint32_t exStyle)
     ApplyStyles(*window);
     if (show) ShowWindow(handle, SW_SHOW);
     return 0;
+}
+
+int WindowShowsFrame(WindowHandle handle)
+{
+    SDL_Window* sdl = SdlWindowOf(handle);
+    if (!sdl) return 0;
+    return (SDL_GetWindowFlags(sdl) & (SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN)) ? 0 : 1;
 }
 
 uint32_t GetWindowStyle(WindowHandle handle)

@@ -36,6 +36,8 @@ int SetWindowText(WindowHandle window, const char* caption);  // cp932; 0 / -1
 // shows it, WS_EX_TOPMOST keeps it above others. 0 / -1.
 int SetWindowStyles(WindowHandle window, uint32_t style, uint32_t exStyle);
 uint32_t GetWindowStyle(WindowHandle window);
+// 1 when the window system shows the window with a frame (not borderless, not full screen).
+int WindowShowsFrame(WindowHandle window);
 uint32_t GetWindowExStyle(WindowHandle window);
 
 enum class WindowOrder { Keep, Top, Topmost, NotTopmost };

@@ -20,6 +20,10 @@ struct PlatformWindow {
     int pointerKnown;
     int32_t pointerX;     // last pointer position in client coordinates
     int32_t pointerY;
+    // A place asked for while the window covered the display, applied when it leaves it.
+    int placePending;
+    int32_t placeX, placeY, placeWidth, placeHeight;
+    uint32_t placeFlags;
 };
 
 constexpr int kMaxWindows = 16;
@@ -31,6 +35,8 @@ int VideoStarted();
 uint32_t EventThreadId();
 
 PlatformWindow* WindowRecord(WindowHandle window);  // null unless the window exists
+// Gives the window system the record's styles and any place asked for while it ignored them.
+void ApplyWindowStylesAndPlace(PlatformWindow& window);
 PlatformWindow* WindowOfSdlId(uint32_t sdlId);
 
 // The window manager's frame around a client area, as last reported for a shown window.

@@ -12,7 +12,10 @@
 #include "platform/window.h"
 #include "window/message_pump.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -141,6 +144,29 @@ TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
     EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T: ソフトの二重起動検査... 二重起動されています、ソフトを終了します"}));
     ReleaseInstanceLock(&other);
     EXPECT_EQ(InitMediaLayer(), 0);
+}
+
+// A machine without a reachable display: the stand-in drivers that show nothing are not
+// chosen unless named, so start-up fails at the window step instead of running unseen.
+TEST_F(LifecycleTest, NoDisplayFailsTheWindowStep)
+{
+    const auto keep = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::pair<std::string, bool>(value ? value : "", value != nullptr);
+    };
+    const auto restore = [](const char* name, const std::pair<std::string, bool>& saved) {
+        if (saved.second) setenv(name, saved.first.c_str(), 1);
+        else unsetenv(name);
+    };
+    const auto display = keep("DISPLAY"), wayland = keep("WAYLAND_DISPLAY");
+    setenv("DISPLAY", ":9731", 1);  // no X server listens there
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_EQ(Start(), -1);
+    EXPECT_EQ(CoreState.QuitFlag, 1);
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ウインドウの作成に失敗しました"}));
+    restore("DISPLAY", display);
+    restore("WAYLAND_DISPLAY", wayland);
 }
 
 TEST_F(LifecycleTest, TitleIsCutAt255BytesOnACharacterBoundary)

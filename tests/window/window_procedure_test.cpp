@@ -227,11 +227,15 @@ TEST_F(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
                                            "T:ウインドウスタイルをウインドウモード用に変更します... 完了"}));
 }
 
-TEST_F(WindowProcedureTest, ModeSwitchWithoutDisplayChangeStillReturns)
+TEST_F(WindowProcedureTest, ModeSwitchOnADisplayWithoutModeChangesEndsOnThePlatformsNotice)
 {
-    EXPECT_EQ(ChangeWindowMode(0), 0);  // no notification comes: the wait is bounded
-    EXPECT_EQ(CoreState.displayChangeSeen, 0);
+    // The display offers no mode of this size: nothing changes on it, and the platform still
+    // reports the switch done instead of leaving the wait to run out.
+    EXPECT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_EQ(CoreState.displayChangeSeen, 1);
     EXPECT_EQ(CoreState.modeChangeInProgress, 0);
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(CoreState.displayChangeSeen, 1);
 }
 
 TEST_F(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDown)
