@@ -1,6 +1,7 @@
 // What start-up, shutdown and the window layer ask of the graphics layer beyond set-up.
 #include "graphics/graphics_setup.h"
 
+#include "graphics/device/device_state.h"
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
 #include "input/input_setup.h"
@@ -24,7 +25,7 @@ int WaitVsyncSetting() { return DrawState.waitVsync; }
 int CurrentDrawTarget() { return DrawState.drawTarget; }
 int NoteWindowMoved() { return 0; }
 int HardwarePathInUse() { return ScreenSettings.hardwarePath; }
-int GraphicsDeviceExists() { return 0; }
+int GraphicsDeviceExists() { return DeviceState.device; }
 int SetGraphicsDialogBoxMode(int32_t) { return 0; }
 int RestoreDesktopDisplayMode() { return RestoreDisplayChange(); }
 

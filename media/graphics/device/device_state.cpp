@@ -6,6 +6,7 @@
 #include "graphics/device/shader_pack.h"
 #include "graphics/device/vertex_batch.h"
 #include "graphics/draw_state.h"
+#include "graphics/window_link.h"
 #include "graphics/screen_mode.h"
 
 #include <cstring>
@@ -154,6 +155,13 @@ int32_t ChooseBackBufferFormat()
     return 0;
 }
 
+void LeaveDeviceFullScreen()
+{
+    if (!DeviceState.fullScreen) return;
+    RestoreDesktopDisplay();
+    DeviceState.fullScreen = 0;
+}
+
 int32_t NextPowerOfTwo(int32_t value)
 {
     int32_t p = 1;
@@ -255,18 +263,28 @@ int OpenDevice()
     // Multisampling is never requested of the context: the type and quality stay 0.
     d.multiSampleType = 0;
     d.multiSampleQuality = 0;
+    const ScreenSettingsRecord& s = ScreenSettings;
+    if (!CoreState.Windowed) {
+        // Full screen: the display takes the screen's mode, at the asked rate or any.
+        if (SetFullscreenDisplayMode(s.width, s.height, s.colorBits, s.refreshRate) != 0 &&
+            SetFullscreenDisplayMode(s.width, s.height, s.colorBits, 0) != 0)
+            return LogWrite("Direct3DDevice9 の作成に失敗しました\n");
+        d.fullScreen = 1;
+    }
     GlCaps caps;
-    if (OpenGlContext(CoreState.MainWindow, d.presentInterval, &caps) != 0)
+    if (OpenGlContext(CoreState.MainWindow, d.presentInterval, &caps) != 0) {
+        LeaveDeviceFullScreen();
         return LogWrite("Direct3DDevice9 の作成に失敗しました\n");
+    }
     d.device = 1;
     d.hardwareVertexProcessing = caps.cpuRasteriser ? 0 : 1;
     LogWrite(d.hardwareVertexProcessing ? "ハードウエア頂点演算を使用します\n" : "ソフトウエア頂点演算を使用します\n");
-    const ScreenSettingsRecord& s = ScreenSettings;
     d.backBuffer = CreateGlSurface(s.width, s.height, GlFormatOf(d.backBufferFormat));
     if (d.backBuffer <= 0) {
         d.backBuffer = 0;
         CloseGlContext();
         d.device = 0;
+        LeaveDeviceFullScreen();
         return LogWrite("Direct3DDevice9 の作成に失敗しました\n");
     }
     SetGlTarget(d.backBuffer);
@@ -379,6 +397,7 @@ int ReleaseDevice()
     if (d.backBuffer) DestroyGlSurface(d.backBuffer);
     d.zBuffer = d.subBackBuffer = d.backBuffer = d.renderTarget = 0;
     CloseGlContext();
+    LeaveDeviceFullScreen();  // back to the desktop's mode before the device goes
     d.device = 0;
     d.direct3D = 0;
     d.directDraw = 0;

@@ -45,7 +45,7 @@ struct DeviceStateRecord {
     int32_t presentInterval;  // 1 = wait for the refresh, 0 = at once
     int32_t renderTarget;     // the surface drawn into now
     uint32_t drawColor;       // DeviceDrawColor: 0xAARRGGBB from blend parameter and brightness
-    int32_t acceptCpuRasteriser;  // setting: a CPU rasteriser may be the device
+    int32_t fullScreen;       // the device took the display into full screen
 };
 
 extern DeviceStateRecord DeviceState;

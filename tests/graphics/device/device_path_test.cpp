@@ -257,6 +257,7 @@ TEST_F(DevicePathTest, PresentedFrameArrivesUprightAndScaled)
     EXPECT_EQ(at(300, 299), 0xFFFFFFu);
     EXPECT_EQ(at(400, 302), 0x000080u);
 
+    const double scaleBefore = CoreState.windowScale;
     CoreState.windowScale = 1.5;
     FitWindow();
     Settle();
@@ -267,6 +268,41 @@ TEST_F(DevicePathTest, PresentedFrameArrivesUprightAndScaled)
     EXPECT_EQ(at(150, 150), 0xFF0000u);
     EXPECT_EQ(at(298, 224), 0xFF0000u);
     EXPECT_EQ(at(301, 226), 0x000080u);
+    CoreState.windowScale = scaleBefore;  // the scale outlives the layer
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DevicePathTest, SwitchesToFullScreenAndBackWhileRunning)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    const uint32_t red = PackColor(255, 0, 0);
+    auto drawAndCheck = [&](const char* what, bool windowed) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(ScreenSettings.hardwarePath, 1);
+        EXPECT_EQ(GlContextOpen(), 1);
+        SetDrawTarget(-2);
+        ClearScreen();
+        DrawRect(100, 100, 200, 150, red, 1);
+        EXPECT_EQ(Count(BackBuffer(), 0xFF0000), 100 * 50);
+        ASSERT_EQ(PresentScreen(), 0);
+        Settle();
+        const Screenshot shot = Shot();
+        // Full screen puts the window at the origin.
+        const int left = windowed ? CoreState.ClientRectOnScreen.left : 0;
+        const int top = windowed ? CoreState.ClientRectOnScreen.top : 0;
+        EXPECT_EQ(shot.At(left + 100, top + 100), 0xFF0000u);
+        EXPECT_EQ(shot.At(left + 99, top + 100), 0x000000u);
+    };
+    ASSERT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_EQ(DeviceState.fullScreen, 1);
+    drawAndCheck("full screen", false);
+    ASSERT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(DeviceState.fullScreen, 0);
+    Settle();
+    drawAndCheck("windowed again", true);
 }
 
 }  // namespace
