@@ -7,6 +7,8 @@
 #include <epoxy/gl.h>
 
 #include <cstdio>
+#include <dlfcn.h>
+#include <link.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,6 +56,21 @@ void RequestGlContextAttributes(int es)
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
+void PinGlDrivers()
+{
+    // The GL library lets its driver go when the video system stops; pinned, the driver stays
+    // mapped, so leak reports can name its allocations (and a restart does not load it again).
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            const char* name = info->dlpi_name;
+            if (name != nullptr && (std::strstr(name, "_dri.so") || std::strstr(name, "libGLX_mesa") ||
+                                    std::strstr(name, "libEGL_mesa") || std::strstr(name, "libgallium")))
+                dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+
 int RendererIsCpu(const char* renderer)
 {
     static constexpr const char* kCpuRenderers[] = {"llvmpipe", "softpipe", "swrast", "SwiftShader",
@@ -80,6 +97,7 @@ int ProbeGl(GlProbeReport* report)
             CopyText(report->renderer, sizeof report->renderer, glGetString(GL_RENDERER));
             CopyText(report->version, sizeof report->version, glGetString(GL_VERSION));
             report->cpuRasteriser = RendererIsCpu(report->renderer);
+            PinGlDrivers();
             SDL_GL_MakeCurrent(window, nullptr);
             SDL_GL_DeleteContext(context);
         }

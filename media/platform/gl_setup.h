@@ -11,3 +11,5 @@ void RequestGlContextAttributes(int es);
 int RendererIsCpu(const char* renderer);
 // The kind of context the last successful probe made (1 = ES 3.0).
 int GlProbedEs();
+// Keeps the GL drivers loaded now mapped until the process ends.
+void PinGlDrivers();
