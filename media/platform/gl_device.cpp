@@ -32,11 +32,15 @@ struct GlDeviceState {
     SDL_GLContext context;
     GlCaps caps;
     int hideSeparateBlendOps;
+    // The shader pair built twice: [0] untextured, [1] textured, so that a CPU rasteriser
+    // runs no texture code for plain fills.
+    GLuint programs[2];
+    GLint viewportUniforms[2];
+    GLfloat viewport[4];
     GLuint program, vertexArray, vertexBuffer;
-    GLint viewportUniform, texturedUniform, samplerUniform;
     GLintptr streamOffset;
     int layoutSet;  // the layout the attribute pointers describe, -1 for none
-    int textured;   // the value of the uniform, -1 unknown
+    int textured;   // the program in use, -1 none
     int32_t target;  // current surface
     int32_t targetWidth, targetHeight;
     int64_t drawCalls;
@@ -98,13 +102,14 @@ void SetTextureDefaults()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
-GLuint CompileShader(GLenum kind, const char* source, uint32_t size)
+GLuint CompileShader(GLenum kind, const char* source, uint32_t size, int textured)
 {
     const char* prefix = Gl.caps.es ? "#version 300 es\nprecision highp float;\n" : "#version 330 core\n";
-    const char* parts[2] = {prefix, source};
-    const GLint lengths[2] = {GLint(std::strlen(prefix)), GLint(size)};
+    const char* define = textured ? "#define TEXTURED 1\n" : "#define TEXTURED 0\n";
+    const char* parts[3] = {prefix, define, source};
+    const GLint lengths[3] = {GLint(std::strlen(prefix)), GLint(std::strlen(define)), GLint(size)};
     GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 2, parts, lengths);
+    glShaderSource(shader, 3, parts, lengths);
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -229,12 +234,13 @@ void HideGlSeparateBlendOps(int hide)
     Gl.hideSeparateBlendOps = hide ? 1 : 0;
 }
 
-int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fragmentSource, uint32_t fragmentSize)
+namespace {
+
+GLuint LinkProgram(const char* vertexSource, uint32_t vertexSize, const char* fragmentSource, uint32_t fragmentSize,
+                   int textured)
 {
-    if (Gl.context == nullptr) return -1;
-    ReleaseGlProgram();
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource, vertexSize);
-    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource, fragmentSize);
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource, vertexSize, textured);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource, fragmentSize, textured);
     GLint linked = 0;
     GLuint program = 0;
     if (vertex && fragment) {
@@ -248,25 +254,51 @@ int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fra
     glDeleteShader(fragment);
     if (!linked) {
         glDeleteProgram(program);
-        return -1;
+        return 0;
     }
-    Gl.program = program;
     glUseProgram(program);
-    Gl.viewportUniform = glGetUniformLocation(program, "viewport");
-    Gl.texturedUniform = glGetUniformLocation(program, "textured");
-    Gl.samplerUniform = glGetUniformLocation(program, "image");
-    glUniform1i(Gl.samplerUniform, 0);
+    glUniform1i(glGetUniformLocation(program, "image"), 0);
+    return program;
+}
+
+void UseProgram(int textured)
+{
+    if (Gl.textured == textured) return;
+    Gl.textured = textured;
+    Gl.program = Gl.programs[textured];
+    glUseProgram(Gl.program);
+    glUniform4fv(Gl.viewportUniforms[textured], 1, Gl.viewport);
+}
+
+}  // namespace
+
+int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fragmentSource, uint32_t fragmentSize)
+{
+    if (Gl.context == nullptr) return -1;
+    ReleaseGlProgram();
+    for (int textured = 0; textured < 2; ++textured) {
+        Gl.programs[textured] = LinkProgram(vertexSource, vertexSize, fragmentSource, fragmentSize, textured);
+        if (Gl.programs[textured] == 0) {
+            ReleaseGlProgram();
+            return -1;
+        }
+        Gl.viewportUniforms[textured] = glGetUniformLocation(Gl.programs[textured], "viewport");
+    }
     Gl.textured = -1;
-    if (Gl.target) SetGlViewport(0, 0, Gl.targetWidth, Gl.targetHeight);
+    UseProgram(0);
     return 0;
 }
 
 void ReleaseGlProgram()
 {
-    if (Gl.program == 0) return;
+    if (Gl.context == nullptr) return;
     glUseProgram(0);
-    glDeleteProgram(Gl.program);
+    for (GLuint& program : Gl.programs) {
+        if (program) glDeleteProgram(program);
+        program = 0;
+    }
     Gl.program = 0;
+    Gl.textured = -1;
 }
 
 int GlFormatSupported(GlPixelFormat format, int renderTarget)
@@ -396,7 +428,8 @@ int SetGlViewport(int32_t x, int32_t y, int32_t width, int32_t height)
     // Rows are stored top row first, so target row y is GL's row y: no flip.
     glViewport(x, y, width, height);
     glScissor(x, y, width, height);
-    if (Gl.program) glUniform4f(Gl.viewportUniform, float(x), float(y), float(width), float(height));
+    Gl.viewport[0] = float(x), Gl.viewport[1] = float(y), Gl.viewport[2] = float(width), Gl.viewport[3] = float(height);
+    if (Gl.program) glUniform4fv(Gl.viewportUniforms[Gl.textured], 1, Gl.viewport);
     return 0;
 }
 
@@ -606,10 +639,7 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
     SetLayout(layout);
     const int textured = texture > 0 ? 1 : 0;
     if (textured) glBindTexture(GL_TEXTURE_2D, GLuint(texture));
-    if (Gl.textured != textured) {
-        glUniform1i(Gl.texturedUniform, textured);
-        Gl.textured = textured;
-    }
+    UseProgram(textured);
     glDrawArrays(kMode[int(primitive)], GLint(offset / stride), count);
     ++Gl.drawCalls;
     return 0;
