@@ -19,6 +19,9 @@ struct DrawOpsTable {
     int (*clearScreen)();
     // Shows the back screen. Called only once the layer has started. 0.
     int (*presentScreen)();
+    // Copies the back screen, row after row, as 0xFFRRGGBB values into `pixels` (room for the
+    // screen's width x height). Drawing still pending is drawn first. 0 / -1.
+    int (*readScreenPixels)(uint32_t* pixels);
 
     // The drawing state. DrawState already holds the new values when these run.
     // The draw target became `handle`; `graphic` is its record, null for the screens. 0 / -1.

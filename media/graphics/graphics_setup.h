@@ -22,6 +22,9 @@ int WaitVsyncSetting();
 int SetDrawTarget(int32_t handle);
 int CurrentDrawTarget();  // -2 back screen, -4 front screen, or a graphic handle
 int PresentScreen();      // 0; -1 before start-up
+// The back screen's pixels as 0xFFRRGGBB, row after row; `pixels` holds the screen's
+// width x height values (RequestedScreenSize). 0; -1 before graphics are set up.
+int ReadScreenPixels(uint32_t* pixels);
 
 // The window procedure's requests.
 int RestoreGraphics();           // after a full-screen window is activated again

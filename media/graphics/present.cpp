@@ -2,6 +2,7 @@
 #include "core/core_state.h"
 #include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
+#include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 
 int ClearScreen()
@@ -13,6 +14,12 @@ int PresentScreen()
 {
     if (!CoreState.Started) return -1;
     return DrawOps.presentScreen();
+}
+
+int ReadScreenPixels(uint32_t* pixels)
+{
+    if (!ScreenSettings.graphicsReady || pixels == nullptr) return -1;
+    return DrawOps.readScreenPixels(pixels);
 }
 
 void FrontScreenTimerFired()

@@ -199,3 +199,26 @@ TEST_F(GraphicsTest, DrawStateSetters)
     SetWaitVsync(0);
     EXPECT_EQ(DrawState.waitVsync, 0);
 }
+
+// The screen read back as 0xFFRRGGBB whatever its depth; 16-bit channels widen.
+TEST(ReadScreenPixels, BothDepths)
+{
+    EXPECT_EQ(ReadScreenPixels(nullptr), -1);
+    for (int bits : {32, 16}) {
+        SCOPED_TRACE(bits);
+        StartSoftwareScreen(8, 4, bits);
+        std::vector<uint32_t> before(32, 1);
+        EXPECT_EQ(ReadScreenPixels(before.data()), 0);
+        DrawRect(2, 1, 5, 3, PackColor(255, 128, 0), 1);
+        std::vector<uint32_t> pixels(32, 0);
+        ASSERT_EQ(ReadScreenPixels(pixels.data()), 0);
+        const uint32_t orange = bits == 32 ? 0xFFFF8000u : 0xFFFF8200u;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
+                EXPECT_EQ(pixels[size_t(y) * 8 + x], inside ? orange : 0xFF000000u) << x << "," << y;
+            }
+        StopSoftwareScreen();
+    }
+    EXPECT_EQ(ReadScreenPixels(std::vector<uint32_t>(32).data()), -1);
+}

@@ -12,6 +12,7 @@ int DeviceOpenScreen();
 void DeviceReleaseScreen();
 int DeviceClearScreen();
 int DevicePresentScreen();
+int DeviceReadScreenPixels(uint32_t* pixels);
 int DeviceSetDrawTarget(int32_t handle, GraphicRecord* graphic);
 void DeviceSetDrawRegion(const PixelRect& area);
 void DeviceBlendStateChanged();

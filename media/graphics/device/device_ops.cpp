@@ -20,6 +20,7 @@ int CopyToDeviceGraphic(GraphicRecord*, const PixelImage&, const PixelImage*, co
 
 const DrawOpsTable kDeviceDrawOps = {
     DeviceOpenScreen,         DeviceReleaseScreen,    DeviceClearScreen,        DevicePresentScreen,
+    DeviceReadScreenPixels,
     DeviceSetDrawTarget,      DeviceSetDrawRegion,    DeviceBlendStateChanged,  SetDeviceBlendImage,
     DeviceDrawLine,           DeviceDrawBox,          DeviceSubmitVertices,
     CreateDeviceGraphicImage, AttachDeviceSubGraphic, ReleaseDeviceGraphicView, ReleaseDeviceGraphicImage,

@@ -76,6 +76,18 @@ int DevicePresentScreen()
     return 0;
 }
 
+int DeviceReadScreenPixels(uint32_t* pixels)
+{
+    DeviceStateRecord& d = DeviceState;
+    if (!d.device || pixels == nullptr) return -1;
+    FlushBatch();
+    const ScreenSettingsRecord& s = ScreenSettings;
+    const int32_t screen = d.subBackBuffer ? d.subBackBuffer : d.backBuffer;
+    if (ReadGlSurface(screen, Rect{0, 0, s.width, s.height}, pixels, s.width * 4) != 0) return -1;
+    for (int32_t i = 0; i < s.width * s.height; ++i) pixels[i] |= 0xFF000000u;
+    return 0;
+}
+
 int DeviceSetDrawTarget(int32_t, GraphicRecord* graphic)
 {
     DeviceStateRecord& d = DeviceState;

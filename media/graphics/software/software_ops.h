@@ -7,6 +7,7 @@ int OpenSoftwareScreen();
 void ReleaseSoftwareScreen();
 int ClearSoftwareScreen();
 int PresentSoftwareScreen();
+int ReadSoftwareScreenPixels(uint32_t* pixels);
 int SetSoftwareDrawTarget(int32_t handle, GraphicRecord* graphic);
 void SetSoftwareDrawRegion(const PixelRect& area);
 void SoftwareBlendStateChanged();
@@ -30,6 +31,7 @@ int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
 
 inline constexpr DrawOpsTable kSoftwareDrawOps = {
     OpenSoftwareScreen,         ReleaseSoftwareScreen,       ClearSoftwareScreen,      PresentSoftwareScreen,
+    ReadSoftwareScreenPixels,
     SetSoftwareDrawTarget,      SetSoftwareDrawRegion,       SoftwareBlendStateChanged, SetSoftwareBlendImage,
     DrawSoftwareLine,           DrawSoftwareBox,             SubmitSoftwareVertices,
     CreateSoftwareGraphicImage, AttachSoftwareSubGraphic,    ReleaseSoftwareGraphicView, ReleaseSoftwareGraphicImage,

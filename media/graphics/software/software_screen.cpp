@@ -68,6 +68,17 @@ int PresentSoftwareScreen()
     return 0;
 }
 
+int ReadSoftwareScreenPixels(uint32_t* pixels)
+{
+    const MEMIMG& image = SoftScreen.screen;
+    if (!IsValidMemImg(&image)) return -1;
+    ColorFormat xrgb;
+    MakeXrgb8Format(&xrgb);
+    const ColorFormat* f = image.base->format;
+    const PixelImage source{image.pixels, image.base->pitch, image.width, image.height, f};
+    return ConvertPixels(source, reinterpret_cast<uint8_t*>(pixels), image.width * 4, &xrgb, image.width, image.height);
+}
+
 int SetSoftwareDrawTarget(int32_t, GraphicRecord* graphic)
 {
     SoftScreen.target = graphic != nullptr ? &graphic->view : &SoftScreen.screen;

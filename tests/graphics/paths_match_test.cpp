@@ -1,0 +1,313 @@
+// One table of drawing cases run on the software path, whose pictures are the reference, and on
+// the device path under the same X server; the two must match. Rules that are exact (fills,
+// boxes, one-pixel lines, texel-aligned graphics, glyphs) must give the same pixels; blend
+// arithmetic may differ by one step per channel; where the two rasterise differently (diagonal
+// lines, bands, mapped quads) a stated number of pixels may differ. A mismatch writes both
+// pictures and their difference as PNG files into the test's working directory.
+#include "country_grid.h"
+#include "field_display.h"
+#include "game_state.h"
+#include "graphics/color_format.h"
+#include "graphics/graphics.h"
+#include "graphics/graphics_setup.h"
+#include "neighbour_table.h"
+#include "picture_compare.h"
+#include "random/random.h"
+#include "rorodiv.h"
+#include "rorodiv_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 800, kHeight = 600;
+
+enum class Match { Exact, BlendStep, Raster };
+
+struct DrawCase {
+    std::string name;
+    std::function<void()> draw;
+    Match match = Match::Exact;
+    int allowedPixels = 0;  // Raster: how many pixels may differ
+};
+
+// A backdrop of coloured stripes, so that blending has something to act on.
+void DrawBackdrop()
+{
+    const uint8_t stripes[6][3] = {{0, 0, 0}, {255, 255, 255}, {200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {128, 128, 128}};
+    for (int i = 0; i < 6; ++i)
+        DrawRect(i * kWidth / 6, 0, (i + 1) * kWidth / 6, kHeight, PackColor(stripes[i][0], stripes[i][1], stripes[i][2]), 1);
+}
+
+// A graphic of `width` x `height` with a pattern that shows every texel: a colour ramp with
+// black (the transparent colour) in a checker of 4 x 4 blocks.
+int PatternGraphic(int width, int height)
+{
+    const int handle = CreateBlankGraphic(width, height);
+    if (handle == -1) return -1;
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[size_t(y) * width + x] = ((x / 4 + y / 4) % 3 == 0)
+                                                ? 0xFF000000u
+                                                : 0xFF000000u | uint32_t(x * 255 / width) << 16 | uint32_t(y * 255 / height) << 8 | 0x60;
+    ColorFormat format;
+    MakeXrgb8Format(&format);
+    const PixelImage image{reinterpret_cast<const uint8_t*>(pixels.data()), width * 4, width, height, &format};
+    CopyImageToGraphic(handle, image, nullptr, PixelRect{0, 0, width, height}, 0, 0);
+    return handle;
+}
+
+void PutPattern(int x, int y, int width, int height, int transparent)
+{
+    const int g = PatternGraphic(width, height);
+    PutGraphic(x, y, g, transparent);
+    DestroyGraphic(g);
+}
+
+void DrawWithFont(int type, int edge)
+{
+    const int font = CreateFontToHandle(nullptr, 20, -1, type, -1, edge, 0);
+    PrintTextWithFont(20, 40, "Vexholm 0123 ｱｲｳ 国境", PackColor(255, 255, 0), font, PackColor(0, 0, 160));
+    PrintTextWithFont(20, 80, "The quick brown fox", PackColor(30, 30, 30), font, PackColor(255, 255, 255));
+    ReleaseFontHandle(font);
+}
+
+std::vector<DrawCase> ShapeCases()
+{
+    const uint32_t c = PackColor(250, 180, 20);
+    return {
+        {"FilledBoxes", [=] { DrawRect(17, 17, 65, 65, c, 1); DrawRect(300, 200, 120, 90, PackColor(9, 99, 199), 1); DrawRect(-20, 550, 40, 700, c, 1); }},
+        {"Outlines", [=] { DrawRect(10, 10, 20, 15, c, 0); DrawRect(100, 100, 400, 300, PackColor(0, 255, 255), 0); DrawRect(500, 50, 501, 51, c, 0); }},
+        {"OnePixelStraightLines", [=] { DrawSegment(0, 5, 10, 5, c, 1); DrawSegment(30, 400, 30, 100, c, 1); DrawSegment(700, 20, 100, 20, c, 0); DrawSegment(5, 5, 5, 5, c, 1); }},
+        {"OnePixelDiagonals", [=] { DrawSegment(10, 10, 400, 300, c, 1); DrawSegment(790, 10, 30, 590, c, 1); DrawSegment(50, 500, 60, 300, c, 1); }, Match::Raster, 40},
+        {"ThickStraightLines", [=] { DrawSegment(16, 16, 65, 16, c, 3); DrawSegment(200, 50, 200, 400, c, 4); DrawSegment(300, 300, 700, 300, c, 7); }},
+        {"ThickDiagonals", [=] { DrawSegment(50, 50, 500, 400, c, 5); DrawSegment(700, 100, 400, 550, c, 2); }, Match::Raster, 60},
+    };
+}
+
+std::vector<DrawCase> BlendCases()
+{
+    std::vector<DrawCase> cases;
+    for (int mode : {1, 2, 3, 4, 5})
+        for (int param : {0, 64, 128, 255}) {
+            cases.push_back({"Mode" + std::to_string(mode) + "Param" + std::to_string(param), [=] {
+                                 DrawBackdrop();
+                                 SetBlendMode(mode, param);
+                                 DrawRect(20, 100, 780, 300, PackColor(180, 90, 240), 1);
+                                 DrawSegment(20, 350, 780, 350, PackColor(10, 250, 128), 1);
+                                 PutPattern(40, 400, 720, 150, 1);
+                                 SetBlendMode(0, 0);
+                             },
+                             Match::BlendStep});
+        }
+    return cases;
+}
+
+std::vector<DrawCase> StateCases()
+{
+    return {
+        {"Brightness", [] {
+             DrawBackdrop();
+             SetDrawBrightness(255, 128, 0);
+             DrawRect(50, 50, 750, 250, PackColor(200, 200, 200), 1);
+             PutPattern(50, 300, 700, 200, 0);
+             SetDrawBrightness(255, 255, 255);
+         }, Match::BlendStep},
+        {"DrawArea", [] {
+             SetDrawRegion(100, 100, 400, 300);
+             DrawRect(0, 0, 800, 600, PackColor(90, 90, 255), 1);
+             DrawSegment(0, 200, 800, 200, PackColor(255, 255, 255), 1);
+             DrawRect(90, 90, 410, 310, PackColor(255, 0, 0), 0);
+             PutPattern(350, 250, 100, 100, 0);
+             SetDrawRegion(700, 500, 900, 700);
+             DrawRect(0, 0, 800, 600, PackColor(0, 200, 0), 1);
+             SetDrawRegion(50, 50, 50, 60);
+             DrawRect(0, 0, 800, 600, PackColor(200, 0, 0), 1);
+             SetDrawRegion(0, 0, kWidth, kHeight);
+         }},
+        {"DrawTargetGraphic", [] {
+             const int target = CreateBlankGraphic(128, 96);
+             SetDrawTarget(target);
+             ClearScreen();
+             DrawRect(8, 8, 120, 88, PackColor(255, 128, 64), 1);
+             DrawSegment(0, 48, 128, 48, PackColor(255, 255, 255), 1);
+             SetDrawTarget(-2);
+             PutGraphic(100, 100, target, 0);
+             PutGraphic(400, 100, target, 1);
+             DestroyGraphic(target);
+         }},
+    };
+}
+
+std::vector<DrawCase> GraphicCases()
+{
+    return {
+        {"Plain", [] { DrawBackdrop(); PutPattern(10, 10, 64, 64, 0); PutPattern(100, 30, 300, 200, 0); PutPattern(-20, 500, 90, 130, 0); }},
+        {"Transparent", [] { DrawBackdrop(); PutPattern(10, 10, 64, 64, 1); PutPattern(200, 200, 513, 257, 1); }},
+        {"SubGraphic", [] {
+             DrawBackdrop();
+             const int g = PatternGraphic(200, 100);
+             const int part = CreateSubGraphic(30, 20, 120, 60, g);
+             PutGraphic(50, 50, part, 1);
+             DestroyGraphic(part);
+             DestroyGraphic(g);
+         }},
+        {"Painted", [] {
+             const int g = CreateBlankGraphic(90, 70);
+             PaintGraphic(g, 10, 200, 30, 255);
+             PutGraphic(60, 60, g, 0);
+             DestroyGraphic(g);
+         }},
+        {"StretchedQuad", [] {
+             DrawBackdrop();
+             const int g = PatternGraphic(64, 64);
+             const float corners[4][2] = {{100, 100}, {356, 100}, {356, 356}, {100, 356}};
+             PutGraphicQuad(corners, g, 0);
+             DestroyGraphic(g);
+         }, Match::Raster, 1200},
+        {"TurnedQuad", [] {
+             DrawBackdrop();
+             const int g = PatternGraphic(128, 64);
+             const float corners[4][2] = {{400, 100}, {700, 250}, {600, 450}, {300, 300}};
+             PutGraphicQuad(corners, g, 1);
+             DestroyGraphic(g);
+         }, Match::Raster, 2500},
+    };
+}
+
+std::vector<DrawCase> TextCases()
+{
+    return {
+        {"Normal", [] { DrawWithFont(FONT_NORMAL, -1); }},
+        {"Edged", [] { DrawWithFont(FONT_EDGE, 2); }},
+        {"AntiAliased", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS, -1); }},
+        {"AntiAliasedEdged", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS | FONT_EDGE, 1); }},
+        {"DefaultFontBlended", [] {
+             DrawBackdrop();
+             SetBlendMode(1, 128);
+             PrintText(30, 300, "半透明の文字 Half", PackColor(255, 255, 255));
+             SetBlendMode(0, 0);
+         }, Match::BlendStep},
+    };
+}
+
+std::vector<DrawCase> GameCases()
+{
+    return {
+        {"FieldWithHover", [] {
+             SeedRandom(20261210u);
+             GenerateCountries();
+             BuildNeighbourTable();
+             Game.white = PackColor(255, 255, 255);
+             Game.mouseX = 16 + 5 * kCellSize + 20;
+             Game.mouseY = 16 + 3 * kCellSize + 20;
+             Game.hover = HoverCellAt(Game.mouseX, Game.mouseY);
+             DrawField();
+         }},
+    };
+}
+
+class PathsMatchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X server";
+        std::random_device random;
+        folder = std::filesystem::temp_directory_path() / ("ror_paths_" + std::to_string(random()));
+        std::filesystem::create_directories(folder);
+        output = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        const char* accept = std::getenv("ROR_ACCEPT_CPU_GL");
+        savedAccept = accept != nullptr ? accept : "";
+        hadAccept = accept != nullptr;
+    }
+
+    void TearDown() override
+    {
+        if (folder.empty()) return;
+        EndMediaLayer();
+        SetUseHardware(1);
+        if (hadAccept) setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
+        else unsetenv("ROR_ACCEPT_CPU_GL");
+        std::filesystem::current_path(output);
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    // Draws every case on one path; false when that path could not be opened.
+    bool DrawOnPath(bool device, const std::vector<DrawCase>& cases, std::vector<Picture>* pictures)
+    {
+        if (device) setenv("ROR_ACCEPT_CPU_GL", "1", 1);
+        SetUseHardware(device ? 1 : 0);
+        SetWindowTitle(device ? "paths match: device" : "paths match: software");
+        SetLogEnabled(0);
+        ChangeWindowMode(1);
+        SetScreenMode(kWidth, kHeight, 32, 60);
+        if (InitMediaLayer() != 0) return false;
+        if (HardwarePathInUse() != (device ? 1 : 0)) {
+            EndMediaLayer();
+            return false;
+        }
+        SetWaitVsync(0);
+        for (const DrawCase& c : cases) {
+            SetDrawTarget(-2);
+            SetDrawRegion(0, 0, kWidth, kHeight);
+            SetBlendMode(0, 0);
+            SetDrawBrightness(255, 255, 255);
+            ClearScreen();
+            c.draw();
+            Picture picture{kWidth, kHeight, std::vector<uint32_t>(size_t(kWidth) * kHeight)};
+            EXPECT_EQ(ReadScreenPixels(picture.pixels.data()), 0) << c.name;
+            PresentScreen();
+            pictures->push_back(std::move(picture));
+        }
+        EndMediaLayer();
+        return true;
+    }
+
+    void RunCases(const char* group, const std::vector<DrawCase>& cases)
+    {
+        std::vector<Picture> reference, device;
+        ASSERT_TRUE(DrawOnPath(false, cases, &reference)) << "the software path did not start";
+        if (!DrawOnPath(true, cases, &device)) GTEST_SKIP() << "no device path on this display (no GL that can be used)";
+        ASSERT_EQ(device.size(), cases.size());
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const DrawCase& c = cases[i];
+            const int allowedStep = c.match == Match::BlendStep ? 1 : 0;
+            const int allowedPixels = c.match == Match::Raster ? c.allowedPixels : 0;
+            const PictureDifference d = ComparePictures(reference[i], device[i], allowedStep);
+            if (d.differing <= allowedPixels) continue;
+            const std::string stem = (output / ("paths_" + std::string(group) + "_" + c.name)).string();
+            WritePicturePng(stem + "_software.png", reference[i]);
+            WritePicturePng(stem + "_device.png", device[i]);
+            WritePicturePng(stem + "_difference.png", DifferencePicture(reference[i], device[i], allowedStep));
+            ADD_FAILURE() << group << "." << c.name << ": " << d.differing << " pixels differ (" << allowedPixels
+                          << " allowed), largest channel step " << d.largestStep << ", first at (" << d.firstX << ", "
+                          << d.firstY << "); pictures in " << stem << "_*.png";
+        }
+    }
+
+    std::filesystem::path folder, output;
+    std::string savedAccept;
+    bool hadAccept = false;
+};
+
+TEST_F(PathsMatchTest, Shapes) { RunCases("Shapes", ShapeCases()); }
+TEST_F(PathsMatchTest, BlendModes) { RunCases("BlendModes", BlendCases()); }
+TEST_F(PathsMatchTest, DrawState) { RunCases("DrawState", StateCases()); }
+TEST_F(PathsMatchTest, Graphics) { RunCases("Graphics", GraphicCases()); }
+TEST_F(PathsMatchTest, Text) { RunCases("Text", TextCases()); }
+TEST_F(PathsMatchTest, GameFrame) { RunCases("GameFrame", GameCases()); }
+
+}  // namespace
