@@ -84,6 +84,38 @@ void EndSubtract(const PixelRect& area, const SubtractSaved& saved)
     SetDeviceBlend(3, saved.param);
 }
 
+// A one-pixel line as the boxes of its runs of pixels in one row (or column), stepped as the
+// software path steps: pixel i lies i / |d| of the way along the other axis, rounded down,
+// from the first end point up to the second, which is left out. GL rasterisers differ on the
+// ends of line primitives; boxes cover the same pixels on every one.
+void AppendLineRuns(int x1, int y1, int x2, int y2, uint32_t color)
+{
+    const int dx = x2 - x1, dy = y2 - y1;
+    const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    const int ax = std::abs(dx), ay = std::abs(dy);
+    const bool rows = ax >= ay;               // runs along x
+    const int steps = rows ? ax : ay, minor = rows ? ay : ax;
+    int x = x1, y = y1, runX = x1, runY = y1, err = 0;
+    auto emit = [&](int lastX, int lastY) {
+        AppendBox(float(std::min(runX, lastX)), float(std::min(runY, lastY)), float(std::max(runX, lastX) + 1),
+                  float(std::max(runY, lastY) + 1), color);
+    };
+    for (int i = 0; i < steps; ++i) {
+        const int px = x, py = y;
+        err += minor;
+        if (rows) x += sx; else y += sy;
+        const bool sideStep = err >= steps;
+        if (sideStep) {
+            err -= steps;
+            if (rows) y += sy; else x += sx;
+        }
+        if (sideStep || i == steps - 1) {
+            emit(px, py);
+            runX = x, runY = y;
+        }
+    }
+}
+
 PixelRect AffectedRectOfVertices(const PolygonVertex* vertices, int count)
 {
     float left = vertices[0].x, top = vertices[0].y, right = left, bottom = top;
@@ -150,15 +182,7 @@ int DeviceDrawLine(int x1, int y1, int x2, int y2, uint32_t color)
     const PixelRect area{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
     SubtractSaved saved{};
     if (subtract) saved = BeginSubtract(area);
-    float endX = float(x2), endY = float(y2);
-    if (x1 == x2) endY += y2 > y1 ? -0.1f : 0.1f;
-    if (y1 == y2) endX += x2 > x1 ? -0.1f : 0.1f;
-    auto* v = static_cast<DevicePlainVertex*>(ReserveBatch(0, kPrimLines, 0, 2));
-    if (v != nullptr) {
-        const uint32_t c = DeviceColorOf(color);
-        PutPlain(&v[0], float(x1), float(y1), c);
-        PutPlain(&v[1], endX, endY, c);
-    }
+    AppendLineRuns(x1, y1, x2, y2, DeviceColorOf(color));
     if (subtract) EndSubtract(area, saved);
     return 0;
 }
