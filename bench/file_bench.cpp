@@ -6,6 +6,7 @@
 #include <lz4.h>
 #include <zlib.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -169,6 +170,18 @@ BENCHMARK(BM_Memcpy)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTi
 constexpr size_t kReadSize = 64 << 20;
 constexpr size_t kChunk = 1 << 20;
 
+// Every path reads into a buffer that starts on a page: the kernel copies from the page cache
+// about twice as fast to a page-aligned address as to one 16 bytes past it (where a large
+// vector's block starts).
+struct PageBuffer {
+    uint8_t* bytes;
+    explicit PageBuffer(size_t size) : bytes(static_cast<uint8_t*>(std::aligned_alloc(4096, size))) {}
+    ~PageBuffer() { std::free(bytes); }
+    PageBuffer(const PageBuffer&) = delete;
+    PageBuffer& operator=(const PageBuffer&) = delete;
+    uint8_t* data() const { return bytes; }
+};
+
 struct ReadFolder {
     std::filesystem::path folder;
     std::vector<uint8_t> random;  // incompressible: stored in the archive
@@ -216,7 +229,7 @@ const ReadFolder& Files()
 void BM_ReadSystem(benchmark::State& state)
 {
     Files();
-    std::vector<uint8_t> buffer(kChunk);
+    PageBuffer buffer(kChunk);
     for (auto _ : state) {
         SystemFile file = OpenSystemFile("plain.bin", FileOpenMode::Read);
         while (ReadSystemFile(file, buffer.data(), kChunk) > 0) {
@@ -228,7 +241,7 @@ void BM_ReadSystem(benchmark::State& state)
 
 void ReadThroughTable(benchmark::State& state, const char* path, int32_t useCache, int32_t async, size_t expected)
 {
-    std::vector<uint8_t> buffer(kChunk);
+    PageBuffer buffer(kChunk);
     for (auto _ : state) {
         FileValue file = FileOpen(path, useCache, 0, async);
         size_t total = 0;
@@ -273,7 +286,7 @@ void BM_ReadArchiveCompressed(benchmark::State& state)
 void BM_ReadSystemWhole(benchmark::State& state)
 {
     Files();
-    std::vector<uint8_t> buffer(kReadSize);
+    PageBuffer buffer(kReadSize);
     for (auto _ : state) {
         SystemFile file = OpenSystemFile("plain.bin", FileOpenMode::Read);
         ReadSystemFile(file, buffer.data(), kReadSize);
@@ -284,7 +297,7 @@ void BM_ReadSystemWhole(benchmark::State& state)
 
 void ReadWholeThroughTable(benchmark::State& state, const char* path)
 {
-    std::vector<uint8_t> buffer(kReadSize);
+    PageBuffer buffer(kReadSize);
     for (auto _ : state) {
         FileValue file = FileOpen(path, 0, 0, 0);
         if (FileRead(buffer.data(), 1, kReadSize, file) == 0)

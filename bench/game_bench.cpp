@@ -1,5 +1,8 @@
-// One frame of Vexholm with the real layer (offscreen window, software path, vsync off):
-// clear, the field with a hovered country, the status column, present.
+// One frame of Vexholm with the real layer (software path, vsync off): the pump, clear, the
+// field with a hovered country and the status column, present. Arguments: the window driver
+// (0: SDL's offscreen driver, 1: the real window under X11, skipped without DISPLAY) and the
+// screen size; the field is the game's own at every size, so a larger screen adds the clear
+// and the present's cost.
 #include "country_grid.h"
 #include "field_display.h"
 #include "game_state.h"
@@ -13,12 +16,17 @@
 
 static void GameFrame(benchmark::State& state)
 {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    const bool x11 = state.range(0) == 1;
+    if (x11 && !std::getenv("DISPLAY")) {
+        state.SkipWithError("no X display (run under xvfb-run)");
+        return;
+    }
+    setenv("SDL_VIDEODRIVER", x11 ? "x11" : "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SetWindowTitle("Vexholm frame benchmark");
     SetLogEnabled(0);
     ChangeWindowMode(1);
-    SetScreenMode(800, 600, 32, 60);
+    SetScreenMode(int(state.range(1)), int(state.range(2)), 32, 60);
     if (InitMediaLayer() != 0) {
         state.SkipWithError("the layer did not start");
         return;
@@ -37,5 +45,14 @@ static void GameFrame(benchmark::State& state)
         PresentScreen();
     }
     EndMediaLayer();
+    state.SetLabel(x11 ? "x11" : "offscreen");
 }
-BENCHMARK(GameFrame)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(GameFrame)
+    ->ArgNames({"x11", "width", "height"})
+    ->Args({0, 800, 600})
+    ->Args({1, 800, 600})
+    ->Args({0, 1920, 1080})
+    ->Args({1, 1920, 1080})
+    ->Unit(benchmark::kMicrosecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();

@@ -1,6 +1,6 @@
 #include "country_grid.h"
 
-#include "random/random.h"
+#include "rorodiv.h"
 
 CountryCells CountryGrid = {};
 

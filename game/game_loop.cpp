@@ -4,7 +4,6 @@
 #include "field_display.h"
 #include "game_state.h"
 #include "neighbour_table.h"
-#include "random/random.h"
 #include "rorodiv.h"
 
 void RunGameLoop()

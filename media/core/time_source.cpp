@@ -58,6 +58,20 @@ uint64_t NowMicroseconds()
     return static_cast<uint64_t>(SystemMilliseconds()) * 1000u;
 }
 
+int WaitMilliseconds(int32_t milliseconds)
+{
+    const int32_t start = NowMilliseconds();
+    for (;;) {
+        if (CoreState.Started && PumpMessages() != 0)
+            return -1;
+        int32_t elapsed = (NowMilliseconds() - start) & 0x7FFFFFFF;
+        if (elapsed >= milliseconds)
+            return 0;
+        // Short sleeps, so that the window answers within a millisecond or two.
+        SystemSleep(1);
+    }
+}
+
 void WriteProcessorReport(const CpuIdentity& cpu)
 {
     CoreState.mmxUsable = 0;

@@ -10,6 +10,9 @@ struct CpuIdentity;
 int32_t NowMilliseconds();
 // Microseconds of the clock chosen by the timer probe.
 uint64_t NowMicroseconds();
+// Sleeps in short steps, pumping the window's messages once the layer runs: 0, or -1 once
+// the window has gone.
+int WaitMilliseconds(int32_t milliseconds);
 
 // Start-up step 10: the system report in the log; raises the timer resolution.
 void WriteSystemReport();

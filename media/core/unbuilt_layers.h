@@ -1,5 +1,5 @@
 // Steps of layers this system does not build (network, movies, 3D models and their sine
-// table, sound streaming and sound objects, the text-input state step). Start-up, shutdown,
+// table, the second streaming step and sound objects, the text-input state step). Start-up, shutdown,
 // the message pump and the window procedure call them at their places; they do nothing.
 #pragma once
 
@@ -10,7 +10,6 @@ inline void StepNetworkWindow() {}
 inline void StepHttpTasks() {}
 // Sound objects and streaming.
 inline void ReleaseCurrentSoundObject() {}
-inline void StepSoundStreaming() {}
 inline void StepSoundStreamingSecond() {}
 inline void NotifySoundLayer() {}
 // Movies.

@@ -54,6 +54,14 @@ struct ArchiveLayerState {
 
 extern ArchiveLayerState ArchiveLayer;
 
+// Settings for the archives opened from now on (SetArchiveKey, SetArchiveExtension); they
+// outlive start-up and shutdown.
+struct ArchiveSettings {
+    char keyText[256];   // empty: the default key
+    char extension[16];  // with its dot, upper-cased: ".ZAZ"
+};
+extern ArchiveSettings ArchiveSetup;
+
 // Start-up: forgets every archive, open file and remembered path.
 void ClearArchiveTables();
 // Closes and frees every archive no open file or search uses. 0.
@@ -69,7 +77,7 @@ int FullPath(const char* path, bool upperCase, char* out, size_t size);
 // it does not. 1 when it does.
 int ResolveArchivePath(const char* path, int32_t* archiveIndex, char* inside, size_t insideSize);
 // The slot of the archive `identity` (its full upper-cased path), opened from
-// realPrefix[0, prefixLength) + ".ZAZ" (else ".zaz") when not open yet. -1 on failure.
+// realPrefix[0, prefixLength) + the extension (upper-cased, else lower-cased) when not open yet. -1 on failure.
 int32_t OpenArchive(int32_t hint, const char* identity, const char* realPrefix, size_t prefixLength);
 // Gives back one use of an archive slot (not below 0).
 void ReleaseArchiveUse(int32_t archiveIndex);

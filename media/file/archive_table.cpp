@@ -1,4 +1,5 @@
 // The table of open archives and the resolving of paths that lie under one.
+#include <cctype>
 #include <cstring>
 
 #include "core/tracked_memory.h"
@@ -7,6 +8,7 @@
 #include "file/file_names.h"
 
 ArchiveLayerState ArchiveLayer;
+ArchiveSettings ArchiveSetup = {"", ".ZAZ"};
 
 void ClearArchiveTables()
 {
@@ -44,7 +46,7 @@ int OpenArchiveWithExtension(Archive* archive, const char* realPrefix, size_t pr
         return -1;
     std::memcpy(path, realPrefix, prefixLength);
     std::strcpy(path + prefixLength, extension);
-    return OpenArchiveFile(archive, path, nullptr);
+    return OpenArchiveFile(archive, path, ArchiveSetup.keyText);
 }
 
 }  // namespace
@@ -80,9 +82,12 @@ int32_t OpenArchive(int32_t hint, const char* identity, const char* realPrefix, 
     auto* slot = static_cast<ArchiveSlot*>(TrackedAllocZeroed(int32_t(sizeof(ArchiveSlot)), __FILE__, __LINE__));
     if (slot == nullptr)
         return -1;
-    // The extension as the format names it, then in lower case (file names here are case-sensitive).
-    if (OpenArchiveWithExtension(&slot->archive, realPrefix, prefixLength, ".ZAZ") != 0 &&
-        OpenArchiveWithExtension(&slot->archive, realPrefix, prefixLength, ".zaz") != 0) {
+    // The extension upper-cased, then in lower case (file names here are case-sensitive).
+    char lower[sizeof ArchiveSetup.extension];
+    for (size_t i = 0; i < sizeof lower; ++i)
+        lower[i] = char(std::tolower(uint8_t(ArchiveSetup.extension[i])));
+    if (OpenArchiveWithExtension(&slot->archive, realPrefix, prefixLength, ArchiveSetup.extension) != 0 &&
+        OpenArchiveWithExtension(&slot->archive, realPrefix, prefixLength, lower) != 0) {
         TrackedFree(slot);
         return -1;
     }
@@ -126,9 +131,9 @@ int ResolveArchivePath(const char* path, int32_t* archiveIndex, char* inside, si
         if (end == at || full[end] == '\0')
             return 0;
         char candidate[kArchivePathSize];
-        if (end + 4 < sizeof candidate) {
+        if (end + std::strlen(ArchiveSetup.extension) < sizeof candidate) {
             std::memcpy(candidate, full, end);
-            std::strcpy(candidate + end, ".ZAZ");
+            std::strcpy(candidate + end, ArchiveSetup.extension);
             int32_t index = OpenArchive(-1, candidate, real, end);
             if (index >= 0) {
                 std::strcpy(ArchiveLayer.lastArchivePath, candidate);
@@ -139,4 +144,34 @@ int ResolveArchivePath(const char* path, int32_t* archiveIndex, char* inside, si
         }
         at = end + 1;
     }
+}
+
+int SetArchiveKey(const char* keyText)
+{
+    size_t length = keyText == nullptr ? 0 : std::strlen(keyText);
+    if (length >= sizeof ArchiveSetup.keyText)
+        return -1;
+    std::memcpy(ArchiveSetup.keyText, keyText == nullptr ? "" : keyText, length + 1);
+    // Idle archives were opened with the old key; the next use opens them afresh.
+    ReleaseIdleArchives();
+    return 0;
+}
+
+int SetArchiveExtension(const char* extension)
+{
+    if (extension == nullptr)
+        return -1;
+    const char* name = extension[0] == '.' ? extension + 1 : extension;
+    size_t length = std::strlen(name);
+    if (length == 0 || length + 2 > sizeof ArchiveSetup.extension)
+        return -1;
+    for (size_t i = 0; i < length; ++i)
+        if (uint8_t(name[i]) >= 0x80 || IsPathSeparator(name[i]) || name[i] == '.')
+            return -1;
+    ArchiveSetup.extension[0] = '.';
+    for (size_t i = 0; i <= length; ++i)
+        ArchiveSetup.extension[i + 1] = char(std::toupper(uint8_t(name[i])));
+    ArchiveLayer.lastPrefixLength = 0;
+    ReleaseIdleArchives();
+    return 0;
 }

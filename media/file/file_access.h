@@ -4,37 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// A file value: what FileOpen hands out and the other operations take; 0 means failure.
-using FileValue = uintptr_t;
-// A search value of FileFindFirst; kNoSearch (-1) means nothing matched.
-using SearchValue = intptr_t;
-constexpr SearchValue kNoSearch = -1;
-
-// Buffer size of GetCurrentDir and of a FileInfo name.
-constexpr int kFilePathSize = 260;
-
-struct DateTime {
-    int32_t year;
-    int32_t month;  // 1-12
-    int32_t day;
-    int32_t hour;
-    int32_t minute;
-    int32_t second;
-};
-
-struct FileInfo {
-    char name[kFilePathSize];  // the entry's name without its folder
-    int32_t isDirectory;
-    uint32_t sizeLow;
-    uint32_t sizeHigh;
-    DateTime creationTime;   // local time
-    DateTime lastWriteTime;  // local time
-};
-
-// Seek origins.
-constexpr int kSeekStart = 0;
-constexpr int kSeekCurrent = 1;
-constexpr int kSeekEnd = 2;
+#include "rorodiv_file.h"
 
 struct FileAccessTable {
     // useCache: keep a read-ahead cache; spare: not used; async: reads return at once.
@@ -56,19 +26,7 @@ struct FileAccessTable {
 int InstallFileAccess(const FileAccessTable* table);
 const FileAccessTable* InstalledFileAccess();
 
-// The public file operations: each calls the installed table's slot.
-FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async);
-int FileClose(FileValue file);
-int64_t FileTell(FileValue file);
-int FileSeek(FileValue file, int32_t offset, int origin);
-size_t FileRead(void* destination, size_t elementSize, size_t count, FileValue file);
-int FileAtEnd(FileValue file);
-int FileIdle(FileValue file);
-int SetCurrentDir(const char* path);
-int GetCurrentDir(char* buffer);
-SearchValue FileFindFirst(const char* pattern, FileInfo* info);
-int FileFindNext(SearchValue search, FileInfo* info);
-int FileFindClose(SearchValue search);
+// The public file operations of rorodiv_file.h each call the installed table's slot.
 
 // Streams: a loader takes a table and an opaque stream value and reads through them.
 using StreamValue = uintptr_t;

@@ -3,19 +3,21 @@
 #pragma once
 #include <cstdint>
 
+#include "rorodiv_api.h"
+
 // Start-up and shutdown. InitMediaLayer returns 0 also when the layer already runs;
 // EndMediaLayer does nothing when it does not.
-int InitMediaLayer();
-int EndMediaLayer();
+ROR_API int InitMediaLayer();
+ROR_API int EndMediaLayer();
 
 // One frame's window messages: 0 while the program may go on, -1 once the window has gone.
 // Holds the caller while the window is inactive.
-int PumpMessages();
+ROR_API int PumpMessages();
 
 // Settings, made before start-up (they also act at once after it).
-int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0
-int SetLogEnabled(int enable);          // 0 switches "Log.txt" off; 0
-int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
+ROR_API int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0
+ROR_API int SetLogEnabled(int enable);          // 0 switches "Log.txt" off; 0
+ROR_API int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
 
 // Input. Keys are named by keyboard scan codes 0..255 (0x80 and up: the extended keys).
 constexpr int KEYCODE_ESCAPE = 0x01;
@@ -49,18 +51,18 @@ constexpr int KEYCODE_HOME = 0xC7, KEYCODE_UP = 0xC8, KEYCODE_PGUP = 0xC9, KEYCO
 
 // 1 while the key is held, else 0. The first call after input was taken down sets it up
 // again and answers 0. Holds the caller while the window is inactive.
-int IsKeyDown(int keyCode);
+ROR_API int IsKeyDown(int keyCode);
 
 // The pointer in the drawing surface's coordinates (negative or past its size when outside
 // it). Either output may be null. Always 0.
-int ReadMousePosition(int32_t* outX, int32_t* outY);
+ROR_API int ReadMousePosition(int32_t* outX, int32_t* outY);
 // Held mouse buttons; the fourth to eighth buttons (8 .. 128) only with the mouse device.
 constexpr int MOUSE_LEFT = 1, MOUSE_RIGHT = 2, MOUSE_MIDDLE = 4;
-int ReadMouseButtons();
+ROR_API int ReadMouseButtons();
 
 // Before start-up: 0 runs input on the window system's key state alone (no keyboard, mouse
 // or pad devices); 1, the default, opens the devices. 0.
-int SetInputDevicesEnabled(int enable);
+ROR_API int SetInputDevicesEnabled(int enable);
 
 // Joypads, numbered from 1 (bit 0x1000 of a number is ignored). Axes read -1000..1000 with
 // a dead zone of a quarter around the centre; for a pad SDL knows, X and Y are the left
@@ -71,63 +73,117 @@ struct JoypadInput {
     int32_t pov;       // hundredths of degrees clockwise from up; -1 centred
     uint32_t buttons;  // bit i: button i held
 };
-int GetJoypadCount();
+ROR_API int GetJoypadCount();
 // 0, or -1 (with a centred, released state) for a pad that does not exist or cannot be read.
-int ReadJoypadInput(int pad, JoypadInput* out);
+ROR_API int ReadJoypadInput(int pad, JoypadInput* out);
 // Vibrates a pad at power 0..1000 for duration milliseconds (negative: until stopped); above
 // 500 the vibration pulses. 0; -1 for a pad that does not exist. A pad without rumble
 // motors takes the request and stays still.
-int StartPadVibration(int pad, int power, int duration);
-int StopPadVibration(int pad);  // 0
+ROR_API int StartPadVibration(int pad, int power, int duration);
+ROR_API int StopPadVibration(int pad);  // 0
 
 // The screen mode (800 x 600, 32 bits, 60 Hz ...): stored before start-up, applied at once
 // after it (-2 when it fell back to 640 x 480 at 16 bits). Colour depth 8, 16 or 32.
-int SetScreenMode(int width, int height, int colorBits, int refreshRate);
-int SetUseHardware(int flag);  // 0: never try the hardware path; before start-up only
+ROR_API int SetScreenMode(int width, int height, int colorBits, int refreshRate);
+ROR_API int SetUseHardware(int flag);  // 0: never try the hardware path; before start-up only
 // 1: a GL that rasterises on the CPU (Mesa llvmpipe and the like) may be the device; by default
 // such a GL is passed over for the faster software path. ROR_ACCEPT_CPU_GL=1 does the same.
-int SetAcceptCpuRasteriser(int flag);
+ROR_API int SetAcceptCpuRasteriser(int flag);
 
 // Colours: a value in the screen's pixel layout from 8-bit red, green and blue.
 // Before start-up white is 0xFFFFFFFF.
-uint32_t PackColor(int red, int green, int blue);
-int UnpackColor(uint32_t color, int* red, int* green, int* blue);
+ROR_API uint32_t PackColor(int red, int green, int blue);
+ROR_API int UnpackColor(uint32_t color, int* red, int* green, int* blue);
 
 // One frame: clear the draw target, draw, show it in the window.
-int ClearScreen();
-int PresentScreen();  // -1 before start-up
+ROR_API int ClearScreen();
+ROR_API int PresentScreen();  // -1 before start-up
 
 // Lines and rectangles, right and bottom exclusive. A segment thicker than 1 is a band of
 // that width centred on it with square ends.
-int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled);
-int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
+ROR_API int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled);
+ROR_API int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 
 // The drawing state.
-int SetDrawTarget(int handle);                    // -2 back screen, -4 front screen, or a graphic
-int SetDrawRegion(int x1, int y1, int x2, int y2);
-int SetBlendMode(int mode, int param);            // 0 none, 1 alpha, 2 add, 3 subtract, 4 multiply
-int SetDrawBrightness(int red, int green, int blue);
-int SetWaitVsync(int flag);
+ROR_API int SetDrawTarget(int handle);                    // -2 back screen, -4 front screen, or a graphic
+ROR_API int SetDrawRegion(int x1, int y1, int x2, int y2);
+ROR_API int SetBlendMode(int mode, int param);            // 0 none, 1 alpha, 2 add, 3 subtract, 4 multiply
+ROR_API int SetDrawBrightness(int red, int green, int blue);
+ROR_API int SetWaitVsync(int flag);
 
 // Graphics: images named by handles.
-int CreateBlankGraphic(int width, int height);
-int CreateSubGraphic(int x, int y, int width, int height, int source);
-int DestroyGraphic(int handle);
-int PaintGraphic(int handle, int red, int green, int blue, int alpha);
-int PutGraphic(int x, int y, int handle, int useTransparency);
-int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
-int SetBlendImage(int handle, int border, int range);
+ROR_API int CreateBlankGraphic(int width, int height);
+ROR_API int CreateSubGraphic(int x, int y, int width, int height, int source);
+ROR_API int DestroyGraphic(int handle);
+ROR_API int PaintGraphic(int handle, int red, int green, int blue, int alpha);
+ROR_API int PutGraphic(int x, int y, int handle, int useTransparency);
+ROR_API int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
+ROR_API int SetBlendImage(int handle, int border, int range);
 
 // Pictures (BMP, JPEG, PNG, TGA, DDS, raw "BGRA") loaded into graphics; a picture with alpha
 // gives a graphic with an alpha channel. The handle, or -1.
-int LoadGraphic(const char* path);
-int LoadGraphicFromMemory(const void* data, int32_t size);
+ROR_API int LoadGraphic(const char* path);
+ROR_API int LoadGraphicFromMemory(const void* data, int32_t size);
 // A sheet of `count` equal cells, `columns` to a row, left to right and top to bottom, into
 // handles[0 .. count-1]; 0, or -1 with no graphic made.
-int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight,
+ROR_API int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight,
                        int* handles);
-int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows, int cellWidth,
+ROR_API int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows, int cellWidth,
                                  int cellHeight, int* handles);
+
+// Random numbers: one process-wide generator, seeded from the clocks at start-up.
+ROR_API void SeedRandom(uint32_t seed);
+ROR_API int32_t RandomUpTo(int32_t max);  // one draw in 0..max inclusive, for max >= 0
+
+// Clocks. Milliseconds with bit 31 cleared (0..2^31-1, wrapping): time spans mask the
+// difference with 0x7FFFFFFF. Microseconds from the finest clock the machine has.
+ROR_API int32_t NowMilliseconds();
+ROR_API uint64_t NowMicroseconds();
+// Waits while the window keeps answering (messages pumped): 0, or -1 once it has gone.
+ROR_API int WaitMilliseconds(int32_t milliseconds);
+
+// The log "Log.txt" (SetLogEnabled above). A text without a final line feed is continued by
+// the next write; lines start with one tab per indent level. Every write returns -1, so a
+// failure path can log and fail in one step.
+ROR_API int LogWrite(const char* text);
+ROR_API int LogWriteFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+ROR_API int LogIndent();
+ROR_API int LogUnindent();
 
 // Text: fonts and string drawing.
 #include "rorodiv_text.h"
+
+// Sounds: WAV (PCM 8 or 16 bits, IEEE float 32 bits) and Ogg Vorbis, mono or stereo, from a
+// file (also inside an archive) or from memory. Sounds that decode to more than 2 MB stream
+// while they play. The handle, or -1.
+ROR_API int LoadSound(const char* path);
+ROR_API int LoadSoundFromMemory(const void* data, int32_t size);  // the data may be freed afterwards
+ROR_API int DeleteSound(int handle);
+// Plays the sound once in the back, in a loop, or once and returns when it ends (the window
+// stays responsive meanwhile). Each call is another play; 64 plays sound at once, and a
+// further one takes the place of the oldest that plays once (of the oldest loop when all loop).
+constexpr int SOUND_PLAY_BACK = 0, SOUND_PLAY_LOOP = 1, SOUND_PLAY_WAIT = 2;
+ROR_API int PlaySound(int handle, int mode);
+ROR_API int StopSound(int handle);          // every play of the sound
+ROR_API int IsSoundPlaying(int handle);     // 1 while a play of it sounds, else 0; -1 for a bad handle
+// Settings of the sound, for its plays now and later.
+ROR_API int SetSoundVolume(int handle, int volume);        // 0 silent .. 255 as recorded (linear)
+ROR_API int SetSoundPan(int handle, int pan);              // -255 left only .. 0 both .. 255 right only
+ROR_API int SetSoundFrequency(int handle, int frequency);  // playback rate in Hz; 0 the sound's own
+ROR_API int SetSoundPosition(int handle, int64_t frame);   // where plays start; moves the plays of a decoded sound
+ROR_API int64_t GetSoundPosition(int handle);              // frame of the newest play, or where the next starts
+
+// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file. A looping piece turns
+// back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its start.
+ROR_API int PlayMusic(const char* path, int loop);  // stops the piece playing before
+ROR_API int StopMusic();
+ROR_API int PauseMusic();     // -1 when no piece is loaded
+ROR_API int ResumeMusic();
+ROR_API int IsMusicPlaying(); // 1 while a piece plays or is paused, else 0
+ROR_API int SetMusicVolume(int volume);  // 0..255, at once, also for the pieces after
+// Moves the volume to `volume` over `milliseconds`; a fade to 0 stops the piece at its end
+// and leaves the volume of the next piece as it was.
+ROR_API int FadeMusic(int milliseconds, int volume);
+
+// Files and archives.
+#include "rorodiv_file.h"

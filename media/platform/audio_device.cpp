@@ -22,46 +22,51 @@ struct AudioDeviceState {
     SDL_AudioDeviceID output;   // 0 when no output is open
     SDL_AudioSpec spec;         // the format the output runs with
 
-    // The looping source; the callback reads these under the device's lock.
-    const int16_t* loopFrames;  // stereo pairs
-    int32_t loopFrameCount;
-    uint64_t loopPosition;      // in source frames, 32.32 fixed point
-    uint64_t loopStep;          // source frames per output frame, 32.32 fixed point
-    int64_t loopFramesPlayed;
+    // The mixer; the callback reads these under the device's lock.
+    AudioMixer mixer;
+    int64_t framesMixed;
 };
 
 AudioDeviceState Audio;
 
-// Mixes the looping source into one callback buffer: nearest source frame for each
-// output frame, folded to mono and narrowed to 8 bits where the output wants it.
+// Stereo 16-bit frames for outputs that take another format; static, so the callback
+// never allocates.
+constexpr int32_t kConvertFrames = 1024;
+int16_t ConvertFrames[2 * kConvertFrames];
+
+// Runs the mixer for one callback buffer, straight into it for a stereo 16-bit output,
+// else through ConvertFrames, folded to mono and narrowed to unsigned 8 bits as needed.
 void FillOutput(void*, Uint8* stream, int length)
 {
     const int channels = Audio.spec.channels;
     const bool eightBit = SDL_AUDIO_BITSIZE(Audio.spec.format) == 8;
-    if (Audio.loopFrames == nullptr || Audio.loopFrameCount <= 0) {
-        std::memset(stream, Audio.spec.silence, size_t(length));
-        return;
-    }
     const int bytesPerFrame = channels * (eightBit ? 1 : 2);
     const int frames = length / bytesPerFrame;
-    const uint64_t loopLength = uint64_t(Audio.loopFrameCount) << 32;
-    for (int frame = 0; frame < frames; ++frame) {
-        const int16_t* source = Audio.loopFrames + 2 * (Audio.loopPosition >> 32);
-        int32_t samples[2] = {source[0], source[1]};
-        if (channels == 1) samples[0] = (samples[0] + samples[1]) / 2;
-        for (int c = 0; c < channels; ++c) {
-            if (eightBit) {
-                *stream++ = Uint8((samples[c] >> 8) + 128);
-            } else {
-                const int16_t value = int16_t(samples[c]);
-                std::memcpy(stream, &value, 2);
-                stream += 2;
+    std::memset(stream, Audio.spec.silence, size_t(length));
+    if (Audio.mixer == nullptr) return;
+    if (channels == 2 && !eightBit) {
+        Audio.mixer(reinterpret_cast<int16_t*>(stream), frames);
+    } else {
+        for (int done = 0; done < frames;) {
+            const int count = std::min(frames - done, int(kConvertFrames));
+            Audio.mixer(ConvertFrames, count);
+            for (int frame = 0; frame < count; ++frame) {
+                int32_t samples[2] = {ConvertFrames[2 * frame], ConvertFrames[2 * frame + 1]};
+                if (channels == 1) samples[0] = (samples[0] + samples[1]) / 2;
+                for (int c = 0; c < channels; ++c) {
+                    if (eightBit) {
+                        *stream++ = Uint8((samples[c] >> 8) + 128);
+                    } else {
+                        const int16_t value = int16_t(samples[c]);
+                        std::memcpy(stream, &value, 2);
+                        stream += 2;
+                    }
+                }
             }
+            done += count;
         }
-        Audio.loopPosition = (Audio.loopPosition + Audio.loopStep) % loopLength;
     }
-    std::memset(stream, Audio.spec.silence, size_t(length - frames * bytesPerFrame));
-    Audio.loopFramesPlayed += frames;
+    Audio.framesMixed += frames;
 }
 
 int StartDummyDriver()
@@ -187,8 +192,7 @@ void CloseAudioOutput()
     SDL_CloseAudioDevice(Audio.output);   // waits for a running callback
     Audio.output = 0;
     Audio.spec = SDL_AudioSpec{};
-    Audio.loopFrames = nullptr;
-    Audio.loopFrameCount = 0;
+    Audio.mixer = nullptr;
 }
 
 int ReadAudioCapabilities(AudioCapabilities* capabilities)
@@ -227,33 +231,39 @@ const char* AudioOutputName(int index)
     return Audio.driverUp ? SDL_GetAudioDeviceName(index, 0) : nullptr;
 }
 
-int PlayAudioLoop(const int16_t* frames, int32_t frameCount, int32_t rate)
+int StartAudioMixer(AudioMixer mixer)
 {
-    if (Audio.output == 0 || frames == nullptr || frameCount <= 0 || rate <= 0) return -1;
+    if (Audio.output == 0 || mixer == nullptr) return -1;
     SDL_LockAudioDevice(Audio.output);
-    Audio.loopFrames = frames;
-    Audio.loopFrameCount = frameCount;
-    Audio.loopPosition = 0;
-    Audio.loopStep = (uint64_t(rate) << 32) / uint64_t(Audio.spec.freq);
-    Audio.loopFramesPlayed = 0;
+    Audio.mixer = mixer;
+    Audio.framesMixed = 0;
     SDL_UnlockAudioDevice(Audio.output);
     return 0;
 }
 
-void StopAudioLoop()
+void StopAudioMixer()
 {
     if (Audio.output == 0) return;
     SDL_LockAudioDevice(Audio.output);
-    Audio.loopFrames = nullptr;
-    Audio.loopFrameCount = 0;
+    Audio.mixer = nullptr;
     SDL_UnlockAudioDevice(Audio.output);
 }
 
-int64_t AudioLoopFramesPlayed()
+int64_t AudioFramesMixed()
 {
     if (Audio.output == 0) return 0;
     SDL_LockAudioDevice(Audio.output);
-    const int64_t played = Audio.loopFramesPlayed;
+    const int64_t mixed = Audio.framesMixed;
     SDL_UnlockAudioDevice(Audio.output);
-    return played;
+    return mixed;
+}
+
+void LockAudioOutput()
+{
+    if (Audio.output != 0) SDL_LockAudioDevice(Audio.output);
+}
+
+void UnlockAudioOutput()
+{
+    if (Audio.output != 0) SDL_UnlockAudioDevice(Audio.output);
 }

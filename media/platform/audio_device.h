@@ -1,6 +1,6 @@
 // The sound output device, as the layer sees it: one driver brought up, the default
 // output opened with a chosen PCM format, its capabilities, the names of drivers and
-// devices, and one looping source that the device's callback feeds from.
+// devices, and the mixer that the device's callback runs.
 #pragma once
 #include <cstdint>
 
@@ -33,7 +33,7 @@ struct AudioCapabilities {
 // Brings the audio driver up: the one the environment names or the first that works,
 // and the dummy driver when none does. 0 or -1.
 int StartAudioDriver();
-// Closes the output, stops the looping source and takes the driver down.
+// Closes the output, stops the mixer and takes the driver down.
 void StopAudioDriver();
 // Name of the driver in use, or null when none is up.
 const char* CurrentAudioDriver();
@@ -60,10 +60,16 @@ const char* AudioDriverName(int index);
 int AudioOutputCount();
 const char* AudioOutputName(int index);
 
-// One looping source of 16-bit stereo frames at `rate`, mixed into the open output by
-// its callback. The frames stay owned by the caller and must live until the source is
-// stopped. 0, or -1 when no output is open.
-int PlayAudioLoop(const int16_t* frames, int32_t frameCount, int32_t rate);
-void StopAudioLoop();
-// Frames the callback has taken from the looping source since it started playing.
-int64_t AudioLoopFramesPlayed();
+// The mixer: called from the output's callback thread for every block of output, it
+// writes `frameCount` 16-bit stereo frames at the output's rate (the callback folds them to
+// mono or narrows them to 8 bits where the output wants it). It must neither allocate,
+// log nor wait. 0, or -1 when no output is open.
+using AudioMixer = void (*)(int16_t* stereoFrames, int32_t frameCount);
+int StartAudioMixer(AudioMixer mixer);
+void StopAudioMixer();
+// Frames the callback has produced since the mixer started.
+int64_t AudioFramesMixed();
+// While held, the callback does not run: the main thread hands records over to the mixer
+// under it and keeps it for a few field writes only. Nothing happens without an output.
+void LockAudioOutput();
+void UnlockAudioOutput();

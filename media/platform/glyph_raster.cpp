@@ -292,6 +292,9 @@ const char* PlatformFontFamily(const PlatformFont* font)
 
 static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
 {
+    // Both code pages keep ASCII as it is; the converter is for the rest.
+    if (code < 0x80)
+        return FT_Get_Char_Index(font->face, code);
     unsigned char bytes[2];
     size_t length = 0;
     if (code > 0xFF)

@@ -6,14 +6,15 @@
 #include "core/app_log.h"
 #include "sound/sound_device_ops.h"
 #include "sound/sound_handles.h"
+#include "sound/sound_mixer.h"
 
 SoundDeviceState SoundState;
 
 namespace {
 
-// The looping silence: 100 frames of 16-bit stereo at 44100 Hz.
+// The silence block: 100 frames of 16-bit stereo. The mixer keeps the device running now;
+// the block stays for the steps and report lines of the device's set-up.
 constexpr int32_t kSilenceFrames = 100;
-constexpr int32_t kSilenceRate = 44100;
 constexpr int32_t kSilenceBytes = kSilenceFrames * 4;
 
 constexpr uint32_t kHighestPrimaryRate = 44100;
@@ -66,7 +67,13 @@ void StartSilence()
     }
     std::memset(bytes, 0, kSilenceBytes);
     Ops().unlockSilence(SoundState.silence);
-    Ops().playSilenceLooped(SoundState.silence, kSilenceFrames, kSilenceRate);
+}
+
+void StartMixer()
+{
+    SoundMixer = SoundMixerState{};
+    int32_t rate = 0;
+    if (Ops().startMixer(&rate) == 0) SoundMixer.outputRate = rate;
 }
 
 const char* OkOrNo(uint32_t flags, uint32_t flag)
@@ -148,6 +155,7 @@ int SoundStart()
 
     SetPrimaryFormat();
     StartSilence();
+    StartMixer();
     ReportDevice();
 
     LogWrite("DirectSound の初期化は正常に終了しました\n");
@@ -157,15 +165,18 @@ int SoundStart()
 
 int SoundEnd()
 {
-    if (SoundState.device == 0) return -1;
+    // Sounds may be loaded without a device: they go in either case.
     DeleteAllSoundHandles();
     DeleteAllMusicHandles();
+    if (SoundState.device == 0) return -1;
+    StopVoicesOf(-1);
+    Ops().stopMixer();
+    SoundMixer.outputRate = 0;
     if (SoundState.primary != 0) {
         Ops().releasePrimary();
         SoundState.primary = 0;
     }
     if (SoundState.silence != nullptr) {
-        Ops().stopSilence();
         Ops().releaseSilence(SoundState.silence);
         SoundState.silence = nullptr;
     }

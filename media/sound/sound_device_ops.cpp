@@ -1,11 +1,12 @@
 #include "sound/sound_device_ops.h"
 
 #include "core/tracked_memory.h"
+#include "sound/sound_mixer.h"
 
 namespace {
 
-// The default output is opened in the silence buffer's own format until the capabilities
-// choose the primary format.
+// The default output is opened as stereo 16-bit at 44100 Hz until the capabilities choose
+// the primary format.
 constexpr AudioFormat kInitialFormat = {2, 44100, 16};
 
 int OpenDefaultOutput()
@@ -52,6 +53,14 @@ void UnlockSilence(int16_t*)
 {
 }
 
+int StartMixer(int32_t* outputRate)
+{
+    AudioFormat format{};
+    if (ReadAudioOutputFormat(&format) != 0) return -1;
+    *outputRate = format.rate;
+    return StartAudioMixer(MixSounds);
+}
+
 void ReleaseSilence(int16_t* buffer)
 {
     TrackedFree(buffer);
@@ -95,8 +104,8 @@ const SoundDeviceOps PlatformSoundDeviceOps = {
     CreateSilence,
     LockSilence,
     UnlockSilence,
-    PlayAudioLoop,
-    StopAudioLoop,
+    StartMixer,
+    StopAudioMixer,
     ReleaseSilence,
     LoadDeviceList,
     FindDeviceLister,

@@ -19,8 +19,9 @@ struct SoundDeviceOps {
     int16_t* (*createSilence)(int32_t bytes);
     void* (*lockSilence)(int16_t* buffer, int32_t bytes);
     void (*unlockSilence)(int16_t* buffer);
-    int (*playSilenceLooped)(const int16_t* frames, int32_t frameCount, int32_t rate);
-    void (*stopSilence)();
+    // The mixer run by the output's callback; it writes silence while nothing plays.
+    int (*startMixer)(int32_t* outputRate);
+    void (*stopMixer)();
     void (*releaseSilence)(int16_t* buffer);
 
     // The device list of the report: the driver list, the lister, the names.
@@ -36,7 +37,7 @@ extern const SoundDeviceOps PlatformSoundDeviceOps;
 struct SoundDeviceState {
     int device;                    // 1 while the device is set up
     int primary;                   // 1 while the primary output exists
-    int16_t* silence;              // the looping silence buffer, or null
+    int16_t* silence;              // the cleared silence block, or null
     AudioFormat primaryFormat;     // the format chosen for the primary output
     const SoundDeviceOps* ops;     // null: the platform's rows
 };

@@ -1,12 +1,81 @@
 #include "sound/sound_handles.h"
 
-// Sounds and music cannot be loaded yet, so their tables are always empty. Once they can,
-// these walk the kind's table from slot 0 and delete each occupied slot through the
-// kind's ordinary delete operation.
+#include "core/app_log.h"
+#include "platform/audio_device.h"
+#include "rorodiv.h"
+#include "sound/sound_mixer.h"
+
+SoundTablesState SoundTables = {
+    {}, {HANDLE_KIND_SOUND, kSoundTableSize, SoundTables.soundSlots, 0},
+    {}, {HANDLE_KIND_MUSIC, kMusicTableSize, SoundTables.musicSlots, 0},
+    -1, 255,
+};
+
+SoundRecord* ResolveSound(int32_t handle)
+{
+    return reinterpret_cast<SoundRecord*>(ResolveHandle(handle, SoundTables.sounds));
+}
+
+MusicRecord* ResolveMusic(int32_t handle)
+{
+    return reinterpret_cast<MusicRecord*>(ResolveHandle(handle, SoundTables.music));
+}
+
+int32_t FreeSoundSlot(const HandleTable& table, const char* what)
+{
+    for (int32_t slot = 0; slot < table.indexLimit; ++slot)
+        if (table.slots[slot] == nullptr) return slot;
+    return LogWriteFormat("作成できる%sハンドル数 %d の限界を超えました\n", what, table.indexLimit);
+}
+
+void ReleaseEndedStreams()
+{
+    SoundStream* ended[kVoiceLimit + 1];
+    int32_t count = 0;
+    LockAudioOutput();
+    for (Voice& voice : SoundMixer.voices) {
+        if (voice.stream == nullptr || voice.playing) continue;
+        ended[count++] = voice.stream;
+        voice.stream = nullptr;
+    }
+    UnlockAudioOutput();
+    for (int32_t i = 0; i < count; ++i) CloseSoundStream(ended[i]);
+}
+
+void StopVoicesOf(int32_t owner)
+{
+    LockAudioOutput();
+    for (Voice& voice : SoundMixer.voices) {
+        if (owner != -1 && voice.owner != owner) continue;
+        voice.playing = 0;
+        voice.samples = nullptr;
+        voice.owner = -1;
+    }
+    UnlockAudioOutput();
+    ReleaseEndedStreams();
+}
+
+void StepSoundStreaming()
+{
+    ReleaseEndedStreams();
+    // Only this thread sets a voice's stream, so reading it needs no lock.
+    for (Voice& voice : SoundMixer.voices)
+        if (voice.stream != nullptr) FillSoundStream(voice.stream);
+}
+
 void DeleteAllSoundHandles()
 {
+    for (int32_t slot = 0; slot < kSoundTableSize; ++slot) {
+        const HandleHeader* record = SoundTables.soundSlots[slot];
+        if (record != nullptr) DeleteSound(MakeHandle(HANDLE_KIND_SOUND, slot, record->check));
+    }
 }
 
 void DeleteAllMusicHandles()
 {
+    StopMusic();
+    for (int32_t slot = 0; slot < kMusicTableSize; ++slot) {
+        const HandleHeader* record = SoundTables.musicSlots[slot];
+        if (record != nullptr) DeleteMusicHandle(MakeHandle(HANDLE_KIND_MUSIC, slot, record->check));
+    }
 }

@@ -14,6 +14,7 @@ namespace {
 
 constexpr int32_t kSoftwareCacheArea = 0x50000;
 constexpr int32_t kMinSlots = 20;
+constexpr int32_t kSmallGlyphBytes = 4096;
 
 // Working lists of PrecacheText for short strings.
 struct PrecacheLists {
@@ -135,8 +136,16 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
         slot->height = 0;
     } else {
         // One zero row above and below the bitmap, as the writers may look one row out.
+        // Glyphs of text sizes fit the buffer on the stack; only large ones take a block.
         int32_t pitch = size / metrics.blackBoxY / 4 * 4;
-        auto* block = static_cast<uint8_t*>(TrackedAllocZeroed(size + 2 * pitch, __FILE__, __LINE__));
+        uint8_t small[kSmallGlyphBytes];
+        uint8_t* block = small;
+        if (size + 2 * pitch <= kSmallGlyphBytes) {
+            std::memset(small, 0, size_t(pitch));
+            std::memset(small + pitch + size, 0, size_t(pitch));
+        } else {
+            block = static_cast<uint8_t*>(TrackedAllocZeroed(size + 2 * pitch, __FILE__, __LINE__));
+        }
         if (!block)
             FatalExit("アンチエイリアス文字取得用バッファの確保に失敗しました");
         if (ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, uint32_t(size), block + pitch) < 0)
@@ -150,7 +159,8 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
         WriteGlyphIntoCache(font, slot->cell, glyph);
         slot->width = int16_t(glyph.width);
         slot->height = int16_t(glyph.height);
-        TrackedFree(block);
+        if (block != small)
+            TrackedFree(block);
     }
     if (font->type & FONT_EDGE) {
         slot->advance = int16_t(slot->advance + 2 * edge);
@@ -196,9 +206,10 @@ int CreateGlyphCache(FontRecord* font)
     return 0;
 }
 
-void ClearGlyphCacheOf(FontRecord* font)
+namespace {
+
+void ResetGlyphSlots(FontRecord* font)
 {
-    std::memset(font->codeMap, 0, sizeof font->codeMap);
     std::memset(font->slots, 0, sizeof font->slots);
     for (int32_t i = 0; i < font->slotCount; ++i)
         font->slots[i].cell = i;
@@ -206,12 +217,27 @@ void ClearGlyphCacheOf(FontRecord* font)
     font->nextSlot = 0;
 }
 
+}  // namespace
+
+void ClearGlyphCacheOf(FontRecord* font)
+{
+    std::memset(font->codeMap, 0, sizeof font->codeMap);
+    ResetGlyphSlots(font);
+}
+
 int ClearGlyphCache(int handle)
 {
     FontRecord* font = ResolveFont(handle);
     if (!font)
         return -1;
-    ClearGlyphCacheOf(font);
+    // Only codes held by a slot are marked in the code map: forgetting those is enough,
+    // without wiping the whole map (a megabyte) every time.
+    for (int32_t i = 0; i < font->slotCount; ++i) {
+        GlyphSlot& slot = font->slots[i];
+        if (slot.inUse && slot.mapEntry)
+            *slot.mapEntry = GlyphCodeEntry{};
+    }
+    ResetGlyphSlots(font);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/message_queue.h"
 #include "platform/thread_id.h"
+#include "sound/sound_handles.h"
 #include "window/window_mode.h"
 
 namespace {

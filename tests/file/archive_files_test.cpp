@@ -20,6 +20,13 @@ protected:
         InstallFileAccess(nullptr);
     }
 
+    void TearDown() override
+    {
+        SetArchiveKey(nullptr);
+        SetArchiveExtension(".ZAZ");
+        FileFolderTest::TearDown();
+    }
+
     // data.zaz (lower-case extension) beside where the folder data/ would be.
     void WriteDataArchive(const PackNode& root, int version = 3, const char* name = "data.zaz")
     {
@@ -385,5 +392,83 @@ TEST_F(ArchiveFilesTest, LoaderDoesNotNoticeTheArchive)
     std::filesystem::remove_all("data");
     WriteDataArchive(tree);
     EXPECT_EQ(load(), fromFolder);
+    ExpectAllReturned();
+}
+
+TEST_F(ArchiveFilesTest, WholeFilesInsideAndOutsideAnArchive)
+{
+    WriteDataArchive(SampleTree());
+    WriteFile("plain/file.bin", PatternBytes(3000));
+    struct Case {
+        const char* path;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"data/A.png", "0123456789"},          // stored
+        {"data/DATA.bin", Compressible(5000)},  // compressed
+        {"plain/file.bin", PatternBytes(3000)},
+        {"plain/empty.bin", ""},
+    };
+    WriteFile("plain/empty.bin", "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const int64_t size = int64_t(c.bytes.size());
+        EXPECT_EQ(FileReadWhole(c.path, nullptr, 0), size);
+        std::string block(c.bytes.size() + 4, '#');
+        if (size > 0) {
+            EXPECT_EQ(FileReadWhole(c.path, block.data(), size - 1), -1);  // does not fit
+        }
+        EXPECT_EQ(FileReadWhole(c.path, block.data(), int64_t(block.size())), size);
+        EXPECT_EQ(block.substr(0, c.bytes.size()), c.bytes);
+        EXPECT_EQ(block.substr(c.bytes.size()), "####");
+
+        int64_t loadedSize = -1;
+        auto* loaded = static_cast<char*>(FileLoadWhole(c.path, &loadedSize));
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(loadedSize, size);
+        EXPECT_EQ(std::string(loaded, size_t(loadedSize)), c.bytes);
+        EXPECT_EQ(loaded[loadedSize], '\0');  // readable as a string
+        EXPECT_EQ(FileReleaseBlock(loaded), 0);
+
+        // The size leaves the position where it was.
+        FileValue file = FileOpen(c.path, 0, 0, 0);
+        ASSERT_NE(file, 0u);
+        char first[2];
+        FileRead(first, 1, 2, file);
+        EXPECT_EQ(FileSize(file), size);
+        EXPECT_EQ(FileTell(file), std::min<int64_t>(2, size));
+        EXPECT_EQ(FileClose(file), 0);
+    }
+    int64_t size = 7;
+    EXPECT_EQ(FileReadWhole("plain/missing.bin", nullptr, 0), -1);
+    EXPECT_EQ(FileLoadWhole("data/missing.bin", &size), nullptr);
+    EXPECT_EQ(size, 0);
+    EXPECT_EQ(FileSize(0), -1);
+    ExpectAllReturned();
+}
+
+TEST_F(ArchiveFilesTest, ArchiveKeyAndExtensionSettings)
+{
+    std::vector<uint8_t> bytes = MakeArchive(SampleTree(), 3, false, "secret");
+    WriteFile("pack.dat", std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(FileOpen("pack/A.png", 0, 0, 0), 0u);  // not an archive to the defaults
+
+    ASSERT_EQ(SetArchiveExtension("DAT"), 0);
+    EXPECT_EQ(FileOpen("pack/A.png", 0, 0, 0), 0u);  // the default key does not open it
+    ASSERT_EQ(SetArchiveKey("secret"), 0);
+    EXPECT_EQ(ReadPath("pack/A.png"), "0123456789");
+    EXPECT_EQ(ReadPath("pack/img/sub/deep.txt"), "deep");
+
+    // A key change reopens the idle archive with the new key.
+    ASSERT_EQ(SetArchiveKey("other"), 0);
+    EXPECT_EQ(FileOpen("pack/A.png", 0, 0, 0), 0u);
+    ASSERT_EQ(SetArchiveKey("secret"), 0);
+    ASSERT_EQ(SetArchiveExtension(".dat"), 0);
+    EXPECT_EQ(ReadPath("pack/A.png"), "0123456789");
+
+    for (const char* bad : {"", ".", "a/b", "a.b", "much-too-long-ext", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(SetArchiveExtension(bad), -1) << (bad ? bad : "null");
+    EXPECT_EQ(SetArchiveKey(std::string(300, 'k').c_str()), -1);
+    EXPECT_EQ(ReadPath("pack/A.png"), "0123456789");  // refusals change nothing
     ExpectAllReturned();
 }

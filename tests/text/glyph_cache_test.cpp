@@ -76,8 +76,12 @@ TEST_F(GlyphCache, FirstInFirstOutAfterSlotCountPlusOne)
     EXPECT_EQ(font->nextSlot, 1);
 
     EXPECT_EQ(ClearGlyphCache(handle), 0);
-    EXPECT_EQ(font->codeMap['U'].cached, 0);
+    for (char c : text) {
+        EXPECT_EQ(font->codeMap[uint8_t(c)].cached, 0) << c;
+        EXPECT_EQ(font->codeMap[uint8_t(c)].slot, nullptr) << c;
+    }
     EXPECT_EQ(font->nextSlot, 0);
+    EXPECT_EQ(LookUpGlyph(font, last), &font->slots[0]);  // rendered anew into the first slot
     EXPECT_EQ(ClearGlyphCache(-1), -1);
 }
 

@@ -1,0 +1,74 @@
+// Files, archive-aware: a path below a folder that has an archive of the same name beside it
+// ("DATA\MAP.PNG" with "DATA.ZAZ" next to "DATA") is read from inside the archive, so a game's
+// data moves into an archive without a code change. Paths take "\" or "/".
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "rorodiv_api.h"
+
+// An open file; 0 means failure.
+using FileValue = uintptr_t;
+// A folder search; kNoSearch (-1) means nothing matched.
+using SearchValue = intptr_t;
+constexpr SearchValue kNoSearch = -1;
+// Buffer size of GetCurrentDir and of a FileInfo name.
+constexpr int kFilePathSize = 260;
+
+struct DateTime {
+    int32_t year;
+    int32_t month;  // 1-12
+    int32_t day;
+    int32_t hour;
+    int32_t minute;
+    int32_t second;
+};
+
+struct FileInfo {
+    char name[kFilePathSize];  // the entry's name without its folder
+    int32_t isDirectory;
+    uint32_t sizeLow;
+    uint32_t sizeHigh;
+    DateTime creationTime;   // local time
+    DateTime lastWriteTime;  // local time
+};
+
+// Seek origins.
+constexpr int kSeekStart = 0;
+constexpr int kSeekCurrent = 1;
+constexpr int kSeekEnd = 2;
+
+// Opens a file for reading. useCache: read ahead on a worker thread; spare: not used;
+// async: reads return at once and FileIdle tells when the bytes have arrived.
+ROR_API FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async);
+ROR_API int FileClose(FileValue file);
+// Bytes read (inside an archive) or whole elements read (a plain file); 0 at the end.
+ROR_API size_t FileRead(void* destination, size_t elementSize, size_t count, FileValue file);
+ROR_API int FileSeek(FileValue file, int32_t offset, int origin);
+ROR_API int64_t FileTell(FileValue file);  // the position, or -1 for a bad file value
+ROR_API int64_t FileSize(FileValue file);  // the size in bytes, or -1; the position is kept
+ROR_API int FileAtEnd(FileValue file);     // nonzero once a read met the end
+ROR_API int FileIdle(FileValue file);      // 1 when no asynchronous read is pending
+
+// A whole file into the caller's block of `capacity` bytes: the file's size, or -1 when it
+// cannot be read or does not fit (nothing is read then; a null block just asks the size).
+ROR_API int64_t FileReadWhole(const char* path, void* block, int64_t capacity);
+// A whole file into a new block, its size in *size (may be null): the block, or null.
+// Give it back with FileReleaseBlock.
+ROR_API void* FileLoadWhole(const char* path, int64_t* size);
+ROR_API int FileReleaseBlock(void* block);
+
+ROR_API int SetCurrentDir(const char* path);
+ROR_API int GetCurrentDir(char* buffer);  // buffer of kFilePathSize bytes
+
+// Folder search with "*" and "?" in the last component ("DATA\*.PNG"), inside archives too:
+// the first match, then one per FileFindNext (-1 when no more), then FileFindClose.
+ROR_API SearchValue FileFindFirst(const char* pattern, FileInfo* info);
+ROR_API int FileFindNext(SearchValue search, FileInfo* info);
+ROR_API int FileFindClose(SearchValue search);
+
+// Archives: the key text their bytes are scrambled with (null or "" for the default key)
+// and the extension that marks them (".ZAZ" by default; also tried in lower case). For the
+// archives opened after the call; at most 255 and 15 bytes.
+ROR_API int SetArchiveKey(const char* keyText);
+ROR_API int SetArchiveExtension(const char* extension);

@@ -1,0 +1,149 @@
+// Music: one piece at a time, streamed through the mixer's own music voice.
+#include <algorithm>
+#include <cstring>
+
+#include "core/app_log.h"
+#include "core/tracked_memory.h"
+#include "platform/audio_device.h"
+#include "rorodiv.h"
+#include "sound/sound_handles.h"
+#include "sound/sound_mixer.h"
+
+namespace {
+
+Voice& MusicVoice()
+{
+    return SoundMixer.voices[kMusicVoice];
+}
+
+float Level(int32_t volume)
+{
+    return float(volume) / 255.0f;
+}
+
+}  // namespace
+
+int DeleteMusicHandle(int32_t handle)
+{
+    MusicRecord* music = ResolveMusic(handle);
+    if (music == nullptr) return -1;
+    if (SoundTables.currentMusic == handle) {
+        StopVoicesOf(handle);
+        SoundTables.currentMusic = -1;
+    }
+    SoundTables.musicSlots[HandleIndex(handle)] = nullptr;
+    if (music->source.path != nullptr) TrackedFree(const_cast<char*>(music->source.path));
+    TrackedFree(music);
+    return 0;
+}
+
+int PlayMusic(const char* path, int loop)
+{
+    StopMusic();
+    if (path == nullptr) return -1;
+    if (SoundMixer.outputRate <= 0) return LogWrite("サウンドデバイスが動いていないので再生できません\n");
+    const int32_t slot = FreeSoundSlot(SoundTables.music, "ミュージック");
+    if (slot < 0) return -1;
+    auto* music = static_cast<MusicRecord*>(TrackedAllocZeroed(int32_t(sizeof(MusicRecord)), __FILE__, __LINE__));
+    const size_t length = std::strlen(path);
+    char* copy = music != nullptr ? static_cast<char*>(TrackedAlloc(int32_t(length + 1), __FILE__, __LINE__)) : nullptr;
+    if (copy == nullptr) {
+        if (music != nullptr) TrackedFree(music);
+        return LogWrite("ミュージックハンドルのメモリ確保に失敗しました\n");
+    }
+    std::memcpy(copy, path, length + 1);
+    music->source = {copy, nullptr, 0};
+    music->loop = loop != 0 ? 1 : 0;
+    SoundStream* stream = OpenSoundStream(music->source, music->loop, 0);
+    if (stream == nullptr) {
+        TrackedFree(copy);
+        TrackedFree(music);
+        return -1;
+    }
+    music->header.check = StampCheck(SoundTables.music);
+    music->header.handle = MakeHandle(HANDLE_KIND_MUSIC, slot, music->header.check);
+    SoundTables.musicSlots[slot] = &music->header;
+    SoundTables.currentMusic = music->header.handle;
+
+    Voice fresh{};
+    fresh.playing = 1;
+    fresh.owner = music->header.handle;
+    fresh.loop = music->loop;
+    fresh.channels = stream->channels;
+    fresh.stream = stream;
+    fresh.step = VoiceStep(stream->decoder->format.rate);
+    fresh.gainLeft = 1.0f;
+    fresh.gainRight = 1.0f;
+    fresh.fade = Level(SoundTables.musicVolume);
+    LockAudioOutput();
+    fresh.serial = SoundMixer.nextSerial++;
+    MusicVoice() = fresh;
+    UnlockAudioOutput();
+    return 0;
+}
+
+int StopMusic()
+{
+    if (SoundTables.currentMusic < 0) return 0;
+    return DeleteMusicHandle(SoundTables.currentMusic);
+}
+
+int PauseMusic()
+{
+    if (SoundTables.currentMusic < 0) return -1;
+    LockAudioOutput();
+    MusicVoice().paused = 1;
+    UnlockAudioOutput();
+    return 0;
+}
+
+int ResumeMusic()
+{
+    if (SoundTables.currentMusic < 0) return -1;
+    LockAudioOutput();
+    MusicVoice().paused = 0;
+    UnlockAudioOutput();
+    return 0;
+}
+
+int IsMusicPlaying()
+{
+    if (SoundTables.currentMusic < 0) return 0;
+    LockAudioOutput();
+    const int playing = MusicVoice().playing;
+    UnlockAudioOutput();
+    return playing ? 1 : 0;
+}
+
+int SetMusicVolume(int volume)
+{
+    if (volume < 0 || volume > 255) return -1;
+    SoundTables.musicVolume = volume;
+    LockAudioOutput();
+    Voice& voice = MusicVoice();
+    voice.fade = Level(volume);
+    voice.fadeStep = 0;
+    voice.stopAtFadeEnd = 0;
+    UnlockAudioOutput();
+    return 0;
+}
+
+int FadeMusic(int milliseconds, int volume)
+{
+    if (volume < 0 || volume > 255 || milliseconds < 0) return -1;
+    if (volume > 0) SoundTables.musicVolume = volume;
+    const int64_t frames = int64_t(milliseconds) * std::max(SoundMixer.outputRate, 1) / 1000;
+    LockAudioOutput();
+    Voice& voice = MusicVoice();
+    voice.fadeTarget = Level(volume);
+    voice.stopAtFadeEnd = volume == 0 ? 1 : 0;
+    if (frames <= 0 || voice.fade == voice.fadeTarget) {
+        voice.fade = voice.fadeTarget;
+        voice.fadeStep = 0;
+        if (voice.stopAtFadeEnd) voice.playing = 0;
+    } else {
+        voice.fadeStep = (voice.fadeTarget - voice.fade) / float(frames);
+    }
+    UnlockAudioOutput();
+    return 0;
+}

@@ -1,0 +1,50 @@
+// Decoders of sound data (WAV and Ogg Vorbis), reading through the layer's streams and
+// giving signed 16-bit frames in the data's own channel count and rate.
+#pragma once
+#include <cstdint>
+
+#include "file/file_access.h"
+
+// Channel counts and rates a sound may have.
+constexpr int32_t kMaxSoundChannels = 2;
+constexpr int32_t kMinSoundRate = 1000;
+constexpr int32_t kMaxSoundRate = 384000;
+
+struct SoundFormat {
+    int32_t channels;    // 1 or 2
+    int32_t rate;        // frames per second
+    int64_t frames;      // length in frames
+    int64_t loopStart;   // frame where a loop starts again (0: the beginning)
+    int64_t loopEnd;     // frame where a loop turns back (frames: the end)
+};
+
+struct SoundReader {
+    const StreamOps* ops;
+    StreamValue stream;
+};
+
+struct SoundDecoder;
+
+struct SoundDecoderOps {
+    // Up to maxFrames frames into `frames`: the count, 0 at the end, -1 on damaged data.
+    int32_t (*read)(SoundDecoder* decoder, int16_t* frames, int32_t maxFrames);
+    int (*seek)(SoundDecoder* decoder, int64_t frame);   // 0 or -1
+    void (*close)(SoundDecoder* decoder);                // frees the decoder, not the stream
+};
+
+// Every decoder's record starts with this.
+struct SoundDecoder {
+    const SoundDecoderOps* ops;
+    SoundReader in;
+    SoundFormat format;
+};
+
+// The decoder for the data at the stream's start, chosen by its first bytes; null with a
+// log line when the data is neither WAV nor Ogg Vorbis, or is damaged or unsupported.
+SoundDecoder* OpenSoundDecoder(const SoundReader& in);
+
+SoundDecoder* OpenWavDecoder(const SoundReader& in);
+SoundDecoder* OpenOggDecoder(const SoundReader& in);
+
+// Checks shared by the decoders; false with a log line.
+bool UsableSoundFormat(int32_t channels, int64_t rate);

@@ -1,0 +1,141 @@
+#include "sound/sound_mixer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sound/sound_stream.h"
+
+SoundMixerState SoundMixer;
+
+namespace {
+
+// Frames mixed at a time; the sums are kept in floats and clipped once per frame.
+constexpr int32_t kChunkFrames = 256;
+constexpr float kFractionScale = 1.0f / 4294967296.0f;
+constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
+
+float Sums[2 * kChunkFrames];
+
+// One frame of a voice's gains; false once a fade that stops the voice has ended.
+inline bool StepFade(Voice& voice)
+{
+    voice.fade += voice.fadeStep;
+    const bool done = voice.fadeStep > 0 ? voice.fade >= voice.fadeTarget : voice.fade <= voice.fadeTarget;
+    if (!done) return true;
+    voice.fade = voice.fadeTarget;
+    voice.fadeStep = 0;
+    return voice.stopAtFadeEnd == 0;
+}
+
+// Adds frame `a` blended towards frame `b` by `fraction` into one output frame.
+inline void AddFrame(const Voice& voice, const int16_t* a, const int16_t* b, float fraction, float* sum)
+{
+    const float left = voice.gainLeft * voice.fade;
+    const float right = voice.gainRight * voice.fade;
+    if (voice.channels == 1) {
+        const float value = float(a[0]) + float(b[0] - a[0]) * fraction;
+        sum[0] += value * left;
+        sum[1] += value * right;
+    } else {
+        sum[0] += (float(a[0]) + float(b[0] - a[0]) * fraction) * left;
+        sum[1] += (float(a[1]) + float(b[1] - a[1]) * fraction) * right;
+    }
+}
+
+void MixDecoded(Voice& voice, int32_t frames)
+{
+    const int64_t count = voice.frameCount;
+    if (count <= 0) {
+        voice.playing = 0;
+        return;
+    }
+    const uint64_t length = uint64_t(count) << 32;
+    const int32_t channels = voice.channels;
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        if (voice.position >= length) {
+            if (!voice.loop) {
+                voice.playing = 0;
+                return;
+            }
+            voice.position %= length;
+        }
+        const int64_t index = int64_t(voice.position >> 32);
+        const int64_t next = index + 1 < count ? index + 1 : (voice.loop ? 0 : index);
+        const float fraction = float(uint32_t(voice.position)) * kFractionScale;
+        AddFrame(voice, voice.samples + index * channels, voice.samples + next * channels, fraction,
+                 Sums + 2 * frame);
+        voice.position += voice.step;
+        if (voice.fadeStep != 0 && !StepFade(voice)) {
+            voice.playing = 0;
+            return;
+        }
+    }
+}
+
+// A streamed voice reads the ring up to what the main thread has written; when the ring
+// runs dry before the end the voice waits, silent, for the next fill.
+void MixStreamed(Voice& voice, int32_t frames)
+{
+    SoundStream& stream = *voice.stream;
+    const bool finished = stream.finished.load(std::memory_order_acquire) != 0;
+    const uint64_t written = stream.written.load(std::memory_order_acquire);
+    const int32_t channels = voice.channels;
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        const uint64_t index = voice.position >> 32;
+        uint64_t next = index + 1;
+        if (next >= written) {
+            if (!finished) break;
+            if (index >= written) {
+                voice.playing = 0;
+                break;
+            }
+            next = index;
+        }
+        const float fraction = float(uint32_t(voice.position)) * kFractionScale;
+        AddFrame(voice, stream.ring + (index & kRingMask) * channels, stream.ring + (next & kRingMask) * channels,
+                 fraction, Sums + 2 * frame);
+        voice.position += voice.step;
+        if (voice.fadeStep != 0 && !StepFade(voice)) {
+            voice.playing = 0;
+            break;
+        }
+    }
+    stream.consumed.store(std::min<uint64_t>(voice.position >> 32, written), std::memory_order_release);
+}
+
+inline int16_t Clip(float value)
+{
+    const float clipped = std::clamp(value, -32768.0f, 32767.0f);
+    return int16_t(clipped + (clipped >= 0 ? 0.5f : -0.5f));
+}
+
+}  // namespace
+
+void MixSounds(int16_t* stereoFrames, int32_t frameCount)
+{
+    for (int32_t done = 0; done < frameCount; done += kChunkFrames) {
+        const int32_t frames = std::min(kChunkFrames, frameCount - done);
+        std::fill_n(Sums, 2 * frames, 0.0f);
+        for (Voice& voice : SoundMixer.voices) {
+            if (!voice.playing || voice.paused) continue;
+            if (voice.stream != nullptr) MixStreamed(voice, frames);
+            else MixDecoded(voice, frames);
+        }
+        int16_t* out = stereoFrames + 2 * done;
+        for (int32_t i = 0; i < 2 * frames; ++i) out[i] = Clip(Sums[i]);
+    }
+}
+
+uint64_t VoiceStep(int32_t sourceRate)
+{
+    const int32_t outputRate = SoundMixer.outputRate > 0 ? SoundMixer.outputRate : 44100;
+    return (uint64_t(std::max(sourceRate, 1)) << 32) / uint64_t(outputRate);
+}
+
+void VoiceGains(int32_t volume, int32_t pan, float* left, float* right)
+{
+    const float gain = float(std::clamp(volume, 0, 255)) / 255.0f;
+    pan = std::clamp(pan, -255, 255);
+    *left = pan > 0 ? gain * float(255 - pan) / 255.0f : gain;
+    *right = pan < 0 ? gain * float(255 + pan) / 255.0f : gain;
+}

@@ -1,0 +1,46 @@
+// The mixer: the voices that play, and the mixing that the device's callback runs. The main
+// thread changes voices only while it holds the output's lock (LockAudioOutput).
+#pragma once
+#include <cstdint>
+
+struct SoundStream;
+
+// Voices that play sounds at once; the music has one more of its own.
+constexpr int32_t kVoiceLimit = 64;
+constexpr int32_t kMusicVoice = kVoiceLimit;
+
+struct Voice {
+    int32_t playing;          // cleared by the mixer when a voice ends
+    int32_t paused;
+    int32_t owner;            // the handle of the sound or music piece
+    uint32_t serial;          // start order: the oldest voice gives way first
+    int32_t loop;
+    int32_t channels;
+    const int16_t* samples;   // decoded sound, frameCount frames
+    int64_t frameCount;
+    SoundStream* stream;      // or a streamed one
+    uint64_t position;        // source frames, 32.32 fixed point (ring frames for a stream)
+    uint64_t step;            // source frames per output frame, 32.32 fixed point
+    float gainLeft;
+    float gainRight;
+    float fade;               // multiplies both gains
+    float fadeTarget;
+    float fadeStep;           // per output frame; 0 when no fade runs
+    int32_t stopAtFadeEnd;
+};
+
+struct SoundMixerState {
+    Voice voices[kVoiceLimit + 1];
+    uint32_t nextSerial;
+    int32_t outputRate;       // frames per second of the open output; 0 when none
+};
+
+extern SoundMixerState SoundMixer;
+
+// The device callback's mixer: every playing voice added into 16-bit stereo with clipping.
+void MixSounds(int16_t* stereoFrames, int32_t frameCount);
+
+// The 32.32 step for a source rate at the output's rate.
+uint64_t VoiceStep(int32_t sourceRate);
+// Left and right gains of a volume 0..255 and a pan -255 (left) .. 255 (right).
+void VoiceGains(int32_t volume, int32_t pan, float* left, float* right);

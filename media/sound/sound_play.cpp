@@ -1,0 +1,186 @@
+// Playing sounds: voices started, stopped and changed from the main thread.
+#include <algorithm>
+
+#include "core/app_log.h"
+#include "platform/audio_device.h"
+#include "platform/clock.h"
+#include "rorodiv.h"
+#include "sound/sound_handles.h"
+#include "sound/sound_mixer.h"
+
+namespace {
+
+// A free voice, else the one that gives way: the oldest voice that plays once, and when
+// every voice loops, the oldest of all. Called under the output's lock.
+int32_t ChooseVoice()
+{
+    int32_t oldestOnce = -1;
+    int32_t oldest = 0;
+    for (int32_t index = 0; index < kVoiceLimit; ++index) {
+        const Voice& voice = SoundMixer.voices[index];
+        if (!voice.playing) return index;
+        // Serials grow by one per play; the difference orders them across a wrap.
+        const uint32_t age = SoundMixer.nextSerial - voice.serial;
+        if (age > SoundMixer.nextSerial - SoundMixer.voices[oldest].serial) oldest = index;
+        if (!voice.loop &&
+            (oldestOnce < 0 || age > SoundMixer.nextSerial - SoundMixer.voices[oldestOnce].serial))
+            oldestOnce = index;
+    }
+    return oldestOnce >= 0 ? oldestOnce : oldest;
+}
+
+int32_t PlaybackRate(const SoundRecord& sound)
+{
+    return sound.frequency > 0 ? sound.frequency : sound.format.rate;
+}
+
+bool VoicePlays(int32_t index, uint32_t serial)
+{
+    LockAudioOutput();
+    const Voice& voice = SoundMixer.voices[index];
+    const bool plays = voice.playing && voice.serial == serial;
+    UnlockAudioOutput();
+    return plays;
+}
+
+// Applies `change` to every voice of the sound, under the output's lock.
+template <typename Change>
+void ChangeVoices(int32_t handle, Change change)
+{
+    LockAudioOutput();
+    for (int32_t index = 0; index < kVoiceLimit; ++index) {
+        Voice& voice = SoundMixer.voices[index];
+        if (voice.playing && voice.owner == handle) change(voice);
+    }
+    UnlockAudioOutput();
+}
+
+}  // namespace
+
+int PlaySound(int handle, int mode)
+{
+    SoundRecord* sound = ResolveSound(handle);
+    if (sound == nullptr) return -1;
+    if (mode != SOUND_PLAY_BACK && mode != SOUND_PLAY_LOOP && mode != SOUND_PLAY_WAIT) return -1;
+    if (SoundMixer.outputRate <= 0) return LogWrite("サウンドデバイスが動いていないので再生できません\n");
+    ReleaseEndedStreams();
+    const int32_t loop = mode == SOUND_PLAY_LOOP ? 1 : 0;
+    SoundStream* stream = nullptr;
+    if (sound->samples == nullptr) {
+        stream = OpenSoundStream(sound->source, loop, sound->startFrame);
+        if (stream == nullptr) return -1;
+    }
+    Voice fresh{};
+    fresh.playing = 1;
+    fresh.owner = handle;
+    fresh.loop = loop;
+    fresh.channels = sound->format.channels;
+    fresh.samples = sound->samples;
+    fresh.frameCount = sound->format.frames;
+    fresh.stream = stream;
+    fresh.position = stream != nullptr ? 0 : uint64_t(std::clamp<int64_t>(sound->startFrame, 0, sound->format.frames)) << 32;
+    fresh.step = VoiceStep(PlaybackRate(*sound));
+    VoiceGains(sound->volume, sound->pan, &fresh.gainLeft, &fresh.gainRight);
+    fresh.fade = 1.0f;
+
+    LockAudioOutput();
+    const int32_t index = ChooseVoice();
+    Voice& voice = SoundMixer.voices[index];
+    SoundStream* displaced = voice.stream;
+    fresh.serial = SoundMixer.nextSerial++;
+    voice = fresh;
+    UnlockAudioOutput();
+    CloseSoundStream(displaced);
+
+    if (mode == SOUND_PLAY_WAIT) {
+        // The window stays responsive while the sound plays; closing it ends the wait.
+        while (VoicePlays(index, fresh.serial)) {
+            if (PumpMessages() != 0) break;
+            SystemSleep(1);
+        }
+    }
+    return 0;
+}
+
+int StopSound(int handle)
+{
+    if (ResolveSound(handle) == nullptr) return -1;
+    StopVoicesOf(handle);
+    return 0;
+}
+
+int IsSoundPlaying(int handle)
+{
+    if (ResolveSound(handle) == nullptr) return -1;
+    bool playing = false;
+    ChangeVoices(handle, [&](Voice&) { playing = true; });
+    return playing ? 1 : 0;
+}
+
+int SetSoundVolume(int handle, int volume)
+{
+    SoundRecord* sound = ResolveSound(handle);
+    if (sound == nullptr || volume < 0 || volume > 255) return -1;
+    sound->volume = volume;
+    float left = 0, right = 0;
+    VoiceGains(sound->volume, sound->pan, &left, &right);
+    ChangeVoices(handle, [&](Voice& voice) {
+        voice.gainLeft = left;
+        voice.gainRight = right;
+    });
+    return 0;
+}
+
+int SetSoundPan(int handle, int pan)
+{
+    SoundRecord* sound = ResolveSound(handle);
+    if (sound == nullptr || pan < -255 || pan > 255) return -1;
+    sound->pan = pan;
+    float left = 0, right = 0;
+    VoiceGains(sound->volume, sound->pan, &left, &right);
+    ChangeVoices(handle, [&](Voice& voice) {
+        voice.gainLeft = left;
+        voice.gainRight = right;
+    });
+    return 0;
+}
+
+int SetSoundFrequency(int handle, int frequency)
+{
+    SoundRecord* sound = ResolveSound(handle);
+    if (sound == nullptr) return -1;
+    if (frequency != 0 && (frequency < kMinSoundRate || frequency > kMaxSoundRate)) return -1;
+    sound->frequency = frequency;
+    const uint64_t step = VoiceStep(PlaybackRate(*sound));
+    ChangeVoices(handle, [&](Voice& voice) { voice.step = step; });
+    return 0;
+}
+
+int SetSoundPosition(int handle, int64_t frame)
+{
+    SoundRecord* sound = ResolveSound(handle);
+    if (sound == nullptr || frame < 0 || frame > sound->format.frames) return -1;
+    sound->startFrame = frame;
+    ChangeVoices(handle, [&](Voice& voice) {
+        if (voice.stream == nullptr) voice.position = uint64_t(frame) << 32;
+    });
+    return 0;
+}
+
+int64_t GetSoundPosition(int handle)
+{
+    const SoundRecord* sound = ResolveSound(handle);
+    if (sound == nullptr) return -1;
+    int64_t position = -1;
+    uint32_t newest = 0;
+    ChangeVoices(handle, [&](Voice& voice) {
+        const uint32_t age = SoundMixer.nextSerial - voice.serial;
+        if (position >= 0 && age >= newest) return;
+        newest = age;
+        position = int64_t(voice.position >> 32);
+        if (voice.stream != nullptr) position += sound->startFrame;
+    });
+    if (position < 0) return sound->startFrame;
+    const int64_t frames = sound->format.frames;
+    return frames > 0 && position >= frames ? position % frames : position;
+}

@@ -1,0 +1,121 @@
+#include "sound/sound_stream.h"
+
+#include <algorithm>
+#include <new>
+
+#include "core/app_log.h"
+#include "core/tracked_memory.h"
+
+namespace {
+
+constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
+
+void Finish(SoundStream* stream)
+{
+    stream->finished.store(1, std::memory_order_release);
+}
+
+}  // namespace
+
+int OpenSourceReader(const StreamSource& source, SoundReader* reader, int32_t* isFile)
+{
+    if (source.path != nullptr) {
+        const FileValue file = FileOpen(source.path, 0, 0, 0);
+        if (file == 0) return LogWriteFormat("サウンドファイル %s を開けませんでした\n", source.path);
+        *reader = {FileStreamOps(), file};
+        *isFile = 1;
+        return 0;
+    }
+    MemoryStream* memory = OpenMemoryStream(source.data, source.size);
+    if (memory == nullptr) return LogWrite("サウンドデータのストリームを作成できませんでした\n");
+    *reader = {MemoryStreamOps(), reinterpret_cast<StreamValue>(memory)};
+    *isFile = 0;
+    return 0;
+}
+
+void CloseSourceReader(const SoundReader& reader)
+{
+    if (reader.ops != nullptr) reader.ops->close(reader.stream);
+}
+
+SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t startFrame)
+{
+    void* block = TrackedAllocZeroed(int32_t(sizeof(SoundStream)), __FILE__, __LINE__);
+    if (block == nullptr) {
+        LogWrite("ストリーム再生用のメモリ確保に失敗しました\n");
+        return nullptr;
+    }
+    auto* stream = new (block) SoundStream{};
+    if (OpenSourceReader(source, &stream->reader, &stream->readerIsFile) != 0) {
+        CloseSoundStream(stream);
+        return nullptr;
+    }
+    stream->decoder = OpenSoundDecoder(stream->reader);
+    if (stream->decoder == nullptr) {
+        CloseSoundStream(stream);
+        return nullptr;
+    }
+    stream->channels = stream->decoder->format.channels;
+    stream->loop = loop;
+    stream->ring = static_cast<int16_t*>(
+        TrackedAlloc(kStreamRingFrames * stream->channels * int32_t(sizeof(int16_t)), __FILE__, __LINE__));
+    if (stream->ring == nullptr) {
+        LogWrite("ストリーム再生用のメモリ確保に失敗しました\n");
+        CloseSoundStream(stream);
+        return nullptr;
+    }
+    if (startFrame > 0 && stream->decoder->ops->seek(stream->decoder, startFrame) == 0)
+        stream->sourceFrame = startFrame;
+    FillSoundStream(stream);
+    return stream;
+}
+
+void FillSoundStream(SoundStream* stream)
+{
+    if (stream->finished.load(std::memory_order_relaxed)) return;
+    SoundDecoder* decoder = stream->decoder;
+    const SoundFormat& format = decoder->format;
+    bool justTurned = false;
+    for (;;) {
+        const uint64_t written = stream->written.load(std::memory_order_relaxed);
+        const uint64_t consumed = stream->consumed.load(std::memory_order_acquire);
+        const uint64_t room = uint64_t(kStreamRingFrames) - (written - consumed);
+        if (room == 0) return;
+        const int64_t end = stream->loop ? format.loopEnd : format.frames;
+        const int64_t left = end - stream->sourceFrame;
+        int32_t count = 0;
+        if (left > 0) {
+            const uint64_t offset = written & kRingMask;
+            const int64_t contiguous = std::min<int64_t>(int64_t(room), int64_t(kStreamRingFrames - offset));
+            const int32_t wanted = int32_t(std::min(contiguous, left));
+            count = decoder->ops->read(decoder, stream->ring + offset * stream->channels, wanted);
+            if (count < 0) {
+                Finish(stream);
+                return;
+            }
+        }
+        if (count == 0) {
+            // The end of the piece (or of its loop): turn back, unless that gave nothing.
+            if (!stream->loop || justTurned || decoder->ops->seek(decoder, format.loopStart) != 0) {
+                Finish(stream);
+                return;
+            }
+            stream->sourceFrame = format.loopStart;
+            justTurned = true;
+            continue;
+        }
+        justTurned = false;
+        stream->sourceFrame += count;
+        stream->written.store(written + uint64_t(count), std::memory_order_release);
+    }
+}
+
+void CloseSoundStream(SoundStream* stream)
+{
+    if (stream == nullptr) return;
+    if (stream->decoder != nullptr) stream->decoder->ops->close(stream->decoder);
+    CloseSourceReader(stream->reader);
+    if (stream->ring != nullptr) TrackedFree(stream->ring);
+    stream->~SoundStream();
+    TrackedFree(stream);
+}

@@ -1,0 +1,44 @@
+// A sound streamed while it plays: its decoder, and a ring of decoded frames that the main
+// thread fills (from the message pump) and the mixer empties. The two sides meet only in
+// the ring's two counters.
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+#include "sound/sound_decoder.h"
+
+// Frames of the ring: about 1.5 seconds at 44100 Hz, so a frame loop that pumps messages
+// now and then keeps it from running dry.
+constexpr int32_t kStreamRingFrames = 1 << 16;
+
+// Where a streamed sound's bytes come from: a file (opened again for every play) or a
+// block of memory the sound record owns.
+struct StreamSource {
+    const char* path;        // or null
+    const uint8_t* data;     // when path is null
+    int32_t size;
+};
+
+struct SoundStream {
+    SoundDecoder* decoder;
+    SoundReader reader;
+    int32_t readerIsFile;
+    int32_t channels;
+    int32_t loop;                    // 1: from the loop end back to the loop start
+    int64_t sourceFrame;             // the decoder's next frame
+    int16_t* ring;                   // kStreamRingFrames frames
+    std::atomic<uint64_t> written;   // frames put into the ring (main thread)
+    std::atomic<uint64_t> consumed;  // frames the mixer is done with (callback)
+    std::atomic<int32_t> finished;   // no more frames will come
+};
+
+// A stream positioned at `startFrame` with its ring filled; null with a log line.
+SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t startFrame);
+// Decodes into the free part of the ring; the end of the data or damage finishes it.
+void FillSoundStream(SoundStream* stream);
+void CloseSoundStream(SoundStream* stream);
+
+// Opens the source's bytes as a stream of the layer (through the archive-aware file
+// operations for a path); 0 or -1 with a log line.
+int OpenSourceReader(const StreamSource& source, SoundReader* reader, int32_t* isFile);
+void CloseSourceReader(const SoundReader& reader);

@@ -1,0 +1,124 @@
+// Music: one streamed piece in its own voice, with loop points, volume, fades and pauses.
+#include "sound_fixture.h"
+
+#include "platform/audio_device.h"
+#include "rorodiv.h"
+#include "sound/sound_handles.h"
+#include "sound/sound_mixer.h"
+
+namespace {
+
+class MusicTest : public SoundFixture {
+protected:
+    void SetUp() override
+    {
+        SoundFixture::SetUp();
+        ASSERT_EQ(SoundStart(), 0);
+        StopAudioMixer();   // the test mixes by itself from here on
+    }
+
+    // The left channel of `frames` frames, refilled the way the message pump does.
+    static std::vector<int16_t> Mix(int frames)
+    {
+        std::vector<int16_t> left;
+        std::vector<int16_t> out(2 * 500);
+        for (int done = 0; done < frames; done += 500) {
+            StepSoundStreaming();
+            const int count = std::min(500, frames - done);
+            MixSounds(out.data(), count);
+            for (int i = 0; i < count; ++i) left.push_back(out[size_t(2 * i)]);
+        }
+        return left;
+    }
+};
+
+double MeanLoudness(const std::vector<int16_t>& samples, size_t from, size_t count)
+{
+    double sum = 0;
+    for (size_t i = from; i < from + count; ++i) sum += std::abs(samples[i]);
+    return sum / double(count);
+}
+
+std::vector<int16_t> Ramp(int frames)
+{
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames; ++i) samples.push_back(int16_t(1000 + i % 1000));
+    return samples;
+}
+
+TEST_F(MusicTest, APieceLoopsFromItsLoopStartAndTheLastOneEnds)
+{
+    // 2000 frames of silence, then 2000 of a tone; the loop goes back to the tone only.
+    std::vector<int16_t> piece(2000, 0);
+    const std::vector<int16_t> tone = Sine(2000, 50, 8000);
+    piece.insert(piece.end(), tone.begin(), tone.end());
+    WriteFile("piece.ogg", OggFile(piece, 1, 44100, {"LOOPSTART=2000", "LOOPLENGTH=2000"}));
+    ASSERT_EQ(PlayMusic("piece.ogg", 1), 0) << Logged();
+    EXPECT_EQ(SoundTables.currentMusic & 0x78000000, HANDLE_KIND_MUSIC << 27);
+    const std::vector<int16_t> out = Mix(12000);
+    EXPECT_LT(MeanLoudness(out, 0, 1500), 300) << "the silent opening";
+    for (size_t at = 2200; at + 200 < out.size(); at += 200)
+        EXPECT_GT(MeanLoudness(out, at, 200), 3000) << "no silence after the loop start, at " << at;
+    EXPECT_EQ(IsMusicPlaying(), 1);
+
+    // Another piece replaces it; without a loop it ends by itself.
+    WriteFile("short.wav", Wav16(Ramp(1000)));
+    ASSERT_EQ(PlayMusic("short.wav", 0), 0);
+    EXPECT_EQ(Mix(1000), Ramp(1000));
+    Mix(10);
+    EXPECT_EQ(IsMusicPlaying(), 0);
+    EXPECT_EQ(StopMusic(), 0);
+}
+
+TEST_F(MusicTest, VolumePauseAndFades)
+{
+    WriteFile("ramp.wav", Wav16(Ramp(20000)));
+    ASSERT_EQ(SetMusicVolume(128), 0);
+    ASSERT_EQ(PlayMusic("ramp.wav", 1), 0);
+    std::vector<int16_t> out = Mix(100);
+    for (int i = 0; i < 100; ++i) EXPECT_NEAR(out[size_t(i)], (1000 + i) * 128 / 255.0, 1.0);
+    ASSERT_EQ(SetMusicVolume(255), 0);
+
+    // Paused: silence, and the piece goes on where it stopped.
+    ASSERT_EQ(PauseMusic(), 0);
+    EXPECT_EQ(Mix(300), std::vector<int16_t>(300, 0));
+    EXPECT_EQ(IsMusicPlaying(), 1);
+    ASSERT_EQ(ResumeMusic(), 0);
+    EXPECT_EQ(Mix(1)[0], 1100);
+
+    // 10 ms down to 0 (441 frames): halfway at about half, then the piece stops.
+    ASSERT_EQ(FadeMusic(10, 0), 0);
+    out = Mix(441);
+    EXPECT_NEAR(out[220], (1000 + 101 + 220) * 0.5, 20.0);
+    Mix(10);
+    EXPECT_EQ(IsMusicPlaying(), 0);
+
+    // The next piece starts at the volume set before the fade, and fades in from 0.
+    ASSERT_EQ(PlayMusic("ramp.wav", 0), 0);
+    EXPECT_EQ(Mix(1)[0], 1000);
+    ASSERT_EQ(SetMusicVolume(0), 0);
+    ASSERT_EQ(FadeMusic(10, 255), 0);
+    out = Mix(500);
+    EXPECT_NEAR(out[220], (1000 + 1 + 220) * 0.5, 20.0);
+    EXPECT_EQ(out[499], 1000 + 500);
+    EXPECT_EQ(IsMusicPlaying(), 1);
+}
+
+TEST_F(MusicTest, BadCallsAndMissingFilesFailWithoutTouchingThePieceState)
+{
+    EXPECT_EQ(PauseMusic(), -1) << "nothing loaded";
+    EXPECT_EQ(ResumeMusic(), -1);
+    EXPECT_EQ(IsMusicPlaying(), 0);
+    EXPECT_EQ(StopMusic(), 0);
+    EXPECT_EQ(PlayMusic(nullptr, 0), -1);
+    EXPECT_EQ(PlayMusic("missing.ogg", 0), -1);
+    EXPECT_NE(Logged().find("サウンドファイル missing.ogg を開けませんでした\n"), std::string::npos);
+    WriteFile("junk.ogg", "OggS and then nothing of use");
+    EXPECT_EQ(PlayMusic("junk.ogg", 1), -1);
+    EXPECT_EQ(SoundTables.currentMusic, -1);
+    EXPECT_EQ(SetMusicVolume(300), -1);
+    EXPECT_EQ(FadeMusic(-1, 10), -1);
+    EXPECT_EQ(FadeMusic(10, 256), -1);
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+// Sounds played on SDL's disk driver: the file it writes holds the mixed output, which must
+// carry each play's samples, in order, after the silence before it.
+#include "sound_fixture.h"
+
+#include "file/archive_fixture.h"
+#include "platform/audio_device.h"
+#include "platform/clock.h"
+#include "rorodiv.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+
+// A burst that starts at full height, so its first frame marks where it begins.
+std::vector<int16_t> Burst(int frames, int amplitude = 8000)
+{
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames; ++i) samples.push_back(int16_t(std::lround(amplitude * std::cos(2 * M_PI * i / 100.0))));
+    return samples;
+}
+
+class SoundOutputTest : public SoundFixture {
+protected:
+    void SetUp() override
+    {
+        SoundFixture::SetUp();
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        ASSERT_EQ(SoundStart(), 0);
+    }
+
+    // The disk driver runs in real time: wait, bounded, for a condition.
+    template <typename Condition>
+    static bool WaitFor(Condition condition)
+    {
+        for (int tries = 0; tries < 2000; ++tries) {
+            if (condition()) return true;
+            SystemSleep(5);
+        }
+        return false;
+    }
+
+    static void WaitForFrames(int64_t frames)
+    {
+        const int64_t until = AudioFramesMixed() + frames;
+        EXPECT_TRUE(WaitFor([&] { return AudioFramesMixed() >= until; }));
+    }
+
+    // The output's stereo samples, after the device has closed.
+    std::vector<int16_t> Output()
+    {
+        EXPECT_EQ(SoundEnd(), 0);
+        const std::string bytes = ReadFile(folder / "output.raw");
+        std::vector<int16_t> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        return samples;
+    }
+};
+
+size_t Onset(const std::vector<int16_t>& stereo)
+{
+    for (size_t i = 0; i < stereo.size(); ++i)
+        if (stereo[i] != 0) return i & ~size_t(1);
+    return stereo.size();
+}
+
+// What a mono source sounds like at `rate` with a volume and a pan, as 44100 Hz stereo.
+std::vector<int16_t> Expected(const std::vector<int16_t>& source, int rate, int volume, int pan)
+{
+    const double gain = volume / 255.0;
+    const double left = pan > 0 ? gain * (255 - pan) / 255.0 : gain;
+    const double right = pan < 0 ? gain * (255 + pan) / 255.0 : gain;
+    std::vector<int16_t> out;
+    for (double at = 0; at < double(source.size()); at += double(rate) / kRate) {
+        const size_t index = size_t(at);
+        const size_t next = std::min(index + 1, source.size() - 1);
+        const double value = source[index] + (source[next] - source[index]) * (at - double(index));
+        out.push_back(int16_t(std::lround(value * left)));
+        out.push_back(int16_t(std::lround(value * right)));
+    }
+    return out;
+}
+
+TEST_F(SoundOutputTest, OncePannedQuieterAndAtAnotherRateFromWavOggAndAnArchive)
+{
+    const std::vector<int16_t> burst = Burst(2205);
+    WriteFile("burst.wav", Wav16(burst));
+    WriteFile("burst.ogg", OggFile(burst, 1, kRate));
+    const std::vector<uint8_t> archive = MakeArchive(FolderNode("", {FileNode("burst.wav", Wav16(burst))}));
+    WriteFile("sounds.zaz", std::string(archive.begin(), archive.end()));
+    struct Case {
+        const char* path;
+        int volume, pan, frequency;
+        int tolerance;
+    };
+    const Case cases[] = {
+        {"burst.wav", 255, 0, 0, 1},
+        {"sounds/burst.wav", 255, 0, 0, 1},
+        {"burst.ogg", 255, 0, 0, 600},
+        {"burst.wav", 255, 200, 0, 1},
+        {"burst.wav", 128, 0, 0, 1},
+        {"burst.wav", 255, 0, 33075, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " volume " + std::to_string(c.volume) + " pan " + std::to_string(c.pan) +
+                     " frequency " + std::to_string(c.frequency));
+        if (CurrentAudioDriver() == nullptr) {
+            ASSERT_EQ(SoundStart(), 0);
+        }
+        const int handle = LoadSound(c.path);
+        ASSERT_GE(handle, 0) << Logged();
+        ASSERT_EQ(SetSoundVolume(handle, c.volume), 0);
+        ASSERT_EQ(SetSoundPan(handle, c.pan), 0);
+        ASSERT_EQ(SetSoundFrequency(handle, c.frequency), 0);
+        WaitForFrames(2048);
+        ASSERT_EQ(PlaySound(handle, SOUND_PLAY_WAIT), 0);
+        EXPECT_EQ(IsSoundPlaying(handle), 0) << "waited until it ended";
+        WaitForFrames(2048);
+        const std::vector<int16_t> out = Output();
+        const std::vector<int16_t> expected = Expected(burst, c.frequency ? c.frequency : kRate, c.volume, c.pan);
+        const size_t onset = Onset(out);
+        ASSERT_GE(out.size(), onset + expected.size() + 2048);
+        EXPECT_GE(onset, 2 * 2048u) << "silence before the play";
+        int worst = 0;
+        for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(out[onset + i] - expected[i]));
+        EXPECT_LE(worst, c.tolerance);
+        EXPECT_TRUE(std::all_of(out.begin() + long(onset + expected.size()), out.end(), [](int16_t s) { return s == 0; }))
+            << "silence after the play";
+    }
+}
+
+TEST_F(SoundOutputTest, ALoopRepeatsUntilStoppedAndIsSilentFromTheNextBufferOn)
+{
+    const std::vector<int16_t> burst = Burst(300);
+    WriteFile("loop.wav", Wav16(burst));
+    const int handle = LoadSound("loop.wav");
+    ASSERT_GE(handle, 0);
+    ASSERT_EQ(PlaySound(handle, SOUND_PLAY_LOOP), 0);
+    WaitForFrames(4096);
+    const int64_t beforeStop = AudioFramesMixed();
+    ASSERT_EQ(StopSound(handle), 0);
+    EXPECT_EQ(IsSoundPlaying(handle), 0);
+    WaitForFrames(2048);
+    const std::vector<int16_t> out = Output();
+    const size_t onset = Onset(out);
+    const size_t silentFrom = size_t(beforeStop + 1024) * 2;
+    ASSERT_GT(silentFrom, onset + 2 * 3000);
+    ASSERT_GT(out.size(), silentFrom);
+    for (size_t frame = 0; frame < 3000; ++frame) {
+        ASSERT_EQ(out[onset + 2 * frame], burst[frame % 300]) << frame;
+        ASSERT_EQ(out[onset + 2 * frame + 1], burst[frame % 300]) << frame;
+    }
+    EXPECT_TRUE(std::all_of(out.begin() + long(silentFrom), out.end(), [](int16_t s) { return s == 0; }));
+}
+
+}  // namespace
