@@ -12,7 +12,9 @@
 #include "file/file_fixture.h"
 #include "file/file_startup.h"
 #include "sound/sound_device.h"
+#include "platform/audio_device.h"
 #include "sound/sound_device_ops.h"
+#include "sound/sound_mixer.h"
 
 // The file layer installed, the sound device on `driver` when a test starts it, and
 // everything of sound released again at the end.
@@ -37,6 +39,15 @@ protected:
         ReleaseIdleArchives();
         EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart) << "sound memory left behind";
         FileFolderTest::TearDown();
+    }
+
+    // The device up on the dummy driver, with its callback no longer mixing: the test calls
+    // the mixer itself and sees every frame.
+    static void MixByHand()
+    {
+        ASSERT_EQ(SoundStart(), 0);
+        StopAudioMixer();
+        ASSERT_EQ(SoundMixer.outputRate, 44100);
     }
 
     // The log lines written since SetUp, carriage returns left out.
