@@ -4,6 +4,7 @@
 
 #include "sound_files.h"
 
+#include "platform/audio_device.h"
 #include "sound/sound_mixer.h"
 
 namespace {
@@ -31,7 +32,10 @@ TEST_F(SoundLifecycleTest, SoundsAndMusicPlayDuringTheRunAndShutdownReleasesThem
     EXPECT_EQ(IsSoundPlaying(click), 0);
     EXPECT_EQ(IsSoundPlaying(loop), 1);
     EXPECT_EQ(IsMusicPlaying(), 1);
-    EXPECT_GT(SoundMixer.voices[kMusicVoice].position, 0u);
+    LockAudioOutput();  // the mixer thread moves the position
+    const auto musicPosition = SoundMixer.voices[kMusicVoice].position;
+    UnlockAudioOutput();
+    EXPECT_GT(musicPosition, 0u);
     // Shutdown with a loop and the music still playing.
     EXPECT_EQ(EndMediaLayer(), 0);
     EXPECT_TRUE(FollowPattern(LogLines(), kLeakReportEmpty));

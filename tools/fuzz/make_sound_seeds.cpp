@@ -1,6 +1,6 @@
 // Writes seed sounds for the sound-decoder fuzzer into the folder named on the command line:
 // WAV in each encoding, Ogg Vorbis mono and stereo (one with loop comments).
-#include "../sound_files.h"
+#include "sound/sound_files.h"
 
 #include <cstdio>
 #include <string>
