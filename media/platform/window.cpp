@@ -261,6 +261,7 @@ int DestroyWindow(WindowHandle handle)
     window = WindowRecord(handle);  // the procedure may have destroyed it already
     if (!window) return 0;
     DiscardWindowMessages(handle);
+    TakeBackRowsOfWindow(window->sdl);
     SDL_DestroyWindow(window->sdl);
     WindowClassRecord& windowClass = WindowSystem.classes[window->classSlot];
     if (--windowClass.windowCount == 0) ReleaseInstanceLock(&windowClass.lock);
