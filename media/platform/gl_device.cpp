@@ -1,6 +1,7 @@
 #include "platform/gl_device.h"
 
 #include "platform/gl_setup.h"
+#include "platform/service_faults.h"
 #include "platform/window_sdl.h"
 
 #include <SDL.h>
@@ -163,6 +164,7 @@ GLenum BlendFactor(GlBlendFactor factor)
 int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps)
 {
     CloseGlContext();
+    if (ServiceCallFails(PlatformService::GlContext)) return -1;
     SDL_Window* sdl = SdlWindowOf(window);
     if (sdl == nullptr || !(SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL) || LoadGlLibrary() != 0) return -1;
     const int es = GlProbedEs();

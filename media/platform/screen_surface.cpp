@@ -135,6 +135,8 @@ int PresentThroughTexture(SDL_Window* sdl, const FramePixels& frame, const Rect&
 {
     if (Streaming.window != sdl) {
         ReleaseStreaming();
+        // SDL's renderer makes its own context: not the core profile the device asked for.
+        SDL_GL_ResetAttributes();
         Streaming.renderer = SDL_CreateRenderer(sdl, -1, 0);
         if (Streaming.renderer == nullptr) return -1;
         Streaming.window = sdl;

@@ -11,6 +11,7 @@
 #include "graphics/graphics.h"
 #include "graphics/screen_mode.h"
 #include "platform/gl_device.h"
+#include "platform/service_faults.h"
 #include "window/window_mode.h"
 
 #include <fstream>
@@ -303,6 +304,34 @@ TEST_F(DevicePathTest, SwitchesToFullScreenAndBackWhileRunning)
     EXPECT_EQ(DeviceState.fullScreen, 0);
     Settle();
     drawAndCheck("windowed again", true);
+}
+
+}  // namespace
+
+namespace {
+
+// A context that cannot be made on the window sends the layer to the software path, with the
+// device's failure line, and the frame still reaches the GL window (through SDL's renderer).
+TEST_F(DevicePathTest, NoContextOnTheWindowFallsBackToTheSoftwarePath)
+{
+    FailServiceCallForTest(PlatformService::GlContext, 1);
+    SetLogEnabled(1);
+    ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    ClearServiceFaultsForTest();
+    if (!HardwarePathDecided()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    EXPECT_EQ(ScreenSettings.hardwarePath, 0);
+    EXPECT_EQ(GlContextOpen(), 0);
+    EXPECT_NE(Log().find("Direct3DDevice9 の作成に失敗しました"), std::string::npos);
+    SetDrawTarget(-2);
+    ClearScreen();
+    DrawRect(100, 100, 200, 150, PackColor(255, 0, 0), 1);
+    ASSERT_EQ(PresentScreen(), 0);
+    Settle();
+    const Rect client = CoreState.ClientRectOnScreen;
+    const Screenshot shot = Shot();
+    EXPECT_EQ(shot.At(client.left + 100, client.top + 100), 0xFF0000u);
+    EXPECT_EQ(shot.At(client.left + 99, client.top + 100), 0x000000u);
 }
 
 }  // namespace
