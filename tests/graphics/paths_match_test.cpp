@@ -210,8 +210,10 @@ std::vector<DrawCase> TextCases()
     return {
         {"Normal", [] { DrawWithFont(FONT_NORMAL, -1); }},
         {"Edged", [] { DrawWithFont(FONT_EDGE, 2); }},
-        {"AntiAliased", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS, -1); }},
-        {"AntiAliasedEdged", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS | FONT_EDGE, 1); }},
+        {"AntiAliased", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS, -1); }, Match::BlendStep},
+        // The device lays each glyph over its edge where the software path mixes the two in
+        // one step, so partly covered pixels may differ by up to 17.
+        {"AntiAliasedEdged", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS | FONT_EDGE, 1); }, Match::BlendStep, 0, 17},
         {"DefaultFontBlended", [] {
              DrawBackdrop();
              SetBlendMode(1, 128);
