@@ -22,6 +22,8 @@ static bool RefuseHeapRequest(int32_t size)
         --s.failHeapRequests;
         return true;
     }
+    if (s.failNthRequest > 0 && --s.failNthRequest == 0)
+        return true;
     return size < 0;
 }
 

@@ -38,6 +38,7 @@ struct AllocState {
     int32_t verifyEveryOp;
     int32_t watchSize;      // < 0: every size
     int32_t failHeapRequests;  // test hook: the next this many heap requests fail
+    int32_t failNthRequest;    // test hook: counts heap requests down; the one that reaches 0 fails
 };
 
 extern AllocState TrackedAllocState;

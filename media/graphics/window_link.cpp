@@ -45,6 +45,17 @@ int ShowScreenPixels(const ScreenPixels& p, const PixelRect& source, const Pixel
                                 Rect{destination.left, destination.top, destination.right, destination.bottom});
 }
 
+uint8_t* BorrowWindowRows(const ScreenPixels& p, void (*takeBack)(int alive))
+{
+    if (!CoreState.MainWindow) return nullptr;
+    const FramePixels layout{nullptr, p.pitch, p.width, p.height, p.bits, p.redMask, p.greenMask, p.blueMask};
+    return LendWindowRows(CoreState.MainWindow, layout, takeBack);
+}
+
+void GiveBackWindowRows()
+{
+    ReturnWindowRows();
+}
 
 int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate)
 {

@@ -18,6 +18,11 @@ struct ScreenPixels {
     uint32_t redMask, greenMask, blueMask;
 };
 int ShowScreenPixels(const ScreenPixels& pixels, const PixelRect& source, const PixelRect& destination);
+// The main window's own rows for a frame of this layout (pixels not read), so that drawing
+// goes straight into the window and showing it copies nothing; null when the window's surface
+// differs in size or layout. `takeBack` runs before the rows go away (alive 1: still readable).
+uint8_t* BorrowWindowRows(const ScreenPixels& layout, void (*takeBack)(int alive));
+void GiveBackWindowRows();
 int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate);  // 0 / -1
 void RestoreDesktopDisplay();
 int PlatformDisplayMode(int index, DisplayModeEntry* out);  // 0 / -1

@@ -14,7 +14,10 @@
 
 namespace {
 
-constexpr int kSourceBufferBytes = 4096;
+// libjpeg-turbo takes its fast Huffman path only while the source buffer holds a few
+// kilobytes (512 bytes per block of an MCU, up to ten blocks); with a buffer that size
+// it would decode most MCUs on the slow path. A large buffer keeps it on the fast one.
+constexpr int kSourceBufferBytes = 64 * 1024;
 // Progressive files with endless scans would take endless time.
 constexpr int kMaxScans = 1000;
 

@@ -1,4 +1,5 @@
 #include "platform/audio_device.h"
+#include "platform/service_faults.h"
 
 #include <SDL.h>
 
@@ -131,6 +132,7 @@ int TakeOutput(SDL_AudioDeviceID output, const SDL_AudioSpec& obtained)
 int StartAudioDriver()
 {
     if (Audio.driverUp) return 0;
+    if (ServiceCallFails(PlatformService::AudioDevice)) return -1;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 && StartDummyDriver() != 0) return -1;
     Audio.driverUp = true;
     return 0;
@@ -151,7 +153,7 @@ const char* CurrentAudioDriver()
 
 int OpenAudioOutput(const AudioFormat& format)
 {
-    if (!Audio.driverUp || !UsableFormat(format)) return -1;
+    if (!Audio.driverUp || !UsableFormat(format) || ServiceCallFails(PlatformService::AudioDevice)) return -1;
     CloseAudioOutput();
     SDL_AudioSpec obtained{};
     SDL_AudioDeviceID output = OpenDefaultOutput(format, &obtained);

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/service_faults.h"
 
 #include "core/sjis.h"
 
@@ -36,6 +37,8 @@ int ToSystemPath(char* out, size_t size, const char* path)
 SystemFile OpenSystemFile(const char* path, FileOpenMode mode, bool exclusive)
 {
     char systemPath[PATH_MAX];
+    if (ServiceCallFails(PlatformService::FileOpen))
+        return kNoSystemFile;
     if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
         return kNoSystemFile;
     int flags = O_CLOEXEC;

@@ -1,4 +1,5 @@
 #include "platform/input_devices.h"
+#include "platform/service_faults.h"
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -213,13 +214,13 @@ int CountSystemJoysticks()
 
 InputDevice* CreateKeyboardDevice()
 {
-    if (Fault(kFaultCreateKeyboard) || !Devices.initialised) return nullptr;
+    if (Fault(kFaultCreateKeyboard) || !Devices.initialised || ServiceCallFails(PlatformService::InputDevice)) return nullptr;
     return NewDevice(DeviceKind::Keyboard);
 }
 
 InputDevice* CreateMouseDevice()
 {
-    if (Fault(kFaultCreateMouse) || !Devices.initialised) return nullptr;
+    if (Fault(kFaultCreateMouse) || !Devices.initialised || ServiceCallFails(PlatformService::InputDevice)) return nullptr;
     return NewDevice(DeviceKind::Mouse);
 }
 
@@ -233,6 +234,7 @@ int CountPadDevices()
 InputDevice* CreatePadDevice(int index)
 {
     if (!(Devices.initialised & SDL_INIT_JOYSTICK) || index < 0 || index >= SDL_NumJoysticks()) return nullptr;
+    if (ServiceCallFails(PlatformService::InputDevice)) return nullptr;
     InputDevice* device = NewDevice(DeviceKind::Pad);
     if (!device) return nullptr;
     if ((Devices.initialised & SDL_INIT_GAMECONTROLLER) && SDL_IsGameController(index)) {

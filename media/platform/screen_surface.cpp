@@ -13,6 +13,22 @@
 
 namespace {
 
+// The window surface whose rows a frame lives in, and whom to tell before they go.
+struct LentRowsRecord {
+    SDL_Window* window;
+    SDL_Surface* surface;
+    uint8_t* pixels;
+    TakeBackFrame takeBack;
+};
+LentRowsRecord Lent;
+
+void TakeBackLentRows(int alive)
+{
+    const TakeBackFrame takeBack = Lent.takeBack;
+    if (Lent.pixels != nullptr && takeBack != nullptr) takeBack(alive);
+    Lent = LentRowsRecord{};
+}
+
 SDL_Surface* WrapFrame(const FramePixels& f)
 {
     return SDL_CreateRGBSurfaceFrom(const_cast<uint8_t*>(f.pixels), f.width, f.height, f.bits, f.pitch, f.redMask,
@@ -168,8 +184,26 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
     // The window's own pixel buffer (shared memory with the X server), not a texture of a 3D
     // renderer that SDL would otherwise load for the window surface.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // SDL makes the surface anew, freeing the old rows, when the window's size has changed:
+    // the borrower copies them back first. A frame that lived in them is not shown this time
+    // (its pixels are elsewhere now); the next present shows it.
+    const bool lentHere = Lent.pixels != nullptr && Lent.window == sdl;
+    const bool frameInLentRows = lentHere && frame.pixels == Lent.pixels;
+    if (lentHere) {
+        int width = 0, height = 0;
+        SDL_GetWindowSize(sdl, &width, &height);
+        if (width != Lent.surface->w || height != Lent.surface->h) {
+            TakeBackLentRows(1);
+            return frameInLentRows ? -1 : PresentFrameToWindow(window, frame, source, destination);
+        }
+    }
     SDL_Surface* surface = SDL_GetWindowSurface(sdl);
+    if (lentHere && (surface != Lent.surface || surface == nullptr || surface->pixels != Lent.pixels)) {
+        TakeBackLentRows(0);  // made anew all the same: the rows are gone
+        if (frameInLentRows) return -1;
+    }
     if (surface == nullptr) return -1;
+    if (frameInLentRows) return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;  // drawn in place
     const bool is565 = frame.bits == 16 && frame.redMask == 0xF800 && frame.greenMask == 0x07E0 && frame.blueMask == 0x001F;
     if (is565 && surface->format->BytesPerPixel == 4) {
         SDL_Surface* wide = WidenFrame(frame);
@@ -181,6 +215,28 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
         CopyFrame(surface, frame, source, destination);
     }
     return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;
+}
+
+uint8_t* LendWindowRows(WindowHandle window, const FramePixels& layout, TakeBackFrame takeBack)
+{
+    SDL_Window* sdl = SdlWindowOf(window);
+    if (sdl == nullptr || Lent.pixels != nullptr) return nullptr;
+    SDL_Surface* surface = SDL_GetWindowSurface(sdl);
+    if (surface == nullptr || SDL_MUSTLOCK(surface) || !SameLayout(surface, layout) || surface->w != layout.width ||
+        surface->h != layout.height || surface->pitch != layout.pitch)
+        return nullptr;
+    Lent = LentRowsRecord{sdl, surface, static_cast<uint8_t*>(surface->pixels), takeBack};
+    return Lent.pixels;
+}
+
+void ReturnWindowRows()
+{
+    Lent = LentRowsRecord{};
+}
+
+void TakeBackRowsOfWindow(SDL_Window* window)
+{
+    if (Lent.pixels != nullptr && Lent.window == window) TakeBackLentRows(1);
 }
 
 void ReleasePresentBuffers()

@@ -17,6 +17,16 @@ int VideoSystemReady();
 // Copies `source` of the frame onto `destination` of the window's client area, scaled when
 // the sizes differ, and shows the window's surface. -1 when the window has no surface.
 int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination);
+// Lending the window's own pixel rows to the frame, so that a present is only the window's
+// update. Possible when the window's surface has exactly the frame's size, pitch and layout
+// (`layout.pixels` is not read); gives the rows, or null. One window lends at a time. Before the
+// rows go away (the window resized or destroyed) `takeBack` is called, with `alive` 1 while the
+// rows may still be read; after it the lender forgets them. A frame whose pixels are the lent
+// rows is presented without a copy.
+using TakeBackFrame = void (*)(int alive);
+uint8_t* LendWindowRows(WindowHandle window, const FramePixels& layout, TakeBackFrame takeBack);
+// The borrower gives the rows back itself (no call of its `takeBack`).
+void ReturnWindowRows();
 // Frees what presenting keeps between frames.
 void ReleasePresentBuffers();
 // Waits until the next refresh boundary of the display (60 Hz when its rate is unknown).

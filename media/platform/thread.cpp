@@ -1,4 +1,5 @@
 #include "platform/thread.h"
+#include "platform/service_faults.h"
 
 #include <pthread.h>
 
@@ -15,6 +16,8 @@ void* RunThread(void* raw)
 SystemThread StartSystemThread(const SystemThreadStart* start)
 {
     pthread_t thread;
+    if (ServiceCallFails(PlatformService::Thread))
+        return 0;
     if (pthread_create(&thread, nullptr, RunThread, const_cast<SystemThreadStart*>(start)) != 0)
         return 0;
     static_assert(sizeof(pthread_t) <= sizeof(SystemThread));

@@ -1,4 +1,5 @@
 #include "platform/window.h"
+#include "platform/service_faults.h"
 
 #include "platform/codepage.h"
 #include "platform/cursor.h"
@@ -211,7 +212,7 @@ WindowHandle CreateWindowOfClass(const char* className, const char* caption, uin
                                  int32_t x, int32_t y, int32_t width, int32_t height)
 {
     int slot = FindClassSlot(className);
-    if (slot < 0 || StartVideo() != 0) return nullptr;
+    if (slot < 0 || ServiceCallFails(PlatformService::Window) || StartVideo() != 0) return nullptr;
     PlatformWindow* window = nullptr;
     for (PlatformWindow& record : Windows) {
         if (!record.inUse) {
@@ -260,6 +261,7 @@ int DestroyWindow(WindowHandle handle)
     window = WindowRecord(handle);  // the procedure may have destroyed it already
     if (!window) return 0;
     DiscardWindowMessages(handle);
+    TakeBackRowsOfWindow(window->sdl);
     SDL_DestroyWindow(window->sdl);
     WindowClassRecord& windowClass = WindowSystem.classes[window->classSlot];
     if (--windowClass.windowCount == 0) ReleaseInstanceLock(&windowClass.lock);

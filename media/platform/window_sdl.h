@@ -6,3 +6,6 @@
 struct SDL_Window;
 
 SDL_Window* SdlWindowOf(WindowHandle window);
+
+// Before a window's SDL window goes: a frame living in its rows is copied back (screen_surface.cpp).
+void TakeBackRowsOfWindow(SDL_Window* window);

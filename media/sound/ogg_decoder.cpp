@@ -87,8 +87,10 @@ SoundDecoder* OpenOggDecoder(const SoundReader& in)
         LogWrite("Ogg Vorbisファイルを開けませんでした\n");
         return nullptr;
     }
-    if (!UsableSoundFormat(info.channels, info.rate) || info.frames < 0) {
-        if (info.frames < 0) LogWrite("Ogg Vorbisファイルの長さが分かりません\n");
+    // A length from a damaged last page can be anything; a day of sound is plenty.
+    const bool lengthKnown = info.frames >= 0 && info.frames <= int64_t(kMaxSoundRate) * 86400;
+    if (!UsableSoundFormat(info.channels, info.rate) || !lengthKnown) {
+        if (!lengthKnown) LogWrite("Ogg Vorbisファイルの長さが分かりません\n");
         CloseOgg(&ogg->base);
         return nullptr;
     }

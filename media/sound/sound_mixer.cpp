@@ -42,11 +42,52 @@ inline void AddFrame(const Voice& voice, const int16_t* a, const int16_t* b, flo
     }
 }
 
+// A play at the output's own rate, without a fade, falls on whole frames: no blending.
+void MixWholeFrames(Voice& voice, int32_t frames)
+{
+    const int64_t count = voice.frameCount;
+    const float left = voice.gainLeft * voice.fade;
+    const float right = voice.gainRight * voice.fade;
+    float* sum = Sums;
+    while (frames > 0) {
+        int64_t index = int64_t(voice.position >> 32);
+        if (index >= count) {
+            if (!voice.loop) {
+                voice.playing = 0;
+                return;
+            }
+            index %= count;
+        }
+        const int32_t run = int32_t(std::min<int64_t>(frames, count - index));
+        if (voice.channels == 1) {
+            const int16_t* source = voice.samples + index;
+            for (int32_t i = 0; i < run; ++i) {
+                const float value = float(source[i]);
+                sum[2 * i] += value * left;
+                sum[2 * i + 1] += value * right;
+            }
+        } else {
+            const int16_t* source = voice.samples + 2 * index;
+            for (int32_t i = 0; i < run; ++i) {
+                sum[2 * i] += float(source[2 * i]) * left;
+                sum[2 * i + 1] += float(source[2 * i + 1]) * right;
+            }
+        }
+        voice.position = uint64_t(index + run) << 32;
+        sum += 2 * run;
+        frames -= run;
+    }
+}
+
 void MixDecoded(Voice& voice, int32_t frames)
 {
     const int64_t count = voice.frameCount;
     if (count <= 0) {
         voice.playing = 0;
+        return;
+    }
+    if (voice.step == uint64_t(1) << 32 && voice.fadeStep == 0 && uint32_t(voice.position) == 0) {
+        MixWholeFrames(voice, frames);
         return;
     }
     const uint64_t length = uint64_t(count) << 32;

@@ -55,6 +55,17 @@ void ChangeVoices(int32_t handle, Change change)
     UnlockAudioOutput();
 }
 
+// The sound's volume and pan, for every play of it.
+void ApplyGains(int32_t handle, const SoundRecord& sound)
+{
+    float left = 0, right = 0;
+    VoiceGains(sound.volume, sound.pan, &left, &right);
+    ChangeVoices(handle, [&](Voice& voice) {
+        voice.gainLeft = left;
+        voice.gainRight = right;
+    });
+}
+
 }  // namespace
 
 int PlaySound(int handle, int mode)
@@ -122,12 +133,7 @@ int SetSoundVolume(int handle, int volume)
     SoundRecord* sound = ResolveSound(handle);
     if (sound == nullptr || volume < 0 || volume > 255) return -1;
     sound->volume = volume;
-    float left = 0, right = 0;
-    VoiceGains(sound->volume, sound->pan, &left, &right);
-    ChangeVoices(handle, [&](Voice& voice) {
-        voice.gainLeft = left;
-        voice.gainRight = right;
-    });
+    ApplyGains(handle, *sound);
     return 0;
 }
 
@@ -136,12 +142,7 @@ int SetSoundPan(int handle, int pan)
     SoundRecord* sound = ResolveSound(handle);
     if (sound == nullptr || pan < -255 || pan > 255) return -1;
     sound->pan = pan;
-    float left = 0, right = 0;
-    VoiceGains(sound->volume, sound->pan, &left, &right);
-    ChangeVoices(handle, [&](Voice& voice) {
-        voice.gainLeft = left;
-        voice.gainRight = right;
-    });
+    ApplyGains(handle, *sound);
     return 0;
 }
 

@@ -12,6 +12,7 @@
 #include "text/glyph_cache.h"
 #include "text/glyph_texture.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -67,11 +68,11 @@ void BlitMonoGlyph(const GlyphBlit& blit, uint32_t value)
                 run = blit.width - x;
             // Only the set bits are visited; bits past the run are cut off first.
             byte &= 0xFF00u >> run;
-            Pixel* pixels = reinterpret_cast<Pixel*>(row) + x;
+            // Lowest set bit first: bit b is pixel 7 - b, and clearing it is one step.
+            Pixel* eighth = reinterpret_cast<Pixel*>(row) + x + 7;
             while (byte) {
-                int32_t i = __builtin_clz(byte) - 24;
-                pixels[i] = static_cast<Pixel>(value);
-                byte &= ~(0x80u >> i);
+                *(eighth - intptr_t(__builtin_ctz(byte))) = static_cast<Pixel>(value);
+                byte &= byte - 1;
             }
             x += run;
         }
@@ -164,8 +165,10 @@ void BlitGlyph(const FontRecord* font, const GlyphBlit& blit, const MEMIMG* targ
 void DrawOneGlyph(const FontRecord* font, const GlyphSlot* slot, int32_t dx, int32_t dy, MEMIMG* target,
                   const PixelRect* clip, const GlyphColors& colors)
 {
-    PixelRect rect{dx, dy, dx + slot->width, dy + slot->height};
-    ClipRect(&rect, clip);
+    // The glyph's box intersected with the clip, here rather than through the general
+    // clipper: this runs once per character.
+    PixelRect rect{std::max(dx, clip->left), std::max(dy, clip->top), std::min(dx + slot->width, clip->right),
+                   std::min(dy + slot->height, clip->bottom)};
     if (rect.left >= rect.right || rect.top >= rect.bottom)
         return;
     int32_t cellX = CellX(font, slot->cell), cellY = CellY(font, slot->cell);

@@ -2,8 +2,9 @@
 // the device path under the same X server; the two must match. Rules that are exact (fills,
 // boxes, lines and bands, texel-aligned and stretched graphics, glyphs) must give the same
 // pixels; blend arithmetic may differ by one step per channel (two for the image multiply);
-// where the two pick texels differently (a turned quad) a stated number of pixels may differ. A mismatch writes both
-// pictures and their difference as PNG files into the test's working directory.
+// where the two pick texels differently (a turned quad) a stated number of pixels may differ.
+// A mismatch writes both pictures and their difference as PNG files into the test's working
+// directory.
 #include "country_grid.h"
 #include "field_display.h"
 #include "game_state.h"

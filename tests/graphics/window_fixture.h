@@ -1,6 +1,7 @@
 // A started media layer in a real window under Xvfb for the software path's drawing tests, and
 // the window read back with a screenshot of the root window.
 #pragma once
+#include "core/core_state.h"
 #include "graphics/draw_state.h"
 #include "rorodiv.h"
 #include "platform/clock.h"
@@ -34,6 +35,7 @@ protected:
         SetWindowTitle(title.c_str());
         SetLogEnabled(0);
         ChangeWindowMode(1);
+        savedWindowScale = CoreState.windowScale;
         DrawState.background[0] = DrawState.background[1] = DrawState.background[2] = 0;
     }
 
@@ -41,6 +43,7 @@ protected:
     {
         if (folder.empty()) return;
         EndMediaLayer();
+        CoreState.windowScale = savedWindowScale;
         std::filesystem::current_path(previous);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -62,6 +65,7 @@ protected:
         return shot;
     }
 
+    double savedWindowScale = 1.0;
     std::filesystem::path folder, previous;
     std::string title;
 };

@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "graphics/graphics.h"
 #include "graphics/screen_mode.h"
+#include "graphics/software/memimg.h"
 #include "window/window_mode.h"
 
 TEST_F(WindowDrawingTest, ClearDrawPresentArrivesInTheWindow)
@@ -61,6 +62,57 @@ TEST_F(WindowDrawingTest, WindowScaleStretchesTheFrame)
     EXPECT_EQ(at(900, 750), 0xFFFF00u);  // one pixel becomes 1.5: columns 900-901
     EXPECT_EQ(at(901, 751), 0xFFFF00u);
     EXPECT_EQ(at(902, 752), 0x000000u);
+}
+
+// After the first present the screen image draws in the window's own rows; a resize takes the
+// frame back into the image before SDL frees those rows.
+TEST_F(WindowDrawingTest, FrameInTheWindowRowsSurvivesResizeAndClose)
+{
+    ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    EXPECT_LE(CoreState.windowScale, 1.0);
+    SetDrawTarget(-2);
+    const uint8_t* ownRows = SoftScreen.screen.pixels;
+    ClearScreen();
+    ASSERT_EQ(PresentScreen(), 0);
+    EXPECT_NE(SoftScreen.screen.pixels, ownRows) << "the frame should now live in the window's rows";
+    DrawRect(100, 100, 200, 150, PackColor(255, 0, 0), 1);
+    ASSERT_EQ(PresentScreen(), 0);
+    Settle();
+    Rect client = CoreState.ClientRectOnScreen;
+    {
+        const Screenshot shot = Shot();
+        EXPECT_EQ(shot.At(client.left + 150, client.top + 120), 0xFF0000u);
+    }
+
+    // Resized while drawing into the old rows: the frame is kept and shown stretched.
+    CoreState.windowScale = 1.5;
+    FitWindow();
+    Settle();
+    DrawRect(300, 300, 400, 350, PackColor(0, 255, 0), 1);
+    PresentScreen();
+    EXPECT_EQ(SoftScreen.screen.pixels, ownRows);
+    ASSERT_EQ(PresentScreen(), 0);
+    Settle();
+    client = CoreState.ClientRectOnScreen;
+    {
+        const Screenshot shot = Shot();
+        EXPECT_EQ(shot.At(client.left + 225, client.top + 180), 0xFF0000u);
+        EXPECT_EQ(shot.At(client.left + 525, client.top + 480), 0x00FF00u);
+    }
+
+    // Back to its own size it moves into the window's rows again, and ending the layer brings
+    // the frame back into the image before the window goes.
+    CoreState.windowScale = 1.0;
+    FitWindow();
+    Settle();
+    PresentScreen();
+    ASSERT_EQ(PresentScreen(), 0);
+    EXPECT_NE(SoftScreen.screen.pixels, ownRows);
+    std::vector<uint32_t> pixels(800 * 600);
+    ASSERT_EQ(ReadScreenPixels(pixels.data()), 0);
+    EXPECT_EQ(pixels[120 * 800 + 150] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(pixels[320 * 800 + 350] & 0xFFFFFF, 0x00FF00u);
 }
 
 TEST_F(WindowDrawingTest, FrontScreenIsPresentedByItsTimer)

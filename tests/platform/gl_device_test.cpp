@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,9 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         GlProbeReport report;
         if (ProbeGl(&report) != 0) GTEST_SKIP() << "no OpenGL 3.3 or ES 3.0 context can be made here";
-        ASSERT_EQ(RegisterWindowClass("gl device test", PlainProcedure), 0);
+        ASSERT_EQ(RegisterWindowClass(className.c_str(), PlainProcedure), 0);
         SetGlCapableWindows(1);
-        window = CreateWindowOfClass("gl device test", "gl", WS_POPUP, 0, 0, 0, 64, 64);
+        window = CreateWindowOfClass(className.c_str(), "gl", WS_POPUP, 0, 0, 0, 64, 64);
         ASSERT_NE(window, nullptr);
         ASSERT_EQ(OpenGlContext(window, 0, &caps), 0);
         const std::string vertex = ReadShader("screen.vert"), fragment = ReadShader("screen.frag");
@@ -66,7 +67,7 @@ protected:
         CloseGlContext();
         SetGlCapableWindows(0);
         if (window) DestroyWindow(window);
-        UnregisterWindowClass("gl device test");
+        UnregisterWindowClass(className.c_str());
         ReleaseWindowSystem();
         if (hadDriver)
             setenv("SDL_VIDEODRIVER", savedDriver.c_str(), 1);
@@ -107,6 +108,8 @@ protected:
     }
 
     static constexpr int kSize = 96;
+    // A class holds a per-user lock while it has a window: tests running at once need their own.
+    std::string className = "gl device test " + std::to_string(std::random_device{}());
     std::string savedDriver;
     bool hadDriver = false;
     WindowHandle window = nullptr;

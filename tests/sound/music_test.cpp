@@ -13,8 +13,7 @@ protected:
     void SetUp() override
     {
         SoundFixture::SetUp();
-        ASSERT_EQ(SoundStart(), 0);
-        StopAudioMixer();   // the test mixes by itself from here on
+        MixByHand();
     }
 
     // The left channel of `frames` frames, refilled the way the message pump does.

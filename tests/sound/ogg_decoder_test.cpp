@@ -8,6 +8,21 @@ namespace {
 
 using OggDecoderTest = SoundFixture;
 
+// The file with its last page claiming `granule` frames, its checksum made right again.
+std::string WithLastGranule(std::string bytes, int64_t granule)
+{
+    const size_t at = bytes.rfind("OggS");
+    auto* header = reinterpret_cast<unsigned char*>(&bytes[at]);
+    for (int i = 0; i < 8; ++i) header[6 + i] = static_cast<unsigned char>(uint64_t(granule) >> (8 * i));
+    ogg_page page{};
+    page.header = header;
+    page.header_len = 27 + header[26];
+    page.body = header + page.header_len;
+    page.body_len = long(bytes.size() - at) - page.header_len;
+    ogg_page_checksum_set(&page);
+    return bytes;
+}
+
 int Load(const std::string& bytes)
 {
     return LoadSoundFromMemory(bytes.data(), int32_t(bytes.size()));
@@ -77,6 +92,14 @@ TEST_F(OggDecoderTest, DamagedDataIsRefusedWithALogLineOrDecodesWithoutHarm)
     }
     // Bytes flipped inside the audio pages, or the end cut off: whatever comes back is
     // a sound of at most the claimed length, or a refusal.
+    // A last page claiming a length far past the data: the length is what the data holds,
+    // and nothing is allocated for the claim.
+    for (int64_t granule : {int64_t(1'000'000'000), INT64_MAX}) {
+        const int claimed = Load(WithLastGranule(good, granule));
+        ASSERT_GE(claimed, 0);
+        EXPECT_LE(ResolveSound(claimed)->format.frames, 20000 + 1024);
+        EXPECT_EQ(DeleteSound(claimed), 0);
+    }
     for (size_t at : {good.size() / 3, good.size() / 2, good.size() - 40}) {
         std::string damaged = good;
         for (size_t i = at; i < at + 16 && i < damaged.size(); ++i) damaged[i] = char(damaged[i] ^ 0x5A);

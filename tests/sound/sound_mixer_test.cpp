@@ -14,9 +14,7 @@ protected:
     void SetUp() override
     {
         SoundFixture::SetUp();
-        ASSERT_EQ(SoundStart(), 0);
-        StopAudioMixer();   // the test mixes by itself from here on
-        ASSERT_EQ(SoundMixer.outputRate, 44100);
+        MixByHand();
     }
 
     int Load(const std::string& bytes)

@@ -6,6 +6,7 @@
 #include "platform/audio_device.h"
 #include "platform/clock.h"
 #include "rorodiv.h"
+#include "sound/sound_device_ops.h"
 
 namespace {
 
@@ -150,6 +151,41 @@ TEST_F(SoundOutputTest, ALoopRepeatsUntilStoppedAndIsSilentFromTheNextBufferOn)
         ASSERT_EQ(out[onset + 2 * frame + 1], burst[frame % 300]) << frame;
     }
     EXPECT_TRUE(std::all_of(out.begin() + long(silentFrom), out.end(), [](int16_t s) { return s == 0; }));
+}
+
+TEST_F(SoundOutputTest, AnEightBitMonoOutputGetsTheMixFoldedAndNarrowed)
+{
+    ASSERT_EQ(SoundEnd(), 0);
+    static SoundDeviceOps ops = PlatformSoundDeviceOps;
+    ops.readCapabilities = [](AudioCapabilities* capabilities) {
+        *capabilities = {kAudioPrimaryMono | kAudioPrimary8Bit, 8000, 44100, 0, 0};
+        return 0;
+    };
+    SoundState.ops = &ops;
+    ASSERT_EQ(SoundStart(), 0);
+    AudioFormat format{};
+    ASSERT_EQ(ReadAudioOutputFormat(&format), 0);
+    ASSERT_EQ(format.channels, 1);
+    ASSERT_EQ(format.bits, 8);
+    // Left and right differ: the output holds their mean, as unsigned 8 bits.
+    std::vector<int16_t> frames;
+    for (int i = 0; i < 3000; ++i) {
+        frames.push_back(int16_t(i % 2 ? 8000 : -8000));
+        frames.push_back(int16_t(i % 2 ? 4000 : -4000));
+    }
+    WriteFile("stereo.wav", Wav16(frames, 2));
+    const int handle = LoadSound("stereo.wav");
+    ASSERT_GE(handle, 0);
+    WaitForFrames(2048);
+    ASSERT_EQ(PlaySound(handle, SOUND_PLAY_WAIT), 0);
+    WaitForFrames(2048);
+    ASSERT_EQ(SoundEnd(), 0);
+    const std::string out = ReadFile(folder / "output.raw");
+    const size_t onset = out.find_first_not_of('\x80');
+    ASSERT_LT(onset + 3000, out.size());
+    for (size_t i = 0; i < 3000; ++i)
+        ASSERT_EQ(uint8_t(out[onset + i]), i % 2 ? (6000 >> 8) + 128 : (-6000 >> 8) + 128) << i;
+    EXPECT_EQ(out.find_first_not_of('\x80', onset + 3000), std::string::npos);
 }
 
 }  // namespace

@@ -10,6 +10,51 @@
 #include "platform/screen_surface.h"
 #include "window/window_mode.h"
 
+#include <cstring>
+
+namespace {
+
+// While the screen image's rows are the window's own, its own block waits here.
+struct ScreenRowsRecord {
+    uint8_t* ownPixels;
+};
+ScreenRowsRecord ScreenRows;
+
+ScreenPixels ScreenLayout(const MEMIMG& image)
+{
+    const ColorFormat* f = image.base->format;
+    return ScreenPixels{image.pixels, image.base->pitch, image.width, image.height, f->colorBits,
+                        f->redMask, f->greenMask, f->blueMask};
+}
+
+// The window's rows go away: the frame moves back into the image's own block.
+void TakeBackScreenRows(int alive)
+{
+    MEMIMG& image = SoftScreen.screen;
+    if (ScreenRows.ownPixels == nullptr) return;
+    if (alive) std::memcpy(ScreenRows.ownPixels, image.pixels, size_t(image.base->pitch) * size_t(image.height));
+    image.pixels = image.base->pixelBuffer = ScreenRows.ownPixels;
+    ScreenRows.ownPixels = nullptr;
+}
+
+void GiveBackScreenRows()
+{
+    TakeBackScreenRows(1);
+    GiveBackWindowRows();
+}
+
+// After a copying present the window holds the frame: from now on draw in its rows.
+void MoveScreenIntoWindow()
+{
+    MEMIMG& image = SoftScreen.screen;
+    uint8_t* rows = BorrowWindowRows(ScreenLayout(image), TakeBackScreenRows);
+    if (rows == nullptr) return;
+    ScreenRows.ownPixels = image.base->pixelBuffer;
+    image.pixels = image.base->pixelBuffer = rows;
+}
+
+}  // namespace
+
 int OpenSoftwareScreen()
 {
     const ScreenSettingsRecord& s = ScreenSettings;
@@ -27,6 +72,7 @@ int OpenSoftwareScreen()
 
 void ReleaseSoftwareScreen()
 {
+    GiveBackScreenRows();
     ReleasePresentBuffers();
     ReleaseMemImg(&SoftScreen.screen);
     ReleaseMemImg(&SoftScreen.work);
@@ -58,13 +104,15 @@ int PresentSoftwareScreen()
         destination.bottom = int(scale * height);
     }
     if (DrawState.waitVsync) WaitForDisplayRefresh();
-    const ColorFormat* f = image.base->format;
-    const ScreenPixels pixels{image.pixels, image.base->pitch, image.width, image.height, f->colorBits,
-                              f->redMask, f->greenMask, f->blueMask};
-    if (emulate)
-        ShowScreenPixels(pixels, PixelRect{0, 0, 320, 240}, PixelRect{0, 0, 640, 480});
-    else
-        ShowScreenPixels(pixels, PixelRect{0, 0, image.width, image.height}, destination);
+    // The frame lives in the window's rows only while it is shown whole and unscaled.
+    const bool whole = !emulate && destination.right == image.width && destination.bottom == image.height;
+    if (!whole && ScreenRows.ownPixels != nullptr) GiveBackScreenRows();
+    if (emulate) {
+        ShowScreenPixels(ScreenLayout(image), PixelRect{0, 0, 320, 240}, PixelRect{0, 0, 640, 480});
+        return 0;
+    }
+    const int shown = ShowScreenPixels(ScreenLayout(image), PixelRect{0, 0, image.width, image.height}, destination);
+    if (shown == 0 && whole && ScreenRows.ownPixels == nullptr) MoveScreenIntoWindow();
     return 0;
 }
 

@@ -20,6 +20,20 @@ MEMIMG* TargetImage()
     return ScreenSettings.graphicsReady && IsValidMemImg(target) ? target : nullptr;
 }
 
+// Four corners in order around a rectangle whose sides are horizontal and vertical.
+bool IsAxisAlignedRectangle(const double* px, const double* py)
+{
+    const bool horizontalFirst = py[0] == py[1] && px[1] == px[2] && py[2] == py[3] && px[3] == px[0];
+    const bool verticalFirst = px[0] == px[1] && py[1] == py[2] && px[2] == px[3] && py[3] == py[0];
+    return horizontalFirst || verticalFirst;
+}
+
+// A coordinate rounded up to a pixel, kept well inside the int range like the rows below.
+int CeilToPixel(double v)
+{
+    return int(std::ceil(std::clamp(v, -1e9, 1e9)));
+}
+
 }  // namespace
 
 void FillConvexPolygon(MEMIMG* image, const float (*points)[2], int count, uint32_t color)
@@ -43,6 +57,14 @@ void FillConvexPolygon(MEMIMG* image, const float (*points)[2], int count, uint3
     }
     double top = py[0], bottom = py[0];
     for (int i = 1; i < count; ++i) top = std::min(top, py[i]), bottom = std::max(bottom, py[i]);
+    if (count == 4 && IsAxisAlignedRectangle(px, py)) {
+        // The rule below covers exactly the pixels x in [ceil(left), ceil(right)) and
+        // y in [ceil(top), ceil(bottom)) of such a rectangle: one box, the same pixels.
+        double left = std::min(px[0], px[2]), right = std::max(px[0], px[2]);
+        const PixelRect box{CeilToPixel(left), CeilToPixel(top), CeilToPixel(right), CeilToPixel(bottom)};
+        PaintBoxMemImg(image, &box, color);
+        return;
+    }
     PixelRect area2 = DrawState.drawArea;
     const PixelRect whole{0, 0, image->width, image->height};
     ClipRect(&area2, &whole);

@@ -209,6 +209,44 @@ TEST_F(LineTest, ThickSegmentIsABand)
     EXPECT_EQ(PixelAt(SoftScreen.screen, 30, 10), 0u);
 }
 
+// A band along an axis is filled as one box: it must cover the pixels the polygon rule gives
+// the same rectangle drawn as two triangles, at whole and fractional corners, either way round.
+TEST_F(LineTest, AxisAlignedQuadCoversWhatItsTrianglesCover)
+{
+    StopSoftwareScreen();
+    StartSoftwareScreen(100, 100, 32);
+    struct Case {
+        float left, top, right, bottom;
+    };
+    const Case cases[] = {
+        {16, 14.5f, 65, 17.5f}, {10, 10, 20, 12},      {39.5f, 10, 42.5f, 30}, {3.25f, 7.75f, 9.5f, 8.5f},
+        {-5, -3.5f, 20, 2.5f},  {90.5f, 40, 120, 44},  {30, 30, 30.5f, 60},    {12.5f, 20.5f, 13.5f, 21.5f},
+    };
+    const uint32_t colour = 0xFF102030;
+    auto vertex = [&](float x, float y) { return PolygonVertex{x, y, 0, 1, colour, 0, 0}; };
+    for (const Case& c : cases) {
+        for (bool reversed : {false, true}) {
+            // A band's corner order: both ends on one side, then both on the other.
+            PolygonVertex strip[4] = {vertex(c.left, c.top), vertex(c.right, c.top), vertex(c.left, c.bottom),
+                                      vertex(c.right, c.bottom)};
+            if (reversed) std::swap(strip[0], strip[3]), std::swap(strip[1], strip[2]);
+            const PolygonVertex triangles[6] = {strip[0], strip[1], strip[2], strip[1], strip[2], strip[3]};
+            FillMemImg(&SoftScreen.screen, nullptr, 0);
+            SubmitVertices2D(triangles, 6, kTriangleList, kNoTexture, 0);
+            std::vector<uint32_t> expected;
+            for (int y = 0; y < 100; ++y)
+                for (int x = 0; x < 100; ++x) expected.push_back(PixelAt(SoftScreen.screen, x, y));
+            FillMemImg(&SoftScreen.screen, nullptr, 0);
+            SubmitVertices2D(strip, 4, kTriangleStrip, kNoTexture, 0);
+            int differing = 0;
+            for (int y = 0; y < 100; ++y)
+                for (int x = 0; x < 100; ++x) differing += PixelAt(SoftScreen.screen, x, y) != expected[size_t(y * 100 + x)];
+            EXPECT_EQ(differing, 0) << c.left << "," << c.top << " - " << c.right << "," << c.bottom << " reversed " << reversed;
+            EXPECT_GT(CountPixels(SoftScreen.screen, colour), 0);
+        }
+    }
+}
+
 TEST_F(LineTest, SixteenBitScreenKeepsWhite)
 {
     StopSoftwareScreen();
