@@ -38,6 +38,8 @@ struct GlDeviceState {
     GLuint programs[2];
     GLint viewportUniforms[2];
     GLfloat viewport[4];
+    GLint textureKeyUniform;   // the textured program's texel rule
+    GLfloat textureKey[4];     // red, green, blue of the key, and the rule
     GLuint program, vertexArray, vertexBuffer;
     GLintptr streamOffset;
     int layoutSet;  // the layout the attribute pointers describe, -1 for none
@@ -270,6 +272,7 @@ void UseProgram(int textured)
     Gl.program = Gl.programs[textured];
     glUseProgram(Gl.program);
     glUniform4fv(Gl.viewportUniforms[textured], 1, Gl.viewport);
+    if (textured) glUniform4fv(Gl.textureKeyUniform, 1, Gl.textureKey);
 }
 
 }  // namespace
@@ -286,6 +289,8 @@ int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fra
         }
         Gl.viewportUniforms[textured] = glGetUniformLocation(Gl.programs[textured], "viewport");
     }
+    Gl.textureKeyUniform = glGetUniformLocation(Gl.programs[1], "textureKey");
+    Gl.textureKey[0] = Gl.textureKey[1] = Gl.textureKey[2] = Gl.textureKey[3] = 0;
     Gl.textured = -1;
     UseProgram(0);
     return 0;
@@ -325,6 +330,7 @@ int32_t CreateGlSurface(int32_t width, int32_t height, GlPixelFormat format)
     glGenTextures(1, &s.color);
     glBindTexture(GL_TEXTURE_2D, s.color);
     SetTextureDefaults();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);  // one level, so any filter samples it
     glTexImage2D(GL_TEXTURE_2D, 0, GLint(info.internal), width, height, 0, info.format, info.type, nullptr);
     glGenFramebuffers(1, &s.framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
@@ -645,6 +651,15 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
     glDrawArrays(kMode[int(primitive)], GLint(offset / stride), count);
     ++Gl.drawCalls;
     return 0;
+}
+
+void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb)
+{
+    Gl.textureKey[0] = float((keyArgb >> 16) & 0xFF) / 255.0f;
+    Gl.textureKey[1] = float((keyArgb >> 8) & 0xFF) / 255.0f;
+    Gl.textureKey[2] = float(keyArgb & 0xFF) / 255.0f;
+    Gl.textureKey[3] = float(int(rule));
+    if (Gl.context != nullptr && Gl.textured == 1) glUniform4fv(Gl.textureKeyUniform, 1, Gl.textureKey);
 }
 
 int64_t GlDrawCallCount()

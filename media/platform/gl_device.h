@@ -106,5 +106,10 @@ enum class GlVertexLayout : int32_t { Plain, Textured, TwoTextures };
 // Streams the vertices into the vertex buffer and draws them with the texture (0 for none)
 // modulated by the vertex colour, each primitive flat in its first vertex's colour. 0 / -1.
 int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, GlPrimitive primitive, int32_t texture);
+// How later textured draws read their texels: Alpha modulates by the texel's alpha; Opaque
+// reads alpha as 1; ColorKey reads alpha as 1 and drops texels whose colour is the key
+// (0xRRGGBB, as the texture stores it). Change it only between draws.
+enum class GlTexelRule : int32_t { Alpha, Opaque, ColorKey };
+void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb);
 // Draw calls made since the context was opened (for measurements).
 int64_t GlDrawCallCount();

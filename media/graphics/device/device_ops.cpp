@@ -3,25 +3,34 @@
 #include "graphics/device/device_ops.h"
 
 #include "graphics/device/device_drawing.h"
+#include "graphics/device/device_graphics.h"
 
 namespace {
 
+// Opening the screen ties the textured graphics in: draw-target surfaces and textured polygons.
+int OpenDeviceScreenWithGraphics()
+{
+    ForgetTexelState();
+    SetGraphicSurfaceLookup(DeviceGraphicSurface);
+    SetTexturedVerticesHook(SubmitTexturedVertices);
+    return DeviceOpenScreen();
+}
+
+// A blend change sets the device's blend again, so the textured draws must set theirs again.
+void DeviceBlendAndTexelStateChanged()
+{
+    DeviceBlendStateChanged();
+    ForgetTexelState();
+}
+
 void SetDeviceBlendImage(GraphicRecord*) {}
-int CreateDeviceGraphicImage(GraphicRecord*) { return -1; }
-int AttachDeviceSubGraphic(GraphicRecord*, const GraphicRecord*, int, int) { return -1; }
-void ReleaseDeviceGraphicView(GraphicRecord*) {}
-void ReleaseDeviceGraphicImage(GraphicImage*) {}
-int PaintDeviceGraphic(GraphicRecord*, int, int, int, int) { return -1; }
-int PutDeviceGraphic(int, int, GraphicRecord*, int) { return -1; }
-int PutDeviceGraphicQuad(const float[4][2], GraphicRecord*, int) { return -1; }
-int CopyToDeviceGraphic(GraphicRecord*, const PixelImage&, const PixelImage*, const PixelRect&, int, int) { return -1; }
 
 }  // namespace
 
 const DrawOpsTable kDeviceDrawOps = {
-    DeviceOpenScreen,         DeviceReleaseScreen,    DeviceClearScreen,        DevicePresentScreen,
+    OpenDeviceScreenWithGraphics, DeviceReleaseScreen,    DeviceClearScreen,        DevicePresentScreen,
     DeviceReadScreenPixels,
-    DeviceSetDrawTarget,      DeviceSetDrawRegion,    DeviceBlendStateChanged,  SetDeviceBlendImage,
+    DeviceSetDrawTarget,      DeviceSetDrawRegion,    DeviceBlendAndTexelStateChanged, SetDeviceBlendImage,
     DeviceDrawLine,           DeviceDrawBox,          DeviceSubmitVertices,
     CreateDeviceGraphicImage, AttachDeviceSubGraphic, ReleaseDeviceGraphicView, ReleaseDeviceGraphicImage,
     PaintDeviceGraphic,       PutDeviceGraphic,       PutDeviceGraphicQuad,     CopyToDeviceGraphic,
