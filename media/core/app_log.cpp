@@ -1,6 +1,7 @@
 #include "core/app_log.h"
 
 #include "core/sjis.h"
+#include "core/text_encoding.h"
 #include "core/tracked_memory.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"
@@ -145,7 +146,7 @@ int LogStart()
     return 1;
 }
 
-int LogWrite(const char* text)
+int LayerLogWrite(const char* text)
 {
     if (text == nullptr)
         return -1;
@@ -196,14 +197,33 @@ static void FormatLine(char (&line)[kFormatBuffer + 1], const char* format, va_l
     line[kept + 1] = '\0';
 }
 
-int LogWriteFormat(const char* format, ...)
+int LayerLogWriteFormat(const char* format, ...)
 {
     char line[kFormatBuffer + 1];
     va_list arguments;
     va_start(arguments, format);
     FormatLine(line, format, arguments);
     va_end(arguments);
-    return LogWrite(line);
+    return LayerLogWrite(line);
+}
+
+// The game's writes (the parentheses keep the names from meaning the layer's writes).
+int(LogWrite)(const char* text)
+{
+    if (text == nullptr)
+        return -1;
+    CallerText converted(text);
+    return LayerLogWrite(converted.get());
+}
+
+int(LogWriteFormat)(const char* format, ...)
+{
+    char line[kFormatBuffer + 1];
+    va_list arguments;
+    va_start(arguments, format);
+    FormatLine(line, format, arguments);
+    va_end(arguments);
+    return (LogWrite)(line);
 }
 
 int LogIndent()

@@ -16,8 +16,14 @@ extern LogState AppLogState;
 
 int SetLogEnabled(int enable);
 int LogStart();
-int LogWrite(const char* text);
-int LogWriteFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The layer's own writes, in cp932. The game's LogWrite and LogWriteFormat (rorodiv.h) take
+// its texts across the UTF-8 boundary first; inside the layer the names mean these.
+int LayerLogWrite(const char* text);
+int LayerLogWriteFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int(LogWrite)(const char* text);
+int(LogWriteFormat)(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#define LogWrite(...) LayerLogWrite(__VA_ARGS__)
+#define LogWriteFormat(...) LayerLogWriteFormat(__VA_ARGS__)
 int LogIndent();
 int LogUnindent();
 int LogNetworkError(const char* format, ...) __attribute__((format(printf, 1, 2)));

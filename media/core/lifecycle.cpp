@@ -5,9 +5,11 @@
 #include "core/log_display.h"
 #include "core/media_lock.h"
 #include "core/sjis.h"
+#include "core/text_encoding.h"
 #include "core/time_source.h"
 #include "core/tracked_memory.h"
 #include "core/unbuilt_layers.h"
+#include "file/file_access.h"
 #include "file/file_startup.h"
 #include "graphics/graphics_setup.h"
 #include "image/clamp_table.h"
@@ -56,7 +58,7 @@ void ShutdownBody()
     DeleteAllSoftImages();
     CoreState.Started = 0;
     PumpUntilQuiet();
-    if (AppLogState.folder[0] != '\0') SetCurrentDir(AppLogState.folder);
+    if (AppLogState.folder[0] != '\0') InstalledFileAccess()->setCurrentDir(AppLogState.folder);
     ReleaseIdleArchives();
     DumpAllocations();
 }
@@ -88,7 +90,7 @@ int StartLocked()
     BuildClampTable();
     ClearArchiveTables();
     InstallFileAccess(nullptr);
-    if (GetCurrentDir(AppLogState.folder) != 0) AppLogState.folder[0] = '\0';
+    if (InstalledFileAccess()->getCurrentDir(AppLogState.folder) != 0) AppLogState.folder[0] = '\0';
     LogStart();
 
     DisplayMode desktop;
@@ -183,7 +185,8 @@ void FatalExitFormat(const char* format, ...)
 int SetWindowTitle(const char* title)
 {
     char cut[sizeof CoreState.WindowTitle];
-    SjisCopyCut(cut, sizeof cut, title ? title : "");
+    CallerText converted(title);
+    SjisCopyCut(cut, sizeof cut, converted.get() ? converted.get() : "");
     if (CoreState.MainWindow) SetWindowText(CoreState.MainWindow, cut);
     SjisCopyCut(CoreState.WindowTitle, sizeof CoreState.WindowTitle, cut);
     return 0;

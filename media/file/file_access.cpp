@@ -2,6 +2,7 @@
 // stream tables over files and memory.
 #include "file/file_access.h"
 
+#include "core/text_encoding.h"
 #include "file/archive_files.h"
 #include "file/file_startup.h"
 #include "file/plain_file.h"
@@ -91,7 +92,8 @@ const StreamOps* MemoryStreamOps()
 
 FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async)
 {
-    return FileAccess.table.fileOpen(path, useCache, spare, async);
+    CallerText converted(path);
+    return FileAccess.table.fileOpen(converted.get(), useCache, spare, async);
 }
 
 int FileClose(FileValue file)
@@ -126,22 +128,33 @@ int FileIdle(FileValue file)
 
 int SetCurrentDir(const char* path)
 {
-    return FileAccess.table.setCurrentDir(path);
+    CallerText converted(path);
+    return FileAccess.table.setCurrentDir(converted.get());
 }
 
 int GetCurrentDir(char* buffer)
 {
-    return FileAccess.table.getCurrentDir(buffer);
+    int result = FileAccess.table.getCurrentDir(buffer);
+    if (result == 0)
+        TextToCaller(buffer, kFilePathSize);
+    return result;
 }
 
 SearchValue FileFindFirst(const char* pattern, FileInfo* info)
 {
-    return FileAccess.table.fileFindFirst(pattern, info);
+    CallerText converted(pattern);
+    SearchValue search = FileAccess.table.fileFindFirst(converted.get(), info);
+    if (search != kNoSearch && info != nullptr)
+        TextToCaller(info->name, sizeof info->name);
+    return search;
 }
 
 int FileFindNext(SearchValue search, FileInfo* info)
 {
-    return FileAccess.table.fileFindNext(search, info);
+    int result = FileAccess.table.fileFindNext(search, info);
+    if (result == 0 && info != nullptr)
+        TextToCaller(info->name, sizeof info->name);
+    return result;
 }
 
 int FileFindClose(SearchValue search)

@@ -18,6 +18,9 @@ ROR_API int PumpMessages();
 ROR_API int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0
 ROR_API int SetLogEnabled(int enable);          // 0 switches "Log.txt" off; 0
 ROR_API int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
+// 1: every text the layer takes or gives (titles, paths, log texts, strings to draw, font
+// face names) is UTF-8 instead of cp932, so ordinary string literals work as they are. 0
+ROR_API int SetUseUtf8Texts(int enable);
 
 // Input. Keys are named by keyboard scan codes 0..255 (0x80 and up: the extended keys).
 constexpr int KEYCODE_ESCAPE = 0x01;

@@ -44,6 +44,7 @@ void FillOutput(void*, Uint8* stream, int length)
     const int bytesPerFrame = channels * (eightBit ? 1 : 2);
     const int frames = length / bytesPerFrame;
     std::memset(stream, Audio.spec.silence, size_t(length));
+    Audio.framesMixed += frames;
     if (Audio.mixer == nullptr) return;
     if (channels == 2 && !eightBit) {
         Audio.mixer(reinterpret_cast<int16_t*>(stream), frames);
@@ -67,7 +68,6 @@ void FillOutput(void*, Uint8* stream, int length)
             done += count;
         }
     }
-    Audio.framesMixed += frames;
 }
 
 int StartDummyDriver()
@@ -123,6 +123,7 @@ int TakeOutput(SDL_AudioDeviceID output, const SDL_AudioSpec& obtained)
     }
     Audio.output = output;
     Audio.spec = obtained;
+    Audio.framesMixed = 0;
     SDL_PauseAudioDevice(output, 0);
     return 0;
 }
@@ -238,7 +239,6 @@ int StartAudioMixer(AudioMixer mixer)
     if (Audio.output == 0 || mixer == nullptr) return -1;
     SDL_LockAudioDevice(Audio.output);
     Audio.mixer = mixer;
-    Audio.framesMixed = 0;
     SDL_UnlockAudioDevice(Audio.output);
     return 0;
 }

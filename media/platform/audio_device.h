@@ -67,7 +67,8 @@ const char* AudioOutputName(int index);
 using AudioMixer = void (*)(int16_t* stereoFrames, int32_t frameCount);
 int StartAudioMixer(AudioMixer mixer);
 void StopAudioMixer();
-// Frames the callback has produced since the mixer started.
+// Frames the callback has produced since the output opened, silence before the mixer
+// started included (not what the driver plays on its own before the output is unpaused).
 int64_t AudioFramesMixed();
 // While held, the callback does not run: the main thread hands records over to the mixer
 // under it and keeps it for a few field writes only. Nothing happens without an output.

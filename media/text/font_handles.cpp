@@ -2,6 +2,7 @@
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
+#include "core/text_encoding.h"
 #include "graphics/screen_mode.h"
 #include "platform/glyph_raster.h"
 #include "text/glyph_cache.h"
@@ -113,6 +114,13 @@ CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t
 int CreateFontToHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
                        int italic, int slot, int check)
 {
+    CallerText face(faceName);
+    return MakeFontHandle(face.get(), size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
+}
+
+int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
+                   int italic, int slot, int check)
+{
     if (type == -1)
         type = FONT_NORMAL;
     if (edgeSize > 1)
@@ -199,8 +207,10 @@ int GetFontInfoOfHandle(char* faceName, int* size, int* thickness, int handle)
     const FontRecord* font = ResolveFont(handle);
     if (!font)
         return -1;
-    if (faceName)
+    if (faceName) {
         std::memcpy(faceName, font->faceName, std::strlen(font->faceName) + 1);
+        TextToCaller(faceName, 256);  // the least the caller's buffer holds
+    }
     if (size)
         *size = font->size;
     if (thickness)
@@ -243,7 +253,7 @@ int RefreshDefaultFont()
         return 0;
     if (current)
         ReleaseFontHandle(settings.handle);
-    settings.handle = CreateFontToHandle(settings.faceName, settings.size, settings.thickness, settings.type,
+    settings.handle = MakeFontHandle(settings.faceName, settings.size, settings.thickness, settings.type,
                                          settings.charSetIndex, (settings.type & FONT_EDGE) ? settings.edgeSize : -1,
                                          settings.italic, -1, -1);
     SetFontSpacingOfHandle(settings.spacing, settings.handle);
@@ -280,9 +290,9 @@ int ResetFonts()
             ReleaseFontHandle(HandleOfSlot(slot));
     if (remembered)
         fonts.defaults.handle =
-            CreateFontToHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, -1, -1);
+            MakeFontHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, -1, -1);
     else
-        fonts.defaults.handle = CreateFontToHandle("", kDefaultFontSize, kDefaultThickness, -1, -1, -1, 0, -1, -1);
+        fonts.defaults.handle = MakeFontHandle("", kDefaultFontSize, kDefaultThickness, -1, -1, -1, 0, -1, -1);
     LogUnindent();
     LogWrite("フォントの初期化は正常に終了しました\n");
     return 0;
@@ -325,7 +335,7 @@ int RebuildAllFonts()
         int32_t thickness = font->thickness, edgeSize = font->edgeSize, italic = font->italic;
         int32_t spacing = font->spacing;
         ReleaseFontHandle(HandleOfSlot(slot));
-        int handle = CreateFontToHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
+        int handle = MakeFontHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
         if (ResolveFont(handle))
             SetFontSpacingOfHandle(spacing, handle);
     }

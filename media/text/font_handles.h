@@ -94,6 +94,10 @@ struct CellMetrics {
 };
 CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t type, int32_t edgeSize);
 
+// CreateFontToHandle on a cp932 face name: the layer's own fonts.
+int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
+                   int italic, int slot, int check);
+
 int RefreshDefaultFont();
 int RebuildAllFonts();
 int InitFontSystem();

@@ -3,6 +3,7 @@
 #include "core/app_log.h"
 #include "core/sjis.h"
 #include "core/tracked_memory.h"
+#include "core/text_encoding.h"
 #include "graphics/color_format.h"
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg_blit.h"
@@ -338,7 +339,10 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
     return int32_t(pen);
 }
 
-int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
+namespace {
+
+// The drawing behind the public operations, on a cp932 text.
+int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor)
 {
     if (!text || !text[0] || DrawState.drawAreaEmpty)
         return 0;
@@ -354,10 +358,19 @@ int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHa
     return DrawTextSoftware(x, y, text, color, fontHandle, font, edgeColor);
 }
 
+}  // namespace
+
+int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
+{
+    CallerText converted(text);
+    return DrawTextWithFont(x, y, converted.get(), color, fontHandle, edgeColor);
+}
+
 int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor)
 {
     RefreshDefaultFont();
-    return PrintTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor, 0);
+    CallerText converted(text);
+    return DrawTextWithFont(x, y, converted.get(), color, QueryDefaultFont(), edgeColor);
 }
 
 int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)

@@ -1,4 +1,5 @@
 #include "archive_fixture.h"
+#include "core/text_encoding.h"
 #include "file/archive_files.h"
 #include "file/file_names.h"
 #include "file/file_startup.h"
@@ -470,5 +471,36 @@ TEST_F(ArchiveFilesTest, ArchiveKeyAndExtensionSettings)
         EXPECT_EQ(SetArchiveExtension(bad), -1) << (bad ? bad : "null");
     EXPECT_EQ(SetArchiveKey(std::string(300, 'k').c_str()), -1);
     EXPECT_EQ(ReadPath("pack/A.png"), "0123456789");  // refusals change nothing
+    ExpectAllReturned();
+}
+
+TEST_F(ArchiveFilesTest, Utf8PathsNamesAndLogTexts)
+{
+    auto utf8 = [](const char8_t* text) { return reinterpret_cast<const char*>(text); };
+    WriteDataArchive(FolderNode("", {FileNode("地図.txt", "map")}));
+    WriteFile("plain/表.txt", "plain");  // on disk the layer's names are its cp932 bytes
+    SetUseUtf8Texts(1);
+    struct Restore {
+        ~Restore() { SetUseUtf8Texts(0); }
+    } restore;
+    EXPECT_EQ(ReadPath(utf8(u8"data/地図.txt")), "map");
+    EXPECT_EQ(ReadPath(utf8(u8"plain/表.txt")), "plain");
+    EXPECT_EQ(FileReadWhole(utf8(u8"data/地図.txt"), nullptr, 0), 3);
+    for (const char* pattern : {"data/*.txt", "plain/*.txt"}) {
+        FileInfo info;
+        SearchValue search = FileFindFirst(pattern, &info);
+        ASSERT_NE(search, kNoSearch) << pattern;
+        std::set<std::string> names = {info.name};
+        while (FileFindNext(search, &info) == 0)
+            names.insert(info.name);
+        FileFindClose(search);
+        EXPECT_TRUE(names.count(utf8(u8"地図.txt")) + names.count(utf8(u8"表.txt")) == 1) << pattern;
+    }
+    // The log stays cp932: the game's UTF-8 text is converted, the layer's own is not.
+    logged.clear();
+    (LogWrite)(utf8(u8"ゲーム\n"));
+    LogWrite("層\n");
+    EXPECT_NE(LogLines().find("ゲーム\n"), std::string::npos);
+    EXPECT_NE(LogLines().find("層\n"), std::string::npos);
     ExpectAllReturned();
 }

@@ -135,22 +135,32 @@ TEST_F(SoundOutputTest, ALoopRepeatsUntilStoppedAndIsSilentFromTheNextBufferOn)
     WriteFile("loop.wav", Wav16(burst));
     const int handle = LoadSound("loop.wav");
     ASSERT_GE(handle, 0);
-    ASSERT_EQ(PlaySound(handle, SOUND_PLAY_LOOP), 0);
+    WaitForFrames(2048);
+    // Holding the output's lock, no buffer is mixed between reading the count and the play
+    // or the stop: the play starts with the next buffer, and the stop ends it there.
+    LockAudioOutput();
+    const int64_t atPlay = AudioFramesMixed();
+    const int played = PlaySound(handle, SOUND_PLAY_LOOP);
+    UnlockAudioOutput();
+    ASSERT_EQ(played, 0);
     WaitForFrames(4096);
-    const int64_t beforeStop = AudioFramesMixed();
-    ASSERT_EQ(StopSound(handle), 0);
+    LockAudioOutput();
+    const int64_t atStop = AudioFramesMixed();
+    const int stopped = StopSound(handle);
+    UnlockAudioOutput();
+    ASSERT_EQ(stopped, 0);
     EXPECT_EQ(IsSoundPlaying(handle), 0);
     WaitForFrames(2048);
     const std::vector<int16_t> out = Output();
     const size_t onset = Onset(out);
-    const size_t silentFrom = size_t(beforeStop + 1024) * 2;
-    ASSERT_GT(silentFrom, onset + 2 * 3000);
-    ASSERT_GT(out.size(), silentFrom);
-    for (size_t frame = 0; frame < 3000; ++frame) {
+    const size_t loopFrames = size_t(atStop - atPlay);
+    ASSERT_GE(loopFrames, 4096u);
+    ASSERT_GT(out.size(), onset + 2 * loopFrames);
+    for (size_t frame = 0; frame < loopFrames; ++frame) {
         ASSERT_EQ(out[onset + 2 * frame], burst[frame % 300]) << frame;
         ASSERT_EQ(out[onset + 2 * frame + 1], burst[frame % 300]) << frame;
     }
-    EXPECT_TRUE(std::all_of(out.begin() + long(silentFrom), out.end(), [](int16_t s) { return s == 0; }));
+    EXPECT_TRUE(std::all_of(out.begin() + long(onset + 2 * loopFrames), out.end(), [](int16_t s) { return s == 0; }));
 }
 
 TEST_F(SoundOutputTest, AnEightBitMonoOutputGetsTheMixFoldedAndNarrowed)

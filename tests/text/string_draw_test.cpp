@@ -1,5 +1,6 @@
 #include "text_fixture.h"
 
+#include "core/text_encoding.h"
 #include "graphics/color_format.h"
 #include "text/string_draw.h"
 
@@ -271,4 +272,34 @@ TEST_F(StringDraw, LongFormattedTextsAreCutNotOverrun)
     EXPECT_EQ(Format("%s|%d", "ab", 5), "ab|5");
     EXPECT_EQ(PrintTextFormat(0, 0, 0xFFFFFFFF, "%s%s", wide.c_str(), wide.c_str()), 0);
     EXPECT_EQ(PrintTextFormat(0, 0, 0xFFFFFFFF, "%3d", -3), 0);
+}
+
+TEST_F(StringDraw, Utf8TextsDrawTheGlyphsOfTheirCp932Forms)
+{
+    // The literals below: cp932 by the compiler's conversion, UTF-8 when spelt as u8.
+    auto utf8 = [](const char8_t* text) { return reinterpret_cast<const char*>(text); };
+    std::string longCp932, longUtf8;
+    for (int i = 0; i < 40; ++i) {  // past the short-text buffer
+        longCp932 += "漢字かなカナ";
+        longUtf8 += utf8(u8"漢字かなカナ");
+    }
+    auto draw = [&](const char* mixed, const std::string& longText, int withFormat) {
+        ClearScreen();
+        PrintText(10, 10, mixed, 0xFFFFFFFF);
+        int font = CreateFontToHandle(nullptr, 20, 3, FONT_EDGE | FONT_ANTIALIAS, -1, 2, 0);
+        PrintTextWithFont(10, 60, mixed, 0xFFFFFFFF, font, PackColor(255, 0, 0));
+        ReleaseFontHandle(font);
+        PrintText(0, 120, longText.c_str(), 0xFFFFFFFF);
+        if (withFormat)
+            PrintTextFormat(10, 200, 0xFFFFFFFF, "%s=%d", mixed, 42);
+        return Snapshot();
+    };
+    const std::vector<uint32_t> cp932 = draw("ASCII と日本語ｶﾅ", longCp932, 1);
+    ASSERT_GT(LitBox(0, 0, 800, 600).lit, 0);
+    SetUseUtf8Texts(1);
+    struct Restore {
+        ~Restore() { SetUseUtf8Texts(0); }
+    } restore;
+    const std::vector<uint32_t> fromUtf8 = draw(utf8(u8"ASCII と日本語ｶﾅ"), longUtf8, 1);
+    EXPECT_TRUE(cp932 == fromUtf8);
 }

@@ -1,0 +1,70 @@
+// Sprites: a sheet of pictures read from the archive "pictures.zaz" beside the program (the
+// build packs the folder pictures/ with zazpack), drawn with transparency, alpha and additive
+// blending. Arrow keys or the first joypad move the ship; touching a rock shakes the pad.
+#include "rorodiv.h"
+
+namespace {
+
+constexpr int kCell = 32;
+enum Sprite { kShip, kRock, kGlow, kGhost, kSpriteCount };
+
+struct Rock {
+    int x, y;
+};
+constexpr Rock kRocks[] = {{200, 150}, {520, 120}, {360, 380}, {640, 420}, {120, 460}};
+
+bool Touches(int x, int y, const Rock& rock)
+{
+    int dx = x - rock.x, dy = y - rock.y;
+    return dx * dx + dy * dy < (kCell - 6) * (kCell - 6);
+}
+
+}  // namespace
+
+int main()
+{
+    SetWindowTitle("Sprites");
+    SetLogEnabled(0);
+    ChangeWindowMode(1);
+    SetScreenMode(800, 600, 32, 60);
+    if (InitMediaLayer() != 0)
+        return -1;
+    // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.
+    int sprites[kSpriteCount];
+    if (LoadDividedGraphic("pictures/sheet.png", kSpriteCount, kSpriteCount, 1, kCell, kCell, sprites) != 0) {
+        EndMediaLayer();
+        return -1;
+    }
+    int x = 400, y = 300, frame = 0;
+    bool touching = false;
+    while (PumpMessages() == 0 && !IsKeyDown(KEYCODE_ESCAPE)) {
+        JoypadInput pad;
+        ReadJoypadInput(1, &pad);  // centred when there is no pad
+        x += (IsKeyDown(KEYCODE_RIGHT) - IsKeyDown(KEYCODE_LEFT)) * 4 + pad.x / 250;
+        y += (IsKeyDown(KEYCODE_DOWN) - IsKeyDown(KEYCODE_UP)) * 4 + pad.y / 250;
+        x = x < 0 ? 0 : x > 800 - kCell ? 800 - kCell : x;
+        y = y < 0 ? 0 : y > 600 - kCell ? 600 - kCell : y;
+
+        bool hit = false;
+        for (const Rock& rock : kRocks)
+            hit = hit || Touches(x, y, rock);
+        if (hit && !touching)
+            StartPadVibration(1, 800, 200);
+        touching = hit;
+
+        ClearScreen();
+        SetBlendMode(0, 0);
+        for (const Rock& rock : kRocks)
+            PutGraphic(rock.x, rock.y, sprites[kRock], 1);  // transparency: the picture's alpha
+        SetBlendMode(2, 255);                                // additive: the glow lightens
+        PutGraphic(x, y + 18, sprites[kGlow], 0);
+        SetBlendMode(1, 96);                                 // alpha: a faint trail
+        PutGraphic(x - 6, y + 10, sprites[kGhost], 1);
+        SetBlendMode(0, 0);
+        PutGraphic(x, y, sprites[kShip], 1);
+        PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  %s", frame++, hit ? "hit!" : "");
+        PresentScreen();
+    }
+    EndMediaLayer();
+    return 0;
+}

@@ -1,0 +1,32 @@
+// The encoding of the texts a game passes and receives. Inside, texts are cp932; with UTF-8
+// texts on, each public operation converts once where a text crosses in or out.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+struct TextEncodingState {
+    int32_t utf8;  // 1: the game's texts are UTF-8
+};
+extern TextEncodingState TextEncoding;
+
+int SetUseUtf8Texts(int enable);
+
+// A text the game gave, in cp932 for the inside: the text itself while UTF-8 texts are off.
+// Short texts convert into the record, longer ones into tracked memory it gives back.
+class CallerText {
+public:
+    explicit CallerText(const char* text);
+    ~CallerText();
+    CallerText(const CallerText&) = delete;
+    CallerText& operator=(const CallerText&) = delete;
+    const char* get() const { return text_; }
+
+private:
+    const char* text_;
+    char* heap_ = nullptr;
+    char local_[256];
+};
+
+// A cp932 text in a buffer of `size` bytes that goes back to the game: made UTF-8 in place
+// while UTF-8 texts are on, cut at a character boundary when it no longer fits.
+void TextToCaller(char* text, size_t size);
