@@ -61,22 +61,10 @@ static size_t ConvertLineFeeds(const char* text, size_t length, LineFeedConversi
     return written;
 }
 
-// folder + "\" + fileName; the separator is left out when the folder already ends in a
-// "\" of its own (not the second byte of a two-byte character).
-static void BuildLogPath(char* out, size_t size)
+static const char* LogFileName()
 {
     const LogState& s = AppLogState;
-    const char* fileName = s.fileName[0] != '\0' ? s.fileName : kLogFileName;
-    const void* terminator = std::memchr(s.folder, '\0', sizeof s.folder);
-    size_t folderLength = terminator != nullptr ? size_t(static_cast<const char*>(terminator) - s.folder) : sizeof s.folder;
-    bool endsInSeparator = false;
-    for (size_t i = 0; i < folderLength;) {
-        bool pair = IsSjisLeadByte(static_cast<unsigned char>(s.folder[i])) && i + 1 < folderLength;
-        endsInSeparator = !pair && s.folder[i] == '\\';
-        i += pair ? 2 : 1;
-    }
-    const char* separator = folderLength == 0 || endsInSeparator ? "" : "\\";
-    std::snprintf(out, size, "%.*s%s%s", int(folderLength), s.folder, separator, fileName);
+    return s.fileName[0] != '\0' ? s.fileName : kLogFileName;
 }
 
 static void WriteToLog(SystemFile file, const char* bytes, size_t length)
@@ -103,9 +91,8 @@ static SystemFile OpenLogFile()
     const LogState& s = AppLogState;
     if (s.off == 1 || s.folder[0] == '\0')
         return kNoSystemFile;
-    char path[sizeof s.folder + sizeof s.fileName + 2];
-    BuildLogPath(path, sizeof path);
-    return OpenSystemFile(path, FileOpenMode::Append, true);
+    // The folder is the system's own, kept as it is: joined, not converted.
+    return OpenSystemFileInFolder(s.folder, LogFileName(), FileOpenMode::Append, true);
 }
 
 // Without a buffer for the whole text, the text is converted and written in pieces
@@ -136,10 +123,8 @@ int LogStart()
     if (s.off == 1)
         return 1;
     std::snprintf(s.fileName, sizeof s.fileName, "%s", kLogFileName);
-    char path[sizeof s.folder + sizeof s.fileName + 2];
-    BuildLogPath(path, sizeof path);
-    DeleteSystemFile(path);
-    CloseSystemFile(OpenSystemFile(path, FileOpenMode::CreateEmpty, true));
+    DeleteSystemFileInFolder(s.folder, LogFileName());
+    CloseSystemFile(OpenSystemFileInFolder(s.folder, LogFileName(), FileOpenMode::CreateEmpty, true));
     s.depth = 0;
     s.lineOpen = 0;
     s.startTime = SystemMilliseconds();

@@ -14,6 +14,7 @@
 #include "graphics/graphics_setup.h"
 #include "image/clamp_table.h"
 #include "input/input_setup.h"
+#include "platform/files.h"
 #include "platform/clock.h"
 #include "platform/com.h"
 #include "platform/desktop.h"
@@ -58,7 +59,7 @@ void ShutdownBody()
     DeleteAllSoftImages();
     CoreState.Started = 0;
     PumpUntilQuiet();
-    if (AppLogState.folder[0] != '\0') InstalledFileAccess()->setCurrentDir(AppLogState.folder);
+    if (AppLogState.folder[0] != '\0') ReturnToSystemDirectory(AppLogState.folder);
     ReleaseIdleArchives();
     DumpAllocations();
 }

@@ -37,6 +37,25 @@ bool Expand(ArchiveFile* file, const uint8_t* block)
            int64_t(file->entry.dataSize);
 }
 
+constexpr char kDamagedEntryLine[] = "ZAZファイルの中の圧縮されたファイルが壊れています\n";
+
+uint32_t LoadLe32(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+}
+
+// Whether a compressed file's sizes can be true, judged before any block is taken for it:
+// the stored block's own header agrees with the entry, and the codes it holds can expand to
+// the entry's size (at most one longest match per four stored bytes).
+bool CompressedSizesPlausible(const FileEntry& entry, const uint8_t* header)
+{
+    if (entry.compressedSize < kLzHeaderSize) return false;
+    const uint64_t codes = entry.compressedSize - kLzHeaderSize;
+    const uint64_t most = (codes / 4 + 1) * uint64_t(kLzMaxMatch);
+    return entry.dataSize <= most && LoadLe32(header) == entry.dataSize &&
+           LoadLe32(header + 4) <= entry.compressedSize;
+}
+
 // 1 when nothing is pending any more.
 int CheckPending(ArchiveFile* file)
 {
@@ -47,6 +66,7 @@ int CheckPending(ArchiveFile* file)
     if (file->pending == PendingWork::StoredBlock) {
         ScrambleBytes(file->stored, file->entry.compressedSize, file->pendingOffset, file->archive->key);
         file->damaged = Expand(file, file->stored) ? 0 : 1;
+        if (file->damaged) LogWrite(kDamagedEntryLine);
         TrackedFree(file->stored);
         file->stored = nullptr;
     } else {
@@ -68,12 +88,22 @@ int PrepareArchiveFile(ArchiveFile* file)
     if (!IsCompressed(*file))
         return 0;
     Archive* archive = file->archive;
+    // The index was checked at open to keep the stored block inside the archive.
+    uint8_t header[kLzHeaderSize];
+    if (archive->inMemory) {
+        std::memcpy(header, archive->image + DataStart(*file), kLzHeaderSize);
+    } else if (SeekArchiveFile(archive, DataStart(*file)) != 0 ||
+               ReadArchiveRange(archive, header, kLzHeaderSize) != int64_t(kLzHeaderSize)) {
+        return -1;
+    }
+    if (!CompressedSizesPlausible(file->entry, header))
+        return LogWrite(kDamagedEntryLine);
     uint32_t size = file->entry.dataSize;
     file->expanded = static_cast<uint8_t*>(TrackedAlloc(int32_t(size > 0 ? size : 1), __FILE__, __LINE__));
     if (file->expanded == nullptr)
         return -1;
     if (archive->inMemory)
-        return Expand(file, archive->image + DataStart(*file)) ? 0 : -1;
+        return Expand(file, archive->image + DataStart(*file)) ? 0 : LogWrite(kDamagedEntryLine);
     uint32_t stored = file->entry.compressedSize;
     file->stored = static_cast<uint8_t*>(TrackedAlloc(int32_t(stored), __FILE__, __LINE__));
     if (file->stored == nullptr || SeekArchiveFile(archive, DataStart(*file)) != 0)
@@ -86,7 +116,7 @@ int PrepareArchiveFile(ArchiveFile* file)
     bool expanded = ReadArchiveRange(archive, file->stored, stored) == int64_t(stored) && Expand(file, file->stored);
     TrackedFree(file->stored);
     file->stored = nullptr;
-    return expanded ? 0 : -1;
+    return expanded ? 0 : LogWrite(kDamagedEntryLine);
 }
 
 void ReleaseBuffers(ArchiveFile* file)

@@ -1,4 +1,5 @@
 // BMP: palette pictures kept as indices, 24 bits kept, everything else widened to 24 bits.
+#include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "image/bmp_layout.h"
 #include "image/image_stream.h"
@@ -141,7 +142,10 @@ int DecodeBmp(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     // Rows copied whole bring their own padding; the others start from zeros.
     const bool wholeRows = !runLength && (bmp.bitCount == 8 || bmp.bitCount == 24);
     buffers.pixels = wholeRows ? AllocImagePixels(bytes, __FILE__, __LINE__) : AllocImagePixelsZeroed(bytes, __FILE__, __LINE__);
-    if (buffers.pixels == nullptr) return -1;
+    if (buffers.pixels == nullptr) {
+        const bool widened = !runLength && !indexed && bmp.bitCount != 24;
+        return widened ? LogWrite("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n") : -1;
+    }
 
     if (runLength) {
         ExpandBmpRunLength(bmp, buffers.data, dataBytes, buffers.pixels, pitch);

@@ -110,6 +110,16 @@ void TermSource(j_decompress_ptr) {}
     // The library writes blue, green, red itself: the same bytes as swapping afterwards.
     if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
 #endif
+    // Huffman-coded data spends at least one bit on every block of every component (its DC
+    // difference), so data that cannot code the blocks the header claims is damaged: refused
+    // before a block of pixels is taken for them.
+    if (!cinfo->arith_code) {
+        uint64_t blocks = 0;
+        for (int i = 0; i < cinfo->num_components; ++i)
+            blocks += uint64_t(cinfo->comp_info[i].width_in_blocks) * cinfo->comp_info[i].height_in_blocks;
+        const uint64_t dataBits = (uint64_t(job->source.remaining) + cinfo->src->bytes_in_buffer) * 8;
+        if (blocks > dataBits) ERREXIT(cinfo, JERR_BAD_LENGTH);
+    }
     jpeg_calc_output_dimensions(cinfo);
     const int components = cinfo->output_components;
     const int64_t rowBytes = int64_t(cinfo->output_width) * components;

@@ -34,6 +34,23 @@ int ToSystemPath(char* out, size_t size, const char* path)
     return 0;
 }
 
+// folder + "/" + name into `out`: the folder byte for byte (it came from the system, and a "\"
+// in it is part of a name), the name converted as a caller's path. -1 when it does not fit.
+static int JoinFolder(char* out, size_t size, const char* folder, const char* name)
+{
+    const size_t folderLength = std::strlen(folder);
+    const bool separator = folderLength > 0 && folder[folderLength - 1] != '/';
+    const size_t prefix = folderLength + (separator ? 1 : 0);
+    if (prefix >= size)
+        return -1;
+    std::memcpy(out, folder, folderLength);
+    if (separator)
+        out[folderLength] = '/';
+    return ToSystemPath(out + prefix, size - prefix, name);
+}
+
+static SystemFile OpenConvertedPath(const char* systemPath, FileOpenMode mode, bool exclusive);
+
 SystemFile OpenSystemFile(const char* path, FileOpenMode mode, bool exclusive)
 {
     char systemPath[PATH_MAX];
@@ -41,6 +58,19 @@ SystemFile OpenSystemFile(const char* path, FileOpenMode mode, bool exclusive)
         return kNoSystemFile;
     if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
         return kNoSystemFile;
+    return OpenConvertedPath(systemPath, mode, exclusive);
+}
+
+SystemFile OpenSystemFileInFolder(const char* folder, const char* name, FileOpenMode mode, bool exclusive)
+{
+    char systemPath[PATH_MAX];
+    if (JoinFolder(systemPath, sizeof systemPath, folder, name) != 0)
+        return kNoSystemFile;
+    return OpenConvertedPath(systemPath, mode, exclusive);
+}
+
+static SystemFile OpenConvertedPath(const char* systemPath, FileOpenMode mode, bool exclusive)
+{
     int flags = O_CLOEXEC;
     switch (mode) {
     case FileOpenMode::Read: flags |= O_RDONLY; break;
@@ -137,6 +167,19 @@ int DeleteSystemFile(const char* path)
     if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
         return -1;
     return unlink(systemPath) == 0 ? 0 : -1;
+}
+
+int DeleteSystemFileInFolder(const char* folder, const char* name)
+{
+    char systemPath[PATH_MAX];
+    if (JoinFolder(systemPath, sizeof systemPath, folder, name) != 0)
+        return -1;
+    return unlink(systemPath) == 0 ? 0 : -1;
+}
+
+int ReturnToSystemDirectory(const char* folder)
+{
+    return chdir(folder) == 0 ? 0 : -1;
 }
 
 int GetSystemCurrentDirectory(char* out, size_t size)

@@ -31,5 +31,12 @@ int DeleteSystemFile(const char* path);                 // 0 or -1
 int GetSystemCurrentDirectory(char* out, size_t size);  // 0 or -1; no trailing "/"
 int SetSystemCurrentDirectory(const char* path);        // 0 or -1
 
+// A file named by a caller (converted as above) in a folder the system reported, which is
+// taken byte for byte: a "\" there belongs to a folder's name.
+SystemFile OpenSystemFileInFolder(const char* folder, const char* name, FileOpenMode mode, bool exclusive = false);
+int DeleteSystemFileInFolder(const char* folder, const char* name);  // 0 or -1
+// Goes back to a folder the system reported (GetSystemCurrentDirectory), byte for byte. 0 or -1.
+int ReturnToSystemDirectory(const char* folder);
+
 // Converts "\" to "/" into `out` (capacity `size`); -1 when it does not fit.
 int ToSystemPath(char* out, size_t size, const char* path);

@@ -156,6 +156,18 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
     return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;
 }
 
+int FillWindowBlack(WindowHandle window)
+{
+    SDL_Window* sdl = SdlWindowOf(window);
+    // A window of the device path shows what its context draws; its surface is not to be taken.
+    if (sdl == nullptr || (SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL)) return -1;
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_Surface* surface = SDL_GetWindowSurface(sdl);
+    if (surface == nullptr) return -1;
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;
+}
+
 uint8_t* LendWindowRows(WindowHandle window, const FramePixels& layout, TakeBackFrame takeBack)
 {
     SDL_Window* sdl = SdlWindowOf(window);

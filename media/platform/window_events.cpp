@@ -7,6 +7,7 @@
 #include "platform/thread_id.h"
 #include "platform/virtual_keys.h"
 #include "platform/window.h"
+#include "platform/pointer_query.h"
 #include "platform/window_input.h"
 #include "platform/window_record.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 struct InputRecord {
     uint8_t keys[256];
+    uint8_t keysByCode[256];  // the same bits per physical key, by key code
     PlatformWindow* pointerWindow;  // where the pointer was last seen
     int composing;
     char composition[1024];
@@ -36,14 +38,19 @@ bool Held(uint8_t key)
     return (Input.keys[key] & kHeld) != 0;
 }
 
-void SetHeld(uint8_t key, bool down)
+void SetHeldIn(uint8_t* keys, uint8_t key, bool down)
 {
     if (down) {
-        if (!Held(key)) Input.keys[key] ^= kToggled;
-        Input.keys[key] |= kHeld;
+        if (!(keys[key] & kHeld)) keys[key] ^= kToggled;
+        keys[key] |= kHeld;
     } else {
-        Input.keys[key] &= static_cast<uint8_t>(~kHeld);
+        keys[key] &= static_cast<uint8_t>(~kHeld);
     }
+}
+
+void SetHeld(uint8_t key, bool down)
+{
+    SetHeldIn(Input.keys, key, down);
 }
 
 void UpdateSidelessKeys()
@@ -123,8 +130,10 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
 void TranslateKey(const SDL_KeyboardEvent& event)
 {
     const KeyMapping* key = FindKeyMapping(event.keysym.scancode);
-    if (!key || key->virtualKey == 0) return;
+    if (!key) return;
     bool down = event.state == SDL_PRESSED;
+    SetHeldIn(Input.keysByCode, key->scanCode, down);
+    if (key->virtualKey == 0) return;
     bool wasHeld = Held(key->virtualKey);
     SetHeld(key->virtualKey, down);
     UpdateSidelessKeys();
@@ -274,11 +283,34 @@ int GetKeyboardState(uint8_t state[256])
     return 0;
 }
 
+int GetKeyStateByKeyCode(uint8_t state[256])
+{
+    std::memcpy(state, Input.keysByCode, sizeof Input.keysByCode);
+    return 0;
+}
+
 int GetCursorPos(Point* out)
 {
     PlatformWindow* window = Input.pointerWindow;
-    if (!window || !window->inUse || !window->pointerKnown) return -1;
-    *out = Point{window->pointerX, window->pointerY};
+    if (!window || !window->inUse) {
+        window = nullptr;
+        for (PlatformWindow& record : Windows) {
+            if (record.inUse) {
+                window = &record;
+                break;
+            }
+        }
+    }
+    if (!window) return -1;
+    // Where the pointer is now, outside the window too; the last motion seen inside a window
+    // only where the window system cannot be asked.
+    int32_t x = 0, y = 0;
+    if (QueryPointerInWindow(window->sdl, &x, &y) == 0) {
+        *out = Point{x, y};
+    } else {
+        if (!window->pointerKnown) return -1;
+        *out = Point{window->pointerX, window->pointerY};
+    }
     return ClientToScreen(window, out);
 }
 

@@ -9,6 +9,9 @@
 // bit 0x01 toggled by each press. VK_SHIFT, VK_CONTROL and VK_MENU are held while either
 // side is. 0.
 int GetKeyboardState(uint8_t state[256]);
+// The same state per physical key, indexed by the input layer's key codes (the numbering
+// of the keyboard device's state: 0x01 Escape, 0x1E A, 0xC8 up arrow). 0.
+int GetKeyStateByKeyCode(uint8_t state[256]);
 // The pointer in screen coordinates: its last position inside one of the layer's windows
 // plus that window's client origin. 0, or -1 before any pointer event.
 int GetCursorPos(Point* out);

@@ -11,6 +11,7 @@
 #include "platform/cursor.h"
 #include "platform/ime.h"
 #include "platform/message_queue.h"
+#include "platform/screen_surface.h"
 #include "platform/virtual_keys.h"
 #include "platform/window.h"
 #include "window/message_pump.h"
@@ -53,8 +54,10 @@ void Paint(WindowHandle window)
     ValidateWindow(window);
     if (!CoreState.Windowed) return;
     CoreState.painting = 1;
-    // Before start-up there is nothing to show; the window system's background stays.
-    if (CoreState.Started && CurrentDrawTarget() == -2) {
+    if (!CoreState.Started) {
+        // Before start-up there is no frame yet: the window shows black, not what lay beneath.
+        FillWindowBlack(window);
+    } else if (CurrentDrawTarget() == -2) {
         const int waitVsync = WaitVsyncSetting();
         SetWaitVsync(0);
         PresentScreen();

@@ -146,6 +146,24 @@ TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
     EXPECT_EQ(InitMediaLayer(), 0);
 }
 
+// A working folder whose name holds a backslash: the log is written there, and shutdown
+// comes back to it after the program went elsewhere.
+TEST_F(LifecycleTest, LogAndWorkingFolderKeepABackslashInTheFolderName)
+{
+    const std::filesystem::path odd = folder / "a\\b";
+    std::filesystem::create_directories(odd);
+    std::filesystem::current_path(odd);
+    ASSERT_EQ(Start(), 0);
+    std::filesystem::current_path(folder);
+    EndMediaLayer();
+    EXPECT_EQ(std::filesystem::current_path(), odd);
+    std::ifstream log(odd / "Log.txt", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << log.rdbuf();
+    EXPECT_TRUE(FollowPattern(LinesWithoutStamps(bytes.str()), {"T:システムの情報を出力します"}));
+    EXPECT_FALSE(std::filesystem::exists(folder / "a" / "b"));
+}
+
 // A machine without a reachable display: the stand-in drivers that show nothing are not
 // chosen unless named, so start-up fails at the window step instead of running unseen.
 TEST_F(LifecycleTest, NoDisplayFailsTheWindowStep)

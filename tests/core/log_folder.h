@@ -2,6 +2,7 @@
 // the file back. The media layer itself is not started.
 #pragma once
 #include "core/app_log.h"
+#include "core/tracked_memory.h"
 #include "platform/debug_output.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@ class LogFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        savedLog = AppLogState;
+        savedAlloc = TrackedAllocState;
         std::random_device random;
         folder = std::filesystem::temp_directory_path() /
                  ("ror_log_" + std::to_string(random()) + "_" + std::to_string(random()));
@@ -28,6 +31,16 @@ protected:
 
     void TearDown() override
     {
+        AppLogState = savedLog;
+        // The allocator's numbering and switches; the tests free their blocks themselves.
+        AllocState& alloc = TrackedAllocState;
+        alloc.nextId = savedAlloc.nextId;
+        alloc.logEveryOp = savedAlloc.logEveryOp;
+        alloc.logTotals = savedAlloc.logTotals;
+        alloc.verifyEveryOp = savedAlloc.verifyEveryOp;
+        alloc.watchSize = savedAlloc.watchSize;
+        alloc.failHeapRequests = savedAlloc.failHeapRequests;
+        alloc.failNthRequest = savedAlloc.failNthRequest;
         SetDebugOutputSink(nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -76,5 +89,8 @@ protected:
     }
 
     std::filesystem::path folder;
+    // What a test changes in the log's and the allocator's state is put back after it.
+    LogState savedLog{};
+    AllocState savedAlloc{};
     static inline std::string mirrored;  // what reached the debugger output channel
 };

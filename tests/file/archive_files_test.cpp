@@ -6,6 +6,7 @@
 #include "file_fixture.h"
 #include "folder_tree.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <thread>
@@ -394,6 +395,47 @@ TEST_F(ArchiveFilesTest, LoaderDoesNotNoticeTheArchive)
     WriteDataArchive(tree);
     EXPECT_EQ(load(), fromFolder);
     ExpectAllReturned();
+}
+
+TEST_F(ArchiveFilesTest, DamagedCompressedEntryFailsToOpenAlikeInEveryMode)
+{
+    std::vector<uint8_t> good = MakeArchive(SampleTree());
+    ToggleScramble(good);
+    const uint32_t dataOffset = GetU32(good, 8);
+    const uint32_t fileTable = GetU32(good, 12) + GetU32(good, 16);
+    const uint32_t entry = fileTable + 44u;  // DATA.bin, compressed
+    const uint32_t block = dataOffset + GetU32(good, entry + 32);
+    ASSERT_NE(GetU32(good, entry + 40), 0xFFFFFFFFu);
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<uint8_t>&)> damage;
+    };
+    const Case cases[] = {
+        {"entry size beyond what the codes can give", [&](auto& b) { SetU32(b, entry + 36, 0x7FFFFFF0u); }},
+        {"entry size one more", [&](auto& b) { SetU32(b, entry + 36, 5001); }},
+        {"block's expanded size", [&](auto& b) { SetU32(b, block, 4999); }},
+        {"block's stored size beyond the entry", [&](auto& b) { SetU32(b, block + 4, GetU32(b, entry + 40) + 1); }},
+    };
+    struct Mode {
+        const char* name;
+        int32_t useCache, async;
+    };
+    const Mode modes[] = {{"direct", 0, 0}, {"cached", 1, 0}, {"asynchronous", 0, 1}};
+    const std::string line = "ZAZファイルの中の圧縮されたファイルが壊れています\n";
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = good;
+        c.damage(bytes);
+        ToggleScramble(bytes);
+        WriteFile("data.zaz", std::string(bytes.begin(), bytes.end()));
+        for (const Mode& m : modes) {
+            SCOPED_TRACE(std::string(c.name) + ", " + m.name);
+            ClearArchiveTables();
+            logged.clear();
+            EXPECT_EQ(FileOpen("data/DATA.bin", m.useCache, 0, m.async), 0u);
+            EXPECT_NE(LogLines().find(line), std::string::npos) << LogLines();
+            ExpectAllReturned();
+        }
+    }
 }
 
 TEST_F(ArchiveFilesTest, WholeFilesInsideAndOutsideAnArchive)

@@ -1,5 +1,11 @@
 // BMP: every stored layout against the source picture and ImageMagick's reading.
 #include "bmp_writer.h"
+#include "core/app_log.h"
+#include "core/tracked_memory.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -173,6 +179,50 @@ TEST_F(BmpTest, DamagedHeadersAreRefused)
     cut.resize(cut.size() - 1);
     LoadedImage image{};
     EXPECT_EQ(LoadImageData(cut.data(), int32_t(cut.size()), &image), -1) << "plain rows must all be there";
+    ExpectNoLeak();
+}
+
+}  // namespace
+
+namespace {
+
+// The block of the widened 24-bit picture cannot be had: the failure is logged. Each heap
+// request of the decode is made to fail in turn; only that block's failure writes the line.
+TEST_F(BmpTest, WidenedPictureWithoutItsBlockIsLogged)
+{
+    const Rgba rgba = MakeTestPicture(13, 7);
+    const IndexedPicture indexed = MakeIndexedPicture(13, 7, 16);
+    const std::string line = "２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\r\n";
+    struct Case {
+        const char* name;
+        BmpSpec spec;
+        bool widened;
+    };
+    const Case cases[] = {{"16 bits", {16, 0, false}, true}, {"8 bits", {8, 0, false}, false}};
+    const LogState savedLog = AppLogState;
+    std::snprintf(AppLogState.folder, sizeof AppLogState.folder, "%s", folder.string().c_str());
+    SetLogEnabled(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = WriteBmp(c.spec, &indexed, &rgba);
+        int logged = 0;
+        for (int nth = 1; nth <= 8; ++nth) {
+            LogStart();
+            TrackedAllocState.failNthRequest = nth;
+            LoadedImage image{};
+            const int result = LoadImageData(file.data(), int32_t(file.size()), &image);
+            TrackedAllocState.failNthRequest = 0;
+            ReleaseLoadedImage(&image);
+            std::ifstream in(folder / "Log.txt", std::ios::binary);
+            const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            if (log.find(line) != std::string::npos) {
+                ++logged;
+                EXPECT_EQ(result, -1);
+            }
+        }
+        EXPECT_EQ(logged, c.widened ? 1 : 0);
+    }
+    AppLogState = savedLog;
     ExpectNoLeak();
 }
 

@@ -135,3 +135,42 @@ TEST_F(JpegTest, FourChannelPicturesAreRefused)
 }
 
 }  // namespace
+
+// A small file whose header claims a huge picture: its data cannot code that many blocks,
+// so it is refused before a block of pixels is taken for it.
+TEST_F(JpegTest, HeaderClaimingMoreBlocksThanTheDataCanCodeIsRefused)
+{
+    // Sizes within the decoders' limit on pixel bytes, so only the data can refuse them.
+    const Bytes grey = WriteJpeg(MakeSmoothPicture(64, 64), true);
+    const Bytes progressive = WriteJpeg(MakeSmoothPicture(64, 64), true, true);
+    const Bytes colour = WriteJpeg(MakeSmoothPicture(64, 64), false);
+    struct Case {
+        const char* name;
+        Bytes file;
+        uint8_t frameMarker;
+        int width, height;
+        int expected;
+    };
+    const Case cases[] = {
+        {"grey 30000 x 30000", grey, 0xC0, 30000, 30000, -1},
+        {"progressive grey 30000 x 30000", progressive, 0xC2, 30000, 30000, -1},
+        {"colour 18000 x 18000", colour, 0xC0, 18000, 18000, -1},
+        {"as made", colour, 0xC0, 64, 64, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes file = c.file;
+        size_t frame = 0;
+        for (size_t i = 2; i + 8 < file.size() && frame == 0; ++i)
+            if (file[i] == 0xFF && file[i + 1] == c.frameMarker) frame = i;
+        ASSERT_NE(frame, 0u);
+        file[frame + 5] = uint8_t(c.height >> 8);
+        file[frame + 6] = uint8_t(c.height);
+        file[frame + 7] = uint8_t(c.width >> 8);
+        file[frame + 8] = uint8_t(c.width);
+        LoadedImage image{};
+        EXPECT_EQ(LoadImageData(file.data(), int32_t(file.size()), &image), c.expected);
+        ReleaseLoadedImage(&image);
+    }
+    ExpectNoLeak();
+}

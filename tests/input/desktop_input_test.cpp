@@ -132,6 +132,23 @@ TEST_P(DesktopInputTest, PointerReadsRelativeToTheClientArea)
     EXPECT_EQ(ReadMousePosition(nullptr, nullptr), 0);
 }
 
+TEST_P(DesktopInputTest, PointerOutsideTheWindowIsNotClamped)
+{
+    const Rect& client = CoreState.ClientRectOnScreen;
+    const int32_t width = client.right - client.left, height = client.bottom - client.top;
+    struct Case {
+        int32_t x, y;
+    };
+    for (const Case c : {Case{width + 60, height + 20}, Case{-20, -10}, Case{width / 2, -5}, Case{10, 20}}) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        MovePointerToClient(c.x, c.y);
+        int32_t x = 0, y = 0;
+        ReadMousePosition(&x, &y);
+        EXPECT_EQ(x, c.x);
+        EXPECT_EQ(y, c.y);
+    }
+}
+
 TEST_P(DesktopInputTest, ButtonsReadWhileHeld)
 {
     EXPECT_EQ(ReadMouseButtons(), 0);
@@ -158,35 +175,61 @@ TEST_P(DesktopInputTest, RightShiftFollowsTheWindowSystem)
     EXPECT_TRUE(KeySettles(KEYCODE_RSHIFT, 0));
 }
 
+// Every key reads as the same key code on both paths: the code of its position on the
+// board, whatever the layout calls it. Each key is pressed by the name the server's (US)
+// layout gives it, which names exactly one physical key.
+TEST_P(DesktopInputTest, EveryKeyReadsAsItsPositionsKeyCode)
+{
+    struct Key {
+        const char* name;
+        int keyCode;
+    };
+    std::vector<Key> keys = {
+        {"Escape", 0x01}, {"minus", 0x0C}, {"equal", 0x0D}, {"BackSpace", 0x0E}, {"Tab", 0x0F},
+        {"bracketleft", 0x1A}, {"bracketright", 0x1B}, {"Return", 0x1C}, {"Control_L", 0x1D},
+        {"semicolon", 0x27}, {"apostrophe", 0x28}, {"grave", 0x29}, {"backslash", 0x2B}, {"comma", 0x33},
+        {"period", 0x34}, {"slash", 0x35}, {"KP_Multiply", 0x37}, {"Alt_L", 0x38}, {"space", 0x39},
+        {"KP_Home", 0x47}, {"KP_Up", 0x48}, {"KP_Prior", 0x49}, {"KP_Subtract", 0x4A}, {"KP_Left", 0x4B},
+        {"KP_Begin", 0x4C}, {"KP_Right", 0x4D}, {"KP_Add", 0x4E}, {"KP_End", 0x4F}, {"KP_Down", 0x50},
+        {"KP_Next", 0x51}, {"KP_Insert", 0x52}, {"KP_Delete", 0x53}, {"F11", 0x57}, {"F12", 0x58},
+        // (Right Control is left out: xdotool holds the left one with it.)
+        {"KP_Enter", 0x9C}, {"KP_Divide", 0xB5}, {"Home", 0xC7}, {"Up", 0xC8},
+        {"Prior", 0xC9}, {"Left", 0xCB}, {"Right", 0xCD}, {"End", 0xCF}, {"Down", 0xD0}, {"Next", 0xD1},
+        {"Insert", 0xD2}, {"Delete", 0xD3},
+    };
+    static const char* const kDigits[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0"};
+    for (int i = 0; i < 10; ++i) keys.push_back({kDigits[i], 0x02 + i});
+    static const char* const kLetterRows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
+    static const int kRowStarts[] = {0x10, 0x1E, 0x2C};
+    static std::string letters[26];
+    int letter = 0;
+    for (int row = 0; row < 3; ++row)
+        for (int i = 0; kLetterRows[row][i]; ++i, ++letter) {
+            letters[letter] = std::string(1, kLetterRows[row][i]);
+            keys.push_back({letters[letter].c_str(), kRowStarts[row] + i});
+        }
+    static std::string functionKeys[10];
+    for (int i = 0; i < 10; ++i) {
+        functionKeys[i] = "F" + std::to_string(i + 1);
+        keys.push_back({functionKeys[i].c_str(), 0x3B + i});
+    }
+    for (const Key& key : keys) {
+        SCOPED_TRACE(key.name);
+        Xdotool(std::string("keydown ") + key.name);
+        EXPECT_TRUE(KeySettles(key.keyCode, 1));
+        std::string others;
+        for (int code = 0; code < 256; ++code)
+            if (code != key.keyCode && IsKeyDown(code)) others += " " + std::to_string(code);
+        EXPECT_EQ(others, "");
+        Xdotool(std::string("keyup ") + key.name);
+        EXPECT_TRUE(KeySettles(key.keyCode, 0));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPaths, DesktopInputTest, ::testing::Values(Path::Devices, Path::WindowSystem),
                          [](const ::testing::TestParamInfo<Path>& info) {
                              return info.param == Path::Devices ? std::string("Devices") : std::string("WindowSystem");
                          });
-
-class WindowSystemKeysTest : public DesktopInputTest {};
-
-TEST_P(WindowSystemKeysTest, ReturnStandsForKeypadEnterAndNumLockNeverReads)
-{
-    Xdotool("keydown Return");
-    EXPECT_TRUE(KeySettles(KEYCODE_RETURN, 1));
-    EXPECT_EQ(IsKeyDown(KEYCODE_NUMPADENTER), 1);
-    Xdotool("keyup Return");
-    EXPECT_TRUE(KeySettles(KEYCODE_RETURN, 0));
-    EXPECT_EQ(IsKeyDown(KEYCODE_NUMPADENTER), 0);
-
-    // Num Lock is held in the window system's state, yet its key code never reads.
-    Xdotool("keydown Num_Lock");
-    uint8_t windowState[256] = {};
-    SettleUntil([&] {
-        GetKeyboardState(windowState);
-        return (windowState[0x90] & 0x80) != 0;
-    });
-    EXPECT_NE(windowState[0x90] & 0x80, 0);
-    EXPECT_EQ(IsKeyDown(KEYCODE_NUMLOCK), 0);
-    Xdotool("keyup Num_Lock");
-}
-
-INSTANTIATE_TEST_SUITE_P(WindowSystem, WindowSystemKeysTest, ::testing::Values(Path::WindowSystem));
 
 class DeviceKeysTest : public DesktopInputTest {};
 

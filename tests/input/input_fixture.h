@@ -2,6 +2,7 @@
 // and the injected input faults cleared after each test.
 #pragma once
 #include "input/input_setup.h"
+#include "input/input_state.h"
 #include "platform/input_devices.h"
 #include "platform/virtual_pads.h"
 #include "window/media_layer_fixture.h"
@@ -11,12 +12,22 @@ protected:
     // offscreen needs no X server; x11 runs under Xvfb.
     explicit InputTest(const char* videoDriver = "offscreen") : MediaLayerTest(videoDriver) {}
 
+    void SetUp() override
+    {
+        MediaLayerTest::SetUp();
+        savedSettings = InputSettings;
+    }
+
     void TearDown() override
     {
         MediaLayerTest::TearDown();
         DetachAllVirtualPads();
         SetInputFaultsForTest(0);
+        InputSettings = savedSettings;
+        SetInputDevicesEnabled(!InputSettings.devicesOff);
     }
+
+    InputSettingsRecord savedSettings{};
 
     // The lines from the first one equal to `first` up to and including the first one equal
     // to `last` after it; empty when either is missing.

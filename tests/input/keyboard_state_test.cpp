@@ -1,44 +1,11 @@
-// The key state table: the window system's translation table, and how often it is refreshed.
+// The key state table: how often it is refreshed.
 #include "input/input_fixture.h"
 #include "input/input_state.h"
 #include "input/keyboard_state.h"
 #include "platform/clock.h"
 
-#include <set>
 
 namespace {
-
-TEST(VirtualKeyTableTest, HoldsTheNinetyNinePairsInOrder)
-{
-    const auto table = VirtualKeyTable();
-    ASSERT_EQ(table.size(), 99u);
-    EXPECT_EQ(table.front().virtualKey, 0x41);
-    EXPECT_EQ(table.front().keyCode, 0x1E);
-    EXPECT_EQ(table.back().virtualKey, 0x7B);
-    EXPECT_EQ(table.back().keyCode, 0x58);
-
-    struct Pair {
-        uint16_t virtualKey, keyCode;
-    };
-    for (const Pair& wanted : {Pair{0x1B, KEYCODE_ESCAPE}, Pair{0x26, KEYCODE_UP}, Pair{0x5A, KEYCODE_Z},
-                               Pair{0x30, KEYCODE_0}, Pair{0xA1, KEYCODE_RSHIFT}, Pair{0x7A, KEYCODE_F11},
-                               Pair{0xDC, KEYCODE_YEN}, Pair{0x6F, KEYCODE_DIVIDE}}) {
-        int found = 0;
-        for (const VirtualKeyPair& pair : table) found += pair.virtualKey == wanted.virtualKey && pair.keyCode == wanted.keyCode;
-        EXPECT_EQ(found, 1) << std::hex << wanted.virtualKey;
-    }
-
-    // Only Return is listed twice; no key code is written twice; Num Lock is absent.
-    std::set<uint16_t> virtualKeys, keyCodes;
-    for (const VirtualKeyPair& pair : table) {
-        if (!virtualKeys.insert(pair.virtualKey).second) {
-            EXPECT_EQ(pair.virtualKey, 0x0D);
-        }
-        EXPECT_TRUE(keyCodes.insert(pair.keyCode).second) << std::hex << pair.keyCode;
-        EXPECT_NE(pair.keyCode, KEYCODE_NUMLOCK);
-    }
-    EXPECT_EQ(virtualKeys.size(), 98u);
-}
 
 class KeyRefreshTest : public InputTest, public ::testing::WithParamInterface<int> {
 protected:

@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "core/lifecycle.h"
 #include "core/log_lines.h"
+#include "platform/message_queue.h"
 #include "rorodiv.h"
 
 #include <gtest/gtest.h>
@@ -33,12 +34,15 @@ protected:
                      ("ror_core_" + std::to_string(random()) + "_" + std::to_string(random()));
         }
         std::filesystem::create_directories(folder);
+        savedCore = CoreState;
+        savedLog = AppLogState;
         previousFolder = std::filesystem::current_path();
         std::filesystem::current_path(folder);
         setenv("SDL_VIDEODRIVER", videoDriver, 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // Instance locks of this test stay in its own folder: parallel tests do not meet.
-        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        // Instance locks stay in a folder of this process: parallel tests do not meet. The
+        // layer finds its lock folder once per process, so the folder lasts as long.
+        setenv("XDG_RUNTIME_DIR", LockFolder().c_str(), 1);
         SetLogEnabled(1);
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         title = std::string(test->test_suite_name()) + "." + test->name();
@@ -47,9 +51,35 @@ protected:
     void TearDown() override
     {
         EndMediaLayer();
+        // A window closed during the test leaves its quit message to this thread; the next
+        // test starts with an empty queue, as a fresh process does.
+        Message left{};
+        while (PeekMessage(&left, nullptr, PM_REMOVE)) {
+        }
+        // The settings and what start-up captured once (the class name) go back as well.
+        CoreState = savedCore;
+        AppLogState = savedLog;
         std::filesystem::current_path(previousFolder);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
+    }
+
+    static const std::string& LockFolder()
+    {
+        static const std::string made = [] {
+            std::random_device random;
+            const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                               ("ror_locks_" + std::to_string(random()) + "_" + std::to_string(random()));
+            std::filesystem::create_directories(path);
+            std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+            static std::string removed = path.string();
+            std::atexit([] {
+                std::error_code ignored;
+                std::filesystem::remove_all(removed, ignored);
+            });
+            return path.string();
+        }();
+        return made;
     }
 
     int Start()
@@ -106,6 +136,8 @@ protected:
         return false;
     }
 
+    CoreStateRecord savedCore{};
+    LogState savedLog{};
     const char* videoDriver;
     std::filesystem::path folder;
     std::filesystem::path previousFolder;

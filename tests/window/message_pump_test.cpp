@@ -121,6 +121,7 @@ TEST_F(MessagePumpTest, MessagesTakenAfterQuitAreDropped)
     PostMessage(CoreState.MainWindow, WM_CHAR, 'a', 0);
     EXPECT_EQ(PumpMessages(), -1);
     EXPECT_EQ(TakeChar(), -1);
+    CoreState.QuitFlag = 0;  // the window is still there: shutdown closes it
 }
 
 TEST_F(MessagePumpTest, CallFromTheTextInputStepDoesNothing)

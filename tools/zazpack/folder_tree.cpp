@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/sjis.h"
 #include "file/archive.h"
 #include "file/lz_block.h"
 #include "platform/directory.h"
@@ -136,29 +137,78 @@ bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* 
     return read;
 }
 
+const char* UnsafeEntryName(const std::string& name)
+{
+    if (name.empty())
+        return "an empty name";
+    if (name == "." || name == "..")
+        return "a name that leads out of its folder";
+    for (size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        // The second byte of a two-byte character may be 0x5C; it is no separator.
+        if (IsSjisLeadByte(c) && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+        if (c == '/' || c == '\\')
+            return "a name with a folder separator";
+        if (c == '\0')
+            return "a name with a NUL byte";
+    }
+    return nullptr;
+}
+
+namespace {
+
+// Writes what it safely can; every refusal is added to `error` as a line of its own.
+bool WriteFolderInto(const PackNode& node, const fs::path& folder, std::string* error)
+{
+    bool whole = true;
+    auto refuse = [&](const std::string& what) {
+        *error += (error->empty() ? "" : "\n") + what;
+        whole = false;
+    };
+    for (const PackNode& child : node.children) {
+        if (const char* why = UnsafeEntryName(child.name)) {
+            refuse((folder / "").string() + "\"" + std::string(child.name.c_str()) + "\": refused, " + why);
+            continue;
+        }
+        const fs::path path = folder / child.name;
+        std::error_code failure;
+        // A link inside the target could send the bytes anywhere.
+        if (fs::is_symlink(fs::symlink_status(path, failure))) {
+            refuse(path.string() + ": refused, a symbolic link is in its place");
+            continue;
+        }
+        if (child.isFolder) {
+            fs::create_directory(path, failure);
+            if (failure) {
+                refuse(path.string() + ": " + failure.message());
+                continue;
+            }
+            whole = WriteFolderInto(child, path, error) && whole;
+            continue;
+        }
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(child.data.data()), std::streamsize(child.data.size()));
+        if (!out)
+            refuse(path.string() + ": cannot be written");
+    }
+    return whole;
+}
+
+}  // namespace
+
 bool WriteFolderTree(const PackNode& root, const std::string& folder, std::string* error)
 {
+    error->clear();
     std::error_code failure;
     fs::create_directories(folder, failure);
     if (failure) {
         *error = folder + ": " + failure.message();
         return false;
     }
-    for (const PackNode& child : root.children) {
-        fs::path path = fs::path(folder) / child.name;
-        if (child.isFolder) {
-            if (!WriteFolderTree(child, path.string(), error))
-                return false;
-            continue;
-        }
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(child.data.data()), std::streamsize(child.data.size()));
-        if (!out) {
-            *error = path.string() + ": cannot be written";
-            return false;
-        }
-    }
-    return true;
+    return WriteFolderInto(root, fs::path(folder), error);
 }
 
 std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix)

@@ -14,8 +14,14 @@ bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* erro
 bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version,
                      std::string* error);
 
-// Writes the tree's files and folders under `folder`, which is created when missing.
+// Writes the tree's files and folders under `folder`, which is created when missing. Nothing
+// is written outside it: entries whose names are empty, "." or "..", or hold "/", "\\" or a
+// NUL byte, and entries where a symbolic link stands in the folder, are refused; the rest is
+// written. False when anything was refused or failed; `error` then has one line for each.
 bool WriteFolderTree(const PackNode& root, const std::string& folder, std::string* error);
+
+// Why an archive entry's name cannot be used as a file name in a folder, or null when it can.
+const char* UnsafeEntryName(const std::string& name);
 
 // "" when both trees hold the same names (ASCII case ignored), folders and bytes; else the
 // path of the first difference.

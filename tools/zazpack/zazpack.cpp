@@ -174,7 +174,14 @@ int Extract(const CommandLine& line)
     if (!LoadArchive(line.operands[0], line, &root, &version))
         return 1;
     if (!WriteFolderTree(root, line.operands[1], &error)) {
-        std::fprintf(stderr, "zazpack: %s\n", error.c_str());
+        // One line for each entry refused or not written.
+        for (size_t start = 0; start <= error.size();) {
+            size_t end = error.find('\n', start);
+            if (end == std::string::npos)
+                end = error.size();
+            std::fprintf(stderr, "zazpack: %s\n", error.substr(start, end - start).c_str());
+            start = end + 1;
+        }
         return 1;
     }
     return 0;
