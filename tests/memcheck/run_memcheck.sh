@@ -7,6 +7,10 @@ set -uo pipefail
 program="$1"; name="$2"; seconds="$3"; log="$4"
 here="$(cd "$(dirname "$0")" && pwd)"
 export SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy
+# A folder of its own for the instance lock: another copy of the program elsewhere on the
+# machine (another test run) must not make this one a second instance.
+XDG_RUNTIME_DIR="$(mktemp -d)"; export XDG_RUNTIME_DIR
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=definite \
   --error-exitcode=99 --track-origins=no --num-callers=30 --suppressions="$here/system.supp" \
   --log-file="$log" "$program" & pid=$!
@@ -17,7 +21,8 @@ for _ in $(seq 600); do  # valgrind starts slowly: up to a minute
   sleep 0.1
 done
 if [ -z "$win" ]; then
-  echo "memcheck: the window \"$name\" did not appear" >&2; kill $pid 2>/dev/null; wait $pid; cat "$log" >&2; exit 1
+  kill $pid 2>/dev/null; wait $pid; status=$?
+  echo "memcheck: the window \"$name\" did not appear (the program ended with status $status)" >&2; cat "$log" >&2; exit 1
 fi
 sleep "$seconds"
 xdotool windowfocus --sync "$win" keydown Escape >/dev/null 2>&1
