@@ -1,9 +1,11 @@
 #include "archive_fixture.h"
 #include "file/lz_block.h"
 #include "file_fixture.h"
+#include "folder_tree.h"
 #include "lz_encoder.h"
 
 #include <functional>
+#include <set>
 
 using ArchiveReaderTest = FileFolderTest;
 
@@ -138,6 +140,22 @@ TEST(LzBlockTest, EncoderRoundTrips)
         EXPECT_EQ(Decode(block, sample.size()), sample);
     }
     EXPECT_LT(EncodeLzBlock(std::span<const uint8_t>(Bytes(Compressible(70000)))).size(), 20000u);
+}
+
+TEST(LzBlockTest, LongRunsWithoutMatchesSkipAheadAndStillFindTheRepeats)
+{
+    // Noise makes the encoder skip ahead; what follows must still decode and still match.
+    const std::string noise = PatternBytes(300000, 7);
+    const std::vector<std::string> samples = {
+        noise + Compressible(40000),
+        noise + noise,                                // the second copy is one long repeat
+        Compressible(20000) + noise + noise.substr(0, 9999),  // a skip that runs into the end
+    };
+    for (const std::string& sample : samples) {
+        std::vector<uint8_t> block = EncodeLzBlock(std::span<const uint8_t>(Bytes(sample)));
+        EXPECT_EQ(Decode(block, sample.size()), sample);
+    }
+    EXPECT_LT(EncodeLzBlock(std::span<const uint8_t>(Bytes(noise + noise))).size(), noise.size() * 11 / 10);
 }
 
 TEST_F(ArchiveReaderTest, EveryVersionOpensAndReads)
@@ -337,4 +355,30 @@ TEST_F(ArchiveReaderTest, DamagedArchivesAreRefused)
     EXPECT_EQ(OpenArchiveImage(&archive, bytes.data(), uint32_t(bytes.size()), nullptr), 0);
     CloseArchive(&archive);
     EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart);
+}
+
+TEST_F(FileFolderTest, PackerDoesNotFollowLinksToFolders)
+{
+    WriteFile("tree/sub/a.txt", "a");
+    WriteFile("tree/b.txt", "b");
+    std::filesystem::create_directory_symlink("..", folder / "tree/sub/up");      // a cycle
+    std::filesystem::create_directory_symlink(folder / "tree/sub", folder / "tree/again");
+    std::filesystem::create_symlink("b.txt", folder / "tree/b-link.txt");       // a file: packed
+    PackNode root;
+    std::string error;
+    std::vector<std::string> skipped;
+    ASSERT_TRUE(ReadFolderTree((folder / "tree").string(), &root, &error, &skipped)) << error;
+    std::set<std::string> names;
+    std::function<void(const PackNode&, const std::string&)> walk = [&](const PackNode& node, const std::string& at) {
+        for (const PackNode& child : node.children) {
+            names.insert(at + child.name);
+            walk(child, at + child.name + "/");
+        }
+    };
+    walk(root, "");
+    EXPECT_EQ(names, (std::set<std::string>{"b.txt", "b-link.txt", "sub", "sub/a.txt"}));
+    std::set<std::string> skippedNames;
+    for (const std::string& path : skipped)
+        skippedNames.insert(std::filesystem::path(path).filename().string());
+    EXPECT_EQ(skippedNames, (std::set<std::string>{"up", "again"}));
 }

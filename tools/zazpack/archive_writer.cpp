@@ -116,8 +116,20 @@ bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<
             } else {
                 dataAddress = uint32_t(out.size() - kArchiveHeaderSize);
                 std::vector<uint8_t> packed;
-                if (options.version >= 2 && options.compress && entry->data.size() > 16)
-                    packed = EncodeLzBlock(std::span<const uint8_t>(entry->data));
+                if (options.version >= 2 && options.compress && entry->data.size() > 16) {
+                    struct Within {
+                        PackSummary counts;
+                        PackProgress progress;
+                        void* context;
+                    } within{counts, progress, progressContext};
+                    auto report = [](size_t done, void* context) {
+                        auto* w = static_cast<Within*>(context);
+                        PackSummary sofar = w->counts;
+                        sofar.inputBytes += done;
+                        w->progress(sofar, w->context);
+                    };
+                    packed = EncodeLzBlock(std::span<const uint8_t>(entry->data), progress ? +report : nullptr, &within);
+                }
                 if (!packed.empty() && packed.size() < entry->data.size()) {
                     compressedSize = uint32_t(packed.size());
                     out.insert(out.end(), packed.begin(), packed.end());

@@ -30,7 +30,8 @@ struct PackSummary {
     uint32_t compressedFiles = 0;
 };
 
-// Called after each file is packed; for a progress line.
+// Called while a large file is encoded (`sofar.inputBytes` counts the part done) and after
+// each file is packed; for a progress line.
 using PackProgress = void (*)(const PackSummary& sofar, void* context);
 
 // The archive for the tree under `root`. On failure (a name too long, more than 4 GiB,

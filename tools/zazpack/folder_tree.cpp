@@ -23,7 +23,7 @@ bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>* bytes)
     return !in.bad();
 }
 
-bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error)
+bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, std::vector<std::string>* skippedLinks)
 {
     std::error_code failure;
     fs::directory_iterator it(folder, failure);
@@ -40,9 +40,14 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error)
             child.lastWriteTime = ToEntryTime(facts.lastWriteTime);
             child.lastAccessTime = child.lastWriteTime;
         }
+        if (entry.is_directory(failure) && entry.is_symlink(failure)) {
+            if (skippedLinks != nullptr)
+                skippedLinks->push_back(entry.path().string());
+            continue;
+        }
         if (entry.is_directory(failure)) {
             child.isFolder = true;
-            if (!ReadFolderInto(entry.path(), &child, error))
+            if (!ReadFolderInto(entry.path(), &child, error, skippedLinks))
                 return false;
         } else if (entry.is_regular_file(failure)) {
             if (!ReadWholeFile(entry.path(), &child.data)) {
@@ -105,7 +110,7 @@ const PackNode* FindChild(const PackNode& node, const std::string& upperName)
 
 }  // namespace
 
-bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error)
+bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error, std::vector<std::string>* skippedLinks)
 {
     *root = PackNode{};
     root->isFolder = true;
@@ -114,7 +119,7 @@ bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* erro
         *error = folder + ": not a folder";
         return false;
     }
-    return ReadFolderInto(folder, root, error);
+    return ReadFolderInto(folder, root, error, skippedLinks);
 }
 
 bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version,

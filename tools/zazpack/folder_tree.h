@@ -6,8 +6,11 @@
 
 #include "archive_writer.h"
 
-// Reads the folder (recursively) into `root`. Entries other than files and folders are skipped.
-bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error);
+// Reads the folder (recursively) into `root`. Entries other than files and folders are skipped;
+// links to folders are not followed (so a link to a parent cannot nest the tree) and their
+// paths go to `skippedLinks` when given.
+bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error,
+                    std::vector<std::string>* skippedLinks = nullptr);
 
 // Reads a whole archive image (scrambled, as stored) into `root`, expanding compressed
 // files; `version` gets the archive's version. Fails on any damage the reader detects.

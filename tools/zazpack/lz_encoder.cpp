@@ -11,6 +11,11 @@ constexpr int kHashBits = 16;
 constexpr int kChainDepth = 16;
 // Matches are searched within this window; the format reaches 16 MiB back.
 constexpr uint32_t kWindow = kLzMaxDistance;
+// After this many positions in a row without a match, the search skips ahead: one more byte
+// per further run of this many misses, so data that does not compress passes quickly.
+constexpr uint32_t kMissesBeforeSkipping = 16;
+constexpr uint32_t kMaxSkip = 128;
+constexpr uint32_t kNoPosition = UINT32_MAX;
 
 uint32_t HashAt(const uint8_t* p)
 {
@@ -45,7 +50,7 @@ size_t MatchCost(uint32_t length, uint32_t distance)
 
 }  // namespace
 
-std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data)
+std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress progress, void* progressContext)
 {
     const uint8_t escape = LeastFrequentByte(data);
     std::vector<uint8_t> out(kLzHeaderSize, 0);
@@ -53,24 +58,38 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data)
     PutU32(out, 0, uint32_t(data.size()));
     out[8] = escape;
 
-    std::vector<int64_t> head(size_t(1) << kHashBits, -1);
-    std::vector<int64_t> previous(data.size(), -1);
+    // Block sizes are 32-bit, so are the chain links.
+    std::vector<uint32_t> head(size_t(1) << kHashBits, kNoPosition);
+    std::vector<uint32_t> previous(data.size(), kNoPosition);
     auto insert = [&](size_t at) {
         if (at + 4 > data.size())
             return;
         uint32_t h = HashAt(&data[at]);
         previous[at] = head[h];
-        head[h] = int64_t(at);
+        head[h] = uint32_t(at);
+    };
+    auto putLiteral = [&](uint8_t byte) {
+        out.push_back(byte);
+        if (byte == escape)
+            out.push_back(escape);
     };
 
+    constexpr size_t kProgressStep = size_t(1) << 20;
     size_t i = 0;
+    size_t nextReport = kProgressStep;
+    uint32_t misses = 0;
     while (i < data.size()) {
+        if (progress != nullptr && i >= nextReport) {
+            progress(i, progressContext);
+            nextReport = i + kProgressStep;
+        }
         uint32_t bestLength = 0;
         uint32_t bestDistance = 0;
         if (i + kLzMinMatch <= data.size()) {
             size_t limit = std::min<size_t>(kLzMaxMatch, data.size() - i);
-            int64_t candidate = head[HashAt(&data[i])];
-            for (int depth = 0; depth < kChainDepth && candidate >= 0 && i - size_t(candidate) <= kWindow; ++depth) {
+            uint32_t candidate = head[HashAt(&data[i])];
+            for (int depth = 0; depth < kChainDepth && candidate != kNoPosition && i - size_t(candidate) <= kWindow;
+                 ++depth) {
                 size_t c = size_t(candidate);
                 size_t length = 0;
                 while (length < limit && data[c + length] == data[i + length])
@@ -101,13 +120,17 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data)
             for (uint32_t k = 0; k < bestLength; ++k)
                 insert(i + k);
             i += bestLength;
+            misses = 0;
             continue;
         }
-        out.push_back(data[i]);
-        if (data[i] == escape)
-            out.push_back(escape);
-        insert(i);
-        ++i;
+        ++misses;
+        size_t step = misses < kMissesBeforeSkipping ? 1 : std::min(kMaxSkip, misses / kMissesBeforeSkipping + 1);
+        step = std::min(step, data.size() - i);
+        for (size_t k = 0; k < step; ++k) {
+            putLiteral(data[i + k]);
+            insert(i + k);
+        }
+        i += step;
     }
     PutU32(out, 4, uint32_t(out.size()));
     return out;

@@ -5,5 +5,9 @@
 #include <span>
 #include <vector>
 
+// Told the bytes of `data` encoded so far, every MiB or so; for a progress line.
+using LzProgress = void (*)(size_t bytesDone, void* context);
+
 // The whole LZ block (header included) for `data`.
-std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data);
+std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress progress = nullptr,
+                                   void* progressContext = nullptr);

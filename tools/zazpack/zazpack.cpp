@@ -1,9 +1,4 @@
-// zazpack: makes, lists, extracts and verifies archives.
-//
-//   zazpack pack FOLDER ARCHIVE [--version 1|2|3] [--store] [--key TEXT] [--fallback-key]
-//   zazpack list ARCHIVE [--key TEXT]
-//   zazpack extract ARCHIVE FOLDER [--key TEXT]
-//   zazpack verify ARCHIVE [FOLDER] [--key TEXT]
+// zazpack: makes, lists, extracts and verifies archives (the help text below says how).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,11 +9,10 @@
 
 #include "archive_writer.h"
 #include "folder_tree.h"
+#include "platform/terminal.h"
+#include "rorodiv.h"
 
 namespace {
-
-// Folders above this many input bytes get a progress line.
-constexpr uint64_t kProgressThreshold = 16u << 20;
 
 struct CommandLine {
     std::vector<std::string> operands;
@@ -29,14 +23,49 @@ struct CommandLine {
     bool hasKey = false;
 };
 
+constexpr char kHelp[] =
+    "NAME\n"
+    "    zazpack - make, list, extract and verify ZAZ archives\n"
+    "\n"
+    "SYNOPSIS\n"
+    "    zazpack pack FOLDER ARCHIVE [--version 1|2|3] [--store] [--key TEXT] [--fallback-key]\n"
+    "    zazpack list ARCHIVE [--key TEXT]\n"
+    "    zazpack extract ARCHIVE FOLDER [--key TEXT]\n"
+    "    zazpack verify ARCHIVE [FOLDER] [--key TEXT]\n"
+    "    zazpack --help | --version\n"
+    "\n"
+    "DESCRIPTION\n"
+    "    pack     packs the files and folders under FOLDER into ARCHIVE. Links to folders are\n"
+    "             not followed (each is named once on standard error); links to files are\n"
+    "             packed as files. On a terminal a progress bar shows bytes and rate.\n"
+    "    list     lists the archive's files with their sizes, and its folders.\n"
+    "    extract  writes the archive's files and folders under FOLDER.\n"
+    "    verify   checks the whole archive; with FOLDER, also that it holds the same files.\n"
+    "\n"
+    "    A game reads DATA/MAP.PNG from DATA.ZAZ beside the program when there is no folder\n"
+    "    DATA: pack the folder into an archive of its own name and ship that instead.\n"
+    "\n"
+    "OPTIONS\n"
+    "    --version N     archive format 1, 2 or 3 (default 3); 1 stores every file\n"
+    "    --store         store files as they are, without compression\n"
+    "    --key TEXT      scramble with the key made from TEXT (the game calls SetArchiveKey)\n"
+    "    --fallback-key  scramble with the fallback key\n"
+    "    --help          this text, on standard output\n"
+    "    --version       (alone) the tool's version\n"
+    "\n"
+    "EXIT STATUS\n"
+    "    0 done, 1 a file or archive could not be read, written or verified, 2 a wrong command line\n"
+    "\n"
+    "EXAMPLES\n"
+    "    zazpack pack DATA DATA.ZAZ          pack the folder DATA beside the game\n"
+    "    zazpack pack DATA DATA.ZAZ --key s  the same, scrambled with the key text \"s\"\n"
+    "    zazpack list DATA.ZAZ               what is inside\n"
+    "    zazpack verify DATA.ZAZ DATA        the archive holds exactly the folder\n"
+    "    zazpack extract DATA.ZAZ out        unpack into the folder out\n";
+
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage:\n"
-                 "  zazpack pack FOLDER ARCHIVE [--version 1|2|3] [--store] [--key TEXT] [--fallback-key]\n"
-                 "  zazpack list ARCHIVE [--key TEXT]\n"
-                 "  zazpack extract ARCHIVE FOLDER [--key TEXT]\n"
-                 "  zazpack verify ARCHIVE [FOLDER] [--key TEXT]\n");
+    std::fputs(kHelp, stderr);
     return 2;
 }
 
@@ -84,11 +113,23 @@ bool LoadArchive(const std::string& path, const CommandLine& line, PackNode* roo
     return true;
 }
 
+// A one-line bar on standard error: share done, bytes and rate.
+struct ProgressLine {
+    uint64_t total;
+    int32_t startMilliseconds;
+};
+
 void ShowProgress(const PackSummary& sofar, void* context)
 {
-    auto total = *static_cast<const uint64_t*>(context);
-    std::fprintf(stderr, "\rpacked %u files, %llu of %llu MiB", sofar.files,
-                 static_cast<unsigned long long>(sofar.inputBytes >> 20), static_cast<unsigned long long>(total >> 20));
+    const auto* line = static_cast<const ProgressLine*>(context);
+    constexpr int kWidth = 30;
+    double share = line->total > 0 ? double(sofar.inputBytes) / double(line->total) : 1.0;
+    int filled = int(share * kWidth + 0.5);
+    double seconds = double((NowMilliseconds() - line->startMilliseconds) & 0x7FFFFFFF) / 1000;
+    double rate = seconds > 0 ? double(sofar.inputBytes) / seconds / (1 << 20) : 0.0;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%  %.1f of %.1f MiB  %.1f MiB/s  %u files", filled,
+                 "##############################", kWidth - filled, "", int(share * 100 + 0.5),
+                 double(sofar.inputBytes) / (1 << 20), double(line->total) / (1 << 20), rate, sofar.files);
 }
 
 uint64_t TreeBytes(const PackNode& node)
@@ -105,7 +146,11 @@ int Pack(const CommandLine& line)
         return Usage();
     PackNode root;
     std::string error;
-    if (!ReadFolderTree(line.operands[0], &root, &error)) {
+    std::vector<std::string> skippedLinks;
+    bool read = ReadFolderTree(line.operands[0], &root, &error, &skippedLinks);
+    for (const std::string& link : skippedLinks)
+        std::fprintf(stderr, "zazpack: %s: a link to a folder, not followed\n", link.c_str());
+    if (!read) {
         std::fprintf(stderr, "zazpack: %s\n", error.c_str());
         return 1;
     }
@@ -114,12 +159,14 @@ int Pack(const CommandLine& line)
     options.compress = !line.store;
     options.keyText = KeyText(line);
     options.fallbackKey = line.fallbackKey;
-    uint64_t total = TreeBytes(root);
+    // Progress is for a person watching; nothing when standard error goes to a file or pipe.
+    const bool showProgress = StandardErrorIsTerminal();
+    ProgressLine progressLine{TreeBytes(root), NowMilliseconds()};
     std::vector<uint8_t> archive;
     PackSummary summary;
-    bool built = BuildArchive(root, options, &archive, &error, &summary,
-                              total >= kProgressThreshold ? ShowProgress : nullptr, &total);
-    if (total >= kProgressThreshold)
+    bool built = BuildArchive(root, options, &archive, &error, &summary, showProgress ? ShowProgress : nullptr,
+                              &progressLine);
+    if (showProgress)
         std::fprintf(stderr, "\n");
     if (!built) {
         std::fprintf(stderr, "zazpack: %s\n", error.c_str());
@@ -220,6 +267,15 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
+    const std::string first = argv[1];
+    if (first == "--help" || first == "-h" || first == "help") {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (first == "--version" && argc == 2) {
+        std::printf("zazpack %s\n", ROR_VERSION);
+        return 0;
+    }
     CommandLine line;
     if (!ParseOptions(argc, argv, &line))
         return 2;

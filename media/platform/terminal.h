@@ -1,0 +1,4 @@
+// Whether a standard stream is a terminal, for tools that show progress only to a person.
+#pragma once
+
+bool StandardErrorIsTerminal();
