@@ -80,11 +80,19 @@ constexpr DeviceFormatRow kDeviceFormats[] = {
     {35, 32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000},
 };
 
+// An 8-bit channel in a field of `width` bits: its top bits, or for wider fields its bits
+// repeated below, so that 255 fills the field.
+uint32_t ScaleChannel(int value, int width)
+{
+    const uint32_t v = uint32_t(value) & 0xFF;
+    if (width <= 8) return v >> (8 - width);
+    return (v << (width - 8)) | (v >> (16 - width));
+}
+
 uint32_t PackChannels(const ColorFormat* f, int red, int green, int blue)
 {
-    const uint32_t r = uint32_t(red) & 0xFF, g = uint32_t(green) & 0xFF, b = uint32_t(blue) & 0xFF;
-    return ((r >> (8 - f->redWidth)) << f->redShift) + ((g >> (8 - f->greenWidth)) << f->greenShift) +
-           ((b >> (8 - f->blueWidth)) << f->blueShift) + f->unusedMask;
+    return (ScaleChannel(red, f->redWidth) << f->redShift) + (ScaleChannel(green, f->greenWidth) << f->greenShift) +
+           (ScaleChannel(blue, f->blueWidth) << f->blueShift) + f->unusedMask;
 }
 
 }  // namespace

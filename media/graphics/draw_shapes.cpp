@@ -28,7 +28,7 @@ int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled)
 int DrawThickSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness)
 {
     if (thickness <= 0) thickness = 1;
-    const float dx = float(x2 - x1), dy = float(y2 - y1);
+    const float dx = float(double(x2) - x1), dy = float(double(y2) - y1);
     const float len = std::sqrt(dx * dx + dy * dy);
     const float k = (1.0f / len) * float(thickness) * 0.5f;
     const float nx = dy * k, ny = -dx * k;

@@ -41,7 +41,8 @@ void ResetGraphicCounters()
 
 int IsDrawableGraphic(const GraphicRecord* g)
 {
-    if (g == nullptr || g->image == nullptr || g->image->textured) return 0;
+    if (g == nullptr || g->image == nullptr) return 0;
+    if (g->image->textured) return g->image->drawable;
     const MemImgStore* s = g->view.base;
     return s != nullptr && !s->isPalette && !s->hasAlpha && (s->kind == 0 || s->kind == 1) ? 1 : 0;
 }

@@ -7,6 +7,25 @@
 
 constexpr int32_t kGraphicSlots = 32768;
 
+// One texture of a textured image: where it sits in the image and how much of it is used.
+struct TexturePiece {
+    int32_t texture;          // GL texture id
+    int32_t surface;          // render surface id for drawable images, else 0
+    int32_t x, y;             // position in the image
+    int32_t usedWidth, usedHeight;
+    int32_t textureWidth, textureHeight;
+};
+
+// The part of one piece that a graphic covers.
+struct TexturePlacement {
+    int32_t piece;            // index into the image's pieces
+    int32_t destX, destY;     // offset in the graphic
+    int32_t sourceX, sourceY; // offset in the piece's texture
+    int32_t width, height;
+    float corners[4][2];      // top-left, top-right, bottom-right, bottom-left, relative to the graphic
+    float u0, v0, u1, v1;
+};
+
 struct GraphicImage {
     int32_t refCount;
     int32_t textured;    // 1 when the pixels live in textures (hardware path)
@@ -16,6 +35,10 @@ struct GraphicImage {
     int32_t levels;
     int32_t width, height;
     MEMIMG store;        // the whole image (software path)
+    TexturePiece* pieces;  // textured images: the grid of textures, row by row
+    int32_t pieceCount;
+    int32_t keyColor;      // textured images: 0xRRGGBB of the transparent colour
+    int32_t hasAlpha;
 };
 
 struct GraphicRecord {
@@ -27,6 +50,8 @@ struct GraphicRecord {
     int32_t width, height;
     MEMIMG view;          // this graphic's part of the image
     int32_t noDrawTargetSurface;
+    TexturePlacement* placements;  // textured images
+    int32_t placementCount;
 };
 
 struct GraphicTableRecord {

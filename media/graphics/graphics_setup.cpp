@@ -1,6 +1,8 @@
 // What start-up, shutdown and the window layer ask of the graphics layer beyond set-up.
 #include "graphics/graphics_setup.h"
 
+#include "graphics/device/device_state.h"
+#include "graphics/device/vertex_batch.h"
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
 #include "input/input_setup.h"
@@ -24,8 +26,16 @@ int WaitVsyncSetting() { return DrawState.waitVsync; }
 int CurrentDrawTarget() { return DrawState.drawTarget; }
 int NoteWindowMoved() { return 0; }
 int HardwarePathInUse() { return ScreenSettings.hardwarePath; }
-int GraphicsDeviceExists() { return 0; }
-int SetGraphicsDialogBoxMode(int32_t) { return 0; }
+int GraphicsDeviceExists() { return DeviceState.device; }
+// Over the full-screen window's top edge the device ends its scene, so that what is drawn so far
+// is shown; a GL window needs no dialog-box mode beyond that.
+int SetGraphicsDialogBoxMode(int32_t)
+{
+    if (!DeviceState.device) return 0;
+    FlushBatch();
+    EndSceneIfOpen();
+    return 0;
+}
 int RestoreDesktopDisplayMode() { return RestoreDisplayChange(); }
 
 // Back from another program in full screen: the display mode is set again, every font is made

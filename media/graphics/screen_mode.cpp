@@ -5,6 +5,8 @@
 #include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_tables.h"
+#include "graphics/device/device_ops.h"
+#include "graphics/device/device_state.h"
 #include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
@@ -56,7 +58,13 @@ int OpenDisplayPath()
 {
     ScreenSettingsRecord& s = ScreenSettings;
     if (!VideoSystemReady()) return LogWrite("d3d9.dll の読み込みに失敗しました\n");
+    if (CreateDirectDraw() != 0) return -1;
     s.hardwarePath = 0;
+    if (!s.softwareOnly && HardwarePathDecided() && OpenDevicePath() == 0) {
+        s.hardwarePath = 1;
+        InstallDrawOps(&kDeviceDrawOps);
+        return 0;
+    }
     InstallDrawOps(&kSoftwareDrawOps);
     LogWrite("ハードウエア描画は使用できないため、ソフトウエア描画を使用します\n");
     if (CoreState.Windowed) return 0;

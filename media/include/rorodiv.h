@@ -89,6 +89,9 @@ ROR_API int StopPadVibration(int pad);  // 0
 // after it (-2 when it fell back to 640 x 480 at 16 bits). Colour depth 8, 16 or 32.
 ROR_API int SetScreenMode(int width, int height, int colorBits, int refreshRate);
 ROR_API int SetUseHardware(int flag);  // 0: never try the hardware path; before start-up only
+// 1: a GL that rasterises on the CPU (Mesa llvmpipe and the like) may be the device; by default
+// such a GL is passed over for the faster software path. ROR_ACCEPT_CPU_GL=1 does the same.
+ROR_API int SetAcceptCpuRasteriser(int flag);
 
 // Colours: a value in the screen's pixel layout from 8-bit red, green and blue.
 // Before start-up white is 0xFFFFFFFF.

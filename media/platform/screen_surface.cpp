@@ -114,12 +114,75 @@ void CopyFrame(SDL_Surface* surface, const FramePixels& frame, const Rect& sourc
     SDL_FreeSurface(wrapped);
 }
 
+// A window made for GL has no surface of its own: the frame goes through a streaming
+// texture of SDL's renderer there (only when the device could not be made on it after all).
+struct TexturePresenter {
+    SDL_Window* window;
+    SDL_Renderer* renderer;
+    SDL_Texture* texture;
+    int width, height;
+};
+TexturePresenter Streaming;
+
+void ReleaseStreaming()
+{
+    if (Streaming.texture) SDL_DestroyTexture(Streaming.texture);
+    if (Streaming.renderer) SDL_DestroyRenderer(Streaming.renderer);
+    Streaming = TexturePresenter{};
+}
+
+int PresentThroughTexture(SDL_Window* sdl, const FramePixels& frame, const Rect& source, const Rect& destination)
+{
+    if (Streaming.window != sdl) {
+        ReleaseStreaming();
+        // SDL's renderer makes its own context: not the core profile the device asked for.
+        SDL_GL_ResetAttributes();
+        Streaming.renderer = SDL_CreateRenderer(sdl, -1, 0);
+        if (Streaming.renderer == nullptr) return -1;
+        Streaming.window = sdl;
+    }
+    if (Streaming.texture == nullptr || Streaming.width != frame.width || Streaming.height != frame.height) {
+        if (Streaming.texture) SDL_DestroyTexture(Streaming.texture);
+        Streaming.texture = SDL_CreateTexture(Streaming.renderer, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                              frame.width, frame.height);
+        if (Streaming.texture == nullptr) return -1;
+        Streaming.width = frame.width;
+        Streaming.height = frame.height;
+    }
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(Streaming.texture, nullptr, &pixels, &pitch) != 0) return -1;
+    SDL_Surface* locked = SDL_CreateRGBSurfaceWithFormatFrom(pixels, frame.width, frame.height, 32, pitch,
+                                                            SDL_PIXELFORMAT_XRGB8888);
+    if (locked != nullptr) {
+        CopyFrame(locked, frame, Rect{0, 0, frame.width, frame.height}, Rect{0, 0, frame.width, frame.height});
+        SDL_FreeSurface(locked);
+    }
+    SDL_UnlockTexture(Streaming.texture);
+    const SDL_Rect src = ToSdl(source), dst = ToSdl(destination);
+    SDL_SetRenderDrawColor(Streaming.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(Streaming.renderer);
+    SDL_RenderCopy(Streaming.renderer, Streaming.texture, &src, &dst);
+    SDL_RenderPresent(Streaming.renderer);
+    return 0;
+}
+
 }  // namespace
 
 int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination)
 {
     SDL_Window* sdl = SdlWindowOf(window);
     if (sdl == nullptr) return -1;
+    if (SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL) {
+        if (frame.bits == 16) {
+            SDL_Surface* wide = WidenFrame(frame);
+            if (wide == nullptr) return -1;
+            const FramePixels shown{static_cast<const uint8_t*>(wide->pixels), wide->pitch, wide->w, wide->h, 32,
+                                    wide->format->Rmask, wide->format->Gmask, wide->format->Bmask};
+            return PresentThroughTexture(sdl, shown, source, destination);
+        }
+        return PresentThroughTexture(sdl, frame, source, destination);
+    }
     // The window's own pixel buffer (shared memory with the X server), not a texture of a 3D
     // renderer that SDL would otherwise load for the window surface.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -192,6 +255,7 @@ void TakeBackRowsOfWindow(SDL_Window* window)
 
 void ReleasePresentBuffers()
 {
+    ReleaseStreaming();
     SDL_FreeSurface(Wide.surface);
     Wide.surface = nullptr;
 }

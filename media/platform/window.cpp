@@ -3,6 +3,8 @@
 
 #include "platform/codepage.h"
 #include "platform/cursor.h"
+#include "platform/gl_device.h"
+#include "platform/gl_setup.h"
 #include "platform/message_queue.h"
 #include "platform/thread_id.h"
 #include "platform/virtual_keys.h"
@@ -228,7 +230,8 @@ WindowHandle CreateWindowOfClass(const char* className, const char* caption, uin
     int clientWidth = width - frame.left - frame.right;
     int clientHeight = height - frame.top - frame.bottom;
     SDL_Window* sdl = SDL_CreateWindow(title, x + frame.left, y + frame.top, clientWidth > 1 ? clientWidth : 1,
-                                       clientHeight > 1 ? clientHeight : 1, SDL_WINDOW_HIDDEN);
+                                       clientHeight > 1 ? clientHeight : 1,
+                                       SDL_WINDOW_HIDDEN | (GlCapableWindows() ? SDL_WINDOW_OPENGL : 0));
     if (!sdl) {
         if (windowClass.windowCount == 0) ReleaseInstanceLock(&windowClass.lock);
         return nullptr;
@@ -484,6 +487,7 @@ int ReleaseWindowSystem()
         if (record.inUse) return -1;
     }
     ReleaseCursorSystem();
+    UnloadGlLibrary();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     WindowSystem.videoStarted = 0;
     WindowSystem.eventThread = 0;

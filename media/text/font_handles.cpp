@@ -6,6 +6,7 @@
 #include "graphics/screen_mode.h"
 #include "platform/glyph_raster.h"
 #include "text/glyph_cache.h"
+#include "text/glyph_texture.h"
 
 #include <cstdio>
 #include <cstring>
@@ -73,7 +74,7 @@ void FreeFontInSlot(int32_t slot)
     ClosePlatformFont(font->platformFont);
     if (font->cacheMemory)
         TrackedFree(font->cacheMemory);
-    // The texture cache of the hardware path is not made here, so cacheTexture stays -1.
+    ReleaseGlyphTexture(font);
     if (font->workBuffer)
         TrackedFree(font->workBuffer);
     if (font->releasedFlag)

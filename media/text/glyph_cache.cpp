@@ -7,6 +7,7 @@
 #include "graphics/window_link.h"
 #include "platform/glyph_raster.h"
 #include "text/glyph_edge.h"
+#include "text/glyph_texture.h"
 
 #include <cstring>
 
@@ -188,16 +189,21 @@ int SoftwareCacheSlotCount(int32_t cellSize)
 
 int CreateGlyphCache(FontRecord* font)
 {
-    // The texture form of the cache belongs to the hardware path; until it is there every
-    // font keeps its cache in memory.
-    font->textureMode = 0;
-    font->slotCount = SoftwareCacheSlotCount(font->cellSize);
+    // On the hardware path the cells are kept in a texture as well; the memory cache below
+    // holds the rasterised glyphs either way.
+    if (font->textureMode && CreateGlyphTexture(font) != 0) {
+        LogWrite("テクスチャ文字キャッシュの作成に失敗しました\n");
+        font->textureMode = 0;
+    }
+    if (!font->textureMode) {
+        font->slotCount = SoftwareCacheSlotCount(font->cellSize);
+        font->cacheWidth = font->cellSize;
+        font->cacheHeight = font->slotCount * font->cellSize;
+    }
     font->cacheBitsPerPixel = font->type == FONT_NORMAL ? 1 : 8;
-    font->cacheWidth = font->cellSize;
-    font->cacheHeight = font->slotCount * font->cellSize;
-    font->cellsPerColumn = font->slotCount;
+    font->cellsPerColumn = font->slotCount;  // the memory cache is one column of cells
     font->cacheRowBytes = (font->cellSize * font->cacheBitsPerPixel + 7) / 8;
-    int64_t bytes = int64_t(font->cacheRowBytes) * font->cacheHeight;
+    int64_t bytes = int64_t(font->cacheRowBytes) * font->slotCount * font->cellSize;
     font->cacheMemory = bytes > INT32_MAX ? nullptr
                                           : static_cast<uint8_t*>(TrackedAllocZeroed(int32_t(bytes), __FILE__, __LINE__));
     if (!font->cacheMemory)
@@ -260,6 +266,8 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         slot->mapEntry = entry;
         slot->inUse = 1;
         RenderOneGlyph(font, slot, records[i], text);
+        if (font->textureMode)
+            UploadGlyphCell(font, slot);
         font->nextSlot = font->nextSlot + 1 == font->slotCount ? 0 : font->nextSlot + 1;
         last = slot;
     }

@@ -11,6 +11,7 @@
 #include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "text/glyph_cache.h"
+#include "text/glyph_texture.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -346,7 +347,7 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
 {
     if (!text || !text[0] || DrawState.drawAreaEmpty)
         return 0;
-    const FontRecord* font = ResolveFont(fontHandle);
+    FontRecord* font = ResolveFont(fontHandle);
     if (!font)
         return LogWrite("フォントハンドル値が異常です\n");
     WaitWhileWindowInactive();
@@ -354,7 +355,7 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
         return 0;
     // Fonts of the hardware path keep their glyphs in textures, drawn by that path.
     if (font->textureMode)
-        return 0;
+        return DrawTextFromTexture(x, y, text, color, fontHandle, const_cast<FontRecord*>(font), edgeColor);
     return DrawTextSoftware(x, y, text, color, fontHandle, font, edgeColor);
 }
 

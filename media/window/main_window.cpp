@@ -3,6 +3,7 @@
 #include "core/app_log.h"
 #include "core/core_state.h"
 #include "core/time_source.h"
+#include "graphics/device/device_state.h"
 #include "graphics/graphics_setup.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
@@ -93,7 +94,14 @@ int OpenMainWindow()
     if (CoreState.WindowTitle[0] == '\0') {
         std::snprintf(CoreState.WindowTitle, sizeof CoreState.WindowTitle, "%s", kDefaultTitle);
     }
+    // Only a window that the hardware path will draw in carries a GL surface; the software
+    // path keeps a plain window and presents through its surface.
+    DecideHardwarePath();
     WindowHandle window = CoreState.Windowed ? CreateWindowed() : CreateFullScreen();
+    if (!window && HardwarePathDecided()) {
+        ForgetHardwarePath();
+        window = CoreState.Windowed ? CreateWindowed() : CreateFullScreen();
+    }
     if (!window) {
         CoreState.QuitFlag = 1;
         return LogWrite("ウインドウの作成に失敗しました\n");

@@ -101,6 +101,27 @@ TEST(ColorFormat, FixedFamilies)
     EXPECT_EQ(SoftwareColorFormat(3, 0, 0)->greenMask, 0xFFFFu);
 }
 
+TEST(ColorFormat, TenBitChannelsAreScaledUp)
+{
+    struct Case {
+        int code;
+        int red, green, blue, alpha;
+        uint32_t packed;
+    };
+    const Case cases[] = {
+        // 31: red low, blue high, two bits of alpha on top.
+        {31, 255, 128, 1, 255, 0xC0000000u | 4u << 20 | 514u << 10 | 1023u},
+        {31, 0, 0, 0, 0, 0u},
+        // 35: blue low, red high.
+        {35, 255, 128, 1, 64, 0x40000000u | 1023u << 20 | 514u << 10 | 4u},
+        {35, 255, 255, 255, 255, 0xFFFFFFFFu},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        EXPECT_EQ(PackColorForFormat(DeviceColorFormat(c.code), c.red, c.green, c.blue, c.alpha), c.packed);
+    }
+}
+
 TEST(ColorFormat, BuildersAndPaletteSearch)
 {
     ColorFormat f{};

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 class MediaLayerTest : public ::testing::Test {
 protected:
     // offscreen needs no X server; x11 runs under Xvfb.
@@ -72,8 +74,11 @@ protected:
                                                ("ror_locks_" + std::to_string(random()) + "_" + std::to_string(random()));
             std::filesystem::create_directories(path);
             std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+            // Removed when this process ends; a death test's child shares it and leaves it.
             static std::string removed = path.string();
+            static const pid_t owner = getpid();
             std::atexit([] {
+                if (getpid() != owner) return;
                 std::error_code ignored;
                 std::filesystem::remove_all(removed, ignored);
             });

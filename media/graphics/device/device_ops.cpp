@@ -1,37 +1,37 @@
-// The hardware device path's table of drawing operations. Until the device forms exist every
-// entry refuses, and the table is installed only once a device is up.
+// The hardware device path's table of drawing operations, installed once a device is up.
+// Graphics entries that have no device form yet refuse.
 #include "graphics/device/device_ops.h"
+
+#include "graphics/device/device_drawing.h"
+#include "graphics/device/device_graphics.h"
 
 namespace {
 
-int OpenDeviceScreen() { return -1; }
-void ReleaseDeviceScreen() {}
-int ClearDeviceScreen() { return 0; }  // without a device there is nothing to clear
-int PresentDeviceScreen() { return 0; }
-int ReadDeviceScreenPixels(uint32_t*) { return -1; }
-int SetDeviceDrawTarget(int32_t, GraphicRecord*) { return -1; }
-void SetDeviceDrawRegion(const PixelRect&) {}
-void DeviceBlendStateChanged() {}
+// Opening the screen ties the textured graphics in: draw-target surfaces and textured polygons.
+int OpenDeviceScreenWithGraphics()
+{
+    ForgetTexelState();
+    SetGraphicSurfaceLookup(DeviceGraphicSurface);
+    SetTexturedVerticesHook(SubmitTexturedVertices);
+    return DeviceOpenScreen();
+}
+
+// A blend change sets the device's blend again, so the textured draws must set theirs again.
+void DeviceBlendAndTexelStateChanged()
+{
+    DeviceBlendStateChanged();
+    ForgetTexelState();
+}
+
 void SetDeviceBlendImage(GraphicRecord*) {}
-int DrawDeviceLine(int, int, int, int, uint32_t) { return -1; }
-int DrawDeviceBox(int, int, int, int, uint32_t, int) { return -1; }
-int SubmitDeviceVertices(const PolygonVertex*, int, int, int, int) { return -1; }
-int CreateDeviceGraphicImage(GraphicRecord*) { return -1; }
-int AttachDeviceSubGraphic(GraphicRecord*, const GraphicRecord*, int, int) { return -1; }
-void ReleaseDeviceGraphicView(GraphicRecord*) {}
-void ReleaseDeviceGraphicImage(GraphicImage*) {}
-int PaintDeviceGraphic(GraphicRecord*, int, int, int, int) { return -1; }
-int PutDeviceGraphic(int, int, GraphicRecord*, int) { return -1; }
-int PutDeviceGraphicQuad(const float[4][2], GraphicRecord*, int) { return -1; }
-int CopyToDeviceGraphic(GraphicRecord*, const PixelImage&, const PixelImage*, const PixelRect&, int, int) { return -1; }
 
 }  // namespace
 
 const DrawOpsTable kDeviceDrawOps = {
-    OpenDeviceScreen,         ReleaseDeviceScreen,    ClearDeviceScreen,        PresentDeviceScreen,
-    ReadDeviceScreenPixels,
-    SetDeviceDrawTarget,      SetDeviceDrawRegion,    DeviceBlendStateChanged,  SetDeviceBlendImage,
-    DrawDeviceLine,           DrawDeviceBox,          SubmitDeviceVertices,
+    OpenDeviceScreenWithGraphics, DeviceReleaseScreen,    DeviceClearScreen,        DevicePresentScreen,
+    DeviceReadScreenPixels,
+    DeviceSetDrawTarget,      DeviceSetDrawRegion,    DeviceBlendAndTexelStateChanged, SetDeviceBlendImage,
+    DeviceDrawLine,           DeviceDrawBox,          DeviceSubmitVertices,
     CreateDeviceGraphicImage, AttachDeviceSubGraphic, ReleaseDeviceGraphicView, ReleaseDeviceGraphicImage,
     PaintDeviceGraphic,       PutDeviceGraphic,       PutDeviceGraphicQuad,     CopyToDeviceGraphic,
 };

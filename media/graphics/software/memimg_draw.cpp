@@ -179,8 +179,9 @@ void PlotLineMemImg(MEMIMG* view, int x1, int y1, int x2, int y2, uint32_t color
     if (L >= R || T >= B) return;
     if (std::min(y1, y2) >= B || std::min(x1, x2) >= R || std::max(y1, y2) < T || std::max(x1, x2) < L) return;
 
-    const double ix = y1 == y2 ? 0.0 : double(x2 - x1) / double(y2 - y1);
-    const double s = x1 == x2 ? 0.0 : double(y2 - y1) / double(x2 - x1);
+    // Differences of far-apart corners do not fit an int.
+    const double ix = y1 == y2 ? 0.0 : (double(x2) - x1) / (double(y2) - y1);
+    const double s = x1 == x2 ? 0.0 : (double(y2) - y1) / (double(x2) - x1);
     const double bx = x1 - y1 * ix;
     const double by = y1 - x1 * s;
     auto trunc = [](double v) {

@@ -47,7 +47,8 @@ inline int LerpParam(int d, int t, int p)
     if constexpr (L::kUsesDeltaTable)
         return d + DeltaTable(p, t - d);
     else
-        return ((t - d) * p + 256 * d) >> 8;
+        // Full strength is the target itself; the byte form would stop one unit short.
+        return p == 255 ? t : ((t - d) * p + 256 * d) >> 8;
 }
 
 // Strength p scaled by source alpha a (0 < a < 255).

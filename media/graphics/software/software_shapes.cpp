@@ -10,6 +10,8 @@
 #include "graphics/window_link.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cmath>
 
 namespace {
@@ -111,10 +113,14 @@ int DrawSoftwareBox(int x1, int y1, int x2, int y2, uint32_t color, int filled)
         PaintBoxMemImg(target, &r, color);
         return 0;
     }
-    PlotLineMemImg(target, x1, y1, x2 - 1, y1, color);
-    PlotLineMemImg(target, x2 - 1, y1, x2 - 1, y2 - 1, color);
-    PlotLineMemImg(target, x2 - 1, y2 - 1, x1, y2 - 1, color);
-    PlotLineMemImg(target, x1, y2 - 1, x1, y1, color);
+    // The last column and row inside the exclusive corner; at the lowest int there is none
+    // further left, and the box stays there instead of wrapping round.
+    const int right = int(std::max<int64_t>(int64_t(x2) - 1, INT_MIN));
+    const int bottom = int(std::max<int64_t>(int64_t(y2) - 1, INT_MIN));
+    PlotLineMemImg(target, x1, y1, right, y1, color);
+    PlotLineMemImg(target, right, y1, right, bottom, color);
+    PlotLineMemImg(target, right, bottom, x1, bottom, color);
+    PlotLineMemImg(target, x1, bottom, x1, y1, color);
     return 0;
 }
 

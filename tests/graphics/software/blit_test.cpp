@@ -267,3 +267,29 @@ TEST_F(BlitTest, SixteenBitAndMismatchedKinds)
     PutImageMemImg(&SoftScreen.screen, &wide.m, 5, 1, 0, nullptr);
     EXPECT_EQ(PixelAt(SoftScreen.screen, 5, 1), 0u);
 }
+
+// Full strength draws the target itself, as the box routines do: no unit lost to rounding.
+TEST_F(BlitTest, FullStrengthReachesTheTarget)
+{
+    struct Case {
+        const char* name;
+        int mode, alpha;
+        uint32_t d, s, expected;
+    };
+    const Case cases[] = {
+        {"mode 1, opaque alpha source", 1, 1, 0x00000000, 0xFF000064, 0x00000064},
+        {"mode 1, opaque alpha source, light over dark", 1, 1, 0x00102030, 0xFFF0E0D0, 0x00F0E0D0},
+        {"mode 10, black over black", 10, 0, 0x00000000, 0xFF000000, 0x00FFFFFF},
+        {"mode 10, alpha source", 10, 1, 0x00000000, 0xFF102030, 0x00EFDFCF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image src(1, 1, 1, c.alpha);
+        SetPixel(src.m, 0, 0, c.s);
+        FillMemImg(&Screen(), nullptr, c.d);
+        SetBlendMode(c.mode, 255);
+        PutImageMemImg(&Screen(), &src.m, 0, 0, 1, nullptr);
+        EXPECT_EQ(PixelAt(Screen(), 0, 0) & 0x00FFFFFF, c.expected) << std::hex << PixelAt(Screen(), 0, 0);
+    }
+    SetBlendMode(0, 0);
+}

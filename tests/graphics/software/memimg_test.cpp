@@ -2,6 +2,7 @@
 #include "graphics/software/memimg.h"
 #include "graphics/software/software_screen.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -133,6 +134,42 @@ TEST_F(LineTest, LongLinesThroughTheAreaStayInside)
             EXPECT_GE(y, 10);
             EXPECT_LT(y, 20);
         }
+    }
+}
+
+// Corners near the ends of the int range: no pixel outside the lines' true paths, and no
+// overflowing arithmetic on the way (the sanitizer build reports any).
+TEST_F(LineTest, ExtremeCornersDrawOnlyWhereTheLinesPass)
+{
+    StopSoftwareScreen();
+    StartSoftwareScreen(64, 48, 32);
+    struct Case {
+        int x1, y1, x2, y2;
+        int written;  // pixels of the 64 x 48 screen on the line or outline
+    };
+    const Case lines[] = {
+        {INT_MIN, 5, INT_MAX, 5, 64},
+        {INT_MAX, 5, INT_MIN, 5, 64},
+        {7, INT_MIN, 7, INT_MAX, 48},
+        {INT_MIN, INT_MIN, INT_MAX, INT_MAX, -1},  // the diagonal: at most one pixel a row
+    };
+    for (const Case& c : lines) {
+        SCOPED_TRACE(std::to_string(c.x1) + "," + std::to_string(c.y1) + " -> " + std::to_string(c.x2) + "," + std::to_string(c.y2));
+        FillMemImg(&SoftScreen.screen, nullptr, 0);
+        PlotLineMemImg(&SoftScreen.screen, c.x1, c.y1, c.x2, c.y2, 0xFFFFFFFF);
+        if (c.written >= 0) EXPECT_EQ(int(Written().size()), c.written);
+        else EXPECT_LE(int(Written().size()), 48);
+    }
+    const Case boxes[] = {
+        {INT_MIN, INT_MIN, INT_MIN, INT_MIN, 0},
+        {INT_MIN, 10, INT_MAX, 20, 2 * 64},  // the top and bottom rows cross the screen
+        {10, INT_MIN, 20, INT_MAX, 2 * 48},
+    };
+    for (const Case& c : boxes) {
+        SCOPED_TRACE("box " + std::to_string(c.x1) + "," + std::to_string(c.y1) + " - " + std::to_string(c.x2) + "," + std::to_string(c.y2));
+        FillMemImg(&SoftScreen.screen, nullptr, 0);
+        DrawRect(c.x1, c.y1, c.x2, c.y2, 0xFFFFFFFF, 0);
+        EXPECT_EQ(int(Written().size()), c.written);
     }
 }
 

@@ -1,0 +1,227 @@
+// The hardware device path on OpenGL against the software path and against SDL2's own GL
+// renderer, in one run, in a real X11 window (run under an X server; under Xvfb the GL is
+// Mesa's llvmpipe, a CPU rasteriser, accepted here with ROR_ACCEPT_CPU_GL=1).
+//   DeviceGameFrame/path/width: one frame of Vexholm (path 1 = device, 0 = software), with
+//     the batch's draws per frame as a counter.
+//   DeviceBatchBoxes, SdlRendererBoxes: 16 x 16 filled boxes per second.
+//   DeviceBatchSprites, SdlRendererSprites: 32 x 32 textured quads per second.
+// Every iteration ends by reading one pixel back, so the work is done, not only queued.
+#include "country_grid.h"
+#include "field_display.h"
+#include "game_state.h"
+#include "graphics/device/device_state.h"
+#include "graphics/device/vertex_batch.h"
+#include "graphics/screen_mode.h"
+#include "neighbour_table.h"
+#include "platform/gl_device.h"
+#include "random/random.h"
+#include "rorodiv.h"
+
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int kBoxes = 2000;
+constexpr int kSprites = 2000;
+
+bool StartLayer(benchmark::State& state, int device, int width, int height)
+{
+    if (std::getenv("DISPLAY") == nullptr) {
+        state.SkipWithError("needs an X server");
+        return false;
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("ROR_ACCEPT_CPU_GL", "1", 1);
+    SetWindowTitle("Vexholm device benchmark");
+    SetLogEnabled(0);
+    ChangeWindowMode(1);
+    SetScreenMode(width, height, 32, 60);
+    SetUseHardware(device);
+    SetWaitVsync(0);
+    if (InitMediaLayer() != 0) {
+        state.SkipWithError("the layer did not start");
+        return false;
+    }
+    if (ScreenSettings.hardwarePath != device) {
+        EndMediaLayer();
+        state.SkipWithError("the device path did not come up");
+        return false;
+    }
+    SetWaitVsync(0);
+    SetDrawTarget(-2);
+    return true;
+}
+
+double Smallest(const std::vector<double>& v)
+{
+    return *std::min_element(v.begin(), v.end());
+}
+
+void Sync()
+{
+    uint32_t pixel = 0;
+    ReadGlSurface(DeviceState.backBuffer, Rect{0, 0, 1, 1}, &pixel, 4);
+}
+
+void DeviceGameFrame(benchmark::State& state)
+{
+    const int device = int(state.range(0)), width = int(state.range(1)), height = width == 800 ? 600 : 1080;
+    if (!StartLayer(state, device, width, height)) return;
+    SeedRandom(1);
+    GenerateCountries();
+    BuildNeighbourTable();
+    Game.mouseX = 16 + 5 * 48 + 20;
+    Game.mouseY = 16 + 3 * 48 + 20;
+    Game.hover = HoverCellAt(Game.mouseX, Game.mouseY);
+    const int64_t flushesBefore = VertexBatch.flushes;
+    for (auto _ : state) {
+        PumpMessages();
+        ClearScreen();
+        DrawField();
+        PresentScreen();
+        if (device) Sync();
+    }
+    if (device)
+        state.counters["draws_per_frame"] =
+            benchmark::Counter(double(VertexBatch.flushes - flushesBefore) / double(state.iterations()));
+    EndMediaLayer();
+    SetUseHardware(1);
+}
+BENCHMARK(DeviceGameFrame)
+    ->ArgsProduct({{1, 0}, {800, 1920}})
+    ->ArgNames({"device", "width"})
+    ->Unit(benchmark::kMicrosecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->ComputeStatistics("min", Smallest);
+
+void DeviceBatchBoxes(benchmark::State& state)
+{
+    if (!StartLayer(state, 1, 800, 600)) return;
+    const uint32_t colors[2] = {PackColor(200, 40, 40), PackColor(40, 40, 200)};
+    for (auto _ : state) {
+        for (int i = 0; i < kBoxes; ++i) {
+            const int x = (i * 37) % 784, y = (i * 53) % 584;
+            DrawRect(x, y, x + 16, y + 16, colors[i & 1], 1);
+        }
+        FlushBatch();
+        Sync();
+    }
+    state.SetItemsProcessed(state.iterations() * kBoxes);
+    EndMediaLayer();
+}
+BENCHMARK(DeviceBatchBoxes)->Unit(benchmark::kMicrosecond)->UseRealTime()->ComputeStatistics("min", Smallest);
+
+void DeviceBatchSprites(benchmark::State& state)
+{
+    if (!StartLayer(state, 1, 800, 600)) return;
+    std::vector<uint32_t> texels(32 * 32);
+    for (int i = 0; i < 32 * 32; ++i) texels[size_t(i)] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
+    const int32_t texture = CreateGlTexture(32, 32, GlPixelFormat::Rgba8, 1);
+    UpdateGlTexture(texture, GlPixelFormat::Rgba8, 0, 0, 0, 32, 32, texels.data(), 32 * 4);
+    for (auto _ : state) {
+        for (int i = 0; i < kSprites; ++i) {
+            const float x = float((i * 37) % 768) - 0.5f, y = float((i * 53) % 568) - 0.5f;
+            auto* v = static_cast<DeviceTexturedVertex*>(ReserveBatch(1, kPrimTriangles, texture, 6));
+            const DeviceTexturedVertex corners[4] = {{x, y, 0, 1, 0xFFFFFFFFu, 0, 0},
+                                                     {x + 32, y, 0, 1, 0xFFFFFFFFu, 1, 0},
+                                                     {x, y + 32, 0, 1, 0xFFFFFFFFu, 0, 1},
+                                                     {x + 32, y + 32, 0, 1, 0xFFFFFFFFu, 1, 1}};
+            v[0] = corners[0], v[1] = corners[1], v[2] = corners[2];
+            v[3] = corners[3], v[4] = corners[2], v[5] = corners[1];
+        }
+        FlushBatch();
+        Sync();
+    }
+    state.SetItemsProcessed(state.iterations() * kSprites);
+    DestroyGlTexture(texture);
+    EndMediaLayer();
+}
+BENCHMARK(DeviceBatchSprites)->Unit(benchmark::kMicrosecond)->UseRealTime()->ComputeStatistics("min", Smallest);
+
+// SDL2's renderer on its OpenGL driver, in a window of the same size.
+struct SdlRendererWindow {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    bool Open(benchmark::State& state)
+    {
+        if (std::getenv("DISPLAY") == nullptr) {
+            state.SkipWithError("needs an X server");
+            return false;
+        }
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            state.SkipWithError(SDL_GetError());
+            return false;
+        }
+        window = SDL_CreateWindow("SDL renderer benchmark", 0, 0, 800, 600, SDL_WINDOW_OPENGL);
+        renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED) : nullptr;
+        if (renderer == nullptr) {
+            state.SkipWithError("no accelerated SDL renderer");
+            return false;
+        }
+        return true;
+    }
+    void Sync() const
+    {
+        uint32_t pixel = 0;
+        SDL_Rect one{0, 0, 1, 1};
+        SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+    }
+    ~SdlRendererWindow()
+    {
+        if (renderer) SDL_DestroyRenderer(renderer);
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+void SdlRendererBoxes(benchmark::State& state)
+{
+    SdlRendererWindow sdl;
+    if (!sdl.Open(state)) return;
+    // Two colours alternate as in the batch case: one fill call per run of a colour.
+    std::vector<SDL_Rect> rects[2];
+    for (int i = 0; i < kBoxes; ++i) rects[i & 1].push_back(SDL_Rect{(i * 37) % 784, (i * 53) % 584, 16, 16});
+    for (auto _ : state) {
+        SDL_SetRenderDrawColor(sdl.renderer, 200, 40, 40, 255);
+        SDL_RenderFillRects(sdl.renderer, rects[0].data(), int(rects[0].size()));
+        SDL_SetRenderDrawColor(sdl.renderer, 40, 40, 200, 255);
+        SDL_RenderFillRects(sdl.renderer, rects[1].data(), int(rects[1].size()));
+        SDL_RenderFlush(sdl.renderer);
+        sdl.Sync();
+    }
+    state.SetItemsProcessed(state.iterations() * kBoxes);
+}
+BENCHMARK(SdlRendererBoxes)->Unit(benchmark::kMicrosecond)->UseRealTime()->ComputeStatistics("min", Smallest);
+
+void SdlRendererSprites(benchmark::State& state)
+{
+    SdlRendererWindow sdl;
+    if (!sdl.Open(state)) return;
+    SDL_Texture* texture = SDL_CreateTexture(sdl.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 32, 32);
+    std::vector<uint32_t> texels(32 * 32);
+    for (int i = 0; i < 32 * 32; ++i) texels[size_t(i)] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
+    SDL_UpdateTexture(texture, nullptr, texels.data(), 32 * 4);
+    for (auto _ : state) {
+        for (int i = 0; i < kSprites; ++i) {
+            const SDL_Rect to{(i * 37) % 768, (i * 53) % 568, 32, 32};
+            SDL_RenderCopy(sdl.renderer, texture, nullptr, &to);
+        }
+        SDL_RenderFlush(sdl.renderer);
+        sdl.Sync();
+    }
+    state.SetItemsProcessed(state.iterations() * kSprites);
+    SDL_DestroyTexture(texture);
+}
+BENCHMARK(SdlRendererSprites)->Unit(benchmark::kMicrosecond)->UseRealTime()->ComputeStatistics("min", Smallest);
+
+}  // namespace

@@ -1,0 +1,28 @@
+// The device path's forms of the screen and shape operations: the entries of its table of
+// drawing operations (same contracts as the table's).
+#pragma once
+#include "graphics/graphic_handles.h"
+
+#include <cstdint>
+
+struct PixelRect;
+struct PolygonVertex;
+
+int DeviceOpenScreen();
+void DeviceReleaseScreen();
+int DeviceClearScreen();
+int DevicePresentScreen();
+int DeviceReadScreenPixels(uint32_t* pixels);
+int DeviceSetDrawTarget(int32_t handle, GraphicRecord* graphic);
+void DeviceSetDrawRegion(const PixelRect& area);
+void DeviceBlendStateChanged();
+int DeviceDrawLine(int x1, int y1, int x2, int y2, uint32_t color);
+int DeviceDrawBox(int x1, int y1, int x2, int y2, uint32_t color, int filled);
+int DeviceSubmitVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag);
+
+// The surface a draw-target graphic renders into; set by the textured graphics. Null: none.
+using GraphicSurfaceLookup = int32_t (*)(GraphicRecord* graphic);
+void SetGraphicSurfaceLookup(GraphicSurfaceLookup lookup);
+// Untextured polygons are drawn here; textured ones go to this hook when set.
+using TexturedVerticesHook = int (*)(const PolygonVertex* vertices, int count, int type, int texture, int flag);
+void SetTexturedVerticesHook(TexturedVerticesHook hook);

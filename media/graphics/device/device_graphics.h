@@ -1,0 +1,39 @@
+// Graphics on the device path: images held in power-of-two textures.
+#pragma once
+#include "graphics/draw_ops.h"
+
+#include <cstdint>
+
+struct PolygonVertex;
+
+// Settings of the texture division: a maximum texture size (0: the device's) and whether
+// every image is kept in one texture.
+struct TextureSettingsRecord {
+    int32_t maxTextureSize;
+    int32_t forceSingle;
+};
+extern TextureSettingsRecord TextureSettings;
+
+// The texture sizes one side of `size` pixels is divided into (into `out`, which may be null,
+// room for 64). Returns how many.
+int SplitTextureSize(int size, int32_t* out, int forceSingle);
+// Creates the textures of an image's pieces that have none, each cleared to transparent black.
+int CreateTextures(GraphicImage* image);
+
+// The entries of the device path's table of drawing operations for graphics.
+int CreateDeviceGraphicImage(GraphicRecord* g);
+int AttachDeviceSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y);
+void ReleaseDeviceGraphicView(GraphicRecord* g);
+void ReleaseDeviceGraphicImage(GraphicImage* image);
+int PaintDeviceGraphic(GraphicRecord* g, int red, int green, int blue, int alpha);
+int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency);
+int PutDeviceGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
+int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
+                        int x, int y);
+
+// The render surface of a graphic that can be the draw target; 0 when it has none.
+int32_t DeviceGraphicSurface(GraphicRecord* g);
+// Polygons textured with a graphic (texture = its handle; u and v run 0 to 1 over it).
+int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag);
+// The device's texel rule and blend must be set again before the next textured draw.
+void ForgetTexelState();

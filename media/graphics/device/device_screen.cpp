@@ -1,0 +1,121 @@
+// The device path's screen: clear, present, draw target and draw area.
+#include "graphics/device/device_drawing.h"
+#include "graphics/device/device_draw_state.h"
+#include "graphics/device/device_state.h"
+#include "graphics/device/vertex_batch.h"
+#include "core/core_state.h"
+#include "graphics/draw_state.h"
+#include "graphics/software/memimg.h"
+#include "graphics/screen_mode.h"
+#include "window/window_mode.h"
+
+namespace {
+
+struct DeviceHooksRecord {
+    GraphicSurfaceLookup graphicSurface;
+    TexturedVerticesHook texturedVertices;
+};
+DeviceHooksRecord Hooks;
+
+}  // namespace
+
+void SetGraphicSurfaceLookup(GraphicSurfaceLookup lookup)
+{
+    Hooks.graphicSurface = lookup;
+}
+
+void SetTexturedVerticesHook(TexturedVerticesHook hook)
+{
+    Hooks.texturedVertices = hook;
+}
+
+int CallTexturedVerticesHook(const PolygonVertex* vertices, int count, int type, int texture, int flag)
+{
+    return Hooks.texturedVertices ? Hooks.texturedVertices(vertices, count, type, texture, flag) : -1;
+}
+
+int DeviceOpenScreen()
+{
+    return InitDeviceState();
+}
+
+void DeviceReleaseScreen()
+{
+    ReleaseDevice();
+}
+
+int DeviceClearScreen()
+{
+    if (!DeviceState.device) return 0;
+    FlushBatch();
+    EndSceneIfOpen();
+    const int32_t* bg = DrawState.background;
+    const uint32_t color = 0xFF000000u | uint32_t(bg[0] & 0xFF) << 16 | uint32_t(bg[1] & 0xFF) << 8 | uint32_t(bg[2] & 0xFF);
+    ClearGlTarget(nullptr, color, DeviceState.zBuffer != 0);
+    return 0;
+}
+
+int DevicePresentScreen()
+{
+    DeviceStateRecord& d = DeviceState;
+    if (!d.device) return 0;
+    FlushBatch();
+    EndSceneIfOpen();
+    const ScreenSettingsRecord& s = ScreenSettings;
+    const Rect whole{0, 0, s.width, s.height};
+    if (d.subBackBuffer) CopyGlSurface(d.subBackBuffer, whole, d.backBuffer, whole, 0);
+    Rect source = whole, destination = whole;
+    if (s.emulate320 && s.width == 640 && s.height == 480) {
+        source = Rect{0, 0, 320, 240};
+        destination = Rect{0, 0, 640, 480};
+    } else if (CoreState.Windowed) {
+        const double scale = WindowScaleInEffect();
+        destination = Rect{0, 0, int32_t(scale * s.width), int32_t(scale * s.height)};
+    }
+    PresentGlSurface(d.backBuffer, source, destination);
+    return 0;
+}
+
+int DeviceReadScreenPixels(uint32_t* pixels)
+{
+    DeviceStateRecord& d = DeviceState;
+    if (!d.device || pixels == nullptr) return -1;
+    FlushBatch();
+    const ScreenSettingsRecord& s = ScreenSettings;
+    const int32_t screen = d.subBackBuffer ? d.subBackBuffer : d.backBuffer;
+    if (ReadGlSurface(screen, Rect{0, 0, s.width, s.height}, pixels, s.width * 4) != 0) return -1;
+    for (int32_t i = 0; i < s.width * s.height; ++i) pixels[i] |= 0xFF000000u;
+    return 0;
+}
+
+int DeviceSetDrawTarget(int32_t, GraphicRecord* graphic)
+{
+    DeviceStateRecord& d = DeviceState;
+    if (!d.device) return -1;
+    int32_t surface = d.subBackBuffer ? d.subBackBuffer : d.backBuffer;
+    if (graphic != nullptr) {
+        surface = Hooks.graphicSurface ? Hooks.graphicSurface(graphic) : 0;
+        if (surface <= 0) return -1;
+    }
+    FlushBatch();
+    EndSceneIfOpen();
+    if (SetGlTarget(surface) != 0) return -1;
+    d.renderTarget = surface;
+    return 0;
+}
+
+void DeviceSetDrawRegion(const PixelRect& area)
+{
+    if (!DeviceState.device) return;
+    FlushBatch();
+    if (area.right > area.left && area.bottom > area.top)
+        SetGlViewport(area.left, area.top, area.right - area.left, area.bottom - area.top);
+}
+
+void DeviceBlendStateChanged()
+{
+    if (!DeviceState.device) return;
+    FlushBatch();
+    UpdateDeviceDrawColor();
+    ApplyDeviceBlend(DrawState.blendMode);
+}

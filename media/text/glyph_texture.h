@@ -1,0 +1,17 @@
+// The glyph cache's texture on the hardware path (fonts with textureMode 1).
+#pragma once
+#include "text/font_handles.h"
+
+#include <cstdint>
+
+// Sizes the texture for the font's cells, sets slotCount and makes the texture. 0 / -1.
+int CreateGlyphTexture(FontRecord* font);
+// Makes the texture again when the graphics layer has lost it, forgetting the cached glyphs. 0 / -1.
+int RestoreGlyphCacheTexture(int handle);
+int RestoreGlyphCacheTextureOf(FontRecord* font);
+void ReleaseGlyphTexture(FontRecord* font);
+// Copies a freshly rendered cell of the cache into the texture.
+struct GlyphSlot;
+void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot);
+// Draws a string from the texture, each glyph a tinted rectangle (its edge first). 0 / -1.
+int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font, uint32_t edgeColor);

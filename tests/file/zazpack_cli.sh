@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The packer as a command: help and version on stdout with status 0, wrong command lines 2,
+# unreadable input 1, no progress bar when stderr is not a terminal.
+#   zazpack_cli.sh ZAZPACK
+set -u
+zazpack=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+out=$("$zazpack" --help 2>/dev/null) && [ "${out:0:4}" = NAME ] || fail "--help"
+grep -q EXAMPLES <<<"$out" || fail "--help has no examples"
+[ "$("$zazpack" --version 2>/dev/null)" = "zazpack 3.0" ] || fail "--version"
+for args in "" "bogus" "pack only-one" "list"; do
+  "$zazpack" $args >/dev/null 2>&1; [ $? -eq 2 ] || fail "'$args' should end with status 2"
+done
+"$zazpack" list "$work/missing.zaz" >/dev/null 2>&1; [ $? -eq 1 ] || fail "missing archive should end with status 1"
+
+mkdir -p "$work/data/sub" && head -c 3000000 /dev/urandom >"$work/data/sub/big.bin"
+ln -s .. "$work/data/sub/up"
+"$zazpack" pack "$work/data" "$work/data.zaz" >"$work/out" 2>"$work/err" || fail "pack"
+[ "$(grep -c 'not followed' "$work/err")" = 1 ] || fail "the link should be named once: $(cat "$work/err")"
+grep -q $'\r' "$work/err" && fail "a progress bar went to a file"
+"$zazpack" verify "$work/data.zaz" >/dev/null || fail "verify"
+exit 0

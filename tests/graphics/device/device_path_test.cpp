@@ -1,0 +1,337 @@
+// The hardware device path on OpenGL under Xvfb (Mesa's CPU rasteriser, accepted with
+// ROR_ACCEPT_CPU_GL=1): the decision and its log, the device's shapes read back from the back
+// buffer, the blend modes with and without separate blend operations, and the frame arriving
+// in the window.
+#include "../window_fixture.h"
+
+#include "core/core_state.h"
+#include "graphics/device/device_state.h"
+#include "graphics/device/vertex_batch.h"
+#include "graphics/draw_shapes.h"
+#include "graphics/graphics.h"
+#include "graphics/screen_mode.h"
+#include "platform/gl_device.h"
+#include "platform/service_faults.h"
+#include "window/window_mode.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// Sets or clears an environment variable for the fixture's life and puts it back after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name)
+    {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (had_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+class DevicePathTest : public WindowDrawingTest {
+protected:
+    void TearDown() override
+    {
+        WindowDrawingTest::TearDown();
+        HideGlSeparateBlendOps(0);
+        SetUseHardware(1);
+    }
+
+    // Starts the layer at 800 x 600; false (and the test skipped) when no device came up.
+    bool StartOnDevice()
+    {
+        SetLogEnabled(1);
+        EXPECT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+        EXPECT_EQ(InitMediaLayer(), 0);
+        if (ScreenSettings.hardwarePath != 1) return false;
+        SetDrawTarget(-2);
+        ClearScreen();
+        return true;
+    }
+
+    std::string Log()
+    {
+        std::ifstream in(folder / "Log.txt", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // The back buffer as 0x00RRGGBB, after the batch is drawn.
+    std::vector<uint32_t> BackBuffer()
+    {
+        FlushBatch();
+        std::vector<uint32_t> pixels(800 * 600);
+        EXPECT_EQ(ReadGlSurface(DeviceState.backBuffer, Rect{0, 0, 800, 600}, pixels.data(), 800 * 4), 0);
+        for (uint32_t& p : pixels) p &= 0xFFFFFF;
+        return pixels;
+    }
+
+    static int Count(const std::vector<uint32_t>& pixels, uint32_t color)
+    {
+        int n = 0;
+        for (uint32_t p : pixels) n += p == color;
+        return n;
+    }
+
+    ScopedEnvironment accept{"ROR_ACCEPT_CPU_GL", "1"};
+};
+
+TEST_F(DevicePathTest, AcceptedCpuRasteriserIsTheDeviceAndTheLogSaysSo)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    EXPECT_EQ(DeviceState.hardwareVertexProcessing, 0);  // llvmpipe rasterises on the CPU
+    EXPECT_EQ(ScreenSettings.colorBits, 32);
+    EXPECT_EQ(DeviceState.backBufferFormat, kFormatX8R8G8B8);
+    EXPECT_EQ(DeviceState.shadersInUse, 1);
+    EXPECT_NE(DeviceState.zBuffer, 0);
+    const std::string log = Log();
+    for (const char* line : {"ソフトウエア頂点演算を使用します", "画面のフォーマットは D3DFMT_X8R8G8B8 です",
+                             "Ｚバッファを作成します.... 成功", "プログラマブルシェーダーを使用します",
+                             "描画用 32bit カラーフォーマットは D3DFMT_X8R8G8B8 です"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;  // literals are cp932 like the log
+}
+
+TEST_F(DevicePathTest, WithoutAcceptanceOrWithSoftwareOnlyTheSoftwarePathRunsWithoutGl)
+{
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round == 0 ? "CPU rasteriser not accepted" : "SetUseHardware(0)");
+        ScopedEnvironment refuse{"ROR_ACCEPT_CPU_GL", round == 0 ? nullptr : "1"};
+        if (round == 1) {
+            ASSERT_EQ(SetUseHardware(0), 0);
+        }
+        ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+        ASSERT_EQ(InitMediaLayer(), 0);
+        EXPECT_EQ(ScreenSettings.hardwarePath, 0);
+        EXPECT_EQ(GlContextOpen(), 0);
+        EXPECT_EQ(GlCapableWindows(), 0);
+        SetDrawTarget(-2);
+        EXPECT_EQ(DrawRect(10, 10, 20, 20, PackColor(255, 0, 0), 1), 0);
+        EXPECT_EQ(PresentScreen(), 0);
+        EndMediaLayer();
+        SetUseHardware(1);
+    }
+}
+
+TEST_F(DevicePathTest, ShapesCoverTheSamePixelsAsTheSoftwarePath)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    struct Case {
+        const char* what;
+        void (*draw)(uint32_t color);
+        int pixels;
+        PixelRect bounds;
+    };
+    const Case cases[] = {
+        {"filled box", [](uint32_t c) { DrawRect(17, 17, 65, 65, c, 1); }, 48 * 48, {17, 17, 65, 65}},
+        {"filled box, corners swapped", [](uint32_t c) { DrawRect(65, 65, 17, 17, c, 1); }, 48 * 48, {17, 17, 65, 65}},
+        {"outline", [](uint32_t c) { DrawRect(10, 10, 20, 15, c, 0); }, 26, {10, 10, 20, 15}},
+        {"row", [](uint32_t c) { DrawSegment(0, 0, 10, 0, c, 1); }, 10, {0, 0, 10, 1}},
+        {"column upwards", [](uint32_t c) { DrawSegment(30, 40, 30, 20, c, 1); }, 20, {30, 21, 31, 41}},
+        {"point-length segment", [](uint32_t c) { DrawSegment(5, 5, 5, 5, c, 1); }, 0, {0, 0, 0, 0}},
+        {"band three wide", [](uint32_t c) { DrawSegment(16, 16, 65, 16, c, 3); }, 49 * 3, {16, 15, 65, 18}},
+        {"box clipped by the screen", [](uint32_t c) { DrawRect(790, 590, 900, 700, c, 1); }, 100, {790, 590, 800, 600}},
+    };
+    const uint32_t white = PackColor(255, 255, 255);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearScreen();
+        c.draw(white);
+        const std::vector<uint32_t> p = BackBuffer();
+        EXPECT_EQ(Count(p, 0xFFFFFF), c.pixels);
+        if (c.pixels == 0) continue;
+        EXPECT_EQ(p[c.bounds.top * 800 + c.bounds.left], 0xFFFFFFu);
+        EXPECT_EQ(p[(c.bounds.bottom - 1) * 800 + c.bounds.right - 1], 0xFFFFFFu);
+    }
+}
+
+TEST_F(DevicePathTest, DrawRegionClipsAndClearIgnoresIt)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    ASSERT_EQ(SetDrawRegion(700, 500, 900, 700), 0);
+    DrawRect(0, 0, 800, 600, PackColor(0, 255, 0), 1);
+    DrawSegment(0, 550, 800, 550, PackColor(0, 0, 255), 1);
+    std::vector<uint32_t> p = BackBuffer();
+    EXPECT_EQ(Count(p, 0x00FF00) + Count(p, 0x0000FF), 100 * 100);
+    EXPECT_EQ(Count(p, 0x0000FF), 100);
+    DrawState.background[0] = 9;
+    ClearScreen();
+    DrawState.background[0] = 0;
+    p = BackBuffer();
+    EXPECT_EQ(Count(p, 0x090000), 800 * 600);
+    ASSERT_EQ(SetDrawRegion(50, 50, 50, 60), 0);
+    EXPECT_EQ(DrawRect(0, 0, 800, 600, PackColor(0, 255, 0), 1), 0);
+    EXPECT_EQ(Count(BackBuffer(), 0x00FF00), 0);
+}
+
+// Every blend mode at a few strengths, over a background, against the arithmetic of the
+// software path's tables (within one step per channel); the subtract mode also on a device
+// without separate blend operations, through the emulation.
+TEST_F(DevicePathTest, BlendModesMatchTheirArithmetic)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    const int bg[3] = {0x80, 0x60, 0x40};
+    const int fg[3] = {0x40, 0xFF, 0x20};
+    auto expected = [&](int mode, int param, int channel) {
+        const int d = bg[channel], s = fg[channel];
+        switch (mode) {
+        case 1: return (s * param + d * (255 - param)) / 255;
+        case 2: return std::min(255, d + s * param / 255);
+        case 3: return std::max(0, d - s * param / 255);
+        case 4: return d * s / 255;
+        default: return s;
+        }
+    };
+    for (int emulated = 0; emulated < 2; ++emulated) {
+        if (emulated) {
+            EndMediaLayer();
+            HideGlSeparateBlendOps(1);
+            ASSERT_TRUE(StartOnDevice());
+            ASSERT_EQ(DeviceState.separateBlendOps, 0);
+        }
+        for (int mode : {0, 1, 2, 3, 4})
+            for (int param : {255, 128, 17}) {
+                if (emulated && mode != 3) continue;
+                SCOPED_TRACE(testing::Message() << "mode " << mode << " param " << param << " emulated " << emulated);
+                SetBlendMode(0, 0);
+                DrawRect(0, 0, 40, 40, PackColor(bg[0], bg[1], bg[2]), 1);
+                SetBlendMode(mode, param);
+                DrawRect(10, 10, 30, 30, PackColor(fg[0], fg[1], fg[2]), 1);
+                SetBlendMode(0, 0);
+                const std::vector<uint32_t> p = BackBuffer();
+                const uint32_t got = p[20 * 800 + 20];
+                for (int channel = 0; channel < 3; ++channel) {
+                    const int value = int((got >> (16 - 8 * channel)) & 0xFF);
+                    EXPECT_NEAR(value, expected(mode, param, channel), 1) << "channel " << channel;
+                }
+                EXPECT_EQ(p[5 * 800 + 5], uint32_t(bg[0] << 16 | bg[1] << 8 | bg[2]));  // outside untouched
+            }
+    }
+}
+
+TEST_F(DevicePathTest, TheGamesFieldIsOneDrawPerFrame)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    const int64_t before = VertexBatch.flushes;
+    ClearScreen();
+    for (int row = 0; row < 8; ++row)
+        for (int column = 0; column < 12; ++column)
+            DrawRect(column * 50, row * 50, column * 50 + 50, row * 50 + 50, PackColor(column * 20, row * 30, 40), 1);
+    for (int i = 0; i <= 12; ++i) DrawSegment(i * 50, 0, i * 50, 400, PackColor(255, 255, 255), 3);
+    for (int i = 0; i <= 8; ++i) DrawSegment(0, i * 50, 600, i * 50, PackColor(255, 255, 255), 3);
+    PresentScreen();
+    EXPECT_EQ(VertexBatch.flushes - before, 1);
+}
+
+TEST_F(DevicePathTest, PresentedFrameArrivesUprightAndScaled)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    DrawState.background[2] = 128;
+    ClearScreen();
+    DrawState.background[2] = 0;
+    DrawRect(100, 100, 200, 150, PackColor(255, 0, 0), 1);
+    DrawSegment(300, 300, 500, 300, PackColor(255, 255, 255), 3);
+    ASSERT_EQ(PresentScreen(), 0);
+    Settle();
+    Rect client = CoreState.ClientRectOnScreen;
+    Screenshot shot = Shot();
+    auto at = [&](int x, int y) { return shot.At(client.left + x, client.top + y); };
+    EXPECT_EQ(at(0, 0), 0x000080u);
+    EXPECT_EQ(at(100, 100), 0xFF0000u);
+    EXPECT_EQ(at(199, 149), 0xFF0000u);
+    EXPECT_EQ(at(200, 149), 0x000080u);
+    EXPECT_EQ(at(300, 299), 0xFFFFFFu);
+    EXPECT_EQ(at(400, 302), 0x000080u);
+
+    const double scaleBefore = CoreState.windowScale;
+    CoreState.windowScale = 1.5;
+    FitWindow();
+    Settle();
+    ASSERT_EQ(PresentScreen(), 0);
+    Settle();
+    client = CoreState.ClientRectOnScreen;
+    shot = Shot();
+    EXPECT_EQ(at(150, 150), 0xFF0000u);
+    EXPECT_EQ(at(298, 224), 0xFF0000u);
+    EXPECT_EQ(at(301, 226), 0x000080u);
+    CoreState.windowScale = scaleBefore;  // the scale outlives the layer
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DevicePathTest, SwitchesToFullScreenAndBackWhileRunning)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    const uint32_t red = PackColor(255, 0, 0);
+    auto drawAndCheck = [&](const char* what, bool windowed) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(ScreenSettings.hardwarePath, 1);
+        EXPECT_EQ(GlContextOpen(), 1);
+        SetDrawTarget(-2);
+        ClearScreen();
+        DrawRect(100, 100, 200, 150, red, 1);
+        EXPECT_EQ(Count(BackBuffer(), 0xFF0000), 100 * 50);
+        ASSERT_EQ(PresentScreen(), 0);
+        Settle();
+        const Screenshot shot = Shot();
+        // Full screen puts the window at the origin.
+        const int left = windowed ? CoreState.ClientRectOnScreen.left : 0;
+        const int top = windowed ? CoreState.ClientRectOnScreen.top : 0;
+        EXPECT_EQ(shot.At(left + 100, top + 100), 0xFF0000u);
+        EXPECT_EQ(shot.At(left + 99, top + 100), 0x000000u);
+    };
+    ASSERT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_EQ(DeviceState.fullScreen, 1);
+    drawAndCheck("full screen", false);
+    ASSERT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_EQ(DeviceState.fullScreen, 0);
+    Settle();
+    drawAndCheck("windowed again", true);
+}
+
+}  // namespace
+
+namespace {
+
+// A context that cannot be made on the window sends the layer to the software path, with the
+// device's failure line, and the frame still reaches the GL window (through SDL's renderer).
+TEST_F(DevicePathTest, NoContextOnTheWindowFallsBackToTheSoftwarePath)
+{
+    FailServiceCallForTest(PlatformService::GlContext, 1);
+    SetLogEnabled(1);
+    ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    ClearServiceFaultsForTest();
+    if (!HardwarePathDecided()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    EXPECT_EQ(ScreenSettings.hardwarePath, 0);
+    EXPECT_EQ(GlContextOpen(), 0);
+    EXPECT_NE(Log().find("Direct3DDevice9 の作成に失敗しました"), std::string::npos);
+    SetDrawTarget(-2);
+    ClearScreen();
+    DrawRect(100, 100, 200, 150, PackColor(255, 0, 0), 1);
+    ASSERT_EQ(PresentScreen(), 0);
+    Settle();
+    const Rect client = CoreState.ClientRectOnScreen;
+    const Screenshot shot = Shot();
+    EXPECT_EQ(shot.At(client.left + 100, client.top + 100), 0xFF0000u);
+    EXPECT_EQ(shot.At(client.left + 99, client.top + 100), 0x000000u);
+}
+
+}  // namespace
