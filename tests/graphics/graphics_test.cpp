@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 class GraphicsTest : public SoftwareScreenTest {
@@ -221,4 +222,60 @@ TEST(ReadScreenPixels, BothDepths)
         StopSoftwareScreen();
     }
     EXPECT_EQ(ReadScreenPixels(std::vector<uint32_t>(32).data()), -1);
+}
+
+// Every write into a graphic's pixels must outdate its transparency runs: an 8 x 8 graphic,
+// left half the colour key, is written red all over and then drawn with transparency.
+TEST_F(GraphicsTest, WritesIntoAGraphicOutdateItsTransparencyRuns)
+{
+    ColorFormat rgb{};
+    MakeRgb24Format(&rgb);
+    uint8_t halfKey[8][8 * 3] = {};
+    for (auto& row : halfKey) std::fill(row + 4 * 3, row + 8 * 3, 255);
+    const PixelImage src{&halfKey[0][0], 8 * 3, 8, 8, &rgb};
+    const uint32_t red = PackColor(255, 0, 0);
+
+    struct Case {
+        const char* name;
+        void (*writeRed)(int graphic, const PixelImage& keyed);
+    };
+    const Case cases[] = {
+        {"painted", [](int g, const PixelImage&) { PaintGraphic(g, 255, 0, 0, 255); }},
+        {"box as draw target",
+         [](int g, const PixelImage&) {
+             SetDrawTarget(g);
+             DrawRect(0, 0, 8, 8, PackColor(255, 0, 0), 1);
+             SetDrawTarget(kBackScreen);
+         }},
+        {"cleared as draw target",
+         [](int g, const PixelImage&) {
+             SetDrawTarget(g);
+             DrawState.background[0] = 255;
+             ClearScreen();
+             DrawState.background[0] = 0;
+             SetDrawTarget(kBackScreen);
+         }},
+        {"copied in while the draw target, then a box",
+         [](int g, const PixelImage& keyed) {
+             SetDrawTarget(g);
+             CopyImageToGraphic(g, keyed, nullptr, PixelRect{0, 0, 8, 8}, 0, 0);
+             DrawRect(0, 0, 8, 8, PackColor(255, 0, 0), 1);
+             SetDrawTarget(kBackScreen);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int g = CreateBlankGraphic(8, 8);
+        ASSERT_EQ(CopyImageToGraphic(g, src, nullptr, PixelRect{0, 0, 8, 8}, 0, 0), 0);
+        c.writeRed(g, src);
+        ClearScreen();
+        EXPECT_EQ(PutGraphic(0, 0, g, 1), 0);
+        EXPECT_EQ(CountPixels(SoftScreen.screen, red), 64);
+        ClearScreen();
+        SetDrawRegion(1, 0, 800, 600);  // clipped by one column
+        EXPECT_EQ(PutGraphic(0, 0, g, 1), 0);
+        EXPECT_EQ(CountPixels(SoftScreen.screen, red), 56);
+        SetDrawRegion(0, 0, 800, 600);
+        DestroyGraphic(g);
+    }
 }

@@ -8,6 +8,24 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// A write into a graphic's pixels leaves its transparency runs stale. The draw target's store
+// can be written at any time, so its runs stay invalid until a write of the whole store made
+// while it is not the target rebuilds them.
+void RenewRuns(const GraphicRecord* g, int x, int y, int width, int height)
+{
+    MemImgStore* s = g->view.base;
+    const bool wholeStore = g->offsetX + x == 0 && g->offsetY + y == 0 && width == s->width && height == s->height;
+    const bool isTarget = SoftScreen.target != nullptr && SoftScreen.target->base == s;
+    if (wholeStore && !isTarget)
+        BuildRunTable(s);
+    else
+        s->runsValid = 0;
+}
+
+}  // namespace
+
 int CreateSoftwareGraphicImage(GraphicRecord* g)
 {
     GraphicImage* image = g->image;
@@ -43,6 +61,7 @@ int PaintSoftwareGraphic(GraphicRecord* g, int red, int green, int blue, int)
     // The software image of a graphic has no alpha of its own to paint.
     const PixelRect whole{0, 0, g->width, g->height};
     PaintBoxMemImg(&g->view, &whole, PackColor(red, green, blue));
+    RenewRuns(g, 0, 0, g->width, g->height);
     return 0;
 }
 
@@ -92,10 +111,6 @@ int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
             }
         }
     }
-    const MemImgStore* s = view.base;
-    if (g->offsetX + x == 0 && g->offsetY + y == 0 && width == s->width && height == s->height)
-        BuildRunTable(view.base);
-    else
-        view.base->runsValid = 0;
+    RenewRuns(g, x, y, width, height);
     return 0;
 }

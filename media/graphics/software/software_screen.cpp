@@ -130,6 +130,7 @@ int ReadSoftwareScreenPixels(uint32_t* pixels)
 int SetSoftwareDrawTarget(int32_t, GraphicRecord* graphic)
 {
     SoftScreen.target = graphic != nullptr ? &graphic->view : &SoftScreen.screen;
+    if (graphic != nullptr) graphic->view.base->runsValid = 0;  // drawing into it outdates its runs
     return 0;
 }
 
