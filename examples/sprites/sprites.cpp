@@ -1,9 +1,42 @@
 // Sprites: a sheet of pictures read from the archive "pictures.zaz" beside the program (the
 // build packs the folder pictures/ with zazpack), drawn with transparency, alpha and additive
-// blending. Arrow keys or the first joypad move the ship; touching a rock shakes the pad.
+// blending. Arrow keys or the first joypad move the ship; touching a rock shakes the pad and
+// plays a bump, panned to where the ship is.
 #include "rorodiv.h"
 
+#include <cmath>
+#include <cstring>
+#include <vector>
+
 namespace {
+
+// A short falling tone as a 16-bit mono WAV file in memory: 22050 Hz, 0.15 s.
+std::vector<uint8_t> MakeBumpWav()
+{
+    constexpr int kRate = 22050, kFrames = kRate * 15 / 100;
+    std::vector<uint8_t> wav(44 + kFrames * 2);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&wav[at], &v, 4); };
+    auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&wav[at], &v, 2); };
+    std::memcpy(&wav[0], "RIFF", 4);
+    put32(4, uint32_t(wav.size() - 8));
+    std::memcpy(&wav[8], "WAVEfmt ", 8);
+    put32(16, 16);
+    put16(20, 1);  // PCM
+    put16(22, 1);  // mono
+    put32(24, kRate);
+    put32(28, kRate * 2);
+    put16(32, 2);
+    put16(34, 16);
+    std::memcpy(&wav[36], "data", 4);
+    put32(40, kFrames * 2);
+    double phase = 0;
+    for (int i = 0; i < kFrames; ++i) {
+        const double t = double(i) / kFrames;
+        phase += 2 * 3.14159265358979 * (220 - 120 * t) / kRate;
+        put16(44 + size_t(i) * 2, uint16_t(int16_t(12000 * (1 - t) * std::sin(phase))));
+    }
+    return wav;
+}
 
 constexpr int kCell = 32;
 enum Sprite { kShip, kRock, kGlow, kGhost, kSpriteCount };
@@ -35,6 +68,9 @@ int main()
         EndMediaLayer();
         return -1;
     }
+    // Without a sound device the handle is -1 and playing it does nothing.
+    const std::vector<uint8_t> bumpWav = MakeBumpWav();
+    const int bump = LoadSoundFromMemory(bumpWav.data(), int32_t(bumpWav.size()));
     int x = 400, y = 300, frame = 0;
     bool touching = false;
     while (PumpMessages() == 0 && !IsKeyDown(KEYCODE_ESCAPE)) {
@@ -48,8 +84,11 @@ int main()
         bool hit = false;
         for (const Rock& rock : kRocks)
             hit = hit || Touches(x, y, rock);
-        if (hit && !touching)
+        if (hit && !touching) {
             StartPadVibration(1, 800, 200);
+            SetSoundPan(bump, (x - 400) * 255 / 400);
+            PlaySound(bump, SOUND_PLAY_BACK);
+        }
         touching = hit;
 
         ClearScreen();
