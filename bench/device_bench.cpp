@@ -6,6 +6,7 @@
 //   DeviceBatchBoxes, SdlRendererBoxes: 16 x 16 filled boxes per second.
 //   DeviceBatchSprites, SdlRendererSprites: 32 x 32 textured quads per second.
 // Every iteration ends by reading one pixel back, so the work is done, not only queued.
+#include "bench_game_field.h"
 #include "country_grid.h"
 #include "field_display.h"
 #include "game_state.h"
@@ -73,12 +74,7 @@ void DeviceGameFrame(benchmark::State& state)
 {
     const int device = int(state.range(0)), width = int(state.range(1)), height = width == 800 ? 600 : 1080;
     if (!StartLayer(state, device, width, height)) return;
-    SeedRandom(1);
-    GenerateCountries();
-    BuildNeighbourTable();
-    Game.mouseX = 16 + 5 * 48 + 20;
-    Game.mouseY = 16 + 3 * 48 + 20;
-    Game.hover = HoverCellAt(Game.mouseX, Game.mouseY);
+    SetUpHoveredField();
     const int64_t flushesBefore = VertexBatch.flushes;
     for (auto _ : state) {
         PumpMessages();

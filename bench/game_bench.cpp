@@ -3,6 +3,7 @@
 // (0: SDL's offscreen driver, 1: the real window under X11, skipped without DISPLAY) and the
 // screen size; the field is the game's own at every size, so a larger screen adds the clear
 // and the present's cost.
+#include "bench_game_field.h"
 #include "country_grid.h"
 #include "field_display.h"
 #include "game_state.h"
@@ -18,12 +19,7 @@
 static void GameFrame(benchmark::State& state)
 {
     const bool x11 = state.range(0) == 1;
-    if (x11 && !std::getenv("DISPLAY")) {
-        state.SkipWithError("no X display (run under xvfb-run)");
-        return;
-    }
-    setenv("SDL_VIDEODRIVER", x11 ? "x11" : "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (!UseWindowDriver(state, x11)) return;
     SetWindowTitle("Vexholm frame benchmark");
     SetLogEnabled(0);
     ChangeWindowMode(1);
@@ -33,12 +29,7 @@ static void GameFrame(benchmark::State& state)
         return;
     }
     SetWaitVsync(0);
-    SeedRandom(1);
-    GenerateCountries();
-    BuildNeighbourTable();
-    Game.mouseX = 16 + 5 * 48 + 20;
-    Game.mouseY = 16 + 3 * 48 + 20;
-    Game.hover = HoverCellAt(Game.mouseX, Game.mouseY);
+    SetUpHoveredField();
     for (auto _ : state) {
         PumpMessages();
         ClearScreen();
@@ -73,12 +64,7 @@ static double Seconds()
 static void StartUpToFirstFrame(benchmark::State& state)
 {
     const bool x11 = state.range(0) == 1;
-    if (x11 && !std::getenv("DISPLAY")) {
-        state.SkipWithError("no X display (run under xvfb-run)");
-        return;
-    }
-    setenv("SDL_VIDEODRIVER", x11 ? "x11" : "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (!UseWindowDriver(state, x11)) return;
     for (auto _ : state) {
         const double start = Seconds();
         SetWindowTitle("Vexholm start-up benchmark");
