@@ -153,6 +153,24 @@ std::vector<DrawCase> StateCases()
              PutGraphic(400, 100, target, 1);
              DestroyGraphic(target);
          }},
+        {"DrawTargetSubGraphic", [] {
+             // Drawing into a part of a graphic lands in that part, clipped to it, with the
+             // draw area relative to it; the rest of the graphic keeps its paint.
+             const int whole = CreateBlankGraphic(200, 150);
+             PaintGraphic(whole, 40, 90, 200, 255);
+             const int part = CreateSubGraphic(50, 30, 100, 80, whole);
+             SetDrawTarget(part);
+             ClearScreen();
+             DrawRect(-10, 10, 60, 200, PackColor(255, 128, 64), 1);
+             DrawSegment(0, 40, 300, 40, PackColor(255, 255, 255), 1);
+             PutPattern(70, 50, 64, 64, 0);
+             SetDrawRegion(20, 20, 40, 40);
+             DrawRect(0, 0, 100, 80, PackColor(0, 255, 0), 1);
+             SetDrawTarget(-2);
+             PutGraphic(100, 100, whole, 0);
+             DestroyGraphic(part);
+             DestroyGraphic(whole);
+         }},
     };
 }
 
@@ -215,6 +233,14 @@ std::vector<DrawCase> TextCases()
         // The device lays each glyph over its edge where the software path mixes the two in
         // one step, so partly covered pixels may differ by up to 17.
         {"AntiAliasedEdged", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS | FONT_EDGE, 1); }, Match::BlendStep, 0, 17},
+        {"CacheSplitIntoTextures", [] {
+             // Textures of at most 128 pixels a side split each font's cache into many, and
+             // glyph cells straddle the seams between them.
+             TextureSettings.maxTextureSize = 128;
+             DrawWithFont(FONT_NORMAL, -1);
+             DrawWithFont(FONT_EDGE, 2);
+             TextureSettings.maxTextureSize = 0;
+         }},
         {"DefaultFontBlended", [] {
              DrawBackdrop();
              SetBlendMode(1, 128);
