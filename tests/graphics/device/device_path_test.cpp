@@ -284,6 +284,40 @@ TEST_F(DevicePathTest, TexturedPolygonsCrossTheSeamsOfASplitGraphic)
     DestroyGraphic(split);
 }
 
+// A 16-bit graphic drops the pixels that were its transparent colour, also when that colour is
+// none of the 16-bit colours, as the software path's 16-bit images do by comparing packed
+// pixels; pixels of another colour show.
+TEST_F(DevicePathTest, SixteenBitGraphicsDropTheirTransparentColour)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    const uint32_t shown = 0xFFFF00u;
+    for (uint32_t key : {0x64321Eu, 0xFF00FFu, 0x010203u, 0x000000u}) {
+        SCOPED_TRACE(testing::Message() << std::hex << key);
+        const GraphicCreationSettings saved = GraphicCreation;
+        GraphicCreation.colorDepth = 16;
+        GraphicCreation.transparentColor[0] = int32_t(key >> 16);
+        GraphicCreation.transparentColor[1] = int32_t(key >> 8 & 0xFF);
+        GraphicCreation.transparentColor[2] = int32_t(key & 0xFF);
+        const int g = CreateBlankGraphic(64, 32);
+        GraphicCreation = saved;
+        ASSERT_NE(g, -1);
+        // The left half is the transparent colour, the right half yellow.
+        std::vector<uint32_t> pixels(64 * 32);
+        for (int i = 0; i < 64 * 32; ++i) pixels[size_t(i)] = 0xFF000000u | (i % 64 < 32 ? key : shown);
+        ColorFormat format;
+        MakeXrgb8Format(&format);
+        CopyImageToGraphic(g, PixelImage{reinterpret_cast<const uint8_t*>(pixels.data()), 64 * 4, 64, 32, &format}, nullptr,
+                           PixelRect{0, 0, 64, 32}, 0, 0);
+        ClearScreen();
+        DrawRect(0, 0, 200, 100, PackColor(0, 0, 200), 1);
+        PutGraphic(10, 10, g, 1);
+        const std::vector<uint32_t> back = BackBuffer();
+        EXPECT_EQ(Count(back, shown), 32 * 32);
+        EXPECT_EQ(Count(back, 0x0000C8u), 200 * 100 - 32 * 32) << "the transparent half shows what lies beneath";
+        DestroyGraphic(g);
+    }
+}
+
 TEST_F(DevicePathTest, PresentedFrameArrivesUprightAndScaled)
 {
     if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
