@@ -202,6 +202,32 @@ TEST_F(DiskNamesTest, NamesWithNoExactCp932FormAreLeftOut)
         EXPECT_NE(line.find(": a name with no cp932 form, not packed"), std::string::npos) << line;
 }
 
+// A game's UTF-8 path with a character cp932 does not have must not be cut down to one that
+// names another file or folder.
+TEST_F(DiskNamesTest, Utf8PathsWithNoExactCp932FormNameNothing)
+{
+    WriteFile("ab.txt", "wrong");
+    WriteFile("x/map.txt", "wrong");
+    SetUseUtf8Texts(1);
+    const char* paths[] = {
+        Utf8(u8"a😀b.txt"),     // without the emoji: "ab.txt"
+        Utf8(u8"x¥map.txt"),    // "¥" as cp932's "": "x/map.txt"
+        "a\xFF" "b.txt",        // not UTF-8
+    };
+    for (const char* path : paths) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(FileOpen(path, 0, 0, 0), 0u);
+        EXPECT_EQ(FileReadWhole(path, nullptr, 0), -1);
+        FileInfo info{};
+        EXPECT_EQ(FileFindFirst((std::string(path) + "*").c_str(), &info), kNoSearch);
+        EXPECT_EQ(SetCurrentDir(path), -1);
+    }
+    FileInfo info{};
+    const char* emojiOnly = Utf8(u8"😀*");  // not "*", which finds everything
+    EXPECT_EQ(FileFindFirst(emojiOnly, &info), kNoSearch);
+    EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart);
+}
+
 // "表" is 0x95 0x5C in cp932: its second byte is no separator, on the way to the disk or back.
 // The same two bytes as a raw name on disk are not UTF-8 and are not listed, so a walk can
 // never read them as "\" and come back into the folder it is in.
