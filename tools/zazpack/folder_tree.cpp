@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <span>
 
 #include "core/sjis.h"
 #include "file/archive.h"
@@ -16,13 +16,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>* bytes)
+// The name an entry of a folder on disk gets in the archive: names on disk are UTF-8, an
+// archive's are the layer's cp932. False when the name has no exact cp932 form.
+bool StoredEntryName(const fs::directory_entry& entry, std::string* name)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    char converted[kFilePathSize];
+    if (ToLayerPath(converted, sizeof converted, entry.path().filename().c_str()) != 0)
         return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    *name = converted;
+    return true;
 }
 
 bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, std::vector<std::string>* skipped)
@@ -35,14 +37,11 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, 
     }
     for (const fs::directory_entry& entry : it) {
         PackNode child;
-        // Names on disk are UTF-8, an archive's are the layer's cp932.
-        char name[kFilePathSize];
-        if (ToLayerPath(name, sizeof name, entry.path().filename().c_str()) != 0) {
+        if (!StoredEntryName(entry, &child.name)) {
             if (skipped != nullptr)
                 skipped->push_back(entry.path().string() + ": a name with no cp932 form, not packed");
             continue;
         }
-        child.name = name;
         SystemFileFacts facts{};
         if (ReadFactsOfSystemPath(entry.path().c_str(), &facts) == 0) {
             child.creationTime = ToEntryTime(facts.creationTime);
@@ -59,10 +58,9 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, 
             if (!ReadFolderInto(entry.path(), &child, error, skipped))
                 return false;
         } else if (entry.is_regular_file(failure)) {
-            if (!ReadWholeFile(entry.path(), &child.data)) {
-                *error = entry.path().string() + ": cannot be read";
-                return false;
-            }
+            // The bytes are read when the file is packed.
+            child.sourcePath = entry.path().string();
+            child.sourceSize = entry.file_size(failure);
         } else {
             continue;
         }
@@ -243,8 +241,17 @@ std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string
             std::string difference = CompareTrees(child, *other, path);
             if (!difference.empty())
                 return difference;
-        } else if (child.data != other->data) {
-            return path;
+        } else {
+            std::vector<uint8_t> storage;
+            std::vector<uint8_t> otherStorage;
+            std::span<const uint8_t> bytes;
+            std::span<const uint8_t> otherBytes;
+            std::string error;
+            if (!LoadFileBytes(child, &storage, &bytes, &error) ||
+                !LoadFileBytes(*other, &otherStorage, &otherBytes, &error))
+                return path + " (" + error + ")";
+            if (!std::ranges::equal(bytes, otherBytes))
+                return path;
         }
     }
     return "";

@@ -6,10 +6,11 @@
 
 #include "archive_writer.h"
 
-// Reads the folder (recursively) into `root`, the names on disk (UTF-8) made cp932. Entries
-// other than files and folders are skipped. Also skipped, each with a line "PATH: why" in
-// `skipped` when given: links to folders (so a link to a parent cannot nest the tree) and
-// names with no exact cp932 form (a game could not name them).
+// Reads the folder (recursively) into `root`: names (those on disk, UTF-8, made cp932), times,
+// and for each file its path and size; the bytes are read when the file is packed or
+// compared. Entries other than files and folders are skipped. Also skipped, each with a line
+// "PATH: why" in `skipped` when given: links to folders (so a link to a parent cannot nest
+// the tree) and names with no exact cp932 form (a game could not name them).
 bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error,
                     std::vector<std::string>* skipped = nullptr);
 
@@ -29,5 +30,6 @@ bool WriteFolderTree(const PackNode& root, const std::string& folder, std::strin
 const char* UnsafeEntryName(const std::string& name);
 
 // "" when both trees hold the same names (ASCII case ignored), folders and bytes; else the
-// path of the first difference.
+// path of the first difference (with the reason when a file could not be read). Either tree
+// may be one read from a folder; its files are read one at a time.
 std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix = "");
