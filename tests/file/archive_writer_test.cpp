@@ -166,7 +166,7 @@ TEST_F(ArchiveWriterTest, FailedPackLeavesTheArchiveAsItWasAndNoPartialFile)
         PackNode root;
         std::string error;
         ASSERT_TRUE(ReadFolderTree(source, &root, &error)) << error;
-        // A "\\" inside a name on disk is left out by the folder's reader, so the tree is
+        // A "\" inside a name on disk is left out by the folder's reader, so the tree is
         // given one here.
         for (PackNode& child : root.children)
             if (child.name == "z-b.txt")
