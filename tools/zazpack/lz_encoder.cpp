@@ -8,7 +8,8 @@
 namespace {
 
 constexpr int kHashBits = 16;
-constexpr int kChainDepth = 16;
+// Positions looked at for each match, a power of two.
+constexpr uint32_t kChainDepth = 16;
 // Matches are searched within this window; the format reaches 16 MiB back.
 constexpr uint32_t kWindow = kLzMaxDistance;
 // After this many positions in a row without a match, the search skips ahead: one more byte
@@ -58,20 +59,17 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
     PutU32(out, 0, uint32_t(data.size()));
     out[8] = escape;
 
-    // Block sizes are 32-bit, so are the chain links. A link is followed only from a position
-    // within the window after it, and positions are linked in order, so the links of the last
-    // window's positions are all that is kept: slot `at mod kWindow` (a power of two) of a
-    // ring, which is no larger than the data.
-    static_assert((kWindow & (kWindow - 1)) == 0);
-    std::vector<uint32_t> head(size_t(1) << kHashBits, kNoPosition);
-    std::vector<uint32_t> previous(std::min<size_t>(data.size(), kWindow), kNoPosition);
-    const size_t slotMask = data.size() > kWindow ? kWindow - 1 : SIZE_MAX;
+    // A search looks at no more than the kChainDepth newest earlier positions with the same
+    // hash, newest first, so those are all that is kept: a ring of them for each hash, a fixed
+    // 4 MiB whatever the size of the data. Block sizes are 32-bit, so are the positions.
+    std::vector<uint32_t> recent(size_t(kChainDepth) << kHashBits, kNoPosition);
+    std::vector<uint8_t> newest(size_t(1) << kHashBits, kChainDepth - 1);  // slot of each ring's newest
     auto insert = [&](size_t at) {
         if (at + 4 > data.size())
             return;
         uint32_t h = HashAt(&data[at]);
-        previous[at & slotMask] = head[h];
-        head[h] = uint32_t(at);
+        newest[h] = uint8_t((newest[h] + 1) % kChainDepth);
+        recent[size_t(h) * kChainDepth + newest[h]] = uint32_t(at);
     };
     auto putLiteral = [&](uint8_t byte) {
         out.push_back(byte);
@@ -92,9 +90,12 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
         uint32_t bestDistance = 0;
         if (i + kLzMinMatch <= data.size()) {
             size_t limit = std::min<size_t>(kLzMaxMatch, data.size() - i);
-            uint32_t candidate = head[HashAt(&data[i])];
-            for (int depth = 0; depth < kChainDepth && candidate != kNoPosition && i - size_t(candidate) <= kWindow;
-                 ++depth) {
+            const uint32_t h = HashAt(&data[i]);
+            const uint32_t* ring = &recent[size_t(h) * kChainDepth];
+            for (uint32_t depth = 0; depth < kChainDepth; ++depth) {
+                const uint32_t candidate = ring[(newest[h] + kChainDepth - depth) % kChainDepth];
+                if (candidate == kNoPosition || i - size_t(candidate) > kWindow)
+                    break;
                 size_t c = size_t(candidate);
                 size_t length = 0;
                 while (length < limit && data[c + length] == data[i + length])
@@ -105,7 +106,6 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
                     if (length == limit)
                         break;
                 }
-                candidate = previous[c & slotMask];
             }
         }
         size_t literalCost = 0;
