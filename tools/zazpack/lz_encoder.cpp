@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include "file/lz_block.h"
 
@@ -49,6 +50,20 @@ size_t MatchCost(uint32_t length, uint32_t distance)
     return 2 + (length - kLzMinMatch >= 32 ? 1 : 0) + DistanceBytes(distance);
 }
 
+// For each hash, the newest kChainDepth earlier positions with it: a search looks at no more
+// than those, newest first. A fixed 4 MiB whatever the size of the data. The rings outlive a
+// call so that a small file does not pay for clearing them: a ring whose stamp is not the
+// current call's is empty.
+struct MatchRings {
+    std::vector<uint32_t> positions = std::vector<uint32_t>(size_t(kChainDepth) << kHashBits);
+    std::vector<uint32_t> stamps = std::vector<uint32_t>(size_t(1) << kHashBits, 0);  // call << 4 | newest slot
+    uint32_t call = 0;
+    bool inUse = false;
+};
+static_assert(kChainDepth == 16, "a stamp keeps the newest slot in 4 bits");
+
+constexpr uint32_t kCallsBeforeClearing = 1u << 28;
+
 }  // namespace
 
 std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress progress, void* progressContext)
@@ -59,17 +74,34 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
     PutU32(out, 0, uint32_t(data.size()));
     out[8] = escape;
 
-    // A search looks at no more than the kChainDepth newest earlier positions with the same
-    // hash, newest first, so those are all that is kept: a ring of them for each hash, a fixed
-    // 4 MiB whatever the size of the data. Block sizes are 32-bit, so are the positions.
-    std::vector<uint32_t> recent(size_t(kChainDepth) << kHashBits, kNoPosition);
-    std::vector<uint8_t> newest(size_t(1) << kHashBits, kChainDepth - 1);  // slot of each ring's newest
+    thread_local MatchRings threadRings;
+    // A progress callback that encodes gets rings of its own.
+    std::unique_ptr<MatchRings> ownRings;
+    MatchRings* rings = &threadRings;
+    if (rings->inUse) {
+        ownRings = std::make_unique<MatchRings>();
+        rings = ownRings.get();
+    }
+    rings->inUse = true;
+    if (++rings->call == kCallsBeforeClearing) {
+        std::fill(rings->stamps.begin(), rings->stamps.end(), 0);
+        rings->call = 1;
+    }
+    const uint32_t call = rings->call;
+    // Block sizes are 32-bit, so are the positions.
     auto insert = [&](size_t at) {
         if (at + 4 > data.size())
             return;
-        uint32_t h = HashAt(&data[at]);
-        newest[h] = uint8_t((newest[h] + 1) % kChainDepth);
-        recent[size_t(h) * kChainDepth + newest[h]] = uint32_t(at);
+        const uint32_t h = HashAt(&data[at]);
+        uint32_t* ring = &rings->positions[size_t(h) * kChainDepth];
+        uint32_t& stamp = rings->stamps[h];
+        uint32_t slot = 0;
+        if (stamp >> 4 == call)
+            slot = (stamp + 1) % kChainDepth;
+        else
+            std::fill(ring, ring + kChainDepth, kNoPosition);
+        ring[slot] = uint32_t(at);
+        stamp = call << 4 | slot;
     };
     auto putLiteral = [&](uint8_t byte) {
         out.push_back(byte);
@@ -91,9 +123,10 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
         if (i + kLzMinMatch <= data.size()) {
             size_t limit = std::min<size_t>(kLzMaxMatch, data.size() - i);
             const uint32_t h = HashAt(&data[i]);
-            const uint32_t* ring = &recent[size_t(h) * kChainDepth];
-            for (uint32_t depth = 0; depth < kChainDepth; ++depth) {
-                const uint32_t candidate = ring[(newest[h] + kChainDepth - depth) % kChainDepth];
+            const uint32_t* ring = &rings->positions[size_t(h) * kChainDepth];
+            const uint32_t stamp = rings->stamps[h];
+            for (uint32_t depth = 0; depth < kChainDepth && stamp >> 4 == call; ++depth) {
+                const uint32_t candidate = ring[(stamp + kChainDepth - depth) % kChainDepth];
                 if (candidate == kNoPosition || i - size_t(candidate) > kWindow)
                     break;
                 size_t c = size_t(candidate);
@@ -138,5 +171,6 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
         i += step;
     }
     PutU32(out, 4, uint32_t(out.size()));
+    rings->inUse = false;
     return out;
 }
