@@ -17,7 +17,6 @@ constexpr uint32_t kWindow = kLzMaxDistance;
 // per further run of this many misses, so data that does not compress passes quickly.
 constexpr uint32_t kMissesBeforeSkipping = 16;
 constexpr uint32_t kMaxSkip = 128;
-constexpr uint32_t kNoPosition = UINT32_MAX;
 
 uint32_t HashAt(const uint8_t* p)
 {
@@ -54,15 +53,18 @@ size_t MatchCost(uint32_t length, uint32_t distance)
 // than those, newest first. A fixed 4 MiB whatever the size of the data. The rings outlive a
 // call so that a small file does not pay for clearing them: a ring whose stamp is not the
 // current call's is empty.
+// A ring is one 64-byte cache line.
 struct MatchRings {
-    std::vector<uint32_t> positions = std::vector<uint32_t>(size_t(kChainDepth) << kHashBits);
-    std::vector<uint32_t> stamps = std::vector<uint32_t>(size_t(1) << kHashBits, 0);  // call << 4 | newest slot
+    std::vector<uint32_t> storage = std::vector<uint32_t>((size_t(kChainDepth) << kHashBits) + 16);
+    uint32_t* positions = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(storage.data()) + 63) & ~uintptr_t(63));
+    // call << 9 | positions held (0 to 16) << 4 | newest slot
+    std::vector<uint32_t> stamps = std::vector<uint32_t>(size_t(1) << kHashBits, 0);
     uint32_t call = 0;
     bool inUse = false;
 };
-static_assert(kChainDepth == 16, "a stamp keeps the newest slot in 4 bits");
+static_assert(kChainDepth == 16, "a stamp keeps the count in 5 bits and the newest slot in 4");
 
-constexpr uint32_t kCallsBeforeClearing = 1u << 28;
+constexpr uint32_t kCallsBeforeClearing = 1u << 23;
 
 }  // namespace
 
@@ -93,15 +95,12 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
         if (at + 4 > data.size())
             return;
         const uint32_t h = HashAt(&data[at]);
-        uint32_t* ring = &rings->positions[size_t(h) * kChainDepth];
         uint32_t& stamp = rings->stamps[h];
-        uint32_t slot = 0;
-        if (stamp >> 4 == call)
-            slot = (stamp + 1) % kChainDepth;
-        else
-            std::fill(ring, ring + kChainDepth, kNoPosition);
-        ring[slot] = uint32_t(at);
-        stamp = call << 4 | slot;
+        const bool current = stamp >> 9 == call;
+        const uint32_t slot = current ? (stamp + 1) % kChainDepth : 0;
+        const uint32_t held = current ? std::min((stamp >> 4 & 31) + 1, kChainDepth) : 1;
+        rings->positions[size_t(h) * kChainDepth + slot] = uint32_t(at);
+        stamp = call << 9 | held << 4 | slot;
     };
     auto putLiteral = [&](uint8_t byte) {
         out.push_back(byte);
@@ -125,9 +124,10 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
             const uint32_t h = HashAt(&data[i]);
             const uint32_t* ring = &rings->positions[size_t(h) * kChainDepth];
             const uint32_t stamp = rings->stamps[h];
-            for (uint32_t depth = 0; depth < kChainDepth && stamp >> 4 == call; ++depth) {
+            const uint32_t held = stamp >> 9 == call ? stamp >> 4 & 31 : 0;
+            for (uint32_t depth = 0; depth < held; ++depth) {
                 const uint32_t candidate = ring[(stamp + kChainDepth - depth) % kChainDepth];
-                if (candidate == kNoPosition || i - size_t(candidate) > kWindow)
+                if (i - size_t(candidate) > kWindow)
                     break;
                 size_t c = size_t(candidate);
                 size_t length = 0;
