@@ -67,7 +67,8 @@ int CreateSubGraphic(int x, int y, int width, int height, int source)
     g->offsetY = src->offsetY + y;
     g->width = std::min(width, src->width - x);
     g->height = std::min(height, src->height - y);
-    if (DrawOps.attachSubGraphic(g, src, x, y) != 0) {
+    if (DrawOps.attachSubGraphic(g, src, x, y) != 0 ||
+        (src->sourcePath != nullptr && SetGraphicSource(g, src->sourcePath, src->sourceX + x, src->sourceY + y) != 0)) {
         DestroyGraphic(handle);
         return -1;
     }
@@ -92,6 +93,7 @@ int DestroyGraphic(int handle)
     }
     DrawOps.releaseGraphicView(g);
     ReleaseImage(g->image);
+    TrackedFree(g->sourcePath);
     GraphicTableRecord& t = GraphicTable;
     const int slot = HandleIndex(handle);
     --t.count;
