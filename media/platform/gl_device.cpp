@@ -37,7 +37,9 @@ struct GlDeviceState {
     // runs no texture code for plain fills.
     GLuint programs[2];
     GLint viewportUniforms[2];
-    GLfloat viewport[4];
+    GLint viewportBox[4];      // x, y, width, height in target pixels
+    GLint origin[2];           // where vertex (0, 0) lands in the target
+    GLfloat viewport[4];       // the shader's viewport: the box seen from the origin
     GLint textureKeyUniform;   // the textured program's texel rule
     GLfloat textureKey[4];     // red, green, blue of the key, and the rule
     GLuint program, vertexArray, vertexBuffer;
@@ -426,9 +428,25 @@ int SetGlTarget(int32_t surface)
     Gl.target = surface;
     Gl.targetWidth = s->width;
     Gl.targetHeight = s->height;
+    Gl.origin[0] = Gl.origin[1] = 0;
     glBindFramebuffer(GL_FRAMEBUFFER, s->framebuffer);
     return SetGlViewport(0, 0, s->width, s->height);
 }
+
+namespace {
+
+// The vertex shader maps positions through the viewport it is given; giving it the box less
+// the origin moves every vertex by the origin while the box still clips in target pixels.
+void UploadViewport()
+{
+    Gl.viewport[0] = float(Gl.viewportBox[0] - Gl.origin[0]);
+    Gl.viewport[1] = float(Gl.viewportBox[1] - Gl.origin[1]);
+    Gl.viewport[2] = float(Gl.viewportBox[2]);
+    Gl.viewport[3] = float(Gl.viewportBox[3]);
+    if (Gl.program) glUniform4fv(Gl.viewportUniforms[Gl.textured], 1, Gl.viewport);
+}
+
+}  // namespace
 
 int SetGlViewport(int32_t x, int32_t y, int32_t width, int32_t height)
 {
@@ -436,8 +454,16 @@ int SetGlViewport(int32_t x, int32_t y, int32_t width, int32_t height)
     // Rows are stored top row first, so target row y is GL's row y: no flip.
     glViewport(x, y, width, height);
     glScissor(x, y, width, height);
-    Gl.viewport[0] = float(x), Gl.viewport[1] = float(y), Gl.viewport[2] = float(width), Gl.viewport[3] = float(height);
-    if (Gl.program) glUniform4fv(Gl.viewportUniforms[Gl.textured], 1, Gl.viewport);
+    Gl.viewportBox[0] = x, Gl.viewportBox[1] = y, Gl.viewportBox[2] = width, Gl.viewportBox[3] = height;
+    UploadViewport();
+    return 0;
+}
+
+int SetGlDrawOrigin(int32_t x, int32_t y)
+{
+    if (Gl.context == nullptr) return -1;
+    Gl.origin[0] = x, Gl.origin[1] = y;
+    UploadViewport();
     return 0;
 }
 

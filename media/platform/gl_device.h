@@ -61,10 +61,14 @@ int32_t CreateGlDepthBuffer(int32_t width, int32_t height);  // id, or -1
 void DestroyGlDepthBuffer(int32_t depth);
 int AttachGlDepthBuffer(int32_t surface, int32_t depth);  // 0 for none; 0 / -1
 int32_t GlSurfaceTexture(int32_t surface);                // the texture id of its colour, or -1
-// Later drawing and clears go to the surface; the viewport and scissor become all of it.
+// Later drawing and clears go to the surface; the viewport and scissor become all of it and
+// the draw origin (0, 0).
 int SetGlTarget(int32_t surface);
 // The part of the target that drawing reaches, in target pixels. 0 / -1.
 int SetGlViewport(int32_t x, int32_t y, int32_t width, int32_t height);
+// Where vertex position (0, 0) lands in the target, so that a part of a surface can be drawn
+// into as if it were a whole one (the viewport stays in target pixels). 0 / -1.
+int SetGlDrawOrigin(int32_t x, int32_t y);
 // Clears the area (null: the whole target, ignoring the viewport) to 0xAARRGGBB; with
 // clearDepth the depth buffer to 1.0 as well.
 void ClearGlTarget(const Rect* area, uint32_t argb, int clearDepth);

@@ -153,6 +153,24 @@ std::vector<DrawCase> StateCases()
              PutGraphic(400, 100, target, 1);
              DestroyGraphic(target);
          }},
+        {"DrawTargetSubGraphic", [] {
+             // Drawing into a part of a graphic lands in that part, clipped to it, with the
+             // draw area relative to it; the rest of the graphic keeps its paint.
+             const int whole = CreateBlankGraphic(200, 150);
+             PaintGraphic(whole, 40, 90, 200, 255);
+             const int part = CreateSubGraphic(50, 30, 100, 80, whole);
+             SetDrawTarget(part);
+             ClearScreen();
+             DrawRect(-10, 10, 60, 200, PackColor(255, 128, 64), 1);
+             DrawSegment(0, 40, 300, 40, PackColor(255, 255, 255), 1);
+             PutPattern(70, 50, 64, 64, 0);
+             SetDrawRegion(20, 20, 40, 40);
+             DrawRect(0, 0, 100, 80, PackColor(0, 255, 0), 1);
+             SetDrawTarget(-2);
+             PutGraphic(100, 100, whole, 0);
+             DestroyGraphic(part);
+             DestroyGraphic(whole);
+         }},
     };
 }
 

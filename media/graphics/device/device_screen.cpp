@@ -17,6 +17,13 @@ struct DeviceHooksRecord {
 };
 DeviceHooksRecord Hooks;
 
+// Where the draw target lies in its surface: a graphic derived from another draws into its
+// part of the shared surface. Draw-target coordinates are relative to `left`, `top`.
+struct TargetPlaceRecord {
+    int32_t left, top, width, height;  // width 0: the whole surface (the screens)
+};
+TargetPlaceRecord TargetPlace;
+
 }  // namespace
 
 void SetGraphicSurfaceLookup(GraphicSurfaceLookup lookup)
@@ -36,6 +43,7 @@ int CallTexturedVerticesHook(const PolygonVertex* vertices, int count, int type,
 
 int DeviceOpenScreen()
 {
+    TargetPlace = TargetPlaceRecord{};
     return InitDeviceState();
 }
 
@@ -51,7 +59,9 @@ int DeviceClearScreen()
     EndSceneIfOpen();
     const int32_t* bg = DrawState.background;
     const uint32_t color = 0xFF000000u | uint32_t(bg[0] & 0xFF) << 16 | uint32_t(bg[1] & 0xFF) << 8 | uint32_t(bg[2] & 0xFF);
-    ClearGlTarget(nullptr, color, DeviceState.zBuffer != 0);
+    const TargetPlaceRecord& t = TargetPlace;
+    const Rect part{t.left, t.top, t.left + t.width, t.top + t.height};
+    ClearGlTarget(t.width > 0 ? &part : nullptr, color, DeviceState.zBuffer != 0);
     return 0;
 }
 
@@ -101,6 +111,9 @@ int DeviceSetDrawTarget(int32_t, GraphicRecord* graphic)
     EndSceneIfOpen();
     if (SetGlTarget(surface) != 0) return -1;
     d.renderTarget = surface;
+    TargetPlace = graphic != nullptr ? TargetPlaceRecord{graphic->offsetX, graphic->offsetY, graphic->width, graphic->height}
+                                     : TargetPlaceRecord{};
+    SetGlDrawOrigin(TargetPlace.left, TargetPlace.top);
     return 0;
 }
 
@@ -109,7 +122,8 @@ void DeviceSetDrawRegion(const PixelRect& area)
     if (!DeviceState.device) return;
     FlushBatch();
     if (area.right > area.left && area.bottom > area.top)
-        SetGlViewport(area.left, area.top, area.right - area.left, area.bottom - area.top);
+        SetGlViewport(TargetPlace.left + area.left, TargetPlace.top + area.top, area.right - area.left,
+                      area.bottom - area.top);
 }
 
 void DeviceBlendStateChanged()
