@@ -22,4 +22,8 @@ ln -s .. "$work/data/sub/up"
 [ "$(grep -c 'not followed' "$work/err")" = 1 ] || fail "the link should be named once: $(cat "$work/err")"
 grep -q $'\r' "$work/err" && fail "a progress bar went to a file"
 "$zazpack" verify "$work/data.zaz" >/dev/null || fail "verify"
+"$zazpack" verify "$work/data.zaz" "$work/data" >/dev/null || fail "verify against the folder"
+printf x >>"$work/data/sub/big.bin"
+"$zazpack" verify "$work/data.zaz" "$work/data" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] && grep -q 'differs at /sub/big.bin' "$work/err" || fail "a changed file should differ: $(cat "$work/err")"
 exit 0

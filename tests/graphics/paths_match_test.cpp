@@ -233,6 +233,14 @@ std::vector<DrawCase> TextCases()
         // The device lays each glyph over its edge where the software path mixes the two in
         // one step, so partly covered pixels may differ by up to 17.
         {"AntiAliasedEdged", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS | FONT_EDGE, 1); }, Match::BlendStep, 0, 17},
+        {"CacheSplitIntoTextures", [] {
+             // Textures of at most 128 pixels a side split each font's cache into many, and
+             // glyph cells straddle the seams between them.
+             TextureSettings.maxTextureSize = 128;
+             DrawWithFont(FONT_NORMAL, -1);
+             DrawWithFont(FONT_EDGE, 2);
+             TextureSettings.maxTextureSize = 0;
+         }},
         {"DefaultFontBlended", [] {
              DrawBackdrop();
              SetBlendMode(1, 128);

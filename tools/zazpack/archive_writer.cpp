@@ -2,12 +2,14 @@
 //   header (24 bytes) | file data, one after another | index block
 // The index block holds the name table (offset 0), the file table and the directory
 // table. Folders are numbered breadth first; the root is directory entry 0. Entries of a
-// folder are sorted by their upper-case names. Every byte is scrambled at the end.
+// folder are sorted by their upper-case names. Every byte is scrambled for its file offset
+// as it is written; the header is written last, over its place.
 #include "archive_writer.h"
 
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <span>
 
 #include "file/archive.h"
@@ -32,12 +34,6 @@ void PutU64(std::vector<uint8_t>& out, uint64_t value)
 {
     PutU32(out, uint32_t(value));
     PutU32(out, uint32_t(value >> 32));
-}
-
-void SetU32(std::vector<uint8_t>& out, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + size_t(i)] = uint8_t(value >> (8 * i));
 }
 
 void PutNameRecord(std::vector<uint8_t>& names, const std::string& name)
@@ -71,16 +67,86 @@ std::string UpperCaseName(const std::string& name)
     return upper;
 }
 
-bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<uint8_t>* archive,
-                  std::string* error, PackSummary* summary, PackProgress progress, void* progressContext)
+bool LoadFileBytes(const PackNode& file, std::vector<uint8_t>* storage, std::span<const uint8_t>* bytes,
+                   std::string* error)
+{
+    const std::string& name = file.sourcePath.empty() ? file.name : file.sourcePath;
+    const std::string tooLarge = name + ": 2 GiB or larger, more than an archive holds";
+    if (file.sourcePath.empty()) {
+        if (file.data.size() > INT32_MAX) {
+            *error = tooLarge;
+            return false;
+        }
+        *bytes = std::span<const uint8_t>(file.data);
+        return true;
+    }
+    // The size first, so the bytes are read straight into a block of the right size.
+    std::ifstream in(file.sourcePath, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
+    if (size < 0 || !in.seekg(0)) {
+        *error = name + ": cannot be read";
+        return false;
+    }
+    if (size > INT32_MAX) {
+        *error = tooLarge;
+        return false;
+    }
+    storage->clear();
+    storage->resize(size_t(size));
+    in.read(reinterpret_cast<char*>(storage->data()), size);
+    if (in.bad()) {
+        *error = name + ": cannot be read";
+        return false;
+    }
+    storage->resize(size_t(in.gcount()));  // a file that shrank since is packed as it is now
+    *bytes = std::span<const uint8_t>(*storage);
+    return true;
+}
+
+namespace {
+
+// The sink with the running file offset: bytes are scrambled for the place they land on
+// through a small buffer, so a caller's bytes stay as they are.
+struct ScrambledOutput {
+    const ArchiveSink& sink;
+    ArchiveKey key;
+    uint64_t offset = 0;
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(64 * 1024);
+
+    bool Append(std::span<const uint8_t> bytes)
+    {
+        while (!bytes.empty()) {
+            const size_t part = std::min(bytes.size(), buffer.size());
+            ScrambleCopy(buffer.data(), bytes.data(), part, offset, key);
+            if (!sink.append(sink.context, std::span<const uint8_t>(buffer.data(), part)))
+                return false;
+            offset += part;
+            bytes = bytes.subspan(part);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+bool WriteArchive(const PackNode& root, const PackOptions& options, const ArchiveSink& sink, std::string* error,
+                  PackSummary* summary, PackProgress progress, void* progressContext)
 {
     if (options.version < 1 || options.version > kArchiveNewestVersion) {
         *error = "version must be 1, 2 or 3";
         return false;
     }
+    const std::string tooLarge = "the archive would exceed 2 GiB";
+    const std::string unwritable = "the archive cannot be written";
     const uint32_t entrySize = options.version == 1 ? kFileEntrySizeV1 : kFileEntrySize;
+    ScrambledOutput out{sink, options.fallbackKey ? FallbackArchiveKey() : DeriveArchiveKey(options.keyText)};
+    // The header's place; it is written when the tables' offsets are known.
+    const std::vector<uint8_t> placeholder(kArchiveHeaderSize, 0);
+    if (!out.Append(placeholder)) {
+        *error = unwritable;
+        return false;
+    }
     PackSummary counts;
-    std::vector<uint8_t> out(kArchiveHeaderSize, 0);
     std::vector<uint8_t> names;
     std::vector<uint8_t> files;
     std::vector<uint8_t> dirs;
@@ -108,15 +174,22 @@ bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<
             uint32_t nameOffset = uint32_t(names.size());
             PutNameRecord(names, entry->name);
             uint32_t dataAddress;
+            uint32_t dataSize = 0;
             uint32_t compressedSize = kStoredUncompressed;
             if (entry->isFolder) {
                 dataAddress = nextDir++ * kDirectoryEntrySize;
                 queue.push_back({entry, dataAddress, folder.dirOffset});
                 ++counts.folders;
             } else {
-                dataAddress = uint32_t(out.size() - kArchiveHeaderSize);
+                dataAddress = uint32_t(out.offset - kArchiveHeaderSize);
+                // Held only while this file is packed.
+                std::vector<uint8_t> storage;
+                std::span<const uint8_t> data;
+                if (!LoadFileBytes(*entry, &storage, &data, error))
+                    return false;
+                dataSize = uint32_t(data.size());
                 std::vector<uint8_t> packed;
-                if (options.version >= 2 && options.compress && entry->data.size() > 16) {
+                if (options.version >= 2 && options.compress && data.size() > 16) {
                     struct Within {
                         PackSummary counts;
                         PackProgress progress;
@@ -128,22 +201,25 @@ bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<
                         sofar.inputBytes += done;
                         w->progress(sofar, w->context);
                     };
-                    packed = EncodeLzBlock(std::span<const uint8_t>(entry->data), progress ? +report : nullptr, &within);
+                    packed = EncodeLzBlock(data, progress ? +report : nullptr, &within);
                 }
-                if (!packed.empty() && packed.size() < entry->data.size()) {
+                std::span<const uint8_t> stored = data;
+                if (!packed.empty() && packed.size() < data.size()) {
                     compressedSize = uint32_t(packed.size());
-                    out.insert(out.end(), packed.begin(), packed.end());
+                    stored = packed;
                     ++counts.compressedFiles;
-                } else {
-                    out.insert(out.end(), entry->data.begin(), entry->data.end());
                 }
-                ++counts.files;
-                counts.inputBytes += entry->data.size();
-                counts.storedBytes += compressedSize == kStoredUncompressed ? entry->data.size() : compressedSize;
-                if (out.size() > INT32_MAX) {
-                    *error = "the archive would exceed 2 GiB";
+                if (out.offset + stored.size() > INT32_MAX) {
+                    *error = tooLarge;
                     return false;
                 }
+                if (!out.Append(stored)) {
+                    *error = unwritable;
+                    return false;
+                }
+                ++counts.files;
+                counts.inputBytes += data.size();
+                counts.storedBytes += stored.size();
                 if (progress != nullptr)
                     progress(counts, progressContext);
             }
@@ -153,34 +229,55 @@ bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<
             PutU64(files, entry->lastAccessTime);
             PutU64(files, entry->lastWriteTime);
             PutU32(files, dataAddress);
-            PutU32(files, entry->isFolder ? 0 : uint32_t(entry->data.size()));
+            PutU32(files, dataSize);
             if (entrySize == kFileEntrySize)
                 PutU32(files, compressedSize);
         }
     }
-    uint32_t indexOffset = uint32_t(out.size());
-    uint32_t fileTableOffset = uint32_t(names.size());
-    uint32_t dirTableOffset = uint32_t(names.size() + files.size());
-    out.insert(out.end(), names.begin(), names.end());
-    out.insert(out.end(), files.begin(), files.end());
-    out.insert(out.end(), dirs.begin(), dirs.end());
-    if (out.size() > INT32_MAX) {
-        *error = "the archive would exceed 2 GiB";
+    const uint64_t indexOffset = out.offset;
+    const uint64_t indexSize = names.size() + files.size() + dirs.size();
+    if (indexOffset + indexSize > INT32_MAX) {
+        *error = tooLarge;
         return false;
     }
-    out[0] = 'Z';
-    out[1] = 'A';
-    out[2] = uint8_t(options.version);
-    out[3] = 0;
-    SetU32(out, 4, uint32_t(out.size()) - indexOffset);
-    SetU32(out, 8, kArchiveHeaderSize);
-    SetU32(out, 12, indexOffset);
-    SetU32(out, 16, fileTableOffset);
-    SetU32(out, 20, dirTableOffset);
-    ArchiveKey key = options.fallbackKey ? FallbackArchiveKey() : DeriveArchiveKey(options.keyText);
-    ScrambleBytes(out.data(), out.size(), 0, key);
-    *archive = std::move(out);
+    if (!out.Append(names) || !out.Append(files) || !out.Append(dirs)) {
+        *error = unwritable;
+        return false;
+    }
+    std::vector<uint8_t> header{'Z', 'A', uint8_t(options.version), 0};
+    PutU32(header, uint32_t(indexSize));
+    PutU32(header, kArchiveHeaderSize);
+    PutU32(header, uint32_t(indexOffset));
+    PutU32(header, uint32_t(names.size()));
+    PutU32(header, uint32_t(names.size() + files.size()));
+    ScrambleBytes(header.data(), header.size(), 0, out.key);
+    if (!sink.writeHeader(sink.context, header)) {
+        *error = unwritable;
+        return false;
+    }
+    counts.archiveBytes = out.offset;
     if (summary != nullptr)
         *summary = counts;
+    return true;
+}
+
+bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<uint8_t>* archive,
+                  std::string* error, PackSummary* summary, PackProgress progress, void* progressContext)
+{
+    std::vector<uint8_t> image;
+    ArchiveSink sink{
+        [](void* context, std::span<const uint8_t> bytes) {
+            auto* image = static_cast<std::vector<uint8_t>*>(context);
+            image->insert(image->end(), bytes.begin(), bytes.end());
+            return true;
+        },
+        [](void* context, std::span<const uint8_t> header) {
+            std::copy(header.begin(), header.end(), static_cast<std::vector<uint8_t>*>(context)->begin());
+            return true;
+        },
+        &image};
+    if (!WriteArchive(root, options, sink, error, summary, progress, progressContext))
+        return false;
+    *archive = std::move(image);
     return true;
 }

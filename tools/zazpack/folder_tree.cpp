@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <span>
 
 #include "core/sjis.h"
 #include "file/archive.h"
@@ -14,13 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>* bytes)
+// The name an entry of a folder on disk gets in the archive.
+std::string StoredEntryName(const fs::directory_entry& entry)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    return entry.path().filename().string();
 }
 
 bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, std::vector<std::string>* skippedLinks)
@@ -33,7 +30,7 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, 
     }
     for (const fs::directory_entry& entry : it) {
         PackNode child;
-        child.name = entry.path().filename().string();
+        child.name = StoredEntryName(entry);
         SystemFileFacts facts{};
         if (ReadSystemFileFacts(entry.path().c_str(), &facts) == 0) {
             child.creationTime = ToEntryTime(facts.creationTime);
@@ -50,10 +47,9 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, 
             if (!ReadFolderInto(entry.path(), &child, error, skippedLinks))
                 return false;
         } else if (entry.is_regular_file(failure)) {
-            if (!ReadWholeFile(entry.path(), &child.data)) {
-                *error = entry.path().string() + ": cannot be read";
-                return false;
-            }
+            // The bytes are read when the file is packed.
+            child.sourcePath = entry.path().string();
+            child.sourceSize = entry.file_size(failure);
         } else {
             continue;
         }
@@ -229,8 +225,17 @@ std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string
             std::string difference = CompareTrees(child, *other, path);
             if (!difference.empty())
                 return difference;
-        } else if (child.data != other->data) {
-            return path;
+        } else {
+            std::vector<uint8_t> storage;
+            std::vector<uint8_t> otherStorage;
+            std::span<const uint8_t> bytes;
+            std::span<const uint8_t> otherBytes;
+            std::string error;
+            if (!LoadFileBytes(child, &storage, &bytes, &error) ||
+                !LoadFileBytes(*other, &otherStorage, &otherBytes, &error))
+                return path + " (" + error + ")";
+            if (!std::ranges::equal(bytes, otherBytes))
+                return path;
         }
     }
     return "";

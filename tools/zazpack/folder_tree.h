@@ -6,7 +6,9 @@
 
 #include "archive_writer.h"
 
-// Reads the folder (recursively) into `root`. Entries other than files and folders are skipped;
+// Reads the folder (recursively) into `root`: names, times, and for each file its path and
+// size; the bytes are read when the file is packed or compared. Entries other than files
+// and folders are skipped;
 // links to folders are not followed (so a link to a parent cannot nest the tree) and their
 // paths go to `skippedLinks` when given.
 bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error,
@@ -27,5 +29,6 @@ bool WriteFolderTree(const PackNode& root, const std::string& folder, std::strin
 const char* UnsafeEntryName(const std::string& name);
 
 // "" when both trees hold the same names (ASCII case ignored), folders and bytes; else the
-// path of the first difference.
+// path of the first difference (with the reason when a file could not be read). Either tree
+// may be one read from a folder; its files are read one at a time.
 std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix = "");

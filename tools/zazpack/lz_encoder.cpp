@@ -58,14 +58,19 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
     PutU32(out, 0, uint32_t(data.size()));
     out[8] = escape;
 
-    // Block sizes are 32-bit, so are the chain links.
+    // Block sizes are 32-bit, so are the chain links. A link is followed only from a position
+    // within the window after it, and positions are linked in order, so the links of the last
+    // window's positions are all that is kept: slot `at mod kWindow` (a power of two) of a
+    // ring, which is no larger than the data.
+    static_assert((kWindow & (kWindow - 1)) == 0);
     std::vector<uint32_t> head(size_t(1) << kHashBits, kNoPosition);
-    std::vector<uint32_t> previous(data.size(), kNoPosition);
+    std::vector<uint32_t> previous(std::min<size_t>(data.size(), kWindow), kNoPosition);
+    const size_t slotMask = data.size() > kWindow ? kWindow - 1 : SIZE_MAX;
     auto insert = [&](size_t at) {
         if (at + 4 > data.size())
             return;
         uint32_t h = HashAt(&data[at]);
-        previous[at] = head[h];
+        previous[at & slotMask] = head[h];
         head[h] = uint32_t(at);
     };
     auto putLiteral = [&](uint8_t byte) {
@@ -100,7 +105,7 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
                     if (length == limit)
                         break;
                 }
-                candidate = previous[c];
+                candidate = previous[c & slotMask];
             }
         }
         size_t literalCost = 0;

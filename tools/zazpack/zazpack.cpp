@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_output.h"
 #include "archive_writer.h"
 #include "folder_tree.h"
 #include "platform/terminal.h"
@@ -134,7 +135,7 @@ void ShowProgress(const PackSummary& sofar, void* context)
 
 uint64_t TreeBytes(const PackNode& node)
 {
-    uint64_t total = node.data.size();
+    uint64_t total = node.data.size() + node.sourceSize;
     for (const PackNode& child : node.children)
         total += TreeBytes(child);
     return total;
@@ -162,26 +163,18 @@ int Pack(const CommandLine& line)
     // Progress is for a person watching; nothing when standard error goes to a file or pipe.
     const bool showProgress = StandardErrorIsTerminal();
     ProgressLine progressLine{TreeBytes(root), NowMilliseconds()};
-    std::vector<uint8_t> archive;
     PackSummary summary;
-    bool built = BuildArchive(root, options, &archive, &error, &summary, showProgress ? ShowProgress : nullptr,
-                              &progressLine);
+    bool built = PackArchiveFile(root, options, line.operands[1], &error, &summary,
+                                 showProgress ? ShowProgress : nullptr, &progressLine);
     if (showProgress)
         std::fprintf(stderr, "\n");
     if (!built) {
         std::fprintf(stderr, "zazpack: %s\n", error.c_str());
         return 1;
     }
-    std::ofstream out(line.operands[1], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(archive.data()), std::streamsize(archive.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "zazpack: %s: cannot be written\n", line.operands[1].c_str());
-        return 1;
-    }
     std::printf("%s: version %d, %u files (%u compressed), %u folders, %llu bytes in, %llu bytes out\n",
                 line.operands[1].c_str(), line.version, summary.files, summary.compressedFiles, summary.folders,
-                static_cast<unsigned long long>(summary.inputBytes), static_cast<unsigned long long>(archive.size()));
+                static_cast<unsigned long long>(summary.inputBytes), static_cast<unsigned long long>(summary.archiveBytes));
     return 0;
 }
 

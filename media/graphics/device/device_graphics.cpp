@@ -144,6 +144,70 @@ void PutTexturedQuad(const TexturePiece& piece, const float (*corners)[2], float
     }
 }
 
+// A corner of a textured polygon: its position and its place in the graphic (0 to 1).
+struct ClipPoint {
+    float x, y, u, v;
+};
+constexpr int kMaxClipPoints = 8;  // a triangle cut by four lines has at most seven corners
+
+// The part of a convex polygon where the coordinate (u for axis 0, v for axis 1) is at least
+// (keepAbove) or at most `bound`. Returns its number of corners.
+int ClipPolygon(const ClipPoint* in, int count, int axis, float bound, bool keepAbove, ClipPoint* out)
+{
+    auto side = [&](const ClipPoint& p) {
+        const float c = axis == 0 ? p.u : p.v;
+        return keepAbove ? c - bound : bound - c;
+    };
+    int made = 0;
+    for (int i = 0; i < count; ++i) {
+        const ClipPoint& a = in[i];
+        const ClipPoint& b = in[(i + 1) % count];
+        const float sa = side(a), sb = side(b);
+        if (sa >= 0) out[made++] = a;
+        if ((sa >= 0) != (sb >= 0)) {
+            const float t = sa / (sa - sb);
+            out[made++] = ClipPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t};
+        }
+    }
+    return made;
+}
+
+// One triangle textured with the graphic, drawn part by part over its placements.
+int PutTexturedTriangle(const GraphicRecord* g, const ClipPoint (&triangle)[3], uint32_t color)
+{
+    constexpr float kOpen = 1e30f;  // no cut on this side
+    for (int i = 0; i < g->placementCount; ++i) {
+        const TexturePlacement& t = g->placements[i];
+        const float uStart = float(t.destX) / float(g->width), uEnd = float(t.destX + t.width) / float(g->width);
+        const float vStart = float(t.destY) / float(g->height), vEnd = float(t.destY + t.height) / float(g->height);
+        const float cuts[4] = {t.destX == 0 ? -kOpen : uStart, t.destX + t.width == g->width ? kOpen : uEnd,
+                               t.destY == 0 ? -kOpen : vStart, t.destY + t.height == g->height ? kOpen : vEnd};
+        ClipPoint polygon[kMaxClipPoints], cut[kMaxClipPoints];
+        std::copy(triangle, triangle + 3, polygon);
+        int corners = 3;
+        for (int c = 0; c < 4 && corners >= 3; ++c) {
+            if (cuts[c] == kOpen || cuts[c] == -kOpen) continue;
+            corners = ClipPolygon(polygon, corners, c / 2, cuts[c], c % 2 == 0, cut);
+            std::copy(cut, cut + corners, polygon);
+        }
+        if (corners < 3) continue;
+        // The graphic's u and v over this placement become the piece's texture coordinates.
+        const float uScale = (t.u1 - t.u0) / (uEnd - uStart), vScale = (t.v1 - t.v0) / (vEnd - vStart);
+        const int32_t pieceTexture = g->image->pieces[t.piece].texture;
+        for (int k = 1; k + 1 < corners; ++k) {
+            auto* v = static_cast<DeviceTexturedVertex*>(ReserveBatch(1, kPrimTriangles, pieceTexture, 3));
+            if (v == nullptr) return -1;
+            const ClipPoint* fan[3] = {&polygon[0], &polygon[k], &polygon[k + 1]};
+            for (int n = 0; n < 3; ++n) {
+                const ClipPoint& p = *fan[n];
+                v[n] = DeviceTexturedVertex{p.x - 0.5f, p.y - 0.5f, kSpriteZ, 1.0f, color, t.u0 + (p.u - uStart) * uScale,
+                                            t.v0 + (p.v - vStart) * vScale};
+            }
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int SplitTextureSize(int size, int32_t* out, int forceSingle)
@@ -392,13 +456,14 @@ void ForgetTexelState()
     TexelState = TexelStateRecord{};
 }
 
-// Polygons with a graphic's texture: u and v run over the graphic, 0 to 1.
+// Polygons with a graphic's texture: u and v run over the graphic, 0 to 1. Each triangle is cut
+// along the edges between the graphic's textures and every part drawn with its own texture;
+// beyond the graphic's sides the outer textures go on, so texels clamp as with one texture.
 int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, int texture, int)
 {
     GraphicRecord* g = ResolveGraphic(texture);
-    if (g == nullptr || g->placementCount != 1 || vertices == nullptr || count < 3) return g == nullptr ? -1 : 0;
+    if (g == nullptr || g->placementCount < 1 || vertices == nullptr || count < 3) return g == nullptr ? -1 : 0;
     if (type != kTriangleList && type != kTriangleStrip && type != kTriangleFan) return 0;
-    const TexturePlacement& t = g->placements[0];
     UseTexelRule(g->image, 1);
     const int triangles = type == kTriangleList ? count / 3 : count - 2;
     for (int i = 0; i < triangles; ++i) {
@@ -406,13 +471,13 @@ int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, i
         if (type == kTriangleList) index[0] = 3 * i, index[1] = 3 * i + 1, index[2] = 3 * i + 2;
         else if (type == kTriangleStrip) index[0] = i, index[1] = i + 1, index[2] = i + 2;
         else index[0] = 0, index[1] = i + 1, index[2] = i + 2;
-        auto* v = static_cast<DeviceTexturedVertex*>(ReserveBatch(1, kPrimTriangles, g->image->pieces[t.piece].texture, 3));
-        if (v == nullptr) return -1;
+        ClipPoint triangle[3];
         for (int k = 0; k < 3; ++k) {
             const PolygonVertex& p = vertices[index[k]];
-            v[k] = DeviceTexturedVertex{p.x - 0.5f, p.y - 0.5f, kSpriteZ, 1.0f, p.color, t.u0 + (t.u1 - t.u0) * p.u,
-                                        t.v0 + (t.v1 - t.v0) * p.v};
+            triangle[k] = ClipPoint{p.x, p.y, p.u, p.v};
         }
+        // Flat shading: the whole triangle takes its first vertex's colour.
+        if (PutTexturedTriangle(g, triangle, vertices[index[0]].color) != 0) return -1;
     }
     return 0;
 }

@@ -5,9 +5,12 @@
 #include "../window_fixture.h"
 
 #include "core/core_state.h"
+#include "graphics/color_format.h"
+#include "graphics/device/device_graphics.h"
 #include "graphics/device/device_state.h"
 #include "graphics/device/vertex_batch.h"
 #include "graphics/draw_shapes.h"
+#include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
 #include "graphics/screen_mode.h"
 #include "platform/gl_device.h"
@@ -236,6 +239,47 @@ TEST_F(DevicePathTest, TheGamesFieldIsOneDrawPerFrame)
     for (int i = 0; i <= 8; ++i) DrawSegment(0, i * 50, 600, i * 50, PackColor(255, 255, 255), 3);
     PresentScreen();
     EXPECT_EQ(VertexBatch.flushes - before, 1);
+}
+
+// Textured polygons over a graphic that the texture division split into many textures draw
+// as they do over the same graphic in one texture: each triangle is cut at the seams.
+TEST_F(DevicePathTest, TexturedPolygonsCrossTheSeamsOfASplitGraphic)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    auto makeGraphic = [](int maxTextureSize) {
+        TextureSettings.maxTextureSize = maxTextureSize;
+        const int handle = CreateBlankGraphic(200, 150);
+        TextureSettings.maxTextureSize = 0;
+        std::vector<uint32_t> pixels(200 * 150);
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 200; ++x)
+                pixels[size_t(y) * 200 + x] = 0xFF000000u | uint32_t(x / 10 * 12) << 16 | uint32_t(y / 10 * 16) << 8 | 0x80;
+        ColorFormat format;
+        MakeXrgb8Format(&format);
+        CopyImageToGraphic(handle, PixelImage{reinterpret_cast<const uint8_t*>(pixels.data()), 800, 200, 150, &format},
+                           nullptr, PixelRect{0, 0, 200, 150}, 0, 0);
+        return handle;
+    };
+    const int whole = makeGraphic(0), split = makeGraphic(64);
+    ASSERT_EQ(ResolveGraphic(whole)->placementCount, 1);
+    ASSERT_GT(ResolveGraphic(split)->placementCount, 4);
+    auto draw = [&](int texture) {
+        ClearScreen();
+        const uint32_t white = 0xFFFFFFFFu;
+        // A turned quad as a fan.
+        const PolygonVertex fan[4] = {{400, 60, 0, 1, white, 0, 0}, {690, 200, 0, 1, white, 1, 0},
+                                      {540, 520, 0, 1, white, 1, 1}, {230, 330, 0, 1, white, 0, 1}};
+        EXPECT_EQ(SubmitVertices2D(fan, 4, kTriangleFan, texture, 0), 0);
+        return BackBuffer();
+    };
+    const std::vector<uint32_t> reference = draw(whole), drawn = draw(split);
+    int differing = 0;
+    for (size_t i = 0; i < reference.size(); ++i) differing += reference[i] != drawn[i];
+    EXPECT_GT(reference.size() - Count(reference, 0), 50000u);
+    // Where a seam crosses a pixel centre the two may pick neighbouring texels.
+    EXPECT_LT(differing, 100);
+    DestroyGraphic(whole);
+    DestroyGraphic(split);
 }
 
 TEST_F(DevicePathTest, PresentedFrameArrivesUprightAndScaled)
