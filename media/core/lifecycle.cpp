@@ -91,7 +91,8 @@ int StartLocked()
     BuildClampTable();
     ClearArchiveTables();
     InstallFileAccess(nullptr);
-    if (InstalledFileAccess()->getCurrentDir(AppLogState.folder) != 0) AppLogState.folder[0] = '\0';
+    // The log's folder is the system's own name of it, whatever the name holds.
+    if (GetSystemWorkingFolder(AppLogState.folder, sizeof AppLogState.folder) != 0) AppLogState.folder[0] = '\0';
     LogStart();
 
     DisplayMode desktop;

@@ -27,7 +27,7 @@ int SetUseUtf8Texts(int enable)
     return 0;
 }
 
-CallerText::CallerText(const char* text) : text_(text)
+CallerText::CallerText(const char* text, CallerTextUse use) : text_(text)
 {
     if (TextEncoding.utf8 == 0 || text == nullptr || IsAscii(text))
         return;
@@ -38,6 +38,11 @@ CallerText::CallerText(const char* text) : text_(text)
         heap_ = size <= size_t(INT32_MAX) ? static_cast<char*>(TrackedAlloc(int32_t(size), nullptr, -1)) : nullptr;
         out = heap_ != nullptr ? heap_ : local_;
         size = heap_ != nullptr ? size : sizeof local_;
+    }
+    if (use == CallerTextUse::Path) {
+        // "¥" would become the separator "\", "〜" the name "～": not the file the game named.
+        text_ = Utf8ToCp932Exact(text, out, size) < 0 ? nullptr : out;
+        return;
     }
     if (Utf8ToCp932(text, out, size) < 0)
         out[0] = '\0';
@@ -58,4 +63,17 @@ void TextToCaller(char* text, size_t size)
     if (Cp932ToUtf8(text, converted, std::min(size, sizeof converted)) < 0)
         converted[0] = '\0';
     std::memcpy(text, converted, std::strlen(converted) + 1);
+}
+
+int PathToCaller(char* text, size_t size)
+{
+    if (TextEncoding.utf8 == 0 || text == nullptr || size == 0 || IsAscii(text))
+        return 0;
+    char converted[1024];
+    if (Cp932ToUtf8Exact(text, converted, std::min(size, sizeof converted)) < 0) {
+        text[0] = '\0';
+        return -1;
+    }
+    std::memcpy(text, converted, std::strlen(converted) + 1);
+    return 0;
 }

@@ -92,7 +92,9 @@ const StreamOps* MemoryStreamOps()
 
 FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async)
 {
-    CallerText converted(path);
+    CallerText converted(path, CallerTextUse::Path);
+    if (path != nullptr && converted.get() == nullptr)
+        return 0;
     return FileAccess.table.fileOpen(converted.get(), useCache, spare, async);
 }
 
@@ -128,7 +130,9 @@ int FileIdle(FileValue file)
 
 int SetCurrentDir(const char* path)
 {
-    CallerText converted(path);
+    CallerText converted(path, CallerTextUse::Path);
+    if (path != nullptr && converted.get() == nullptr)
+        return -1;
     return FileAccess.table.setCurrentDir(converted.get());
 }
 
@@ -136,16 +140,34 @@ int GetCurrentDir(char* buffer)
 {
     int result = FileAccess.table.getCurrentDir(buffer);
     if (result == 0)
-        TextToCaller(buffer, kFilePathSize);
+        result = PathToCaller(buffer, kFilePathSize);
     return result;
 }
 
+namespace {
+
+// Steps past names the game could not open by what it would be given (an archive's name
+// with no UTF-8 form, while UTF-8 texts are on): 0 at a name it can use, -1 when none is left.
+int SkipUnusableNames(SearchValue search, FileInfo* info)
+{
+    while (PathToCaller(info->name, sizeof info->name) != 0)
+        if (FileAccess.table.fileFindNext(search, info) != 0)
+            return -1;
+    return 0;
+}
+
+}  // namespace
+
 SearchValue FileFindFirst(const char* pattern, FileInfo* info)
 {
-    CallerText converted(pattern);
+    CallerText converted(pattern, CallerTextUse::Path);
+    if (pattern != nullptr && converted.get() == nullptr)
+        return kNoSearch;
     SearchValue search = FileAccess.table.fileFindFirst(converted.get(), info);
-    if (search != kNoSearch && info != nullptr)
-        TextToCaller(info->name, sizeof info->name);
+    if (search != kNoSearch && info != nullptr && SkipUnusableNames(search, info) != 0) {
+        FileAccess.table.fileFindClose(search);
+        return kNoSearch;
+    }
     return search;
 }
 
@@ -153,7 +175,7 @@ int FileFindNext(SearchValue search, FileInfo* info)
 {
     int result = FileAccess.table.fileFindNext(search, info);
     if (result == 0 && info != nullptr)
-        TextToCaller(info->name, sizeof info->name);
+        result = SkipUnusableNames(search, info);
     return result;
 }
 

@@ -22,13 +22,13 @@ int ReadSystemDirectory(SystemDirectory directory, char* name, size_t size)
 {
     if (directory == 0)
         return -1;
-    while (dirent* entry = readdir(reinterpret_cast<DIR*>(directory))) {
-        size_t length = std::strlen(entry->d_name);
-        if (length < size) {
-            std::memcpy(name, entry->d_name, length + 1);
+    // A name that does not come back as itself would send a walk to another file (or, cut
+    // short, round in a circle), so it is not listed at all.
+    while (dirent* entry = readdir(reinterpret_cast<DIR*>(directory)))
+        if (ToLayerPath(name, size, entry->d_name) == 0)
             return 0;
-        }
-    }
+    if (size > 0)
+        name[0] = '\0';
     return -1;
 }
 
@@ -44,6 +44,11 @@ int ReadSystemFileFacts(const char* path, SystemFileFacts* facts)
     char systemPath[PATH_MAX];
     if (ToSystemPath(systemPath, sizeof systemPath, path) != 0)
         return -1;
+    return ReadFactsOfSystemPath(systemPath, facts);
+}
+
+int ReadFactsOfSystemPath(const char* systemPath, SystemFileFacts* facts)
+{
     struct statx info{};
     if (statx(AT_FDCWD, systemPath, 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
         return -1;
@@ -80,13 +85,11 @@ SystemFile CreateSystemTempFile(char* path, size_t size)
     int file = mkostemp(name, O_CLOEXEC);
     if (file < 0)
         return kNoSystemFile;
-    if (path != nullptr) {
-        if (std::strlen(name) >= size) {
-            close(file);
-            unlink(name);
-            return kNoSystemFile;
-        }
-        std::strcpy(path, name);
+    // The caller gets the name as a layer's path, to open and delete it by.
+    if (path != nullptr && ToLayerPath(path, size, name) != 0) {
+        close(file);
+        unlink(name);
+        return kNoSystemFile;
     }
     return file;
 }

@@ -1,5 +1,5 @@
 // Folder listing, file facts, local time and temporary files of the operating system.
-// Paths are byte strings; "\" is accepted as a separator and becomes "/".
+// Paths and names are the layer's texts, converted as files.h says.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +10,8 @@
 using SystemDirectory = uintptr_t;
 
 SystemDirectory OpenSystemDirectory(const char* path);
-// Copies the next entry's name into `name` (capacity `size`): 0, or -1 when no entry is left.
-// Names that do not fit are skipped.
+// Copies the next entry's name, in cp932, into `name` (capacity `size`): 0, or -1 when no
+// entry is left. Names that do not fit or do not convert exactly (ToLayerPath) are skipped.
 int ReadSystemDirectory(SystemDirectory directory, char* name, size_t size);
 int CloseSystemDirectory(SystemDirectory directory);  // 0 or -1
 
@@ -22,6 +22,8 @@ struct SystemFileFacts {
     int64_t lastWriteTime;  // seconds since 1970 (UTC)
 };
 int ReadSystemFileFacts(const char* path, SystemFileFacts* facts);  // 0 or -1
+// The same for a path as the system names it, byte for byte (a tool walking a folder itself).
+int ReadFactsOfSystemPath(const char* systemPath, SystemFileFacts* facts);
 
 struct SystemLocalTime {
     int32_t year, month, day, hour, minute, second;  // month 1-12
@@ -31,5 +33,6 @@ int ToSystemLocalTime(int64_t seconds, SystemLocalTime* out);
 
 // Creates a new, empty file with a unique name starting "tmp" in the temporary folder
 // ($TMPDIR, else /tmp), open for writing. Its full path goes to `path` (capacity `size`)
-// when given. kNoSystemFile on failure.
+// when given, as a layer's path. kNoSystemFile on failure, also when that path does not fit
+// or does not convert (the file is then removed again).
 SystemFile CreateSystemTempFile(char* path, size_t size);

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/codepage.h"
 #include "platform/service_faults.h"
 
 #include "core/sjis.h"
@@ -13,24 +14,43 @@
 
 int ToSystemPath(char* out, size_t size, const char* path)
 {
+    char separated[PATH_MAX];
     size_t i = 0;
     for (; path[i] != '\0'; ++i) {
-        if (i + 1 >= size)
+        if (i + 1 >= sizeof separated)
             return -1;
         unsigned char c = static_cast<unsigned char>(path[i]);
         if (IsSjisLeadByte(c) && path[i + 1] != '\0') {
-            if (i + 2 >= size)
+            if (i + 2 >= sizeof separated)
                 return -1;
-            out[i] = path[i];
+            separated[i] = path[i];
             ++i;
-            out[i] = path[i];
+            separated[i] = path[i];
             continue;
         }
-        out[i] = c == '\\' ? '/' : path[i];
+        separated[i] = c == '\\' ? '/' : path[i];
     }
-    if (size == 0)
+    separated[i] = '\0';
+    return Cp932ToUtf8Exact(separated, out, size) < 0 ? -1 : 0;
+}
+
+int ToLayerPath(char* out, size_t size, const char* systemPath)
+{
+    const int length = Utf8ToCp932Exact(systemPath, out, size);
+    if (length < 0)
         return -1;
-    out[i] = '\0';
+    for (int i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(out[i]);
+        if (IsSjisLeadByte(c) && i + 1 < length) {
+            ++i;
+            continue;
+        }
+        // A "\" inside a name of the system would split it in two for the layer.
+        if (c == '\\') {
+            out[0] = '\0';
+            return -1;
+        }
+    }
     return 0;
 }
 
@@ -182,7 +202,7 @@ int ReturnToSystemDirectory(const char* folder)
     return chdir(folder) == 0 ? 0 : -1;
 }
 
-int GetSystemCurrentDirectory(char* out, size_t size)
+int GetSystemWorkingFolder(char* out, size_t size)
 {
     if (size == 0 || getcwd(out, size) == nullptr)
         return -1;
@@ -190,6 +210,14 @@ int GetSystemCurrentDirectory(char* out, size_t size)
     if (length > 1 && out[length - 1] == '/')
         out[length - 1] = '\0';
     return 0;
+}
+
+int GetSystemCurrentDirectory(char* out, size_t size)
+{
+    char folder[PATH_MAX];
+    if (size == 0 || GetSystemWorkingFolder(folder, sizeof folder) != 0)
+        return -1;
+    return ToLayerPath(out, size, folder);
 }
 
 int SetSystemCurrentDirectory(const char* path)

@@ -520,7 +520,7 @@ TEST_F(ArchiveFilesTest, Utf8PathsNamesAndLogTexts)
 {
     auto utf8 = [](const char8_t* text) { return reinterpret_cast<const char*>(text); };
     WriteDataArchive(FolderNode("", {FileNode("地図.txt", "map")}));
-    WriteFile("plain/表.txt", "plain");  // on disk the layer's names are its cp932 bytes
+    WriteFile(std::filesystem::path(u8"plain/表.txt"), "plain");  // names on disk are UTF-8
     SetUseUtf8Texts(1);
     struct Restore {
         ~Restore() { SetUseUtf8Texts(0); }

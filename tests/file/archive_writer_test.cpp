@@ -140,7 +140,7 @@ TEST_F(ArchiveWriterTest, FailedPackLeavesTheArchiveAsItWasAndNoPartialFile)
         {"a name the reader cannot look up, after a file is written", "old.zaz",
          [] {
              WriteFile("bad/a.txt", Compressible(200000));
-             WriteFile("bad/z\\b.txt", "after a");
+             WriteFile("bad/z-b.txt", "after a");  // made "z\\b.txt" below
              return std::string("bad");
          },
          "unusable name"},
@@ -166,6 +166,11 @@ TEST_F(ArchiveWriterTest, FailedPackLeavesTheArchiveAsItWasAndNoPartialFile)
         PackNode root;
         std::string error;
         ASSERT_TRUE(ReadFolderTree(source, &root, &error)) << error;
+        // A "\" inside a name on disk is left out by the folder's reader, so the tree is
+        // given one here.
+        for (PackNode& child : root.children)
+            if (child.name == "z-b.txt")
+                child.name = "z\\b.txt";
         EXPECT_FALSE(PackArchiveFile(root, PackOptions{}, row.target, &error));
         EXPECT_NE(error.find(row.error), std::string::npos) << error;
         EXPECT_EQ(ReadFile("old.zaz"), "the archive from before");

@@ -16,7 +16,8 @@ class ExtractTest : public FileFolderTest {};
 TEST_F(ExtractTest, NamesThatLeaveTheFolderAreRefusedAndTheRestIsWritten)
 {
     const std::string absolute = (folder / "abs").string();
-    const std::string cases[] = {"", ".", "..", "../../x", absolute, "a\\b", std::string("n\0ul", 4), "sub/x"};
+    const std::string cases[] = {"", ".", "..", "../../x", absolute, "a\\b", std::string("n\0ul", 4), "sub/x",
+                                   "\x80x", "cut\x95"};  // the last two have no UTF-8 form
     for (const std::string& name : cases) {
         SCOPED_TRACE(name);
         fs::create_directories("deep/down");
@@ -40,7 +41,7 @@ TEST_F(ExtractTest, TwoByteCharacterEndingIn5CIsAnOrdinaryName)
     PackNode root = FolderNode("", {FolderNode("\x95\x5C", {FileNode("x.bin", "xx")})});
     std::string error;
     EXPECT_TRUE(WriteFolderTree(root, "out", &error)) << error;
-    EXPECT_TRUE(fs::exists(fs::path("out") / "\x95\x5C" / "x.bin"));
+    EXPECT_TRUE(fs::exists(fs::path("out") / fs::path(u8"表") / "x.bin"));
 }
 
 TEST_F(ExtractTest, SymbolicLinksInTheTargetAreNotWrittenThrough)

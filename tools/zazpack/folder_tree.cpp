@@ -7,20 +7,27 @@
 
 #include "core/sjis.h"
 #include "file/archive.h"
+#include "file/file_names.h"
 #include "file/lz_block.h"
+#include "platform/codepage.h"
 #include "platform/directory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The name an entry of a folder on disk gets in the archive.
-std::string StoredEntryName(const fs::directory_entry& entry)
+// The name an entry of a folder on disk gets in the archive: names on disk are UTF-8, an
+// archive's are the layer's cp932. False when the name has no exact cp932 form.
+bool StoredEntryName(const fs::directory_entry& entry, std::string* name)
 {
-    return entry.path().filename().string();
+    char converted[kFilePathSize];
+    if (ToLayerPath(converted, sizeof converted, entry.path().filename().c_str()) != 0)
+        return false;
+    *name = converted;
+    return true;
 }
 
-bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, std::vector<std::string>* skippedLinks)
+bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, std::vector<std::string>* skipped)
 {
     std::error_code failure;
     fs::directory_iterator it(folder, failure);
@@ -30,21 +37,25 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, 
     }
     for (const fs::directory_entry& entry : it) {
         PackNode child;
-        child.name = StoredEntryName(entry);
+        if (!StoredEntryName(entry, &child.name)) {
+            if (skipped != nullptr)
+                skipped->push_back(entry.path().string() + ": a name with no cp932 form, not packed");
+            continue;
+        }
         SystemFileFacts facts{};
-        if (ReadSystemFileFacts(entry.path().c_str(), &facts) == 0) {
+        if (ReadFactsOfSystemPath(entry.path().c_str(), &facts) == 0) {
             child.creationTime = ToEntryTime(facts.creationTime);
             child.lastWriteTime = ToEntryTime(facts.lastWriteTime);
             child.lastAccessTime = child.lastWriteTime;
         }
         if (entry.is_directory(failure) && entry.is_symlink(failure)) {
-            if (skippedLinks != nullptr)
-                skippedLinks->push_back(entry.path().string());
+            if (skipped != nullptr)
+                skipped->push_back(entry.path().string() + ": a link to a folder, not followed");
             continue;
         }
         if (entry.is_directory(failure)) {
             child.isFolder = true;
-            if (!ReadFolderInto(entry.path(), &child, error, skippedLinks))
+            if (!ReadFolderInto(entry.path(), &child, error, skipped))
                 return false;
         } else if (entry.is_regular_file(failure)) {
             // The bytes are read when the file is packed.
@@ -106,7 +117,7 @@ const PackNode* FindChild(const PackNode& node, const std::string& upperName)
 
 }  // namespace
 
-bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error, std::vector<std::string>* skippedLinks)
+bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* error, std::vector<std::string>* skipped)
 {
     *root = PackNode{};
     root->isFolder = true;
@@ -115,7 +126,7 @@ bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* erro
         *error = folder + ": not a folder";
         return false;
     }
-    return ReadFolderInto(folder, root, error, skippedLinks);
+    return ReadFolderInto(folder, root, error, skipped);
 }
 
 bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version,
@@ -174,7 +185,12 @@ bool WriteFolderInto(const PackNode& node, const fs::path& folder, std::string* 
             refuse((folder / "").string() + "\"" + std::string(child.name.c_str()) + "\": refused, " + why);
             continue;
         }
-        const fs::path path = folder / child.name;
+        char diskName[kFilePathSize * 3];  // a cp932 byte takes at most 3 in UTF-8
+        if (Cp932ToUtf8Exact(child.name.c_str(), diskName, sizeof diskName) < 0) {
+            refuse((folder / "").string() + "\"" + child.name + "\": refused, a name with no UTF-8 form");
+            continue;
+        }
+        const fs::path path = folder / diskName;
         std::error_code failure;
         // A link inside the target could send the bytes anywhere.
         if (fs::is_symlink(fs::symlink_status(path, failure))) {

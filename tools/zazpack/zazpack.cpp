@@ -10,6 +10,7 @@
 #include "archive_output.h"
 #include "archive_writer.h"
 #include "folder_tree.h"
+#include "platform/codepage.h"
 #include "platform/terminal.h"
 #include "rorodiv.h"
 
@@ -37,10 +38,12 @@ constexpr char kHelp[] =
     "\n"
     "DESCRIPTION\n"
     "    pack     packs the files and folders under FOLDER into ARCHIVE. Links to folders are\n"
-    "             not followed (each is named once on standard error); links to files are\n"
-    "             packed as files. On a terminal a progress bar shows bytes and rate.\n"
+    "             not followed; links to files are packed as files. Names are stored in cp932\n"
+    "             (the game's own encoding); a name with no cp932 form is not packed. Each\n"
+    "             link or name left out is named once on standard error. On a terminal a\n"
+    "             progress bar shows bytes and rate.\n"
     "    list     lists the archive's files with their sizes, and its folders.\n"
-    "    extract  writes the archive's files and folders under FOLDER.\n"
+    "    extract  writes the archive's files and folders under FOLDER, with UTF-8 names.\n"
     "    verify   checks the whole archive; with FOLDER, also that it holds the same files.\n"
     "\n"
     "    A game reads DATA/MAP.PNG from DATA.ZAZ beside the program when there is no folder\n"
@@ -147,10 +150,10 @@ int Pack(const CommandLine& line)
         return Usage();
     PackNode root;
     std::string error;
-    std::vector<std::string> skippedLinks;
-    bool read = ReadFolderTree(line.operands[0], &root, &error, &skippedLinks);
-    for (const std::string& link : skippedLinks)
-        std::fprintf(stderr, "zazpack: %s: a link to a folder, not followed\n", link.c_str());
+    std::vector<std::string> skipped;
+    bool read = ReadFolderTree(line.operands[0], &root, &error, &skipped);
+    for (const std::string& why : skipped)
+        std::fprintf(stderr, "zazpack: %s\n", why.c_str());
     if (!read) {
         std::fprintf(stderr, "zazpack: %s\n", error.c_str());
         return 1;
@@ -181,7 +184,9 @@ int Pack(const CommandLine& line)
 void ListTree(const PackNode& node, const std::string& prefix)
 {
     for (const PackNode& child : node.children) {
-        std::string path = prefix + child.name;
+        // Shown as the names extract writes; a name with no UTF-8 form as its bytes.
+        char shown[kFilePathSize * 3];
+        std::string path = prefix + (Cp932ToUtf8Exact(child.name.c_str(), shown, sizeof shown) < 0 ? child.name : shown);
         if (child.isFolder) {
             std::printf("%12s  %s/\n", "", path.c_str());
             ListTree(child, path + "/");
