@@ -4,6 +4,9 @@
 #include "core/tracked_memory.h"
 #include "graphics/window_link.h"
 
+#include <cstdint>
+#include <cstring>
+
 GraphicTableRecord GraphicTable{{}, {HANDLE_KIND_GRAPHIC, kGraphicSlots, GraphicTable.slots, 0}, 0, 0};
 GraphicCreationSettings GraphicCreation{0, 0, 1, {0, 0, 0}};
 
@@ -26,6 +29,20 @@ int NewGraphicHandle()
     ++t.count;
     if (slot == t.highWater) ++t.highWater;
     return record->header.handle;
+}
+
+int SetGraphicSource(GraphicRecord* graphic, const char* path, int32_t x, int32_t y)
+{
+    const size_t length = std::strlen(path);
+    if (length >= size_t(INT32_MAX)) return -1;
+    auto* copy = static_cast<char*>(TrackedAlloc(int32_t(length + 1), __FILE__, __LINE__));
+    if (copy == nullptr) return -1;
+    std::memcpy(copy, path, length + 1);
+    TrackedFree(graphic->sourcePath);
+    graphic->sourcePath = copy;
+    graphic->sourceX = x;
+    graphic->sourceY = y;
+    return 0;
 }
 
 GraphicRecord* ResolveGraphic(int handle)

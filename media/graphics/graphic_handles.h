@@ -56,6 +56,10 @@ struct GraphicRecord {
     int32_t noDrawTargetSurface;
     TexturePlacement* placements;  // textured images
     int32_t placementCount;
+    // A graphic loaded from a file: the file's name (a tracked copy, null for none) and where
+    // the graphic's top-left pixel lies in its picture, so that it can be loaded again.
+    char* sourcePath;
+    int32_t sourceX, sourceY;
 };
 
 struct GraphicTableRecord {
@@ -76,6 +80,8 @@ struct GraphicCreationSettings {
 extern GraphicCreationSettings GraphicCreation;
 
 int NewGraphicHandle();
+// Records that the graphic's pixels come from the picture in `path`, from (x, y) on. 0 / -1.
+int SetGraphicSource(GraphicRecord* graphic, const char* path, int32_t x, int32_t y);
 GraphicRecord* ResolveGraphic(int handle);
 void ResetGraphicCounters();
 // 1 when the graphic may be the draw target: a colour image without alpha or palette.

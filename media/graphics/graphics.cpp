@@ -99,7 +99,8 @@ int CreateSubGraphic(int x, int y, int width, int height, int source)
         MakeSubImage(&g->view, &src->view, x, y, g->width, g->height);
         return handle;
     }
-    if (DrawOps.attachSubGraphic(g, src, x, y) != 0) {
+    if (DrawOps.attachSubGraphic(g, src, x, y) != 0 ||
+        (src->sourcePath != nullptr && SetGraphicSource(g, src->sourcePath, src->sourceX + x, src->sourceY + y) != 0)) {
         DestroyGraphic(handle);
         return -1;
     }
@@ -125,6 +126,7 @@ int DestroyGraphic(int handle)
     DrawOps.releaseGraphicView(g);
     ReleaseMemImg(&g->view);  // a blend image's view on either path; nothing once released
     ReleaseImage(g->image);
+    TrackedFree(g->sourcePath);
     GraphicTableRecord& t = GraphicTable;
     const int slot = HandleIndex(handle);
     --t.count;

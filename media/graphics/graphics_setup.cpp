@@ -5,6 +5,7 @@
 #include "graphics/device/vertex_batch.h"
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
+#include "image/image_graphic.h"
 #include "input/input_setup.h"
 #include "text/font_handles.h"
 
@@ -14,7 +15,6 @@ GraphicRestorer Restorer;
 
 int SetGraphicRestorer(GraphicRestorer restorer)
 {
-    // The software path keeps its images in memory: nothing is lost that needs restoring.
     Restorer = restorer;
     return 0;
 }
@@ -39,12 +39,15 @@ int SetGraphicsDialogBoxMode(int32_t)
 int RestoreDesktopDisplayMode() { return RestoreDisplayChange(); }
 
 // Back from another program in full screen: the display mode is set again, every font is made
-// again in its own slot (callers' handles stay valid), and input is shut down so that the next
-// key query sets it up afresh.
+// again in its own slot (callers' handles stay valid), the device's graphics are restored, and
+// input is shut down so that the next key query sets it up afresh. The software path keeps its
+// images in memory, so nothing of it needs restoring.
 int RestoreGraphics()
 {
     const int result = ReapplyDisplayChange();
     RebuildAllFonts();
+    if (ScreenSettings.graphicsReady && ScreenSettings.hardwarePath && DeviceState.device)
+        (Restorer != nullptr ? Restorer : RestoreGraphicsFromFiles)();
     ShutdownInput();
     return result;
 }

@@ -1,5 +1,8 @@
 // Loading pictures into graphics (the public LoadGraphic family): the decoder chain, then the
 // pixel converter.
+#include "image/image_graphic.h"
+
+#include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_graphics.h"
 #include "graphics/graphic_handles.h"
@@ -8,6 +11,8 @@
 #include "image/image_stream.h"
 #include "image/loaded_image.h"
 #include "rorodiv.h"
+
+#include <cstring>
 
 namespace {
 
@@ -92,7 +97,37 @@ int LoadGraphic(const char* path)
 {
     LoadedImage image{};
     if (LoadImageData(path, &image) != 0) return -1;
-    return GraphicOfImage(&image);
+    const int handle = GraphicOfImage(&image);
+    // The file is remembered so that the graphic can be loaded again after a device loss.
+    if (handle != -1 && SetGraphicSource(ResolveGraphic(handle), path, 0, 0) != 0) {
+        DestroyGraphic(handle);
+        return -1;
+    }
+    return handle;
+}
+
+void RestoreGraphicsFromFiles()
+{
+    LogWrite("グラフィックを復帰します\n");
+    LoadedImage image{};
+    const char* loadedPath = nullptr;  // the previous graphic's name while `image` holds its picture
+    bool usable = false;
+    for (int slot = 0; slot < GraphicTable.highWater; ++slot) {
+        const HandleHeader* record = GraphicTable.slots[slot];
+        const int handle = record != nullptr ? record->handle : -1;
+        const GraphicRecord* g = ResolveGraphic(handle);
+        if (g == nullptr || g->sourcePath == nullptr) continue;
+        if (loadedPath == nullptr || std::strcmp(loadedPath, g->sourcePath) != 0) {
+            ReleaseLoadedImage(&image);
+            usable = LoadImageData(g->sourcePath, &image) == 0 && ExpandBlocks(&image);
+            loadedPath = g->sourcePath;
+        }
+        if (!usable) continue;
+        const PixelImage source{image.pixels, image.pitch, image.width, image.height, &image.format};
+        const PixelRect part{g->sourceX, g->sourceY, g->sourceX + g->width, g->sourceY + g->height};
+        CopyImageToGraphic(handle, source, nullptr, part, 0, 0);
+    }
+    ReleaseLoadedImage(&image);
 }
 
 int LoadGraphicFromMemory(const void* data, int32_t size)

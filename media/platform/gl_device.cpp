@@ -679,11 +679,30 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
     return 0;
 }
 
-void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb)
+namespace {
+
+// A key channel (0-255) as a texture with `bits` for it reads it back. The texture keeps the
+// top bits, and drivers widen them either exactly (c / (2^bits - 1)) or by repeating the bits
+// (which is how a driver that stores 8 bits does it); the two differ by less than 0.75 of 1/255,
+// so their middle lies within the shader's half step of either.
+float StoredKeyChannel(uint32_t value, int bits)
 {
-    Gl.textureKey[0] = float((keyArgb >> 16) & 0xFF) / 255.0f;
-    Gl.textureKey[1] = float((keyArgb >> 8) & 0xFF) / 255.0f;
-    Gl.textureKey[2] = float(keyArgb & 0xFF) / 255.0f;
+    if (bits >= 8) return float(value) / 255.0f;
+    const uint32_t top = value >> (8 - bits);
+    const float exact = float(top) / float((1u << bits) - 1);
+    const float repeated = float(top << (8 - bits) | top >> (2 * bits - 8)) / 255.0f;
+    return (exact + repeated) / 2.0f;
+}
+
+}  // namespace
+
+void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb, GlPixelFormat format)
+{
+    int bits[3] = {8, 8, 8};
+    if (format == GlPixelFormat::Rgb565) bits[0] = 5, bits[1] = 6, bits[2] = 5;
+    if (format == GlPixelFormat::Rgb5A1) bits[0] = bits[1] = bits[2] = 5;
+    if (format == GlPixelFormat::Rgba4) bits[0] = bits[1] = bits[2] = 4;
+    for (int c = 0; c < 3; ++c) Gl.textureKey[c] = StoredKeyChannel((keyArgb >> (16 - 8 * c)) & 0xFF, bits[c]);
     Gl.textureKey[3] = float(int(rule));
     if (Gl.context != nullptr && Gl.textured == 1) glUniform4fv(Gl.textureKeyUniform, 1, Gl.textureKey);
 }

@@ -112,8 +112,9 @@ enum class GlVertexLayout : int32_t { Plain, Textured, TwoTextures };
 int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, GlPrimitive primitive, int32_t texture);
 // How later textured draws read their texels: Alpha modulates by the texel's alpha; Opaque
 // reads alpha as 1; ColorKey reads alpha as 1 and drops texels whose colour is the key
-// (0xRRGGBB, as the texture stores it). Change it only between draws.
+// (0xRRGGBB, compared as a texture of `format` holds it, so that pixels written as the key
+// drop out also when a 16-bit format cannot hold it exactly). Change it only between draws.
 enum class GlTexelRule : int32_t { Alpha, Opaque, ColorKey };
-void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb);
+void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb, GlPixelFormat format = GlPixelFormat::Rgba8);
 // Draw calls made since the context was opened (for measurements).
 int64_t GlDrawCallCount();

@@ -2,7 +2,9 @@
 // them, sheets of cells, and DXT blocks expanded on the way.
 #include "graphics/graphic_handles.h"
 #include "graphics/software/software_screen.h"
+#include "file/file_access.h"
 #include "image/dxt_blocks.h"
+#include "image/image_graphic.h"
 #include "image_fixture.h"
 #include "rorodiv.h"
 
@@ -166,6 +168,68 @@ TEST_F(GraphicLoadTest, ImageMagickDdsFilesLoadCloseToItsOwnReading)
             }
         EXPECT_LE(worst, 2);
     }
+}
+
+// Counts the files opened through the installed file operations.
+struct OpenCounter {
+    static inline FileAccessTable saved{};
+    static inline int opens = 0;
+    static FileValue Open(const char* path, int32_t useCache, int32_t spare, int32_t async)
+    {
+        ++opens;
+        return saved.fileOpen(path, useCache, spare, async);
+    }
+};
+
+// The restore after a device loss: graphics from files get their pixels back (a sheet's cells
+// and a graphic derived from a file graphic their own parts), each run of graphics from one
+// file reads it once, and graphics from memory or from a file now gone stay as they are.
+TEST_F(GraphicLoadTest, TheBuiltInRestoreLoadsFileGraphicsAgain)
+{
+    const int32_t allocationsBefore = TrackedAllocationCount();
+    const Rgba first = MakeTestPicture(16, 7, false), sheet = MakeTestPicture(8, 6, false);
+    const std::string firstPath = Save("first.png", EncodePng(first, false));
+    const std::string sheetPath = Save("sheet.png", EncodePng(sheet, false));
+    const int whole = LoadGraphic(firstPath.c_str());
+    int cells[4];
+    ASSERT_EQ(LoadDividedGraphic(sheetPath.c_str(), 4, 2, 2, 4, 3, cells), 0);
+    const Bytes png = EncodePng(first, false);
+    const int fromMemory = LoadGraphicFromMemory(png.data(), int32_t(png.size()));
+    const int derived = CreateSubGraphic(5, 2, 6, 4, whole);
+    ASSERT_NE(whole, -1);
+    ASSERT_NE(fromMemory, -1);
+    ASSERT_NE(derived, -1);
+    const std::array<uint8_t, 4> paint{1, 2, 3, 255};
+    auto loseEverything = [&] {
+        for (int handle : {whole, cells[0], cells[1], cells[2], cells[3], fromMemory, derived})
+            PaintGraphic(handle, paint[0], paint[1], paint[2], 255);
+    };
+
+    OpenCounter::saved = *InstalledFileAccess();
+    FileAccessTable counting = OpenCounter::saved;
+    counting.fileOpen = OpenCounter::Open;
+    InstallFileAccess(&counting);
+    OpenCounter::opens = 0;
+    loseEverything();
+    RestoreGraphicsFromFiles();
+    // first.png for the whole graphic, sheet.png for the four cells, first.png for the derived one.
+    EXPECT_EQ(OpenCounter::opens, 3);
+    EXPECT_EQ(GraphicPixel(whole, 0, 0), SourcePixel(first, 0, 0));
+    EXPECT_EQ(GraphicPixel(whole, 15, 6), SourcePixel(first, 15, 6));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(GraphicPixel(cells[i], 3, 2), SourcePixel(sheet, i % 2 * 4 + 3, i / 2 * 3 + 2)) << "cell " << i;
+    EXPECT_EQ(GraphicPixel(derived, 0, 0), SourcePixel(first, 5, 2));
+    EXPECT_EQ(GraphicPixel(fromMemory, 4, 4), paint);
+
+    std::filesystem::remove(sheetPath);
+    loseEverything();
+    RestoreGraphicsFromFiles();
+    EXPECT_EQ(GraphicPixel(whole, 7, 3), SourcePixel(first, 7, 3));
+    EXPECT_EQ(GraphicPixel(cells[3], 1, 1), paint);
+    InstallFileAccess(&OpenCounter::saved);
+
+    for (int handle : {whole, cells[0], cells[1], cells[2], cells[3], fromMemory, derived}) EXPECT_EQ(DestroyGraphic(handle), 0);
+    EXPECT_EQ(TrackedAllocationCount(), allocationsBefore) << "the remembered file names are freed with the graphics";
 }
 
 TEST(GraphicLoadWithoutScreen, RefusesAndKeepsNothing)

@@ -25,6 +25,7 @@ constexpr int kMaxPieces = 64;  // per side
 struct TexelStateRecord {
     GlTexelRule rule;
     uint32_t key;
+    GlPixelFormat format;  // of the texture the key is compared in
     int32_t known;
 };
 TexelStateRecord TexelState;
@@ -122,10 +123,11 @@ void UseTexelRule(const GraphicImage* image, int useTransparency)
                              : useTransparency ? GlTexelRule::ColorKey
                                                : GlTexelRule::Opaque;
     const uint32_t key = uint32_t(image->keyColor);
-    if (TexelState.known && TexelState.rule == rule && TexelState.key == key) return;
+    const GlPixelFormat format = ImageGlFormat(image);
+    if (TexelState.known && TexelState.rule == rule && TexelState.key == key && TexelState.format == format) return;
     FlushBatch();
-    SetGlTextureKey(rule, key);
-    TexelState = TexelStateRecord{rule, key, 1};
+    SetGlTextureKey(rule, key, format);
+    TexelState = TexelStateRecord{rule, key, format, 1};
     // Without a blend mode an image's own alpha still decides how much of it shows.
     if (rule == GlTexelRule::Alpha && DrawState.blendMode == 0)
         SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);

@@ -12,8 +12,10 @@
 #include "graphics/draw_shapes.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
+#include "graphics/graphics_setup.h"
 #include "graphics/screen_mode.h"
 #include "platform/gl_device.h"
+#include "platform/message_queue.h"
 #include "platform/service_faults.h"
 #include "window/window_mode.h"
 
@@ -282,6 +284,40 @@ TEST_F(DevicePathTest, TexturedPolygonsCrossTheSeamsOfASplitGraphic)
     DestroyGraphic(split);
 }
 
+// A 16-bit graphic drops the pixels that were its transparent colour, also when that colour is
+// none of the 16-bit colours, as the software path's 16-bit images do by comparing packed
+// pixels; pixels of another colour show.
+TEST_F(DevicePathTest, SixteenBitGraphicsDropTheirTransparentColour)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    const uint32_t shown = 0xFFFF00u;
+    for (uint32_t key : {0x64321Eu, 0xFF00FFu, 0x010203u, 0x000000u}) {
+        SCOPED_TRACE(testing::Message() << std::hex << key);
+        const GraphicCreationSettings saved = GraphicCreation;
+        GraphicCreation.colorDepth = 16;
+        GraphicCreation.transparentColor[0] = int32_t(key >> 16);
+        GraphicCreation.transparentColor[1] = int32_t(key >> 8 & 0xFF);
+        GraphicCreation.transparentColor[2] = int32_t(key & 0xFF);
+        const int g = CreateBlankGraphic(64, 32);
+        GraphicCreation = saved;
+        ASSERT_NE(g, -1);
+        // The left half is the transparent colour, the right half yellow.
+        std::vector<uint32_t> pixels(64 * 32);
+        for (int i = 0; i < 64 * 32; ++i) pixels[size_t(i)] = 0xFF000000u | (i % 64 < 32 ? key : shown);
+        ColorFormat format;
+        MakeXrgb8Format(&format);
+        CopyImageToGraphic(g, PixelImage{reinterpret_cast<const uint8_t*>(pixels.data()), 64 * 4, 64, 32, &format}, nullptr,
+                           PixelRect{0, 0, 64, 32}, 0, 0);
+        ClearScreen();
+        DrawRect(0, 0, 200, 100, PackColor(0, 0, 200), 1);
+        PutGraphic(10, 10, g, 1);
+        const std::vector<uint32_t> back = BackBuffer();
+        EXPECT_EQ(Count(back, shown), 32 * 32);
+        EXPECT_EQ(Count(back, 0x0000C8u), 200 * 100 - 32 * 32) << "the transparent half shows what lies beneath";
+        DestroyGraphic(g);
+    }
+}
+
 TEST_F(DevicePathTest, PresentedFrameArrivesUprightAndScaled)
 {
     if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
@@ -348,6 +384,61 @@ TEST_F(DevicePathTest, SwitchesToFullScreenAndBackWhileRunning)
     EXPECT_EQ(DeviceState.fullScreen, 0);
     Settle();
     drawAndCheck("windowed again", true);
+}
+
+// Back in full screen after another program had the display, the device's graphics are
+// restored: by the built-in restore, which loads graphics from files again, or by the
+// program's own restore operation when it set one.
+TEST_F(DevicePathTest, ActivationInFullScreenRestoresGraphicsFromTheirFiles)
+{
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    ASSERT_EQ(ChangeWindowMode(0), 0);
+    // A 24-bit TGA file, top row first, of 16 x 8 pixels with a colour per column and row.
+    constexpr int kWide = 16, kHigh = 8;
+    auto colorAt = [](int x, int y) { return uint32_t(x * 15) << 16 | uint32_t(y * 30) << 8 | 0x40; };
+    const std::string path = (folder / "restored.tga").string();
+    {
+        std::vector<uint8_t> file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, kWide, 0, kHigh, 0, 24, 0x20};
+        for (int y = 0; y < kHigh; ++y)
+            for (int x = 0; x < kWide; ++x) {
+                const uint32_t c = colorAt(x, y);
+                file.insert(file.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
+            }
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    }
+    const int graphic = LoadGraphic(path.c_str());
+    ASSERT_NE(graphic, -1);
+    auto shown = [&] {
+        SetDrawTarget(-2);
+        ClearScreen();
+        PutGraphic(10, 20, graphic, 0);
+        const std::vector<uint32_t> pixels = BackBuffer();
+        int wrong = 0;
+        for (int y = 0; y < kHigh; ++y)
+            for (int x = 0; x < kWide; ++x) wrong += pixels[size_t(20 + y) * 800 + 10 + x] != colorAt(x, y);
+        return wrong;
+    };
+    ASSERT_EQ(shown(), 0);
+    auto loseAndComeBack = [&] {
+        // The textures' contents are gone, as a lost device leaves them.
+        PaintGraphic(graphic, 0, 0, 255, 255);
+        SendMessage(CoreState.MainWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+    };
+
+    loseAndComeBack();
+    EXPECT_EQ(shown(), 0) << "the built-in restore loads the file again";
+    EXPECT_NE(Log().find("グラフィックを復帰します"), std::string::npos);
+
+    static int ownRestores;
+    ownRestores = 0;
+    SetGraphicRestorer([] { ++ownRestores; });
+    loseAndComeBack();
+    SetGraphicRestorer(nullptr);
+    EXPECT_EQ(ownRestores, 1);
+    EXPECT_EQ(shown(), kWide * kHigh) << "the program's own restore runs instead of the built-in one";
+
+    DestroyGraphic(graphic);
+    ASSERT_EQ(ChangeWindowMode(1), 0);
 }
 
 }  // namespace
