@@ -5,10 +5,12 @@
 
 TEST(PackColor, WhiteBeforeStartUpIsAllOnes)
 {
+    const ScreenSettingsRecord saved = ScreenSettings;
     EXPECT_EQ(PackColor(255, 255, 255), 0xFFFFFFFFu);
     ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
     EXPECT_EQ(PackColor(255, 255, 255), 0xFFFFFFFFu);
     EXPECT_EQ(PackColor(0x1FF, 0, 0), 0xFFFF0000u);  // only the low 8 bits count
+    ScreenSettings = saved;
 }
 
 TEST(PackColor, SixteenAndThirtyTwoBitLayouts)
