@@ -5,14 +5,17 @@
 
 TEST(PackColor, WhiteBeforeStartUpIsAllOnes)
 {
+    const ScreenSettingsRecord saved = ScreenSettings;
     EXPECT_EQ(PackColor(255, 255, 255), 0xFFFFFFFFu);
     ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
     EXPECT_EQ(PackColor(255, 255, 255), 0xFFFFFFFFu);
     EXPECT_EQ(PackColor(0x1FF, 0, 0), 0xFFFF0000u);  // only the low 8 bits count
+    ScreenSettings = saved;
 }
 
 TEST(PackColor, SixteenAndThirtyTwoBitLayouts)
 {
+    const ScreenSettingsRecord saved = ScreenSettings;
     struct Case {
         int bits, hardware, r, g, b;
         uint32_t packed;
@@ -40,10 +43,12 @@ TEST(PackColor, SixteenAndThirtyTwoBitLayouts)
     int r, g, b;
     UnpackColor(0xFFFFFFFF, &r, &g, &b);
     EXPECT_EQ(r + g + b, 3 * 255);
+    ScreenSettings = saved;
 }
 
 TEST(SetScreenMode, RefusesAndStoresBeforeStartUp)
 {
+    const ScreenSettingsRecord saved = ScreenSettings;
     EXPECT_EQ(SetScreenMode(800, 600, 24, 60), -1);
     EXPECT_EQ(SetScreenMode(800, 0, 32, 60), -1);
     EXPECT_EQ(SetScreenMode(0, 600, 32, 60), -1);
@@ -60,6 +65,7 @@ TEST(SetScreenMode, RefusesAndStoresBeforeStartUp)
     RequestedScreenSize(&w, &h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 600);
+    ScreenSettings = saved;
 }
 
 TEST(ColorFormat, FixedFamilies)
