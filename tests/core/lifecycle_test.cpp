@@ -148,19 +148,26 @@ TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
 
 // A working folder whose name holds a backslash: the log is written there, and shutdown
 // comes back to it after the program went elsewhere.
-TEST_F(LifecycleTest, LogAndWorkingFolderKeepABackslashInTheFolderName)
+// The log's folder and the folder shutdown returns to are the system's own names, whatever
+// they hold: a "\\", Japanese in UTF-8, a character cp932 does not have.
+TEST_F(LifecycleTest, LogAndWorkingFolderKeepTheFolderNameAsTheSystemGaveIt)
 {
-    const std::filesystem::path odd = folder / "a\\b";
-    std::filesystem::create_directories(odd);
-    std::filesystem::current_path(odd);
-    ASSERT_EQ(Start(), 0);
-    std::filesystem::current_path(folder);
-    EndMediaLayer();
-    EXPECT_EQ(std::filesystem::current_path(), odd);
-    std::ifstream log(odd / "Log.txt", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << log.rdbuf();
-    EXPECT_TRUE(FollowPattern(LinesWithoutStamps(bytes.str()), {"T:システムの情報を出力します"}));
+    const std::filesystem::path names[] = {"a\\b", u8"データ", u8"😀"};
+    for (const std::filesystem::path& name : names) {
+        SCOPED_TRACE(name.string());
+        const std::filesystem::path odd = folder / name;
+        std::filesystem::create_directories(odd);
+        std::filesystem::current_path(odd);
+        ASSERT_EQ(Start(), 0);
+        std::filesystem::current_path(folder);
+        EndMediaLayer();
+        EXPECT_EQ(std::filesystem::current_path(), odd);
+        std::ifstream log(odd / "Log.txt", std::ios::binary);
+        std::ostringstream bytes;
+        bytes << log.rdbuf();
+        EXPECT_TRUE(FollowPattern(LinesWithoutStamps(bytes.str()), {"T:システムの情報を出力します"}));
+        std::filesystem::current_path(folder);
+    }
     EXPECT_FALSE(std::filesystem::exists(folder / "a" / "b"));
 }
 

@@ -4,9 +4,12 @@
 #include "core/text_encoding.h"
 #include "file/archive_files.h"
 #include "file/file_startup.h"
+#include "file/plain_file.h"
+#include "platform/files.h"
 #include "file_fixture.h"
 #include "folder_tree.h"
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -170,6 +173,41 @@ TEST_F(DiskNamesTest, CurrentFolderWithAUnicodeNameInBothTextModes)
         EXPECT_EQ(ReadPath(mode.mapName.c_str()), "map");
         ASSERT_EQ(SetCurrentDir(before), 0);
         SetUseUtf8Texts(0);
+    }
+}
+
+// A temporary file's path is one the layer opens and deletes by; in a folder whose name has
+// no cp932 form there is no such path, and no file is left behind.
+TEST_F(DiskNamesTest, TempFileInAUnicodeFolderIsNamedByALayerPath)
+{
+    struct RestoreTmpdir {
+        const char* saved = std::getenv("TMPDIR");
+        const std::string value = saved != nullptr ? saved : "";
+        ~RestoreTmpdir() { saved != nullptr ? setenv("TMPDIR", value.c_str(), 1) : unsetenv("TMPDIR"); }
+    } restore;
+    struct Case {
+        const char8_t* folderName;
+        bool made;
+    } const cases[] = {{u8"一時", true}, {u8"😀", false}};
+    for (const Case& c : cases) {
+        const fs::path temp = folder / c.folderName;
+        SCOPED_TRACE(temp.string());
+        fs::create_directories(temp);
+        setenv("TMPDIR", temp.c_str(), 1);
+        char name[kFilePathSize] = "untouched";
+        SystemFile file = CreateTempFile(name);
+        if (!c.made) {
+            EXPECT_EQ(file, kNoSystemFile);
+            EXPECT_TRUE(fs::is_empty(temp));
+            continue;
+        }
+        ASSERT_NE(file, kNoSystemFile);
+        EXPECT_EQ(WriteSystemFile(file, "t", 1), 1);
+        CloseSystemFile(file);
+        EXPECT_EQ(std::string(name).rfind((folder / "一時").string(), 0), 0u) << name;
+        EXPECT_EQ(ReadPath(name), "t");
+        EXPECT_EQ(DeleteSystemFile(name), 0);
+        EXPECT_TRUE(fs::is_empty(temp));
     }
 }
 

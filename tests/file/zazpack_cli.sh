@@ -18,8 +18,14 @@ done
 
 mkdir -p "$work/data/sub" && head -c 3000000 /dev/urandom >"$work/data/sub/big.bin"
 ln -s .. "$work/data/sub/up"
+mkdir -p "$work/data/データ" && printf map >"$work/data/データ/地図.txt" && printf '?' >"$work/data/😀.txt"
 "$zazpack" pack "$work/data" "$work/data.zaz" >"$work/out" 2>"$work/err" || fail "pack"
 [ "$(grep -c 'not followed' "$work/err")" = 1 ] || fail "the link should be named once: $(cat "$work/err")"
+[ "$(grep -c '😀.txt: a name with no cp932 form' "$work/err")" = 1 ] || fail "the emoji name should be named once: $(cat "$work/err")"
+"$zazpack" list "$work/data.zaz" | grep -q ' データ/地図.txt$' || fail "list should show UTF-8 names"
+"$zazpack" extract "$work/data.zaz" "$work/out-tree" >/dev/null && [ "$(cat "$work/out-tree/データ/地図.txt")" = map ] ||
+  fail "extract should write UTF-8 names"
+rm "$work/data/😀.txt"
 grep -q $'\r' "$work/err" && fail "a progress bar went to a file"
 "$zazpack" verify "$work/data.zaz" >/dev/null || fail "verify"
 "$zazpack" verify "$work/data.zaz" "$work/data" >/dev/null || fail "verify against the folder"

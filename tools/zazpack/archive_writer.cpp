@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <span>
 
@@ -81,9 +82,10 @@ bool LoadFileBytes(const PackNode& file, std::vector<uint8_t>* storage, std::spa
         return true;
     }
     // The size first, so the bytes are read straight into a block of the right size.
-    std::ifstream in(file.sourcePath, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
-    if (size < 0 || !in.seekg(0)) {
+    std::error_code failure;
+    const uintmax_t size = std::filesystem::file_size(file.sourcePath, failure);
+    std::ifstream in(file.sourcePath, std::ios::binary);
+    if (failure || !in) {
         *error = name + ": cannot be read";
         return false;
     }
@@ -93,7 +95,7 @@ bool LoadFileBytes(const PackNode& file, std::vector<uint8_t>* storage, std::spa
     }
     storage->clear();
     storage->resize(size_t(size));
-    in.read(reinterpret_cast<char*>(storage->data()), size);
+    in.read(reinterpret_cast<char*>(storage->data()), std::streamsize(size));
     if (in.bad()) {
         *error = name + ": cannot be read";
         return false;
@@ -106,20 +108,30 @@ bool LoadFileBytes(const PackNode& file, std::vector<uint8_t>* storage, std::spa
 namespace {
 
 // The sink with the running file offset: bytes are scrambled for the place they land on
-// through a small buffer, so a caller's bytes stay as they are.
+// into a buffer of its own (so a caller's bytes stay as they are), which goes to the sink
+// when full, so many small files make few writes.
 struct ScrambledOutput {
     const ArchiveSink& sink;
     ArchiveKey key;
-    uint64_t offset = 0;
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(64 * 1024);
+    uint64_t offset = 0;  // of the next byte appended
+    std::vector<uint8_t> buffer = std::vector<uint8_t>(256 * 1024);
+    size_t buffered = 0;
+
+    bool Flush()
+    {
+        const bool written = buffered == 0 || sink.append(sink.context, std::span<const uint8_t>(buffer.data(), buffered));
+        buffered = 0;
+        return written;
+    }
 
     bool Append(std::span<const uint8_t> bytes)
     {
         while (!bytes.empty()) {
-            const size_t part = std::min(bytes.size(), buffer.size());
-            ScrambleCopy(buffer.data(), bytes.data(), part, offset, key);
-            if (!sink.append(sink.context, std::span<const uint8_t>(buffer.data(), part)))
+            if (buffered == buffer.size() && !Flush())
                 return false;
+            const size_t part = std::min(bytes.size(), buffer.size() - buffered);
+            ScrambleCopy(buffer.data() + buffered, bytes.data(), part, offset, key);
+            buffered += part;
             offset += part;
             bytes = bytes.subspan(part);
         }
@@ -240,7 +252,7 @@ bool WriteArchive(const PackNode& root, const PackOptions& options, const Archiv
         *error = tooLarge;
         return false;
     }
-    if (!out.Append(names) || !out.Append(files) || !out.Append(dirs)) {
+    if (!out.Append(names) || !out.Append(files) || !out.Append(dirs) || !out.Flush()) {
         *error = unwritable;
         return false;
     }

@@ -2,20 +2,21 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include "file/lz_block.h"
 
 namespace {
 
 constexpr int kHashBits = 16;
-constexpr int kChainDepth = 16;
+// Positions looked at for each match, a power of two.
+constexpr uint32_t kChainDepth = 16;
 // Matches are searched within this window; the format reaches 16 MiB back.
 constexpr uint32_t kWindow = kLzMaxDistance;
 // After this many positions in a row without a match, the search skips ahead: one more byte
 // per further run of this many misses, so data that does not compress passes quickly.
 constexpr uint32_t kMissesBeforeSkipping = 16;
 constexpr uint32_t kMaxSkip = 128;
-constexpr uint32_t kNoPosition = UINT32_MAX;
 
 uint32_t HashAt(const uint8_t* p)
 {
@@ -48,6 +49,23 @@ size_t MatchCost(uint32_t length, uint32_t distance)
     return 2 + (length - kLzMinMatch >= 32 ? 1 : 0) + DistanceBytes(distance);
 }
 
+// For each hash, the newest kChainDepth earlier positions with it: a search looks at no more
+// than those, newest first. A fixed 4 MiB whatever the size of the data. The rings outlive a
+// call so that a small file does not pay for clearing them: a ring whose stamp is not the
+// current call's is empty.
+// A ring is one 64-byte cache line.
+struct MatchRings {
+    std::vector<uint32_t> storage = std::vector<uint32_t>((size_t(kChainDepth) << kHashBits) + 16);
+    uint32_t* positions = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(storage.data()) + 63) & ~uintptr_t(63));
+    // call << 9 | positions held (0 to 16) << 4 | newest slot
+    std::vector<uint32_t> stamps = std::vector<uint32_t>(size_t(1) << kHashBits, 0);
+    uint32_t call = 0;
+    bool inUse = false;
+};
+static_assert(kChainDepth == 16, "a stamp keeps the count in 5 bits and the newest slot in 4");
+
+constexpr uint32_t kCallsBeforeClearing = 1u << 23;
+
 }  // namespace
 
 std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress progress, void* progressContext)
@@ -58,20 +76,31 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
     PutU32(out, 0, uint32_t(data.size()));
     out[8] = escape;
 
-    // Block sizes are 32-bit, so are the chain links. A link is followed only from a position
-    // within the window after it, and positions are linked in order, so the links of the last
-    // window's positions are all that is kept: slot `at mod kWindow` (a power of two) of a
-    // ring, which is no larger than the data.
-    static_assert((kWindow & (kWindow - 1)) == 0);
-    std::vector<uint32_t> head(size_t(1) << kHashBits, kNoPosition);
-    std::vector<uint32_t> previous(std::min<size_t>(data.size(), kWindow), kNoPosition);
-    const size_t slotMask = data.size() > kWindow ? kWindow - 1 : SIZE_MAX;
+    thread_local MatchRings threadRings;
+    // A progress callback that encodes gets rings of its own.
+    std::unique_ptr<MatchRings> ownRings;
+    MatchRings* rings = &threadRings;
+    if (rings->inUse) {
+        ownRings = std::make_unique<MatchRings>();
+        rings = ownRings.get();
+    }
+    rings->inUse = true;
+    if (++rings->call == kCallsBeforeClearing) {
+        std::fill(rings->stamps.begin(), rings->stamps.end(), 0);
+        rings->call = 1;
+    }
+    const uint32_t call = rings->call;
+    // Block sizes are 32-bit, so are the positions.
     auto insert = [&](size_t at) {
         if (at + 4 > data.size())
             return;
-        uint32_t h = HashAt(&data[at]);
-        previous[at & slotMask] = head[h];
-        head[h] = uint32_t(at);
+        const uint32_t h = HashAt(&data[at]);
+        uint32_t& stamp = rings->stamps[h];
+        const bool current = stamp >> 9 == call;
+        const uint32_t slot = current ? (stamp + 1) % kChainDepth : 0;
+        const uint32_t held = current ? std::min((stamp >> 4 & 31) + 1, kChainDepth) : 1;
+        rings->positions[size_t(h) * kChainDepth + slot] = uint32_t(at);
+        stamp = call << 9 | held << 4 | slot;
     };
     auto putLiteral = [&](uint8_t byte) {
         out.push_back(byte);
@@ -92,9 +121,14 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
         uint32_t bestDistance = 0;
         if (i + kLzMinMatch <= data.size()) {
             size_t limit = std::min<size_t>(kLzMaxMatch, data.size() - i);
-            uint32_t candidate = head[HashAt(&data[i])];
-            for (int depth = 0; depth < kChainDepth && candidate != kNoPosition && i - size_t(candidate) <= kWindow;
-                 ++depth) {
+            const uint32_t h = HashAt(&data[i]);
+            const uint32_t* ring = &rings->positions[size_t(h) * kChainDepth];
+            const uint32_t stamp = rings->stamps[h];
+            const uint32_t held = stamp >> 9 == call ? stamp >> 4 & 31 : 0;
+            for (uint32_t depth = 0; depth < held; ++depth) {
+                const uint32_t candidate = ring[(stamp + kChainDepth - depth) % kChainDepth];
+                if (i - size_t(candidate) > kWindow)
+                    break;
                 size_t c = size_t(candidate);
                 size_t length = 0;
                 while (length < limit && data[c + length] == data[i + length])
@@ -105,7 +139,6 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
                     if (length == limit)
                         break;
                 }
-                candidate = previous[c & slotMask];
             }
         }
         size_t literalCost = 0;
@@ -138,5 +171,6 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
         i += step;
     }
     PutU32(out, 4, uint32_t(out.size()));
+    rings->inUse = false;
     return out;
 }

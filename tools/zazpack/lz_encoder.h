@@ -1,5 +1,5 @@
-// The LZ encoder of the packer: greedy matching over hash chains, the escape byte chosen
-// as the data's least frequent byte.
+// The LZ encoder of the packer: greedy matching against the newest earlier positions of the
+// same hash, the escape byte chosen as the data's least frequent byte.
 #pragma once
 #include <cstdint>
 #include <span>
