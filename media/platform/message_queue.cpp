@@ -138,6 +138,17 @@ int TakeDueTimer(ThreadQueue& queue, Message* out, WindowHandle filter, uint32_t
     return 0;
 }
 
+// Takes out the messages that drop() picks, keeping the others in order; the caller holds the guard.
+template <typename Pick>
+void DropMessages(ThreadQueue& queue, Pick drop)
+{
+    int kept = 0;
+    for (int i = 0; i < queue.count; ++i) {
+        if (!drop(queue.messages[i])) queue.messages[kept++] = queue.messages[i];
+    }
+    queue.count = kept;
+}
+
 }  // namespace
 
 int PeekMessage(Message* out, WindowHandle filter, uint32_t options)
@@ -252,14 +263,18 @@ void DiscardWindowMessages(WindowHandle window)
     ThreadQueue* queue = QueueOfThread(WindowThreadId(window), false);
     if (!queue) return;
     std::lock_guard lock(queue->guard);
-    int kept = 0;
-    for (int i = 0; i < queue->count; ++i) {
-        if (queue->messages[i].window != window) queue->messages[kept++] = queue->messages[i];
-    }
-    queue->count = kept;
+    DropMessages(*queue, [window](const Message& message) { return message.window == window; });
     for (Timer& timer : queue->timers) {
         if (timer.inUse && timer.window == window) timer = Timer{};
     }
+}
+
+void DiscardQuitMessages()
+{
+    ThreadQueue* queue = QueueOfThread(CurrentThreadId(), false);
+    if (!queue) return;
+    std::lock_guard lock(queue->guard);
+    DropMessages(*queue, [](const Message& message) { return message.message == WM_QUIT; });
 }
 
 int QueuedMessageCount()

@@ -41,5 +41,7 @@ int KillTimer(WindowHandle window, uintptr_t timerId);  // 0, or -1 when there i
 
 // Drops every queued message and timer of a window (it is being destroyed).
 void DiscardWindowMessages(WindowHandle window);
+// Drops the quit messages waiting in the calling thread's queue.
+void DiscardQuitMessages();
 // Number of messages waiting in the calling thread's queue (tests and diagnostics).
 int QueuedMessageCount();

@@ -158,6 +158,9 @@ int CloseMainWindow()
         while (PumpMessages() == 0) {
         }
     }
+    // The quit that the window's end posted belongs to this run: a pass that ended on a full
+    // batch leaves it queued, and the next run's first pump would end that run at once.
+    DiscardQuitMessages();
     if (CoreState.classRegistered) {
         UnregisterWindowClass(CoreState.ClassName);
         CoreState.classRegistered = 0;

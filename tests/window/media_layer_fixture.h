@@ -53,11 +53,6 @@ protected:
     void TearDown() override
     {
         EndMediaLayer();
-        // A window closed during the test leaves its quit message to this thread; the next
-        // test starts with an empty queue, as a fresh process does.
-        Message left{};
-        while (PeekMessage(&left, nullptr, PM_REMOVE)) {
-        }
         // The settings and what start-up captured once (the class name) go back as well.
         CoreState = savedCore;
         AppLogState = savedLog;

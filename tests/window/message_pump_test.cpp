@@ -115,6 +115,37 @@ TEST_F(MessagePumpTest, WindowSystemCloseRequestEndsTheLoop)
     EXPECT_LT(frames, 1000);
 }
 
+// A run that the user ended by closing the window leaves nothing for the next run of the
+// same process, also when the close came as the last message of a full pass (the quit
+// message it posted was not taken then): the next run's frames pump.
+TEST_F(MessagePumpTest, ClosedWindowLeavesNoQuitForTheNextRun)
+{
+    struct Case {
+        const char* name;
+        bool userCloses;
+        int messagesBefore;
+    };
+    const Case cases[] = {
+        {"closed through the window system", true, 0},
+        {"closed as the fifth message of a pass", true, 4},
+        {"closed by shutdown", false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int i = 0; i < c.messagesBefore; ++i) ASSERT_EQ(PostMessage(CoreState.MainWindow, kTestMessage, i, 0), 0);
+        if (c.userCloses) {
+            ASSERT_EQ(RequestWindowClose(CoreState.MainWindow), 0);
+            int frames = 0;
+            while (PumpMessages() == 0 && frames < 1000) ++frames;
+            ASSERT_EQ(CoreState.QuitFlag, 1);
+        }
+        EXPECT_EQ(EndMediaLayer(), 0);
+        EXPECT_EQ(QueuedMessageCount(), 0);
+        ASSERT_EQ(Start(), 0);
+        for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(PumpMessages(), 0) << "frame " << frame;
+    }
+}
+
 TEST_F(MessagePumpTest, MessagesTakenAfterQuitAreDropped)
 {
     CoreState.QuitFlag = 1;
