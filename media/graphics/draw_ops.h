@@ -51,6 +51,13 @@ struct DrawOpsTable {
     // rect is already cut to the source, the alpha image and the graphic, and is not empty.
     int (*copyToGraphic)(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                          int x, int y);
+    // The graphic's pixels as 0xAARRGGBB rows of its width. 0 / -1 (pixels the path cannot read).
+    int (*readGraphicPixels)(GraphicRecord* g, uint32_t* argb);
+
+    // Blend images: the levels in image->store changed within `area` (of the whole image), or
+    // the image is new (area is all of it). 0 / -1.
+    int (*uploadBlendImage)(GraphicImage* image, const PixelRect& area);
+    void (*releaseBlendImage)(GraphicImage* image);  // before the store is released
 };
 
 // The installed table; the software path's until a device path is opened.

@@ -1,5 +1,6 @@
 #include "graphics/draw_state.h"
 
+#include "graphics/blend_graphics.h"
 #include "graphics/draw_ops.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/screen_mode.h"
@@ -122,7 +123,8 @@ int SetBlendImage(int handle, int border, int range)
     GraphicRecord* g = nullptr;
     if (handle != -1) {
         g = ResolveGraphic(handle);
-        if (g == nullptr) return -1;
+        // Only a blend image's levels can weigh a draw; anything else leaves the state as it was.
+        if (!IsBlendGraphic(g)) return -1;
     }
     WaitWhileWindowInactive();
     DrawState.blendImageHandle = handle;

@@ -39,6 +39,10 @@ struct GraphicImage {
     int32_t pieceCount;
     int32_t keyColor;      // textured images: 0xRRGGBB of the transparent colour
     int32_t hasAlpha;
+    // 1: a blend image, one 8-bit level per pixel in `store` (kind 2) on both paths; such
+    // an image is only ever selected with SetBlendImage, never drawn or drawn into.
+    int32_t blend;
+    int32_t blendTexture;  // device path: the levels as one single-channel texture, 0 none
 };
 
 struct GraphicRecord {

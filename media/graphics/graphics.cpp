@@ -3,6 +3,7 @@
 #include "graphics/graphics.h"
 
 #include "core/tracked_memory.h"
+#include "graphics/blend_graphics.h"
 #include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
@@ -17,7 +18,12 @@ namespace {
 void ReleaseImage(GraphicImage* image)
 {
     if (image == nullptr || --image->refCount > 0) return;
-    DrawOps.releaseGraphicImage(image);
+    if (image->blend) {
+        DrawOps.releaseBlendImage(image);
+        ReleaseMemImg(&image->store);
+    } else {
+        DrawOps.releaseGraphicImage(image);
+    }
     TrackedFree(image);
 }
 
@@ -26,6 +32,28 @@ bool BlendImageTooSmall(const GraphicRecord* g)
     if (DrawState.blendImageHandle == -1) return false;
     const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
     return blend != nullptr && (blend->width < g->width || blend->height < g->height);
+}
+
+// A blend image takes the brightness of the source's pixels, converted a row at a time.
+int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const PixelRect& r, int x, int y)
+{
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    auto* row = static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width, __FILE__, __LINE__));
+    if (row == nullptr) return -1;
+    ColorFormat argb;
+    MakeArgb8Format(&argb);
+    PixelImage part = source;
+    part.pixels = source.pixels + intptr_t(r.top) * source.pitch + intptr_t(r.left) * source.format->pixelBytes;
+    int result = 0;
+    for (int i = 0; i < height && result == 0; ++i) {
+        result = ConvertPixels(part, reinterpret_cast<uint8_t*>(row), width * 4, &argb, width, 1);
+        for (int col = 0; col < width && result == 0; ++col) MemImgRow(&g->view, y + i)[x + col] = BrightnessOf(row[col]);
+        part.pixels += part.pitch;
+    }
+    TrackedFree(row);
+    if (result != 0) return -1;
+    return DrawOps.uploadBlendImage(g->image, PixelRect{g->offsetX + x, g->offsetY + y, g->offsetX + x + width,
+                                                        g->offsetY + y + height});
 }
 
 }  // namespace
@@ -67,6 +95,10 @@ int CreateSubGraphic(int x, int y, int width, int height, int source)
     g->offsetY = src->offsetY + y;
     g->width = std::min(width, src->width - x);
     g->height = std::min(height, src->height - y);
+    if (IsBlendGraphic(src)) {
+        MakeSubImage(&g->view, &src->view, x, y, g->width, g->height);
+        return handle;
+    }
     if (DrawOps.attachSubGraphic(g, src, x, y) != 0 ||
         (src->sourcePath != nullptr && SetGraphicSource(g, src->sourcePath, src->sourceX + x, src->sourceY + y) != 0)) {
         DestroyGraphic(handle);
@@ -92,6 +124,7 @@ int DestroyGraphic(int handle)
         DrawOps.setBlendImage(nullptr);
     }
     DrawOps.releaseGraphicView(g);
+    ReleaseMemImg(&g->view);  // a blend image's view on either path; nothing once released
     ReleaseImage(g->image);
     TrackedFree(g->sourcePath);
     GraphicTableRecord& t = GraphicTable;
@@ -121,6 +154,12 @@ int PaintGraphic(int handle, int red, int green, int blue, int alpha)
 {
     GraphicRecord* g = ResolveGraphic(handle);
     if (g == nullptr) return -1;
+    if (IsBlendGraphic(g)) {
+        // A blend image takes the colour's brightness as its level.
+        const uint32_t argb = uint32_t(std::clamp(red, 0, 255)) << 16 | uint32_t(std::clamp(green, 0, 255)) << 8 |
+                              uint32_t(std::clamp(blue, 0, 255));
+        return FillBlendLevels(g, BrightnessOf(argb));
+    }
     return DrawOps.paintGraphic(g, std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255),
                                 std::clamp(alpha, 0, 255));
 }
@@ -148,7 +187,7 @@ int PutGraphic(int x, int y, int handle, int useTransparency)
     if (!ScreenSettings.graphicsReady) return -1;
     if (DrawState.drawAreaEmpty) return 0;
     GraphicRecord* g = ResolveGraphic(handle);
-    if (g == nullptr || BlendImageTooSmall(g)) return -1;
+    if (g == nullptr || IsBlendGraphic(g) || BlendImageTooSmall(g)) return -1;
     WaitWhileWindowInactive();
     return DrawOps.putGraphic(x, y, g, useTransparency);
 }
@@ -158,7 +197,7 @@ int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency)
     if (!ScreenSettings.graphicsReady) return -1;
     if (DrawState.drawAreaEmpty) return 0;
     GraphicRecord* g = ResolveGraphic(handle);
-    if (g == nullptr || BlendImageTooSmall(g)) return -1;
+    if (g == nullptr || IsBlendGraphic(g) || BlendImageTooSmall(g)) return -1;
     for (int i = 0; i < 4; ++i)
         for (int k = 0; k < 2; ++k)
             if (!std::isfinite(corners[i][k]) || std::fabs(corners[i][k]) > 1e8f) return -1;
@@ -184,5 +223,6 @@ int CopyImageToGraphic(int handle, const PixelImage& source, const PixelImage* a
     r.right = std::min({r.right, boundRight, r.left + (g->width - x)});
     r.bottom = std::min({r.bottom, boundBottom, r.top + (g->height - y)});
     if (r.right <= r.left || r.bottom <= r.top) return -1;
+    if (IsBlendGraphic(g)) return CopyLevelsToBlendGraphic(g, source, r, x, y);
     return DrawOps.copyToGraphic(g, source, alpha, r, x, y);
 }

@@ -4,6 +4,7 @@
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
+#include "graphics/blend_graphics.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
 #include "image/dxt_blocks.h"
@@ -46,6 +47,22 @@ int GraphicOfImage(LoadedImage* image)
         const PixelImage source{image->pixels, image->pitch, image->width, image->height, &image->format};
         const PixelRect whole{0, 0, image->width, image->height};
         if (handle != -1 && CopyImageToGraphic(handle, source, nullptr, whole, 0, 0) != 0) {
+            DestroyGraphic(handle);
+            handle = -1;
+        }
+    }
+    ReleaseLoadedImage(image);
+    return handle;
+}
+
+// Makes a blend image of the picture's brightness and frees the picture.
+int BlendGraphicOfImage(LoadedImage* image)
+{
+    int handle = -1;
+    if (ExpandBlocks(image)) {
+        handle = CreateBlendGraphic(image->width, image->height);
+        const PixelImage source{image->pixels, image->pitch, image->width, image->height, &image->format};
+        if (handle != -1 && CopyImageToGraphic(handle, source, nullptr, PixelRect{0, 0, image->width, image->height}, 0, 0) != 0) {
             DestroyGraphic(handle);
             handle = -1;
         }
@@ -129,4 +146,18 @@ int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int 
                                  int cellHeight, int* handles)
 {
     return DivideGraphic(LoadGraphicFromMemory(data, size), count, columns, rows, cellWidth, cellHeight, handles);
+}
+
+int LoadBlendGraphic(const char* path)
+{
+    LoadedImage image{};
+    if (LoadImageData(path, &image) != 0) return -1;
+    return BlendGraphicOfImage(&image);
+}
+
+int LoadBlendGraphicFromMemory(const void* data, int32_t size)
+{
+    LoadedImage image{};
+    if (LoadImageData(data, size, &image) != 0) return -1;
+    return BlendGraphicOfImage(&image);
 }

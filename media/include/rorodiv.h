@@ -121,7 +121,16 @@ ROR_API int DestroyGraphic(int handle);
 ROR_API int PaintGraphic(int handle, int red, int green, int blue, int alpha);
 ROR_API int PutGraphic(int x, int y, int handle, int useTransparency);
 ROR_API int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
+// Blend images: one 8-bit level per pixel, weighing how strongly each pixel of a graphic
+// drawn while one is selected shows (wipes and other transitions). Selected with SetBlendImage
+// (handle, border 0..255, range 0..255; -1 selects none; -1 for a graphic that is not a blend
+// image). While one is selected, drawing a graphic wider or taller than it returns -1. A blend
+// image is never drawn itself nor a draw target; DestroyGraphic deletes it.
 ROR_API int SetBlendImage(int handle, int border, int range);
+ROR_API int CreateBlendGraphic(int width, int height);  // every level 0; PaintGraphic sets one level
+ROR_API int MakeBlendGraphic(int source);                // the brightness of a graphic's pixels
+ROR_API int LoadBlendGraphic(const char* path);          // a grey picture's levels, a colour one's brightness
+ROR_API int LoadBlendGraphicFromMemory(const void* data, int32_t size);
 
 // Pictures (BMP, JPEG, PNG, TGA, DDS, raw "BGRA") loaded into graphics; a picture with alpha
 // gives a graphic with an alpha channel. The handle, or -1.

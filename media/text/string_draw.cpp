@@ -281,11 +281,20 @@ int DrawTextSoftware(int x, int y, const char* text, uint32_t color, int fontHan
     ClipRect(&onTarget, &savedArea);
     if (onTarget.left >= onTarget.right || onTarget.top >= onTarget.bottom)
         return 0;
+    // Only the text's part of the work image is drawn, so a blend image has to cover the text,
+    // not the whole screen; one that does not refuses the text.
+    MEMIMG written{};
+    MakeSubImage(&written, work, 0, 0, inWork.right, inWork.bottom);
+    if (!CanBlitMemImg(SoftScreen.target, &written, DrawState.blendImage)) {
+        ReleaseMemImg(&written);
+        return -1;
+    }
     SetDrawRegion(onTarget.left, onTarget.top, onTarget.right, onTarget.bottom);
     SetDrawBrightness(255, 255, 255);
-    PutImageMemImg(SoftScreen.target, work, x, y, 1, DrawState.blendImage);
+    PutImageMemImg(SoftScreen.target, &written, x, y, 1, DrawState.blendImage);
     SetDrawRegion(savedArea.left, savedArea.top, savedArea.right, savedArea.bottom);
     SetDrawBrightness(savedBright[0], savedBright[1], savedBright[2]);
+    ReleaseMemImg(&written);
     return 0;
 }
 

@@ -1,3 +1,4 @@
+#include "graphics/blend_graphics.h"
 #include "graphics/draw_shapes.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/pixel_convert.h"
@@ -89,8 +90,7 @@ TEST_F(GraphicsTest, DrawIntoAGraphicThenOntoTheScreen)
 TEST_F(GraphicsTest, BlendImageMustCoverTheGraphic)
 {
     const int g = CreateBlankGraphic(16, 16);
-    GraphicCreation.colorDepth = 0;
-    const int small = CreateBlankGraphic(8, 8);
+    const int small = CreateBlendGraphic(8, 8);
     EXPECT_EQ(SetBlendImage(12345, 0, 0), -1);
     EXPECT_EQ(SetBlendImage(small, 0, 0), 0);
     EXPECT_EQ(PutGraphic(0, 0, g, 0), -1);

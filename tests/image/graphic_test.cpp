@@ -242,3 +242,38 @@ TEST(GraphicLoadWithoutScreen, RefusesAndKeepsNothing)
 }
 
 }  // namespace
+
+// A grey picture's values become a blend image's levels; a colour picture gives its brightness.
+TEST_F(GraphicLoadTest, PicturesBecomeBlendImages)
+{
+    // A grey ramp written as a one-channel PNG file.
+    png_image grey{};
+    grey.version = PNG_IMAGE_VERSION;
+    grey.width = 16;
+    grey.height = 2;
+    grey.format = PNG_FORMAT_GRAY;
+    Bytes ramp;
+    for (int i = 0; i < 32; ++i) ramp.push_back(uint8_t(i * 8 + 7));
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&grey, nullptr, &size, 0, ramp.data(), 0, nullptr);
+    Bytes greyPng(size);
+    ASSERT_NE(png_image_write_to_memory(&grey, greyPng.data(), &size, 0, ramp.data(), 0, nullptr), 0);
+    greyPng.resize(size);
+    const int fromFile = LoadBlendGraphic(Save("ramp.png", greyPng).c_str());
+    ASSERT_NE(fromFile, -1);
+    for (int i = 0; i < 32; ++i) ASSERT_EQ(MemImgRow(&ResolveGraphic(fromFile)->view, i / 16)[i % 16], ramp[size_t(i)]) << i;
+    EXPECT_EQ(SetBlendImage(fromFile, 0, 0), 0);
+
+    Rgba colours{3, 1, {255, 0, 0, 255, 0, 255, 0, 255, 90, 90, 90, 255}};
+    const Bytes colourPng = EncodePng(colours, false);
+    const int fromMemory = LoadBlendGraphicFromMemory(colourPng.data(), int32_t(colourPng.size()));
+    ASSERT_NE(fromMemory, -1);
+    const uint8_t* levels = MemImgRow(&ResolveGraphic(fromMemory)->view, 0);
+    EXPECT_EQ(levels[0], 76);
+    EXPECT_EQ(levels[1], 149);
+    EXPECT_EQ(levels[2], 90);
+
+    EXPECT_EQ(LoadBlendGraphic(PathOf("missing.png").c_str()), -1);
+    EXPECT_EQ(LoadBlendGraphicFromMemory(colourPng.data(), 8), -1);
+    SetBlendImage(-1, 0, 0);
+}

@@ -1,7 +1,10 @@
 #include "text_fixture.h"
 
 #include "core/text_encoding.h"
+#include "graphics/blend_graphics.h"
 #include "graphics/color_format.h"
+#include "graphics/draw_state.h"
+#include "graphics/graphics.h"
 #include "text/string_draw.h"
 
 #include <algorithm>
@@ -171,6 +174,38 @@ TEST_F(StringDraw, BlendedTextAtHalfStrength)
     // The drawing state is as it was.
     EXPECT_EQ(DrawState.drawArea.right, 800);
     EXPECT_EQ(DrawState.brightness[0], 255);
+}
+
+// Blended text is drawn through a work image of the text's size: a blend image must cover the
+// text, else the text is refused rather than dropped. Unblended text does not use it.
+TEST_F(StringDraw, BlendedTextNeedsABlendImageThatCoversIt)
+{
+    struct Case {
+        const char* name;
+        int mode, width, height;
+        int result;
+    };
+    const Case cases[] = {
+        {"blended, covering", 1, 200, 40, 0},
+        {"blended, narrower than the text", 1, 8, 40, -1},
+        {"blended, lower than the text", 1, 200, 4, -1},
+        {"unblended, small", 0, 8, 4, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fill(kBackground);
+        const int levels = CreateBlendGraphic(c.width, c.height);
+        ASSERT_NE(levels, -1);
+        PaintGraphic(levels, 255, 255, 255, 255);
+        ASSERT_EQ(SetBlendImage(levels, 0, 0), 0);
+        DrawState.blendMode = c.mode;
+        DrawState.blendParam = 200;
+        EXPECT_EQ(PrintText(50, 50, "Hello", 0xFFFFFFFF), c.result);
+        EXPECT_EQ(LitBox(0, 0, 800, 600).lit > 50, c.result == 0);
+        SetBlendImage(-1, 0, 0);
+        DestroyGraphic(levels);
+        DrawState.blendMode = 0;
+    }
 }
 
 TEST_F(StringDraw, BrightnessScalesTheColour)

@@ -354,7 +354,7 @@ int PaintDeviceGraphic(GraphicRecord* g, int red, int green, int blue, int alpha
 
 int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency)
 {
-    if (!DeviceState.device || g->image->pieces == nullptr) return -1;
+    if (!DeviceState.device || g->image->pieces == nullptr || DrawState.blendImageHandle != -1) return -1;
     UseTexelRule(g->image, useTransparency);
     for (int i = 0; i < g->placementCount; ++i) {
         const TexturePlacement& t = g->placements[i];
@@ -370,7 +370,7 @@ int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency)
 
 int PutDeviceGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency)
 {
-    if (!DeviceState.device || g->image->pieces == nullptr) return -1;
+    if (!DeviceState.device || g->image->pieces == nullptr || DrawState.blendImageHandle != -1) return -1;
     UseTexelRule(g->image, useTransparency);
     // Each placement's corners: the four corners interpolated at its place in the graphic.
     auto at = [&](double fx, double fy, float* out) {
@@ -433,6 +433,17 @@ int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelI
     }
     TrackedFree(pixels);
     return result;
+}
+
+int ReadDeviceGraphicPixels(GraphicRecord* g, uint32_t* argb)
+{
+    // Only render surfaces can be read back: a graphic that was drawn into, or any colour
+    // graphic without alpha.
+    const int32_t surface = DeviceGraphicSurface(g);
+    if (!DeviceState.device || surface == 0 || g->placementCount != 1) return -1;
+    FlushBatch();
+    const TexturePlacement& t = g->placements[0];
+    return ReadGlSurface(surface, Rect{t.sourceX, t.sourceY, t.sourceX + t.width, t.sourceY + t.height}, argb, t.width * 4);
 }
 
 int32_t DeviceGraphicSurface(GraphicRecord* g)

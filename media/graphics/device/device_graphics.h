@@ -30,6 +30,9 @@ int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency);
 int PutDeviceGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
 int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                         int x, int y);
+int ReadDeviceGraphicPixels(GraphicRecord* g, uint32_t* argb);
+int UploadDeviceBlendImage(GraphicImage* image, const PixelRect& area);
+void ReleaseDeviceBlendImage(GraphicImage* image);
 
 // The render surface of a graphic that can be the draw target; 0 when it has none.
 int32_t DeviceGraphicSurface(GraphicRecord* g);

@@ -34,4 +34,5 @@ const DrawOpsTable kDeviceDrawOps = {
     DeviceDrawLine,           DeviceDrawBox,          DeviceSubmitVertices,
     CreateDeviceGraphicImage, AttachDeviceSubGraphic, ReleaseDeviceGraphicView, ReleaseDeviceGraphicImage,
     PaintDeviceGraphic,       PutDeviceGraphic,       PutDeviceGraphicQuad,     CopyToDeviceGraphic,
+    ReadDeviceGraphicPixels,  UploadDeviceBlendImage, ReleaseDeviceBlendImage,
 };

@@ -121,12 +121,10 @@ bool UsableBlend(const MEMIMG* blend, const MEMIMG* src)
 // False when the pair cannot be drawn or the mode draws nothing.
 bool PrepareBlit(const MEMIMG* dst, const MEMIMG* src, bool trans, const MEMIMG* blend, BlitSetup* out)
 {
-    if (!IsValidMemImg(dst) || !IsValidMemImg(src)) return false;
+    if (!CanBlitMemImg(dst, src, blend)) return false;
     const MemImgStore* d = dst->base;
     const MemImgStore* s = src->base;
-    if (d->isPalette || d->hasAlpha || (d->kind != 0 && d->kind != 1) || s->kind != d->kind) return false;
     const bool useBlend = blend != nullptr;
-    if (useBlend && !UsableBlend(blend, src)) return false;
     const int kind = SourceKindOf(s);
     const bool bright = !DefaultBrightness();
     const int mode = BlitModeKind(DrawState.blendMode, DrawState.blendParam, kind == kSourceAlpha, bright, useBlend);
@@ -228,6 +226,15 @@ int64_t FloorDiv(int64_t a, int64_t b)
 }
 
 }  // namespace
+
+int CanBlitMemImg(const MEMIMG* dst, const MEMIMG* src, const MEMIMG* blend)
+{
+    if (!IsValidMemImg(dst) || !IsValidMemImg(src)) return 0;
+    const MemImgStore* d = dst->base;
+    const MemImgStore* s = src->base;
+    if (d->isPalette || d->hasAlpha || (d->kind != 0 && d->kind != 1) || s->kind != d->kind) return 0;
+    return blend == nullptr || UsableBlend(blend, src) ? 1 : 0;
+}
 
 void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, const MEMIMG* blend)
 {

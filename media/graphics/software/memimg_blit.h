@@ -9,6 +9,11 @@ struct TriangleVertex {
     int32_t x, y, u, v;
 };
 
+// 1 when the blits can draw `src` into `dst` with the blend image (or none): both images
+// valid, the same colour kind, a destination without palette or alpha, and a blend image of
+// one 8-bit level per pixel that covers the source. The blits draw nothing otherwise.
+int CanBlitMemImg(const MEMIMG* dst, const MEMIMG* src, const MEMIMG* blend);
+
 void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, const MEMIMG* blend);
 void StretchImageMemImg(MEMIMG* dst, const MEMIMG* src, const PixelRect* rect, int trans, const MEMIMG* blend);
 void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vertices[3], int flags,

@@ -67,14 +67,14 @@ int PaintSoftwareGraphic(GraphicRecord* g, int red, int green, int blue, int)
 
 int PutSoftwareGraphic(int x, int y, GraphicRecord* g, int useTransparency)
 {
-    if (!IsValidMemImg(SoftScreen.target)) return -1;
+    if (!CanBlitMemImg(SoftScreen.target, &g->view, DrawState.blendImage)) return -1;
     PutImageMemImg(SoftScreen.target, &g->view, x, y, useTransparency, DrawState.blendImage);
     return 0;
 }
 
 int PutSoftwareGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency)
 {
-    if (!IsValidMemImg(SoftScreen.target)) return -1;
+    if (!CanBlitMemImg(SoftScreen.target, &g->view, DrawState.blendImage)) return -1;
     int32_t points[4][2];
     for (int i = 0; i < 4; ++i)
         for (int k = 0; k < 2; ++k) points[i][k] = int32_t(corners[i][k]);
@@ -114,3 +114,21 @@ int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
     RenewRuns(g, x, y, width, height);
     return 0;
 }
+
+int ReadSoftwareGraphicPixels(GraphicRecord* g, uint32_t* argb)
+{
+    const MEMIMG& view = g->view;
+    if (!IsValidMemImg(&view)) return -1;
+    ColorFormat format;
+    MakeArgb8Format(&format);
+    const PixelImage source{view.pixels, view.base->pitch, view.width, view.height, view.base->format};
+    return ConvertPixels(source, reinterpret_cast<uint8_t*>(argb), view.width * 4, &format, view.width, view.height);
+}
+
+// The blits read a blend image's levels straight from its store.
+int UploadSoftwareBlendImage(GraphicImage*, const PixelRect&)
+{
+    return 0;
+}
+
+void ReleaseSoftwareBlendImage(GraphicImage*) {}

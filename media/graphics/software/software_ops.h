@@ -28,6 +28,9 @@ int PutSoftwareGraphic(int x, int y, GraphicRecord* g, int useTransparency);
 int PutSoftwareGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
 int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                           int x, int y);
+int ReadSoftwareGraphicPixels(GraphicRecord* g, uint32_t* argb);
+int UploadSoftwareBlendImage(GraphicImage* image, const PixelRect& area);
+void ReleaseSoftwareBlendImage(GraphicImage* image);
 
 inline constexpr DrawOpsTable kSoftwareDrawOps = {
     OpenSoftwareScreen,         ReleaseSoftwareScreen,       ClearSoftwareScreen,      PresentSoftwareScreen,
@@ -36,4 +39,5 @@ inline constexpr DrawOpsTable kSoftwareDrawOps = {
     DrawSoftwareLine,           DrawSoftwareBox,             SubmitSoftwareVertices,
     CreateSoftwareGraphicImage, AttachSoftwareSubGraphic,    ReleaseSoftwareGraphicView, ReleaseSoftwareGraphicImage,
     PaintSoftwareGraphic,       PutSoftwareGraphic,          PutSoftwareGraphicQuad,   CopyToSoftwareGraphic,
+    ReadSoftwareGraphicPixels,  UploadSoftwareBlendImage,    ReleaseSoftwareBlendImage,
 };
