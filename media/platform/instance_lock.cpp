@@ -19,53 +19,62 @@ bool IsPrivateFolder(const char* path)
     return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 022) == 0 && access(path, W_OK | X_OK) == 0;
 }
 
-bool FindLockFolder(char* out, size_t size)
+bool FitsIn(int length, size_t size)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && IsPrivateFolder(runtime)) {
-        return std::snprintf(out, size, "%s", runtime) < static_cast<int>(size);
-    }
-    std::snprintf(out, size, "/tmp/rorodiv-%u", static_cast<unsigned>(getuid()));
-    if (mkdir(out, 0700) != 0 && errno != EEXIST) return false;
-    return IsPrivateFolder(out);
-}
-
-// Names may hold any bytes (cp932, slashes): the file is named by a 64-bit FNV-1a hash.
-bool LockFilePath(const char* name, char* out, size_t size)
-{
-    const char* folder = InstanceLockFolder();
-    if (folder[0] == '\0') return false;
-    uint64_t hash = 0xCBF29CE484222325ull;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
-        hash = (hash ^ *p) * 0x100000001B3ull;
-    }
-    int length = std::snprintf(out, size, "%s/rorodiv-%016llx.lock", folder, static_cast<unsigned long long>(hash));
-    return length > 0 && length < static_cast<int>(size);
+    return length > 0 && static_cast<size_t>(length) < size;
 }
 
 }  // namespace
 
-const char* InstanceLockFolder()
+void FindInstanceLockFolders(InstanceLockFolders* out)
 {
-    static char folder[512];
-    static bool found = FindLockFolder(folder, sizeof folder);
-    if (!found) folder[0] = '\0';
-    return folder;
+    out->count = 0;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && IsPrivateFolder(runtime) &&
+        FitsIn(std::snprintf(out->paths[out->count], sizeof out->paths[0], "%s", runtime), sizeof out->paths[0])) {
+        ++out->count;
+    }
+    const char* temporary = std::getenv("TMPDIR");
+    if (!temporary || temporary[0] != '/') temporary = "/tmp";
+    char* fallback = out->paths[out->count];
+    if (!FitsIn(std::snprintf(fallback, sizeof out->paths[0], "%s/rorodiv-%u", temporary, static_cast<unsigned>(getuid())),
+                sizeof out->paths[0])) {
+        return;
+    }
+    if (mkdir(fallback, 0700) != 0 && errno != EEXIST) return;
+    if (IsPrivateFolder(fallback)) ++out->count;
+}
+
+// Names may hold any bytes (cp932, slashes): the file is named by a 64-bit FNV-1a hash.
+int InstanceLockFilePath(const char* folder, const char* name, char* out, size_t size)
+{
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p) {
+        hash = (hash ^ *p) * 0x100000001B3ull;
+    }
+    const int length =
+        std::snprintf(out, size, "%s/rorodiv-%016llx.lock", folder, static_cast<unsigned long long>(hash));
+    return FitsIn(length, size) ? 0 : -1;
 }
 
 int AcquireInstanceLock(const char* name, InstanceLock* lock)
 {
     *lock = kNoInstanceLock;
-    char path[600];
-    if (!LockFilePath(name, path, sizeof path)) return 0;
-    int file = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (file < 0) return 0;
-    if (flock(file, LOCK_EX | LOCK_NB) != 0) {
-        close(file);
-        return -1;
+    InstanceLockFolders folders;
+    FindInstanceLockFolders(&folders);
+    for (int i = 0; i < folders.count; ++i) {
+        char path[600];
+        if (InstanceLockFilePath(folders.paths[i], name, path, sizeof path) != 0) continue;
+        const int file = open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (file < 0) continue;
+        if (flock(file, LOCK_EX | LOCK_NB) != 0) {
+            close(file);
+            return -1;
+        }
+        lock->file = file;
+        return 0;
     }
-    lock->file = file;
-    return 0;
+    return kInstanceLockUnavailable;
 }
 
 void ReleaseInstanceLock(InstanceLock* lock)
@@ -78,12 +87,17 @@ void ReleaseInstanceLock(InstanceLock* lock)
 
 int IsInstanceLockHeld(const char* name)
 {
-    char path[600];
-    if (!LockFilePath(name, path, sizeof path)) return 0;
-    int file = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (file < 0) return 0;
-    // A shared probe conflicts with a holder's exclusive lock but not with other probes.
-    int held = flock(file, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    close(file);
-    return held;
+    InstanceLockFolders folders;
+    FindInstanceLockFolders(&folders);
+    for (int i = 0; i < folders.count; ++i) {
+        char path[600];
+        if (InstanceLockFilePath(folders.paths[i], name, path, sizeof path) != 0) continue;
+        const int file = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (file < 0) continue;
+        // A shared probe conflicts with a holder's exclusive lock but not with other probes.
+        const int held = flock(file, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        close(file);
+        if (held) return 1;
+    }
+    return 0;
 }

@@ -208,6 +208,12 @@ int FindWindowOfClass(const char* name)
     return IsInstanceLockHeld(name);
 }
 
+int ClassHoldsInstanceLock(const char* name)
+{
+    const int slot = FindClassSlot(name);
+    return slot >= 0 && WindowSystem.classes[slot].lock.file >= 0 ? 1 : 0;
+}
+
 WindowHandle CreateWindowOfClass(const char* className, const char* caption, uint32_t style, uint32_t exStyle,
                                  int32_t x, int32_t y, int32_t width, int32_t height)
 {
@@ -222,7 +228,8 @@ WindowHandle CreateWindowOfClass(const char* className, const char* caption, uin
     }
     if (!window) return nullptr;
     WindowClassRecord& windowClass = WindowSystem.classes[slot];
-    if (windowClass.windowCount == 0 && AcquireInstanceLock(className, &windowClass.lock) != 0) return nullptr;
+    // Where no lock can be made the window is still made, unguarded (ClassHoldsInstanceLock says so).
+    if (windowClass.windowCount == 0 && AcquireInstanceLock(className, &windowClass.lock) == -1) return nullptr;
 
     char title[1024];
     if (Cp932ToUtf8(caption ? caption : "", title, sizeof title) < 0) title[0] = '\0';

@@ -15,6 +15,10 @@ int UnregisterWindowClass(const char* name);
 // 1 when a window of the class exists, in this process or in another of this user, else 0.
 int FindWindowOfClass(const char* name);
 
+// 1 while the class holds its lock, so that another process finds its windows; 0 when its
+// windows were made without it (no lock file could be made) or it has none.
+int ClassHoldsInstanceLock(const char* name);
+
 // Creates a hidden window of a class. (x, y, width, height) is the outer rectangle; the
 // caption is cp932. Null when the class is unknown, another process holds the class's
 // lock, or the window system cannot make the window.

@@ -107,6 +107,10 @@ int OpenMainWindow()
         return LogWrite("ウインドウの作成に失敗しました\n");
     }
     LogWrite("ウインドウの作成に成功しました\n");
+    // Without a lock another copy cannot find this one: it runs, but says so.
+    if (!ClassHoldsInstanceLock(CoreState.ClassName)) {
+        LogWrite("二重起動検査用のロックファイルを作成できませんでした、二重起動は検出されません\n");
+    }
     CoreState.MainWindow = window;
 
     ShowWindow(window, SW_SHOW);

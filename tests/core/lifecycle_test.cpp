@@ -146,6 +146,34 @@ TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
     EXPECT_EQ(InitMediaLayer(), 0);
 }
 
+// Where no lock file can be made anywhere, the program starts all the same and its log says
+// that a second copy would not be found; a copy that can lock says nothing of it.
+TEST_F(LifecycleTest, StartUpWithoutAnyLockFolderSaysSoInTheLog)
+{
+    const std::string noLockLine = "T:二重起動検査用のロックファイルを作成できませんでした、二重起動は検出されません";
+    const char* savedTemporary = std::getenv("TMPDIR");
+    const std::string temporary = savedTemporary ? savedTemporary : "";
+    // Neither folder can be had: the runtime folder and the fallback's parent are files.
+    std::ofstream(folder / "not a folder").put('x');
+    const std::string file = (folder / "not a folder").string();
+    setenv("XDG_RUNTIME_DIR", file.c_str(), 1);
+    setenv("TMPDIR", file.c_str(), 1);
+    const int started = Start();
+    if (savedTemporary)
+        setenv("TMPDIR", temporary.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    setenv("XDG_RUNTIME_DIR", LockFolder().c_str(), 1);
+    ASSERT_EQ(started, 0);
+    EXPECT_EQ(PumpMessages(), 0);
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ウインドウの作成に成功しました", noLockLine}));
+    EXPECT_EQ(EndMediaLayer(), 0);
+
+    std::filesystem::remove(folder / "Log.txt");
+    ASSERT_EQ(Start(), 0);
+    EXPECT_FALSE(Contains(LogLines(), noLockLine));
+}
+
 // A working folder whose name holds a backslash: the log is written there, and shutdown
 // comes back to it after the program went elsewhere.
 // The log's folder and the folder shutdown returns to are the system's own names, whatever

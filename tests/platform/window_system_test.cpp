@@ -11,9 +11,12 @@
 #include <cstdlib>
 #include <random>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -123,20 +126,160 @@ TEST_F(WindowSystemTest, ClassWithWindowsCannotBeUnregistered)
     EXPECT_EQ(RegisterWindowClass("", RecordingProcedure), -1);
 }
 
-TEST(InstanceLockTest, FallsBackToAPrivateTmpFolder)
-{
-    setenv("XDG_RUNTIME_DIR", "/nonexistent/runtime", 1);
-    EXPECT_EQ(std::string(InstanceLockFolder()).rfind("/tmp/rorodiv-", 0), 0u);
+// The lock folders come from the environment: each test gets a scratch folder, and the
+// variables go back as they were.
+class InstanceLockTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (Saved& variable : saved) {
+            const char* value = std::getenv(variable.name);
+            variable.set = value != nullptr;
+            if (value) variable.value = value;
+        }
+        scratch = std::filesystem::temp_directory_path() / ("ror_lock_test_" + UniqueSuffix());
+        std::filesystem::create_directories(scratch);
+    }
 
-    const std::string name = "lock test ＼{}/" + UniqueSuffix();
-    EXPECT_EQ(IsInstanceLockHeld(name.c_str()), 0);
+    void TearDown() override
+    {
+        for (const Saved& variable : saved) {
+            if (variable.set)
+                setenv(variable.name, variable.value.c_str(), 1);
+            else
+                unsetenv(variable.name);
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(scratch, ignored);
+    }
+
+    // A folder only this user may write to.
+    std::string PrivateFolder(const char* leaf)
+    {
+        const std::filesystem::path path = scratch / leaf;
+        std::filesystem::create_directories(path);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+        return path.string();
+    }
+
+    // A folder where the name's lock file cannot be opened: a folder stands in its place.
+    static void BlockLockFile(const std::string& folder, const std::string& name)
+    {
+        std::filesystem::create_directories(LockFile(folder, name));
+    }
+
+    static std::string LockFile(const std::string& folder, const std::string& name)
+    {
+        char path[600];
+        EXPECT_EQ(InstanceLockFilePath(folder.c_str(), name.c_str(), path, sizeof path), 0);
+        return path;
+    }
+
+    struct Saved {
+        const char* name;
+        bool set;
+        std::string value;
+    };
+    Saved saved[2] = {{"XDG_RUNTIME_DIR", false, {}}, {"TMPDIR", false, {}}};
+    std::filesystem::path scratch;
+};
+
+TEST_F(InstanceLockTest, FolderThatCannotHoldTheLockSendsItToTheNextOrSaysNoneCouldBeMade)
+{
+    enum class Runtime { Private, Unset, NotAFolder, LockFileBlocked, ReadOnly };
+    enum class Fallback { Usable, CannotBeMade, LockFileBlocked };
+    enum class Where { Runtime, Fallback, Nowhere };
+    struct Case {
+        const char* name;
+        Runtime runtime;
+        Fallback fallback;
+        Where where;
+    };
+    const Case cases[] = {
+        {"private runtime folder", Runtime::Private, Fallback::Usable, Where::Runtime},
+        {"no runtime folder", Runtime::Unset, Fallback::Usable, Where::Fallback},
+        {"runtime folder is a file", Runtime::NotAFolder, Fallback::Usable, Where::Fallback},
+        {"lock file cannot be opened in the runtime folder", Runtime::LockFileBlocked, Fallback::Usable, Where::Fallback},
+        {"runtime folder cannot be written", Runtime::ReadOnly, Fallback::Usable, Where::Fallback},
+        {"runtime blocked, fallback cannot be made", Runtime::LockFileBlocked, Fallback::CannotBeMade, Where::Nowhere},
+        {"runtime blocked, fallback blocked", Runtime::LockFileBlocked, Fallback::LockFileBlocked, Where::Nowhere},
+        {"no runtime folder, fallback cannot be made", Runtime::Unset, Fallback::CannotBeMade, Where::Nowhere},
+    };
+    int caseNumber = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The superuser writes to any folder.
+        if (c.runtime == Runtime::ReadOnly && geteuid() == 0) continue;
+        const std::string name = "lock test ＼{}/" + UniqueSuffix();
+        const std::string runtime = PrivateFolder(("runtime" + std::to_string(++caseNumber)).c_str());
+        const std::string temporary = PrivateFolder(("tmp" + std::to_string(caseNumber)).c_str());
+        const std::string fallback = temporary + "/rorodiv-" + std::to_string(getuid());
+        switch (c.runtime) {
+        case Runtime::Private: setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1); break;
+        case Runtime::Unset: unsetenv("XDG_RUNTIME_DIR"); break;
+        case Runtime::NotAFolder: {
+            const std::string file = runtime + "/file";
+            std::ofstream(file).put('x');
+            setenv("XDG_RUNTIME_DIR", file.c_str(), 1);
+            break;
+        }
+        case Runtime::LockFileBlocked:
+            BlockLockFile(runtime, name);
+            setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            break;
+        case Runtime::ReadOnly:
+            std::filesystem::permissions(runtime, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+            setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            break;
+        }
+        switch (c.fallback) {
+        case Fallback::Usable: setenv("TMPDIR", temporary.c_str(), 1); break;
+        case Fallback::CannotBeMade: {
+            const std::string file = temporary + "/file";
+            std::ofstream(file).put('x');
+            setenv("TMPDIR", file.c_str(), 1);  // the fallback folder would lie inside a file
+            break;
+        }
+        case Fallback::LockFileBlocked:
+            std::filesystem::create_directories(fallback);
+            std::filesystem::permissions(fallback, std::filesystem::perms::owner_all);
+            BlockLockFile(fallback, name);
+            setenv("TMPDIR", temporary.c_str(), 1);
+            break;
+        }
+
+        EXPECT_EQ(IsInstanceLockHeld(name.c_str()), 0);
+        InstanceLock lock;
+        if (c.where == Where::Nowhere) {
+            EXPECT_EQ(AcquireInstanceLock(name.c_str(), &lock), kInstanceLockUnavailable);
+            EXPECT_EQ(lock.file, -1);
+            EXPECT_EQ(IsInstanceLockHeld(name.c_str()), 0);
+            continue;
+        }
+        ASSERT_EQ(AcquireInstanceLock(name.c_str(), &lock), 0);
+        EXPECT_TRUE(std::filesystem::is_regular_file(LockFile(c.where == Where::Runtime ? runtime : fallback, name)));
+        EXPECT_EQ(IsInstanceLockHeld(name.c_str()), 1);
+        InstanceLock second;
+        EXPECT_EQ(AcquireInstanceLock(name.c_str(), &second), -1);
+        ReleaseInstanceLock(&lock);
+        EXPECT_EQ(IsInstanceLockHeld(name.c_str()), 0);
+    }
+}
+
+// A holder that had to use the fallback is found by a copy whose runtime folder works.
+TEST_F(InstanceLockTest, ProbeLooksInEveryFolder)
+{
+    const std::string name = "probe test " + UniqueSuffix();
+    const std::string runtime = PrivateFolder("runtime");
+    setenv("TMPDIR", PrivateFolder("tmp").c_str(), 1);
+    BlockLockFile(runtime, name);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     InstanceLock lock;
     ASSERT_EQ(AcquireInstanceLock(name.c_str(), &lock), 0);
+    // The runtime folder could hold the lock file now; the holder is still found.
+    std::filesystem::remove(LockFile(runtime, name));
     EXPECT_EQ(IsInstanceLockHeld(name.c_str()), 1);
-    InstanceLock second;
-    EXPECT_EQ(AcquireInstanceLock(name.c_str(), &second), -1);
     ReleaseInstanceLock(&lock);
-    EXPECT_EQ(IsInstanceLockHeld(name.c_str()), 0);
 }
 
 TEST(KeyTableTest, EveryKeyHasOneScanCode)

@@ -42,8 +42,8 @@ protected:
         std::filesystem::current_path(folder);
         setenv("SDL_VIDEODRIVER", videoDriver, 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        // Instance locks stay in a folder of this process: parallel tests do not meet. The
-        // layer finds its lock folder once per process, so the folder lasts as long.
+        // Instance locks stay in a folder of this process: parallel tests do not meet. One
+        // folder for the whole process, so a test's copy of the layer meets the last test's.
         setenv("XDG_RUNTIME_DIR", LockFolder().c_str(), 1);
         SetLogEnabled(1);
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
