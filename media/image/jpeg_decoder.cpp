@@ -112,7 +112,10 @@ void TermSource(j_decompress_ptr) {}
 #endif
     // Huffman-coded data spends at least one bit on every block of every component (its DC
     // difference), so data that cannot code the blocks the header claims is damaged: refused
-    // before a block of pixels is taken for them.
+    // before a block of pixels is taken for them. Arithmetic-coded data has no such floor: a
+    // block that repeats its neighbour costs a small fraction of a bit and the decoder reads
+    // zeros past the end of the data by design, so a flat picture of any size is a file of a
+    // hundred bytes. Only the limit on pixel bytes bounds those.
     if (!cinfo->arith_code) {
         uint64_t blocks = 0;
         for (int i = 0; i < cinfo->num_components; ++i)

@@ -33,15 +33,20 @@ struct GlDeviceState {
     SDL_GLContext context;
     GlCaps caps;
     int hideSeparateBlendOps;
-    // The shader pair built twice: [0] untextured, [1] textured, so that a CPU rasteriser
-    // runs no texture code for plain fills.
-    GLuint programs[2];
-    GLint viewportUniforms[2];
+    // The shader pair built three times: [0] untextured, [1] textured, [2] textured and weighed
+    // by a blend image, so that a CPU rasteriser runs no texture code for plain fills.
+    GLuint programs[3];
+    GLint viewportUniforms[3];
     GLint viewportBox[4];      // x, y, width, height in target pixels
     GLint origin[2];           // where vertex (0, 0) lands in the target
     GLfloat viewport[4];       // the shader's viewport: the box seen from the origin
-    GLint textureKeyUniform;   // the textured program's texel rule
+    GLint textureKeyUniforms[3];  // the textured programs' texel rule
     GLfloat textureKey[4];     // red, green, blue of the key, and the rule
+    GLint ruleUniform, weighColourUniform;  // the blend program's weights
+    GLuint blendTexture;       // 0: no blend image
+    GLfloat rule[256];
+    GLint weighColour;
+    int ruleStale;             // the blend program has not had `rule` yet
     GLuint program, vertexArray, vertexBuffer;
     GLintptr streamOffset;
     int layoutSet;  // the layout the attribute pointers describe, -1 for none
@@ -84,6 +89,7 @@ GlFormatInfo FormatInfo(GlPixelFormat format)
     case GlPixelFormat::Dxt1: return {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0, 0, 0};
     case GlPixelFormat::Dxt3: return {GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 0, 0, 0, 0};
     case GlPixelFormat::Dxt5: return {GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 0, 0, 0, 0};
+    case GlPixelFormat::R8: return {GL_R8, GL_RED, GL_UNSIGNED_BYTE, 1, 0};
     }
     return {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, 4, 1};
 }
@@ -107,10 +113,14 @@ void SetTextureDefaults()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
-GLuint CompileShader(GLenum kind, const char* source, uint32_t size, int textured)
+// Variants: 0 untextured, 1 textured, 2 textured and blended.
+GLuint CompileShader(GLenum kind, const char* source, uint32_t size, int variant)
 {
     const char* prefix = Gl.caps.es ? "#version 300 es\nprecision highp float;\n" : "#version 330 core\n";
-    const char* define = textured ? "#define TEXTURED 1\n" : "#define TEXTURED 0\n";
+    static const char* const kDefines[3] = {"#define TEXTURED 0\n#define BLENDED 0\n",
+                                            "#define TEXTURED 1\n#define BLENDED 0\n",
+                                            "#define TEXTURED 1\n#define BLENDED 1\n"};
+    const char* define = kDefines[variant];
     const char* parts[3] = {prefix, define, source};
     const GLint lengths[3] = {GLint(std::strlen(prefix)), GLint(std::strlen(define)), GLint(size)};
     GLuint shader = glCreateShader(kind);
@@ -147,6 +157,13 @@ void SetLayout(GlVertexLayout layout)
     } else {
         glEnableVertexAttribArray(2);
         glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(kUvOffset[int(layout)]));
+    }
+    if (layout == GlVertexLayout::TwoTextures) {
+        glEnableVertexAttribArray(3);
+        glVertexAttribPointer(3, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(32));
+    } else {
+        glDisableVertexAttribArray(3);
+        glVertexAttrib2f(3, 0, 0);
     }
 }
 
@@ -243,10 +260,10 @@ void HideGlSeparateBlendOps(int hide)
 namespace {
 
 GLuint LinkProgram(const char* vertexSource, uint32_t vertexSize, const char* fragmentSource, uint32_t fragmentSize,
-                   int textured)
+                   int variant)
 {
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource, vertexSize, textured);
-    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource, fragmentSize, textured);
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource, vertexSize, variant);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource, fragmentSize, variant);
     GLint linked = 0;
     GLuint program = 0;
     if (vertex && fragment) {
@@ -264,17 +281,25 @@ GLuint LinkProgram(const char* vertexSource, uint32_t vertexSize, const char* fr
     }
     glUseProgram(program);
     glUniform1i(glGetUniformLocation(program, "image"), 0);
+    glUniform1i(glGetUniformLocation(program, "blendImage"), 1);
     return program;
 }
 
+// `textured` is the variant: 0 untextured, 1 textured, 2 blended.
 void UseProgram(int textured)
 {
-    if (Gl.textured == textured) return;
-    Gl.textured = textured;
-    Gl.program = Gl.programs[textured];
-    glUseProgram(Gl.program);
-    glUniform4fv(Gl.viewportUniforms[textured], 1, Gl.viewport);
-    if (textured) glUniform4fv(Gl.textureKeyUniform, 1, Gl.textureKey);
+    if (Gl.textured != textured) {
+        Gl.textured = textured;
+        Gl.program = Gl.programs[textured];
+        glUseProgram(Gl.program);
+        glUniform4fv(Gl.viewportUniforms[textured], 1, Gl.viewport);
+        if (textured) glUniform4fv(Gl.textureKeyUniforms[textured], 1, Gl.textureKey);
+    }
+    if (textured == 2 && Gl.ruleStale) {
+        glUniform1fv(Gl.ruleUniform, 256, Gl.rule);
+        glUniform1i(Gl.weighColourUniform, Gl.weighColour);
+        Gl.ruleStale = 0;
+    }
 }
 
 }  // namespace
@@ -283,15 +308,18 @@ int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fra
 {
     if (Gl.context == nullptr) return -1;
     ReleaseGlProgram();
-    for (int textured = 0; textured < 2; ++textured) {
-        Gl.programs[textured] = LinkProgram(vertexSource, vertexSize, fragmentSource, fragmentSize, textured);
-        if (Gl.programs[textured] == 0) {
+    for (int variant = 0; variant < 3; ++variant) {
+        Gl.programs[variant] = LinkProgram(vertexSource, vertexSize, fragmentSource, fragmentSize, variant);
+        if (Gl.programs[variant] == 0) {
             ReleaseGlProgram();
             return -1;
         }
-        Gl.viewportUniforms[textured] = glGetUniformLocation(Gl.programs[textured], "viewport");
+        Gl.viewportUniforms[variant] = glGetUniformLocation(Gl.programs[variant], "viewport");
+        Gl.textureKeyUniforms[variant] = glGetUniformLocation(Gl.programs[variant], "textureKey");
     }
-    Gl.textureKeyUniform = glGetUniformLocation(Gl.programs[1], "textureKey");
+    Gl.ruleUniform = glGetUniformLocation(Gl.programs[2], "rule");
+    Gl.weighColourUniform = glGetUniformLocation(Gl.programs[2], "weighColour");
+    Gl.ruleStale = 1;
     Gl.textureKey[0] = Gl.textureKey[1] = Gl.textureKey[2] = Gl.textureKey[3] = 0;
     Gl.textured = -1;
     UseProgram(0);
@@ -580,7 +608,7 @@ int UpdateGlTexture(int32_t texture, GlPixelFormat format, int32_t level, int32_
                     int32_t height, const uint32_t* pixels, int32_t pitch)
 {
     const GlFormatInfo info = FormatInfo(format);
-    if (Gl.context == nullptr || texture <= 0 || info.bytes == 0 || pixels == nullptr) return -1;
+    if (Gl.context == nullptr || texture <= 0 || info.bytes < 2 || pixels == nullptr) return -1;
     glBindTexture(GL_TEXTURE_2D, GLuint(texture));
     for (int row = 0; row < height; ++row) {
         const uint32_t* in = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) + intptr_t(row) * pitch);
@@ -601,6 +629,17 @@ int UpdateGlTexture(int32_t texture, GlPixelFormat format, int32_t level, int32_
             glTexSubImage2D(GL_TEXTURE_2D, level, x + done, y + row, n, 1, info.format, info.type, data);
         }
     }
+    return glGetError() == GL_NO_ERROR ? 0 : -1;
+}
+
+int UpdateGlTextureLevels(int32_t texture, int32_t x, int32_t y, int32_t width, int32_t height, const uint8_t* levels,
+                          int32_t pitch)
+{
+    if (Gl.context == nullptr || texture <= 0 || levels == nullptr || width <= 0 || height <= 0) return -1;
+    glBindTexture(GL_TEXTURE_2D, GLuint(texture));
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_RED, GL_UNSIGNED_BYTE, levels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     return glGetError() == GL_NO_ERROR ? 0 : -1;
 }
 
@@ -671,7 +710,13 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
     glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, vertices);
     Gl.streamOffset = offset + bytes;
     SetLayout(layout);
-    const int textured = texture > 0 ? 1 : 0;
+    const int blended = texture > 0 && layout == GlVertexLayout::TwoTextures && Gl.blendTexture != 0;
+    const int textured = blended ? 2 : texture > 0 ? 1 : 0;
+    if (blended) {
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, Gl.blendTexture);
+        glActiveTexture(GL_TEXTURE0);
+    }
     if (textured) glBindTexture(GL_TEXTURE_2D, GLuint(texture));
     UseProgram(textured);
     glDrawArrays(kMode[int(primitive)], GLint(offset / stride), count);
@@ -704,7 +749,17 @@ void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb, GlPixelFormat format)
     if (format == GlPixelFormat::Rgba4) bits[0] = bits[1] = bits[2] = 4;
     for (int c = 0; c < 3; ++c) Gl.textureKey[c] = StoredKeyChannel((keyArgb >> (16 - 8 * c)) & 0xFF, bits[c]);
     Gl.textureKey[3] = float(int(rule));
-    if (Gl.context != nullptr && Gl.textured == 1) glUniform4fv(Gl.textureKeyUniform, 1, Gl.textureKey);
+    if (Gl.context != nullptr && Gl.textured > 0) glUniform4fv(Gl.textureKeyUniforms[Gl.textured], 1, Gl.textureKey);
+}
+
+void SetGlBlendImage(int32_t blendTexture, const uint8_t rule[256], int weighColour)
+{
+    Gl.blendTexture = blendTexture > 0 ? GLuint(blendTexture) : 0;
+    if (Gl.blendTexture == 0 || rule == nullptr) return;
+    for (int i = 0; i < 256; ++i) Gl.rule[i] = float(rule[i]) / 255.0f;
+    Gl.weighColour = weighColour ? 1 : 0;
+    Gl.ruleStale = 1;
+    if (Gl.context != nullptr && Gl.textured == 2) UseProgram(2);
 }
 
 int64_t GlDrawCallCount()

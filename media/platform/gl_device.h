@@ -49,7 +49,8 @@ void HideGlSeparateBlendOps(int hide);
 int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fragmentSource, uint32_t fragmentSize);
 void ReleaseGlProgram();
 
-enum class GlPixelFormat : int32_t { Rgba8, Rgb565, Rgb5A1, Rgba4, Dxt1, Dxt3, Dxt5 };
+// R8: one 8-bit level per texel (blend images); written with UpdateGlTextureLevels only.
+enum class GlPixelFormat : int32_t { Rgba8, Rgb565, Rgb5A1, Rgba4, Dxt1, Dxt3, Dxt5, R8 };
 // 1 when the context can render into (renderTarget 1) or sample from the format.
 int GlFormatSupported(GlPixelFormat format, int renderTarget);
 
@@ -88,6 +89,9 @@ void DestroyGlTexture(int32_t texture);
 // texture's format. 0 / -1.
 int UpdateGlTexture(int32_t texture, GlPixelFormat format, int32_t level, int32_t x, int32_t y, int32_t width, int32_t height,
                     const uint32_t* pixels, int32_t pitch);
+// Writes a rectangle of level 0 of an R8 texture from rows of 8-bit levels (pitch in bytes). 0 / -1.
+int UpdateGlTextureLevels(int32_t texture, int32_t x, int32_t y, int32_t width, int32_t height, const uint8_t* levels,
+                          int32_t pitch);
 // Writes block-compressed data (DXT formats) of one level as it is. 0 / -1.
 int UpdateGlTextureCompressed(int32_t texture, GlPixelFormat format, int32_t level, int32_t width, int32_t height, const void* data,
                               int32_t bytes);
@@ -116,5 +120,10 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
 // drop out also when a 16-bit format cannot hold it exactly). Change it only between draws.
 enum class GlTexelRule : int32_t { Alpha, Opaque, ColorKey };
 void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb, GlPixelFormat format = GlPixelFormat::Rgba8);
+// A blend image for later draws of the TwoTextures layout with a texture: the level g of
+// the R8 texture `blendTexture` at (u2, v2) gives the weight rule[g] / 255, which scales the
+// fragment's alpha, or with `weighColour` moves its colour from white towards the texel
+// (for the multiplying blends). 0 selects none. Change it only between draws.
+void SetGlBlendImage(int32_t blendTexture, const uint8_t rule[256], int weighColour);
 // Draw calls made since the context was opened (for measurements).
 int64_t GlDrawCallCount();

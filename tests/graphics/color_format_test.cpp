@@ -15,6 +15,7 @@ TEST(PackColor, WhiteBeforeStartUpIsAllOnes)
 
 TEST(PackColor, SixteenAndThirtyTwoBitLayouts)
 {
+    const ScreenSettingsRecord saved = ScreenSettings;
     struct Case {
         int bits, hardware, r, g, b;
         uint32_t packed;
@@ -42,10 +43,12 @@ TEST(PackColor, SixteenAndThirtyTwoBitLayouts)
     int r, g, b;
     UnpackColor(0xFFFFFFFF, &r, &g, &b);
     EXPECT_EQ(r + g + b, 3 * 255);
+    ScreenSettings = saved;
 }
 
 TEST(SetScreenMode, RefusesAndStoresBeforeStartUp)
 {
+    const ScreenSettingsRecord saved = ScreenSettings;
     EXPECT_EQ(SetScreenMode(800, 600, 24, 60), -1);
     EXPECT_EQ(SetScreenMode(800, 0, 32, 60), -1);
     EXPECT_EQ(SetScreenMode(0, 600, 32, 60), -1);
@@ -62,6 +65,7 @@ TEST(SetScreenMode, RefusesAndStoresBeforeStartUp)
     RequestedScreenSize(&w, &h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 600);
+    ScreenSettings = saved;
 }
 
 TEST(ColorFormat, FixedFamilies)

@@ -8,6 +8,7 @@
 #include "country_grid.h"
 #include "field_display.h"
 #include "game_state.h"
+#include "graphics/blend_graphics.h"
 #include "graphics/color_format.h"
 #include "graphics/device/device_graphics.h"
 #include "graphics/graphics.h"
@@ -117,6 +118,69 @@ std::vector<DrawCase> BlendCases()
                              // device rounds once.
                              Match::BlendStep, 0, mode == 4 ? 2 : 1});
         }
+    return cases;
+}
+
+// A blend image of `width` x `height` made from a graphic's brightness: levels rising left to
+// right, with a band of steps across, so that each weight shows.
+int RampBlendImage(int width, int height)
+{
+    const int colour = CreateBlankGraphic(width, height);
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t level = y < height / 2 ? uint32_t(x * 255 / (width - 1)) : uint32_t((x / 16 * 37 + y) & 0xFF);
+            pixels[size_t(y) * width + x] = 0xFF000000u | level << 16 | level << 8 | level;
+        }
+    ColorFormat format;
+    MakeXrgb8Format(&format);
+    const PixelImage image{reinterpret_cast<const uint8_t*>(pixels.data()), width * 4, width, height, &format};
+    CopyImageToGraphic(colour, image, nullptr, PixelRect{0, 0, width, height}, 0, 0);
+    const int levels = MakeBlendGraphic(colour);
+    EXPECT_NE(levels, -1);
+    DestroyGraphic(colour);
+    return levels;
+}
+
+std::vector<DrawCase> BlendImageCases()
+{
+    struct Weighing {
+        const char* name;
+        int mode, param, border, range;
+    };
+    const Weighing weighings[] = {
+        {"Copy", 0, 0, 0, 255},
+        {"CopyHardBorder", 0, 0, 128, 0},
+        {"AlphaBlend", 1, 200, 64, 128},
+        {"Add", 2, 255, 100, 60},
+        {"Multiply", 4, 0, 30, 200},
+    };
+    std::vector<DrawCase> cases;
+    for (const Weighing& w : weighings)
+        cases.push_back({w.name, [=] {
+                             DrawBackdrop();
+                             const int levels = RampBlendImage(400, 300);
+                             const int part = CreateSubGraphic(40, 50, 360, 250, levels);
+                             const int g = PatternGraphic(360, 240, 12);
+                             SetBlendMode(w.mode, w.param);
+                             EXPECT_EQ(SetBlendImage(levels, w.border, w.range), 0);
+                             EXPECT_EQ(PutGraphic(20, 20, g, 0), 0);
+                             EXPECT_EQ(PutGraphic(420, 20, g, 1), 0);
+                             // A part of a blend image weighs with its own levels.
+                             EXPECT_EQ(SetBlendImage(part, w.border, w.range), 0);
+                             EXPECT_EQ(PutGraphic(20, 320, g, 0), 0);
+                             // Too small for the graphic: refused on both paths.
+                             const int large = PatternGraphic(400, 300);
+                             EXPECT_EQ(PutGraphic(420, 320, large, 0), -1);
+                             SetBlendImage(-1, 0, 0);
+                             SetBlendMode(0, 0);
+                             DestroyGraphic(large);
+                             DestroyGraphic(part);
+                             DestroyGraphic(levels);
+                             DestroyGraphic(g);
+                         },
+                         // The software path weighs by w / 256 where the device takes w / 255.
+                         Match::BlendStep, 0, 3});
     return cases;
 }
 
@@ -356,6 +420,7 @@ protected:
 
 TEST_F(PathsMatchTest, Shapes) { RunCases("Shapes", ShapeCases()); }
 TEST_F(PathsMatchTest, BlendModes) { RunCases("BlendModes", BlendCases()); }
+TEST_F(PathsMatchTest, BlendImages) { RunCases("BlendImages", BlendImageCases()); }
 TEST_F(PathsMatchTest, DrawState) { RunCases("DrawState", StateCases()); }
 TEST_F(PathsMatchTest, Graphics) { RunCases("Graphics", GraphicCases()); }
 TEST_F(PathsMatchTest, Text) { RunCases("Text", TextCases()); }

@@ -20,7 +20,7 @@ Rgba MakeSmoothPicture(int width, int height)
     return out;
 }
 
-Bytes WriteJpeg(const Rgba& picture, bool grey, bool progressive = false)
+Bytes WriteJpeg(const Rgba& picture, bool grey, bool progressive = false, bool arithmetic = false)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr errors;
@@ -36,6 +36,7 @@ Bytes WriteJpeg(const Rgba& picture, bool grey, bool progressive = false)
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 90, TRUE);
     if (progressive) jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = arithmetic;
     jpeg_start_compress(&cinfo, TRUE);
     Bytes row(size_t(picture.width) * 3);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -105,6 +106,57 @@ TEST_F(JpegTest, TruncatedPictureDecodesUpToItsEnd)
     EXPECT_TRUE(std::equal(part.pixels.begin(), part.pixels.begin() + 64 * 4 * 8, whole.pixels.begin()));
 
     EXPECT_NE(part, whole);
+    ExpectNoLeak();
+}
+
+// Arithmetic coding spends a small fraction of a bit on a block that repeats its neighbour,
+// and its decoder reads zeros past the end of the data by design, so a flat picture of
+// 2048 x 2048 is a file of about a hundred bytes: no bound of blocks by data holds for it.
+// Such pictures decode, a small one whose header was made larger as well (it reads as that
+// picture continued flat); the limit on pixel bytes is what refuses a larger one.
+TEST_F(JpegTest, ArithmeticCodedPictureFarLargerThanItsDataDecodesWithinTheLimit)
+{
+    constexpr int kSide = 2048;
+    const Bytes flat = WriteJpeg(Rgba{kSide, kSide, Bytes(size_t(kSide) * kSide * 4, 128)}, true, false, true);
+    ASSERT_LT(flat.size(), 1024u);
+    Bytes enlarged = WriteJpeg(MakeSmoothPicture(64, 64), true, false, true);
+    size_t frame = 0;
+    for (size_t i = 2; i + 8 < enlarged.size() && frame == 0; ++i)
+        if (enlarged[i] == 0xFF && enlarged[i + 1] == 0xC9) frame = i;  // arithmetic-coded baseline frame
+    ASSERT_NE(frame, 0u);
+    enlarged[frame + 5] = enlarged[frame + 7] = uint8_t(kSide >> 8);
+    enlarged[frame + 6] = enlarged[frame + 8] = uint8_t(kSide);
+
+    struct Case {
+        const char* name;
+        const Bytes* file;
+        int64_t limit;
+        int expected;
+    };
+    const Case cases[] = {
+        {"flat", &flat, kDefaultMaxImageBytes, 0},
+        {"small picture with a larger header", &enlarged, kDefaultMaxImageBytes, 0},
+        {"flat, over a lowered limit", &flat, int64_t(kSide) * kSide - 1, -1},
+    };
+    const int64_t savedLimit = ImageDecoding.maxImageBytes;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImageDecoding.maxImageBytes = c.limit;
+        LoadedImage image{};
+        EXPECT_EQ(LoadImageData(c.file->data(), int32_t(c.file->size()), &image), c.expected);
+        if (c.expected == 0) {
+            EXPECT_EQ(image.width, kSide);
+            EXPECT_EQ(image.height, kSide);
+            if (c.file == &flat) {
+                uint8_t* end = image.pixels + size_t(kSide) * kSide;
+                EXPECT_TRUE(std::all_of(image.pixels, end, [](uint8_t v) { return v >= 127 && v <= 129; }));
+            }
+        } else {
+            EXPECT_EQ(image.pixels, nullptr);
+        }
+        ReleaseLoadedImage(&image);
+    }
+    ImageDecoding.maxImageBytes = savedLimit;
     ExpectNoLeak();
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
+#include "graphics/device/device_draw_state.h"
 #include "graphics/device/device_drawing.h"
 #include "graphics/device/device_state.h"
 #include "graphics/device/vertex_batch.h"
@@ -133,17 +134,54 @@ void UseTexelRule(const GraphicImage* image, int useTransparency)
         SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);
 }
 
-void PutTexturedQuad(const TexturePiece& piece, const float (*corners)[2], float u0, float v0, float u1, float v1)
+// One placement's quadrilateral; with a blend image its levels go along as the second
+// texture coordinates (the placement's corners in the graphic, in the blend image).
+void PutTexturedQuad(const TexturePiece& piece, const float (*corners)[2], const TexturePlacement& t,
+                     const GraphicRecord* blend)
 {
+    const uint32_t color = DeviceState.drawColor;
+    const float uv[4][2] = {{t.u0, t.v0}, {t.u1, t.v0}, {t.u1, t.v1}, {t.u0, t.v1}};
+    const int order[6] = {0, 1, 3, 1, 2, 3};
+    if (blend != nullptr) {
+        auto* v = static_cast<DeviceTwoTextureVertex*>(ReserveBatch(2, kPrimTriangles, piece.texture, 6));
+        if (v == nullptr) return;
+        const float w = float(blend->image->width), h = float(blend->image->height);
+        for (int i = 0; i < 6; ++i) {
+            const int k = order[i];
+            v[i] = DeviceTwoTextureVertex{corners[k][0], corners[k][1], kSpriteZ, 1.0f, color, 0xFFFFFFFFu,
+                                          uv[k][0], uv[k][1], (float(blend->offsetX) + t.corners[k][0]) / w,
+                                          (float(blend->offsetY) + t.corners[k][1]) / h};
+        }
+        return;
+    }
     auto* v = static_cast<DeviceTexturedVertex*>(ReserveBatch(1, kPrimTriangles, piece.texture, 6));
     if (v == nullptr) return;
-    const uint32_t color = DeviceState.drawColor;
-    const float uv[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
-    const int order[6] = {0, 1, 3, 1, 2, 3};
     for (int i = 0; i < 6; ++i) {
         const int k = order[i];
         v[i] = DeviceTexturedVertex{corners[k][0], corners[k][1], kSpriteZ, 1.0f, color, uv[k][0], uv[k][1]};
     }
+}
+
+// A blended draw has the batch to itself: the device takes the blend image and its weights
+// for it, and is given the ordinary state back afterwards. -1 for a blend the device cannot
+// weigh (subtracting without separate blend operations).
+int BeginBlendedDraw(const GraphicRecord* blend)
+{
+    const int mode = DrawState.blendMode;
+    if (blend->image->blendTexture == 0 || (mode == 3 && !DeviceState.separateBlendOps)) return -1;
+    FlushBatch();
+    SetGlBlendImage(blend->image->blendTexture, DrawState.ruleTable, mode == 4 || mode == 11);
+    // Without a blend mode the weight still decides how much of each pixel shows.
+    if (mode == 0) SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);
+    return 0;
+}
+
+void EndBlendedDraw()
+{
+    FlushBatch();
+    SetGlBlendImage(0, nullptr, 0);
+    ApplyDeviceBlend(DrawState.blendMode);
+    ForgetTexelState();
 }
 
 // A corner of a textured polygon: its position and its place in the graphic (0 to 1).
@@ -354,7 +392,9 @@ int PaintDeviceGraphic(GraphicRecord* g, int red, int green, int blue, int alpha
 
 int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency)
 {
-    if (!DeviceState.device || g->image->pieces == nullptr || DrawState.blendImageHandle != -1) return -1;
+    if (!DeviceState.device || g->image->pieces == nullptr) return -1;
+    const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
+    if (blend != nullptr && BeginBlendedDraw(blend) != 0) return -1;
     UseTexelRule(g->image, useTransparency);
     for (int i = 0; i < g->placementCount; ++i) {
         const TexturePlacement& t = g->placements[i];
@@ -363,14 +403,21 @@ int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency)
             corners[k][0] = float(x) - 0.5f + t.corners[k][0];
             corners[k][1] = float(y) - 0.5f + t.corners[k][1];
         }
-        PutTexturedQuad(g->image->pieces[t.piece], corners, t.u0, t.v0, t.u1, t.v1);
+        PutTexturedQuad(g->image->pieces[t.piece], corners, t, blend);
     }
+    if (blend != nullptr) EndBlendedDraw();
     return 0;
 }
 
-int PutDeviceGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency)
+int PutDeviceGraphicQuad(const float given[4][2], GraphicRecord* g, int useTransparency)
 {
-    if (!DeviceState.device || g->image->pieces == nullptr || DrawState.blendImageHandle != -1) return -1;
+    if (!DeviceState.device || g->image->pieces == nullptr) return -1;
+    const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
+    if (blend != nullptr && BeginBlendedDraw(blend) != 0) return -1;
+    // With a blend image the corners are whole pixels, as the software path maps them.
+    float corners[4][2];
+    for (int k = 0; k < 4; ++k)
+        for (int c = 0; c < 2; ++c) corners[k][c] = blend != nullptr ? float(int32_t(given[k][c])) : given[k][c];
     UseTexelRule(g->image, useTransparency);
     // Each placement's corners: the four corners interpolated at its place in the graphic.
     auto at = [&](double fx, double fy, float* out) {
@@ -390,8 +437,9 @@ int PutDeviceGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTra
         at(fx1, fy0, quad[1]);
         at(fx1, fy1, quad[2]);
         at(fx0, fy1, quad[3]);
-        PutTexturedQuad(g->image->pieces[t.piece], quad, t.u0, t.v0, t.u1, t.v1);
+        PutTexturedQuad(g->image->pieces[t.piece], quad, t, blend);
     }
+    if (blend != nullptr) EndBlendedDraw();
     return 0;
 }
 
@@ -464,6 +512,8 @@ void ForgetTexelState()
 int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, int texture, int)
 {
     GraphicRecord* g = ResolveGraphic(texture);
+    // Textured polygons carry no place in a blend image to weigh by.
+    if (DrawState.blendImageHandle != -1) return -1;
     if (g == nullptr || g->placementCount < 1 || vertices == nullptr || count < 3) return g == nullptr ? -1 : 0;
     if (type != kTriangleList && type != kTriangleStrip && type != kTriangleFan) return 0;
     UseTexelRule(g->image, 1);

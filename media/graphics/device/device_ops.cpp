@@ -4,6 +4,8 @@
 
 #include "graphics/device/device_drawing.h"
 #include "graphics/device/device_graphics.h"
+#include "graphics/draw_state.h"
+#include "graphics/software/memimg_blit.h"
 
 namespace {
 
@@ -23,7 +25,11 @@ void DeviceBlendAndTexelStateChanged()
     ForgetTexelState();
 }
 
-void SetDeviceBlendImage(GraphicRecord*) {}
+// The blended draws read the weights when they set the device up.
+void SetDeviceBlendImage(GraphicRecord*)
+{
+    BuildRuleTable(DrawState.ruleTable, DrawState.blendBorder, DrawState.blendRange);
+}
 
 }  // namespace
 

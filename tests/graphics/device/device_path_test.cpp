@@ -5,6 +5,7 @@
 #include "../window_fixture.h"
 
 #include "core/core_state.h"
+#include "graphics/blend_graphics.h"
 #include "graphics/color_format.h"
 #include "graphics/device/device_graphics.h"
 #include "graphics/device/device_state.h"
@@ -226,6 +227,61 @@ TEST_F(DevicePathTest, BlendModesMatchTheirArithmetic)
                 }
                 EXPECT_EQ(p[5 * 800 + 5], uint32_t(bg[0] << 16 | bg[1] << 8 | bg[2]));  // outside untouched
             }
+    }
+}
+
+// A blend image on the device: its levels become a texture that weighs the graphic's pixels
+// (level 0 hides, 255 shows); what the device cannot weigh is refused, not drawn unweighed.
+TEST_F(DevicePathTest, BlendImagesWeighDrawsOrRefuseThem)
+{
+    const uint32_t white = 0xFFFFFFFFu;
+    const PolygonVertex square[4] = {{100, 100, 0, 1, white, 0, 0}, {132, 100, 0, 1, white, 1, 0},
+                                     {132, 132, 0, 1, white, 1, 1}, {100, 132, 0, 1, white, 0, 1}};
+    struct Case {
+        const char* name;
+        int emulated;  // no separate blend operations
+        int mode;
+        int (*draw)(int graphic, const PolygonVertex* square);
+        int result;
+    };
+    const Case cases[] = {
+        {"PutGraphic", 0, 0, [](int g, const PolygonVertex*) { return PutGraphic(100, 100, g, 0); }, 0},
+        {"PutGraphicQuad", 0, 1,
+         [](int g, const PolygonVertex*) {
+             const float corners[4][2] = {{100.7f, 100.2f}, {132, 100}, {132, 132}, {100, 132}};
+             return PutGraphicQuad(corners, g, 0);
+         },
+         0},
+        {"textured polygon", 0, 0, [](int g, const PolygonVertex* q) { return SubmitVertices2D(q, 4, kTriangleFan, g, 0); }, -1},
+        {"subtracting, emulated", 1, 3, [](int g, const PolygonVertex*) { return PutGraphic(100, 100, g, 0); }, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HideGlSeparateBlendOps(c.emulated);
+        if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+        const int graphic = CreateBlankGraphic(32, 32);
+        PaintGraphic(graphic, 255, 255, 255, 255);
+        // Left half level 0, right half 255.
+        const int levels = CreateBlendGraphic(32, 32);
+        ASSERT_NE(levels, -1);
+        EXPECT_GT(ResolveGraphic(levels)->image->blendTexture, 0);
+        PaintGraphic(CreateSubGraphic(16, 0, 16, 32, levels), 255, 255, 255, 255);
+        SetBlendMode(c.mode, 255);
+        ASSERT_EQ(SetBlendImage(levels, 128, 0), 0);
+        EXPECT_EQ(c.draw(graphic, square), c.result);
+        const std::vector<uint32_t> p = BackBuffer();
+        EXPECT_EQ(p[110 * 800 + 104], 0u) << "level 0 hides";
+        if (c.result == 0)
+            EXPECT_EQ(p[110 * 800 + 124], 0xFFFFFFu) << "level 255 shows";
+        else
+            EXPECT_EQ(p[110 * 800 + 124], 0u) << "nothing drawn";
+        // A blend image made from a render surface takes its brightness; the texture goes with it.
+        const int fromGraphic = MakeBlendGraphic(graphic);
+        ASSERT_NE(fromGraphic, -1);
+        EXPECT_EQ(MemImgRow(&ResolveGraphic(fromGraphic)->view, 5)[5], 255);
+        SetBlendImage(-1, 0, 0);
+        SetBlendMode(0, 0);
+        EndMediaLayer();
     }
 }
 

@@ -1,9 +1,15 @@
 // The vertex colour of the primitive's first vertex, modulating the texture in the textured
-// build of the pair (TEXTURED is defined 0 or 1 when the pair is built).
+// builds of the pair (TEXTURED and BLENDED are defined 0 or 1 when the pair is built).
 flat in vec4 flatColor;
 in vec2 texCoord;
 uniform sampler2D image;
 uniform vec4 textureKey;  // key red, green, blue; rule 0 texel alpha, 1 opaque, 2 colour key
+#if BLENDED
+in vec2 blendCoord;
+uniform sampler2D blendImage;  // one level per texel
+uniform float rule[256];       // the weight of each level, 0 to 1
+uniform int weighColour;       // 1: the weight moves the colour from white (multiplying blends)
+#endif
 out vec4 fragColor;
 
 void main()
@@ -15,6 +21,13 @@ void main()
         texel.a = 1.0;
     }
     fragColor = texel * flatColor;
+#if BLENDED
+    float weight = rule[int(texture(blendImage, blendCoord).r * 255.0 + 0.5)];
+    if (weighColour != 0)
+        fragColor.rgb = mix(vec3(1.0), fragColor.rgb, weight);
+    else
+        fragColor.a *= weight;
+#endif
 #else
     fragColor = flatColor;
 #endif
