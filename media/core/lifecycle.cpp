@@ -11,6 +11,7 @@
 #include "core/unbuilt_layers.h"
 #include "file/file_access.h"
 #include "file/file_startup.h"
+#include "graphics/device/device_state.h"
 #include "graphics/graphics_setup.h"
 #include "image/clamp_table.h"
 #include "input/input_setup.h"
@@ -102,7 +103,7 @@ int StartLocked()
         return FailStart();
     }
     CoreState.counterFrequency = SystemCounterFrequency();
-    WriteSystemReport();
+    WriteSystemReport(ProbeHardwareAhead);
     InstallDefaultStreams();
     SetGraphicRestorer(nullptr);
 

@@ -30,11 +30,13 @@ CpuLevel LevelOf(const CpuIdentity& cpu)
     return kSse2;
 }
 
-// Counts time-stamp ticks over 100 ms of the millisecond clock.
-void ReportProcessorSpeed()
+// Counts time-stamp ticks over 100 ms of the millisecond clock. The ticks count whatever the
+// processor does meanwhile, so other work may fill the first part of the 100 ms.
+void ReportProcessorSpeed(void (*whileCounting)())
 {
     uint64_t start = ReadTimeStampCounter();
     int32_t begin = NowMilliseconds();
+    if (whileCounting != nullptr) whileCounting();
     while (((NowMilliseconds() - begin) & 0x7FFFFFFF) < 100) {
     }
     uint64_t ticks = ReadTimeStampCounter() - start;
@@ -72,11 +74,11 @@ int WaitMilliseconds(int32_t milliseconds)
     }
 }
 
-void WriteProcessorReport(const CpuIdentity& cpu)
+void WriteProcessorReport(const CpuIdentity& cpu, void (*whileCounting)())
 {
     CoreState.mmxUsable = 0;
     CpuLevel level = LevelOf(cpu);
-    if (cpu.available && (cpu.featureEdx & kTimeStampCounterBit)) ReportProcessorSpeed();
+    if (cpu.available && (cpu.featureEdx & kTimeStampCounterBit)) ReportProcessorSpeed(whileCounting);
     if (level == kNoCpuid) {
         LogWrite("ＣＰＵＩＤ命令は使えません\n");
         return;
@@ -102,7 +104,7 @@ void WriteProcessorReport(const CpuIdentity& cpu)
     }
 }
 
-void WriteSystemReport()
+void WriteSystemReport(void (*whileCounting)())
 {
     LogWrite("システムの情報を出力します\n");
     LogIndent();
@@ -118,7 +120,7 @@ void WriteSystemReport()
 
     CpuIdentity cpu;
     ReadCpuIdentity(&cpu);
-    WriteProcessorReport(cpu);
+    WriteProcessorReport(cpu, whileCounting);
     LogUnindent();
 }
 

@@ -14,10 +14,12 @@ uint64_t NowMicroseconds();
 // the window has gone.
 int WaitMilliseconds(int32_t milliseconds);
 
-// Start-up step 10: the system report in the log; raises the timer resolution.
-void WriteSystemReport();
+// Start-up step 10: the system report in the log; raises the timer resolution. The count of
+// the processor's speed waits 100 ms of the clock; `whileCounting`, when given, runs inside
+// that wait (start-up's slow probes), so the wait costs nothing extra.
+void WriteSystemReport(void (*whileCounting)() = nullptr);
 // The processor part of the report, for a given identity (the report reads the real one).
-void WriteProcessorReport(const CpuIdentity& cpu);
+void WriteProcessorReport(const CpuIdentity& cpu, void (*whileCounting)() = nullptr);
 // Inside the window step: measures which clock updates more finely, raises the timer
 // resolution again and seeds the random generator.
 void ProbeTimers();

@@ -197,13 +197,31 @@ int SetAcceptCpuRasteriser(int flag)
     return 0;
 }
 
+// A probe made ahead, kept for the one decision that follows it.
+struct EarlyProbeRecord {
+    int32_t ready;
+    int32_t made;
+    GlProbeReport report;
+};
+static EarlyProbeRecord EarlyProbe;
+
+void ProbeHardwareAhead()
+{
+    EarlyProbe = EarlyProbeRecord{};
+    if (ScreenSettings.softwareOnly) return;
+    EarlyProbe.made = ProbeGl(&EarlyProbe.report) == 0;
+    EarlyProbe.ready = 1;
+}
+
 int DecideHardwarePath()
 {
     Decision.decided = 0;
     SetGlCapableWindows(0);
+    const EarlyProbeRecord early = EarlyProbe;
+    EarlyProbe = EarlyProbeRecord{};
     if (ScreenSettings.softwareOnly) return 0;
-    GlProbeReport report;
-    Decision.probeMade = ProbeGl(&report) == 0;
+    GlProbeReport report = early.report;
+    Decision.probeMade = early.ready ? early.made : ProbeGl(&report) == 0;
     Decision.cpu = report.cpuRasteriser;
     Decision.es = report.es;
     if (!Decision.probeMade) return 0;

@@ -77,6 +77,10 @@ const char* FormatLabel(int32_t format);
 // the window is made GL-capable. Reads SetUseHardware's setting and the CPU-rasteriser
 // acceptance (SetAcceptCpuRasteriser or ROR_ACCEPT_CPU_GL=1).
 int DecideHardwarePath();
+// Probes the GL ahead of the window step (loading a GL driver takes tens of milliseconds,
+// which start-up can spend inside a wait it makes anyway); the next DecideHardwarePath uses
+// the result instead of probing again.
+void ProbeHardwareAhead();
 int HardwarePathDecided();  // the last decision
 void ForgetHardwarePath();  // windows are plain again and the software path will be taken
 // Setting made before start-up: 1 accepts a CPU rasteriser (Mesa llvmpipe and the like) as
