@@ -9,34 +9,21 @@
 
 #include <cstring>
 
-namespace {
-
-int UploadLevels(GraphicRecord* g, int x, int y, int width, int height)
+int UploadBlendLevels(GraphicRecord* g, int x, int y, int width, int height)
 {
     const PixelRect area{g->offsetX + x, g->offsetY + y, g->offsetX + x + width, g->offsetY + y + height};
     return DrawOps.uploadBlendImage(g->image, area);
 }
 
-}  // namespace
-
 int CreateBlendGraphic(int width, int height)
 {
     if (!ScreenSettings.graphicsReady || width <= 0 || height <= 0) return -1;
     WaitWhileWindowInactive();
-    const int handle = NewGraphicHandle();
+    const int handle = NewImageGraphic(width, height);
+    if (handle == -1) return -1;
     GraphicRecord* g = ResolveGraphic(handle);
-    auto* image = static_cast<GraphicImage*>(TrackedAllocZeroed(sizeof(GraphicImage), __FILE__, __LINE__));
-    if (image == nullptr) {
-        DestroyGraphic(handle);
-        return -1;
-    }
-    image->refCount = 1;
+    GraphicImage* image = g->image;
     image->blend = 1;
-    image->width = width;
-    image->height = height;
-    g->image = image;
-    g->width = width;
-    g->height = height;
     // The levels live in memory on both paths: the software loops read them, and the device
     // path keeps a texture made from them.
     if (CreateMemImg(&image->store, width, height, -1, 0, 2, 0, 0, 0, nullptr) != 0) {
@@ -45,7 +32,7 @@ int CreateBlendGraphic(int width, int height)
     }
     FillMemImg(&image->store, nullptr, 0);
     MakeSubImage(&g->view, &image->store, 0, 0, width, height);
-    if (UploadLevels(g, 0, 0, width, height) != 0) {
+    if (UploadBlendLevels(g, 0, 0, width, height) != 0) {
         DestroyGraphic(handle);
         return -1;
     }
@@ -59,13 +46,13 @@ int WriteBlendLevels(GraphicRecord* g, const uint32_t* argb, int pitch, int x, i
         uint8_t* out = MemImgRow(&g->view, y + row) + x;
         for (int col = 0; col < width; ++col) out[col] = BrightnessOf(in[col]);
     }
-    return UploadLevels(g, x, y, width, height);
+    return UploadBlendLevels(g, x, y, width, height);
 }
 
 int FillBlendLevels(GraphicRecord* g, int level)
 {
     FillMemImg(&g->view, nullptr, uint32_t(level));
-    return UploadLevels(g, 0, 0, g->width, g->height);
+    return UploadBlendLevels(g, 0, 0, g->width, g->height);
 }
 
 int BlendGraphicOfPixels(const uint32_t* argb, int pitch, int width, int height)
@@ -91,7 +78,7 @@ int MakeBlendGraphic(int source)
         g = ResolveGraphic(source);
         for (int row = 0; row < g->height; ++row)
             std::memcpy(MemImgRow(&copy->view, row), MemImgRow(&g->view, row), size_t(g->width));
-        if (UploadLevels(copy, 0, 0, g->width, g->height) != 0) {
+        if (UploadBlendLevels(copy, 0, 0, g->width, g->height) != 0) {
             DestroyGraphic(handle);
             return -1;
         }

@@ -13,6 +13,9 @@ int BlendGraphicOfPixels(const uint32_t* argb, int pitch, int width, int height)
 // Writes the brightness of width x height 0xAARRGGBB pixels (`pitch` pixels apart) to (x, y)
 // of the blend graphic; the caller keeps the rectangle inside it. 0 / -1.
 int WriteBlendLevels(GraphicRecord* g, const uint32_t* argb, int pitch, int x, int y, int width, int height);
+// Hands the levels of a rectangle of the blend graphic to the drawing path (the device keeps
+// a texture of them). 0 / -1.
+int UploadBlendLevels(GraphicRecord* g, int x, int y, int width, int height);
 // Fills the whole blend graphic with one level. 0 / -1.
 int FillBlendLevels(GraphicRecord* g, int level);
 

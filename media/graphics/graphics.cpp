@@ -52,18 +52,16 @@ int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const P
     }
     TrackedFree(row);
     if (result != 0) return -1;
-    return DrawOps.uploadBlendImage(g->image, PixelRect{g->offsetX + x, g->offsetY + y, g->offsetX + x + width,
-                                                        g->offsetY + y + height});
+    return UploadBlendLevels(g, x, y, width, height);
 }
 
 }  // namespace
 
-int CreateBlankGraphic(int width, int height)
+int NewImageGraphic(int width, int height)
 {
-    if (width <= 0 || height <= 0) return -1;
-    WaitWhileWindowInactive();
     const int handle = NewGraphicHandle();
     GraphicRecord* g = ResolveGraphic(handle);
+    if (g == nullptr) return -1;
     auto* image = static_cast<GraphicImage*>(TrackedAllocZeroed(sizeof(GraphicImage), __FILE__, __LINE__));
     if (image == nullptr) {
         DestroyGraphic(handle);
@@ -75,6 +73,16 @@ int CreateBlankGraphic(int width, int height)
     g->image = image;
     g->width = width;
     g->height = height;
+    return handle;
+}
+
+int CreateBlankGraphic(int width, int height)
+{
+    if (width <= 0 || height <= 0) return -1;
+    WaitWhileWindowInactive();
+    const int handle = NewImageGraphic(width, height);
+    if (handle == -1) return -1;
+    GraphicRecord* g = ResolveGraphic(handle);
     if (DrawOps.createGraphicImage(g) != 0) {
         DestroyGraphic(handle);
         return -1;

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+// A new graphic handle with an empty image record of the size (no pixel store yet): the
+// handle, or -1.
+int NewImageGraphic(int width, int height);
 int CreateBlankGraphic(int width, int height);
 int CreateSubGraphic(int x, int y, int width, int height, int source);
 int DestroyGraphic(int handle);
