@@ -59,10 +59,7 @@ bool StartLayer(benchmark::State& state, int device, int width, int height)
     return true;
 }
 
-double Smallest(const std::vector<double>& v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
+double Smallest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
 void Sync()
 {

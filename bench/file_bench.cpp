@@ -34,8 +34,9 @@ uint32_t NextRandom(uint32_t& state)
 
 std::vector<uint8_t> TextData(size_t size)
 {
-    static const char* words[] = {"the", "castle", "north", "river", "of", "army", "gold", "and", "a", "border",
-                                  "country", "winter", "map", "to", "king", "road", "holds", "east", "west", "its"};
+    static const char* words[] = {"the",  "castle", "north",  "river",   "of",     "army", "gold",
+                                  "and",  "a",      "border", "country", "winter", "map",  "to",
+                                  "king", "road",   "holds",  "east",    "west",   "its"};
     std::vector<uint8_t> out;
     uint32_t state = 7;
     while (out.size() < size) {
@@ -59,8 +60,7 @@ std::vector<uint8_t> PixelData(size_t size)
         out[i] = uint8_t(x / 4 + noise);
         out[i + 1] = uint8_t(y / 4);
         out[i + 2] = uint8_t((x + y) / 8);
-        if (i + 3 < size)
-            out[i + 3] = 255;
+        if (i + 3 < size) out[i + 3] = 255;
     }
     return out;
 }
@@ -70,8 +70,7 @@ std::vector<uint8_t> ExecutableData(size_t size)
     std::ifstream in("/proc/self/exe", std::ios::binary);
     std::vector<uint8_t> exe{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     // Not repeated: a repeat would only measure the decoders' windows.
-    if (exe.size() > size)
-        exe.resize(size);
+    if (exe.size() > size) exe.resize(size);
     return exe;
 }
 
@@ -120,8 +119,7 @@ void BM_DecodeLzBlock(benchmark::State& state)
         int64_t got = DecodeLzBlock(set.ours.data(), set.ours.size(), out.data(), out.size());
         benchmark::DoNotOptimize(got);
     }
-    if (out != set.raw)
-        state.SkipWithError("round trip differs");
+    if (out != set.raw) state.SkipWithError("round trip differs");
     Report(state, set, set.ours.size());
 }
 
@@ -232,8 +230,7 @@ void BM_ReadSystem(benchmark::State& state)
     PageBuffer buffer(kChunk);
     for (auto _ : state) {
         SystemFile file = OpenSystemFile("plain.bin", FileOpenMode::Read);
-        while (ReadSystemFile(file, buffer.data(), kChunk) > 0) {
-        }
+        while (ReadSystemFile(file, buffer.data(), kChunk) > 0) {}
         CloseSystemFile(file);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kReadSize));
@@ -247,13 +244,11 @@ void ReadThroughTable(benchmark::State& state, const char* path, int32_t useCach
         size_t total = 0;
         size_t got;
         while ((got = FileRead(buffer.data(), 1, kChunk, file)) > 0) {
-            while (FileIdle(file) == 0) {
-            }
+            while (FileIdle(file) == 0) {}
             total += got;
         }
         FileClose(file);
-        if (total != expected)
-            state.SkipWithError("short read");
+        if (total != expected) state.SkipWithError("short read");
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(expected));
 }
@@ -300,8 +295,7 @@ void ReadWholeThroughTable(benchmark::State& state, const char* path)
     PageBuffer buffer(kReadSize);
     for (auto _ : state) {
         FileValue file = FileOpen(path, 0, 0, 0);
-        if (FileRead(buffer.data(), 1, kReadSize, file) == 0)
-            state.SkipWithError("nothing read");
+        if (FileRead(buffer.data(), 1, kReadSize, file) == 0) state.SkipWithError("nothing read");
         FileClose(file);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kReadSize));

@@ -86,4 +86,10 @@ static void StartUpToFirstFrame(benchmark::State& state)
     }
     state.SetLabel(x11 ? "x11" : "offscreen");
 }
-BENCHMARK(StartUpToFirstFrame)->ArgName("x11")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(StartUpToFirstFrame)
+    ->ArgName("x11")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);

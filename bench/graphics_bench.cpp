@@ -258,8 +258,10 @@ void BM_OpaqueImage_SdlBlit(benchmark::State& state)
 {
     Frame f;
     std::vector<uint32_t> pixels(size_t(kPixels), 0xFF445566);
-    SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kWidth, kHeight, 32, kWidth * 4, SDL_PIXELFORMAT_XRGB8888);
-    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormatFrom(f.Bits(), kWidth, kHeight, 32, f.Pitch(), SDL_PIXELFORMAT_XRGB8888);
+    SDL_Surface* src =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), kWidth, kHeight, 32, kWidth * 4, SDL_PIXELFORMAT_XRGB8888);
+    SDL_Surface* dst =
+        SDL_CreateRGBSurfaceWithFormatFrom(f.Bits(), kWidth, kHeight, 32, f.Pitch(), SDL_PIXELFORMAT_XRGB8888);
     SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
     for (auto _ : state) {
         SDL_BlitSurface(src, nullptr, dst, nullptr);

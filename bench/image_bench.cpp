@@ -92,14 +92,27 @@ Bytes EncodeJpeg()
     return out;
 }
 
-const Bytes& PngRgb() { static const Bytes file = EncodePng(3); return file; }
-const Bytes& PngRgba() { static const Bytes file = EncodePng(4); return file; }
-const Bytes& Jpeg() { static const Bytes file = EncodeJpeg(); return file; }
+const Bytes& PngRgb()
+{
+    static const Bytes file = EncodePng(3);
+    return file;
+}
+const Bytes& PngRgba()
+{
+    static const Bytes file = EncodePng(4);
+    return file;
+}
+const Bytes& Jpeg()
+{
+    static const Bytes file = EncodeJpeg();
+    return file;
+}
 
 void SetBytes(benchmark::State& bench, const Bytes& file)
 {
     bench.SetBytesProcessed(int64_t(bench.iterations()) * int64_t(file.size()));
-    bench.counters["pixels/s"] = benchmark::Counter(double(bench.iterations()) * kWidth * kHeight, benchmark::Counter::kIsRate);
+    bench.counters["pixels/s"] =
+        benchmark::Counter(double(bench.iterations()) * kWidth * kHeight, benchmark::Counter::kIsRate);
 }
 
 void Chain(benchmark::State& bench, const Bytes& file)

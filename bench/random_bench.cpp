@@ -8,7 +8,8 @@
 
 namespace {
 
-void RefillBlock(benchmark::State& bench, RandomRefill refill) {
+void RefillBlock(benchmark::State& bench, RandomRefill refill)
+{
     RandomState random{};
     SeedRandomState(random, 4357);
     for (auto _ : bench) {
@@ -26,7 +27,8 @@ BENCHMARK(BM_RandomRefillPlain);
 void BM_RandomRefillSse2(benchmark::State& bench) { RefillBlock(bench, RefillRandomSse2); }
 BENCHMARK(BM_RandomRefillSse2);
 
-void BM_RandomRefillAvx2(benchmark::State& bench) {
+void BM_RandomRefillAvx2(benchmark::State& bench)
+{
     if (!ReadCpuFeatures().avx2) {
         bench.SkipWithError("processor without AVX2");
         return;
@@ -37,7 +39,8 @@ BENCHMARK(BM_RandomRefillAvx2);
 #endif
 
 // The same 624 words from the standard twister: one twist of its state and 624 tempered draws.
-void BM_StdMt19937Block(benchmark::State& bench) {
+void BM_StdMt19937Block(benchmark::State& bench)
+{
     std::mt19937 standard(4357);
     uint32_t block[kRandomStateWords];
     for (auto _ : bench) {

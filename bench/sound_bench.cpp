@@ -100,7 +100,14 @@ void BM_SoundMixerCallback(benchmark::State& state)
     MeasureOneSecondOfPlay(state);
     SoundEnd();
 }
-BENCHMARK(BM_SoundMixerCallback)->Arg(0)->Arg(1)->Arg(8)->Arg(32)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SoundMixerCallback)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(8)
+    ->Arg(32)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // SDL_mixer on the same driver and format, the chunk already in the device's format,
 // N channels looping it (Mix_PlayChannel).
@@ -120,7 +127,14 @@ void BM_SdlMixerCallback(benchmark::State& state)
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
-BENCHMARK(BM_SdlMixerCallback)->Arg(0)->Arg(1)->Arg(8)->Arg(32)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SdlMixerCallback)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(8)
+    ->Arg(32)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // The mixer alone, called the way the callback calls it: one second of output (44100
 // frames in blocks of 1024) with N looping voices of the one-second sound.
@@ -210,17 +224,16 @@ size_t ReadMemory(void* destination, size_t size, size_t count, void* source)
 int SeekMemory(void* source, ogg_int64_t offset, int origin)
 {
     auto* memory = static_cast<MemorySource*>(source);
-    const int64_t base = origin == SEEK_SET ? 0 : origin == SEEK_CUR ? int64_t(memory->position) : int64_t(memory->bytes->size());
+    const int64_t base = origin == SEEK_SET   ? 0
+                         : origin == SEEK_CUR ? int64_t(memory->position)
+                                              : int64_t(memory->bytes->size());
     const int64_t target = base + offset;
     if (target < 0 || target > int64_t(memory->bytes->size())) return -1;
     memory->position = size_t(target);
     return 0;
 }
 
-long TellMemory(void* source)
-{
-    return long(static_cast<MemorySource*>(source)->position);
-}
+long TellMemory(void* source) { return long(static_cast<MemorySource*>(source)->position); }
 
 void BM_OggDecodeVorbisfileMemory(benchmark::State& state)
 {

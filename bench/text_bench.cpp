@@ -43,8 +43,7 @@ std::vector<char32_t> DistinctAscii()
 {
     std::vector<char32_t> out;
     for (const char* c = kLine; *c; ++c)
-        if (std::find(out.begin(), out.end(), char32_t(*c)) == out.end())
-            out.push_back(char32_t(*c));
+        if (std::find(out.begin(), out.end(), char32_t(*c)) == out.end()) out.push_back(char32_t(*c));
     return out;
 }
 
@@ -53,10 +52,7 @@ std::vector<char32_t> MissCodes(int64_t kanji)
     return kanji ? std::vector<char32_t>(kKanjiCodes, kKanjiCodes + kKanjiCount) : DistinctAscii();
 }
 
-const char* MissLabel(int64_t kanji)
-{
-    return kanji ? "kanji" : "ASCII";
-}
+const char* MissLabel(int64_t kanji) { return kanji ? "kanji" : "ASCII"; }
 
 // The software screen of the game's mode, 800 × 600 × 32, with the font system started.
 struct SoftwareText {
@@ -160,8 +156,7 @@ void TextCachedLineSdlTtfGlyphSurfaces(benchmark::State& state)
     int advance[128] = {};
     for (const char* c = kLine; *c; ++c) {
         const auto code = uint8_t(*c);
-        if (glyphs[code] || code == ' ')
-            continue;
+        if (glyphs[code] || code == ' ') continue;
         glyphs[code] = TTF_RenderGlyph_Solid(font, code, white);
         TTF_GlyphMetrics(font, code, nullptr, nullptr, nullptr, nullptr, &advance[code]);
     }
@@ -180,8 +175,7 @@ void TextCachedLineSdlTtfGlyphSurfaces(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * 40);
     state.SetLabel("glyphs/s");
-    for (SDL_Surface* glyph : glyphs)
-        SDL_FreeSurface(glyph);
+    for (SDL_Surface* glyph : glyphs) SDL_FreeSurface(glyph);
 }
 BENCHMARK(TextCachedLineSdlTtfGlyphSurfaces);
 
@@ -207,8 +201,7 @@ struct FreeTypeFace {
     FT_Face face = nullptr;
     FreeTypeFace()
     {
-        if (FT_Init_FreeType(&library) != 0 || FT_New_Face(library, kGothicFile, 0, &face) != 0)
-            return;
+        if (FT_Init_FreeType(&library) != 0 || FT_New_Face(library, kGothicFile, 0, &face) != 0) return;
         FT_Size_RequestRec request{};
         request.type = FT_SIZE_REQUEST_TYPE_CELL;
         request.height = 16 * 64;
@@ -216,10 +209,8 @@ struct FreeTypeFace {
     }
     ~FreeTypeFace()
     {
-        if (face)
-            FT_Done_Face(face);
-        if (library)
-            FT_Done_FreeType(library);
+        if (face) FT_Done_Face(face);
+        if (library) FT_Done_FreeType(library);
     }
 };
 
@@ -275,8 +266,7 @@ void TextFirstRenderingStbTruetype(benchmark::State& state)
         std::fseek(in, 0, SEEK_END);
         file.resize(size_t(std::ftell(in)));
         std::fseek(in, 0, SEEK_SET);
-        if (std::fread(file.data(), 1, file.size(), in) != file.size())
-            file.clear();
+        if (std::fread(file.data(), 1, file.size(), in) != file.size()) file.clear();
         std::fclose(in);
     }
     stbtt_fontinfo info;

@@ -9,12 +9,14 @@ namespace {
 int32_t CellIndex(int32_t row, int32_t column) { return row * kFieldColumns + column; }
 
 // Size of the country at (row, column), or 0 when the cell lies outside the field.
-int32_t SizeAt(const CountryCells& grid, int32_t row, int32_t column) {
+int32_t SizeAt(const CountryCells& grid, int32_t row, int32_t column)
+{
     if (row < 0 || row >= kFieldRows || column < 0 || column >= kFieldColumns) return 0;
     return CountrySize(grid, grid[CellIndex(row, column)]);
 }
 
-void AbsorbCountry(CountryCells& grid, int32_t absorbed, int32_t into) {
+void AbsorbCountry(CountryCells& grid, int32_t absorbed, int32_t into)
+{
     for (int32_t& cell : grid) {
         if (cell == absorbed) cell = into;
     }
@@ -23,7 +25,8 @@ void AbsorbCountry(CountryCells& grid, int32_t absorbed, int32_t into) {
 }  // namespace
 
 // Two draws, or three when the chosen country is small enough to merge.
-void AttemptMerge(CountryCells& grid, RandomDraw draw) {
+void AttemptMerge(CountryCells& grid, RandomDraw draw)
+{
     int32_t column = draw(kFieldColumns - 1);
     int32_t row = draw(kFieldRows - 1);
     int32_t chosen = grid[CellIndex(row, column)];
@@ -34,10 +37,10 @@ void AttemptMerge(CountryCells& grid, RandomDraw draw) {
     int32_t neighbourRow = row;
     int32_t neighbourColumn = column;
     switch (draw(3)) {
-        case 0: neighbourRow = row > 0 ? row - 1 : row + 1; break;
-        case 1: neighbourRow = row < kFieldRows - 1 ? row + 1 : row - 1; break;
-        case 2: neighbourColumn = column > 0 ? column - 1 : column + 1; break;
-        default: neighbourColumn = column < kFieldColumns - 1 ? column + 1 : column - 1; break;
+    case 0: neighbourRow = row > 0 ? row - 1 : row + 1; break;
+    case 1: neighbourRow = row < kFieldRows - 1 ? row + 1 : row - 1; break;
+    case 2: neighbourColumn = column > 0 ? column - 1 : column + 1; break;
+    default: neighbourColumn = column < kFieldColumns - 1 ? column + 1 : column - 1; break;
     }
     int32_t neighbour = grid[CellIndex(neighbourRow, neighbourColumn)];
     if (neighbour == chosen) return;
@@ -45,21 +48,25 @@ void AttemptMerge(CountryCells& grid, RandomDraw draw) {
     AbsorbCountry(grid, chosen, neighbour);
 }
 
-int32_t CountrySize(const CountryCells& grid, int32_t country) {
+int32_t CountrySize(const CountryCells& grid, int32_t country)
+{
     int32_t size = 0;
     for (int32_t cell : grid) size += cell == country ? 1 : 0;
     return size;
 }
 
-void NumberCountries(CountryCells& grid) {
+void NumberCountries(CountryCells& grid)
+{
     for (int32_t i = 0; i < kFieldCells; ++i) grid[i] = i;
 }
 
-void MergeCountries(CountryCells& grid, RandomDraw draw) {
+void MergeCountries(CountryCells& grid, RandomDraw draw)
+{
     for (int32_t attempt = 0; attempt < kMergeAttempts; ++attempt) AttemptMerge(grid, draw);
 }
 
-void JoinSingleCells(CountryCells& grid) {
+void JoinSingleCells(CountryCells& grid)
+{
     for (int32_t row = 0; row < kFieldRows; ++row) {
         for (int32_t column = 0; column < kFieldColumns; ++column) {
             int32_t& cell = grid[CellIndex(row, column)];
@@ -83,7 +90,8 @@ void JoinSingleCells(CountryCells& grid) {
     }
 }
 
-void GenerateCountriesFrom(RandomDraw draw) {
+void GenerateCountriesFrom(RandomDraw draw)
+{
     NumberCountries(CountryGrid);
     MergeCountries(CountryGrid, draw);
     JoinSingleCells(CountryGrid);

@@ -26,12 +26,9 @@ void DrawField()
             const int32_t x0 = c * kCellSize;
             const int32_t y0 = r * kCellSize;
             const int32_t country = CountryGrid[r * kFieldColumns + c];
-            if (hovering)
-                FillCell(x0, y0, country, hovered);
-            if (r == 0)
-                DrawSegment(x0 + 16, kFieldTop, x0 + 65, kFieldTop, white, 3);
-            if (c == 0)
-                DrawSegment(kFieldLeft, y0 + 16, kFieldLeft, y0 + 65, white, 3);
+            if (hovering) FillCell(x0, y0, country, hovered);
+            if (r == 0) DrawSegment(x0 + 16, kFieldTop, x0 + 65, kFieldTop, white, 3);
+            if (c == 0) DrawSegment(kFieldLeft, y0 + 16, kFieldLeft, y0 + 65, white, 3);
             if (r == kFieldRows - 1)
                 DrawSegment(x0 + 16, kFieldBottom, x0 + 65, kFieldBottom, white, 3);
             else if (CountryGrid[(r + 1) * kFieldColumns + c] != country)

@@ -9,8 +9,7 @@
 void RunGameLoop()
 {
     while (PumpMessages() == 0) {
-        if (IsKeyDown(KEYCODE_ESCAPE))
-            break;
+        if (IsKeyDown(KEYCODE_ESCAPE)) break;
         ClearScreen();
         ReadMousePosition(&Game.mouseX, &Game.mouseY);
         ReadMouseButtons();
@@ -26,8 +25,7 @@ int GameMain(void* /*instance*/, void* /*previousInstance*/, char* /*commandLine
     SetLogEnabled(0);
     ChangeWindowMode(1);
     SetScreenMode(800, 600, 32, 60);
-    if (InitMediaLayer() != 0)
-        return -1;
+    if (InitMediaLayer() != 0) return -1;
 #ifdef VEXHOLM_FIXED_SEED
     // Test build only: a known field, so a test can work out what the screen must show.
     SeedRandom(VEXHOLM_FIXED_SEED);

@@ -5,8 +5,8 @@
 constexpr int32_t kCellSize = 48;
 constexpr int32_t kFieldLeft = 16;
 constexpr int32_t kFieldTop = 16;
-constexpr int32_t kFieldRight = kFieldLeft + 12 * kCellSize;   // 592
-constexpr int32_t kFieldBottom = kFieldTop + 8 * kCellSize;    // 400
+constexpr int32_t kFieldRight = kFieldLeft + 12 * kCellSize;  // 592
+constexpr int32_t kFieldBottom = kFieldTop + 8 * kCellSize;   // 400
 constexpr int32_t kStatusColumnX = 608;
 
 struct HoverCell {

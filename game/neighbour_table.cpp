@@ -4,7 +4,8 @@ NeighbourBytes NeighbourTable = {};
 
 namespace {
 
-void MarkNeighbour(int32_t country, int32_t neighbourCell) {
+void MarkNeighbour(int32_t country, int32_t neighbourCell)
+{
     int32_t neighbour = CountryGrid[neighbourCell];
     // A generated grid holds only 0..95; anything else is never used as an index.
     if (neighbour < 0 || neighbour >= kFieldCells) return;
@@ -13,7 +14,8 @@ void MarkNeighbour(int32_t country, int32_t neighbourCell) {
 
 }  // namespace
 
-void BuildNeighbourTable() {
+void BuildNeighbourTable()
+{
     NeighbourTable.fill(0);
     for (int32_t country = 0; country < kFieldCells; ++country) {
         // A country that still holds its first cell survives; absorbed numbers keep a zero row.

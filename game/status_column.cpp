@@ -25,6 +25,5 @@ void DrawStatusColumn()
 {
     StatusLine lines[3];
     const int count = BuildStatusLines(lines);
-    for (int i = 0; i < count; ++i)
-        PrintTextFormat(kStatusColumnX, lines[i].y, Game.white, "%s", lines[i].text);
+    for (int i = 0; i < count; ++i) PrintTextFormat(kStatusColumnX, lines[i].y, Game.white, "%s", lines[i].text);
 }

@@ -3,9 +3,9 @@
 
 int main()
 {
-    SetWindowTitle("My game");          // also the instance lock: a second copy refuses to start
-    SetLogEnabled(1);                   // "Log.txt" in the working folder reports every step
-    ChangeWindowMode(1);                // windowed
+    SetWindowTitle("My game");  // also the instance lock: a second copy refuses to start
+    SetLogEnabled(1);           // "Log.txt" in the working folder reports every step
+    ChangeWindowMode(1);        // windowed
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
     const uint32_t white = PackColor(255, 255, 255);

@@ -60,8 +60,7 @@ int main()
     SetLogEnabled(0);
     ChangeWindowMode(1);
     SetScreenMode(800, 600, 32, 60);
-    if (InitMediaLayer() != 0)
-        return -1;
+    if (InitMediaLayer() != 0) return -1;
     // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.
     int sprites[kSpriteCount];
     if (LoadDividedGraphic("pictures/sheet.png", kSpriteCount, kSpriteCount, 1, kCell, kCell, sprites) != 0) {
@@ -82,8 +81,7 @@ int main()
         y = y < 0 ? 0 : y > 600 - kCell ? 600 - kCell : y;
 
         bool hit = false;
-        for (const Rock& rock : kRocks)
-            hit = hit || Touches(x, y, rock);
+        for (const Rock& rock : kRocks) hit = hit || Touches(x, y, rock);
         if (hit && !touching) {
             StartPadVibration(1, 800, 200);
             SetSoundPan(bump, (x - 400) * 255 / 400);
@@ -95,9 +93,9 @@ int main()
         SetBlendMode(0, 0);
         for (const Rock& rock : kRocks)
             PutGraphic(rock.x, rock.y, sprites[kRock], 1);  // transparency: the picture's alpha
-        SetBlendMode(2, 255);                                // additive: the glow lightens
+        SetBlendMode(2, 255);                               // additive: the glow lightens
         PutGraphic(x, y + 18, sprites[kGlow], 0);
-        SetBlendMode(1, 96);                                 // alpha: a faint trail
+        SetBlendMode(1, 96);  // alpha: a faint trail
         PutGraphic(x - 6, y + 10, sprites[kGhost], 1);
         SetBlendMode(0, 0);
         PutGraphic(x, y, sprites[kShip], 1);

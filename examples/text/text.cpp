@@ -9,8 +9,7 @@ int main()
     SetLogEnabled(0);
     ChangeWindowMode(1);
     SetScreenMode(800, 600, 32, 60);
-    if (InitMediaLayer() != 0)
-        return -1;
+    if (InitMediaLayer() != 0) return -1;
     const uint32_t white = PackColor(255, 255, 255), yellow = PackColor(255, 230, 80);
     const int big = CreateFontToHandle(nullptr, 40, 5, FONT_NORMAL, -1, -1, 0);
     const int smooth = CreateFontToHandle(nullptr, 32, 3, FONT_ANTIALIAS, -1, -1, 0);
@@ -22,7 +21,8 @@ int main()
         PrintTextWithFont(20, 70, "Size 40: ゲームの文字", white, big);
         PrintTextWithFont(20, 140, "Anti-aliased: なめらかな文字 ABC", white, smooth);
         PrintTextWithFont(20, 200, "Edged: 縁取りの文字 XYZ", yellow, edged, PackColor(160, 0, 0));
-        PrintTextFormat(20, 270, white, "書式つき: %d ポイント, %d ms", GetFontSizeOfHandle(big), NowMilliseconds() % 1000);
+        PrintTextFormat(20, 270, white, "書式つき: %d ポイント, %d ms", GetFontSizeOfHandle(big),
+                        NowMilliseconds() % 1000);
         PresentScreen();
     }
     ReleaseFontHandle(big);

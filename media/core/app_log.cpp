@@ -78,7 +78,8 @@ static void WriteLinePrefix(SystemFile file)
 {
     const LogState& s = AppLogState;
     char stamp[16];
-    int stampLength = std::snprintf(stamp, sizeof stamp, "%d:", static_cast<int32_t>(SystemMilliseconds() - s.startTime));
+    int stampLength =
+        std::snprintf(stamp, sizeof stamp, "%d:", static_cast<int32_t>(SystemMilliseconds() - s.startTime));
     WriteSystemFile(file, stamp, size_t(stampLength));
     char tabs[kMaxTabs];
     size_t depth = std::min(size_t(std::max(s.depth, 0)), kMaxTabs);
@@ -89,8 +90,7 @@ static void WriteLinePrefix(SystemFile file)
 static SystemFile OpenLogFile()
 {
     const LogState& s = AppLogState;
-    if (s.off == 1 || s.folder[0] == '\0')
-        return kNoSystemFile;
+    if (s.off == 1 || s.folder[0] == '\0') return kNoSystemFile;
     // The folder is the system's own, kept as it is: joined, not converted.
     return OpenSystemFileInFolder(s.folder, LogFileName(), FileOpenMode::Append, true);
 }
@@ -120,8 +120,7 @@ int SetLogEnabled(int enable)
 int LogStart()
 {
     LogState& s = AppLogState;
-    if (s.off == 1)
-        return 1;
+    if (s.off == 1) return 1;
     std::snprintf(s.fileName, sizeof s.fileName, "%s", kLogFileName);
     DeleteSystemFileInFolder(s.folder, LogFileName());
     CloseSystemFile(OpenSystemFileInFolder(s.folder, LogFileName(), FileOpenMode::CreateEmpty, true));
@@ -133,8 +132,7 @@ int LogStart()
 
 int LayerLogWrite(const char* text)
 {
-    if (text == nullptr)
-        return -1;
+    if (text == nullptr) return -1;
     LogState& s = AppLogState;
     size_t length = std::strlen(text);
     char local[2 * kShortText + 1];
@@ -152,8 +150,7 @@ int LayerLogWrite(const char* text)
 
     SystemFile file = OpenLogFile();
     if (file != kNoSystemFile) {
-        if (s.lineOpen == 0)
-            WriteLinePrefix(file);
+        if (s.lineOpen == 0) WriteLinePrefix(file);
         if (buffer != nullptr) {
             WriteToLog(file, buffer, converted);
             // An empty text still wrote the line's time stamp, so the line counts as open.
@@ -163,8 +160,7 @@ int LayerLogWrite(const char* text)
         }
         CloseSystemFile(file);
     }
-    if (buffer != local)
-        TrackedFree(buffer);
+    if (buffer != local) TrackedFree(buffer);
     return -1;
 }
 
@@ -195,8 +191,7 @@ int LayerLogWriteFormat(const char* format, ...)
 // The game's writes (the parentheses keep the names from meaning the layer's writes).
 int(LogWrite)(const char* text)
 {
-    if (text == nullptr)
-        return -1;
+    if (text == nullptr) return -1;
     CallerText converted(text);
     return LayerLogWrite(converted.get());
 }
@@ -213,15 +208,13 @@ int(LogWriteFormat)(const char* format, ...)
 
 int LogIndent()
 {
-    if (AppLogState.depth < INT32_MAX)
-        AppLogState.depth += 1;
+    if (AppLogState.depth < INT32_MAX) AppLogState.depth += 1;
     return 0;
 }
 
 int LogUnindent()
 {
-    if (AppLogState.depth != 0)
-        AppLogState.depth -= 1;
+    if (AppLogState.depth != 0) AppLogState.depth -= 1;
     return 0;
 }
 

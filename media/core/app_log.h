@@ -4,12 +4,12 @@
 #include <cstdint>
 
 struct LogState {
-    int32_t off;           // 1 when switched off
-    char folder[260];      // the current directory captured at start-up; empty before
-    char fileName[16];     // "Log.txt" once started
-    int32_t depth;         // tabs at the start of a line
-    int32_t lineOpen;      // the last text did not end in a line feed
-    uint32_t startTime;    // millisecond clock at LogStart
+    int32_t off;         // 1 when switched off
+    char folder[260];    // the current directory captured at start-up; empty before
+    char fileName[16];   // "Log.txt" once started
+    int32_t depth;       // tabs at the start of a line
+    int32_t lineOpen;    // the last text did not end in a line feed
+    uint32_t startTime;  // millisecond clock at LogStart
 };
 
 extern LogState AppLogState;

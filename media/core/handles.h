@@ -27,9 +27,9 @@ struct HandleHeader {
 // One kind's table of records: slots[i] is null for a free slot.
 struct HandleTable {
     int32_t kind;
-    int32_t indexLimit;     // indexes at or above this are rejected
-    HandleHeader** slots;   // indexLimit entries (at least)
-    int32_t checkCounter;   // stamps new records
+    int32_t indexLimit;    // indexes at or above this are rejected
+    HandleHeader** slots;  // indexLimit entries (at least)
+    int32_t checkCounter;  // stamps new records
 };
 
 constexpr int32_t MakeHandle(int32_t kind, int32_t index, int32_t check)

@@ -36,8 +36,7 @@ namespace {
 // never have been one: pump only while there is something to wait for.
 void PumpUntilQuiet()
 {
-    while (PumpMessages() == 0 && !CoreState.QuitFlag && CoreState.MainWindow) {
-    }
+    while (PumpMessages() == 0 && !CoreState.QuitFlag && CoreState.MainWindow) {}
 }
 
 // Steps 2 to 15 of shutdown. Each step releases only what its layer still holds, so the

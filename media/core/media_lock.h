@@ -15,7 +15,7 @@ struct MediaLockStatus {
     int32_t created;
     int32_t depth;
     int32_t owned;
-    uint32_t owner;   // 0xFFFFFFFF when released
+    uint32_t owner;  // 0xFFFFFFFF when released
     int32_t waiting;
 };
 MediaLockStatus ReadMediaLockStatus();

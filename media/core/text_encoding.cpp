@@ -14,8 +14,7 @@ namespace {
 bool IsAscii(const char* text)
 {
     for (; *text != '\0'; ++text)
-        if (uint8_t(*text) >= 0x80)
-            return false;
+        if (uint8_t(*text) >= 0x80) return false;
     return true;
 }
 
@@ -29,8 +28,7 @@ int SetUseUtf8Texts(int enable)
 
 CallerText::CallerText(const char* text, CallerTextUse use) : text_(text)
 {
-    if (TextEncoding.utf8 == 0 || text == nullptr || IsAscii(text))
-        return;
+    if (TextEncoding.utf8 == 0 || text == nullptr || IsAscii(text)) return;
     // cp932 never takes more bytes than the UTF-8 it comes from.
     size_t size = std::strlen(text) + 1;
     char* out = local_;
@@ -44,31 +42,26 @@ CallerText::CallerText(const char* text, CallerTextUse use) : text_(text)
         text_ = Utf8ToCp932Exact(text, out, size) < 0 ? nullptr : out;
         return;
     }
-    if (Utf8ToCp932(text, out, size) < 0)
-        out[0] = '\0';
+    if (Utf8ToCp932(text, out, size) < 0) out[0] = '\0';
     text_ = out;
 }
 
 CallerText::~CallerText()
 {
-    if (heap_ != nullptr)
-        TrackedFree(heap_);
+    if (heap_ != nullptr) TrackedFree(heap_);
 }
 
 void TextToCaller(char* text, size_t size)
 {
-    if (TextEncoding.utf8 == 0 || text == nullptr || size == 0 || IsAscii(text))
-        return;
+    if (TextEncoding.utf8 == 0 || text == nullptr || size == 0 || IsAscii(text)) return;
     char converted[1024];
-    if (Cp932ToUtf8(text, converted, std::min(size, sizeof converted)) < 0)
-        converted[0] = '\0';
+    if (Cp932ToUtf8(text, converted, std::min(size, sizeof converted)) < 0) converted[0] = '\0';
     std::memcpy(text, converted, std::strlen(converted) + 1);
 }
 
 int PathToCaller(char* text, size_t size)
 {
-    if (TextEncoding.utf8 == 0 || text == nullptr || size == 0 || IsAscii(text))
-        return 0;
+    if (TextEncoding.utf8 == 0 || text == nullptr || size == 0 || IsAscii(text)) return 0;
     char converted[1024];
     if (Cp932ToUtf8Exact(text, converted, std::min(size, sizeof converted)) < 0) {
         text[0] = '\0';

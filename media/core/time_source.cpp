@@ -37,8 +37,7 @@ void ReportProcessorSpeed(void (*whileCounting)())
     uint64_t start = ReadTimeStampCounter();
     int32_t begin = NowMilliseconds();
     if (whileCounting != nullptr) whileCounting();
-    while (((NowMilliseconds() - begin) & 0x7FFFFFFF) < 100) {
-    }
+    while (((NowMilliseconds() - begin) & 0x7FFFFFFF) < 100) {}
     uint64_t ticks = ReadTimeStampCounter() - start;
     uint32_t megahertz = static_cast<uint32_t>(ticks / 100000);
     LogWriteFormat("ＣＰＵ動作速度：大体%.2fGHz", static_cast<float>(megahertz) * 0.001f);
@@ -46,10 +45,7 @@ void ReportProcessorSpeed(void (*whileCounting)())
 
 }  // namespace
 
-int32_t NowMilliseconds()
-{
-    return static_cast<int32_t>(SystemMilliseconds() & 0x7FFFFFFF);
-}
+int32_t NowMilliseconds() { return static_cast<int32_t>(SystemMilliseconds() & 0x7FFFFFFF); }
 
 uint64_t NowMicroseconds()
 {
@@ -64,11 +60,9 @@ int WaitMilliseconds(int32_t milliseconds)
 {
     const int32_t start = NowMilliseconds();
     for (;;) {
-        if (CoreState.Started && PumpMessages() != 0)
-            return -1;
+        if (CoreState.Started && PumpMessages() != 0) return -1;
         int32_t elapsed = (NowMilliseconds() - start) & 0x7FFFFFFF;
-        if (elapsed >= milliseconds)
-            return 0;
+        if (elapsed >= milliseconds) return 0;
         // Short sleeps, so that the window answers within a millisecond or two.
         SystemSleep(1);
     }

@@ -22,29 +22,25 @@ static bool RefuseHeapRequest(int32_t size)
         --s.failHeapRequests;
         return true;
     }
-    if (s.failNthRequest > 0 && --s.failNthRequest == 0)
-        return true;
+    if (s.failNthRequest > 0 && --s.failNthRequest == 0) return true;
     return size < 0;
 }
 
 static AllocHeader* HeapAllocate(int32_t size)
 {
-    if (RefuseHeapRequest(size))
-        return nullptr;
+    if (RefuseHeapRequest(size)) return nullptr;
     return static_cast<AllocHeader*>(std::malloc(sizeof(AllocHeader) + size_t(size)));
 }
 
 static AllocHeader* HeapResize(AllocHeader* header, int32_t size)
 {
-    if (RefuseHeapRequest(size))
-        return nullptr;
+    if (RefuseHeapRequest(size)) return nullptr;
     return static_cast<AllocHeader*>(std::realloc(header, sizeof(AllocHeader) + size_t(size)));
 }
 
 static void RefreshCheck(AllocHeader* header)
 {
-    if (header != nullptr)
-        header->check = header->fields;
+    if (header != nullptr) header->check = header->fields;
 }
 
 static bool HeaderIntact(const AllocHeader* header)
@@ -56,8 +52,7 @@ static bool HeaderIntact(const AllocHeader* header)
 static void StoreName(char (&out)[sizeof(AllocFields::name)], const char* name)
 {
     std::memset(out, 0, sizeof out);
-    if (name == nullptr)
-        return;
+    if (name == nullptr) return;
     size_t length = std::strlen(name);
     size_t start = 0;
     while (length - start > kNameKept)
@@ -77,7 +72,8 @@ static void Label(AllocHeader* header, const char* name, int32_t line)
 // Totals wrap rather than overflow when callers hold more than 2 GB.
 static void AddToTotal(int32_t size)
 {
-    TrackedAllocState.totalSize = static_cast<int32_t>(static_cast<uint32_t>(TrackedAllocState.totalSize) + static_cast<uint32_t>(size));
+    TrackedAllocState.totalSize =
+        static_cast<int32_t>(static_cast<uint32_t>(TrackedAllocState.totalSize) + static_cast<uint32_t>(size));
 }
 
 // One line per block: its fields, then its first bytes as characters and as hex.
@@ -91,12 +87,10 @@ static void WriteBlockLine(const AllocHeader* header)
     unsigned long long address = reinterpret_cast<uintptr_t>(data);
 
     char line[256];
-    int length = std::snprintf(line, sizeof line,
-                               "\tsize:%d(%.3fkb)  file:%.15s  line:%d  ID:%d  addr:%08llx  data:<",
+    int length = std::snprintf(line, sizeof line, "\tsize:%d(%.3fkb)  file:%.15s  line:%d  ID:%d  addr:%08llx  data:<",
                                f.size, static_cast<uint32_t>(f.size) / 1024.0, f.name, int(f.line), int(f.id), address);
     size_t used = static_cast<size_t>(std::max(length, 0));
-    for (uint32_t i = 0; i < shown; ++i)
-        line[used++] = data[i] >= 0x20 && data[i] <= 0x7F ? char(data[i]) : '.';
+    for (uint32_t i = 0; i < shown; ++i) line[used++] = data[i] >= 0x20 && data[i] <= 0x7F ? char(data[i]) : '.';
     used += std::snprintf(line + used, sizeof line - used, "> [");
     for (uint32_t i = 0; i < shown; ++i)
         used += std::snprintf(line + used, sizeof line - used, i == 0 ? "%02x" : " %02x", data[i]);
@@ -117,8 +111,7 @@ static void LogOperation(const char* prefix, const AllocHeader* header)
         LogWrite(prefix);
         WriteBlockLine(header);
     }
-    if (s.logTotals == 1)
-        WriteTotalsLine();
+    if (s.logTotals == 1) WriteTotalsLine();
 }
 
 void* TrackedAlloc(int32_t size, const char* name, int32_t line)
@@ -134,8 +127,7 @@ void* TrackedAlloc(int32_t size, const char* name, int32_t line)
     header->fields.size = size;
     Label(header, name, line);
 
-    if (s.head == nullptr)
-        s.head = &s.endMarker;
+    if (s.head == nullptr) s.head = &s.endMarker;
     AllocHeader* oldHead = s.head;
     oldHead->fields.prev = header;
     header->fields.next = oldHead;
@@ -148,38 +140,31 @@ void* TrackedAlloc(int32_t size, const char* name, int32_t line)
     s.count += 1;
 
     LogOperation("mem alloc  ", header);
-    if (s.verifyEveryOp == 1)
-        VerifyAllocations();
+    if (s.verifyEveryOp == 1) VerifyAllocations();
     return header + 1;
 }
 
 void* TrackedAllocZeroed(int32_t size, const char* name, int32_t line)
 {
     void* block = TrackedAlloc(size, name, line);
-    if (block != nullptr)
-        std::memset(block, 0, size_t(size));
+    if (block != nullptr) std::memset(block, 0, size_t(size));
     return block;
 }
 
 int TrackedFree(void* block)
 {
-    if (block == nullptr)
-        return 0;
+    if (block == nullptr) return 0;
     AllocState& s = TrackedAllocState;
     AllocHeader* header = HeaderOfBlock(block);
     AddToTotal(-header->fields.size);
     s.count -= 1;
-    if (s.verifyEveryOp == 1)
-        VerifyAllocations();
+    if (s.verifyEveryOp == 1) VerifyAllocations();
 
     AllocHeader* next = header->fields.next;
     AllocHeader* prev = header->fields.prev;
-    if (next != nullptr)
-        next->fields.prev = prev;
-    if (prev != nullptr)
-        prev->fields.next = next;
-    if (s.head == header)
-        s.head = next;
+    if (next != nullptr) next->fields.prev = prev;
+    if (prev != nullptr) prev->fields.next = next;
+    if (s.head == header) s.head = next;
     RefreshCheck(prev);
     RefreshCheck(next);
 
@@ -190,8 +175,7 @@ int TrackedFree(void* block)
 
 void* TrackedRealloc(void* block, int32_t size, const char* name, int32_t line)
 {
-    if (block == nullptr)
-        return TrackedAlloc(size, name, line);
+    if (block == nullptr) return TrackedAlloc(size, name, line);
     AllocState& s = TrackedAllocState;
     AllocHeader* old = HeaderOfBlock(block);
     int32_t oldSize = old->fields.size;
@@ -202,18 +186,14 @@ void* TrackedRealloc(void* block, int32_t size, const char* name, int32_t line)
         DumpAllocations();
         return nullptr;
     }
-    if (size > oldSize)
-        std::memset(reinterpret_cast<char*>(header + 1) + oldSize, 0, size_t(size - oldSize));
+    if (size > oldSize) std::memset(reinterpret_cast<char*>(header + 1) + oldSize, 0, size_t(size - oldSize));
 
     Label(header, name, line);
     AllocHeader* next = header->fields.next;
     AllocHeader* prev = header->fields.prev;
-    if (next != nullptr)
-        next->fields.prev = header;
-    if (prev != nullptr)
-        prev->fields.next = header;
-    if (wasHead)
-        s.head = header;
+    if (next != nullptr) next->fields.prev = header;
+    if (prev != nullptr) prev->fields.next = header;
+    if (wasHead) s.head = header;
 
     AddToTotal(-oldSize);
     header->fields.size = size;
@@ -223,8 +203,7 @@ void* TrackedRealloc(void* block, int32_t size, const char* name, int32_t line)
     RefreshCheck(prev);
 
     LogOperation("mem realloc  ", header);
-    if (s.verifyEveryOp == 1)
-        VerifyAllocations();
+    if (s.verifyEveryOp == 1) VerifyAllocations();
     return header + 1;
 }
 
@@ -236,8 +215,7 @@ void DumpAllocations()
     for (const AllocHeader* h = s.head; h != nullptr && h != &s.endMarker; h = h->fields.next) {
         WriteBlockLine(h);
         // A damaged link cannot be followed safely; the rest of the list is lost to the dump.
-        if (h->fields.next != h->check.next)
-            break;
+        if (h->fields.next != h->check.next) break;
     }
     WriteTotalsLine();
     LogWrite("\n");
@@ -256,12 +234,6 @@ int VerifyAllocations()
     return 0;
 }
 
-int32_t TrackedAllocationCount()
-{
-    return TrackedAllocState.count;
-}
+int32_t TrackedAllocationCount() { return TrackedAllocState.count; }
 
-int32_t TrackedAllocationBytes()
-{
-    return TrackedAllocState.totalSize;
-}
+int32_t TrackedAllocationBytes() { return TrackedAllocState.totalSize; }

@@ -33,10 +33,10 @@ struct AllocState {
     int32_t totalSize;      // bytes in live blocks
     int32_t count;          // live blocks
     uint16_t nextId;
-    int32_t logEveryOp;     // debugging switches, left at 0
+    int32_t logEveryOp;  // debugging switches, left at 0
     int32_t logTotals;
     int32_t verifyEveryOp;
-    int32_t watchSize;      // < 0: every size
+    int32_t watchSize;         // < 0: every size
     int32_t failHeapRequests;  // test hook: the next this many heap requests fail
     int32_t failNthRequest;    // test hook: counts heap requests down; the one that reaches 0 fails
 };

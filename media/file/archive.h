@@ -65,12 +65,12 @@ struct DirectoryEntry {
 };
 
 struct Archive {
-    ArchiveHeader header;  // unscrambled
-    FileValue sourceFile;  // file mode: the archive's PlainFile, whose worker serves asynchronous reads
+    ArchiveHeader header;   // unscrambled
+    FileValue sourceFile;   // file mode: the archive's PlainFile, whose worker serves asynchronous reads
     SystemFile directFile;  // file mode: synchronous reads, on the calling thread
     uint32_t filePosition;  // file mode: where the next read of the archive file starts
-    uint8_t* image;        // memory mode: the caller's image
-    uint8_t* indexBlock;   // own copy in file mode, inside the image in memory mode
+    uint8_t* image;         // memory mode: the caller's image
+    uint8_t* indexBlock;    // own copy in file mode, inside the image in memory mode
     const uint8_t* fileTable;
     const uint8_t* dirTable;  // the root folder
     const uint8_t* nameTable;
@@ -90,8 +90,7 @@ ArchiveKey FallbackArchiveKey();
 // XORs byte i with key[(position + i) mod 12]; applying it twice restores the bytes.
 void ScrambleBytes(uint8_t* bytes, size_t length, uint64_t position, const ArchiveKey& key);
 // The same while copying from `source` (which may be `destination`) to `destination`.
-void ScrambleCopy(uint8_t* destination, const uint8_t* source, size_t length, uint64_t position,
-                  const ArchiveKey& key);
+void ScrambleCopy(uint8_t* destination, const uint8_t* source, size_t length, uint64_t position, const ArchiveKey& key);
 
 int OpenArchiveFile(Archive* archive, const char* path, const char* keyText);
 // The image is descrambled in place while the archive is open; closing scrambles it back.

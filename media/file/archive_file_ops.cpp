@@ -15,21 +15,14 @@ namespace {
 
 OpenFileRecord* ToRecord(FileValue file)
 {
-    if ((file & ~FileValue(0x0FFFFFFF)) != kArchiveFileTag)
-        return nullptr;
+    if ((file & ~FileValue(0x0FFFFFFF)) != kArchiveFileTag) return nullptr;
     FileValue slot = file & 0x0FFFFFFF;
     return slot < FileValue(kOpenFileCount) ? ArchiveLayer.files[slot] : nullptr;
 }
 
-bool IsCompressed(const ArchiveFile& file)
-{
-    return file.entry.compressedSize != kStoredUncompressed;
-}
+bool IsCompressed(const ArchiveFile& file) { return file.entry.compressedSize != kStoredUncompressed; }
 
-uint32_t DataStart(const ArchiveFile& file)
-{
-    return file.archive->header.dataOffset + file.entry.dataAddress;
-}
+uint32_t DataStart(const ArchiveFile& file) { return file.archive->header.dataOffset + file.entry.dataAddress; }
 
 bool Expand(ArchiveFile* file, const uint8_t* block)
 {
@@ -52,17 +45,14 @@ bool CompressedSizesPlausible(const FileEntry& entry, const uint8_t* header)
     if (entry.compressedSize < kLzHeaderSize) return false;
     const uint64_t codes = entry.compressedSize - kLzHeaderSize;
     const uint64_t most = (codes / 4 + 1) * uint64_t(kLzMaxMatch);
-    return entry.dataSize <= most && LoadLe32(header) == entry.dataSize &&
-           LoadLe32(header + 4) <= entry.compressedSize;
+    return entry.dataSize <= most && LoadLe32(header) == entry.dataSize && LoadLe32(header + 4) <= entry.compressedSize;
 }
 
 // 1 when nothing is pending any more.
 int CheckPending(ArchiveFile* file)
 {
-    if (!file->async || file->pending == PendingWork::None)
-        return 1;
-    if (PlainFileIdle(file->archive->sourceFile) == 0)
-        return 0;
+    if (!file->async || file->pending == PendingWork::None) return 1;
+    if (PlainFileIdle(file->archive->sourceFile) == 0) return 0;
     if (file->pending == PendingWork::StoredBlock) {
         ScrambleBytes(file->stored, file->entry.compressedSize, file->pendingOffset, file->archive->key);
         file->damaged = Expand(file, file->stored) ? 0 : 1;
@@ -78,15 +68,13 @@ int CheckPending(ArchiveFile* file)
 
 void FinishPending(ArchiveFile* file)
 {
-    while (CheckPending(file) == 0)
-        SystemSleep(1);
+    while (CheckPending(file) == 0) SystemSleep(1);
 }
 
 // Sets up the file's bytes: 0, or -1 when they cannot be had.
 int PrepareArchiveFile(ArchiveFile* file)
 {
-    if (!IsCompressed(*file))
-        return 0;
+    if (!IsCompressed(*file)) return 0;
     Archive* archive = file->archive;
     // The index was checked at open to keep the stored block inside the archive.
     uint8_t header[kLzHeaderSize];
@@ -96,18 +84,14 @@ int PrepareArchiveFile(ArchiveFile* file)
                ReadArchiveRange(archive, header, kLzHeaderSize) != int64_t(kLzHeaderSize)) {
         return -1;
     }
-    if (!CompressedSizesPlausible(file->entry, header))
-        return LogWrite(kDamagedEntryLine);
+    if (!CompressedSizesPlausible(file->entry, header)) return LogWrite(kDamagedEntryLine);
     uint32_t size = file->entry.dataSize;
     file->expanded = static_cast<uint8_t*>(TrackedAlloc(int32_t(size > 0 ? size : 1), __FILE__, __LINE__));
-    if (file->expanded == nullptr)
-        return -1;
-    if (archive->inMemory)
-        return Expand(file, archive->image + DataStart(*file)) ? 0 : LogWrite(kDamagedEntryLine);
+    if (file->expanded == nullptr) return -1;
+    if (archive->inMemory) return Expand(file, archive->image + DataStart(*file)) ? 0 : LogWrite(kDamagedEntryLine);
     uint32_t stored = file->entry.compressedSize;
     file->stored = static_cast<uint8_t*>(TrackedAlloc(int32_t(stored), __FILE__, __LINE__));
-    if (file->stored == nullptr || SeekArchiveFile(archive, DataStart(*file)) != 0)
-        return -1;
+    if (file->stored == nullptr || SeekArchiveFile(archive, DataStart(*file)) != 0) return -1;
     if (file->async) {
         file->pendingOffset = StartArchiveRead(archive, file->stored, stored);
         file->pending = PendingWork::StoredBlock;
@@ -121,10 +105,8 @@ int PrepareArchiveFile(ArchiveFile* file)
 
 void ReleaseBuffers(ArchiveFile* file)
 {
-    if (file->expanded != nullptr)
-        TrackedFree(file->expanded);
-    if (file->stored != nullptr)
-        TrackedFree(file->stored);
+    if (file->expanded != nullptr) TrackedFree(file->expanded);
+    if (file->stored != nullptr) TrackedFree(file->stored);
     file->expanded = nullptr;
     file->stored = nullptr;
 }
@@ -132,8 +114,7 @@ void ReleaseBuffers(ArchiveFile* file)
 size_t ReadInArchive(ArchiveFile* file, uint8_t* destination, size_t elementSize, size_t count)
 {
     FinishPending(file);
-    if (file->atEnd)
-        return 0;
+    if (file->atEnd) return 0;
     uint32_t size = file->damaged ? 0 : file->entry.dataSize;
     if (file->position >= size) {
         file->atEnd = 1;
@@ -148,8 +129,7 @@ size_t ReadInArchive(ArchiveFile* file, uint8_t* destination, size_t elementSize
         std::memcpy(destination, archive->image + DataStart(*file) + file->position, n);
     } else {
         uint32_t offset = DataStart(*file) + file->position;
-        if (archive->filePosition != offset)
-            SeekArchiveFile(archive, offset);
+        if (archive->filePosition != offset) SeekArchiveFile(archive, offset);
         if (file->async) {
             file->pendingOffset = StartArchiveRead(archive, destination, n);
             file->pending = PendingWork::PlainRead;
@@ -168,16 +148,13 @@ size_t ReadInArchive(ArchiveFile* file, uint8_t* destination, size_t elementSize
 
 FileValue ArchiveAwareFileOpen(const char* path, int32_t useCache, int32_t, int32_t async)
 {
-    if (ArchiveLayer.fileCount >= kOpenFileCount)
-        return LogWrite("同時に開けるファイルの数が限界を超えました\n"), 0;
+    if (ArchiveLayer.fileCount >= kOpenFileCount) return LogWrite("同時に開けるファイルの数が限界を超えました\n"), 0;
     int32_t slot = 0;
-    while (slot < kOpenFileCount && ArchiveLayer.files[slot] != nullptr)
-        ++slot;
-    if (slot == kOpenFileCount)
-        return LogWrite("同時に開けるファイルの数が限界を超えました\n"), 0;
-    auto* record = static_cast<OpenFileRecord*>(TrackedAllocZeroed(int32_t(sizeof(OpenFileRecord)), __FILE__, __LINE__));
-    if (record == nullptr)
-        return LogWrite("ファイルの情報を格納するメモリの確保に失敗しました\n"), 0;
+    while (slot < kOpenFileCount && ArchiveLayer.files[slot] != nullptr) ++slot;
+    if (slot == kOpenFileCount) return LogWrite("同時に開けるファイルの数が限界を超えました\n"), 0;
+    auto* record =
+        static_cast<OpenFileRecord*>(TrackedAllocZeroed(int32_t(sizeof(OpenFileRecord)), __FILE__, __LINE__));
+    if (record == nullptr) return LogWrite("ファイルの情報を格納するメモリの確保に失敗しました\n"), 0;
     char inside[kFilePathSize * 2];
     int32_t index = -1;
     if (!ResolveArchivePath(path, &index, inside, sizeof inside)) {
@@ -216,8 +193,7 @@ FileValue ArchiveAwareFileOpen(const char* path, int32_t useCache, int32_t, int3
 int ArchiveAwareFileClose(FileValue value)
 {
     OpenFileRecord* record = ToRecord(value);
-    if (record == nullptr)
-        return -1;
+    if (record == nullptr) return -1;
     if (record->inArchive) {
         ReleaseArchiveUse(record->archiveIndex);
         FinishPending(&record->file);
@@ -234,10 +210,8 @@ int ArchiveAwareFileClose(FileValue value)
 int64_t ArchiveAwareFileTell(FileValue value)
 {
     OpenFileRecord* record = ToRecord(value);
-    if (record == nullptr)
-        return -1;
-    if (!record->inArchive)
-        return PlainFileTell(record->plain);
+    if (record == nullptr) return -1;
+    if (!record->inArchive) return PlainFileTell(record->plain);
     FinishPending(&record->file);
     return record->file.position;
 }
@@ -245,10 +219,8 @@ int64_t ArchiveAwareFileTell(FileValue value)
 int ArchiveAwareFileSeek(FileValue value, int32_t offset, int origin)
 {
     OpenFileRecord* record = ToRecord(value);
-    if (record == nullptr || origin < kSeekStart || origin > kSeekEnd)
-        return -1;
-    if (!record->inArchive)
-        return PlainFileSeek(record->plain, offset, origin);
+    if (record == nullptr || origin < kSeekStart || origin > kSeekEnd) return -1;
+    if (!record->inArchive) return PlainFileSeek(record->plain, offset, origin);
     ArchiveFile& file = record->file;
     FinishPending(&file);
     int64_t size = file.entry.dataSize;
@@ -262,20 +234,16 @@ int ArchiveAwareFileSeek(FileValue value, int32_t offset, int origin)
 size_t ArchiveAwareFileRead(void* destination, size_t elementSize, size_t count, FileValue value)
 {
     OpenFileRecord* record = ToRecord(value);
-    if (record == nullptr)
-        return 0;
-    if (!record->inArchive)
-        return PlainFileRead(destination, elementSize, count, record->plain);
+    if (record == nullptr) return 0;
+    if (!record->inArchive) return PlainFileRead(destination, elementSize, count, record->plain);
     return ReadInArchive(&record->file, static_cast<uint8_t*>(destination), elementSize, count);
 }
 
 int ArchiveAwareFileAtEnd(FileValue value)
 {
     OpenFileRecord* record = ToRecord(value);
-    if (record == nullptr)
-        return -1;
-    if (!record->inArchive)
-        return PlainFileAtEnd(record->plain);
+    if (record == nullptr) return -1;
+    if (!record->inArchive) return PlainFileAtEnd(record->plain);
     FinishPending(&record->file);
     return record->file.atEnd ? -1 : 0;
 }
@@ -283,17 +251,12 @@ int ArchiveAwareFileAtEnd(FileValue value)
 int ArchiveAwareFileIdle(FileValue value)
 {
     OpenFileRecord* record = ToRecord(value);
-    if (record == nullptr)
-        return -1;
-    if (!record->inArchive)
-        return PlainFileIdle(record->plain);
+    if (record == nullptr) return -1;
+    if (!record->inArchive) return PlainFileIdle(record->plain);
     return CheckPending(&record->file);
 }
 
-int ArchiveAwareSetCurrentDir(const char* path)
-{
-    return path == nullptr ? -1 : SetSystemCurrentDirectory(path);
-}
+int ArchiveAwareSetCurrentDir(const char* path) { return path == nullptr ? -1 : SetSystemCurrentDirectory(path); }
 
 int ArchiveAwareGetCurrentDir(char* buffer)
 {

@@ -14,20 +14,11 @@ constexpr uint8_t kKeyXor9 = 0xE1;
 constexpr uint8_t kKeyXor10 = 0x4C;
 constexpr uint8_t kKeyXor11 = 0xB8;
 
-constexpr uint8_t SwapNibbles(uint8_t b)
-{
-    return uint8_t(b << 4 | b >> 4);
-}
+constexpr uint8_t SwapNibbles(uint8_t b) { return uint8_t(b << 4 | b >> 4); }
 
-constexpr uint8_t RotateRight(uint8_t b, int bits)
-{
-    return uint8_t(b >> bits | b << (8 - bits));
-}
+constexpr uint8_t RotateRight(uint8_t b, int bits) { return uint8_t(b >> bits | b << (8 - bits)); }
 
-constexpr uint8_t RotateLeft(uint8_t b, int bits)
-{
-    return uint8_t(b << bits | b >> (8 - bits));
-}
+constexpr uint8_t RotateLeft(uint8_t b, int bits) { return uint8_t(b << bits | b >> (8 - bits)); }
 
 }  // namespace
 
@@ -60,16 +51,14 @@ ArchiveKey FallbackArchiveKey()
     return key;
 }
 
-void ScrambleCopy(uint8_t* destination, const uint8_t* source, size_t length, uint64_t position,
-                  const ArchiveKey& key)
+void ScrambleCopy(uint8_t* destination, const uint8_t* source, size_t length, uint64_t position, const ArchiveKey& key)
 {
     // The key laid out 8 times from `position` on: 96 bytes, six 16-byte vectors.
     constexpr size_t kSpan = kArchiveKeySize * 8;
     using Vector = uint8_t __attribute__((vector_size(16)));
     constexpr size_t kVectors = kSpan / sizeof(Vector);
     uint8_t spread[kSpan];
-    for (size_t i = 0; i < kSpan; ++i)
-        spread[i] = key.bytes[(position + i) % kArchiveKeySize];
+    for (size_t i = 0; i < kSpan; ++i) spread[i] = key.bytes[(position + i) % kArchiveKeySize];
     Vector keys[kVectors];
     std::memcpy(keys, spread, kSpan);
     size_t done = 0;
@@ -81,8 +70,7 @@ void ScrambleCopy(uint8_t* destination, const uint8_t* source, size_t length, ui
             std::memcpy(destination + done + v * sizeof(Vector), &value, sizeof(Vector));
         }
     }
-    for (size_t i = 0; done + i < length; ++i)
-        destination[done + i] = source[done + i] ^ spread[i];
+    for (size_t i = 0; done + i < length; ++i) destination[done + i] = source[done + i] ^ spread[i];
 }
 
 void ScrambleBytes(uint8_t* bytes, size_t length, uint64_t position, const ArchiveKey& key)

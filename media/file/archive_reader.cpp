@@ -20,8 +20,7 @@ struct NameKey {
 
 bool MakeNameKey(const char* component, size_t length, NameKey* key)
 {
-    if (length >= kNameComponentMax)
-        return false;
+    if (length >= kNameComponentMax) return false;
     char text[kNameComponentMax];
     std::memcpy(text, component, length);
     text[length] = '\0';
@@ -29,8 +28,7 @@ bool MakeNameKey(const char* component, size_t length, NameKey* key)
     UpperCaseCopy(reinterpret_cast<char*>(key->upper), sizeof key->upper, text);
     key->units = uint16_t((length + 4) / 4);
     uint32_t sum = 0;
-    for (size_t i = 0; i < length; ++i)
-        sum += key->upper[i];
+    for (size_t i = 0; i < length; ++i) sum += key->upper[i];
     key->checkSum = uint16_t(sum);
     return true;
 }
@@ -42,8 +40,7 @@ const uint8_t* FindInFolder(const Archive* archive, uint32_t folderOffset, const
     const uint8_t* entry = archive->fileTable + folder.firstEntry;
     for (uint32_t i = 0; i < folder.count; ++i, entry += archive->entrySize) {
         FileEntry fields = ReadFileEntry(archive, entry);
-        if (((fields.attributes & kFolderAttribute) != 0) != wantFolder)
-            continue;
+        if (((fields.attributes & kFolderAttribute) != 0) != wantFolder) continue;
         const uint8_t* record = archive->nameTable + fields.nameOffset;
         uint16_t units = uint16_t(record[0] | record[1] << 8);
         uint16_t checkSum = uint16_t(record[2] | record[3] << 8);
@@ -57,11 +54,9 @@ const uint8_t* FindInFolder(const Archive* archive, uint32_t folderOffset, const
 int EnterFolder(Archive* archive, const char* name, size_t length)
 {
     NameKey key;
-    if (!MakeNameKey(name, length, &key))
-        return -1;
+    if (!MakeNameKey(name, length, &key)) return -1;
     const uint8_t* entry = FindInFolder(archive, archive->currentDir, key, true);
-    if (entry == nullptr)
-        return -1;
+    if (entry == nullptr) return -1;
     archive->currentDir = ReadFileEntry(archive, entry).dataAddress;
     return 0;
 }
@@ -76,14 +71,12 @@ int WalkFolders(Archive* archive, const char* path, size_t length)
         bool atSeparator = i < length && IsPathSeparator(path[i]);
         if (i == length || atSeparator) {
             if (i == start) {
-                if (atSeparator)
-                    archive->currentDir = 0;
+                if (atSeparator) archive->currentDir = 0;
             } else if (EnterFolder(archive, path + start, i - start) != 0) {
                 return -1;
             }
             start = i + 1;
-            if (i == length)
-                break;
+            if (i == length) break;
             ++i;
             continue;
         }
@@ -104,16 +97,14 @@ bool HasMagic(const uint8_t* raw, const ArchiveKey& key)
 bool ChooseKey(const uint8_t* rawHeader, const char* keyText, ArchiveKey* key)
 {
     *key = DeriveArchiveKey(keyText);
-    if (HasMagic(rawHeader, *key))
-        return true;
+    if (HasMagic(rawHeader, *key)) return true;
     *key = FallbackArchiveKey();
     return HasMagic(rawHeader, *key);
 }
 
 void ReleaseFileArchive(Archive* archive)
 {
-    if (archive->indexBlock != nullptr)
-        TrackedFree(archive->indexBlock);
+    if (archive->indexBlock != nullptr) TrackedFree(archive->indexBlock);
     CloseSystemFile(archive->directFile);
     PlainFileClose(archive->sourceFile);
     *archive = Archive{};
@@ -123,8 +114,7 @@ void ReleaseFileArchive(Archive* archive)
 
 int SeekArchiveFile(Archive* archive, uint32_t offset)
 {
-    if (archive->inMemory || archive->sourceFile == 0)
-        return -1;
+    if (archive->inMemory || archive->sourceFile == 0) return -1;
     archive->filePosition = offset;
     return 0;
 }
@@ -133,8 +123,7 @@ int64_t ReadArchiveRange(Archive* archive, void* destination, uint32_t length)
 {
     // Synchronous reads need no worker: a hand-over per read would only add the wait for
     // the worker's time slice to every read.
-    if (archive->inMemory || archive->directFile == kNoSystemFile)
-        return -1;
+    if (archive->inMemory || archive->directFile == kNoSystemFile) return -1;
     // In pieces, so that each is descrambled while the system's copy of it is still in
     // the processor's cache.
     constexpr uint32_t kPiece = 256 << 10;
@@ -143,13 +132,11 @@ int64_t ReadArchiveRange(Archive* archive, void* destination, uint32_t length)
     while (done < length) {
         uint32_t want = length - done < kPiece ? length - done : kPiece;
         int64_t got = ReadSystemFileAt(archive->directFile, bytes + done, want, archive->filePosition);
-        if (got < 0)
-            return done == 0 ? -1 : int64_t(done);
+        if (got < 0) return done == 0 ? -1 : int64_t(done);
         ScrambleBytes(bytes + done, size_t(got), archive->filePosition, archive->key);
         archive->filePosition += uint32_t(got);
         done += uint32_t(got);
-        if (uint32_t(got) < want)
-            break;
+        if (uint32_t(got) < want) break;
     }
     return done;
 }
@@ -171,21 +158,18 @@ uint32_t StartArchiveRead(Archive* archive, void* destination, uint32_t length)
 
 int OpenArchiveFile(Archive* archive, const char* path, const char* keyText)
 {
-    if (archive->isOpen)
-        return -1;
+    if (archive->isOpen) return -1;
     *archive = Archive{};
     archive->directFile = kNoSystemFile;
     archive->sourceFile = PlainFileOpen(path, 0, 0, 1);
-    if (archive->sourceFile == 0)
-        return -1;
+    if (archive->sourceFile == 0) return -1;
     archive->directFile = OpenSystemFile(path, FileOpenMode::Read);
     archive->archiveSize = reinterpret_cast<PlainFile*>(archive->sourceFile)->size;
     uint8_t raw[kArchiveHeaderSize];
     if (archive->directFile == kNoSystemFile || archive->archiveSize < kArchiveHeaderSize ||
         ReadSystemFileAt(archive->directFile, raw, kArchiveHeaderSize, 0) != kArchiveHeaderSize)
         return ReleaseFileArchive(archive), -1;
-    if (!ChooseKey(raw, keyText, &archive->key))
-        return ReleaseFileArchive(archive), -1;
+    if (!ChooseKey(raw, keyText, &archive->key)) return ReleaseFileArchive(archive), -1;
     ScrambleBytes(raw, kArchiveHeaderSize, 0, archive->key);
     archive->header = ParseArchiveHeader(raw);
     const ArchiveHeader& header = archive->header;
@@ -203,11 +187,9 @@ int OpenArchiveFile(Archive* archive, const char* path, const char* keyText)
 
 int OpenArchiveImage(Archive* archive, uint8_t* image, uint32_t size, const char* keyText)
 {
-    if (archive->isOpen || image == nullptr || size < kArchiveHeaderSize)
-        return -1;
+    if (archive->isOpen || image == nullptr || size < kArchiveHeaderSize) return -1;
     ArchiveKey key;
-    if (!ChooseKey(image, keyText, &key))
-        return -1;
+    if (!ChooseKey(image, keyText, &key)) return -1;
     ScrambleBytes(image, size, 0, key);
     *archive = Archive{};
     archive->key = key;
@@ -235,11 +217,9 @@ int OpenArchiveImage(Archive* archive, uint8_t* image, uint32_t size, const char
 
 int CloseArchive(Archive* archive)
 {
-    if (!archive->isOpen)
-        return 0;
+    if (!archive->isOpen) return 0;
     if (archive->inMemory) {
-        if (archive->callerImage)
-            ScrambleBytes(archive->image, archive->imageSize, 0, archive->key);
+        if (archive->callerImage) ScrambleBytes(archive->image, archive->imageSize, 0, archive->key);
         *archive = Archive{};
         return 0;
     }
@@ -249,18 +229,15 @@ int CloseArchive(Archive* archive)
 
 int ChangeArchiveDir(Archive* archive, const char* path, int restoreOnFailure)
 {
-    if (!archive->isOpen || path == nullptr)
-        return -1;
-    if (std::strcmp(path, ".") == 0)
-        return 0;
+    if (!archive->isOpen || path == nullptr) return -1;
+    if (std::strcmp(path, ".") == 0) return 0;
     if (std::strcmp(path, "\\") == 0 || std::strcmp(path, "/") == 0) {
         archive->currentDir = 0;
         return 0;
     }
     if (std::strcmp(path, "..") == 0) {
         uint32_t parent = ReadDirectoryEntry(archive, archive->currentDir).parent;
-        if (parent == kNoParent)
-            return -1;
+        if (parent == kNoParent) return -1;
         archive->currentDir = parent;
         return 0;
     }
@@ -269,17 +246,14 @@ int ChangeArchiveDir(Archive* archive, const char* path, int restoreOnFailure)
     // A trailing separator ends the walk.
     if (length > 0 && IsPathSeparator(path[length - 1]) && FindLastSeparator(path, false) == ptrdiff_t(length - 1))
         --length;
-    if (WalkFolders(archive, path, length) == 0)
-        return 0;
-    if (restoreOnFailure)
-        archive->currentDir = before;
+    if (WalkFolders(archive, path, length) == 0) return 0;
+    if (restoreOnFailure) archive->currentDir = before;
     return -1;
 }
 
 const uint8_t* FindArchiveEntry(Archive* archive, const char* path)
 {
-    if (!archive->isOpen || path == nullptr)
-        return nullptr;
+    if (!archive->isOpen || path == nullptr) return nullptr;
     uint32_t before = archive->currentDir;
     ptrdiff_t split = FindLastSeparator(path, false);
     const char* name = path + (split + 1);
@@ -295,8 +269,7 @@ const uint8_t* FindArchiveEntry(Archive* archive, const char* path)
 int LocateArchiveEntry(Archive* archive, const char* path, uint32_t* offset, uint32_t* size)
 {
     const uint8_t* entry = FindArchiveEntry(archive, path);
-    if (entry == nullptr)
-        return -1;
+    if (entry == nullptr) return -1;
     FileEntry fields = ReadFileEntry(archive, entry);
     *offset = archive->header.dataOffset + fields.dataAddress;
     *size = fields.dataSize;

@@ -28,8 +28,7 @@ struct SearchRecord {
 DateTime ToLocalDateTime(uint64_t fileTime)
 {
     SystemLocalTime local{};
-    if (ToSystemLocalTime(FromEntryTime(fileTime), &local) != 0)
-        return DateTime{};
+    if (ToSystemLocalTime(FromEntryTime(fileTime), &local) != 0) return DateTime{};
     return DateTime{local.year, local.month, local.day, local.hour, local.minute, local.second};
 }
 
@@ -42,8 +41,7 @@ int FindArchiveMatch(ArchiveSearch* search, FileInfo* info)
     for (uint32_t k = search->next; k < dots + folder.count; ++k) {
         if (k < dots) {
             const char* name = k == 0 ? "." : "..";
-            if (MatchWildcard(search->pattern, name) != 0)
-                continue;
+            if (MatchWildcard(search->pattern, name) != 0) continue;
             if (info != nullptr) {
                 *info = FileInfo{};
                 std::strcpy(info->name, name);
@@ -52,8 +50,7 @@ int FindArchiveMatch(ArchiveSearch* search, FileInfo* info)
         } else {
             const uint8_t* bytes = archive->fileTable + folder.firstEntry + uint64_t(k - dots) * archive->entrySize;
             FileEntry entry = ReadFileEntry(archive, bytes);
-            if (MatchWildcard(search->pattern, EntryUpperName(archive, entry)) != 0)
-                continue;
+            if (MatchWildcard(search->pattern, EntryUpperName(archive, entry)) != 0) continue;
             if (info != nullptr) {
                 *info = FileInfo{};
                 SjisCopyCut(info->name, sizeof info->name, EntryName(archive, entry));
@@ -76,8 +73,7 @@ int StartArchiveSearch(ArchiveSearch* search, Archive* archive, const char* insi
     search->archive = archive;
     ptrdiff_t split = FindLastSeparator(inside, true);
     const char* pattern = inside + (split + 1);
-    if (UpperCaseCopy(search->pattern, sizeof search->pattern, pattern) != 0)
-        return -1;
+    if (UpperCaseCopy(search->pattern, sizeof search->pattern, pattern) != 0) return -1;
     uint32_t before = archive->currentDir;
     int reached = 0;
     if (split > 0) {
@@ -88,8 +84,7 @@ int StartArchiveSearch(ArchiveSearch* search, Archive* archive, const char* insi
     }
     search->folder = archive->currentDir;
     archive->currentDir = before;
-    if (reached != 0)
-        return -1;
+    if (reached != 0) return -1;
     search->next = 0;
     return FindArchiveMatch(search, info);
 }
@@ -99,8 +94,7 @@ int StartArchiveSearch(ArchiveSearch* search, Archive* archive, const char* insi
 SearchValue ArchiveAwareFileFindFirst(const char* pattern, FileInfo* info)
 {
     auto* record = static_cast<SearchRecord*>(TrackedAllocZeroed(int32_t(sizeof(SearchRecord)), __FILE__, __LINE__));
-    if (record == nullptr)
-        return kNoSearch;
+    if (record == nullptr) return kNoSearch;
     char inside[kFilePathSize * 2];
     int32_t index = -1;
     if (!ResolveArchivePath(pattern, &index, inside, sizeof inside)) {
@@ -123,18 +117,15 @@ SearchValue ArchiveAwareFileFindFirst(const char* pattern, FileInfo* info)
 
 int ArchiveAwareFileFindNext(SearchValue value, FileInfo* info)
 {
-    if (value == kNoSearch || value == 0)
-        return -1;
+    if (value == kNoSearch || value == 0) return -1;
     auto* record = reinterpret_cast<SearchRecord*>(value);
-    if (!record->inArchive)
-        return PlainFileFindNext(record->plain, info);
+    if (!record->inArchive) return PlainFileFindNext(record->plain, info);
     return FindArchiveMatch(&record->search, info);
 }
 
 int ArchiveAwareFileFindClose(SearchValue value)
 {
-    if (value == kNoSearch || value == 0)
-        return -1;
+    if (value == kNoSearch || value == 0) return -1;
     auto* record = reinterpret_cast<SearchRecord*>(value);
     int result = 0;
     if (record->inArchive)

@@ -10,16 +10,12 @@
 ArchiveLayerState ArchiveLayer;
 ArchiveSettings ArchiveSetup = {"", ".ZAZ"};
 
-void ClearArchiveTables()
-{
-    ArchiveLayer = ArchiveLayerState{};
-}
+void ClearArchiveTables() { ArchiveLayer = ArchiveLayerState{}; }
 
 int ReleaseIdleArchives()
 {
     for (ArchiveSlot*& slot : ArchiveLayer.archives) {
-        if (slot == nullptr || slot->useCount > 0)
-            continue;
+        if (slot == nullptr || slot->useCount > 0) continue;
         CloseArchive(&slot->archive);
         TrackedFree(slot);
         slot = nullptr;
@@ -30,11 +26,9 @@ int ReleaseIdleArchives()
 
 void ReleaseArchiveUse(int32_t archiveIndex)
 {
-    if (archiveIndex < 0 || archiveIndex >= kArchiveSlotCount)
-        return;
+    if (archiveIndex < 0 || archiveIndex >= kArchiveSlotCount) return;
     ArchiveSlot* slot = ArchiveLayer.archives[archiveIndex];
-    if (slot != nullptr && slot->useCount > 0)
-        --slot->useCount;
+    if (slot != nullptr && slot->useCount > 0) --slot->useCount;
 }
 
 namespace {
@@ -42,8 +36,7 @@ namespace {
 int OpenArchiveWithExtension(Archive* archive, const char* realPrefix, size_t prefixLength, const char* extension)
 {
     char path[kFilePathSize + 8];
-    if (prefixLength + std::strlen(extension) >= sizeof path)
-        return -1;
+    if (prefixLength + std::strlen(extension) >= sizeof path) return -1;
     std::memcpy(path, realPrefix, prefixLength);
     std::strcpy(path + prefixLength, extension);
     return OpenArchiveFile(archive, path, ArchiveSetup.keyText);
@@ -53,8 +46,7 @@ int OpenArchiveWithExtension(Archive* archive, const char* realPrefix, size_t pr
 
 int32_t OpenArchive(int32_t hint, const char* identity, const char* realPrefix, size_t prefixLength)
 {
-    if (std::strlen(identity) >= kArchivePathSize)
-        return -1;
+    if (std::strlen(identity) >= kArchivePathSize) return -1;
     if (hint >= 0 && hint < kArchiveSlotCount && ArchiveLayer.archives[hint] != nullptr &&
         std::strcmp(ArchiveLayer.archives[hint]->path, identity) == 0) {
         ++ArchiveLayer.archives[hint]->useCount;
@@ -64,8 +56,7 @@ int32_t OpenArchive(int32_t hint, const char* identity, const char* realPrefix, 
     for (int32_t i = 0; i < kArchiveSlotCount; ++i) {
         ArchiveSlot* slot = ArchiveLayer.archives[i];
         if (slot == nullptr) {
-            if (freeSlot < 0)
-                freeSlot = i;
+            if (freeSlot < 0) freeSlot = i;
         } else if (std::strcmp(slot->path, identity) == 0) {
             ++slot->useCount;
             return i;
@@ -74,18 +65,14 @@ int32_t OpenArchive(int32_t hint, const char* identity, const char* realPrefix, 
     if (freeSlot < 0) {
         ReleaseIdleArchives();
         for (int32_t i = 0; i < kArchiveSlotCount && freeSlot < 0; ++i)
-            if (ArchiveLayer.archives[i] == nullptr)
-                freeSlot = i;
-        if (freeSlot < 0)
-            return -1;
+            if (ArchiveLayer.archives[i] == nullptr) freeSlot = i;
+        if (freeSlot < 0) return -1;
     }
     auto* slot = static_cast<ArchiveSlot*>(TrackedAllocZeroed(int32_t(sizeof(ArchiveSlot)), __FILE__, __LINE__));
-    if (slot == nullptr)
-        return -1;
+    if (slot == nullptr) return -1;
     // The extension upper-cased, then in lower case (file names here are case-sensitive).
     char lower[sizeof ArchiveSetup.extension];
-    for (size_t i = 0; i < sizeof lower; ++i)
-        lower[i] = char(std::tolower(uint8_t(ArchiveSetup.extension[i])));
+    for (size_t i = 0; i < sizeof lower; ++i) lower[i] = char(std::tolower(uint8_t(ArchiveSetup.extension[i])));
     if (OpenArchiveWithExtension(&slot->archive, realPrefix, prefixLength, ArchiveSetup.extension) != 0 &&
         OpenArchiveWithExtension(&slot->archive, realPrefix, prefixLength, lower) != 0) {
         TrackedFree(slot);
@@ -102,7 +89,8 @@ int ResolveArchivePath(const char* path, int32_t* archiveIndex, char* inside, si
 {
     char full[kFilePathSize * 2];
     char real[kFilePathSize * 2];
-    if (path == nullptr || FullPath(path, true, full, sizeof full) != 0 || FullPath(path, false, real, sizeof real) != 0)
+    if (path == nullptr || FullPath(path, true, full, sizeof full) != 0 ||
+        FullPath(path, false, real, sizeof real) != 0)
         return 0;
     auto answer = [&](int32_t index, size_t separator) {
         const char* rest = full + separator + 1;
@@ -126,10 +114,8 @@ int ResolveArchivePath(const char* path, int32_t* archiveIndex, char* inside, si
     size_t at = IsPathSeparator(full[0]) ? (IsPathSeparator(full[1]) ? 2 : 1) : 0;
     for (;;) {
         size_t end = at;
-        while (full[end] != '\0' && !IsPathSeparator(full[end]))
-            end += SjisCharLength(full + end);
-        if (end == at || full[end] == '\0')
-            return 0;
+        while (full[end] != '\0' && !IsPathSeparator(full[end])) end += SjisCharLength(full + end);
+        if (end == at || full[end] == '\0') return 0;
         char candidate[kArchivePathSize];
         if (end + std::strlen(ArchiveSetup.extension) < sizeof candidate) {
             std::memcpy(candidate, full, end);
@@ -149,8 +135,7 @@ int ResolveArchivePath(const char* path, int32_t* archiveIndex, char* inside, si
 int SetArchiveKey(const char* keyText)
 {
     size_t length = keyText == nullptr ? 0 : std::strlen(keyText);
-    if (length >= sizeof ArchiveSetup.keyText)
-        return -1;
+    if (length >= sizeof ArchiveSetup.keyText) return -1;
     std::memcpy(ArchiveSetup.keyText, keyText == nullptr ? "" : keyText, length + 1);
     // Idle archives were opened with the old key; the next use opens them afresh.
     ReleaseIdleArchives();
@@ -159,18 +144,14 @@ int SetArchiveKey(const char* keyText)
 
 int SetArchiveExtension(const char* extension)
 {
-    if (extension == nullptr)
-        return -1;
+    if (extension == nullptr) return -1;
     const char* name = extension[0] == '.' ? extension + 1 : extension;
     size_t length = std::strlen(name);
-    if (length == 0 || length + 2 > sizeof ArchiveSetup.extension)
-        return -1;
+    if (length == 0 || length + 2 > sizeof ArchiveSetup.extension) return -1;
     for (size_t i = 0; i < length; ++i)
-        if (uint8_t(name[i]) >= 0x80 || IsPathSeparator(name[i]) || name[i] == '.')
-            return -1;
+        if (uint8_t(name[i]) >= 0x80 || IsPathSeparator(name[i]) || name[i] == '.') return -1;
     ArchiveSetup.extension[0] = '.';
-    for (size_t i = 0; i <= length; ++i)
-        ArchiveSetup.extension[i + 1] = char(std::toupper(uint8_t(name[i])));
+    for (size_t i = 0; i <= length; ++i) ArchiveSetup.extension[i + 1] = char(std::toupper(uint8_t(name[i])));
     ArchiveLayer.lastPrefixLength = 0;
     ReleaseIdleArchives();
     return 0;

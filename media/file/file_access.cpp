@@ -11,45 +11,29 @@ namespace {
 
 // The default looks inside archives first and reads everything else as plain files.
 constexpr FileAccessTable kDefaultFileAccess = {
-    ArchiveAwareFileOpen,      ArchiveAwareFileClose,     ArchiveAwareFileTell,
-    ArchiveAwareFileSeek,      ArchiveAwareFileRead,      ArchiveAwareFileAtEnd,
-    ArchiveAwareFileIdle,      ArchiveAwareSetCurrentDir, ArchiveAwareGetCurrentDir,
-    ArchiveAwareFileFindFirst, ArchiveAwareFileFindNext,  ArchiveAwareFileFindClose,
+    ArchiveAwareFileOpen,      ArchiveAwareFileClose,     ArchiveAwareFileTell,     ArchiveAwareFileSeek,
+    ArchiveAwareFileRead,      ArchiveAwareFileAtEnd,     ArchiveAwareFileIdle,     ArchiveAwareSetCurrentDir,
+    ArchiveAwareGetCurrentDir, ArchiveAwareFileFindFirst, ArchiveAwareFileFindNext, ArchiveAwareFileFindClose,
 };
 
-int64_t TellFileStream(StreamValue stream)
-{
-    return FileTell(stream);
-}
+int64_t TellFileStream(StreamValue stream) { return FileTell(stream); }
 
-int SeekFileStream(StreamValue stream, int32_t offset, int origin)
-{
-    return FileSeek(stream, offset, origin);
-}
+int SeekFileStream(StreamValue stream, int32_t offset, int origin) { return FileSeek(stream, offset, origin); }
 
 size_t ReadFileStream(void* destination, size_t elementSize, size_t count, StreamValue stream)
 {
     return FileRead(destination, elementSize, count, stream);
 }
 
-int FileStreamAtEnd(StreamValue stream)
-{
-    return FileAtEnd(stream);
-}
+int FileStreamAtEnd(StreamValue stream) { return FileAtEnd(stream); }
 
-int FileStreamIdle(StreamValue stream)
-{
-    return FileIdle(stream);
-}
+int FileStreamIdle(StreamValue stream) { return FileIdle(stream); }
 
-int CloseFileStream(StreamValue stream)
-{
-    return FileClose(stream);
-}
+int CloseFileStream(StreamValue stream) { return FileClose(stream); }
 
-constexpr StreamOps kFileStreamOps = {TellFileStream, SeekFileStream,  ReadFileStream,
+constexpr StreamOps kFileStreamOps = {TellFileStream,  SeekFileStream, ReadFileStream,
                                       FileStreamAtEnd, FileStreamIdle, CloseFileStream};
-constexpr StreamOps kMemoryStreamOps = {TellMemoryStream,   SeekMemoryStream,  ReadMemoryStream,
+constexpr StreamOps kMemoryStreamOps = {TellMemoryStream,  SeekMemoryStream, ReadMemoryStream,
                                         MemoryStreamAtEnd, MemoryStreamIdle, CloseMemoryStream};
 
 struct FileAccessState {
@@ -68,10 +52,7 @@ int InstallFileAccess(const FileAccessTable* table)
     return 0;
 }
 
-const FileAccessTable* InstalledFileAccess()
-{
-    return &FileAccess.table;
-}
+const FileAccessTable* InstalledFileAccess() { return &FileAccess.table; }
 
 int InstallDefaultStreams()
 {
@@ -80,67 +61,43 @@ int InstallDefaultStreams()
     return 0;
 }
 
-const StreamOps* FileStreamOps()
-{
-    return &FileAccess.fileStreams;
-}
+const StreamOps* FileStreamOps() { return &FileAccess.fileStreams; }
 
-const StreamOps* MemoryStreamOps()
-{
-    return &FileAccess.memoryStreams;
-}
+const StreamOps* MemoryStreamOps() { return &FileAccess.memoryStreams; }
 
 FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async)
 {
     CallerText converted(path, CallerTextUse::Path);
-    if (path != nullptr && converted.get() == nullptr)
-        return 0;
+    if (path != nullptr && converted.get() == nullptr) return 0;
     return FileAccess.table.fileOpen(converted.get(), useCache, spare, async);
 }
 
-int FileClose(FileValue file)
-{
-    return FileAccess.table.fileClose(file);
-}
+int FileClose(FileValue file) { return FileAccess.table.fileClose(file); }
 
-int64_t FileTell(FileValue file)
-{
-    return FileAccess.table.fileTell(file);
-}
+int64_t FileTell(FileValue file) { return FileAccess.table.fileTell(file); }
 
-int FileSeek(FileValue file, int32_t offset, int origin)
-{
-    return FileAccess.table.fileSeek(file, offset, origin);
-}
+int FileSeek(FileValue file, int32_t offset, int origin) { return FileAccess.table.fileSeek(file, offset, origin); }
 
 size_t FileRead(void* destination, size_t elementSize, size_t count, FileValue file)
 {
     return FileAccess.table.fileRead(destination, elementSize, count, file);
 }
 
-int FileAtEnd(FileValue file)
-{
-    return FileAccess.table.fileAtEnd(file);
-}
+int FileAtEnd(FileValue file) { return FileAccess.table.fileAtEnd(file); }
 
-int FileIdle(FileValue file)
-{
-    return FileAccess.table.fileIdle(file);
-}
+int FileIdle(FileValue file) { return FileAccess.table.fileIdle(file); }
 
 int SetCurrentDir(const char* path)
 {
     CallerText converted(path, CallerTextUse::Path);
-    if (path != nullptr && converted.get() == nullptr)
-        return -1;
+    if (path != nullptr && converted.get() == nullptr) return -1;
     return FileAccess.table.setCurrentDir(converted.get());
 }
 
 int GetCurrentDir(char* buffer)
 {
     int result = FileAccess.table.getCurrentDir(buffer);
-    if (result == 0)
-        result = PathToCaller(buffer, kFilePathSize);
+    if (result == 0) result = PathToCaller(buffer, kFilePathSize);
     return result;
 }
 
@@ -151,8 +108,7 @@ namespace {
 int SkipUnusableNames(SearchValue search, FileInfo* info)
 {
     while (PathToCaller(info->name, sizeof info->name) != 0)
-        if (FileAccess.table.fileFindNext(search, info) != 0)
-            return -1;
+        if (FileAccess.table.fileFindNext(search, info) != 0) return -1;
     return 0;
 }
 
@@ -161,8 +117,7 @@ int SkipUnusableNames(SearchValue search, FileInfo* info)
 SearchValue FileFindFirst(const char* pattern, FileInfo* info)
 {
     CallerText converted(pattern, CallerTextUse::Path);
-    if (pattern != nullptr && converted.get() == nullptr)
-        return kNoSearch;
+    if (pattern != nullptr && converted.get() == nullptr) return kNoSearch;
     SearchValue search = FileAccess.table.fileFindFirst(converted.get(), info);
     if (search != kNoSearch && info != nullptr && SkipUnusableNames(search, info) != 0) {
         FileAccess.table.fileFindClose(search);
@@ -174,12 +129,8 @@ SearchValue FileFindFirst(const char* pattern, FileInfo* info)
 int FileFindNext(SearchValue search, FileInfo* info)
 {
     int result = FileAccess.table.fileFindNext(search, info);
-    if (result == 0 && info != nullptr)
-        result = SkipUnusableNames(search, info);
+    if (result == 0 && info != nullptr) result = SkipUnusableNames(search, info);
     return result;
 }
 
-int FileFindClose(SearchValue search)
-{
-    return FileAccess.table.fileFindClose(search);
-}
+int FileFindClose(SearchValue search) { return FileAccess.table.fileFindClose(search); }

@@ -12,8 +12,7 @@ size_t SjisCharLength(const char* text)
 int UpperCaseCopy(char* out, size_t size, const char* text)
 {
     size_t length = std::strlen(text);
-    if (length >= size)
-        return -1;
+    if (length >= size) return -1;
     for (size_t i = 0; i < length;) {
         size_t step = SjisCharLength(text + i);
         if (step == 1) {
@@ -37,10 +36,8 @@ int MatchWildcard(const char* pattern, const char* name)
     const char* starName = nullptr;
     while (*name != '\0') {
         if (*pattern == '*') {
-            while (*pattern == '*')
-                ++pattern;
-            if (*pattern == '\0')
-                return 0;
+            while (*pattern == '*') ++pattern;
+            if (*pattern == '\0') return 0;
             starPattern = pattern;
             starName = name;
             continue;
@@ -57,14 +54,12 @@ int MatchWildcard(const char* pattern, const char* name)
             name += nameStep;
             continue;
         }
-        if (starPattern == nullptr)
-            return -1;
+        if (starPattern == nullptr) return -1;
         starName += SjisCharLength(starName);
         name = starName;
         pattern = starPattern;
     }
-    while (*pattern == '*')
-        ++pattern;
+    while (*pattern == '*') ++pattern;
     return *pattern == '\0' ? 0 : -1;
 }
 
@@ -73,8 +68,7 @@ ptrdiff_t FindLastSeparator(const char* path, bool colonSplits)
     ptrdiff_t last = -1;
     for (size_t i = 0; path[i] != '\0'; i += SjisCharLength(path + i)) {
         char c = path[i];
-        if (IsPathSeparator(c) || (colonSplits && c == ':'))
-            last = ptrdiff_t(i);
+        if (IsPathSeparator(c) || (colonSplits && c == ':')) last = ptrdiff_t(i);
     }
     return last;
 }

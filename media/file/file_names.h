@@ -16,7 +16,4 @@ int MatchWildcard(const char* pattern, const char* name);
 // Position of the last "\", "/" (and ":" when `colonSplits`) in `path`, or -1.
 ptrdiff_t FindLastSeparator(const char* path, bool colonSplits);
 
-constexpr bool IsPathSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
+constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }

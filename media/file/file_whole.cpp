@@ -7,8 +7,7 @@
 int64_t FileSize(FileValue file)
 {
     int64_t position = FileTell(file);
-    if (position < 0 || FileSeek(file, 0, kSeekEnd) != 0)
-        return -1;
+    if (position < 0 || FileSeek(file, 0, kSeekEnd) != 0) return -1;
     int64_t size = FileTell(file);
     FileSeek(file, int32_t(position), kSeekStart);
     return size;
@@ -24,8 +23,7 @@ int ReadExactly(FileValue file, void* block, int64_t size)
     int64_t done = 0;
     while (done < size) {
         size_t got = FileRead(at + done, 1, size_t(size - done), file);
-        if (got == 0)
-            break;
+        if (got == 0) break;
         done += int64_t(got);
     }
     return done == size ? 0 : -1;
@@ -43,40 +41,33 @@ int64_t ReadableSize(FileValue file)
 int64_t FileReadWhole(const char* path, void* block, int64_t capacity)
 {
     FileValue file = FileOpen(path, 0, 0, 0);
-    if (file == 0)
-        return -1;
+    if (file == 0) return -1;
     int64_t size = ReadableSize(file);
-    if (size >= 0 && block != nullptr && (size > capacity || ReadExactly(file, block, size) != 0))
-        size = -1;
+    if (size >= 0 && block != nullptr && (size > capacity || ReadExactly(file, block, size) != 0)) size = -1;
     FileClose(file);
     return size;
 }
 
 void* FileLoadWhole(const char* path, int64_t* size)
 {
-    if (size != nullptr)
-        *size = 0;
+    if (size != nullptr) *size = 0;
     FileValue file = FileOpen(path, 0, 0, 0);
-    if (file == 0)
-        return nullptr;
+    if (file == 0) return nullptr;
     int64_t length = ReadableSize(file);
     // One spare zero byte, so a text file can be read as a string.
-    void* block = length < 0 || length >= INT32_MAX
-                      ? nullptr
-                      : TrackedAllocZeroed(int32_t(length + 1), __FILE__, __LINE__);
+    void* block =
+        length < 0 || length >= INT32_MAX ? nullptr : TrackedAllocZeroed(int32_t(length + 1), __FILE__, __LINE__);
     if (block != nullptr && ReadExactly(file, block, length) != 0) {
         TrackedFree(block);
         block = nullptr;
     }
     FileClose(file);
-    if (size != nullptr && block != nullptr)
-        *size = length;
+    if (size != nullptr && block != nullptr) *size = length;
     return block;
 }
 
 int FileReleaseBlock(void* block)
 {
-    if (block != nullptr)
-        TrackedFree(block);
+    if (block != nullptr) TrackedFree(block);
     return 0;
 }

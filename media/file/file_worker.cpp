@@ -9,8 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* destination, uint32_t offset,
-                       uint32_t count)
+void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* destination, uint32_t offset, uint32_t count)
 {
     WaitEvent(worker->doneEvent);
     worker->command = command;
@@ -29,13 +28,11 @@ namespace {
 
 void ReadAhead(FileWorker* worker)
 {
-    if (worker->workerFile == kNoSystemFile || worker->cacheFill >= kReadCacheSize)
-        return;
-    int64_t got = ReadSystemFileAt(worker->workerFile, worker->cache + worker->cacheFill,
-                                   kReadCacheSize - worker->cacheFill,
-                                   int64_t(worker->cacheOffset) + worker->cacheFill);
-    if (got > 0)
-        worker->cacheFill += uint32_t(got);
+    if (worker->workerFile == kNoSystemFile || worker->cacheFill >= kReadCacheSize) return;
+    int64_t got =
+        ReadSystemFileAt(worker->workerFile, worker->cache + worker->cacheFill, kReadCacheSize - worker->cacheFill,
+                         int64_t(worker->cacheOffset) + worker->cacheFill);
+    if (got > 0) worker->cacheFill += uint32_t(got);
 }
 
 void ExecuteRead(FileWorker* worker)
@@ -50,12 +47,10 @@ void ExecuteRead(FileWorker* worker)
         worker->cacheFill -= n;
         std::memmove(worker->cache, worker->cache + n, worker->cacheFill);
     }
-    if (worker->readCount == 0)
-        return;
-    int64_t got = worker->workerFile == kNoSystemFile
-                      ? -1
-                      : ReadSystemFileAt(worker->workerFile, worker->readDestination, worker->readCount,
-                                         worker->readOffset);
+    if (worker->readCount == 0) return;
+    int64_t got = worker->workerFile == kNoSystemFile ? -1
+                                                      : ReadSystemFileAt(worker->workerFile, worker->readDestination,
+                                                                         worker->readCount, worker->readOffset);
     worker->readCount = got < 0 ? 0 : uint32_t(got);
     if (worker->cache != nullptr) {
         // Read-ahead restarts behind this read.

@@ -50,10 +50,7 @@ void DropLastComponent(PathBuilder* out)
     }
 }
 
-bool IsDriveLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool IsDriveLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 }  // namespace
 
@@ -76,23 +73,20 @@ int FullPathFrom(const char* base, const char* path, bool upperCase, char* out, 
         Append(&result, "\\", 1);
         rest = path + 2;
     } else if (IsPathSeparator(path[0])) {
-        if (start.length >= 2 && start.text[1] == ':')
-            Append(&result, start.text, 2);
+        if (start.length >= 2 && start.text[1] == ':') Append(&result, start.text, 2);
         rest = path + 1;
     } else if (IsDriveLetter(path[0]) && path[1] == ':') {
         char drive[2] = {char(path[0] >= 'a' && path[0] <= 'z' ? path[0] - 'a' + 'A' : path[0]), ':'};
         Append(&result, drive, 2);
         rest = path + 2;
-        if (IsPathSeparator(*rest))
-            ++rest;
+        if (IsPathSeparator(*rest)) ++rest;
     } else {
         result = start;
     }
 
     while (*rest != '\0') {
         size_t length = 0;
-        while (rest[length] != '\0' && !IsPathSeparator(rest[length]))
-            length += SjisCharLength(rest + length);
+        while (rest[length] != '\0' && !IsPathSeparator(rest[length])) length += SjisCharLength(rest + length);
         bool last = rest[length] == '\0';
         if (last) {
             // The last component is kept as written, even "." or "..".
@@ -110,8 +104,7 @@ int FullPathFrom(const char* base, const char* path, bool upperCase, char* out, 
         }
         rest += length + 1;
     }
-    if (result.overflow || result.length >= size)
-        return -1;
+    if (result.overflow || result.length >= size) return -1;
     std::memcpy(out, result.text, result.length + 1);
     return 0;
 }
@@ -119,7 +112,6 @@ int FullPathFrom(const char* base, const char* path, bool upperCase, char* out, 
 int FullPath(const char* path, bool upperCase, char* out, size_t size)
 {
     char base[kFilePathSize];
-    if (GetSystemCurrentDirectory(base, sizeof base) != 0)
-        return -1;
+    if (GetSystemCurrentDirectory(base, sizeof base) != 0) return -1;
     return FullPathFrom(base, path, upperCase, out, size);
 }

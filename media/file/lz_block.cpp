@@ -39,16 +39,12 @@ void CopyMatch(uint8_t* out, size_t distance, size_t length)
 
 int64_t DecodeLzBlock(const uint8_t* block, size_t blockSize, uint8_t* destination, size_t destinationSize)
 {
-    if (block == nullptr || blockSize < kLzHeaderSize)
-        return -1;
+    if (block == nullptr || blockSize < kLzHeaderSize) return -1;
     uint32_t expandedSize = LoadU32(block);
     uint32_t storedSize = LoadU32(block + 4);
-    if (storedSize < kLzHeaderSize || storedSize > blockSize)
-        return -1;
-    if (destination == nullptr)
-        return expandedSize;
-    if (expandedSize > destinationSize)
-        return -1;
+    if (storedSize < kLzHeaderSize || storedSize > blockSize) return -1;
+    if (destination == nullptr) return expandedSize;
+    if (expandedSize > destinationSize) return -1;
     const uint8_t escape = block[8];
     const uint64_t escapes = 0x0101010101010101ULL * escape;
     const uint8_t* in = block + kLzHeaderSize;
@@ -70,32 +66,26 @@ int64_t DecodeLzBlock(const uint8_t* block, size_t blockSize, uint8_t* destinati
                 out += run;
                 continue;
             }
-            if (out == outEnd)
-                return -1;
+            if (out == outEnd) return -1;
             *out++ = *in++;
             continue;
         }
-        if (end - in < 2)
-            return -1;
+        if (end - in < 2) return -1;
         uint32_t code = in[1];
         in += 2;
         if (code == escape) {
-            if (out == outEnd)
-                return -1;
+            if (out == outEnd) return -1;
             *out++ = escape;
             continue;
         }
-        if (code > escape)
-            --code;
+        if (code > escape) --code;
         size_t length = code >> 3;
         if (code & 4) {
-            if (in == end)
-                return -1;
+            if (in == end) return -1;
             length |= size_t(*in++) << 5;
         }
         uint32_t distanceBytes = (code & 3) + 1;
-        if (distanceBytes > 3 || size_t(end - in) < distanceBytes)
-            return -1;
+        if (distanceBytes > 3 || size_t(end - in) < distanceBytes) return -1;
         size_t distance;
         if (end - in >= 4) {
             uint32_t word;
@@ -103,22 +93,18 @@ int64_t DecodeLzBlock(const uint8_t* block, size_t blockSize, uint8_t* destinati
             distance = word & (0xFFFFFFu >> (8 * (3 - distanceBytes)));
         } else {
             distance = in[0];
-            if (distanceBytes > 1)
-                distance |= size_t(in[1]) << 8;
-            if (distanceBytes > 2)
-                distance |= size_t(in[2]) << 16;
+            if (distanceBytes > 1) distance |= size_t(in[1]) << 8;
+            if (distanceBytes > 2) distance |= size_t(in[2]) << 16;
         }
         in += distanceBytes;
         length += kLzMinMatch;
         distance += 1;
-        if (distance > size_t(out - destination) || length > size_t(outEnd - out))
-            return -1;
+        if (distance > size_t(out - destination) || length > size_t(outEnd - out)) return -1;
         if (distance >= 8 && size_t(outEnd - out) >= length + 8) {
             // Eight bytes at a time, each step reading only bytes already final; the last
             // step may write up to seven bytes beyond the match, inside the output.
             std::memcpy(out, out - distance, 8);
-            for (size_t i = 8; i < length; i += 8)
-                std::memcpy(out + i, out + i - distance, 8);
+            for (size_t i = 8; i < length; i += 8) std::memcpy(out + i, out + i - distance, 8);
         } else {
             CopyMatch(out, distance, length);
         }

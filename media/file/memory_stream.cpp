@@ -6,20 +6,15 @@
 
 namespace {
 
-MemoryStream* ToMemoryStream(StreamValue stream)
-{
-    return reinterpret_cast<MemoryStream*>(stream);
-}
+MemoryStream* ToMemoryStream(StreamValue stream) { return reinterpret_cast<MemoryStream*>(stream); }
 
 }  // namespace
 
 MemoryStream* OpenMemoryStream(const void* data, int32_t size)
 {
-    if (size < 0 || (data == nullptr && size > 0))
-        return nullptr;
+    if (size < 0 || (data == nullptr && size > 0)) return nullptr;
     auto* stream = static_cast<MemoryStream*>(TrackedAllocZeroed(int32_t(sizeof(MemoryStream)), __FILE__, __LINE__));
-    if (stream == nullptr)
-        return nullptr;
+    if (stream == nullptr) return nullptr;
     stream->data = static_cast<const uint8_t*>(data);
     stream->size = size;
     return stream;
@@ -34,8 +29,7 @@ int64_t TellMemoryStream(StreamValue value)
 int SeekMemoryStream(StreamValue value, int32_t offset, int origin)
 {
     MemoryStream* stream = ToMemoryStream(value);
-    if (stream == nullptr || origin < kSeekStart || origin > kSeekEnd)
-        return -1;
+    if (stream == nullptr || origin < kSeekStart || origin > kSeekEnd) return -1;
     int64_t base = origin == kSeekStart ? 0 : origin == kSeekCurrent ? stream->position : stream->size;
     int64_t target = base + offset;
     stream->atEnd = 0;
@@ -46,8 +40,7 @@ int SeekMemoryStream(StreamValue value, int32_t offset, int origin)
 size_t ReadMemoryStream(void* destination, size_t elementSize, size_t count, StreamValue value)
 {
     MemoryStream* stream = ToMemoryStream(value);
-    if (stream == nullptr || elementSize == 0 || count == 0)
-        return 0;
+    if (stream == nullptr || elementSize == 0 || count == 0) return 0;
     if (stream->position >= stream->size) {
         stream->atEnd = 1;
         return 0;
@@ -79,16 +72,12 @@ int MemoryStreamAtEnd(StreamValue value)
     return stream != nullptr && stream->atEnd ? 1 : 0;
 }
 
-int MemoryStreamIdle(StreamValue)
-{
-    return 1;
-}
+int MemoryStreamIdle(StreamValue) { return 1; }
 
 int CloseMemoryStream(StreamValue value)
 {
     MemoryStream* stream = ToMemoryStream(value);
-    if (stream == nullptr)
-        return -1;
+    if (stream == nullptr) return -1;
     TrackedFree(stream);
     return 0;
 }

@@ -11,10 +11,7 @@
 
 namespace {
 
-PlainFile* ToPlainFile(FileValue file)
-{
-    return reinterpret_cast<PlainFile*>(file);
-}
+PlainFile* ToPlainFile(FileValue file) { return reinterpret_cast<PlainFile*>(file); }
 
 // The record holds the worker's events, so it is constructed in place (zeroed, events reset).
 PlainFile* NewPlainFile()
@@ -31,19 +28,16 @@ void DeletePlainFile(PlainFile* file)
 
 void ReleaseCache(FileWorker* worker)
 {
-    if (worker->cache != nullptr)
-        TrackedFree(worker->cache);
+    if (worker->cache != nullptr) TrackedFree(worker->cache);
     worker->cache = nullptr;
 }
-
 
 // The size of an existing file, or -1 when it cannot be opened or is beyond the
 // 32-bit positions of the file layer.
 int64_t ProbeFileSize(const char* path, SystemFile* keepOpen)
 {
     SystemFile file = OpenSystemFile(path, FileOpenMode::Read);
-    if (file == kNoSystemFile)
-        return -1;
+    if (file == kNoSystemFile) return -1;
     int64_t size = SystemFileSize(file);
     if (size < 0 || size > int64_t(UINT32_MAX)) {
         CloseSystemFile(file);
@@ -100,16 +94,13 @@ FileValue OpenWorkerFile(PlainFile* file, const char* path)
 
 FileValue PlainFileOpen(const char* path, int32_t useCache, int32_t, int32_t async)
 {
-    if (path == nullptr)
-        return 0;
+    if (path == nullptr) return 0;
     PlainFile* file = NewPlainFile();
-    if (file == nullptr)
-        return 0;
+    if (file == nullptr) return 0;
     file->useCache = useCache;
     file->async = async;
     file->threaded = (useCache != 0 || async != 0) ? 1 : 0;
-    if (file->threaded)
-        return OpenWorkerFile(file, path);
+    if (file->threaded) return OpenWorkerFile(file, path);
     int64_t size = ProbeFileSize(path, &file->file);
     if (size < 0) {
         DeletePlainFile(file);
@@ -122,8 +113,7 @@ FileValue PlainFileOpen(const char* path, int32_t useCache, int32_t, int32_t asy
 int PlainFileClose(FileValue value)
 {
     PlainFile* file = ToPlainFile(value);
-    if (file == nullptr)
-        return -1;
+    if (file == nullptr) return -1;
     if (file->threaded) {
         FileWorker* worker = &file->worker;
         HandWorkerCommand(worker, WorkerCommand::End);
@@ -146,13 +136,11 @@ int64_t PlainFileTell(FileValue value)
 int PlainFileSeek(FileValue value, int32_t offset, int origin)
 {
     PlainFile* file = ToPlainFile(value);
-    if (file == nullptr || origin < kSeekStart || origin > kSeekEnd)
-        return -1;
+    if (file == nullptr || origin < kSeekStart || origin > kSeekEnd) return -1;
     int64_t base = origin == kSeekStart ? 0 : origin == kSeekCurrent ? int64_t(file->position) : int64_t(file->size);
     int64_t target = base + offset;
     // Positions are unsigned 32-bit: a target before the start cannot be stored.
-    if (target < 0 || target > int64_t(UINT32_MAX))
-        return -1;
+    if (target < 0 || target > int64_t(UINT32_MAX)) return -1;
     if (file->threaded) {
         HandWorkerCommand(&file->worker, WorkerCommand::Seek, nullptr, uint32_t(target));
     } else if (SeekSystemFile(file->file, target, 0) < 0) {
@@ -166,8 +154,7 @@ int PlainFileSeek(FileValue value, int32_t offset, int origin)
 size_t PlainFileRead(void* destination, size_t elementSize, size_t count, FileValue value)
 {
     PlainFile* file = ToPlainFile(value);
-    if (file == nullptr || elementSize == 0)
-        return 0;
+    if (file == nullptr || elementSize == 0) return 0;
     // A seek may have left the position past the end: nothing is left there either.
     if (file->position >= file->size) {
         file->atEnd = 1;
@@ -184,8 +171,7 @@ size_t PlainFileRead(void* destination, size_t elementSize, size_t count, FileVa
     if (file->threaded) {
         HandWorkerCommand(&file->worker, WorkerCommand::Read, static_cast<uint8_t*>(destination), file->position,
                           bytes);
-        if (!file->async)
-            WaitEvent(file->worker.doneEvent);
+        if (!file->async) WaitEvent(file->worker.doneEvent);
         result = size_t(elements);
     } else {
         int64_t got = ReadSystemFile(file->file, destination, bytes);
@@ -204,22 +190,15 @@ int PlainFileAtEnd(FileValue value)
 int PlainFileIdle(FileValue value)
 {
     PlainFile* file = ToPlainFile(value);
-    if (file == nullptr || !file->threaded)
-        return 1;
+    if (file == nullptr || !file->threaded) return 1;
     return WaitEventFor(file->worker.doneEvent, 0);
 }
 
-int PlainSetCurrentDir(const char* path)
-{
-    return path == nullptr ? -1 : SetSystemCurrentDirectory(path);
-}
+int PlainSetCurrentDir(const char* path) { return path == nullptr ? -1 : SetSystemCurrentDirectory(path); }
 
 int PlainGetCurrentDir(char* buffer)
 {
     return buffer == nullptr ? -1 : GetSystemCurrentDirectory(buffer, kFilePathSize);
 }
 
-SystemFile CreateTempFile(char* name)
-{
-    return CreateSystemTempFile(name, kFilePathSize);
-}
+SystemFile CreateTempFile(char* name) { return CreateSystemTempFile(name, kFilePathSize); }

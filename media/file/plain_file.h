@@ -18,7 +18,7 @@ enum class WorkerCommand : int32_t { Open = 0, CloseFile = 1, Read = 2, Seek = 3
 struct FileWorker {
     SystemThreadStart start;
     SystemThread thread;
-    SystemFile workerFile;     // kNoSystemFile when none
+    SystemFile workerFile;          // kNoSystemFile when none
     ManualResetEvent commandEvent;  // signalled by the caller: a command is ready
     ManualResetEvent doneEvent;     // signalled by the worker: the command is finished
     WorkerCommand command;
@@ -61,8 +61,8 @@ int PlainFileFindClose(SearchValue search);
 // The worker thread's body and the caller's side of a command.
 int RunFileWorker(void* worker);
 // Waits for the previous command to finish, then hands the next one over.
-void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* destination = nullptr,
-                       uint32_t offset = 0, uint32_t count = 0);
+void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* destination = nullptr, uint32_t offset = 0,
+                       uint32_t count = 0);
 
 // A new empty file in the temporary folder, open for writing; its path goes to `name`
 // (kFilePathSize bytes) when given. kNoSystemFile on failure.

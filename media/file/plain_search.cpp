@@ -22,8 +22,7 @@ struct PlainSearch {
 DateTime ToDateTime(int64_t seconds)
 {
     SystemLocalTime local{};
-    if (ToSystemLocalTime(seconds, &local) != 0)
-        return DateTime{};
+    if (ToSystemLocalTime(seconds, &local) != 0) return DateTime{};
     return DateTime{local.year, local.month, local.day, local.hour, local.minute, local.second};
 }
 
@@ -37,8 +36,7 @@ void FillFileInfo(const PlainSearch* search, const char* name, FileInfo* info)
     else
         std::snprintf(path, sizeof path, "%s/%s", search->folder, name);
     SystemFileFacts facts{};
-    if (ReadSystemFileFacts(path, &facts) != 0)
-        return;
+    if (ReadSystemFileFacts(path, &facts) != 0) return;
     info->isDirectory = facts.isDirectory;
     info->sizeLow = uint32_t(facts.size);
     info->sizeHigh = uint32_t(facts.size >> 32);
@@ -54,8 +52,7 @@ int FindNextMatch(PlainSearch* search, FileInfo* info)
     while (ReadSystemDirectory(search->directory, name, sizeof name) == 0) {
         if (UpperCaseCopy(upperName, sizeof upperName, name) != 0 || MatchWildcard(search->pattern, upperName) != 0)
             continue;
-        if (info != nullptr)
-            FillFileInfo(search, name, info);
+        if (info != nullptr) FillFileInfo(search, name, info);
         return 0;
     }
     return -1;
@@ -65,16 +62,15 @@ int FindNextMatch(PlainSearch* search, FileInfo* info)
 
 SearchValue PlainFileFindFirst(const char* pattern, FileInfo* info)
 {
-    if (pattern == nullptr)
-        return kNoSearch;
+    if (pattern == nullptr) return kNoSearch;
     void* memory = TrackedAllocZeroed(int32_t(sizeof(PlainSearch)), __FILE__, __LINE__);
-    if (memory == nullptr)
-        return kNoSearch;
+    if (memory == nullptr) return kNoSearch;
     auto* search = new (memory) PlainSearch{};
     ptrdiff_t split = FindLastSeparator(pattern, false);
     size_t folderLength = split < 0 ? 0 : split == 0 ? 1 : size_t(split);
     const char* namePattern = pattern + (split < 0 ? 0 : split + 1);
-    if (folderLength >= sizeof search->folder || UpperCaseCopy(search->pattern, sizeof search->pattern, namePattern) != 0) {
+    if (folderLength >= sizeof search->folder ||
+        UpperCaseCopy(search->pattern, sizeof search->pattern, namePattern) != 0) {
         TrackedFree(search);
         return kNoSearch;
     }
@@ -91,15 +87,13 @@ SearchValue PlainFileFindFirst(const char* pattern, FileInfo* info)
 
 int PlainFileFindNext(SearchValue value, FileInfo* info)
 {
-    if (value == kNoSearch || value == 0)
-        return -1;
+    if (value == kNoSearch || value == 0) return -1;
     return FindNextMatch(reinterpret_cast<PlainSearch*>(value), info);
 }
 
 int PlainFileFindClose(SearchValue value)
 {
-    if (value == kNoSearch || value == 0)
-        return -1;
+    if (value == kNoSearch || value == 0) return -1;
     auto* search = reinterpret_cast<PlainSearch*>(value);
     int result = CloseSystemDirectory(search->directory);
     TrackedFree(search);

@@ -88,7 +88,8 @@ int MakeBlendGraphic(int source)
     if (int64_t(width) * height * 4 > 0x7FFFFFFF) return -1;
     auto* pixels = static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width * height, __FILE__, __LINE__));
     if (pixels == nullptr) return -1;
-    const int handle = DrawOps.readGraphicPixels(g, pixels) == 0 ? BlendGraphicOfPixels(pixels, width, width, height) : -1;
+    const int handle =
+        DrawOps.readGraphicPixels(g, pixels) == 0 ? BlendGraphicOfPixels(pixels, width, width, height) : -1;
     TrackedFree(pixels);
     return handle;
 }

@@ -3,9 +3,9 @@
 #include <cstdint>
 
 struct BlendTablesRecord {
-    int32_t mul[256][256];     // mul[a][c] = a * c / 255
-    int32_t delta[256][511];   // delta[a][d + 255] = a * d / 255, d in -255..255
-    uint8_t lerp6[64][64][64]; // lerp6[w][s][k] = (s * w + k * (63 - w)) / 63
+    int32_t mul[256][256];      // mul[a][c] = a * c / 255
+    int32_t delta[256][511];    // delta[a][d + 255] = a * d / 255, d in -255..255
+    uint8_t lerp6[64][64][64];  // lerp6[w][s][k] = (s * w + k * (63 - w)) / 63
     int32_t built;
 };
 extern BlendTablesRecord BlendTables;

@@ -54,7 +54,7 @@ struct FormatFamilies {
     ColorFormat software[2][2][2];  // [kind][alpha][palette]
     ColorFormat singleChannel[2];   // kinds 2 and 3
     bool deviceBuilt;
-    ColorFormat device[16];         // codes 20-35
+    ColorFormat device[16];  // codes 20-35
     bool deviceKnown[16];
 };
 FormatFamilies Families;
@@ -97,8 +97,8 @@ uint32_t PackChannels(const ColorFormat* f, int red, int green, int blue)
 
 }  // namespace
 
-int BuildColorFormat(ColorFormat* f, int colorBits, uint32_t redMask, uint32_t greenMask,
-                     uint32_t blueMask, uint32_t alphaMask)
+int BuildColorFormat(ColorFormat* f, int colorBits, uint32_t redMask, uint32_t greenMask, uint32_t blueMask,
+                     uint32_t alphaMask)
 {
     f->colorBits = uint16_t(colorBits);
     f->pixelBytes = uint16_t(colorBits / 8);
@@ -175,8 +175,8 @@ const ColorFormat* SoftwareColorFormat(int kind, int alpha, int palette)
         for (int k = 0; k < 2; ++k)
             for (int a = 0; a < 2; ++a)
                 for (int p = 0; p < 2; ++p)
-                    BuildColorFormat(&Families.software[k][a][p], p ? 8 : plainBits[k][a], colour[k][0],
-                                     colour[k][1], colour[k][2], a ? alphaMask[k] : 0);
+                    BuildColorFormat(&Families.software[k][a][p], p ? 8 : plainBits[k][a], colour[k][0], colour[k][1],
+                                     colour[k][2], a ? alphaMask[k] : 0);
         MakeSingleChannel(&Families.singleChannel[0], 8);
         MakeSingleChannel(&Families.singleChannel[1], 16);
         Families.softwareBuilt = true;
@@ -226,10 +226,7 @@ const ColorFormat* ScreenColorFormat()
     return SoftwareColorFormat(sixteen ? 0 : 1, 0, 0);
 }
 
-uint32_t PackColor(int red, int green, int blue)
-{
-    return PackChannels(ScreenColorFormat(), red, green, blue);
-}
+uint32_t PackColor(int red, int green, int blue) { return PackChannels(ScreenColorFormat(), red, green, blue); }
 
 int UnpackColor(uint32_t color, int* red, int* green, int* blue)
 {

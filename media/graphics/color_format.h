@@ -12,11 +12,11 @@ struct ColorFormat {
     uint32_t unusedMask;
     uint8_t palette[256][4];  // blue, green, red, reserved
     uint8_t unusedShift, unusedWidth;
-    int32_t compression;      // 0 plain; 1-5 DXT1-DXT5
+    int32_t compression;  // 0 plain; 1-5 DXT1-DXT5
 };
 
-int BuildColorFormat(ColorFormat* format, int colorBits, uint32_t redMask, uint32_t greenMask,
-                     uint32_t blueMask, uint32_t alphaMask);
+int BuildColorFormat(ColorFormat* format, int colorBits, uint32_t redMask, uint32_t greenMask, uint32_t blueMask,
+                     uint32_t alphaMask);
 int RecomputeUnusedMask(ColorFormat* format);
 
 // Fixed builders for the picture decoders and palette images.

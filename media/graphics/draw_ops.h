@@ -26,9 +26,9 @@ struct DrawOpsTable {
     // The drawing state. DrawState already holds the new values when these run.
     // The draw target became `handle`; `graphic` is its record, null for the screens. 0 / -1.
     int (*setDrawTarget)(int32_t handle, GraphicRecord* graphic);
-    void (*setDrawRegion)(const PixelRect& area);  // also when the area is empty
-    void (*blendStateChanged)();                   // blend mode, parameter or brightness
-    void (*setBlendImage)(GraphicRecord* graphic); // null: none
+    void (*setDrawRegion)(const PixelRect& area);   // also when the area is empty
+    void (*blendStateChanged)();                    // blend mode, parameter or brightness
+    void (*setBlendImage)(GraphicRecord* graphic);  // null: none
 
     // Shapes, called with a draw area that is not empty, graphics set up, after the wait.
     int (*drawLine)(int x1, int y1, int x2, int y2, uint32_t color);  // one pixel wide

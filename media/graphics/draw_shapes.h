@@ -10,11 +10,17 @@ struct PolygonVertex {
 };
 static_assert(sizeof(PolygonVertex) == 28);
 
-enum PrimitiveType { kPointList = 1, kLineList = 2, kLineStrip = 3, kTriangleList = 4, kTriangleStrip = 5, kTriangleFan = 6 };
+enum PrimitiveType {
+    kPointList = 1,
+    kLineList = 2,
+    kLineStrip = 3,
+    kTriangleList = 4,
+    kTriangleStrip = 5,
+    kTriangleFan = 6
+};
 constexpr int kNoTexture = -5;
 
 int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled);
 int DrawThickSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 int SubmitVertices2D(const PolygonVertex* vertices, int count, int type, int texture, int flag);
-

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <utility>
 
-DrawStateRecord DrawState{kFrontScreen, {0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0, 0, {255, 255, 255}, {0, 0, 0}, 1,
-                          -1, 0, 0, nullptr, {}};
+DrawStateRecord DrawState{
+    kFrontScreen, {0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0, 0, {255, 255, 255}, {0, 0, 0}, 1, -1, 0, 0, nullptr, {}};
 
 int DrawTargetSize(int handle, int* width, int* height)
 {

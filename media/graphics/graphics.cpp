@@ -47,7 +47,8 @@ int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const P
     int result = 0;
     for (int i = 0; i < height && result == 0; ++i) {
         result = ConvertPixels(part, reinterpret_cast<uint8_t*>(row), width * 4, &argb, width, 1);
-        for (int col = 0; col < width && result == 0; ++col) MemImgRow(&g->view, y + i)[x + col] = BrightnessOf(row[col]);
+        for (int col = 0; col < width && result == 0; ++col)
+            MemImgRow(&g->view, y + i)[x + col] = BrightnessOf(row[col]);
         part.pixels += part.pitch;
     }
     TrackedFree(row);
@@ -223,7 +224,8 @@ int CopyImageToGraphic(int handle, const PixelImage& source, const PixelImage* a
     if (r.right <= r.left || r.bottom <= r.top) return 0;
     // Keep every read inside the source (and the alpha image) and every write inside the graphic.
     int boundRight = source.width, boundBottom = source.height;
-    if (alpha != nullptr) boundRight = std::min(boundRight, alpha->width), boundBottom = std::min(boundBottom, alpha->height);
+    if (alpha != nullptr)
+        boundRight = std::min(boundRight, alpha->width), boundBottom = std::min(boundBottom, alpha->height);
     if (r.left < 0) x -= r.left, r.left = 0;
     if (r.top < 0) y -= r.top, r.top = 0;
     if (x < 0) r.left -= x, x = 0;

@@ -5,10 +5,10 @@
 using GraphicRestorer = void (*)();
 
 // Start-up and shutdown.
-int SetupGraphics();      // 0, or -1 when no drawing path could be opened
-int ReleaseGraphics();    // 0
+int SetupGraphics();                               // 0, or -1 when no drawing path could be opened
+int ReleaseGraphics();                             // 0
 int SetGraphicRestorer(GraphicRestorer restorer);  // null: the built-in restore
-int DeleteAllSoftImages();                          // every software-image handle (kind 14)
+int DeleteAllSoftImages();                         // every software-image handle (kind 14)
 
 // The requested screen mode; 640 x 480 when none was set (either output may be null). 0.
 int RequestedScreenSize(int32_t* width, int32_t* height);
@@ -27,9 +27,9 @@ int PresentScreen();      // 0; -1 before start-up
 int ReadScreenPixels(uint32_t* pixels);
 
 // The window procedure's requests.
-int RestoreGraphics();           // after a full-screen window is activated again
-int NoteWindowMoved();           // the client area moved on the desktop
-int HardwarePathInUse();         // 1 on the hardware path
-int GraphicsDeviceExists();      // 1 while the hardware device exists
+int RestoreGraphics();       // after a full-screen window is activated again
+int NoteWindowMoved();       // the client area moved on the desktop
+int HardwarePathInUse();     // 1 on the hardware path
+int GraphicsDeviceExists();  // 1 while the hardware device exists
 int SetGraphicsDialogBoxMode(int32_t on);
 int RestoreDesktopDisplayMode();  // full-screen software path, on deactivation

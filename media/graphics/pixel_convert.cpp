@@ -11,10 +11,10 @@ struct Channels {
 uint32_t ReadPixel(const uint8_t* p, int bytes)
 {
     switch (bytes) {
-        case 1: return p[0];
-        case 2: return uint32_t(p[0]) | uint32_t(p[1]) << 8;
-        case 3: return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
-        default: return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    case 1: return p[0];
+    case 2: return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+    case 3: return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+    default: return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
     }
 }
 
@@ -107,7 +107,8 @@ int ConvertPixels(const PixelImage& src, uint8_t* dst, int dstPitch, const Color
     for (int y = 0; y < height; ++y) {
         const uint8_t* s = src.pixels + intptr_t(y) * src.pitch;
         uint8_t* d = dst + intptr_t(y) * dstPitch;
-        for (int x = 0; x < width; ++x) WritePixel(d + x * db, db, Encode(dstFormat, Decode(sf, ReadPixel(s + x * sb, sb))));
+        for (int x = 0; x < width; ++x)
+            WritePixel(d + x * db, db, Encode(dstFormat, Decode(sf, ReadPixel(s + x * sb, sb))));
     }
     return 0;
 }

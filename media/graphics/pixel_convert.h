@@ -7,7 +7,7 @@
 
 struct PixelImage {
     const uint8_t* pixels;
-    int32_t pitch;              // bytes from one row to the next
+    int32_t pitch;  // bytes from one row to the next
     int32_t width, height;
     const ColorFormat* format;  // palette formats carry their entries
 };
@@ -16,5 +16,5 @@ struct PixelImage {
 // them. Pixels of a format without alpha count as opaque; bits of the destination that belong
 // to no channel are set, as packed colours have them. Returns 0, or -1 for a format it cannot
 // handle (block-compressed data).
-int ConvertPixels(const PixelImage& src, uint8_t* dstPixels, int dstPitch, const ColorFormat* dstFormat,
-                  int width, int height);
+int ConvertPixels(const PixelImage& src, uint8_t* dstPixels, int dstPitch, const ColorFormat* dstFormat, int width,
+                  int height);

@@ -5,10 +5,7 @@
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 
-int ClearScreen()
-{
-    return DrawOps.clearScreen();
-}
+int ClearScreen() { return DrawOps.clearScreen(); }
 
 int PresentScreen()
 {

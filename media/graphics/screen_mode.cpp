@@ -45,7 +45,8 @@ void BuildDisplayModeList()
     ModeList.built = 1;
     const int total = CountDisplayModes();
     if (total <= 0) return;
-    ModeList.entries = static_cast<DisplayModeEntry*>(TrackedAlloc(int32_t(sizeof(DisplayModeEntry)) * total, __FILE__, __LINE__));
+    ModeList.entries =
+        static_cast<DisplayModeEntry*>(TrackedAlloc(int32_t(sizeof(DisplayModeEntry)) * total, __FILE__, __LINE__));
     if (ModeList.entries == nullptr) return;
     for (int i = 0; i < total; ++i) {
         DisplayModeEntry mode;
@@ -133,7 +134,8 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
     const int before[4] = {s.width, s.height, s.colorBits, s.refreshRate};
     ChangeScreenMode(width, height, colorBits, 0, refreshRate);
     if (s.width == width && s.height == height && s.colorBits == colorBits && s.refreshRate == refreshRate) return 0;
-    if (s.width == before[0] && s.height == before[1] && s.colorBits == before[2] && s.refreshRate == before[3]) return -1;
+    if (s.width == before[0] && s.height == before[1] && s.colorBits == before[2] && s.refreshRate == before[3])
+        return -1;
     if (s.width == 640 && s.height == 480 && s.colorBits == 16 && s.refreshRate == 0) return -2;
     return -1;
 }
@@ -201,7 +203,8 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
     // Only the default font's size and thickness outlive the change.
     char fontFace[kFontFaceNameSize] = "";
     int fontSize = -1, fontThickness = -1;
-    bool keepFont = s.graphicsReady && GetFontInfoOfHandle(fontFace, &fontSize, &fontThickness, QueryDefaultFont()) == 0;
+    bool keepFont =
+        s.graphicsReady && GetFontInfoOfHandle(fontFace, &fontSize, &fontThickness, QueryDefaultFont()) == 0;
     const int before[4] = {s.width, s.height, s.colorBits, s.refreshRate};
     if (s.graphicsReady) ReleaseGraphics();
     auto setMode = [&](int w, int h, int bits, int rate) {

@@ -3,10 +3,10 @@
 #include <cstdint>
 
 struct ScreenSettingsRecord {
-    int32_t width;         // 0 = not chosen (640 at set-up)
-    int32_t height;        // 0 = not chosen (480 at set-up)
-    int32_t colorBits;     // 8, 16 or 32; 0 = not chosen (16 at set-up)
-    int32_t refreshRate;   // Hz for full-screen modes; 0 = the display's default
+    int32_t width;        // 0 = not chosen (640 at set-up)
+    int32_t height;       // 0 = not chosen (480 at set-up)
+    int32_t colorBits;    // 8, 16 or 32; 0 = not chosen (16 at set-up)
+    int32_t refreshRate;  // Hz for full-screen modes; 0 = the display's default
     int32_t graphicsReady;
     int32_t hardwarePath;
     int32_t softwareOnly;

@@ -11,13 +11,9 @@
 
 namespace {
 
-void OnFrontScreenTimer(WindowHandle, uint32_t, uintptr_t, uint32_t)
-{
-    FrontScreenTimerFired();
-}
+void OnFrontScreenTimer(WindowHandle, uint32_t, uintptr_t, uint32_t) { FrontScreenTimerFired(); }
 
 }  // namespace
-
 
 void WaitWhileWindowInactive()
 {
@@ -27,15 +23,14 @@ void WaitWhileWindowInactive()
 
 void StartFrontScreenTimer()
 {
-    if (CoreState.MainWindow) SetTimer(CoreState.MainWindow, kFrontScreenTimerId, kFrontScreenPeriodMs, OnFrontScreenTimer);
+    if (CoreState.MainWindow)
+        SetTimer(CoreState.MainWindow, kFrontScreenTimerId, kFrontScreenPeriodMs, OnFrontScreenTimer);
 }
 
 void StopFrontScreenTimer()
 {
     if (CoreState.MainWindow) KillTimer(CoreState.MainWindow, kFrontScreenTimerId);
 }
-
-
 
 int ShowScreenPixels(const ScreenPixels& p, const PixelRect& source, const PixelRect& destination)
 {
@@ -52,10 +47,7 @@ uint8_t* BorrowWindowRows(const ScreenPixels& p, void (*takeBack)(int alive))
     return LendWindowRows(CoreState.MainWindow, layout, takeBack);
 }
 
-void GiveBackWindowRows()
-{
-    ReturnWindowRows();
-}
+void GiveBackWindowRows() { ReturnWindowRows(); }
 
 int SetFullscreenDisplayMode(int width, int height, int bits, int refreshRate)
 {
@@ -67,7 +59,6 @@ void RestoreDesktopDisplay()
 {
     if (CoreState.MainWindow) LeaveFullscreenMode(CoreState.MainWindow);
 }
-
 
 int PlatformDisplayMode(int index, DisplayModeEntry* out)
 {

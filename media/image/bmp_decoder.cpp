@@ -20,7 +20,8 @@ int64_t Align4(int64_t bytes) { return (bytes + 3) & ~int64_t(3); }
 bool IsKnownLayout(int bitCount, int compression)
 {
     switch (compression) {
-    case kPlain: return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+    case kPlain:
+        return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
     case kRle8: return bitCount == 8;
     case kRle4: return bitCount == 4;
     case kBitFields: return bitCount == 16 || bitCount == 32;
@@ -35,7 +36,8 @@ bool ReadColorsAndMasks(const ImageStream& in, uint32_t headerBytes, uint32_t co
     if (bmp->bitCount <= 8) {
         const uint32_t full = 1u << bmp->bitCount;
         const uint32_t count = colorsUsed == 0 || colorsUsed > full ? full : colorsUsed;
-        return SeekImageStream(in, int64_t(kFileHeaderBytes) + headerBytes) && ReadImageBytes(in, bmp->colors, count * 4);
+        return SeekImageStream(in, int64_t(kFileHeaderBytes) + headerBytes) &&
+               ReadImageBytes(in, bmp->colors, count * 4);
     }
     if (bmp->compression == kBitFields) {
         uint8_t raw[12];
@@ -126,7 +128,8 @@ int DecodeBmp(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     const bool runLength = bmp.compression == kRle8 || bmp.compression == kRle4;
     const bool indexed = bmp.bitCount == 4 || bmp.bitCount == 8;
     const int64_t pitch = bmp.bitCount == 8 || bmp.bitCount == 24 ? bmp.storedPitch
-                          : indexed ? Align4(bmp.width) : Align4(int64_t(bmp.width) * 3);
+                          : indexed                               ? Align4(bmp.width)
+                                                                  : Align4(int64_t(bmp.width) * 3);
     const int64_t bytes = CheckedImageBytes(pitch, bmp.height);
     const int64_t storedBytes = CheckedImageBytes(bmp.storedPitch, bmp.height);
     if (bytes <= 0 || storedBytes <= 0 || streamSize < 0 || dataOffset > streamSize) return -1;
@@ -141,7 +144,8 @@ int DecodeBmp(const StreamOps* ops, StreamValue stream, LoadedImage* image)
         return -1;
     // Rows copied whole bring their own padding; the others start from zeros.
     const bool wholeRows = !runLength && (bmp.bitCount == 8 || bmp.bitCount == 24);
-    buffers.pixels = wholeRows ? AllocImagePixels(bytes, __FILE__, __LINE__) : AllocImagePixelsZeroed(bytes, __FILE__, __LINE__);
+    buffers.pixels =
+        wholeRows ? AllocImagePixels(bytes, __FILE__, __LINE__) : AllocImagePixelsZeroed(bytes, __FILE__, __LINE__);
     if (buffers.pixels == nullptr) {
         const bool widened = !runLength && !indexed && bmp.bitCount != 24;
         return widened ? LogWrite("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n") : -1;

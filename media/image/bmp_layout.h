@@ -4,13 +4,13 @@
 
 struct BmpLayout {
     int32_t width;
-    int32_t height;        // rows, always positive
-    bool bottomUp;         // the first stored row is the bottom row
+    int32_t height;  // rows, always positive
+    bool bottomUp;   // the first stored row is the bottom row
     int32_t bitCount;
-    int32_t compression;   // 0 plain, 1 RLE8, 2 RLE4, 3 bit fields
-    int64_t storedPitch;   // bytes of a stored row, a multiple of 4
+    int32_t compression;     // 0 plain, 1 RLE8, 2 RLE4, 3 bit fields
+    int64_t storedPitch;     // bytes of a stored row, a multiple of 4
     uint8_t colors[256][4];  // blue, green, red, reserved; unused entries are 0
-    uint32_t masks[3];     // red, green, blue for 16 and 32 bits
+    uint32_t masks[3];       // red, green, blue for 16 and 32 bits
 };
 
 // Expands RLE8 or RLE4 data into one index byte per pixel, rows top first. Codes that

@@ -35,8 +35,7 @@ void ExpandBmpRunLength(const BmpLayout& bmp, const uint8_t* data, int64_t dataB
         const uint8_t value = data[at + 1];
         at += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i)
-                cursor.Put(fourBit ? uint8_t((i & 1) ? value & 0x0F : value >> 4) : value);
+            for (int i = 0; i < count; ++i) cursor.Put(fourBit ? uint8_t((i & 1) ? value & 0x0F : value >> 4) : value);
             continue;
         }
         if (value == 0) {  // end of row

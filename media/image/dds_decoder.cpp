@@ -85,8 +85,8 @@ int DecodeDds(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     int compression = 0;
     if (pixelFlags & kPixelHasFourCc) {
         compression = DxtCompression(fourCc);
-        const ColorFormat* known = pixelFlags == kPixelHasFourCc && fourCc <= INT32_MAX
-                                       ? DeviceColorFormat(int(fourCc)) : nullptr;
+        const ColorFormat* known =
+            pixelFlags == kPixelHasFourCc && fourCc <= INT32_MAX ? DeviceColorFormat(int(fourCc)) : nullptr;
         if (compression == 0 && known == nullptr) return -1;
         if (compression == 0) {
             // The layout decides the pixel size; a header's own bit count may disagree with it.

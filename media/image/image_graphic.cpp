@@ -62,7 +62,8 @@ int BlendGraphicOfImage(LoadedImage* image)
     if (ExpandBlocks(image)) {
         handle = CreateBlendGraphic(image->width, image->height);
         const PixelImage source{image->pixels, image->pitch, image->width, image->height, &image->format};
-        if (handle != -1 && CopyImageToGraphic(handle, source, nullptr, PixelRect{0, 0, image->width, image->height}, 0, 0) != 0) {
+        if (handle != -1 &&
+            CopyImageToGraphic(handle, source, nullptr, PixelRect{0, 0, image->width, image->height}, 0, 0) != 0) {
             DestroyGraphic(handle);
             handle = -1;
         }
@@ -80,7 +81,8 @@ int DivideGraphic(int whole, int count, int columns, int rows, int cellWidth, in
                       int64_t(rows) * cellHeight <= height;
     int made = 0;
     for (; fits && made < count; ++made) {
-        handles[made] = CreateSubGraphic(made % columns * cellWidth, made / columns * cellHeight, cellWidth, cellHeight, whole);
+        handles[made] =
+            CreateSubGraphic(made % columns * cellWidth, made / columns * cellHeight, cellWidth, cellHeight, whole);
         if (handles[made] == -1) break;
     }
     const bool ok = fits && made == count;

@@ -21,10 +21,7 @@ bool SeekImageStream(const ImageStream& in, int64_t offset)
     return in.ops->seek(in.stream, int32_t(offset), kSeekStart) == 0;
 }
 
-int64_t TellImageStream(const ImageStream& in)
-{
-    return in.ops->tell(in.stream);
-}
+int64_t TellImageStream(const ImageStream& in) { return in.ops->tell(in.stream); }
 
 int64_t ImageStreamSize(const ImageStream& in)
 {

@@ -44,10 +44,7 @@ JpegJob* JobOf(j_common_ptr cinfo)
     return reinterpret_cast<JpegJob*>(reinterpret_cast<char*>(cinfo) - offsetof(JpegJob, cinfo));
 }
 
-void ReturnToDecoder(j_common_ptr cinfo)
-{
-    std::longjmp(JobOf(cinfo)->back, 1);
-}
+void ReturnToDecoder(j_common_ptr cinfo) { std::longjmp(JobOf(cinfo)->back, 1); }
 
 // Messages stay quiet: a damaged picture is reported by the result alone.
 void KeepMessage(j_common_ptr) {}

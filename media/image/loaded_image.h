@@ -10,9 +10,9 @@ struct LoadedImage {
     ColorFormat format;  // compression 1-5 only for DXT data
     int32_t width;
     int32_t height;
-    int32_t pitch;       // 0 for DXT data
-    uint8_t* pixels;     // top row first; tracked block, the caller frees it with TrackedFree
-    int32_t mipLevels;   // DDS only: levels stored one after another in pixels
+    int32_t pitch;      // 0 for DXT data
+    uint8_t* pixels;    // top row first; tracked block, the caller frees it with TrackedFree
+    int32_t mipLevels;  // DDS only: levels stored one after another in pixels
 };
 
 // Limits applied to every picture before its pixels are allocated.

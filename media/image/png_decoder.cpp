@@ -35,10 +35,7 @@ void ReadFromStream(png_structp png, png_bytep destination, size_t bytes)
     if (!ReadImageBytes(job->in, destination, int64_t(bytes))) png_error(png, "Read Error");
 }
 
-void RaiseError(png_structp png, png_const_charp)
-{
-    png_longjmp(png, 1);
-}
+void RaiseError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 
@@ -106,7 +103,8 @@ void SetDecodedFormat(PngJob* job, int colorType, bool expanded)
     png_set_strip_16(png);
     png_set_packing(png);
     png_set_packswap(png);
-    const bool expanded = (colorType == PNG_COLOR_TYPE_GRAY && bitDepth <= 8) || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const bool expanded =
+        (colorType == PNG_COLOR_TYPE_GRAY && bitDepth <= 8) || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     if (expanded) png_set_expand(png);
     png_set_bgr(png);
     png_set_interlace_handling(png);
@@ -142,11 +140,12 @@ int DecodePng(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     const ImageStream in{ops, stream};
     uint8_t signature[8];
     // Other kinds of data are turned away before libpng is set up.
-    if (!ReadImageBytes(in, signature, sizeof(signature)) || png_sig_cmp(signature, 0, sizeof(signature)) != 0) return -1;
+    if (!ReadImageBytes(in, signature, sizeof(signature)) || png_sig_cmp(signature, 0, sizeof(signature)) != 0)
+        return -1;
 
     PngJob job = {in, ImageStreamSize(in), nullptr, nullptr, nullptr, nullptr, image};
-    job.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, RaiseError, IgnoreWarning, nullptr,
-                                       AllocForPng, FreeForPng);
+    job.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, RaiseError, IgnoreWarning, nullptr, AllocForPng,
+                                       FreeForPng);
     if (job.png == nullptr) return -1;
     job.info = png_create_info_struct(job.png);
     if (job.info == nullptr) {

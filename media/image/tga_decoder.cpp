@@ -29,8 +29,18 @@ struct TgaHeader {
 
 TgaHeader ParseHeader(const uint8_t* h)
 {
-    return TgaHeader{h[0],           h[1],           h[2],           ReadLe16(h + 3), ReadLe16(h + 5), h[7],
-                     ReadLe16(h + 8), ReadLe16(h + 10), ReadLe16(h + 12), ReadLe16(h + 14), h[16],        h[17]};
+    return TgaHeader{h[0],
+                     h[1],
+                     h[2],
+                     ReadLe16(h + 3),
+                     ReadLe16(h + 5),
+                     h[7],
+                     ReadLe16(h + 8),
+                     ReadLe16(h + 10),
+                     ReadLe16(h + 12),
+                     ReadLe16(h + 14),
+                     h[16],
+                     h[17]};
 }
 
 // Footer of the second version of the format, telling where the picture data ends.
@@ -91,8 +101,7 @@ bool ExpandRunLength(const uint8_t* data, int64_t dataBytes, uint8_t* out, int64
 }
 
 // Puts rows top first and pixels left to right.
-void Reorient(const uint8_t* in, uint8_t* out, int width, int height, int pixelBytes, bool topFirst,
-              bool rightToLeft)
+void Reorient(const uint8_t* in, uint8_t* out, int width, int height, int pixelBytes, bool topFirst, bool rightToLeft)
 {
     const int64_t pitch = int64_t(width) * pixelBytes;
     for (int y = 0; y < height; ++y) {
@@ -161,8 +170,8 @@ int DecodeTga(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     const int64_t available = dataEnd - at;
     const int valueBytes = mapped ? 1 : pixelBytes;
     // Even all-repeat packets need one header and one value per 128 pixels.
-    const int64_t needed = IsRunLength(h.imageType) ? (pixelCount + 127) / 128 * (1 + valueBytes)
-                                                    : pixelCount * valueBytes;
+    const int64_t needed =
+        IsRunLength(h.imageType) ? (pixelCount + 127) / 128 * (1 + valueBytes) : pixelCount * valueBytes;
     if (available < needed || !SeekImageStream(in, at)) return -1;
 
     TgaBuffers buffers;
@@ -176,7 +185,8 @@ int DecodeTga(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     } else if (mapped) {
         buffers.data = AllocImagePixels(pixelCount, __FILE__, __LINE__);
         if (buffers.data == nullptr || !ReadImageBytes(in, buffers.data, pixelCount)) return -1;
-        for (int64_t i = 0; i < pixelCount; ++i) PutValue(buffers.pixels + i * pixelBytes, buffers.data + i, pixelBytes, lookup);
+        for (int64_t i = 0; i < pixelCount; ++i)
+            PutValue(buffers.pixels + i * pixelBytes, buffers.data + i, pixelBytes, lookup);
     } else if (!ReadImageBytes(in, buffers.pixels, bytes)) {
         return -1;
     }

@@ -48,9 +48,9 @@ constexpr int KEYCODE_NUMPAD7 = 0x47, KEYCODE_NUMPAD8 = 0x48, KEYCODE_NUMPAD9 = 
 constexpr int KEYCODE_YEN = 0x7D, KEYCODE_AT = 0x91, KEYCODE_COLON = 0x92;
 constexpr int KEYCODE_NUMPADENTER = 0x9C, KEYCODE_RCONTROL = 0x9D, KEYCODE_DIVIDE = 0xB5, KEYCODE_RALT = 0xB8,
               KEYCODE_PAUSE = 0xC5;
-constexpr int KEYCODE_HOME = 0xC7, KEYCODE_UP = 0xC8, KEYCODE_PGUP = 0xC9, KEYCODE_LEFT = 0xCB,
-              KEYCODE_RIGHT = 0xCD, KEYCODE_END = 0xCF, KEYCODE_DOWN = 0xD0, KEYCODE_PGDN = 0xD1,
-              KEYCODE_INSERT = 0xD2, KEYCODE_DELETE = 0xD3;
+constexpr int KEYCODE_HOME = 0xC7, KEYCODE_UP = 0xC8, KEYCODE_PGUP = 0xC9, KEYCODE_LEFT = 0xCB, KEYCODE_RIGHT = 0xCD,
+              KEYCODE_END = 0xCF, KEYCODE_DOWN = 0xD0, KEYCODE_PGDN = 0xD1, KEYCODE_INSERT = 0xD2,
+              KEYCODE_DELETE = 0xD3;
 
 // 1 while the key is held, else 0. The first call after input was taken down sets it up
 // again and answers 0. Holds the caller while the window is inactive.
@@ -108,9 +108,9 @@ ROR_API int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled)
 ROR_API int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 
 // The drawing state.
-ROR_API int SetDrawTarget(int handle);                    // -2 back screen, -4 front screen, or a graphic
+ROR_API int SetDrawTarget(int handle);  // -2 back screen, -4 front screen, or a graphic
 ROR_API int SetDrawRegion(int x1, int y1, int x2, int y2);
-ROR_API int SetBlendMode(int mode, int param);            // 0 none, 1 alpha, 2 add, 3 subtract, 4 multiply
+ROR_API int SetBlendMode(int mode, int param);  // 0 none, 1 alpha, 2 add, 3 subtract, 4 multiply
 ROR_API int SetDrawBrightness(int red, int green, int blue);
 ROR_API int SetWaitVsync(int flag);
 
@@ -128,8 +128,8 @@ ROR_API int PutGraphicQuad(const float corners[4][2], int handle, int useTranspa
 // image is never drawn itself nor a draw target; DestroyGraphic deletes it.
 ROR_API int SetBlendImage(int handle, int border, int range);
 ROR_API int CreateBlendGraphic(int width, int height);  // every level 0; PaintGraphic sets one level
-ROR_API int MakeBlendGraphic(int source);                // the brightness of a graphic's pixels
-ROR_API int LoadBlendGraphic(const char* path);          // a grey picture's levels, a colour one's brightness
+ROR_API int MakeBlendGraphic(int source);               // the brightness of a graphic's pixels
+ROR_API int LoadBlendGraphic(const char* path);         // a grey picture's levels, a colour one's brightness
 ROR_API int LoadBlendGraphicFromMemory(const void* data, int32_t size);
 
 // Pictures (BMP, JPEG, PNG, TGA, DDS, raw "BGRA") loaded into graphics; a picture with alpha
@@ -139,9 +139,9 @@ ROR_API int LoadGraphicFromMemory(const void* data, int32_t size);
 // A sheet of `count` equal cells, `columns` to a row, left to right and top to bottom, into
 // handles[0 .. count-1]; 0, or -1 with no graphic made.
 ROR_API int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight,
-                       int* handles);
-ROR_API int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows, int cellWidth,
-                                 int cellHeight, int* handles);
+                               int* handles);
+ROR_API int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows,
+                                         int cellWidth, int cellHeight, int* handles);
 
 // Random numbers: one process-wide generator, seeded from the clocks at start-up.
 ROR_API void SeedRandom(uint32_t seed);
@@ -176,8 +176,8 @@ ROR_API int DeleteSound(int handle);
 // further one takes the place of the oldest that plays once (of the oldest loop when all loop).
 constexpr int SOUND_PLAY_BACK = 0, SOUND_PLAY_LOOP = 1, SOUND_PLAY_WAIT = 2;
 ROR_API int PlaySound(int handle, int mode);
-ROR_API int StopSound(int handle);          // every play of the sound
-ROR_API int IsSoundPlaying(int handle);     // 1 while a play of it sounds, else 0; -1 for a bad handle
+ROR_API int StopSound(int handle);       // every play of the sound
+ROR_API int IsSoundPlaying(int handle);  // 1 while a play of it sounds, else 0; -1 for a bad handle
 // Settings of the sound, for its plays now and later.
 ROR_API int SetSoundVolume(int handle, int volume);        // 0 silent .. 255 as recorded (linear)
 ROR_API int SetSoundPan(int handle, int pan);              // -255 left only .. 0 both .. 255 right only
@@ -189,9 +189,9 @@ ROR_API int64_t GetSoundPosition(int handle);              // frame of the newes
 // back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its start.
 ROR_API int PlayMusic(const char* path, int loop);  // stops the piece playing before
 ROR_API int StopMusic();
-ROR_API int PauseMusic();     // -1 when no piece is loaded
+ROR_API int PauseMusic();  // -1 when no piece is loaded
 ROR_API int ResumeMusic();
-ROR_API int IsMusicPlaying(); // 1 while a piece plays or is paused, else 0
+ROR_API int IsMusicPlaying();            // 1 while a piece plays or is paused, else 0
 ROR_API int SetMusicVolume(int volume);  // 0..255, at once, also for the pieces after
 // Moves the volume to `volume` over `milliseconds`; a fade to 0 stops the piece at its end
 // and leaves the volume of the next piece as it was.

@@ -12,7 +12,7 @@ constexpr int FONT_ANTIALIAS = 2;  // 16-level anti-aliased glyphs
 // -1 in size, thickness, type, charSetIndex, edgeSize, slot or check asks for the default.
 // charSetIndex: 0 default, 1 Shift-JIS, 2 Hangeul. Result: a font handle, or -1.
 ROR_API int CreateFontToHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
-                       int italic, int slot = -1, int check = -1);
+                               int italic, int slot = -1, int check = -1);
 ROR_API int ReleaseFontHandle(int handle);
 ROR_API int SetFontSpacingOfHandle(int spacing, int handle);
 // faceName (at least 256 bytes), size and thickness may each be null.
@@ -26,7 +26,8 @@ ROR_API int SetDefaultFontSizeAndThickness(const char* faceName, int size, int t
 
 // Colours are values of PackColor. The default font draws; a text is never broken into
 // lines: every byte other than the spaces is a glyph.
-ROR_API int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...) __attribute__((format(printf, 4, 5)));
+ROR_API int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
 ROR_API int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor = 0);
 ROR_API int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor = 0,
-                      int vertical = 0);
+                              int vertical = 0);

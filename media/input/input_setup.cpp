@@ -173,9 +173,7 @@ int ShutdownInput()
 {
     switch (InputState.directInput) {
     case InputObject::None: return 0;
-    case InputObject::WindowSystem:
-        LogWrite("入力関連の終了処理... 完了\n");
-        break;
+    case InputObject::WindowSystem: LogWrite("入力関連の終了処理... 完了\n"); break;
     case InputObject::Devices:
         LogWrite("DirectInput 関連の終了処理... 完了\n");
         ReleaseJoypads();

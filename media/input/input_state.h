@@ -37,7 +37,7 @@ struct InputStateRecord {
     InputDevice* mouse;
     InputDevice* keyboard;
     ManualResetEvent* keyboardEvent;
-    uint32_t lastRefresh;       // millisecond time of the last key-state refresh
+    uint32_t lastRefresh;  // millisecond time of the last key-state refresh
     uint8_t keyState[256];
     int32_t padCount;
     JoypadRecord pads[kMaxJoypads];

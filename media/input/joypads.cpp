@@ -23,10 +23,7 @@ constexpr int32_t kDeadZone = 2500;
 constexpr PadEffectParams kSineEffect = {PadEffectKind::Sine, 10000, 1500000, 0, 500000};
 constexpr PadEffectParams kConstantEffect = {PadEffectKind::ConstantForce, 10000, 0, 0, 0};
 
-int32_t NowMs()
-{
-    return static_cast<int32_t>(SystemMilliseconds() & 0x7FFFFFFF);
-}
+int32_t NowMs() { return static_cast<int32_t>(SystemMilliseconds() & 0x7FFFFFFF); }
 
 // The record of a pad number, or null.
 JoypadRecord* PadOfNumber(int pad)
@@ -97,8 +94,10 @@ int AddPad(int index)
     }
     static constexpr PadAxis kAxes[] = {PadAxis::X, PadAxis::Y, PadAxis::Z, PadAxis::Rz};
     static constexpr AxisLines kRangeLines[] = {
-        {"ジョイパッドデバイスのＸ軸関係の設定に失敗しました\n", "ジョイパッドデバイスのＸ軸の無効ゾーンの設定に失敗しました\n"},
-        {"ジョイパッドデバイスのＹ軸関係の設定に失敗しました\n", "ジョイパッドデバイスのＹ軸の無効ゾーンの設定に失敗しました\n"},
+        {"ジョイパッドデバイスのＸ軸関係の設定に失敗しました\n",
+         "ジョイパッドデバイスのＸ軸の無効ゾーンの設定に失敗しました\n"},
+        {"ジョイパッドデバイスのＹ軸関係の設定に失敗しました\n",
+         "ジョイパッドデバイスのＹ軸の無効ゾーンの設定に失敗しました\n"},
         {nullptr, nullptr},
         {nullptr, nullptr},
     };
@@ -246,10 +245,7 @@ int StartPadVibration(int pad, int power, int duration)
     return 0;
 }
 
-int GetJoypadCount()
-{
-    return InputState.directInput == InputObject::Devices ? InputState.padCount : 0;
-}
+int GetJoypadCount() { return InputState.directInput == InputObject::Devices ? InputState.padCount : 0; }
 
 int ReadJoypadInput(int pad, JoypadInput* out)
 {

@@ -16,10 +16,7 @@ namespace {
 
 constexpr uint8_t kRightShiftKeyCode = 0x36;
 
-bool Signalled(ManualResetEvent* event)
-{
-    return event && WaitEventFor(*event, 0) == 1;
-}
+bool Signalled(ManualResetEvent* event) { return event && WaitEventFor(*event, 0) == 1; }
 
 int RefreshFromKeyboard()
 {

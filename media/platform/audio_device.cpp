@@ -12,16 +12,15 @@ constexpr char kDummyDriver[] = "dummy";
 constexpr Uint16 kCallbackFrames = 1024;
 
 // An ordinary stereo 16-bit output: what the layer assumes where the driver tells nothing.
-constexpr AudioCapabilities kOrdinaryOutput = {
-    kAudioPrimaryMono | kAudioPrimaryStereo | kAudioPrimary8Bit | kAudioPrimary16Bit |
-        kAudioSecondaryMono | kAudioSecondaryStereo | kAudioSecondary8Bit |
-        kAudioSecondary16Bit,
-    8000, 48000, 0, 0};
+constexpr AudioCapabilities kOrdinaryOutput = {kAudioPrimaryMono | kAudioPrimaryStereo | kAudioPrimary8Bit |
+                                                   kAudioPrimary16Bit | kAudioSecondaryMono | kAudioSecondaryStereo |
+                                                   kAudioSecondary8Bit | kAudioSecondary16Bit,
+                                               8000, 48000, 0, 0};
 
 struct AudioDeviceState {
     bool driverUp;
-    SDL_AudioDeviceID output;   // 0 when no output is open
-    SDL_AudioSpec spec;         // the format the output runs with
+    SDL_AudioDeviceID output;  // 0 when no output is open
+    SDL_AudioSpec spec;        // the format the output runs with
 
     // The mixer; the callback reads these under the device's lock.
     AudioMixer mixer;
@@ -98,20 +97,17 @@ SDL_AudioDeviceID OpenDefaultOutput(const AudioFormat& format, SDL_AudioSpec* ob
 
 void DeriveCapabilities(const SDL_AudioSpec& spec, AudioCapabilities* capabilities)
 {
-    uint32_t flags = kAudioPrimaryMono | kAudioSecondaryMono | kAudioPrimary8Bit |
-                     kAudioSecondary8Bit;
+    uint32_t flags = kAudioPrimaryMono | kAudioSecondaryMono | kAudioPrimary8Bit | kAudioSecondary8Bit;
     if (spec.channels >= 2) flags |= kAudioPrimaryStereo | kAudioSecondaryStereo;
     if (SDL_AUDIO_BITSIZE(spec.format) >= 16) flags |= kAudioPrimary16Bit | kAudioSecondary16Bit;
     capabilities->flags = flags;
     capabilities->maxSecondaryRate = uint32_t(spec.freq);
-    capabilities->minSecondaryRate = std::min<uint32_t>(kOrdinaryOutput.minSecondaryRate,
-                                                        uint32_t(spec.freq));
+    capabilities->minSecondaryRate = std::min<uint32_t>(kOrdinaryOutput.minSecondaryRate, uint32_t(spec.freq));
 }
 
 bool UsableFormat(const AudioFormat& format)
 {
-    return format.channels >= 1 && format.channels <= 2 && format.rate > 0 &&
-           (format.bits == 8 || format.bits == 16);
+    return format.channels >= 1 && format.channels <= 2 && format.rate > 0 && (format.bits == 8 || format.bits == 16);
 }
 
 int TakeOutput(SDL_AudioDeviceID output, const SDL_AudioSpec& obtained)
@@ -147,10 +143,7 @@ void StopAudioDriver()
     Audio = AudioDeviceState{};
 }
 
-const char* CurrentAudioDriver()
-{
-    return Audio.driverUp ? SDL_GetCurrentAudioDriver() : nullptr;
-}
+const char* CurrentAudioDriver() { return Audio.driverUp ? SDL_GetCurrentAudioDriver() : nullptr; }
 
 int OpenAudioOutput(const AudioFormat& format)
 {
@@ -192,7 +185,7 @@ int ReadAudioOutputFormat(AudioFormat* format)
 void CloseAudioOutput()
 {
     if (Audio.output == 0) return;
-    SDL_CloseAudioDevice(Audio.output);   // waits for a running callback
+    SDL_CloseAudioDevice(Audio.output);  // waits for a running callback
     Audio.output = 0;
     Audio.spec = SDL_AudioSpec{};
     Audio.mixer = nullptr;
@@ -207,32 +200,19 @@ int ReadAudioCapabilities(AudioCapabilities* capabilities)
     if (SDL_GetDefaultAudioInfo(&name, &spec, 0) == 0) {
         SDL_free(name);
         if (spec.freq > 0) DeriveCapabilities(spec, capabilities);
-    } else if (SDL_GetNumAudioDevices(0) > 0 && SDL_GetAudioDeviceSpec(0, 0, &spec) == 0 &&
-               spec.freq > 0) {
+    } else if (SDL_GetNumAudioDevices(0) > 0 && SDL_GetAudioDeviceSpec(0, 0, &spec) == 0 && spec.freq > 0) {
         DeriveCapabilities(spec, capabilities);
     }
     return 0;
 }
 
-int AudioDriverCount()
-{
-    return std::max(0, SDL_GetNumAudioDrivers());
-}
+int AudioDriverCount() { return std::max(0, SDL_GetNumAudioDrivers()); }
 
-const char* AudioDriverName(int index)
-{
-    return SDL_GetAudioDriver(index);
-}
+const char* AudioDriverName(int index) { return SDL_GetAudioDriver(index); }
 
-int AudioOutputCount()
-{
-    return Audio.driverUp ? std::max(0, SDL_GetNumAudioDevices(0)) : 0;
-}
+int AudioOutputCount() { return Audio.driverUp ? std::max(0, SDL_GetNumAudioDevices(0)) : 0; }
 
-const char* AudioOutputName(int index)
-{
-    return Audio.driverUp ? SDL_GetAudioDeviceName(index, 0) : nullptr;
-}
+const char* AudioOutputName(int index) { return Audio.driverUp ? SDL_GetAudioDeviceName(index, 0) : nullptr; }
 
 int StartAudioMixer(AudioMixer mixer)
 {

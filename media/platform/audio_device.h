@@ -5,9 +5,9 @@
 #include <cstdint>
 
 struct AudioFormat {
-    int32_t channels;   // 1 or 2
-    int32_t rate;       // frames per second
-    int32_t bits;       // 8 (unsigned) or 16 (signed)
+    int32_t channels;  // 1 or 2
+    int32_t rate;      // frames per second
+    int32_t bits;      // 8 (unsigned) or 16 (signed)
 };
 
 // Capability flags, as the layer's report reads them.

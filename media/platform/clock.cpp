@@ -10,20 +10,11 @@ static int64_t MonotonicNanoseconds()
     return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-uint32_t SystemMilliseconds()
-{
-    return static_cast<uint32_t>(MonotonicNanoseconds() / 1000000);
-}
+uint32_t SystemMilliseconds() { return static_cast<uint32_t>(MonotonicNanoseconds() / 1000000); }
 
-int64_t SystemCounter()
-{
-    return MonotonicNanoseconds();
-}
+int64_t SystemCounter() { return MonotonicNanoseconds(); }
 
-int64_t SystemCounterFrequency()
-{
-    return 1000000000;
-}
+int64_t SystemCounterFrequency() { return 1000000000; }
 
 void SystemSleep(uint32_t milliseconds)
 {
@@ -32,18 +23,14 @@ void SystemSleep(uint32_t milliseconds)
         return;
     }
     timespec wait{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
-    while (nanosleep(&wait, &wait) != 0) {
-    }
+    while (nanosleep(&wait, &wait) != 0) {}
 }
 
 namespace {
 int TimerPeriodRequests = 0;
 }
 
-uint32_t TimerMinimumPeriod()
-{
-    return 1;
-}
+uint32_t TimerMinimumPeriod() { return 1; }
 
 int BeginTimerPeriod(uint32_t period)
 {
@@ -59,7 +46,4 @@ int EndTimerPeriod(uint32_t period)
     return 0;
 }
 
-int OpenTimerPeriodRequests()
-{
-    return TimerPeriodRequests;
-}
+int OpenTimerPeriodRequests() { return TimerPeriodRequests; }

@@ -66,15 +66,9 @@ int ConvertWhole(const char* to, const char* from, const char* text, char* out, 
 
 }  // namespace
 
-int Cp932ToUtf8(const char* text, char* out, size_t size)
-{
-    return Convert("UTF-8", "CP932", text, out, size);
-}
+int Cp932ToUtf8(const char* text, char* out, size_t size) { return Convert("UTF-8", "CP932", text, out, size); }
 
-int Utf8ToCp932(const char* text, char* out, size_t size)
-{
-    return Convert("CP932", "UTF-8", text, out, size);
-}
+int Utf8ToCp932(const char* text, char* out, size_t size) { return Convert("CP932", "UTF-8", text, out, size); }
 
 int Cp932ToUtf8Exact(const char* text, char* out, size_t size)
 {
@@ -89,7 +83,8 @@ int Utf8ToCp932Exact(const char* text, char* out, size_t size)
     // most); a text too long for the check is refused.
     char back[1024];
     const size_t original = std::strlen(text);
-    if (original >= sizeof back || ConvertWhole("UTF-8", "CP932", out, back, sizeof back) != static_cast<int>(original) ||
+    if (original >= sizeof back ||
+        ConvertWhole("UTF-8", "CP932", out, back, sizeof back) != static_cast<int>(original) ||
         std::memcmp(back, text, original) != 0) {
         out[0] = '\0';
         return -1;

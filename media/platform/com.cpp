@@ -23,12 +23,6 @@ void EndComLibrary()
     if (Com.users > 0) --Com.users;
 }
 
-int ComLibraryUsers()
-{
-    return Com.users;
-}
+int ComLibraryUsers() { return Com.users; }
 
-void FailComStartForTest()
-{
-    Com.failNext = 1;
-}
+void FailComStartForTest() { Com.failNext = 1; }

@@ -10,13 +10,15 @@ namespace {
 
 #if defined(__x86_64__) || defined(__i386__)
 // Which register sets the operating system saves on a switch (XCR0).
-unsigned long long ReadExtendedControlRegister0() {
+unsigned long long ReadExtendedControlRegister0()
+{
     unsigned int low = 0, high = 0;
     __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
     return (static_cast<unsigned long long>(high) << 32) | low;
 }
 
-CpuFeatures QueryCpuFeatures() {
+CpuFeatures QueryCpuFeatures()
+{
     CpuFeatures features{};
     unsigned int vendorWords[3] = {};
     unsigned int highest = __get_cpuid_max(0, &vendorWords[0]);
@@ -45,7 +47,8 @@ CpuFeatures QueryCpuFeatures() { return CpuFeatures{}; }
 
 }  // namespace
 
-const CpuFeatures& ReadCpuFeatures() {
+const CpuFeatures& ReadCpuFeatures()
+{
     static const CpuFeatures features = QueryCpuFeatures();
     return features;
 }

@@ -2,7 +2,7 @@
 #pragma once
 
 struct CpuFeatures {
-    bool hasCpuid;    // the identification instruction answers with functions above 0
+    bool hasCpuid;  // the identification instruction answers with functions above 0
     bool mmx;
     bool sse2;
     bool avx2;        // AVX2 instructions and the system saves the 256-bit registers

@@ -27,10 +27,7 @@ int ShowCursor(int show)
     return Cursor.displayCount;
 }
 
-int CursorDisplayCount()
-{
-    return Cursor.displayCount;
-}
+int CursorDisplayCount() { return Cursor.displayCount; }
 
 void SetCursor(CursorShape shape)
 {
@@ -38,15 +35,9 @@ void SetCursor(CursorShape shape)
     ApplyCursor();
 }
 
-CursorShape CurrentCursor()
-{
-    return Cursor.shape;
-}
+CursorShape CurrentCursor() { return Cursor.shape; }
 
-int CursorVisible()
-{
-    return Cursor.displayCount >= 0 && Cursor.shape != CursorShape::None;
-}
+int CursorVisible() { return Cursor.displayCount >= 0 && Cursor.shape != CursorShape::None; }
 
 void ReleaseCursorSystem()
 {

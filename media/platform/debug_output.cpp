@@ -6,10 +6,7 @@
 
 static DebugOutputSink debugOutputSink;
 
-static void WriteToStderr(const char* bytes, size_t length)
-{
-    std::fwrite(bytes, 1, length, stderr);
-}
+static void WriteToStderr(const char* bytes, size_t length) { std::fwrite(bytes, 1, length, stderr); }
 
 static void Discard(const char*, size_t) {}
 
@@ -26,13 +23,9 @@ static DebugOutputSink DefaultDebugOutputSink()
 
 void WriteDebugOutput(const char* bytes, size_t length)
 {
-    if (length == 0)
-        return;
+    if (length == 0) return;
     DebugOutputSink sink = debugOutputSink != nullptr ? debugOutputSink : DefaultDebugOutputSink();
     sink(bytes, length);
 }
 
-void SetDebugOutputSink(DebugOutputSink sink)
-{
-    debugOutputSink = sink;
-}
+void SetDebugOutputSink(DebugOutputSink sink) { debugOutputSink = sink; }

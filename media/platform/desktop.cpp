@@ -59,12 +59,6 @@ int SetScreenSaverEnabled(int enabled)
     return 0;
 }
 
-int ScreenSaverEnabled()
-{
-    return VideoStarted() && SDL_IsScreenSaverEnabled() ? 1 : 0;
-}
+int ScreenSaverEnabled() { return VideoStarted() && SDL_IsScreenSaverEnabled() ? 1 : 0; }
 
-int OemCodePage()
-{
-    return 932;
-}
+int OemCodePage() { return 932; }

@@ -3,7 +3,6 @@
 // <chrono> itself cannot be compiled with the cp932 execution character set; the duration
 // types come with <condition_variable>.
 
-
 void SignalEvent(ManualResetEvent& event)
 {
     {
@@ -28,5 +27,6 @@ void WaitEvent(ManualResetEvent& event)
 int WaitEventFor(ManualResetEvent& event, uint32_t milliseconds)
 {
     std::unique_lock lock(event.mutex);
-    return event.changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return event.signalled; }) ? 1 : 0;
+    return event.changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return event.signalled; }) ? 1
+                                                                                                                  : 0;
 }

@@ -11,9 +11,9 @@ using SystemFile = int;
 constexpr SystemFile kNoSystemFile = -1;
 
 enum class FileOpenMode {
-    Read,          // existing file, reading
-    Append,        // writing at the end, created when missing, kept when present
-    CreateEmpty,   // writing, created anew or emptied
+    Read,         // existing file, reading
+    Append,       // writing at the end, created when missing, kept when present
+    CreateEmpty,  // writing, created anew or emptied
 };
 
 // Opens a file. `exclusive` takes a lock no other process gets at the same time

@@ -37,20 +37,20 @@ struct GlDeviceState {
     // by a blend image, so that a CPU rasteriser runs no texture code for plain fills.
     GLuint programs[3];
     GLint viewportUniforms[3];
-    GLint viewportBox[4];      // x, y, width, height in target pixels
-    GLint origin[2];           // where vertex (0, 0) lands in the target
-    GLfloat viewport[4];       // the shader's viewport: the box seen from the origin
-    GLint textureKeyUniforms[3];  // the textured programs' texel rule
-    GLfloat textureKey[4];     // red, green, blue of the key, and the rule
+    GLint viewportBox[4];                   // x, y, width, height in target pixels
+    GLint origin[2];                        // where vertex (0, 0) lands in the target
+    GLfloat viewport[4];                    // the shader's viewport: the box seen from the origin
+    GLint textureKeyUniforms[3];            // the textured programs' texel rule
+    GLfloat textureKey[4];                  // red, green, blue of the key, and the rule
     GLint ruleUniform, weighColourUniform;  // the blend program's weights
-    GLuint blendTexture;       // 0: no blend image
+    GLuint blendTexture;                    // 0: no blend image
     GLfloat rule[256];
     GLint weighColour;
-    int ruleStale;             // the blend program has not had `rule` yet
+    int ruleStale;  // the blend program has not had `rule` yet
     GLuint program, vertexArray, vertexBuffer;
     GLintptr streamOffset;
-    int layoutSet;  // the layout the attribute pointers describe, -1 for none
-    int textured;   // the program in use, -1 none
+    int layoutSet;   // the layout the attribute pointers describe, -1 for none
+    int textured;    // the program in use, -1 none
     int32_t target;  // current surface
     int32_t targetWidth, targetHeight;
     int64_t drawCalls;
@@ -75,7 +75,7 @@ GlDepthRecord* Depth(int32_t id)
 
 struct GlFormatInfo {
     GLenum internal, format, type;
-    int bytes;          // per pixel, 0 for the compressed formats
+    int bytes;  // per pixel, 0 for the compressed formats
     int renderable;
 };
 
@@ -247,15 +247,9 @@ void CloseGlContext()
     Gl.hideSeparateBlendOps = hide;
 }
 
-int GlContextOpen()
-{
-    return Gl.context != nullptr ? 1 : 0;
-}
+int GlContextOpen() { return Gl.context != nullptr ? 1 : 0; }
 
-void HideGlSeparateBlendOps(int hide)
-{
-    Gl.hideSeparateBlendOps = hide ? 1 : 0;
-}
+void HideGlSeparateBlendOps(int hide) { Gl.hideSeparateBlendOps = hide ? 1 : 0; }
 
 namespace {
 
@@ -421,9 +415,10 @@ void DestroyGlDepthBuffer(int32_t depth)
         if (!s.framebuffer) continue;
         glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
         GLint attached = 0;
-        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME,
-                                              &attached);
-        if (GLuint(attached) == d->buffer) glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+                                              GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &attached);
+        if (GLuint(attached) == d->buffer)
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, 0);
     }
     BindTarget();
     glDeleteRenderbuffers(1, &d->buffer);
@@ -611,7 +606,8 @@ int UpdateGlTexture(int32_t texture, GlPixelFormat format, int32_t level, int32_
     if (Gl.context == nullptr || texture <= 0 || info.bytes < 2 || pixels == nullptr) return -1;
     glBindTexture(GL_TEXTURE_2D, GLuint(texture));
     for (int row = 0; row < height; ++row) {
-        const uint32_t* in = reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) + intptr_t(row) * pitch);
+        const uint32_t* in =
+            reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) + intptr_t(row) * pitch);
         for (int done = 0; done < width; done += kConvertPixels) {
             const int n = width - done < kConvertPixels ? width - done : kConvertPixels;
             const void* data;
@@ -622,8 +618,7 @@ int UpdateGlTexture(int32_t texture, GlPixelFormat format, int32_t level, int32_
                 }
                 data = Gl.convert32;
             } else {
-                for (int i = 0; i < n; ++i)
-                    Gl.convert16[i] = Pack16(in[done + i], format);
+                for (int i = 0; i < n; ++i) Gl.convert16[i] = Pack16(in[done + i], format);
                 data = Gl.convert16;
             }
             glTexSubImage2D(GL_TEXTURE_2D, level, x + done, y + row, n, 1, info.format, info.type, data);
@@ -696,8 +691,8 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
 {
     if (Gl.context == nullptr || Gl.program == 0 || vertices == nullptr || count <= 0) return -1;
     static constexpr GLintptr kStride[] = {20, 28, 40};
-    static constexpr GLenum kMode[] = {GL_POINTS, GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP,
-                                       GL_TRIANGLE_FAN};
+    static constexpr GLenum kMode[] = {GL_POINTS,    GL_POINTS,         GL_LINES,       GL_LINE_STRIP,
+                                       GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
     const GLintptr stride = kStride[int(layout)];
     const GLsizeiptr bytes = GLsizeiptr(count) * stride;
     if (bytes > kStreamBytes) return -1;
@@ -762,7 +757,4 @@ void SetGlBlendImage(int32_t blendTexture, const uint8_t rule[256], int weighCol
     if (Gl.context != nullptr && Gl.textured == 2) UseProgram(2);
 }
 
-int64_t GlDrawCallCount()
-{
-    return Gl.drawCalls;
-}
+int64_t GlDrawCallCount() { return Gl.drawCalls; }

@@ -34,7 +34,7 @@ struct GlCaps {
     int32_t cpuRasteriser;
     int32_t separateBlendOps;  // glBlendEquation with a reverse subtract
     int32_t maxTextureSize;
-    int32_t s3tc;              // DXT1, DXT3 and DXT5 textures upload as they are
+    int32_t s3tc;  // DXT1, DXT3 and DXT5 textures upload as they are
     char renderer[128];
 };
 // Makes a context on the window (which must be GL-capable) with swap interval 1 or 0, and
@@ -87,14 +87,14 @@ int32_t CreateGlTexture(int32_t width, int32_t height, GlPixelFormat format, int
 void DestroyGlTexture(int32_t texture);
 // Writes a rectangle of one level from 0xAARRGGBB rows (pitch in bytes); converted to the
 // texture's format. 0 / -1.
-int UpdateGlTexture(int32_t texture, GlPixelFormat format, int32_t level, int32_t x, int32_t y, int32_t width, int32_t height,
-                    const uint32_t* pixels, int32_t pitch);
+int UpdateGlTexture(int32_t texture, GlPixelFormat format, int32_t level, int32_t x, int32_t y, int32_t width,
+                    int32_t height, const uint32_t* pixels, int32_t pitch);
 // Writes a rectangle of level 0 of an R8 texture from rows of 8-bit levels (pitch in bytes). 0 / -1.
 int UpdateGlTextureLevels(int32_t texture, int32_t x, int32_t y, int32_t width, int32_t height, const uint8_t* levels,
                           int32_t pitch);
 // Writes block-compressed data (DXT formats) of one level as it is. 0 / -1.
-int UpdateGlTextureCompressed(int32_t texture, GlPixelFormat format, int32_t level, int32_t width, int32_t height, const void* data,
-                              int32_t bytes);
+int UpdateGlTextureCompressed(int32_t texture, GlPixelFormat format, int32_t level, int32_t width, int32_t height,
+                              const void* data, int32_t bytes);
 // Sampling of the texture: filter 0 point, 1 linear, 2 anisotropic; wrap 0 clamp, 1 repeat.
 void SetGlSampling(int32_t texture, int32_t filter, int32_t wrapU, int32_t wrapV);
 

@@ -73,8 +73,8 @@ void PinGlDrivers()
 
 int RendererIsCpu(const char* renderer)
 {
-    static constexpr const char* kCpuRenderers[] = {"llvmpipe", "softpipe", "swrast", "SwiftShader",
-                                                    "Software Rasterizer", "lavapipe"};
+    static constexpr const char* kCpuRenderers[] = {
+        "llvmpipe", "softpipe", "swrast", "SwiftShader", "Software Rasterizer", "lavapipe"};
     for (const char* name : kCpuRenderers)
         if (std::strstr(renderer, name) != nullptr) return 1;
     return 0;
@@ -119,12 +119,6 @@ void SetGlCapableWindows(int on)
     if (on) RequestGlContextAttributes(Probe.es);
 }
 
-int GlCapableWindows()
-{
-    return Probe.capableWindows;
-}
+int GlCapableWindows() { return Probe.capableWindows; }
 
-int GlProbedEs()
-{
-    return Probe.es;
-}
+int GlProbedEs() { return Probe.es; }

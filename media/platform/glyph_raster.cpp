@@ -19,11 +19,11 @@ constexpr int kPlatformFontPoolSize = 64;
 struct PlatformFont {
     bool inUse;
     FT_Face face;
-    iconv_t decoder;         // code page of the character set → UTF-32LE
+    iconv_t decoder;  // code page of the character set → UTF-32LE
     PlatformTextMetrics metrics;
-    FT_Pos emboldenX;        // 26.6 pixels added to stroke width; 0 = none
-    bool shear;              // italic asked of an upright face
-    uint32_t renderedCode;   // the glyph left in face->glyph by the last call
+    FT_Pos emboldenX;       // 26.6 pixels added to stroke width; 0 = none
+    bool shear;             // italic asked of an upright face
+    uint32_t renderedCode;  // the glyph left in face->glyph by the last call
     bool rendered;
     char family[128];
 };
@@ -37,10 +37,7 @@ struct GlyphRasterState {
 
 static GlyphRasterState RasterState;
 
-int32_t SystemOemCodePage()
-{
-    return 932;
-}
+int32_t SystemOemCodePage() { return 932; }
 
 // --- face lookup ---------------------------------------------------------------------
 
@@ -54,34 +51,28 @@ static bool FamilyMatches(FcPattern* match, const char* family)
 {
     FcChar8* name = nullptr;
     for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-        if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family)) == 0)
-            return true;
+        if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family)) == 0) return true;
     return false;
 }
 
 static bool HasLanguage(FcPattern* match, const char* lang)
 {
     FcLangSet* langs = nullptr;
-    if (FcPatternGetLangSet(match, FC_LANG, 0, &langs) != FcResultMatch)
-        return false;
+    if (FcPatternGetLangSet(match, FC_LANG, 0, &langs) != FcResultMatch) return false;
     return FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>(lang)) == FcLangEqual;
 }
 
 enum class FaceRule { ExactFamily, Language, Any };
 
 // Matches a pattern and accepts the result by `rule`. `family` and `lang` may be null.
-static bool MatchFace(const char* family, bool monospace, const char* lang, int weight, bool italic,
-                      FaceRule rule, FaceChoice* out)
+static bool MatchFace(const char* family, bool monospace, const char* lang, int weight, bool italic, FaceRule rule,
+                      FaceChoice* out)
 {
     FcPattern* pattern = FcPatternCreate();
-    if (!pattern)
-        return false;
-    if (family)
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-    if (monospace)
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
-    if (lang)
-        FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
+    if (!pattern) return false;
+    if (family) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    if (monospace) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
+    if (lang) FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
     FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
@@ -90,8 +81,7 @@ static bool MatchFace(const char* family, bool monospace, const char* lang, int 
     FcResult result = FcResultNoMatch;
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
-    if (!match)
-        return false;
+    if (!match) return false;
 
     bool accepted = rule == FaceRule::Any || (rule == FaceRule::ExactFamily && FamilyMatches(match, family)) ||
                     (rule == FaceRule::Language && HasLanguage(match, lang));
@@ -99,8 +89,7 @@ static bool MatchFace(const char* family, bool monospace, const char* lang, int 
     if (accepted && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
         std::strlen(reinterpret_cast<const char*>(file)) < sizeof out->file) {
         std::strcpy(out->file, reinterpret_cast<const char*>(file));
-        if (FcPatternGetInteger(match, FC_INDEX, 0, &out->index) != FcResultMatch)
-            out->index = 0;
+        if (FcPatternGetInteger(match, FC_INDEX, 0, &out->index) != FcResultMatch) out->index = 0;
         FcChar8* name = nullptr;
         out->family[0] = 0;
         if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch)
@@ -116,16 +105,14 @@ static bool MatchFace(const char* family, bool monospace, const char* lang, int 
 static bool FaceNameToUtf8(const char* faceName, char* out, size_t outSize)
 {
     iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        return false;
+    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
     char* in = const_cast<char*>(faceName);
     size_t inLeft = std::strlen(faceName);
     char* to = out;
     size_t toLeft = outSize - 1;
     size_t done = iconv(converter, &in, &inLeft, &to, &toLeft);
     iconv_close(converter);
-    if (done == static_cast<size_t>(-1))
-        return false;
+    if (done == static_cast<size_t>(-1)) return false;
     *to = 0;
     return true;
 }
@@ -147,8 +134,7 @@ static bool ChooseFace(const PlatformFontRequest& request, FaceChoice* out)
     if (named) {
         // Like the platform's font mapper, an unknown family gets the closest face.
         char family[256];
-        if (!FaceNameToUtf8(request.faceName, family, sizeof family))
-            return false;
+        if (!FaceNameToUtf8(request.faceName, family, sizeof family)) return false;
         return MatchFace(family, false, lang, request.weight, italic, FaceRule::Any, out);
     }
     return MatchFace("IPAGothic", false, nullptr, request.weight, italic, FaceRule::ExactFamily, out) ||
@@ -161,8 +147,7 @@ static bool ChooseFace(const PlatformFontRequest& request, FaceChoice* out)
 static bool StartLibrary()
 {
     if (!RasterState.fontconfigReady) {
-        if (!FcInit())
-            return false;
+        if (!FcInit()) return false;
         RasterState.fontconfigReady = true;
     }
     if (!RasterState.library && FT_Init_FreeType(&RasterState.library) != 0) {
@@ -188,13 +173,11 @@ static bool SizeFace(PlatformFont* font, int32_t height)
     FT_Size_RequestRec request{};
     request.type = FT_SIZE_REQUEST_TYPE_CELL;
     request.height = FT_Long(height) * 64;
-    if (FT_Request_Size(face, &request) != 0)
-        return false;
+    if (FT_Request_Size(face, &request) != 0) return false;
     FT_Fixed yScale = face->size->metrics.y_scale;
     FT_Fixed xScale = face->size->metrics.x_scale;
     int32_t ascent = int32_t((FT_MulFix(face->ascender, yScale) + 32) >> 6);
-    if (ascent > height)
-        ascent = height;
+    if (ascent > height) ascent = height;
     font->metrics.height = height;
     font->metrics.ascent = ascent;
     font->metrics.descent = height - ascent;
@@ -206,16 +189,14 @@ static bool SizeFace(PlatformFont* font, int32_t height)
 int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
 {
     *out = nullptr;
-    if (request.height <= 0 || request.height > 4096)
-        return -1;
+    if (request.height <= 0 || request.height > 4096) return -1;
     PlatformFont* font = nullptr;
     for (PlatformFont& candidate : RasterState.pool)
         if (!candidate.inUse) {
             font = &candidate;
             break;
         }
-    if (!font || !StartLibrary())
-        return -1;
+    if (!font || !StartLibrary()) return -1;
 
     FaceChoice choice{};
     if (!ChooseFace(request, &choice)) {
@@ -230,8 +211,7 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
     const char* codePage = request.charSet == kCharSetHangeul ? "CP949" : "CP932";
     font->decoder = iconv_open("UTF-32LE", codePage);
     if (font->decoder == reinterpret_cast<iconv_t>(-1) || !FT_IS_SCALABLE(font->face)) {
-        if (font->decoder != reinterpret_cast<iconv_t>(-1))
-            iconv_close(font->decoder);
+        if (font->decoder != reinterpret_cast<iconv_t>(-1)) iconv_close(font->decoder);
         FT_Done_Face(font->face);
         StopLibraryWhenIdle();
         return -1;
@@ -242,8 +222,7 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
     // (fontconfig's answer carries the requested values, not the face's.)
     int32_t faceWeight = (font->face->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
     if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(font->face, FT_SFNT_OS2)))
-        if (os2->usWeightClass >= 100 && os2->usWeightClass <= 1000)
-            faceWeight = os2->usWeightClass;
+        if (os2->usWeightClass >= 100 && os2->usWeightClass <= 1000) faceWeight = os2->usWeightClass;
     // Heavier than the face: strokes 1/16 em wider per 300 weight units (bold at 16 px
     // gains one pixel), widened sideways only, as the platform's synthetic bold is.
     if (request.weight > faceWeight) {
@@ -266,8 +245,7 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
 
 void ClosePlatformFont(PlatformFont* font)
 {
-    if (!font || !font->inUse)
-        return;
+    if (!font || !font->inUse) return;
     iconv_close(font->decoder);
     FT_Done_Face(font->face);
     *font = PlatformFont{};
@@ -277,28 +255,22 @@ void ClosePlatformFont(PlatformFont* font)
 
 int ReadPlatformTextMetrics(const PlatformFont* font, PlatformTextMetrics* out)
 {
-    if (!font || !font->inUse)
-        return -1;
+    if (!font || !font->inUse) return -1;
     *out = font->metrics;
     return 0;
 }
 
-const char* PlatformFontFamily(const PlatformFont* font)
-{
-    return font && font->inUse ? font->family : "";
-}
+const char* PlatformFontFamily(const PlatformFont* font) { return font && font->inUse ? font->family : ""; }
 
 // --- glyphs --------------------------------------------------------------------------
 
 static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
 {
     // Both code pages keep ASCII as it is; the converter is for the rest.
-    if (code < 0x80)
-        return FT_Get_Char_Index(font->face, code);
+    if (code < 0x80) return FT_Get_Char_Index(font->face, code);
     unsigned char bytes[2];
     size_t length = 0;
-    if (code > 0xFF)
-        bytes[length++] = static_cast<unsigned char>(code >> 8);
+    if (code > 0xFF) bytes[length++] = static_cast<unsigned char>(code >> 8);
     bytes[length++] = static_cast<unsigned char>(code);
     unsigned char utf32[8];
     char* in = reinterpret_cast<char*>(bytes);
@@ -308,8 +280,8 @@ static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
     if (iconv(font->decoder, &in, &length, &to, &toLeft) == static_cast<size_t>(-1) || length != 0 ||
         toLeft != sizeof utf32 - 4)
         return 0;  // no character of the code page: the missing glyph
-    uint32_t unicode = uint32_t(utf32[0]) | uint32_t(utf32[1]) << 8 | uint32_t(utf32[2]) << 16 |
-                       uint32_t(utf32[3]) << 24;
+    uint32_t unicode =
+        uint32_t(utf32[0]) | uint32_t(utf32[1]) << 8 | uint32_t(utf32[2]) << 16 | uint32_t(utf32[3]) << 24;
     return FT_Get_Char_Index(font->face, unicode);
 }
 
@@ -319,8 +291,7 @@ static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
 // kana and kanji whole at small sizes where the face's own 1-bit rendering breaks them.
 static bool RenderGlyph(PlatformFont* font, uint32_t code)
 {
-    if (font->rendered && font->renderedCode == code)
-        return true;
+    if (font->rendered && font->renderedCode == code) return true;
     font->rendered = false;
     FT_Face face = font->face;
     FT_UInt index = GlyphIndexOf(font, code);
@@ -328,8 +299,7 @@ static bool RenderGlyph(PlatformFont* font, uint32_t code)
         (index == 0 || FT_Load_Glyph(face, 0, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0))
         return false;
     FT_GlyphSlot slot = face->glyph;
-    if (slot->format != FT_GLYPH_FORMAT_OUTLINE)
-        return false;
+    if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
     if (font->emboldenX > 0) {
         FT_Outline_EmboldenXY(&slot->outline, font->emboldenX, 0);
         slot->advance.x += font->emboldenX;
@@ -338,8 +308,7 @@ static bool RenderGlyph(PlatformFont* font, uint32_t code)
         FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
         FT_Outline_Transform(&slot->outline, &shear);
     }
-    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0)
-        return false;
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return false;
     font->rendered = true;
     font->renderedCode = code;
     return true;
@@ -348,17 +317,15 @@ static bool RenderGlyph(PlatformFont* font, uint32_t code)
 // Coverage at or above this (of 255) lights a pixel of a 1-bit glyph.
 constexpr unsigned kMonoThreshold = 112;
 
-int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat format,
-                          PlatformGlyphMetrics* metrics, uint32_t bufferSize, void* buffer)
+int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat format, PlatformGlyphMetrics* metrics,
+                          uint32_t bufferSize, void* buffer)
 {
-    if (!font || !font->inUse || !RenderGlyph(font, code))
-        return -1;
+    if (!font || !font->inUse || !RenderGlyph(font, code)) return -1;
     FT_GlyphSlot slot = font->face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     int32_t width = int32_t(bitmap.width);
     int32_t rows = int32_t(bitmap.rows);
-    if (width == 0 || rows == 0)
-        width = rows = 0;
+    if (width == 0 || rows == 0) width = rows = 0;
     metrics->blackBoxX = width;
     metrics->blackBoxY = rows;
     metrics->originX = slot->bitmap_left;
@@ -366,8 +333,7 @@ int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat f
     metrics->cellIncX = int32_t((slot->advance.x + 32) >> 6);
     int32_t pitch = GlyphBitmapPitch(format, width);
     int32_t size = pitch * rows;
-    if (!buffer || bufferSize < uint32_t(size) || size == 0)
-        return size;
+    if (!buffer || bufferSize < uint32_t(size) || size == 0) return size;
 
     auto* out = static_cast<unsigned char*>(buffer);
     std::memset(out, 0, size_t(size));
@@ -377,8 +343,7 @@ int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat f
         for (int32_t x = 0; x < width; ++x) {
             unsigned coverage = source[x];
             if (format == GlyphBitmapFormat::Mono) {
-                if (coverage >= kMonoThreshold)
-                    row[x >> 3] |= static_cast<unsigned char>(0x80 >> (x & 7));
+                if (coverage >= kMonoThreshold) row[x >> 3] |= static_cast<unsigned char>(0x80 >> (x & 7));
             } else {
                 row[x] = static_cast<unsigned char>((coverage * 16 + 127) / 255);
             }

@@ -12,11 +12,11 @@ constexpr int32_t kCharSetShiftJis = 128;
 constexpr int32_t kCharSetHangeul = 129;
 
 struct PlatformFontRequest {
-    const char* faceName;   // cp932 family name; null or "" = the system's choice
-    int32_t height;         // cell height in pixels (ascent + descent)
-    int32_t weight;         // 100-900, 400 regular; heavier than the face is drawn bolder
-    int32_t italic;         // 1 = slanted (sheared when the face has no italic)
-    int32_t charSet;        // kCharSet...; decides the code page of character codes
+    const char* faceName;  // cp932 family name; null or "" = the system's choice
+    int32_t height;        // cell height in pixels (ascent + descent)
+    int32_t weight;        // 100-900, 400 regular; heavier than the face is drawn bolder
+    int32_t italic;        // 1 = slanted (sheared when the face has no italic)
+    int32_t charSet;       // kCharSet...; decides the code page of character codes
 };
 
 // The face name the layer uses for its default gothic font. It stands for a Japanese
@@ -24,8 +24,8 @@ struct PlatformFontRequest {
 extern const char* const kGothicFaceName;
 
 struct PlatformTextMetrics {
-    int32_t height;        // ascent + descent: the line height
-    int32_t ascent;        // baseline from the top of the line
+    int32_t height;  // ascent + descent: the line height
+    int32_t ascent;  // baseline from the top of the line
     int32_t descent;
     int32_t maxCharWidth;  // widest advance of the face
 };
@@ -36,11 +36,11 @@ enum class GlyphBitmapFormat {
 };
 
 struct PlatformGlyphMetrics {
-    int32_t blackBoxX;     // bitmap width; 0 for a glyph without pixels
-    int32_t blackBoxY;     // bitmap height; 0 for a glyph without pixels
-    int32_t originX;       // left of the bitmap from the pen position
-    int32_t originY;       // top of the bitmap above the baseline
-    int32_t cellIncX;      // pen advance
+    int32_t blackBoxX;  // bitmap width; 0 for a glyph without pixels
+    int32_t blackBoxY;  // bitmap height; 0 for a glyph without pixels
+    int32_t originX;    // left of the bitmap from the pen position
+    int32_t originY;    // top of the bitmap above the baseline
+    int32_t cellIncX;   // pen advance
 };
 
 // 0 on success with *out set, -1 when no face could be loaded.
@@ -58,8 +58,8 @@ const char* PlatformFontFamily(const PlatformFont* font);
 // Fills *metrics and returns the bitmap's size in bytes (pitch × blackBoxY, 0 for a glyph
 // without pixels); the bitmap is written when `buffer` is given and `bufferSize` holds
 // it. -1 when the glyph cannot be rendered at all.
-int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat format,
-                          PlatformGlyphMetrics* metrics, uint32_t bufferSize, void* buffer);
+int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat format, PlatformGlyphMetrics* metrics,
+                          uint32_t bufferSize, void* buffer);
 
 // Row length in bytes of a bitmap of `width` pixels in `format`.
 constexpr int32_t GlyphBitmapPitch(GlyphBitmapFormat format, int32_t width)

@@ -55,10 +55,7 @@ struct InputDevicesRecord {
 
 InputDevicesRecord Devices;
 
-bool Fault(uint32_t fault)
-{
-    return (Devices.faults & fault) != 0;
-}
+bool Fault(uint32_t fault) { return (Devices.faults & fault) != 0; }
 
 int SDLCALL WatchDeviceEvents(void*, SDL_Event* event)
 {
@@ -72,7 +69,8 @@ int SDLCALL WatchDeviceEvents(void*, SDL_Event* event)
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         for (InputDevice& device : Devices.devices) {
-            if (device.inUse && device.kind == DeviceKind::Keyboard && device.changeEvent) SignalEvent(*device.changeEvent);
+            if (device.inUse && device.kind == DeviceKind::Keyboard && device.changeEvent)
+                SignalEvent(*device.changeEvent);
         }
         break;
     case SDL_JOYAXISMOTION: signalPad(event->jaxis.which); break;
@@ -112,7 +110,7 @@ int32_t RawAxis(const InputDevice* device, PadAxis axis)
 {
     if (device->controller) {
         static constexpr SDL_GameControllerAxis kAxes[] = {SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_AXIS_LEFTY,
-                                                            SDL_CONTROLLER_AXIS_RIGHTX, SDL_CONTROLLER_AXIS_RIGHTY};
+                                                           SDL_CONTROLLER_AXIS_RIGHTX, SDL_CONTROLLER_AXIS_RIGHTY};
         return SDL_GameControllerGetAxis(device->controller, kAxes[static_cast<int>(axis)]);
     }
     return SDL_JoystickGetAxis(device->joystick, static_cast<int>(axis));
@@ -214,13 +212,15 @@ int CountSystemJoysticks()
 
 InputDevice* CreateKeyboardDevice()
 {
-    if (Fault(kFaultCreateKeyboard) || !Devices.initialised || ServiceCallFails(PlatformService::InputDevice)) return nullptr;
+    if (Fault(kFaultCreateKeyboard) || !Devices.initialised || ServiceCallFails(PlatformService::InputDevice))
+        return nullptr;
     return NewDevice(DeviceKind::Keyboard);
 }
 
 InputDevice* CreateMouseDevice()
 {
-    if (Fault(kFaultCreateMouse) || !Devices.initialised || ServiceCallFails(PlatformService::InputDevice)) return nullptr;
+    if (Fault(kFaultCreateMouse) || !Devices.initialised || ServiceCallFails(PlatformService::InputDevice))
+        return nullptr;
     return NewDevice(DeviceKind::Mouse);
 }
 
@@ -389,7 +389,8 @@ int ReadMouseDevice(InputDevice* device, MouseDeviceState* out)
     out->x = dx;
     out->y = dy;
     const uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
-    static constexpr int kOrder[] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1, SDL_BUTTON_X2};
+    static constexpr int kOrder[] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1,
+                                     SDL_BUTTON_X2};
     for (int i = 0; i < 5; ++i) {
         if (buttons & SDL_BUTTON(kOrder[i])) out->buttons[i] = 0x80;
     }
@@ -405,8 +406,8 @@ int ReadPadDevice(InputDevice* device, PadDeviceState* out)
     for (int axis = 0; axis < 4; ++axis) {
         const AxisSetting& setting = device->axes[axis];
         if (!setting.present) continue;
-        *values[axis] = ScaleAxisValue(RawAxis(device, static_cast<PadAxis>(axis)), setting.minimum,
-                                       setting.maximum, setting.deadZone);
+        *values[axis] = ScaleAxisValue(RawAxis(device, static_cast<PadAxis>(axis)), setting.minimum, setting.maximum,
+                                       setting.deadZone);
     }
     if (device->controller) {
         for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX && button < 32; ++button) {
@@ -501,7 +502,4 @@ void PlayPadEffects()
     }
 }
 
-void SetInputFaultsForTest(uint32_t faults)
-{
-    Devices.faults = faults;
-}
+void SetInputFaultsForTest(uint32_t faults) { Devices.faults = faults; }

@@ -53,8 +53,8 @@ int32_t ScaleAxisValue(int32_t raw, int32_t minimum, int32_t maximum, int32_t de
 
 // Device states, read only while acquired. 0 / -1.
 struct MouseDeviceState {
-    int32_t x, y, z;      // motion since the last read
-    uint8_t buttons[8];   // left, right, middle, X1, X2; 0x80 = held
+    int32_t x, y, z;     // motion since the last read
+    uint8_t buttons[8];  // left, right, middle, X1, X2; 0x80 = held
 };
 struct PadDeviceState {
     int32_t x, y, z, rz;  // in the ranges set; 0 for a missing axis
@@ -82,9 +82,9 @@ int GetPadDeviceInfo(InputDevice* device, PadDeviceInfo* out);
 enum class PadEffectKind { ConstantForce, Sine };
 struct PadEffectParams {
     PadEffectKind kind;
-    int32_t magnitude;           // 0..10000
-    uint32_t periodMicroseconds; // sine only
-    int32_t attackLevel;         // magnitude at the start, rising to the full one
+    int32_t magnitude;            // 0..10000
+    uint32_t periodMicroseconds;  // sine only
+    int32_t attackLevel;          // magnitude at the start, rising to the full one
     uint32_t attackMicroseconds;
 };
 struct PadEffect;

@@ -14,15 +14,13 @@ namespace {
 // A folder that only this user can write to and that is really a folder.
 bool IsPrivateFolder(const char* path)
 {
-    struct stat info{};
+    struct stat info {};
     if (lstat(path, &info) != 0) return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 022) == 0 && access(path, W_OK | X_OK) == 0;
+    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 022) == 0 &&
+           access(path, W_OK | X_OK) == 0;
 }
 
-bool FitsIn(int length, size_t size)
-{
-    return length > 0 && static_cast<size_t>(length) < size;
-}
+bool FitsIn(int length, size_t size) { return length > 0 && static_cast<size_t>(length) < size; }
 
 }  // namespace
 
@@ -37,7 +35,8 @@ void FindInstanceLockFolders(InstanceLockFolders* out)
     const char* temporary = std::getenv("TMPDIR");
     if (!temporary || temporary[0] != '/') temporary = "/tmp";
     char* fallback = out->paths[out->count];
-    if (!FitsIn(std::snprintf(fallback, sizeof out->paths[0], "%s/rorodiv-%u", temporary, static_cast<unsigned>(getuid())),
+    if (!FitsIn(std::snprintf(fallback, sizeof out->paths[0], "%s/rorodiv-%u", temporary,
+                              static_cast<unsigned>(getuid())),
                 sizeof out->paths[0])) {
         return;
     }

@@ -179,10 +179,7 @@ int PostMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lPa
     return Append(*queue, Message{window, message, wParam, lParam, SystemMilliseconds()});
 }
 
-void PostQuitMessage(int exitCode)
-{
-    PostMessage(nullptr, WM_QUIT, static_cast<WParam>(exitCode), 0);
-}
+void PostQuitMessage(int exitCode) { PostMessage(nullptr, WM_QUIT, static_cast<WParam>(exitCode), 0); }
 
 int TranslateMessage(const Message* message)
 {

@@ -5,10 +5,7 @@
 #include "platform/messages.h"
 
 // The filter that selects only messages posted to the thread itself (not to a window).
-inline WindowHandle ThreadMessagesOnly()
-{
-    return reinterpret_cast<WindowHandle>(static_cast<intptr_t>(-1));
-}
+inline WindowHandle ThreadMessagesOnly() { return reinterpret_cast<WindowHandle>(static_cast<intptr_t>(-1)); }
 
 // Looks for a message of the calling thread. filter: null = any message of the thread, a
 // window = that window's, ThreadMessagesOnly() = the thread's own. Posted messages come

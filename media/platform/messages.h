@@ -18,7 +18,7 @@ struct Message {
     uint32_t message;
     WParam wParam;
     LParam lParam;
-    uint32_t time;        // SystemMilliseconds() when it was queued
+    uint32_t time;  // SystemMilliseconds() when it was queued
 };
 
 struct Rect {
@@ -77,8 +77,8 @@ constexpr WParam SIZE_RESTORED = 0;
 constexpr WParam SIZE_MINIMIZED = 1;
 constexpr WParam SIZE_MAXIMIZED = 2;
 // WM_SIZING edges.
-constexpr WParam WMSZ_LEFT = 1, WMSZ_RIGHT = 2, WMSZ_TOP = 3, WMSZ_TOPLEFT = 4, WMSZ_TOPRIGHT = 5,
-                 WMSZ_BOTTOM = 6, WMSZ_BOTTOMLEFT = 7, WMSZ_BOTTOMRIGHT = 8;
+constexpr WParam WMSZ_LEFT = 1, WMSZ_RIGHT = 2, WMSZ_TOP = 3, WMSZ_TOPLEFT = 4, WMSZ_TOPRIGHT = 5, WMSZ_BOTTOM = 6,
+                 WMSZ_BOTTOMLEFT = 7, WMSZ_BOTTOMRIGHT = 8;
 // WM_SYSCOMMAND requests.
 constexpr WParam SC_CLOSE = 0xF060;
 constexpr WParam SC_SCREENSAVE = 0xF140;
@@ -88,16 +88,16 @@ constexpr MessageResult HTCLIENT = 1;
 constexpr MessageResult HTCAPTION = 2;
 constexpr MessageResult HTMENU = 5;
 // Mouse-message key flags (wParam of WM_MOUSEMOVE and the button messages).
-constexpr WParam MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08,
-                 MK_MBUTTON = 0x10, MK_XBUTTON1 = 0x20, MK_XBUTTON2 = 0x40;
+constexpr WParam MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08, MK_MBUTTON = 0x10,
+                 MK_XBUTTON1 = 0x20, MK_XBUTTON2 = 0x40;
 constexpr int WHEEL_DELTA = 120;
 // WM_IME_COMPOSITION parts and WM_IME_NOTIFY requests.
 constexpr LParam GCS_COMPSTR = 0x0008;
 constexpr LParam GCS_COMPCLAUSE = 0x0020;
 constexpr LParam GCS_CURSORPOS = 0x0080;
 constexpr LParam GCS_RESULTSTR = 0x0800;
-constexpr WParam IMN_CHANGECANDIDATE = 3, IMN_CLOSECANDIDATE = 4, IMN_OPENCANDIDATE = 5,
-                 IMN_SETOPENSTATUS = 8, IMN_SETCANDIDATEPOS = 9;
+constexpr WParam IMN_CHANGECANDIDATE = 3, IMN_CLOSECANDIDATE = 4, IMN_OPENCANDIDATE = 5, IMN_SETOPENSTATUS = 8,
+                 IMN_SETCANDIDATEPOS = 9;
 
 // Window styles.
 constexpr uint32_t WS_POPUP = 0x80000000;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 struct ProcessUsage {
-    int32_t openFiles;    // file descriptors
+    int32_t openFiles;  // file descriptors
     int32_t threads;
     int64_t mappedBytes;  // the whole address space in use
     int32_t windows;      // windows of the window system made by this process and not destroyed

@@ -42,10 +42,7 @@ bool SameLayout(const SDL_Surface* surface, const FramePixels& f)
            p->Gmask == f.greenMask && p->Bmask == f.blueMask;
 }
 
-SDL_Rect ToSdl(const Rect& r)
-{
-    return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
+SDL_Rect ToSdl(const Rect& r) { return SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
 int64_t MonotonicNanoseconds()
 {
@@ -70,7 +67,8 @@ SDL_Surface* WidenFrame(const FramePixels& f)
     }
     for (int y = 0; y < f.height; ++y) {
         const auto* in = reinterpret_cast<const uint16_t*>(f.pixels + intptr_t(y) * f.pitch);
-        auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(Wide.surface->pixels) + intptr_t(y) * Wide.surface->pitch);
+        auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(Wide.surface->pixels) +
+                                                intptr_t(y) * Wide.surface->pitch);
         for (int x = 0; x < f.width; ++x) {
             const uint32_t v = in[x];
             const uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
@@ -82,10 +80,7 @@ SDL_Surface* WidenFrame(const FramePixels& f)
 
 }  // namespace
 
-int VideoSystemReady()
-{
-    return StartVideo() == 0 ? 1 : 0;
-}
+int VideoSystemReady() { return StartVideo() == 0 ? 1 : 0; }
 
 namespace {
 
@@ -152,8 +147,8 @@ int PresentThroughTexture(SDL_Window* sdl, const FramePixels& frame, const Rect&
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(Streaming.texture, nullptr, &pixels, &pitch) != 0) return -1;
-    SDL_Surface* locked = SDL_CreateRGBSurfaceWithFormatFrom(pixels, frame.width, frame.height, 32, pitch,
-                                                            SDL_PIXELFORMAT_XRGB8888);
+    SDL_Surface* locked =
+        SDL_CreateRGBSurfaceWithFormatFrom(pixels, frame.width, frame.height, 32, pitch, SDL_PIXELFORMAT_XRGB8888);
     if (locked != nullptr) {
         CopyFrame(locked, frame, Rect{0, 0, frame.width, frame.height}, Rect{0, 0, frame.width, frame.height});
         SDL_FreeSurface(locked);
@@ -177,8 +172,14 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
         if (frame.bits == 16) {
             SDL_Surface* wide = WidenFrame(frame);
             if (wide == nullptr) return -1;
-            const FramePixels shown{static_cast<const uint8_t*>(wide->pixels), wide->pitch, wide->w, wide->h, 32,
-                                    wide->format->Rmask, wide->format->Gmask, wide->format->Bmask};
+            const FramePixels shown{static_cast<const uint8_t*>(wide->pixels),
+                                    wide->pitch,
+                                    wide->w,
+                                    wide->h,
+                                    32,
+                                    wide->format->Rmask,
+                                    wide->format->Gmask,
+                                    wide->format->Bmask};
             return PresentThroughTexture(sdl, shown, source, destination);
         }
         return PresentThroughTexture(sdl, frame, source, destination);
@@ -206,12 +207,19 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
     }
     if (surface == nullptr) return -1;
     if (frameInLentRows) return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;  // drawn in place
-    const bool is565 = frame.bits == 16 && frame.redMask == 0xF800 && frame.greenMask == 0x07E0 && frame.blueMask == 0x001F;
+    const bool is565 =
+        frame.bits == 16 && frame.redMask == 0xF800 && frame.greenMask == 0x07E0 && frame.blueMask == 0x001F;
     if (is565 && surface->format->BytesPerPixel == 4) {
         SDL_Surface* wide = WidenFrame(frame);
         if (wide == nullptr) return -1;
-        const FramePixels shown{static_cast<const uint8_t*>(wide->pixels), wide->pitch, wide->w, wide->h, 32,
-                                wide->format->Rmask, wide->format->Gmask, wide->format->Bmask};
+        const FramePixels shown{static_cast<const uint8_t*>(wide->pixels),
+                                wide->pitch,
+                                wide->w,
+                                wide->h,
+                                32,
+                                wide->format->Rmask,
+                                wide->format->Gmask,
+                                wide->format->Bmask};
         CopyFrame(surface, shown, source, destination);
     } else {
         CopyFrame(surface, frame, source, destination);
@@ -243,10 +251,7 @@ uint8_t* LendWindowRows(WindowHandle window, const FramePixels& layout, TakeBack
     return Lent.pixels;
 }
 
-void ReturnWindowRows()
-{
-    Lent = LentRowsRecord{};
-}
+void ReturnWindowRows() { Lent = LentRowsRecord{}; }
 
 void TakeBackRowsOfWindow(SDL_Window* window)
 {
@@ -269,8 +274,7 @@ void WaitForDisplayRefresh()
     const int64_t period = 1000000000 / rate;
     const int64_t next = (MonotonicNanoseconds() / period + 1) * period;
     timespec until{time_t(next / 1000000000), long(next % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {}
 }
 
 int EnterFullscreenMode(WindowHandle window, int32_t width, int32_t height, int32_t bits, int32_t refreshRate)

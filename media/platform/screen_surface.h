@@ -8,8 +8,8 @@
 struct FramePixels {
     const uint8_t* pixels;
     int32_t pitch, width, height;
-    int32_t bits;                          // 16 or 32
-    uint32_t redMask, greenMask, blueMask; // the layout; bits outside them are ignored
+    int32_t bits;                           // 16 or 32
+    uint32_t redMask, greenMask, blueMask;  // the layout; bits outside them are ignored
 };
 
 // 1 when the video system runs (started on first use).

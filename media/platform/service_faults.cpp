@@ -18,10 +18,7 @@ static_assert(sizeof kServiceNames / sizeof kServiceNames[0] == int(PlatformServ
 
 }  // namespace
 
-const char* PlatformServiceName(PlatformService service)
-{
-    return kServiceNames[int(service)];
-}
+const char* PlatformServiceName(PlatformService service) { return kServiceNames[int(service)]; }
 
 void FailServiceCallForTest(PlatformService service, int32_t nth)
 {
@@ -31,10 +28,7 @@ void FailServiceCallForTest(PlatformService service, int32_t nth)
     ServiceFaults.armed.store(armed);
 }
 
-int32_t ServiceCallsBeforeFailure(PlatformService service)
-{
-    return ServiceFaults.countdown[int(service)].load();
-}
+int32_t ServiceCallsBeforeFailure(PlatformService service) { return ServiceFaults.countdown[int(service)].load(); }
 
 void ClearServiceFaultsForTest()
 {
@@ -47,7 +41,6 @@ bool ServiceCallFails(PlatformService service)
     if (ServiceFaults.armed.load(std::memory_order_relaxed) == 0) return false;
     std::atomic<int32_t>& countdown = ServiceFaults.countdown[int(service)];
     int32_t left = countdown.load();
-    while (left > 0 && !countdown.compare_exchange_weak(left, left - 1)) {
-    }
+    while (left > 0 && !countdown.compare_exchange_weak(left, left - 1)) {}
     return left == 1;
 }

@@ -26,7 +26,7 @@ int ReadOsVersion(OsVersion* out)
 int ReadMemoryStatus(MemoryStatus* out)
 {
     *out = MemoryStatus{};
-    struct sysinfo info{};
+    struct sysinfo info {};
     if (sysinfo(&info) != 0) return -1;
     out->totalPhysical = uint64_t(info.totalram) * info.mem_unit;
     out->availablePhysical = (uint64_t(info.freeram) + info.bufferram) * info.mem_unit;

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 struct OsVersion {
-    char name[65];       // the system's name ("Linux")
-    int32_t build;       // the kernel build's number (the "#N" of its version), 0 when none
-    char release[65];    // the kernel release ("6.1.0-18-amd64")
+    char name[65];     // the system's name ("Linux")
+    int32_t build;     // the kernel build's number (the "#N" of its version), 0 when none
+    char release[65];  // the kernel release ("6.1.0-18-amd64")
 };
 
 struct MemoryStatus {

@@ -2,7 +2,4 @@
 
 #include <unistd.h>
 
-bool StandardErrorIsTerminal()
-{
-    return isatty(STDERR_FILENO) == 1;
-}
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }

@@ -16,20 +16,16 @@ void* RunThread(void* raw)
 SystemThread StartSystemThread(const SystemThreadStart* start)
 {
     pthread_t thread;
-    if (ServiceCallFails(PlatformService::Thread))
-        return 0;
-    if (pthread_create(&thread, nullptr, RunThread, const_cast<SystemThreadStart*>(start)) != 0)
-        return 0;
+    if (ServiceCallFails(PlatformService::Thread)) return 0;
+    if (pthread_create(&thread, nullptr, RunThread, const_cast<SystemThreadStart*>(start)) != 0) return 0;
     static_assert(sizeof(pthread_t) <= sizeof(SystemThread));
     return static_cast<SystemThread>(thread);
 }
 
 int JoinSystemThread(SystemThread thread)
 {
-    if (thread == 0)
-        return -1;
+    if (thread == 0) return -1;
     void* result = nullptr;
-    if (pthread_join(static_cast<pthread_t>(thread), &result) != 0)
-        return -1;
+    if (pthread_join(static_cast<pthread_t>(thread), &result) != 0) return -1;
     return static_cast<int>(reinterpret_cast<intptr_t>(result));
 }

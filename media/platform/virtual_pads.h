@@ -5,10 +5,10 @@
 #include <cstdint>
 
 struct VirtualPadDesc {
-    const char* name;    // UTF-8
-    int gameController;  // 1: a pad SDL knows (all its axes and buttons), 0: a plain joystick
+    const char* name;         // UTF-8
+    int gameController;       // 1: a pad SDL knows (all its axes and buttons), 0: a plain joystick
     int axes, buttons, hats;  // plain joysticks only
-    int rumble;          // 1: the pad has rumble motors
+    int rumble;               // 1: the pad has rumble motors
 };
 
 struct VirtualPadRumble {

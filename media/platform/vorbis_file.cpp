@@ -85,7 +85,7 @@ int32_t ReadVorbisFrames(VorbisFile* file, int16_t* frames, int32_t maxFrames)
     while (bytes < wanted) {
         int link = 0;
         const long got = ov_read(&file->vorbis, out + bytes, wanted - bytes, 0, 2, 1, &link);
-        if (got == OV_HOLE) continue;   // a gap in the data: go on after it
+        if (got == OV_HOLE) continue;  // a gap in the data: go on after it
         if (got < 0) return -1;
         if (got == 0) break;
         // A chained piece whose next part has another channel count is not one sound.
@@ -96,10 +96,7 @@ int32_t ReadVorbisFrames(VorbisFile* file, int16_t* frames, int32_t maxFrames)
     return bytes / frameBytes;
 }
 
-int SeekVorbisFrame(VorbisFile* file, int64_t frame)
-{
-    return ov_pcm_seek(&file->vorbis, frame) == 0 ? 0 : -1;
-}
+int SeekVorbisFrame(VorbisFile* file, int64_t frame) { return ov_pcm_seek(&file->vorbis, frame) == 0 ? 0 : -1; }
 
 void CloseVorbisFile(VorbisFile* file)
 {

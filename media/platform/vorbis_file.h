@@ -6,18 +6,18 @@
 
 struct VorbisReader {
     void* context;
-    size_t (*read)(void* context, void* destination, size_t bytes);   // bytes read
-    int (*seek)(void* context, int64_t offset, int origin);           // 0 or -1
-    int64_t (*tell)(void* context);                                    // -1 when unknown
+    size_t (*read)(void* context, void* destination, size_t bytes);  // bytes read
+    int (*seek)(void* context, int64_t offset, int origin);          // 0 or -1
+    int64_t (*tell)(void* context);                                  // -1 when unknown
 };
 
 struct VorbisInfo {
     int32_t channels;
     int32_t rate;
-    int64_t frames;       // -1 when the stream does not tell
-    int64_t loopStart;    // LOOPSTART comment, else -1
-    int64_t loopLength;   // LOOPLENGTH comment, else -1
-    int64_t loopEnd;      // LOOPEND comment, else -1
+    int64_t frames;      // -1 when the stream does not tell
+    int64_t loopStart;   // LOOPSTART comment, else -1
+    int64_t loopLength;  // LOOPLENGTH comment, else -1
+    int64_t loopEnd;     // LOOPEND comment, else -1
 };
 
 struct VorbisFile;

@@ -140,20 +140,11 @@ int StartVideo()
     return 0;
 }
 
-int VideoStarted()
-{
-    return WindowSystem.videoStarted;
-}
+int VideoStarted() { return WindowSystem.videoStarted; }
 
-uint32_t EventThreadId()
-{
-    return WindowSystem.eventThread;
-}
+uint32_t EventThreadId() { return WindowSystem.eventThread; }
 
-WindowFrame LastWindowFrame()
-{
-    return WindowSystem.frame;
-}
+WindowFrame LastWindowFrame() { return WindowSystem.frame; }
 
 PlatformWindow* WindowRecord(WindowHandle window)
 {
@@ -276,10 +267,7 @@ int DestroyWindow(WindowHandle handle)
     return 0;
 }
 
-int IsWindow(WindowHandle window)
-{
-    return WindowRecord(window) ? 1 : 0;
-}
+int IsWindow(WindowHandle window) { return WindowRecord(window) ? 1 : 0; }
 
 int ShowWindow(WindowHandle handle, int command)
 {
@@ -290,12 +278,8 @@ int ShowWindow(WindowHandle handle, int command)
         SDL_HideWindow(window->sdl);
         window->style &= ~WS_VISIBLE;
         return 0;
-    case SW_MINIMIZE:
-        SDL_MinimizeWindow(window->sdl);
-        return 0;
-    case SW_RESTORE:
-        SDL_RestoreWindow(window->sdl);
-        [[fallthrough]];
+    case SW_MINIMIZE: SDL_MinimizeWindow(window->sdl); return 0;
+    case SW_RESTORE: SDL_RestoreWindow(window->sdl); [[fallthrough]];
     default:
         SDL_ShowWindow(window->sdl);
         window->style |= WS_VISIBLE;
@@ -433,10 +417,7 @@ int BringWindowToTop(WindowHandle handle)
     return 0;
 }
 
-int SetActiveWindow(WindowHandle handle)
-{
-    return BringWindowToTop(handle);
-}
+int SetActiveWindow(WindowHandle handle) { return BringWindowToTop(handle); }
 
 uint32_t WindowThreadId(WindowHandle handle)
 {
@@ -462,25 +443,19 @@ WindowHandle FindWindowNeedingPaint(uint32_t thread, WindowHandle filter)
 MessageResult DefWindowProc(WindowHandle window, uint32_t message, WParam wParam, LParam)
 {
     switch (message) {
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) SendMessage(window, WM_CLOSE, 0, 0);
         return 0;
     case WM_SYSKEYDOWN:
         if (wParam == VK_F1 + 3) SendMessage(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
         return 0;
-    case WM_PAINT:
-        ValidateWindow(window);
-        return 0;
-    case WM_NCHITTEST:
-        return HTCLIENT;
+    case WM_PAINT: ValidateWindow(window); return 0;
+    case WM_NCHITTEST: return HTCLIENT;
     case WM_SETCURSOR:
         SetCursor(CursorShape::Arrow);  // the class cursor
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 

@@ -47,7 +47,8 @@ uint32_t GetWindowExStyle(WindowHandle window);
 enum class WindowOrder { Keep, Top, Topmost, NotTopmost };
 constexpr uint32_t SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOREDRAW = 0x8;
 // Places the window by its outer rectangle. 0 / -1.
-int SetWindowPos(WindowHandle window, WindowOrder order, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
+int SetWindowPos(WindowHandle window, WindowOrder order, int32_t x, int32_t y, int32_t width, int32_t height,
+                 uint32_t flags);
 int MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height, int repaint);
 
 // The client rectangle (0, 0, width, height); the outer rectangle in screen coordinates. 0 / -1.

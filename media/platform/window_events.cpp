@@ -20,7 +20,7 @@ namespace {
 
 struct InputRecord {
     uint8_t keys[256];
-    uint8_t keysByCode[256];  // the same bits per physical key, by key code
+    uint8_t keysByCode[256];        // the same bits per physical key, by key code
     PlatformWindow* pointerWindow;  // where the pointer was last seen
     int composing;
     char composition[1024];
@@ -33,10 +33,7 @@ InputRecord Input;
 constexpr uint8_t kHeld = 0x80;
 constexpr uint8_t kToggled = 0x01;
 
-bool Held(uint8_t key)
-{
-    return (Input.keys[key] & kHeld) != 0;
-}
+bool Held(uint8_t key) { return (Input.keys[key] & kHeld) != 0; }
 
 void SetHeldIn(uint8_t* keys, uint8_t key, bool down)
 {
@@ -48,10 +45,7 @@ void SetHeldIn(uint8_t* keys, uint8_t key, bool down)
     }
 }
 
-void SetHeld(uint8_t key, bool down)
-{
-    SetHeldIn(Input.keys, key, down);
-}
+void SetHeld(uint8_t key, bool down) { SetHeldIn(Input.keys, key, down); }
 
 void UpdateSidelessKeys()
 {
@@ -337,10 +331,7 @@ int ReadCompositionString(char* out, int size)
     return length;
 }
 
-int CompositionCursor()
-{
-    return Input.compositionCursor;
-}
+int CompositionCursor() { return Input.compositionCursor; }
 
 int SetInputMethodEnabled(int enabled)
 {
@@ -349,10 +340,7 @@ int SetInputMethodEnabled(int enabled)
     return 0;
 }
 
-int InputMethodOpen()
-{
-    return Input.imeDisabled ? 0 : 1;
-}
+int InputMethodOpen() { return Input.imeDisabled ? 0 : 1; }
 
 int PostDisplayChange()
 {

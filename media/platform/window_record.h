@@ -12,13 +12,13 @@ struct PlatformWindow {
     SDL_Window* sdl;
     uint32_t sdlId;
     int classSlot;
-    uint32_t thread;      // the creating thread: its queue gets the window's messages
+    uint32_t thread;  // the creating thread: its queue gets the window's messages
     uint32_t style;
     uint32_t exStyle;
     int needsPaint;
-    int destroying;       // WM_DESTROY is being sent
+    int destroying;  // WM_DESTROY is being sent
     int pointerKnown;
-    int32_t pointerX;     // last pointer position in client coordinates
+    int32_t pointerX;  // last pointer position in client coordinates
     int32_t pointerY;
     // A place asked for while the window covered the display, applied when it leaves it.
     int placePending;

@@ -30,7 +30,8 @@ constexpr RandomRefillVariant kRefillVariants[] = {
 // Chosen at the first seeding; the processor does not change under us.
 RandomRefill chosenRefill = nullptr;
 
-RandomRefill ChooseRefill() {
+RandomRefill ChooseRefill()
+{
     if (chosenRefill == nullptr) {
         for (const RandomRefillVariant& variant : kRefillVariants) {
             if (variant.available()) {
@@ -46,7 +47,8 @@ RandomRefill ChooseRefill() {
 
 std::span<const RandomRefillVariant> RandomRefillVariants() { return kRefillVariants; }
 
-void SeedRandomState(RandomState& random, uint32_t seed) {
+void SeedRandomState(RandomState& random, uint32_t seed)
+{
     uint32_t s = seed;
     for (int32_t i = 0; i < kRandomStateWords; ++i) {
         // Upper half from the current value, lower half from the next one's upper half.
@@ -57,7 +59,8 @@ void SeedRandomState(RandomState& random, uint32_t seed) {
     }
 }
 
-void SeedRandom(uint32_t seed) {
+void SeedRandom(uint32_t seed)
+{
     SeedRandomState(randomState, seed);
     RandomRefill refill = ChooseRefill();
     randomState.pairedRefill = refill != RefillRandomPlain ? 1 : 0;
@@ -65,7 +68,8 @@ void SeedRandom(uint32_t seed) {
     refill(randomState);
 }
 
-uint32_t NextRandomWord() {
+uint32_t NextRandomWord()
+{
     if (randomState.index >= kRandomStateWords) {
         if (!randomState.seeded) SeedRandom(kUnseededSeed);
         // The default seeding's own block is passed over, as it always has been.
@@ -74,7 +78,8 @@ uint32_t NextRandomWord() {
     return randomState.output[randomState.index++];
 }
 
-int32_t RandomUpTo(int32_t max) {
+int32_t RandomUpTo(int32_t max)
+{
     uint64_t word = NextRandomWord();
     // max + 1 wraps in 32 bits, so 2147483647 gives -2147483648; then widened with its sign.
     int64_t range = static_cast<int32_t>(static_cast<uint32_t>(max) + 1u);

@@ -9,12 +9,14 @@ constexpr uint32_t kRandomTemperB = 0x9d2c5680u;
 constexpr uint32_t kRandomTemperC = 0xefc60000u;
 
 // The new value of a state word from itself, the word after it and the word `far` away.
-inline uint32_t TwistRandomWord(uint32_t current, uint32_t next, uint32_t far) {
+inline uint32_t TwistRandomWord(uint32_t current, uint32_t next, uint32_t far)
+{
     uint32_t y = (current & kRandomUpperMask) | (next & kRandomLowerMask);
     return far ^ (y >> 1) ^ ((next & 1u) ? kRandomMatrix : 0u);
 }
 
-inline uint32_t TemperRandomWord(uint32_t y) {
+inline uint32_t TemperRandomWord(uint32_t y)
+{
     y ^= y >> 11;
     y ^= (y << 7) & kRandomTemperB;
     y ^= (y << 15) & kRandomTemperC;

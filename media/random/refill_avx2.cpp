@@ -9,7 +9,8 @@
 
 namespace {
 
-__attribute__((target("avx2"))) inline __m256i TwistEight(__m256i current, __m256i next, __m256i far) {
+__attribute__((target("avx2"))) inline __m256i TwistEight(__m256i current, __m256i next, __m256i far)
+{
     const __m256i upper = _mm256_set1_epi32(static_cast<int>(kRandomUpperMask));
     const __m256i lower = _mm256_set1_epi32(static_cast<int>(kRandomLowerMask));
     const __m256i matrix = _mm256_set1_epi32(static_cast<int>(kRandomMatrix));
@@ -18,7 +19,8 @@ __attribute__((target("avx2"))) inline __m256i TwistEight(__m256i current, __m25
     return _mm256_xor_si256(_mm256_xor_si256(far, _mm256_srli_epi32(y, 1)), _mm256_and_si256(odd, matrix));
 }
 
-__attribute__((target("avx2"))) inline __m256i TemperEight(__m256i y) {
+__attribute__((target("avx2"))) inline __m256i TemperEight(__m256i y)
+{
     const __m256i maskB = _mm256_set1_epi32(static_cast<int>(kRandomTemperB));
     const __m256i maskC = _mm256_set1_epi32(static_cast<int>(kRandomTemperC));
     y = _mm256_xor_si256(y, _mm256_srli_epi32(y, 11));
@@ -28,16 +30,19 @@ __attribute__((target("avx2"))) inline __m256i TemperEight(__m256i y) {
     return y;
 }
 
-__attribute__((target("avx2"))) inline __m256i Load(const uint32_t* p) {
+__attribute__((target("avx2"))) inline __m256i Load(const uint32_t* p)
+{
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
-__attribute__((target("avx2"))) inline void Store(uint32_t* p, __m256i v) {
+__attribute__((target("avx2"))) inline void Store(uint32_t* p, __m256i v)
+{
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
 }  // namespace
 
-__attribute__((target("avx2"))) void RefillRandomAvx2(RandomState& random) {
+__attribute__((target("avx2"))) void RefillRandomAvx2(RandomState& random)
+{
     uint32_t* s = random.state;
     constexpr int32_t firstRunEnd = kRandomStateWords - kRandomMiddleDistance;  // 227
     int32_t kk = 0;

@@ -2,7 +2,8 @@
 #include "random/random_state.h"
 #include "random/random_twist.h"
 
-void RefillRandomPlain(RandomState& random) {
+void RefillRandomPlain(RandomState& random)
+{
     uint32_t* s = random.state;
     constexpr int32_t firstRunEnd = kRandomStateWords - kRandomMiddleDistance;  // 227
     for (int32_t kk = 0; kk < firstRunEnd; ++kk) {

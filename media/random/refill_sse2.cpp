@@ -9,7 +9,8 @@
 
 namespace {
 
-__attribute__((target("sse2"))) inline __m128i TwistFour(__m128i current, __m128i next, __m128i far) {
+__attribute__((target("sse2"))) inline __m128i TwistFour(__m128i current, __m128i next, __m128i far)
+{
     const __m128i upper = _mm_set1_epi32(static_cast<int>(kRandomUpperMask));
     const __m128i lower = _mm_set1_epi32(static_cast<int>(kRandomLowerMask));
     const __m128i matrix = _mm_set1_epi32(static_cast<int>(kRandomMatrix));
@@ -19,7 +20,8 @@ __attribute__((target("sse2"))) inline __m128i TwistFour(__m128i current, __m128
     return _mm_xor_si128(_mm_xor_si128(far, _mm_srli_epi32(y, 1)), _mm_and_si128(odd, matrix));
 }
 
-__attribute__((target("sse2"))) inline __m128i TemperFour(__m128i y) {
+__attribute__((target("sse2"))) inline __m128i TemperFour(__m128i y)
+{
     const __m128i maskB = _mm_set1_epi32(static_cast<int>(kRandomTemperB));
     const __m128i maskC = _mm_set1_epi32(static_cast<int>(kRandomTemperC));
     y = _mm_xor_si128(y, _mm_srli_epi32(y, 11));
@@ -34,7 +36,8 @@ inline void Store(uint32_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__
 
 }  // namespace
 
-__attribute__((target("sse2"))) void RefillRandomSse2(RandomState& random) {
+__attribute__((target("sse2"))) void RefillRandomSse2(RandomState& random)
+{
     uint32_t* s = random.state;
     constexpr int32_t firstRunEnd = kRandomStateWords - kRandomMiddleDistance;  // 227
     int32_t kk = 0;

@@ -11,15 +11,9 @@
 
 namespace {
 
-Voice& MusicVoice()
-{
-    return SoundMixer.voices[kMusicVoice];
-}
+Voice& MusicVoice() { return SoundMixer.voices[kMusicVoice]; }
 
-float Level(int32_t volume)
-{
-    return float(volume) / 255.0f;
-}
+float Level(int32_t volume) { return float(volume) / 255.0f; }
 
 }  // namespace
 

@@ -22,8 +22,7 @@ size_t ReadStream(void* context, void* destination, size_t bytes)
 int SeekStream(void* context, int64_t offset, int origin)
 {
     const auto* in = static_cast<const SoundReader*>(context);
-    if (offset < std::numeric_limits<int32_t>::min() || offset > std::numeric_limits<int32_t>::max())
-        return -1;
+    if (offset < std::numeric_limits<int32_t>::min() || offset > std::numeric_limits<int32_t>::max()) return -1;
     return in->ops->seek(in->stream, int32_t(offset), origin) == 0 ? 0 : -1;
 }
 
@@ -61,8 +60,10 @@ void SetLoopPoints(const VorbisInfo& info, SoundFormat* format)
     format->loopEnd = format->frames;
     if (info.loopStart < 0 || info.loopStart >= format->frames) return;
     int64_t end = format->frames;
-    if (info.loopLength > 0) end = info.loopStart + info.loopLength;
-    else if (info.loopEnd > info.loopStart) end = info.loopEnd;
+    if (info.loopLength > 0)
+        end = info.loopStart + info.loopLength;
+    else if (info.loopEnd > info.loopStart)
+        end = info.loopEnd;
     if (end <= info.loopStart || end > format->frames) return;
     format->loopStart = info.loopStart;
     format->loopEnd = end;

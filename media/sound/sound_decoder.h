@@ -11,11 +11,11 @@ constexpr int32_t kMinSoundRate = 1000;
 constexpr int32_t kMaxSoundRate = 384000;
 
 struct SoundFormat {
-    int32_t channels;    // 1 or 2
-    int32_t rate;        // frames per second
-    int64_t frames;      // length in frames
-    int64_t loopStart;   // frame where a loop starts again (0: the beginning)
-    int64_t loopEnd;     // frame where a loop turns back (frames: the end)
+    int32_t channels;   // 1 or 2
+    int32_t rate;       // frames per second
+    int64_t frames;     // length in frames
+    int64_t loopStart;  // frame where a loop starts again (0: the beginning)
+    int64_t loopEnd;    // frame where a loop turns back (frames: the end)
 };
 
 struct SoundReader {
@@ -28,8 +28,8 @@ struct SoundDecoder;
 struct SoundDecoderOps {
     // Up to maxFrames frames into `frames`: the count, 0 at the end, -1 on damaged data.
     int32_t (*read)(SoundDecoder* decoder, int16_t* frames, int32_t maxFrames);
-    int (*seek)(SoundDecoder* decoder, int64_t frame);   // 0 or -1
-    void (*close)(SoundDecoder* decoder);                // frees the decoder, not the stream
+    int (*seek)(SoundDecoder* decoder, int64_t frame);  // 0 or -1
+    void (*close)(SoundDecoder* decoder);               // frees the decoder, not the stream
 };
 
 // Every decoder's record starts with this.

@@ -19,10 +19,7 @@ constexpr int32_t kSilenceBytes = kSilenceFrames * 4;
 
 constexpr uint32_t kHighestPrimaryRate = 44100;
 
-const SoundDeviceOps& Ops()
-{
-    return SoundState.ops != nullptr ? *SoundState.ops : PlatformSoundDeviceOps;
-}
+const SoundDeviceOps& Ops() { return SoundState.ops != nullptr ? *SoundState.ops : PlatformSoundDeviceOps; }
 
 int FailAndReleaseDevice(const char* message)
 {
@@ -76,10 +73,7 @@ void StartMixer()
     if (Ops().startMixer(&rate) == 0) SoundMixer.outputRate = rate;
 }
 
-const char* OkOrNo(uint32_t flags, uint32_t flag)
-{
-    return (flags & flag) ? "OK" : "NO";
-}
+const char* OkOrNo(uint32_t flags, uint32_t flag) { return (flags & flag) ? "OK" : "NO"; }
 
 void LogDevice(const char* module, const char* description)
 {
@@ -88,15 +82,15 @@ void LogDevice(const char* module, const char* description)
 
 void LogCapabilities(const AudioCapabilities& caps)
 {
-    LogWriteFormat("最大サンプリングレート:%.2fKHz 最小サンプリングレート:%.2fKHz ",
-                   caps.maxSecondaryRate / 1000.0, caps.minSecondaryRate / 1000.0);
-    LogWriteFormat("総サウンドメモリ領域:%.2fKB 空きサウンドメモリ領域:%.2fKB \n",
-                   caps.totalHardwareBytes / 1024.0, caps.freeHardwareBytes / 1024.0);
+    LogWriteFormat("最大サンプリングレート:%.2fKHz 最小サンプリングレート:%.2fKHz ", caps.maxSecondaryRate / 1000.0,
+                   caps.minSecondaryRate / 1000.0);
+    LogWriteFormat("総サウンドメモリ領域:%.2fKB 空きサウンドメモリ領域:%.2fKB \n", caps.totalHardwareBytes / 1024.0,
+                   caps.freeHardwareBytes / 1024.0);
     LogWrite("利用可能サンプリング精度\n");
     LogWriteFormat(" プライマリ １６bit = %s  ８bit = %s ", OkOrNo(caps.flags, kAudioPrimary16Bit),
                    OkOrNo(caps.flags, kAudioPrimary8Bit));
-    LogWriteFormat(" セカンダリ １６bit = %s  ８bit = %s \n",
-                   OkOrNo(caps.flags, kAudioSecondary16Bit), OkOrNo(caps.flags, kAudioSecondary8Bit));
+    LogWriteFormat(" セカンダリ １６bit = %s  ８bit = %s \n", OkOrNo(caps.flags, kAudioSecondary16Bit),
+                   OkOrNo(caps.flags, kAudioSecondary8Bit));
     LogWrite("利用可能チャンネル\n");
     LogWriteFormat(" プライマリ MONO = %s  STEREO = %s ", OkOrNo(caps.flags, kAudioPrimaryMono),
                    OkOrNo(caps.flags, kAudioPrimaryStereo));
@@ -147,8 +141,7 @@ int SoundStart()
     LogWrite("引き続きインターフェースの初期化処理...  ");
     if (Ops().initializeDevice() != 0) return FailAndReleaseDevice("初期化に失敗しました\n");
     LogWrite("成功\n");
-    if (Ops().setPriorityLevel() != 0)
-        return FailAndReleaseDevice("DirectSoundの協調レベルの設定に失敗しました\n");
+    if (Ops().setPriorityLevel() != 0) return FailAndReleaseDevice("DirectSoundの協調レベルの設定に失敗しました\n");
     if (Ops().createPrimary() != 0)
         return FailAndReleaseDevice("DirectSoundのプライマリサウンドバッファの作成に失敗しました\n");
     SoundState.primary = 1;

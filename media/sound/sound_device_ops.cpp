@@ -9,16 +9,10 @@ namespace {
 // the primary format.
 constexpr AudioFormat kInitialFormat = {2, 44100, 16};
 
-int OpenDefaultOutput()
-{
-    return OpenAudioOutput(kInitialFormat);
-}
+int OpenDefaultOutput() { return OpenAudioOutput(kInitialFormat); }
 
 // Nothing to claim: the output belongs to this process once it is open.
-int SetPriorityLevel()
-{
-    return 0;
-}
+int SetPriorityLevel() { return 0; }
 
 // The open default output is the primary output.
 int CheckPrimary()
@@ -31,27 +25,17 @@ int SetPrimaryFormat(const AudioFormat& format)
 {
     AudioFormat current{};
     if (ReadAudioOutputFormat(&current) != 0) return -1;
-    if (current.channels == format.channels && current.rate == format.rate &&
-        current.bits == format.bits)
-        return 0;
+    if (current.channels == format.channels && current.rate == format.rate && current.bits == format.bits) return 0;
     if (ReopenAudioOutput(format) == 0) return 0;
-    ReopenAudioOutput(current);   // keep the device running in the format it had
+    ReopenAudioOutput(current);  // keep the device running in the format it had
     return -1;
 }
 
-int16_t* CreateSilence(int32_t bytes)
-{
-    return static_cast<int16_t*>(TrackedAlloc(bytes, __FILE__, __LINE__));
-}
+int16_t* CreateSilence(int32_t bytes) { return static_cast<int16_t*>(TrackedAlloc(bytes, __FILE__, __LINE__)); }
 
-void* LockSilence(int16_t* buffer, int32_t)
-{
-    return buffer;
-}
+void* LockSilence(int16_t* buffer, int32_t) { return buffer; }
 
-void UnlockSilence(int16_t*)
-{
-}
+void UnlockSilence(int16_t*) {}
 
 int StartMixer(int32_t* outputRate)
 {
@@ -61,20 +45,11 @@ int StartMixer(int32_t* outputRate)
     return StartAudioMixer(MixSounds);
 }
 
-void ReleaseSilence(int16_t* buffer)
-{
-    TrackedFree(buffer);
-}
+void ReleaseSilence(int16_t* buffer) { TrackedFree(buffer); }
 
-int LoadDeviceList()
-{
-    return AudioDriverCount() > 0 ? 0 : -1;
-}
+int LoadDeviceList() { return AudioDriverCount() > 0 ? 0 : -1; }
 
-int FindDeviceLister()
-{
-    return CurrentAudioDriver() != nullptr ? 0 : -1;
-}
+int FindDeviceLister() { return CurrentAudioDriver() != nullptr ? 0 : -1; }
 
 void ListDevices(void (*each)(const char* module, const char* description))
 {
@@ -86,29 +61,12 @@ void ListDevices(void (*each)(const char* module, const char* description))
     }
 }
 
-void UnloadDeviceList()
-{
-}
+void UnloadDeviceList() {}
 
 }  // namespace
 
 const SoundDeviceOps PlatformSoundDeviceOps = {
-    StartAudioDriver,
-    OpenDefaultOutput,
-    SetPriorityLevel,
-    CheckPrimary,
-    ReadAudioCapabilities,
-    SetPrimaryFormat,
-    CloseAudioOutput,
-    StopAudioDriver,
-    CreateSilence,
-    LockSilence,
-    UnlockSilence,
-    StartMixer,
-    StopAudioMixer,
-    ReleaseSilence,
-    LoadDeviceList,
-    FindDeviceLister,
-    ListDevices,
-    UnloadDeviceList,
+    StartAudioDriver, OpenDefaultOutput, SetPriorityLevel, CheckPrimary,     ReadAudioCapabilities, SetPrimaryFormat,
+    CloseAudioOutput, StopAudioDriver,   CreateSilence,    LockSilence,      UnlockSilence,         StartMixer,
+    StopAudioMixer,   ReleaseSilence,    LoadDeviceList,   FindDeviceLister, ListDevices,           UnloadDeviceList,
 };

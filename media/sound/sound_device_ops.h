@@ -7,8 +7,8 @@
 #include "platform/audio_device.h"
 
 struct SoundDeviceOps {
-    int (*createDevice)();                       // the driver brought up
-    int (*initializeDevice)();                   // the default output opened
+    int (*createDevice)();      // the driver brought up
+    int (*initializeDevice)();  // the default output opened
     int (*setPriorityLevel)();
     int (*createPrimary)();
     int (*readCapabilities)(AudioCapabilities* capabilities);
@@ -35,11 +35,11 @@ struct SoundDeviceOps {
 extern const SoundDeviceOps PlatformSoundDeviceOps;
 
 struct SoundDeviceState {
-    int device;                    // 1 while the device is set up
-    int primary;                   // 1 while the primary output exists
-    int16_t* silence;              // the cleared silence block, or null
-    AudioFormat primaryFormat;     // the format chosen for the primary output
-    const SoundDeviceOps* ops;     // null: the platform's rows
+    int device;                 // 1 while the device is set up
+    int primary;                // 1 while the primary output exists
+    int16_t* silence;           // the cleared silence block, or null
+    AudioFormat primaryFormat;  // the format chosen for the primary output
+    const SoundDeviceOps* ops;  // null: the platform's rows
 };
 
 extern SoundDeviceState SoundState;

@@ -27,7 +27,7 @@ int16_t* DecodeWhole(SoundDecoder* decoder, int64_t bytes)
             TrackedFree(samples);
             return nullptr;
         }
-        if (count == 0) break;   // the data ends before the length it claimed
+        if (count == 0) break;  // the data ends before the length it claimed
         frames += count;
     }
     format.frames = frames;

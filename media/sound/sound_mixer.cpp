@@ -103,8 +103,7 @@ void MixDecoded(Voice& voice, int32_t frames)
         const int64_t index = int64_t(voice.position >> 32);
         const int64_t next = index + 1 < count ? index + 1 : (voice.loop ? 0 : index);
         const float fraction = float(uint32_t(voice.position)) * kFractionScale;
-        AddFrame(voice, voice.samples + index * channels, voice.samples + next * channels, fraction,
-                 Sums + 2 * frame);
+        AddFrame(voice, voice.samples + index * channels, voice.samples + next * channels, fraction, Sums + 2 * frame);
         voice.position += voice.step;
         if (voice.fadeStep != 0 && !StepFade(voice)) {
             voice.playing = 0;
@@ -159,8 +158,10 @@ void MixSounds(int16_t* stereoFrames, int32_t frameCount)
         std::fill_n(Sums, 2 * frames, 0.0f);
         for (Voice& voice : SoundMixer.voices) {
             if (!voice.playing || voice.paused) continue;
-            if (voice.stream != nullptr) MixStreamed(voice, frames);
-            else MixDecoded(voice, frames);
+            if (voice.stream != nullptr)
+                MixStreamed(voice, frames);
+            else
+                MixDecoded(voice, frames);
         }
         int16_t* out = stereoFrames + 2 * done;
         for (int32_t i = 0; i < 2 * frames; ++i) out[i] = Clip(Sums[i]);

@@ -10,29 +10,29 @@ constexpr int32_t kVoiceLimit = 64;
 constexpr int32_t kMusicVoice = kVoiceLimit;
 
 struct Voice {
-    int32_t playing;          // cleared by the mixer when a voice ends
+    int32_t playing;  // cleared by the mixer when a voice ends
     int32_t paused;
-    int32_t owner;            // the handle of the sound or music piece
-    uint32_t serial;          // start order: the oldest voice gives way first
+    int32_t owner;    // the handle of the sound or music piece
+    uint32_t serial;  // start order: the oldest voice gives way first
     int32_t loop;
     int32_t channels;
-    const int16_t* samples;   // decoded sound, frameCount frames
+    const int16_t* samples;  // decoded sound, frameCount frames
     int64_t frameCount;
-    SoundStream* stream;      // or a streamed one
-    uint64_t position;        // source frames, 32.32 fixed point (ring frames for a stream)
-    uint64_t step;            // source frames per output frame, 32.32 fixed point
+    SoundStream* stream;  // or a streamed one
+    uint64_t position;    // source frames, 32.32 fixed point (ring frames for a stream)
+    uint64_t step;        // source frames per output frame, 32.32 fixed point
     float gainLeft;
     float gainRight;
-    float fade;               // multiplies both gains
+    float fade;  // multiplies both gains
     float fadeTarget;
-    float fadeStep;           // per output frame; 0 when no fade runs
+    float fadeStep;  // per output frame; 0 when no fade runs
     int32_t stopAtFadeEnd;
 };
 
 struct SoundMixerState {
     Voice voices[kVoiceLimit + 1];
     uint32_t nextSerial;
-    int32_t outputRate;       // frames per second of the open output; 0 when none
+    int32_t outputRate;  // frames per second of the open output; 0 when none
 };
 
 extern SoundMixerState SoundMixer;

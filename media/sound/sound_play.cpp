@@ -22,17 +22,13 @@ int32_t ChooseVoice()
         // Serials grow by one per play; the difference orders them across a wrap.
         const uint32_t age = SoundMixer.nextSerial - voice.serial;
         if (age > SoundMixer.nextSerial - SoundMixer.voices[oldest].serial) oldest = index;
-        if (!voice.loop &&
-            (oldestOnce < 0 || age > SoundMixer.nextSerial - SoundMixer.voices[oldestOnce].serial))
+        if (!voice.loop && (oldestOnce < 0 || age > SoundMixer.nextSerial - SoundMixer.voices[oldestOnce].serial))
             oldestOnce = index;
     }
     return oldestOnce >= 0 ? oldestOnce : oldest;
 }
 
-int32_t PlaybackRate(const SoundRecord& sound)
-{
-    return sound.frequency > 0 ? sound.frequency : sound.format.rate;
-}
+int32_t PlaybackRate(const SoundRecord& sound) { return sound.frequency > 0 ? sound.frequency : sound.format.rate; }
 
 bool VoicePlays(int32_t index, uint32_t serial)
 {
@@ -89,7 +85,8 @@ int PlaySound(int handle, int mode)
     fresh.samples = sound->samples;
     fresh.frameCount = sound->format.frames;
     fresh.stream = stream;
-    fresh.position = stream != nullptr ? 0 : uint64_t(std::clamp<int64_t>(sound->startFrame, 0, sound->format.frames)) << 32;
+    fresh.position =
+        stream != nullptr ? 0 : uint64_t(std::clamp<int64_t>(sound->startFrame, 0, sound->format.frames)) << 32;
     fresh.step = VoiceStep(PlaybackRate(*sound));
     VoiceGains(sound->volume, sound->pan, &fresh.gainLeft, &fresh.gainRight);
     fresh.fade = 1.0f;

@@ -10,10 +10,7 @@ namespace {
 
 constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
 
-void Finish(SoundStream* stream)
-{
-    stream->finished.store(1, std::memory_order_release);
-}
+void Finish(SoundStream* stream) { stream->finished.store(1, std::memory_order_release); }
 
 }  // namespace
 

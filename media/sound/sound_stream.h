@@ -14,8 +14,8 @@ constexpr int32_t kStreamRingFrames = 1 << 16;
 // Where a streamed sound's bytes come from: a file (opened again for every play) or a
 // block of memory the sound record owns.
 struct StreamSource {
-    const char* path;        // or null
-    const uint8_t* data;     // when path is null
+    const char* path;     // or null
+    const uint8_t* data;  // when path is null
     int32_t size;
 };
 

@@ -23,9 +23,9 @@ enum class Encoding : int32_t { Unsigned8, Signed16, Float32 };
 struct WavDecoder {
     SoundDecoder base;
     Encoding encoding;
-    int32_t frameBytes;     // bytes of one frame in the file
-    int64_t dataStart;      // stream offset of the first frame
-    int64_t frame;          // next frame to read
+    int32_t frameBytes;  // bytes of one frame in the file
+    int64_t dataStart;   // stream offset of the first frame
+    int64_t frame;       // next frame to read
     uint8_t raw[kRawBytes];
 };
 
@@ -55,10 +55,7 @@ int64_t StreamEnd(const SoundReader& in)
     return end;
 }
 
-int Fail(const char* line)
-{
-    return LogWrite(line);
-}
+int Fail(const char* line) { return LogWrite(line); }
 
 // The "fmt " chunk's body: the encoding and frame size, or -1 with a log line.
 int ReadFormat(const uint8_t* body, uint32_t size, WavDecoder* wav)
@@ -71,7 +68,7 @@ int ReadFormat(const uint8_t* body, uint32_t size, WavDecoder* wav)
     const int32_t bits = Le16(body + 14);
     if (tag == kFormatExtensible) {
         if (size < 40) return Fail("WAVファイルのフォーマット情報が壊れています\n");
-        tag = Le16(body + 24);   // the sub-format's first two bytes carry the plain tag
+        tag = Le16(body + 24);  // the sub-format's first two bytes carry the plain tag
     }
     if (tag == kFormatPcm && bits == 8) {
         wav->encoding = Encoding::Unsigned8;
@@ -112,7 +109,7 @@ int32_t ReadWav(SoundDecoder* decoder, int16_t* frames, int32_t maxFrames)
                 float value;
                 const uint32_t bitsOfValue = Le32(wav->raw + 4 * i);
                 std::memcpy(&value, &bitsOfValue, 4);
-                if (!(value == value)) value = 0.0f;   // not a number: silence
+                if (!(value == value)) value = 0.0f;  // not a number: silence
                 out[i] = int16_t(std::clamp(value * 32768.0f, -32768.0f, 32767.0f));
                 break;
             }
@@ -135,10 +132,7 @@ int SeekWav(SoundDecoder* decoder, int64_t frame)
     return 0;
 }
 
-void CloseWav(SoundDecoder* decoder)
-{
-    TrackedFree(decoder);
-}
+void CloseWav(SoundDecoder* decoder) { TrackedFree(decoder); }
 
 constexpr SoundDecoderOps kWavOps = {ReadWav, SeekWav, CloseWav};
 
@@ -147,8 +141,7 @@ int ReadChunks(WavDecoder* wav)
 {
     const SoundReader& in = wav->base.in;
     uint8_t header[12];
-    if (!ReadExactly(in, header, 12) || std::memcmp(header, "RIFF", 4) != 0 ||
-        std::memcmp(header + 8, "WAVE", 4) != 0)
+    if (!ReadExactly(in, header, 12) || std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
         return Fail("WAVファイルではありません\n");
     const int64_t end = StreamEnd(in);
     bool formatSeen = false;

@@ -29,15 +29,9 @@ int32_t PlatformCharSet(int32_t charSetIndex)
     }
 }
 
-FontRecord* FontInSlot(int32_t slot)
-{
-    return reinterpret_cast<FontRecord*>(FontSystem.slots[slot]);
-}
+FontRecord* FontInSlot(int32_t slot) { return reinterpret_cast<FontRecord*>(FontSystem.slots[slot]); }
 
-int32_t HandleOfSlot(int32_t slot)
-{
-    return MakeHandle(HANDLE_KIND_FONT, slot, FontSystem.slots[slot]->check);
-}
+int32_t HandleOfSlot(int32_t slot) { return MakeHandle(HANDLE_KIND_FONT, slot, FontSystem.slots[slot]->check); }
 
 // The platform font of a record, by the face rules: a named face in the character set
 // of the index, then the default and Shift-JIS sets; without a name the gothic face,
@@ -50,8 +44,7 @@ PlatformFont* MakePlatformFont(const FontRecord* font)
     if (font->faceName[0]) {
         for (int32_t tryCharSet : {charSet, kCharSetDefault, kCharSetShiftJis}) {
             PlatformFontRequest request{font->faceName, font->size, weight, font->italic, tryCharSet};
-            if (OpenPlatformFont(request, &made) == 0)
-                return made;
+            if (OpenPlatformFont(request, &made) == 0) return made;
         }
         LogWrite("指定のフォントの作成に失敗しました\n");
         return nullptr;
@@ -62,8 +55,7 @@ PlatformFont* MakePlatformFont(const FontRecord* font)
         {nullptr, font->size, weight, 0, kCharSetDefault},
     };
     for (const PlatformFontRequest& request : requests)
-        if (OpenPlatformFont(request, &made) == 0)
-            return made;
+        if (OpenPlatformFont(request, &made) == 0) return made;
     LogWrite("フォントの作成に失敗しました\n");
     return nullptr;
 }
@@ -72,13 +64,10 @@ void FreeFontInSlot(int32_t slot)
 {
     FontRecord* font = FontInSlot(slot);
     ClosePlatformFont(font->platformFont);
-    if (font->cacheMemory)
-        TrackedFree(font->cacheMemory);
+    if (font->cacheMemory) TrackedFree(font->cacheMemory);
     ReleaseGlyphTexture(font);
-    if (font->workBuffer)
-        TrackedFree(font->workBuffer);
-    if (font->releasedFlag)
-        *font->releasedFlag = 1;
+    if (font->workBuffer) TrackedFree(font->workBuffer);
+    if (font->releasedFlag) *font->releasedFlag = 1;
     TrackedFree(font);
     FontSystem.slots[slot] = nullptr;
 }
@@ -94,10 +83,7 @@ bool MatchesDefaultSettings(const FontRecord* font)
 
 }  // namespace
 
-FontRecord* ResolveFont(int handle)
-{
-    return reinterpret_cast<FontRecord*>(ResolveHandle(handle, FontSystem.table));
-}
+FontRecord* ResolveFont(int handle) { return reinterpret_cast<FontRecord*>(ResolveHandle(handle, FontSystem.table)); }
 
 CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t type, int32_t edgeSize)
 {
@@ -105,10 +91,8 @@ CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t
     CellMetrics cell{};
     cell.cellSize = (maxCharWidth + 2 + edge + 7) / 8 * 8;
     cell.cellHeight = textHeight + edge;
-    if (cell.cellHeight & 1)
-        ++cell.cellHeight;
-    if (cell.cellSize < cell.cellHeight)
-        cell.cellSize = cell.cellHeight;
+    if (cell.cellHeight & 1) ++cell.cellHeight;
+    if (cell.cellSize < cell.cellHeight) cell.cellSize = cell.cellHeight;
     return cell;
 }
 
@@ -119,30 +103,22 @@ int CreateFontToHandle(const char* faceName, int size, int thickness, int type, 
     return MakeFontHandle(face.get(), size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
 }
 
-int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
-                   int italic, int slot, int check)
+int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize, int italic,
+                   int slot, int check)
 {
-    if (type == -1)
-        type = FONT_NORMAL;
-    if (edgeSize > 1)
-        type |= FONT_EDGE;
-    if (edgeSize == -1)
-        edgeSize = 1;
-    if (size == -1)
-        size = kDefaultFontSize;
-    if (thickness == -1)
-        thickness = kDefaultThickness;
-    if (charSetIndex == -1)
-        charSetIndex = SystemOemCodePage() == 949 ? 2 : 1;
+    if (type == -1) type = FONT_NORMAL;
+    if (edgeSize > 1) type |= FONT_EDGE;
+    if (edgeSize == -1) edgeSize = 1;
+    if (size == -1) size = kDefaultFontSize;
+    if (thickness == -1) thickness = kDefaultThickness;
+    if (charSetIndex == -1) charSetIndex = SystemOemCodePage() == 949 ? 2 : 1;
     type &= FONT_EDGE | FONT_ANTIALIAS;
     // A negative edge would place glyphs outside their cells, a huge one overflow the
     // cell arithmetic: neither makes a font.
-    if (edgeSize < 0 || edgeSize > kMaxEdgeSize)
-        return -1;
+    if (edgeSize < 0 || edgeSize > kMaxEdgeSize) return -1;
 
     if (slot == -1) {
-        for (slot = 0; slot < kFontTableSize && FontSystem.slots[slot]; ++slot) {
-        }
+        for (slot = 0; slot < kFontTableSize && FontSystem.slots[slot]; ++slot) {}
         if (slot == kFontTableSize)
             return LogWriteFormat("作成できるフォントハンドル数 %d の限界を超えました", kFontTableSize);
     } else if (slot < 0 || slot >= kFontTableSize || FontSystem.slots[slot]) {
@@ -150,14 +126,12 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
     }
 
     auto* font = static_cast<FontRecord*>(TrackedAllocZeroed(int32_t(sizeof(FontRecord)), __FILE__, __LINE__));
-    if (!font)
-        return LogWrite("フォント管理用メモリ領域の確保に失敗しました\n");
+    if (!font) return LogWrite("フォント管理用メモリ領域の確保に失敗しました\n");
     FontSystem.slots[slot] = &font->header;
     font->cacheTexture = -1;
     font->edgeTexture = -1;
 
-    if (ScreenSettings.colorBits == 8)
-        type &= ~FONT_ANTIALIAS;
+    if (ScreenSettings.colorBits == 8) type &= ~FONT_ANTIALIAS;
     font->thickness = thickness;
     font->size = size;
     font->type = type;
@@ -167,8 +141,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
     font->header.check = check == -1 ? StampCheck(FontSystem.table) : (check & kHandleCheckLimit);
     font->textureMode = ScreenSettings.hardwarePath == 1 ? 1 : 0;
     font->charSetIndex = charSetIndex;
-    if (faceName)
-        std::snprintf(font->faceName, sizeof font->faceName, "%s", faceName);
+    if (faceName) std::snprintf(font->faceName, sizeof font->faceName, "%s", faceName);
 
     PlatformTextMetrics metrics{};
     font->platformFont = MakePlatformFont(font);
@@ -188,8 +161,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
 
 int ReleaseFontHandle(int handle)
 {
-    if (!ResolveFont(handle))
-        return -1;
+    if (!ResolveFont(handle)) return -1;
     FreeFontInSlot(HandleIndex(handle));
     return 0;
 }
@@ -197,8 +169,7 @@ int ReleaseFontHandle(int handle)
 int SetFontSpacingOfHandle(int spacing, int handle)
 {
     FontRecord* font = ResolveFont(handle);
-    if (!font)
-        return -1;
+    if (!font) return -1;
     font->spacing = spacing;
     return 0;
 }
@@ -206,16 +177,13 @@ int SetFontSpacingOfHandle(int spacing, int handle)
 int GetFontInfoOfHandle(char* faceName, int* size, int* thickness, int handle)
 {
     const FontRecord* font = ResolveFont(handle);
-    if (!font)
-        return -1;
+    if (!font) return -1;
     if (faceName) {
         std::memcpy(faceName, font->faceName, std::strlen(font->faceName) + 1);
         TextToCaller(faceName, 256);  // the least the caller's buffer holds
     }
-    if (size)
-        *size = font->size;
-    if (thickness)
-        *thickness = font->thickness;
+    if (size) *size = font->size;
+    if (thickness) *thickness = font->thickness;
     return 0;
 }
 
@@ -225,38 +193,28 @@ int GetFontSizeOfHandle(int handle)
     return font ? font->size : -1;
 }
 
-int IsFontHandleValid(int handle)
-{
-    return ResolveFont(handle) ? 1 : 0;
-}
+int IsFontHandleValid(int handle) { return ResolveFont(handle) ? 1 : 0; }
 
 int SetFontReleasedFlagOfHandle(int handle, int32_t* flag)
 {
     FontRecord* font = ResolveFont(handle);
-    if (!font)
-        return -1;
+    if (!font) return -1;
     font->releasedFlag = flag;
-    if (flag)
-        *flag = 0;
+    if (flag) *flag = 0;
     return 0;
 }
 
-int QueryDefaultFont()
-{
-    return FontSystem.defaults.handle;
-}
+int QueryDefaultFont() { return FontSystem.defaults.handle; }
 
 int RefreshDefaultFont()
 {
     DefaultFontSettingsRecord& settings = FontSystem.defaults;
     const FontRecord* current = ResolveFont(settings.handle);
-    if (current && MatchesDefaultSettings(current))
-        return 0;
-    if (current)
-        ReleaseFontHandle(settings.handle);
-    settings.handle = MakeFontHandle(settings.faceName, settings.size, settings.thickness, settings.type,
-                                         settings.charSetIndex, (settings.type & FONT_EDGE) ? settings.edgeSize : -1,
-                                         settings.italic, -1, -1);
+    if (current && MatchesDefaultSettings(current)) return 0;
+    if (current) ReleaseFontHandle(settings.handle);
+    settings.handle =
+        MakeFontHandle(settings.faceName, settings.size, settings.thickness, settings.type, settings.charSetIndex,
+                       (settings.type & FONT_EDGE) ? settings.edgeSize : -1, settings.italic, -1, -1);
     SetFontSpacingOfHandle(settings.spacing, settings.handle);
     return 0;
 }
@@ -287,11 +245,9 @@ int ResetFonts()
         italic = current->italic;
     }
     for (int32_t slot = 0; slot < kFontTableSize; ++slot)
-        if (fonts.slots[slot])
-            ReleaseFontHandle(HandleOfSlot(slot));
+        if (fonts.slots[slot]) ReleaseFontHandle(HandleOfSlot(slot));
     if (remembered)
-        fonts.defaults.handle =
-            MakeFontHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, -1, -1);
+        fonts.defaults.handle = MakeFontHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, -1, -1);
     else
         fonts.defaults.handle = MakeFontHandle("", kDefaultFontSize, kDefaultThickness, -1, -1, -1, 0, -1, -1);
     LogUnindent();
@@ -302,8 +258,7 @@ int ResetFonts()
 int InitFontSystem()
 {
     FontSystemState& fonts = FontSystem;
-    for (HandleHeader*& slot : fonts.slots)
-        slot = nullptr;
+    for (HandleHeader*& slot : fonts.slots) slot = nullptr;
     fonts.table.checkCounter = 0;
     fonts.defaults = DefaultFontSettingsRecord{};
     fonts.defaults.type = FONT_NORMAL;
@@ -327,8 +282,7 @@ int RebuildAllFonts()
 {
     for (int32_t slot = 0; slot < kFontTableSize; ++slot) {
         const FontRecord* font = FontInSlot(slot);
-        if (!font)
-            continue;
+        if (!font) continue;
         char face[kFontFaceNameSize];
         std::memcpy(face, font->faceName, sizeof face);
         int32_t check = font->header.check;
@@ -337,8 +291,7 @@ int RebuildAllFonts()
         int32_t spacing = font->spacing;
         ReleaseFontHandle(HandleOfSlot(slot));
         int handle = MakeFontHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
-        if (ResolveFont(handle))
-            SetFontSpacingOfHandle(spacing, handle);
+        if (ResolveFont(handle)) SetFontSpacingOfHandle(spacing, handle);
     }
     return 0;
 }

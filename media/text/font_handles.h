@@ -23,10 +23,10 @@ struct GlyphCodeEntry {
 
 struct GlyphSlot {
     int16_t inUse;
-    int16_t originX;   // black box left of the pen
-    int16_t top;       // black box top below the top of the line
+    int16_t originX;  // black box left of the pen
+    int16_t top;      // black box top below the top of the line
     int16_t advance;
-    int32_t cell;      // cache cell owned; -1 in the end marker
+    int32_t cell;  // cache cell owned; -1 in the end marker
     int16_t width;
     int16_t height;
     GlyphCodeEntry* mapEntry;
@@ -78,7 +78,7 @@ struct DefaultFontSettingsRecord {
 
 struct FontSystemState {
     HandleHeader* slots[kFontTableSize];  // FontTable: null or a FontRecord
-    HandleTable table;                     // kind 4 over `slots`, with the fonts' check counter
+    HandleTable table;                    // kind 4 over `slots`, with the fonts' check counter
     DefaultFontSettingsRecord defaults;
 };
 
@@ -95,8 +95,8 @@ struct CellMetrics {
 CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t type, int32_t edgeSize);
 
 // CreateFontToHandle on a cp932 face name: the layer's own fonts.
-int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
-                   int italic, int slot, int check);
+int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize, int italic,
+                   int slot, int check);
 
 int RefreshDefaultFont();
 int RebuildAllFonts();

@@ -41,8 +41,7 @@ struct GlyphBitmap {
     int32_t Level(int32_t x, int32_t y) const
     {
         const uint8_t* row = rows + y * pitch;
-        if (mono)
-            return (row[x >> 3] >> (7 - (x & 7))) & 1 ? 16 : 0;
+        if (mono) return (row[x >> 3] >> (7 - (x & 7))) & 1 ? 16 : 0;
         return row[x];
     }
 };
@@ -52,8 +51,7 @@ void WritePlainGlyph(FontRecord* font, int32_t cell, const GlyphBitmap& glyph)
     for (int32_t y = 0; y < glyph.height; ++y) {
         uint8_t* row = CellRow(font, cell, y);
         for (int32_t x = 0; x < glyph.width; ++x)
-            if (glyph.Level(x, y))
-                row[x >> 3] |= uint8_t(0x80 >> (x & 7));
+            if (glyph.Level(x, y)) row[x >> 3] |= uint8_t(0x80 >> (x & 7));
     }
 }
 
@@ -62,8 +60,7 @@ void WriteAntialiasGlyph(FontRecord* font, int32_t cell, const GlyphBitmap& glyp
     for (int32_t y = 0; y < glyph.height; ++y) {
         uint8_t* row = CellRow(font, cell, y);
         for (int32_t x = 0; x < glyph.width; ++x)
-            if (int32_t level = glyph.Level(x, y))
-                row[x] = uint8_t(level - 1);
+            if (int32_t level = glyph.Level(x, y)) row[x] = uint8_t(level - 1);
     }
 }
 
@@ -77,8 +74,7 @@ void WriteEdgedGlyph(FontRecord* font, int32_t cell, const GlyphBitmap& glyph, b
     for (int32_t y = 0; y < glyph.height; ++y) {
         for (int32_t x = 0; x < glyph.width; ++x) {
             int32_t level = glyph.Level(x, y);
-            if (level == 0)
-                continue;
+            if (level == 0) continue;
             int32_t cx = x + edge, cy = y + edge;
             if (antialias)
                 CellRow(font, cell, cy)[cx] |= uint8_t(level - 1);
@@ -88,12 +84,10 @@ void WriteEdgedGlyph(FontRecord* font, int32_t cell, const GlyphBitmap& glyph, b
             for (int32_t dy = -reach; dy <= reach; ++dy) {
                 uint8_t* row = CellRow(font, cell, cy + dy);
                 for (int32_t dx = -reach; dx <= reach; ++dx) {
-                    if (!EdgeShapeIncludes(edge, dx, dy))
-                        continue;
+                    if (!EdgeShapeIncludes(edge, dx, dy)) continue;
                     uint8_t& pixel = row[cx + dx];
                     if (antialias) {
-                        if ((pixel & 0xF0) < edgeLevel)
-                            pixel = uint8_t((pixel & 0x0F) | edgeLevel);
+                        if ((pixel & 0xF0) < edgeLevel) pixel = uint8_t((pixel & 0x0F) | edgeLevel);
                     } else if (pixel != 1) {
                         pixel = 2;
                     }
@@ -127,8 +121,7 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
 
     PlatformGlyphMetrics metrics{};
     int32_t size = ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, 0, nullptr);
-    if (size < 0)
-        FatalExit("GetGlyphOutline 関数が失敗しました");
+    if (size < 0) FatalExit("GetGlyphOutline 関数が失敗しました");
     slot->advance = int16_t(metrics.cellIncX);
     if (code == kSpaceCode || code == kWideSpaceCode || size == 0 || metrics.blackBoxY == 0) {
         slot->originX = int16_t(metrics.originX);
@@ -147,8 +140,7 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
         } else {
             block = static_cast<uint8_t*>(TrackedAllocZeroed(size + 2 * pitch, __FILE__, __LINE__));
         }
-        if (!block)
-            FatalExit("アンチエイリアス文字取得用バッファの確保に失敗しました");
+        if (!block) FatalExit("アンチエイリアス文字取得用バッファの確保に失敗しました");
         if (ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, uint32_t(size), block + pitch) < 0)
             FatalExit("GetGlyphOutline 関数が失敗しました");
         slot->originX = int16_t(metrics.originX);
@@ -160,8 +152,7 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
         WriteGlyphIntoCache(font, slot->cell, glyph);
         slot->width = int16_t(glyph.width);
         slot->height = int16_t(glyph.height);
-        if (block != small)
-            TrackedFree(block);
+        if (block != small) TrackedFree(block);
     }
     if (font->type & FONT_EDGE) {
         slot->advance = int16_t(slot->advance + 2 * edge);
@@ -180,10 +171,8 @@ bool IsLeadByteOf(const FontRecord* font, uint8_t byte)
 int SoftwareCacheSlotCount(int32_t cellSize)
 {
     int32_t count = kSoftwareCacheArea / (cellSize * cellSize);
-    if (count < kMinSlots)
-        count = kMinSlots;
-    if (count > kMaxUsableGlyphSlots)
-        count = kMaxUsableGlyphSlots;
+    if (count < kMinSlots) count = kMinSlots;
+    if (count > kMaxUsableGlyphSlots) count = kMaxUsableGlyphSlots;
     return count;
 }
 
@@ -204,10 +193,9 @@ int CreateGlyphCache(FontRecord* font)
     font->cellsPerColumn = font->slotCount;  // the memory cache is one column of cells
     font->cacheRowBytes = (font->cellSize * font->cacheBitsPerPixel + 7) / 8;
     int64_t bytes = int64_t(font->cacheRowBytes) * font->slotCount * font->cellSize;
-    font->cacheMemory = bytes > INT32_MAX ? nullptr
-                                          : static_cast<uint8_t*>(TrackedAllocZeroed(int32_t(bytes), __FILE__, __LINE__));
-    if (!font->cacheMemory)
-        return LogWrite("フォントのキャッシュ用メモリの確保に失敗しました in CreateFontToHandle");
+    font->cacheMemory =
+        bytes > INT32_MAX ? nullptr : static_cast<uint8_t*>(TrackedAllocZeroed(int32_t(bytes), __FILE__, __LINE__));
+    if (!font->cacheMemory) return LogWrite("フォントのキャッシュ用メモリの確保に失敗しました in CreateFontToHandle");
     ClearGlyphCacheOf(font);
     return 0;
 }
@@ -217,8 +205,7 @@ namespace {
 void ResetGlyphSlots(FontRecord* font)
 {
     std::memset(font->slots, 0, sizeof font->slots);
-    for (int32_t i = 0; i < font->slotCount; ++i)
-        font->slots[i].cell = i;
+    for (int32_t i = 0; i < font->slotCount; ++i) font->slots[i].cell = i;
     font->slots[font->slotCount].cell = -1;
     font->nextSlot = 0;
 }
@@ -234,14 +221,12 @@ void ClearGlyphCacheOf(FontRecord* font)
 int ClearGlyphCache(int handle)
 {
     FontRecord* font = ResolveFont(handle);
-    if (!font)
-        return -1;
+    if (!font) return -1;
     // Only codes held by a slot are marked in the code map: forgetting those is enough,
     // without wiping the whole map (a megabyte) every time.
     for (int32_t i = 0; i < font->slotCount; ++i) {
         GlyphSlot& slot = font->slots[i];
-        if (slot.inUse && slot.mapEntry)
-            *slot.mapEntry = GlyphCodeEntry{};
+        if (slot.inUse && slot.mapEntry) *slot.mapEntry = GlyphCodeEntry{};
     }
     ResetGlyphSlots(font);
     return 0;
@@ -266,8 +251,7 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         slot->mapEntry = entry;
         slot->inUse = 1;
         RenderOneGlyph(font, slot, records[i], text);
-        if (font->textureMode)
-            UploadGlyphCell(font, slot);
+        if (font->textureMode) UploadGlyphCell(font, slot);
         font->nextSlot = font->nextSlot + 1 == font->slotCount ? 0 : font->nextSlot + 1;
         last = slot;
     }
@@ -277,19 +261,16 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
 GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)
 {
     const GlyphCodeEntry& entry = font->codeMap[CharCode(record)];
-    if (entry.cached == 1 && entry.slot)
-        return entry.slot;
+    if (entry.cached == 1 && entry.slot) return entry.slot;
     return RenderGlyphs(font, 1, &record);
 }
 
 int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord* records, int32_t* count)
 {
     FontRecord* font = ResolveFont(fontHandle);
-    if (!font || !text)
-        return -1;
+    if (!font || !text) return -1;
     int32_t n = int32_t(std::strlen(text));
-    if (maxLength != -1 && maxLength >= 0 && maxLength < n)
-        n = maxLength;
+    if (maxLength != -1 && maxLength >= 0 && maxLength < n) n = maxLength;
 
     CharRecord* all = ShortLists.records;
     CharRecord* fresh = ShortLists.fresh;
@@ -297,14 +278,12 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
     void* block = nullptr;
     if (n > kShortTextBytes) {
         block = TrackedAlloc(n * 8, __FILE__, __LINE__);
-        if (!block)
-            return -1;
+        if (!block) return -1;
         all = static_cast<CharRecord*>(block);
         fresh = all + n;
         codes = reinterpret_cast<uint16_t*>(fresh + n);
     }
-    if (records)
-        all = records;
+    if (records) all = records;
 
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
     int32_t written = 0, collected = 0;
@@ -326,13 +305,9 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
             codes[collected++] = uint16_t(CharCode(record));
         }
     }
-    for (int32_t i = 0; i < collected; ++i)
-        font->codeMap[codes[i]].cached = 0;
-    if (collected)
-        RenderGlyphs(font, collected, fresh);
-    if (count)
-        *count = written;
-    if (block)
-        TrackedFree(block);
+    for (int32_t i = 0; i < collected; ++i) font->codeMap[codes[i]].cached = 0;
+    if (collected) RenderGlyphs(font, collected, fresh);
+    if (count) *count = written;
+    if (block) TrackedFree(block);
     return 0;
 }

@@ -13,10 +13,7 @@ struct CharRecord {
 };
 static_assert(sizeof(CharRecord) == 3);
 
-constexpr uint32_t CharCode(const CharRecord& record)
-{
-    return uint32_t(record.first) | uint32_t(record.second) << 8;
-}
+constexpr uint32_t CharCode(const CharRecord& record) { return uint32_t(record.first) | uint32_t(record.second) << 8; }
 
 constexpr uint32_t kSpaceCode = 0x20;
 constexpr uint32_t kWideSpaceCode = 0x4081;

@@ -19,31 +19,21 @@ namespace {
 constexpr int32_t kTextureSide = 512;
 constexpr int32_t kMinTextureSlots = 10;
 
-int32_t TextureCellsPerColumn(const FontRecord* font)
-{
-    return font->cacheHeight / font->cellSize;
-}
+int32_t TextureCellsPerColumn(const FontRecord* font) { return font->cacheHeight / font->cellSize; }
 
-bool Edged(const FontRecord* font)
-{
-    return (font->type & FONT_EDGE) != 0;
-}
+bool Edged(const FontRecord* font) { return (font->type & FONT_EDGE) != 0; }
 
 // The alpha of a cache byte in the glyph half and in the edge half.
 void CellAlphas(const FontRecord* font, const uint8_t* cacheRow, int32_t x, uint8_t* glyph, uint8_t* edge)
 {
     *glyph = *edge = 0;
     switch (font->type) {
-    case FONT_NORMAL:
-        *glyph = (cacheRow[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0;
-        break;
+    case FONT_NORMAL: *glyph = (cacheRow[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0; break;
     case FONT_EDGE:
         *glyph = cacheRow[x] == 1 ? 255 : 0;
         *edge = cacheRow[x] == 2 ? 255 : 0;
         break;
-    case FONT_ANTIALIAS:
-        *glyph = uint8_t(cacheRow[x] * 16);
-        break;
+    case FONT_ANTIALIAS: *glyph = uint8_t(cacheRow[x] * 16); break;
     default: {  // edge and anti-aliasing: glyph level low, edge level high
         const int32_t g = cacheRow[x] & 0x0F, e = cacheRow[x] >> 4;
         *glyph = g == 15 ? 255 : uint8_t(g * 16);
@@ -53,13 +43,16 @@ void CellAlphas(const FontRecord* font, const uint8_t* cacheRow, int32_t x, uint
     }
 }
 
-void AppendGlyphQuad(int32_t texture, float x, float y, float width, float height, float u0, float v0, float u1, float v1,
-                     uint32_t color)
+void AppendGlyphQuad(int32_t texture, float x, float y, float width, float height, float u0, float v0, float u1,
+                     float v1, uint32_t color)
 {
     const PolygonVertex v[6] = {
-        {x, y, 0, 1, color, u0, v0},         {x + width, y, 0, 1, color, u1, v0},
-        {x, y + height, 0, 1, color, u0, v1}, {x + width, y, 0, 1, color, u1, v0},
-        {x + width, y + height, 0, 1, color, u1, v1}, {x, y + height, 0, 1, color, u0, v1},
+        {x, y, 0, 1, color, u0, v0},
+        {x + width, y, 0, 1, color, u1, v0},
+        {x, y + height, 0, 1, color, u0, v1},
+        {x + width, y, 0, 1, color, u1, v0},
+        {x + width, y + height, 0, 1, color, u1, v1},
+        {x, y + height, 0, 1, color, u0, v1},
     };
     SubmitVertices2D(v, 6, kTriangleList, texture, 0);
 }
@@ -89,7 +82,8 @@ int RestoreGlyphCacheTextureOf(FontRecord* font)
     font->cacheTexture = CreateBlankGraphic(width, font->cacheHeight);
     font->edgeTexture = -1;
     if (font->cacheTexture != -1 && Edged(font))
-        font->edgeTexture = CreateSubGraphic(font->cacheWidth, 0, font->cacheWidth, font->cacheHeight, font->cacheTexture);
+        font->edgeTexture =
+            CreateSubGraphic(font->cacheWidth, 0, font->cacheWidth, font->cacheHeight, font->cacheTexture);
     GraphicCreation = saved;
     if (font->cacheTexture == -1) {
         font->textureLost = 1;
@@ -113,8 +107,10 @@ int CreateGlyphTexture(FontRecord* font)
     int32_t width = kTextureSide, height = kTextureSide;
     int32_t slots = (width / font->cellSize) * (height / font->cellSize);
     while (slots < kMinTextureSlots) {
-        if (width > height) height *= 2;
-        else width *= 2;
+        if (width > height)
+            height *= 2;
+        else
+            width *= 2;
         slots = (height / font->cellSize) * (width / font->cellSize);
     }
     font->cacheWidth = width;
@@ -138,7 +134,8 @@ void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot)
 {
     if (font->textureLost || font->cacheTexture == -1) return;
     const int32_t size = font->cellSize;
-    auto* pixels = static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * 2 * size * size, __FILE__, __LINE__));
+    auto* pixels =
+        static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * 2 * size * size, __FILE__, __LINE__));
     if (pixels == nullptr) return;
     uint32_t* edgePixels = pixels + size_t(size) * size;
     const int32_t memoryY = CellY(font, slot->cell);
@@ -156,16 +153,18 @@ void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot)
     const int32_t perColumn = TextureCellsPerColumn(font);
     const int32_t tx = slot->cell / perColumn * size, ty = slot->cell % perColumn * size;
     const PixelRect whole{0, 0, size, size};
-    CopyImageToGraphic(font->cacheTexture, PixelImage{reinterpret_cast<const uint8_t*>(pixels), size * 4, size, size, &argb},
-                       nullptr, whole, tx, ty);
+    CopyImageToGraphic(font->cacheTexture,
+                       PixelImage{reinterpret_cast<const uint8_t*>(pixels), size * 4, size, size, &argb}, nullptr,
+                       whole, tx, ty);
     if (Edged(font))
         CopyImageToGraphic(font->cacheTexture,
-                           PixelImage{reinterpret_cast<const uint8_t*>(edgePixels), size * 4, size, size, &argb}, nullptr,
-                           whole, tx + font->cacheWidth, ty);
+                           PixelImage{reinterpret_cast<const uint8_t*>(edgePixels), size * 4, size, size, &argb},
+                           nullptr, whole, tx + font->cacheWidth, ty);
     TrackedFree(pixels);
 }
 
-int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font, uint32_t edgeColor)
+int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
+                        uint32_t edgeColor)
 {
     // A texture lost with the graphics comes back empty, and the glyphs are made again.
     if (font->textureLost) RestoreGlyphCacheTextureOf(font);
@@ -195,14 +194,16 @@ int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int font
         if (records[i].first != 0x20 && code != kWideSpaceCode && slot->width > 0 && slot->height > 0) {
             const float left = float(x + int32_t(pen) + slot->originX), top = float(y + slot->top);
             const float w = float(slot->width), h = float(slot->height);
-            const float tx = float(slot->cell / perColumn * font->cellSize), ty = float(slot->cell % perColumn * font->cellSize);
+            const float tx = float(slot->cell / perColumn * font->cellSize),
+                        ty = float(slot->cell % perColumn * font->cellSize);
             const float v0 = ty / textureHeight, v1 = (ty + h) / textureHeight;
             if (Edged(font)) {
                 const float ex = tx + float(font->cacheWidth);
                 AppendGlyphQuad(font->cacheTexture, left, top, w, h, ex / textureWidth, v0, (ex + w) / textureWidth, v1,
                                 edgeVertexColor);
             }
-            AppendGlyphQuad(font->cacheTexture, left, top, w, h, tx / textureWidth, v0, (tx + w) / textureWidth, v1, textColor);
+            AppendGlyphQuad(font->cacheTexture, left, top, w, h, tx / textureWidth, v0, (tx + w) / textureWidth, v1,
+                            textColor);
         }
         pen += slot->advance + font->spacing;
     }

@@ -14,4 +14,5 @@ void ReleaseGlyphTexture(FontRecord* font);
 struct GlyphSlot;
 void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot);
 // Draws a string from the texture, each glyph a tinted rectangle (its edge first). 0 / -1.
-int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font, uint32_t edgeColor);
+int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
+                        uint32_t edgeColor);

@@ -41,11 +41,11 @@ uint32_t PrepareColor(uint32_t color)
 
 // Where one glyph goes: the target rows and the cache cell rows, already clipped.
 struct GlyphBlit {
-    uint8_t* target;       // first target pixel
+    uint8_t* target;  // first target pixel
     int32_t targetPitch;
     const uint8_t* cache;  // first cache row of the glyph
     int32_t cacheRowBytes;
-    int32_t sourceX;       // first cache column
+    int32_t sourceX;  // first cache column
     int32_t width, height;
 };
 
@@ -65,8 +65,7 @@ void BlitMonoGlyph(const GlyphBlit& blit, uint32_t value)
             int32_t sx = blit.sourceX + x;
             uint32_t byte = uint32_t(bits[sx >> 3] << (sx & 7)) & 0xFF;
             int32_t run = 8 - (sx & 7);
-            if (run > blit.width - x)
-                run = blit.width - x;
+            if (run > blit.width - x) run = blit.width - x;
             // Only the set bits are visited; bits past the run are cut off first.
             byte &= 0xFF00u >> run;
             // Lowest set bit first: bit b is pixel 7 - b, and clearing it is one step.
@@ -89,8 +88,7 @@ void BlitByteGlyph(const GlyphBlit& blit, Shade shade)
         uint8_t* row = blit.target + intptr_t(y) * blit.targetPitch;
         for (int32_t x = 0; x < blit.width; ++x) {
             uint32_t value = 0;
-            if (cells[x] && shade(cells[x], &value))
-                StorePixel<Pixel>(row, x, value);
+            if (cells[x] && shade(cells[x], &value)) StorePixel<Pixel>(row, x, value);
         }
     }
 }
@@ -102,8 +100,7 @@ uint32_t MixEdgedPixel(const ColorFormat* format, const GlyphColors& colors, int
     int32_t ratio = (g * 4096) / a;
     uint32_t mixed = 0;
     for (uint32_t mask : {format->redMask, format->greenMask, format->blueMask}) {
-        if (!mask)
-            continue;
+        if (!mask) continue;
         int32_t shift = __builtin_ctz(mask);
         int32_t text = int32_t((colors.text & mask) >> shift);
         int32_t edge = int32_t((colors.edge & mask) >> shift);
@@ -126,9 +123,7 @@ void BlitGlyph(const FontRecord* font, const GlyphBlit& blit, const MEMIMG* targ
     };
 
     switch (font->type) {
-    case FONT_NORMAL:
-        BlitMonoGlyph<Pixel>(blit, withAlpha(colors.text, 255));
-        break;
+    case FONT_NORMAL: BlitMonoGlyph<Pixel>(blit, withAlpha(colors.text, 255)); break;
     case FONT_EDGE:
         BlitByteGlyph<Pixel>(blit, [&](uint8_t cell, uint32_t* value) {
             *value = withAlpha(cell == 1 ? colors.text : colors.edge, 255);
@@ -170,8 +165,7 @@ void DrawOneGlyph(const FontRecord* font, const GlyphSlot* slot, int32_t dx, int
     // clipper: this runs once per character.
     PixelRect rect{std::max(dx, clip->left), std::max(dy, clip->top), std::min(dx + slot->width, clip->right),
                    std::min(dy + slot->height, clip->bottom)};
-    if (rect.left >= rect.right || rect.top >= rect.bottom)
-        return;
+    if (rect.left >= rect.right || rect.top >= rect.bottom) return;
     int32_t cellX = CellX(font, slot->cell), cellY = CellY(font, slot->cell);
     int32_t pixelBytes = MemImgPixelBytes(target);
     GlyphBlit blit{};
@@ -197,8 +191,7 @@ int32_t SplitText(const FontRecord* font, const char* text, int32_t limit, CharR
     int32_t count = 0;
     for (int32_t at = 0; at < limit;) {
         CharRecord record{bytes[at], 0, 0};
-        if (IsLeadByteOf(font, bytes[at]) && bytes[at + 1])
-            record.second = bytes[++at];
+        if (IsLeadByteOf(font, bytes[at]) && bytes[at + 1]) record.second = bytes[++at];
         ++at;
         records[count++] = record;
     }
@@ -220,8 +213,7 @@ int FormatTextBounded(char* buffer, const char* format, va_list values)
         size_t end = size_t(kFormatBufferSize) - 1;
         while (keep < end) {
             size_t step = IsSjisLeadByte(bytes[keep]) ? 2 : 1;
-            if (keep + step > end)
-                break;  // the trail byte was cut off
+            if (keep + step > end) break;  // the trail byte was cut off
             keep += step;
         }
         buffer[keep] = 0;
@@ -232,18 +224,14 @@ int FormatTextBounded(char* buffer, const char* format, va_list values)
 
 namespace {
 
-bool DefaultBlend()
-{
-    return DrawState.blendMode == 0 || (DrawState.blendMode == 1 && DrawState.blendParam == 255);
-}
+bool DefaultBlend() { return DrawState.blendMode == 0 || (DrawState.blendMode == 1 && DrawState.blendParam == 255); }
 
 // The work image's colour key: a value that none of the written colours takes.
 int32_t FreeColorKey(const MEMIMG* work, const GlyphColors& colors)
 {
     uint32_t pixelMask = MemImgPixelBytes(work) >= 4 ? 0xFFFFFFFFu : (1u << (8 * MemImgPixelBytes(work))) - 1;
     uint32_t key = uint32_t(work->base->colorKey) & pixelMask;
-    while (key == (colors.text & pixelMask) || key == (colors.edge & pixelMask))
-        key = (key + 1) & pixelMask;
+    while (key == (colors.text & pixelMask) || key == (colors.edge & pixelMask)) key = (key + 1) & pixelMask;
     return int32_t(key);
 }
 
@@ -258,12 +246,10 @@ int DrawTextSoftware(int x, int y, const char* text, uint32_t color, int fontHan
         return 0;
     }
     TextSize size{};
-    if (DrawGlyphRun(0, 0, 0, text, color, nullptr, nullptr, fontHandle, edgeColor, -1, &size) < 0)
-        return -1;
+    if (DrawGlyphRun(0, 0, 0, text, color, nullptr, nullptr, fontHandle, edgeColor, -1, &size) < 0) return -1;
 
     MEMIMG* work = antialias ? &SoftScreen.workAlpha : &SoftScreen.work;
-    if (!IsValidMemImg(work) || !IsValidMemImg(SoftScreen.target))
-        return 0;
+    if (!IsValidMemImg(work) || !IsValidMemImg(SoftScreen.target)) return 0;
     GlyphColors colors{PrepareColor(color), PrepareColor(edgeColor)};
     work->base->colorKey = antialias ? 0 : FreeColorKey(work, colors);
 
@@ -272,15 +258,13 @@ int DrawTextSoftware(int x, int y, const char* text, uint32_t color, int fontHan
     PixelRect inWork{0, 0, size.width, size.height};
     PixelRect workBounds{0, 0, work->width, work->height};
     ClipRect(&inWork, &workBounds);
-    if (inWork.left >= inWork.right || inWork.top >= inWork.bottom)
-        return 0;
+    if (inWork.left >= inWork.right || inWork.top >= inWork.bottom) return 0;
     FillMemImg(work, &inWork, uint32_t(work->base->colorKey));
     DrawGlyphRun(1, 0, 0, text, color, work, &inWork, fontHandle, edgeColor, -1, nullptr);
 
     PixelRect onTarget{x, y, x + size.width, y + size.height};
     ClipRect(&onTarget, &savedArea);
-    if (onTarget.left >= onTarget.right || onTarget.top >= onTarget.bottom)
-        return 0;
+    if (onTarget.left >= onTarget.right || onTarget.top >= onTarget.bottom) return 0;
     // Only the text's part of the work image is drawn, so a blend image has to cover the text,
     // not the whole screen; one that does not refuses the text.
     MEMIMG written{};
@@ -304,28 +288,23 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
                  int fontHandle, uint32_t edgeColor, int32_t limit, TextSize* size)
 {
     FontRecord* font = ResolveFont(fontHandle);
-    if (!font || !text)
-        return -1;
+    if (!font || !text) return -1;
     GlyphColors colors{PrepareColor(color), PrepareColor(edgeColor)};
     if (!text[0]) {
-        if (size)
-            *size = TextSize{0, font->cellHeight};
+        if (size) *size = TextSize{0, font->cellHeight};
         return 0;
     }
     int32_t length = int32_t(std::strlen(text));
-    if (limit >= 0 && limit < length)
-        length = limit;
+    if (limit >= 0 && limit < length) length = limit;
 
     CharRecord fixed[kShortTextBytes];
     CharRecord* records = fixed;
     if (length > kShortTextBytes) {
         records = static_cast<CharRecord*>(TrackedAlloc(length * int32_t(sizeof(CharRecord)), __FILE__, __LINE__));
-        if (!records)
-            return -1;
+        if (!records) return -1;
     }
     int32_t count = 0;
-    if (PrecacheText(length, text, fontHandle, records, &count) != 0)
-        count = SplitText(font, text, length, records);
+    if (PrecacheText(length, text, fontHandle, records, &count) != 0) count = SplitText(font, text, length, records);
 
     bool drawing = draw && target && clip && IsValidMemImg(target);
     double pen = 0;
@@ -333,8 +312,7 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
         const CharRecord& record = records[i];
         const GlyphSlot* slot = LookUpGlyph(font, record);
         if (!slot) {
-            if (records != fixed)
-                TrackedFree(records);
+            if (records != fixed) TrackedFree(records);
             return LogWrite("テキストキャッシュの作成に失敗しました");
         }
         uint32_t code = CharCode(record);
@@ -342,10 +320,8 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
             DrawOneGlyph(font, slot, x + int32_t(pen) + slot->originX, y + slot->top, target, clip, colors);
         pen += slot->advance + font->spacing;
     }
-    if (records != fixed)
-        TrackedFree(records);
-    if (size)
-        *size = TextSize{int32_t(pen), font->cellHeight};
+    if (records != fixed) TrackedFree(records);
+    if (size) *size = TextSize{int32_t(pen), font->cellHeight};
     return int32_t(pen);
 }
 
@@ -354,14 +330,11 @@ namespace {
 // The drawing behind the public operations, on a cp932 text.
 int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor)
 {
-    if (!text || !text[0] || DrawState.drawAreaEmpty)
-        return 0;
+    if (!text || !text[0] || DrawState.drawAreaEmpty) return 0;
     FontRecord* font = ResolveFont(fontHandle);
-    if (!font)
-        return LogWrite("フォントハンドル値が異常です\n");
+    if (!font) return LogWrite("フォントハンドル値が異常です\n");
     WaitWhileWindowInactive();
-    if (DrawState.drawTarget == kFrontScreen && x >= DrawState.drawArea.right)
-        return 0;
+    if (DrawState.drawTarget == kFrontScreen && x >= DrawState.drawArea.right) return 0;
     // Fonts of the hardware path keep their glyphs in textures, drawn by that path.
     if (font->textureMode)
         return DrawTextFromTexture(x, y, text, color, fontHandle, const_cast<FontRecord*>(font), edgeColor);
@@ -385,8 +358,7 @@ int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor
 
 int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
 {
-    if (!format)
-        return 0;
+    if (!format) return 0;
     char buffer[kFormatBufferSize];
     va_list values;
     va_start(values, format);

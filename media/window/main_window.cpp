@@ -49,8 +49,8 @@ WindowHandle CreateFullScreen()
     LogWrite("フルスクリーンモード用のウインドウを作成します\n");
     int32_t width, height;
     RequestedScreenSize(&width, &height);
-    return CreateWindowOfClass(CoreState.ClassName, CoreState.WindowTitle, kFullScreenStyle, kFullScreenExStyle, 0,
-                               0, width, height);
+    return CreateWindowOfClass(CoreState.ClassName, CoreState.WindowTitle, kFullScreenStyle, kFullScreenExStyle, 0, 0,
+                               width, height);
 }
 
 }  // namespace
@@ -159,8 +159,7 @@ int CloseMainWindow()
                 SendMessage(CoreState.MainWindow, WM_CLOSE, 0, 0);
             }
         }
-        while (PumpMessages() == 0) {
-        }
+        while (PumpMessages() == 0) {}
     }
     // The quit that the window's end posted belongs to this run: a pass that ended on a full
     // batch leaves it queued, and the next run's first pump would end that run at once.

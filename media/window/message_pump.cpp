@@ -96,6 +96,5 @@ int PumpMessages()
 void WaitWhileInactive()
 {
     if (CoreState.painting || CoreState.Active) return;
-    while (PumpMessages() == 0 && !CoreState.Active) {
-    }
+    while (PumpMessages() == 0 && !CoreState.Active) {}
 }

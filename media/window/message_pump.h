@@ -12,7 +12,7 @@ void WaitWhileInactive();
 // messages of one PumpMessages call modulo the batch of five.
 struct PumpPass {
     int dispatched;
-    int empty;      // the pass dispatched nothing, or only a fifth message
-    int quitSeen;   // QuitFlag was set when a message was taken: it was dropped
+    int empty;     // the pass dispatched nothing, or only a fifth message
+    int quitSeen;  // QuitFlag was set when a message was taken: it was dropped
 };
 void RunPumpPass(PumpPass* pass);

@@ -24,10 +24,7 @@ int EndCharBuffer()
     return 0;
 }
 
-int CharBufferFull()
-{
-    return TextInput.count == kCharBufferSize;
-}
+int CharBufferFull() { return TextInput.count == kCharBufferSize; }
 
 int StoreChar(uint8_t character)
 {
@@ -46,7 +43,4 @@ int TakeChar()
     return character;
 }
 
-void RecordClick(uint32_t button)
-{
-    TextInput.clickButtons |= button;
-}
+void RecordClick(uint32_t button) { TextInput.clickButtons |= button; }

@@ -104,8 +104,7 @@ int ChangeWindowMode(int windowed)
     int result = ChangeScreenMode(-1, -1, -1, 1, -1);
     const int32_t start = NowMilliseconds();
     while (PumpMessages() == 0 && !CoreState.displayChangeSeen &&
-           ((NowMilliseconds() - start) & 0x7FFFFFFF) < kDisplayChangeWaitMs) {
-    }
+           ((NowMilliseconds() - start) & 0x7FFFFFFF) < kDisplayChangeWaitMs) {}
     CoreState.modeChangeInProgress = 0;
     return result;
 }

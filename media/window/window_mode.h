@@ -3,10 +3,10 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t kWindowedStyle = 0x80CA0000;     // popup, caption, system menu, minimise box
-constexpr uint32_t kWindowedExStyle = 0x300;        // window edge, client edge
-constexpr uint32_t kFullScreenStyle = 0x80000000;   // popup
-constexpr uint32_t kFullScreenExStyle = 0x8;        // topmost
+constexpr uint32_t kWindowedStyle = 0x80CA0000;    // popup, caption, system menu, minimise box
+constexpr uint32_t kWindowedExStyle = 0x300;       // window edge, client edge
+constexpr uint32_t kFullScreenStyle = 0x80000000;  // popup
+constexpr uint32_t kFullScreenExStyle = 0x8;       // topmost
 
 // How long ChangeWindowMode waits for the display-change notification that the switch
 // should bring; a switch that changes no display mode brings none.

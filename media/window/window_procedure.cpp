@@ -136,10 +136,7 @@ void SetCursorForHitTest(LParam lParam)
     }
 }
 
-void NoteInputMethodActivity()
-{
-    TextInput.lastActivity = static_cast<uint32_t>(NowMilliseconds());
-}
+void NoteInputMethodActivity() { TextInput.lastActivity = static_cast<uint32_t>(NowMilliseconds()); }
 
 void ReadCandidateList(WindowHandle window)
 {
@@ -198,8 +195,7 @@ MessageResult InputMethodMessage(WindowHandle window, uint32_t message, WParam w
             TextInput.insideOpenStatus = 1;
             DefWindowProc(window, message, wParam, lParam);
             const uint64_t start = NowMicroseconds();
-            while (PumpMessages() == 0 && NowMicroseconds() - start < 2000) {
-            }
+            while (PumpMessages() == 0 && NowMicroseconds() - start < 2000) {}
             TextInput.insideOpenStatus = 0;
             TextInput.inputMethodOpen = InputMethodOpen();
         }
@@ -273,7 +269,15 @@ uint8_t StoredCharacter(WParam character)
     if (byte == 10) return 13;
     if (byte >= 32) return byte;
     switch (byte) {
-    case 1: case 3: case 8: case 9: case 13: case 16: case 22: case 24: case 27: return byte;
+    case 1:
+    case 3:
+    case 8:
+    case 9:
+    case 13:
+    case 16:
+    case 22:
+    case 24:
+    case 27: return byte;
     default: return 0;
     }
 }

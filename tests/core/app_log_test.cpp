@@ -92,15 +92,16 @@ TEST_F(AppLogTest, LineFeedConversion)
         {"\r\n", "\r\n", 0},
         {"\n\n", "\r\n\r\n", 0},
         {"a\r\n\nb\n", "a\r\n\nb\n", 0},
-        {"\x81\nA\n", "\x81\nA\r\n", 0},        // the LF is the second byte of a character
-        {"表\n", "表\r\n", 0},                  // trail byte 0x5C
-        {"end\x82", "end\x82", 1},              // lone lead byte at the end
-        {std::string(255, '\n'), [] {           // the worst case of a short text
+        {"\x81\nA\n", "\x81\nA\r\n", 0},  // the LF is the second byte of a character
+        {"表\n", "表\r\n", 0},            // trail byte 0x5C
+        {"end\x82", "end\x82", 1},        // lone lead byte at the end
+        {std::string(255, '\n'),
+         [] {  // the worst case of a short text
              std::string s;
-             for (int i = 0; i < 255; ++i)
-                 s += "\r\n";
+             for (int i = 0; i < 255; ++i) s += "\r\n";
              return s;
-         }(), 0},
+         }(),
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -141,7 +141,8 @@ TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
     EXPECT_EQ(CoreState.classRegistered, 0);
     EXPECT_EQ(CoreState.screenSaverOff, 0);
     EXPECT_EQ(PumpMessages(), -1);
-    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T: ソフトの二重起動検査... 二重起動されています、ソフトを終了します"}));
+    EXPECT_TRUE(
+        FollowPattern(LogLines(), {"...", "T: ソフトの二重起動検査... 二重起動されています、ソフトを終了します"}));
     ReleaseInstanceLock(&other);
     EXPECT_EQ(InitMediaLayer(), 0);
 }
@@ -208,8 +209,10 @@ TEST_F(LifecycleTest, NoDisplayFailsTheWindowStep)
         return std::pair<std::string, bool>(value ? value : "", value != nullptr);
     };
     const auto restore = [](const char* name, const std::pair<std::string, bool>& saved) {
-        if (saved.second) setenv(name, saved.first.c_str(), 1);
-        else unsetenv(name);
+        if (saved.second)
+            setenv(name, saved.first.c_str(), 1);
+        else
+            unsetenv(name);
     };
     const auto display = keep("DISPLAY"), wayland = keep("WAYLAND_DISPLAY");
     setenv("DISPLAY", ":9731", 1);  // no X server listens there

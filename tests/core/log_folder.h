@@ -76,10 +76,8 @@ protected:
         size_t i = 0;
         while (i < log.size()) {
             size_t digits = i;
-            while (digits < log.size() && log[digits] >= '0' && log[digits] <= '9')
-                ++digits;
-            if (digits > i && digits < log.size() && log[digits] == ':')
-                i = digits + 1;
+            while (digits < log.size() && log[digits] >= '0' && log[digits] <= '9') ++digits;
+            if (digits > i && digits < log.size() && log[digits] == ':') i = digits + 1;
             size_t end = log.find("\r\n", i);
             end = end == std::string::npos ? log.size() : end + 2;
             out.append(log, i, end - i);

@@ -17,18 +17,19 @@ TEST(SjisText, LiteralsAreCp932)
 
 TEST(SjisText, CutKeepsCharactersWhole)
 {
-    struct Case { const char* text; size_t limit; size_t expected; };
+    struct Case {
+        const char* text;
+        size_t limit;
+        size_t expected;
+    };
     const Case cases[] = {
-        {"abc", 10, 3},
-        {"abc", 2, 2},
-        {"a\x82\xa0z", 2, 1},      // would split the pair
-        {"a\x82\xa0z", 3, 3},
-        {"\x82\x5c\x82\x7b", 3, 2}, // trail bytes '\\' and '{' are not characters of their own
-        {"ab\x82", 10, 3},          // lone lead byte at the end
+        {"abc", 10, 3},       {"abc", 2, 2},
+        {"a\x82\xa0z", 2, 1},                              // would split the pair
+        {"a\x82\xa0z", 3, 3}, {"\x82\x5c\x82\x7b", 3, 2},  // trail bytes '\\' and '{' are not characters of their own
+        {"ab\x82", 10, 3},                                 // lone lead byte at the end
         {"", 5, 0},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(SjisCutLength(c.text, c.limit), c.expected) << c.text << " limit " << c.limit;
+    for (const Case& c : cases) EXPECT_EQ(SjisCutLength(c.text, c.limit), c.expected) << c.text << " limit " << c.limit;
 
     char out[4];
     EXPECT_EQ(SjisCopyCut(out, sizeof out, "ab\x82\xa0"), 2u);

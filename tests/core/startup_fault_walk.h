@@ -137,7 +137,13 @@ protected:
             }
             std::filesystem::remove(folder / "outcome");
             int status = 0;
-            EXPECT_EXIT(RunChild(site, nth), [&](int s) { status = s; return ::testing::ExitedWithCode(0)(s) || ::testing::ExitedWithCode(255)(s); }, "")
+            EXPECT_EXIT(
+                RunChild(site, nth),
+                [&](int s) {
+                    status = s;
+                    return ::testing::ExitedWithCode(0)(s) || ::testing::ExitedWithCode(255)(s);
+                },
+                "")
                 << SiteName(site) << " #" << nth;
             if (::testing::ExitedWithCode(255)(status)) {
                 // The fatal exit: its line was the last the log received before shutdown lines.

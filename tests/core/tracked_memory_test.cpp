@@ -30,8 +30,7 @@ protected:
     {
         std::vector<void*> blocks;
         const AllocState& s = TrackedAllocState;
-        for (AllocHeader* h = s.head; h != nullptr && h != &s.endMarker; h = h->fields.next)
-            blocks.push_back(h + 1);
+        for (AllocHeader* h = s.head; h != nullptr && h != &s.endMarker; h = h->fields.next) blocks.push_back(h + 1);
         return blocks;
     }
 
@@ -164,8 +163,7 @@ TEST_F(TrackedMemoryTest, ReallocKeepsPositionAndContentsAndRenumbers)
     EXPECT_EQ(ListedBlocks(), (std::vector<void*>{c, grown, a}));
     EXPECT_EQ(ListedBlocksBackwards(), (std::vector<void*>{c, grown, a}));
     EXPECT_EQ(std::string(grown, 8), "12345678");
-    for (int i = 8; i < 100000; ++i)
-        ASSERT_EQ(grown[i], 0) << i;
+    for (int i = 8; i < 100000; ++i) ASSERT_EQ(grown[i], 0) << i;
     EXPECT_EQ(Id(grown), Id(c) + 1);
     EXPECT_NE(Id(grown), oldId);
     EXPECT_STREQ(HeaderOfBlock(grown)->fields.name, "file.cpp");
@@ -180,8 +178,7 @@ TEST_F(TrackedMemoryTest, ReallocKeepsPositionAndContentsAndRenumbers)
     EXPECT_EQ(TrackedAllocState.endMarker.fields.prev, HeaderOfBlock(oldest));
     EXPECT_EQ(ListedBlocks(), (std::vector<void*>{newest, grown, oldest}));
     EXPECT_EQ(VerifyAllocations(), 0);
-    for (void* block : ListedBlocks())
-        TrackedFree(block);
+    for (void* block : ListedBlocks()) TrackedFree(block);
 }
 
 TEST_F(TrackedMemoryTest, ReallocOfNullAllocates)
@@ -198,8 +195,7 @@ TEST_F(TrackedMemoryTest, ReallocOfNullAllocates)
 TEST_F(TrackedMemoryTest, BlocksAreSixteenByteAligned)
 {
     std::vector<void*> blocks;
-    for (int32_t size : {0, 1, 15, 16, 33, 1000})
-        blocks.push_back(TrackedAlloc(size, "", 0));
+    for (int32_t size : {0, 1, 15, 16, 33, 1000}) blocks.push_back(TrackedAlloc(size, "", 0));
     blocks.push_back(TrackedRealloc(blocks.back(), 5000, "", 0));
     blocks.erase(blocks.end() - 2);
     for (void* block : blocks) {

@@ -42,8 +42,7 @@ protected:
         char buffer[777];
         size_t got;
         while ((got = FileRead(buffer, 1, sizeof buffer, file)) > 0) {
-            while (FileIdle(file) == 0)
-                std::this_thread::yield();
+            while (FileIdle(file) == 0) std::this_thread::yield();
             out.append(buffer, got);
         }
         return out;
@@ -52,8 +51,7 @@ protected:
     static std::string ReadPath(const char* path, int32_t async = 0)
     {
         FileValue file = FileOpen(path, 0, 0, async);
-        if (file == 0)
-            return "<not opened>";
+        if (file == 0) return "<not opened>";
         std::string bytes = ReadAll(file);
         EXPECT_EQ(FileClose(file), 0);
         return bytes;
@@ -64,8 +62,7 @@ protected:
         // The log mirrors each line with CR LF; compare as "\n".
         std::string lines;
         for (char c : logged)
-            if (c != '\r')
-                lines += c;
+            if (c != '\r') lines += c;
         return lines;
     }
 
@@ -125,12 +122,22 @@ TEST(WildcardTest, Matches)
         bool matches;
     };
     const Case cases[] = {
-        {"*", "A.PNG", true},         {"*.PNG", "A.PNG", true},     {"*.PNG", "A.BMP", false},
-        {"A?C", "ABC", true},         {"A?C", "AC", false},         {"**.PNG", "X.PNG", true},
-        {"*.PNG", "A.B.PNG", true},   {"*A", "BANANA", true},       {"A*", "", false},
-        {"", "", true},               {"*", "", true},              {"ABC", "ABCD", false},
-        {"\x95\x5C*", "\x95\x5C.TXT", true}, {"\x95\x5C*", "\x95\x5D.TXT", false},
-        {".", ".", true},             {"*.*", "..", true},
+        {"*", "A.PNG", true},
+        {"*.PNG", "A.PNG", true},
+        {"*.PNG", "A.BMP", false},
+        {"A?C", "ABC", true},
+        {"A?C", "AC", false},
+        {"**.PNG", "X.PNG", true},
+        {"*.PNG", "A.B.PNG", true},
+        {"*A", "BANANA", true},
+        {"A*", "", false},
+        {"", "", true},
+        {"*", "", true},
+        {"ABC", "ABCD", false},
+        {"\x95\x5C*", "\x95\x5C.TXT", true},
+        {"\x95\x5C*", "\x95\x5D.TXT", false},
+        {".", ".", true},
+        {"*.*", "..", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MatchWildcard(c.pattern, c.name) == 0, c.matches) << c.pattern << " vs " << c.name;
@@ -227,8 +234,7 @@ TEST_F(ArchiveFilesTest, AsynchronousReadsInsideAnArchive)
     EXPECT_EQ(FileRead(first.data(), 1, 1000, a), 1000u);
     EXPECT_EQ(FileRead(second.data(), 1, 1000, b), 1000u);
     EXPECT_EQ(FileTell(a), 1000);
-    while (FileIdle(a) == 0 || FileIdle(b) == 0)
-        std::this_thread::yield();
+    while (FileIdle(a) == 0 || FileIdle(b) == 0) std::this_thread::yield();
     EXPECT_EQ(first, big.substr(0, 1000));
     EXPECT_EQ(second, Compressible(1000));
     EXPECT_EQ(FileClose(a), 0);
@@ -272,8 +278,7 @@ TEST_F(ArchiveFilesTest, The513thOpenFileIsRefused)
     EXPECT_EQ(FileOpen("data/A.png", 0, 0, 0), 0u);
     EXPECT_EQ(LogLines().substr(LogLines().find(':') + 1), "同時に開けるファイルの数が限界を超えました\n");
     EXPECT_EQ(ArchiveLayer.archives[0]->useCount, kOpenFileCount);
-    for (FileValue file : files)
-        EXPECT_EQ(FileClose(file), 0);
+    for (FileValue file : files) EXPECT_EQ(FileClose(file), 0);
     EXPECT_EQ(ArchiveLayer.fileCount, 0);
     EXPECT_EQ(ArchiveLayer.archives[0]->useCount, 0);
     ExpectAllReturned();
@@ -284,7 +289,11 @@ TEST_F(ArchiveFilesTest, BadFileValuesAreRefused)
     WriteDataArchive(SampleTree());
     FileValue open = FileOpen("data/A.png", 0, 0, 0);
     ASSERT_NE(open, 0u);
-    const FileValue bad[] = {0, kArchiveFileTag | 1, kArchiveFileTag | 512, kArchiveFileTag | 0x0FFFFFFF, open & 0x0FFFFFFF,
+    const FileValue bad[] = {0,
+                             kArchiveFileTag | 1,
+                             kArchiveFileTag | 512,
+                             kArchiveFileTag | 0x0FFFFFFF,
+                             open & 0x0FFFFFFF,
                              open | (FileValue(1) << 40)};
     char buffer[4];
     for (FileValue value : bad) {
@@ -308,10 +317,8 @@ TEST_F(ArchiveFilesTest, SearchesInTheRootAndInFolders)
         std::vector<std::string> found;
         FileInfo info{};
         SearchValue search = FileFindFirst(pattern, &info);
-        if (search == kNoSearch)
-            return found;
-        do
-            found.push_back(std::string(info.name) + (info.isDirectory ? "/" : ""));
+        if (search == kNoSearch) return found;
+        do found.push_back(std::string(info.name) + (info.isDirectory ? "/" : ""));
         while (FileFindNext(search, &info) == 0);
         EXPECT_EQ(FileFindClose(search), 0);
         return found;
@@ -366,12 +373,10 @@ TEST_F(ArchiveFilesTest, LoaderDoesNotNoticeTheArchive)
             folders.pop_back();
             FileInfo info{};
             SearchValue search = FileFindFirst((here + "/*").c_str(), &info);
-            if (search == kNoSearch)
-                continue;
+            if (search == kNoSearch) continue;
             do {
                 std::string name = info.name;
-                if (name == "." || name == "..")
-                    continue;
+                if (name == "." || name == "..") continue;
                 std::string path = here + "/" + name;
                 if (info.isDirectory) {
                     folders.push_back(path);
@@ -447,7 +452,7 @@ TEST_F(ArchiveFilesTest, WholeFilesInsideAndOutsideAnArchive)
         std::string bytes;
     };
     const Case cases[] = {
-        {"data/A.png", "0123456789"},          // stored
+        {"data/A.png", "0123456789"},           // stored
         {"data/DATA.bin", Compressible(5000)},  // compressed
         {"plain/file.bin", PatternBytes(3000)},
         {"plain/empty.bin", ""},
@@ -533,8 +538,7 @@ TEST_F(ArchiveFilesTest, Utf8PathsNamesAndLogTexts)
         SearchValue search = FileFindFirst(pattern, &info);
         ASSERT_NE(search, kNoSearch) << pattern;
         std::set<std::string> names = {info.name};
-        while (FileFindNext(search, &info) == 0)
-            names.insert(info.name);
+        while (FileFindNext(search, &info) == 0) names.insert(info.name);
         FileFindClose(search);
         EXPECT_TRUE(names.count(utf8(u8"地図.txt")) + names.count(utf8(u8"表.txt")) == 1) << pattern;
     }

@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-inline std::vector<uint8_t> Bytes(const std::string& text)
-{
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
+inline std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 inline PackNode FileNode(const std::string& name, const std::string& data)
 {
@@ -36,8 +33,7 @@ inline PackNode FolderNode(const std::string& name, std::vector<PackNode> childr
 inline std::string Compressible(size_t size)
 {
     std::string text;
-    for (int i = 0; text.size() < size; ++i)
-        text += "line " + std::to_string(i % 50) + " of the sample text\n";
+    for (int i = 0; text.size() < size; ++i) text += "line " + std::to_string(i % 50) + " of the sample text\n";
     text.resize(size);
     return text;
 }
@@ -83,7 +79,4 @@ inline uint32_t GetU32(const std::vector<uint8_t>& bytes, size_t at)
     return value;
 }
 
-inline void SetU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
-{
-    std::memcpy(&bytes[at], &value, 4);
-}
+inline void SetU32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) { std::memcpy(&bytes[at], &value, 4); }

@@ -17,8 +17,7 @@ std::vector<uint8_t> LzBlock(uint32_t expanded, uint8_t escape, std::vector<uint
     uint32_t stored = uint32_t(kLzHeaderSize + codes.size());
     std::vector<uint8_t> block;
     for (uint32_t value : {expanded, stored})
-        for (int i = 0; i < 4; ++i)
-            block.push_back(uint8_t(value >> (8 * i)));
+        for (int i = 0; i < 4; ++i) block.push_back(uint8_t(value >> (8 * i)));
     block.push_back(escape);
     block.insert(block.end(), codes.begin(), codes.end());
     return block;
@@ -35,16 +34,13 @@ std::string ReadEntry(Archive* archive, const char* path)
 {
     uint32_t offset = 0;
     uint32_t size = 0;
-    if (LocateArchiveEntry(archive, path, &offset, &size) != 0)
-        return "<missing>";
+    if (LocateArchiveEntry(archive, path, &offset, &size) != 0) return "<missing>";
     FileEntry entry = ReadFileEntry(archive, FindArchiveEntry(archive, path));
     uint32_t stored = entry.compressedSize == kStoredUncompressed ? size : entry.compressedSize;
     std::vector<uint8_t> bytes(stored);
     SeekArchiveFile(archive, offset);
-    if (ReadArchiveRange(archive, bytes.data(), stored) != stored)
-        return "<short>";
-    if (entry.compressedSize == kStoredUncompressed)
-        return std::string(bytes.begin(), bytes.end());
+    if (ReadArchiveRange(archive, bytes.data(), stored) != stored) return "<short>";
+    if (entry.compressedSize == kStoredUncompressed) return std::string(bytes.begin(), bytes.end());
     std::string out(size, '\0');
     if (DecodeLzBlock(bytes.data(), bytes.size(), reinterpret_cast<uint8_t*>(out.data()), size) != size)
         return "<damaged>";
@@ -79,7 +75,9 @@ TEST(LzBlockTest, CodesExpandAsWritten)
         std::string expected;
     };
     const Case cases[] = {
-        {"escape escape is one escape byte", LzBlock(3, 0xF0, {'a', 0xF0, 0xF0, 'b'}), "a\xF0" "b"},
+        {"escape escape is one escape byte", LzBlock(3, 0xF0, {'a', 0xF0, 0xF0, 'b'}),
+         "a\xF0"
+         "b"},
         {"distance 1, length 6", LzBlock(7, 0xF0, {'x', 0xF0, (6 - 4) << 3, 0}), "xxxxxxx"},
         {"distance 3 repeats the last three", LzBlock(10, 0xF0, {'a', 'b', 'c', 0xF0, (7 - 4) << 3, 2}), "abcabcabca"},
         // Code bytes above the escape count one lower.
@@ -128,12 +126,10 @@ TEST(LzBlockTest, DamagedBlocksAreRefused)
 
 TEST(LzBlockTest, EncoderRoundTrips)
 {
-    std::vector<std::string> samples = {"", "a", std::string(100000, '\0'), Compressible(70000),
-                                        PatternBytes(50000)};
+    std::vector<std::string> samples = {"", "a", std::string(100000, '\0'), Compressible(70000), PatternBytes(50000)};
     // Every byte value, so the escape byte is a literal too.
     std::string all;
-    for (int i = 0; i < 4096; ++i)
-        all += char(i * 7);
+    for (int i = 0; i < 4096; ++i) all += char(i * 7);
     samples.push_back(all + all);
     for (const std::string& sample : samples) {
         std::vector<uint8_t> block = EncodeLzBlock(std::span<const uint8_t>(Bytes(sample)));
@@ -148,7 +144,7 @@ TEST(LzBlockTest, LongRunsWithoutMatchesSkipAheadAndStillFindTheRepeats)
     const std::string noise = PatternBytes(300000, 7);
     const std::vector<std::string> samples = {
         noise + Compressible(40000),
-        noise + noise,                                // the second copy is one long repeat
+        noise + noise,                                        // the second copy is one long repeat
         Compressible(20000) + noise + noise.substr(0, 9999),  // a skip that runs into the end
     };
     for (const std::string& sample : samples) {
@@ -196,7 +192,9 @@ TEST_F(ArchiveReaderTest, NameRecordsHoldUnitsAndCheckSum)
         const char* upper;
         uint16_t units;
     };
-    const Case cases[] = {{"four\\abcd", "ABCD", 2}, {"A.png", "A.PNG", 2}, {"img\\sub\\deep.txt", "DEEP.TXT", 3},
+    const Case cases[] = {{"four\\abcd", "ABCD", 2},
+                          {"A.png", "A.PNG", 2},
+                          {"img\\sub\\deep.txt", "DEEP.TXT", 3},
                           {"\x95\x5C\\x.bin", "X.BIN", 2}};
     for (const Case& c : cases) {
         FileEntry entry = ReadFileEntry(&archive, FindArchiveEntry(&archive, c.path));
@@ -204,8 +202,7 @@ TEST_F(ArchiveReaderTest, NameRecordsHoldUnitsAndCheckSum)
         uint16_t units = uint16_t(record[0] | record[1] << 8);
         uint16_t sum = uint16_t(record[2] | record[3] << 8);
         uint16_t expectedSum = 0;
-        for (const char* p = c.upper; *p; ++p)
-            expectedSum = uint16_t(expectedSum + uint8_t(*p));
+        for (const char* p = c.upper; *p; ++p) expectedSum = uint16_t(expectedSum + uint8_t(*p));
         EXPECT_EQ(units, c.units) << c.path;
         EXPECT_EQ(sum, expectedSum) << c.path;
         EXPECT_STREQ(EntryUpperName(&archive, entry), c.upper);
@@ -361,9 +358,9 @@ TEST_F(FileFolderTest, PackerDoesNotFollowLinksToFolders)
 {
     WriteFile("tree/sub/a.txt", "a");
     WriteFile("tree/b.txt", "b");
-    std::filesystem::create_directory_symlink("..", folder / "tree/sub/up");      // a cycle
+    std::filesystem::create_directory_symlink("..", folder / "tree/sub/up");  // a cycle
     std::filesystem::create_directory_symlink(folder / "tree/sub", folder / "tree/again");
-    std::filesystem::create_symlink("b.txt", folder / "tree/b-link.txt");       // a file: packed
+    std::filesystem::create_symlink("b.txt", folder / "tree/b-link.txt");  // a file: packed
     PackNode root;
     std::string error;
     std::vector<std::string> skipped;

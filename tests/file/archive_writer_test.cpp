@@ -16,8 +16,7 @@ using ArchiveWriterTest = FileFolderTest;
 uint64_t Fnv1a(const std::vector<uint8_t>& bytes)
 {
     uint64_t hash = 14695981039346656037ull;
-    for (uint8_t b : bytes)
-        hash = (hash ^ b) * 1099511628211ull;
+    for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
     return hash;
 }
 
@@ -99,8 +98,7 @@ PackNode HeldInMemory(PackNode node)
         node.data.assign(bytes.begin(), bytes.end());
         node.sourcePath.clear();
     }
-    for (PackNode& child : node.children)
-        child = HeldInMemory(std::move(child));
+    for (PackNode& child : node.children) child = HeldInMemory(std::move(child));
     return node;
 }
 
@@ -169,8 +167,7 @@ TEST_F(ArchiveWriterTest, FailedPackLeavesTheArchiveAsItWasAndNoPartialFile)
         // A "\" inside a name on disk is left out by the folder's reader, so the tree is
         // given one here.
         for (PackNode& child : root.children)
-            if (child.name == "z-b.txt")
-                child.name = "z\\b.txt";
+            if (child.name == "z-b.txt") child.name = "z\\b.txt";
         EXPECT_FALSE(PackArchiveFile(root, PackOptions{}, row.target, &error));
         EXPECT_NE(error.find(row.error), std::string::npos) << error;
         EXPECT_EQ(ReadFile("old.zaz"), "the archive from before");

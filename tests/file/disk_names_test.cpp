@@ -17,10 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* Utf8(const char8_t* text)
-{
-    return reinterpret_cast<const char*>(text);
-}
+const char* Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 // One way a game writes its texts: the cp932 literals of the layer, or UTF-8 ones.
 struct TextMode {
@@ -59,13 +56,11 @@ protected:
     static std::string ReadPath(const char* path, int32_t useCache = 0)
     {
         FileValue file = FileOpen(path, useCache, 0, 0);
-        if (file == 0)
-            return "<not opened>";
+        if (file == 0) return "<not opened>";
         std::string bytes;
         char buffer[256];
         size_t got;
-        while ((got = FileRead(buffer, 1, sizeof buffer, file)) > 0)
-            bytes.append(buffer, got);
+        while ((got = FileRead(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
         FileClose(file);
         return bytes;
     }
@@ -76,12 +71,10 @@ protected:
         std::set<std::string> names;
         FileInfo info{};
         SearchValue search = FileFindFirst(pattern.c_str(), &info);
-        if (search == kNoSearch)
-            return names;
+        if (search == kNoSearch) return names;
         do {
             std::string name = info.name;
-            if (name != "." && name != "..")
-                names.insert(name + (info.isDirectory ? "/" : ""));
+            if (name != "." && name != "..") names.insert(name + (info.isDirectory ? "/" : ""));
         } while (FileFindNext(search, &info) == 0);
         FileFindClose(search);
         return names;
@@ -135,8 +128,7 @@ TEST_F(DiskNamesTest, UnicodeNamesAnswerInBothTextModesFromTheFolderAndFromItsAr
 {
     WriteTree();
     for (const char* source : {"folder", "archive"}) {
-        if (std::string(source) == "archive")
-            PackTreeAway();
+        if (std::string(source) == "archive") PackTreeAway();
         for (const TextMode& mode : kTextModes) {
             SCOPED_TRACE(std::string(source) + ", " + mode.label);
             SetUseUtf8Texts(mode.utf8);
@@ -144,9 +136,9 @@ TEST_F(DiskNamesTest, UnicodeNamesAnswerInBothTextModesFromTheFolderAndFromItsAr
             EXPECT_EQ(ReadPath(mode.Shop().c_str(), 1), "shop");  // opened by the file's worker thread
             EXPECT_EQ(FileReadWhole(mode.Map().c_str(), nullptr, 0), 3);
             EXPECT_EQ(Names(mode.folder + "/*"), (std::set<std::string>{mode.mapName, mode.town + "/"}));
-            EXPECT_EQ(Walk(mode.folder), (std::map<std::string, std::string>{
-                                             {mode.Map(), "map"},
-                                             {mode.folder + "/" + mode.town + "/" + mode.shopName, "shop"}}));
+            EXPECT_EQ(Walk(mode.folder),
+                      (std::map<std::string, std::string>{
+                          {mode.Map(), "map"}, {mode.folder + "/" + mode.town + "/" + mode.shopName, "shop"}}));
             SetUseUtf8Texts(0);
         }
     }
@@ -223,8 +215,7 @@ TEST_F(DiskNamesTest, NamesWithNoExactCp932FormAreLeftOut)
         "\xE3\x80\x9C.txt",      // "〜" would come back as "～", another file
         "a\\b.txt",              // for the layer, the folder "a" and the file "b.txt"
     };
-    for (const char* name : unnamable)
-        WriteFile(fs::path(u8"データ") / name, "?");
+    for (const char* name : unnamable) WriteFile(fs::path(u8"データ") / name, "?");
     EXPECT_EQ(Names("データ/*"), (std::set<std::string>{"地図.txt", "町/"}));
 
     PackNode root;
@@ -232,8 +223,7 @@ TEST_F(DiskNamesTest, NamesWithNoExactCp932FormAreLeftOut)
     std::vector<std::string> skipped;
     ASSERT_TRUE(ReadFolderTree(fs::path(u8"データ").string(), &root, &error, &skipped)) << error;
     std::set<std::string> packed;
-    for (const PackNode& child : root.children)
-        packed.insert(child.name);
+    for (const PackNode& child : root.children) packed.insert(child.name);
     EXPECT_EQ(packed, (std::set<std::string>{"地図.txt", "町"}));
     EXPECT_EQ(skipped.size(), std::size(unnamable));
     for (const std::string& line : skipped)
@@ -248,9 +238,10 @@ TEST_F(DiskNamesTest, Utf8PathsWithNoExactCp932FormNameNothing)
     WriteFile("x/map.txt", "wrong");
     SetUseUtf8Texts(1);
     const char* paths[] = {
-        Utf8(u8"a😀b.txt"),     // without the emoji: "ab.txt"
-        Utf8(u8"x¥map.txt"),    // "¥" as cp932's "": "x/map.txt"
-        "a\xFF" "b.txt",        // not UTF-8
+        Utf8(u8"a😀b.txt"),    // without the emoji: "ab.txt"
+        Utf8(u8"x¥map.txt"),  // "¥" as cp932's "": "x/map.txt"
+        "a\xFF"
+        "b.txt",  // not UTF-8
     };
     for (const char* path : paths) {
         SCOPED_TRACE(path);

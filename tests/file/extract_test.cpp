@@ -16,8 +16,8 @@ class ExtractTest : public FileFolderTest {};
 TEST_F(ExtractTest, NamesThatLeaveTheFolderAreRefusedAndTheRestIsWritten)
 {
     const std::string absolute = (folder / "abs").string();
-    const std::string cases[] = {"", ".", "..", "../../x", absolute, "a\\b", std::string("n\0ul", 4), "sub/x",
-                                   "\x80x", "cut\x95"};  // the last two have no UTF-8 form
+    const std::string cases[] = {"",      ".",     "..",     "../../x", absolute, "a\\b", std::string("n\0ul", 4),
+                                 "sub/x", "\x80x", "cut\x95"};  // the last two have no UTF-8 form
     for (const std::string& name : cases) {
         SCOPED_TRACE(name);
         fs::create_directories("deep/down");
@@ -64,7 +64,8 @@ TEST_F(ExtractTest, TheToolReportsRefusalsAndEndsWithStatusOne)
 {
     PackNode root = FolderNode("", {FileNode("..", "evil"), FileNode("fine", "fine")});
     const std::vector<uint8_t> bytes = MakeArchive(root);
-    std::ofstream("evil.zaz", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream("evil.zaz", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     const int status = std::system("'" ZAZPACK_PROGRAM "' extract evil.zaz out/in 2> refusals.txt");
     EXPECT_EQ((status >> 8) & 0xFF, 1);
     std::ifstream refusals("refusals.txt");

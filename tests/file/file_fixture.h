@@ -53,8 +53,7 @@ protected:
 
     static void WriteFile(const std::filesystem::path& path, const std::string& bytes)
     {
-        if (path.has_parent_path())
-            std::filesystem::create_directories(path.parent_path());
+        if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
     }
 

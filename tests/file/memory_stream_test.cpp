@@ -35,7 +35,7 @@ TEST_F(MemoryStreamTest, SeeksAreClampedToTheBlock)
         int origin;
         int64_t expected;
     };
-    const Case cases[] = {{-5, kSeekStart, 0}, {15, kSeekStart, 10}, {-3, kSeekEnd, 7},
+    const Case cases[] = {{-5, kSeekStart, 0},    {15, kSeekStart, 10}, {-3, kSeekEnd, 7},
                           {-20, kSeekCurrent, 0}, {4, kSeekCurrent, 4}, {2, kSeekEnd, 10}};
     for (const Case& c : cases) {
         EXPECT_EQ(ops->seek(stream, c.offset, c.origin), 0);

@@ -21,15 +21,13 @@ constexpr OpenMode kModes[] = {{"direct", 0, 0}, {"cache", 1, 0}, {"async", 0, 1
 // Waits for an asynchronous read without a time limit; the worker always finishes.
 void WaitIdle(FileValue file)
 {
-    while (PlainFileIdle(file) == 0)
-        std::this_thread::yield();
+    while (PlainFileIdle(file) == 0) std::this_thread::yield();
 }
 
 size_t RunningThreads()
 {
     size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
     return count;
 }
 
@@ -212,8 +210,7 @@ TEST_F(PlainFileTest, SearchMatchesWildcardsRegardlessOfCase)
     SearchValue search = PlainFileFindFirst("sub\\*.png", &info);
     ASSERT_NE(search, kNoSearch);
     std::map<std::string, FileInfo> found;
-    do
-        found[info.name] = info;
+    do found[info.name] = info;
     while (PlainFileFindNext(search, &info) == 0);
     EXPECT_EQ(PlainFileFindClose(search), 0);
     ASSERT_EQ(found.size(), 3u);
@@ -232,7 +229,8 @@ TEST_F(PlainFileTest, TempFileIsNewAndNamed)
     char name[kFilePathSize] = {};
     SystemFile file = CreateTempFile(name);
     ASSERT_NE(file, kNoSystemFile);
-    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(name).parent_path(), std::filesystem::temp_directory_path()));
+    EXPECT_TRUE(
+        std::filesystem::equivalent(std::filesystem::path(name).parent_path(), std::filesystem::temp_directory_path()));
     EXPECT_EQ(std::filesystem::path(name).filename().string().rfind("tmp", 0), 0u);
     EXPECT_EQ(WriteSystemFile(file, "x", 1), 1);
     CloseSystemFile(file);

@@ -6,7 +6,8 @@
 
 namespace {
 
-CountryCells IdentityGrid() {
+CountryCells IdentityGrid()
+{
     CountryCells grid{};
     NumberCountries(grid);
     return grid;
@@ -45,7 +46,8 @@ const MergeCase kMergeCases[] = {
     {"absorbed whole, absorber keeps number", {{13, 12}}, {1, 1, 0}, {{12, 1}, {13, 1}}},
 };
 
-TEST(CountryGridTest, MergeAttempts) {
+TEST(CountryGridTest, MergeAttempts)
+{
     for (const MergeCase& c : kMergeCases) {
         SCOPED_TRACE(c.name);
         CountryCells grid = IdentityGrid();
@@ -67,7 +69,8 @@ TEST(CountryGridTest, MergeAttempts) {
 
 // Every draw 0: cell 0 joins cell 12, every later attempt finds them one country
 // (three draws each); the single-cell pass then pairs each row with the one below.
-TEST(CountryGridTest, ScriptedGenerationIsExact) {
+TEST(CountryGridTest, ScriptedGenerationIsExact)
+{
     StartScript(std::vector<int32_t>(600, 0));
     GenerateCountriesFrom(ScriptedDraw);
     EXPECT_FALSE(drawScript.overrun);
@@ -89,7 +92,8 @@ TEST(CountryGridTest, ScriptedGenerationIsExact) {
 }
 
 // Two draws when the chosen country has grown to three cells.
-TEST(CountryGridTest, DrawCountFollowsChosenSize) {
+TEST(CountryGridTest, DrawCountFollowsChosenSize)
+{
     // Attempt 1: cell 0 joins 12; attempt 2: cell 24 joins 12 (3 cells); then every
     // attempt picks cell 0 again, a country of three: two draws each.
     std::vector<int32_t> draws = {0, 0, 1, 0, 2, 0};
@@ -112,80 +116,70 @@ struct SingleCellCase {
 
 // 'X' is one large filler country; lowercase letters are the countries that matter.
 const SingleCellCase kSingleCellCases[] = {
-    {"row 7 joins above", {
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXcXXXXX", "XXXXXXcXXXXX", "XXXXaazbbXXX"},
-     {
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXcXXXXX", "XXXXXXcXXXXX", "XXXXaacbbXXX"}},
+    {"row 7 joins above",
+     {"XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXcXXXXX", "XXXXXXcXXXXX",
+      "XXXXaazbbXXX"},
+     {"XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXcXXXXX", "XXXXXXcXXXXX",
+      "XXXXaacbbXXX"}},
     // U 2 + L 2 + R 2 = 6 against D 5.
-    {"below smaller than the rest joins below", {
-         "XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXllzrrXXX",
-         "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXddXXXX"},
-     {
-         "XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXlldrrXXX",
-         "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXddXXXX"}},
+    {"below smaller than the rest joins below",
+     {"XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXllzrrXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX",
+      "XXXXXXddXXXX"},
+     {"XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXlldrrXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX",
+      "XXXXXXddXXXX"}},
     // D 6 equals U + L + R.
-    {"below equal to the rest joins above", {
-         "XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXllzrrXXX",
-         "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdddXXX"},
-     {
-         "XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXllurrXXX",
-         "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdddXXX"}},
+    {"below equal to the rest joins above",
+     {"XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXllzrrXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX",
+      "XXXXXXdddXXX"},
+     {"XXXXXXXXXXXX", "XXXXXXuXXXXX", "XXXXXXuXXXXX", "XXXXllurrXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX",
+      "XXXXXXdddXXX"}},
     // Country u lies above and to the left: counted twice, 3 + 3 + 2 = 8 against D 7.
-    {"a country on two sides counts twice", {
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXuuXXXXX", "XXXXXuzrrXXX",
-         "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXddddXX"},
-     {
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXuuXXXXX", "XXXXXudrrXXX",
-         "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXddddXX"}},
-    {"row 0, below smaller than the sides joins below", {
-         "XXXllzrrXXXX", "XXXXXdXXXXXX", "XXXXXdXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"},
-     {
-         "XXXlldrrXXXX", "XXXXXdXXXXXX", "XXXXXdXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"}},
+    {"a country on two sides counts twice",
+     {"XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXuuXXXXX", "XXXXXuzrrXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX",
+      "XXXXXXddddXX"},
+     {"XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXuuXXXXX", "XXXXXudrrXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX", "XXXXXXdXXXXX",
+      "XXXXXXddddXX"}},
+    {"row 0, below smaller than the sides joins below",
+     {"XXXllzrrXXXX", "XXXXXdXXXXXX", "XXXXXdXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"},
+     {"XXXlldrrXXXX", "XXXXXdXXXXXX", "XXXXXdXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"}},
     // Nothing above: the smaller side country takes the cell, the left one on a tie.
-    {"row 0, right side smaller", {
-         "XXlllzrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"},
-     {
-         "XXlllrrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"}},
-    {"row 0, left side smaller", {
-         "XXXllzrrrXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"},
-     {
-         "XXXlllrrrXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"}},
-    {"row 0, sides equal: left", {
-         "XXXllzrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"},
-     {
-         "XXXlllrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"}},
-    {"row 0, column 0: right", {
-         "zrrXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"},
-     {
-         "rrrXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"}},
-    {"row 0, column 11: left", {
-         "XXXXXXXXXllz", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"},
-     {
-         "XXXXXXXXXlll", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"}},
+    {"row 0, right side smaller",
+     {"XXlllzrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"},
+     {"XXlllrrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"}},
+    {"row 0, left side smaller",
+     {"XXXllzrrrXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"},
+     {"XXXlllrrrXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"}},
+    {"row 0, sides equal: left",
+     {"XXXllzrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"},
+     {"XXXlllrrXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"}},
+    {"row 0, column 0: right",
+     {"zrrXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"},
+     {"rrrXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"}},
+    {"row 0, column 11: left",
+     {"XXXXXXXXXllz", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"},
+     {"XXXXXXXXXlll", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"}},
     // z joins its single right neighbour y; y then has two cells and stays.
-    {"row 0, joining a single neighbour leaves no single", {
-         "XXlllzyXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"},
-     {
-         "XXlllyyXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
-         "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX"}},
+    {"row 0, joining a single neighbour leaves no single",
+     {"XXlllzyXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"},
+     {"XXlllyyXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
+      "XXXXXXXXXXXX"}},
 };
 
-TEST(CountryGridTest, SingleCellPass) {
+TEST(CountryGridTest, SingleCellPass)
+{
     for (const SingleCellCase& c : kSingleCellCases) {
         SCOPED_TRACE(c.name);
         CountryCells grid = GridFromPicture(c.before);

@@ -12,7 +12,8 @@ using FieldPicture = std::array<const char*, kFieldRows>;
 
 // Each letter becomes the number of its first cell in row-major order,
 // so every country holds its initial cell.
-inline CountryCells GridFromPicture(const FieldPicture& picture) {
+inline CountryCells GridFromPicture(const FieldPicture& picture)
+{
     CountryCells grid{};
     std::array<int32_t, 256> numberOfLetter;
     numberOfLetter.fill(-1);
@@ -29,7 +30,8 @@ inline CountryCells GridFromPicture(const FieldPicture& picture) {
 }
 
 // `expected` is drawn with the letters of `before`; the numbers come from `before`.
-inline CountryCells ExpectedGrid(const FieldPicture& before, const FieldPicture& expected) {
+inline CountryCells ExpectedGrid(const FieldPicture& before, const FieldPicture& expected)
+{
     CountryCells numbers = GridFromPicture(before);
     std::array<int32_t, 256> numberOfLetter;
     numberOfLetter.fill(-1);
@@ -54,7 +56,8 @@ struct DrawScript {
 
 inline DrawScript drawScript;
 
-inline int32_t ScriptedDraw(int32_t max) {
+inline int32_t ScriptedDraw(int32_t max)
+{
     drawScript.maxima.push_back(max);
     if (drawScript.next >= drawScript.values.size()) {
         drawScript.overrun = true;
@@ -68,7 +71,8 @@ inline int32_t ScriptedDraw(int32_t max) {
     return value;
 }
 
-inline void StartScript(std::vector<int32_t> values) {
+inline void StartScript(std::vector<int32_t> values)
+{
     drawScript = DrawScript{};
     drawScript.values = std::move(values);
 }

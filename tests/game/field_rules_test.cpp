@@ -9,12 +9,23 @@
 
 TEST(HoverCellTest, FieldReactsFrom16To591And399)
 {
-    struct Case { int32_t x, y, column, row; };
+    struct Case {
+        int32_t x, y, column, row;
+    };
     const Case cases[] = {
-        {15, 15, -1, -1}, {15, 200, -1, -1}, {200, 15, -1, -1},
-        {16, 16, 0, 0}, {63, 63, 0, 0}, {64, 64, 1, 1},
-        {591, 399, 11, 7}, {592, 399, -1, -1}, {591, 400, -1, -1}, {592, 400, -1, -1},
-        {-3, 100, -1, -1}, {100, -40, -1, -1}, {-2147483647 - 1, 20, -1, -1},
+        {15, 15, -1, -1},
+        {15, 200, -1, -1},
+        {200, 15, -1, -1},
+        {16, 16, 0, 0},
+        {63, 63, 0, 0},
+        {64, 64, 1, 1},
+        {591, 399, 11, 7},
+        {592, 399, -1, -1},
+        {591, 400, -1, -1},
+        {592, 400, -1, -1},
+        {-3, 100, -1, -1},
+        {100, -40, -1, -1},
+        {-2147483647 - 1, 20, -1, -1},
         {700, 300, -1, -1},
     };
     for (const Case& c : cases) {
@@ -52,7 +63,4 @@ TEST(StatusColumnTest, LinesArePaddedAndOnlyAHoveredCellAddsTwo)
     }
 }
 
-TEST(GameStateTest, WhiteIsPackedBeforeTheLayerStarts)
-{
-    EXPECT_EQ(Game.white, 0xFFFFFFFFu);
-}
+TEST(GameStateTest, WhiteIsPackedBeforeTheLayerStarts) { EXPECT_EQ(Game.white, 0xFFFFFFFFu); }

@@ -192,8 +192,9 @@ TEST_F(GameProgramTest, WithoutADisplayItEndsAtOnceWith255)
     const fs::path where = folder / "nodisplay";
     fs::create_directories(where);
     // No X server listens on :9731; no driver is named, so nothing may stand in for one.
-    EXPECT_EQ(Shell("cd '" + where.string() + "' && env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:9731 timeout 20 '"
-                    VEXHOLM_PROGRAM "' > out.txt 2>&1"),
+    EXPECT_EQ(Shell("cd '" + where.string() +
+                    "' && env -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY DISPLAY=:9731 timeout 20 '" VEXHOLM_PROGRAM
+                    "' > out.txt 2>&1"),
               255);
 }
 

@@ -13,13 +13,15 @@ constexpr uint32_t kSeeds = 3000;
 
 std::vector<int32_t> drawMaxima;
 
-int32_t RecordedRandomUpTo(int32_t max) {
+int32_t RecordedRandomUpTo(int32_t max)
+{
     drawMaxima.push_back(max);
     return RandomUpTo(max);
 }
 
 // Cells of `country` reachable from its initial cell through the four-neighbourhood.
-int32_t ReachableFromInitialCell(const CountryCells& grid, int32_t country) {
+int32_t ReachableFromInitialCell(const CountryCells& grid, int32_t country)
+{
     std::vector<bool> seen(kFieldCells, false);
     std::vector<int32_t> pending = {country};
     seen[country] = true;
@@ -44,7 +46,8 @@ int32_t ReachableFromInitialCell(const CountryCells& grid, int32_t country) {
 }
 
 // Numbers in range, each country connected and holding its initial cell; returns the largest size.
-int32_t CheckCountries(const CountryCells& grid) {
+int32_t CheckCountries(const CountryCells& grid)
+{
     int32_t largest = 0;
     for (int32_t cell = 0; cell < kFieldCells; ++cell) {
         int32_t country = grid[cell];
@@ -63,7 +66,8 @@ int32_t CheckCountries(const CountryCells& grid) {
 }
 
 // The draws come in 200 attempts of (11, 7) or (11, 7, 3).
-void CheckDrawPattern(const std::vector<int32_t>& maxima) {
+void CheckDrawPattern(const std::vector<int32_t>& maxima)
+{
     size_t at = 0;
     int32_t attempts = 0, withDirection = 0;
     while (at < maxima.size()) {
@@ -81,7 +85,8 @@ void CheckDrawPattern(const std::vector<int32_t>& maxima) {
     EXPECT_EQ(maxima.size(), size_t(400 + withDirection));
 }
 
-void CheckNeighbourTable(const CountryCells& grid) {
+void CheckNeighbourTable(const CountryCells& grid)
+{
     // Every pair of touching cells, both ways, and nothing else.
     std::vector<uint8_t> expected(kFieldCells * kFieldCells, 0);
     for (int32_t cell = 0; cell < kFieldCells; ++cell) {
@@ -106,7 +111,8 @@ void CheckNeighbourTable(const CountryCells& grid) {
     }
 }
 
-TEST(MapPropertyTest, InvariantsHoldOverManySeeds) {
+TEST(MapPropertyTest, InvariantsHoldOverManySeeds)
+{
     for (uint32_t seed = 0; seed < kSeeds; ++seed) {
         SCOPED_TRACE(seed);
         SeedRandom(seed);

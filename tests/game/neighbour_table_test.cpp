@@ -9,7 +9,8 @@
 namespace {
 
 // The countries that country `a` borders, itself included when two of its cells touch.
-std::set<int32_t> NeighboursOf(int32_t a) {
+std::set<int32_t> NeighboursOf(int32_t a)
+{
     std::set<int32_t> found;
     for (int32_t b = 0; b < kFieldCells; ++b) {
         uint8_t byte = NeighbourTable[a * kFieldCells + b];
@@ -21,17 +22,12 @@ std::set<int32_t> NeighboursOf(int32_t a) {
 
 // a and b meet only diagonally; the edge country e borders only what lies inside the field.
 const FieldPicture kDiagonalField = {
-    "eeeeeeeeeeee",
-    "aaXXXXXXXXXX",
-    "aaXXXXXXXXXX",
-    "XXbbXXXXXXXX",
-    "XXbbXXXXXXXX",
-    "XXXXXXXXXXXX",
-    "XXXXXXXXXXXX",
-    "XXXXXXXXXXXX",
+    "eeeeeeeeeeee", "aaXXXXXXXXXX", "aaXXXXXXXXXX", "XXbbXXXXXXXX",
+    "XXbbXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX", "XXXXXXXXXXXX",
 };
 
-TEST(NeighbourTableTest, DiagonalTouchIsNotNeighbour) {
+TEST(NeighbourTableTest, DiagonalTouchIsNotNeighbour)
+{
     CountryGrid = GridFromPicture(kDiagonalField);
     BuildNeighbourTable();
     const int32_t e = 0, a = 12, x = 14, b = 38;
@@ -42,7 +38,8 @@ TEST(NeighbourTableTest, DiagonalTouchIsNotNeighbour) {
 
 // A country whose initial cell went elsewhere counts as absorbed: its row stays 0,
 // and no surviving country's row names it.
-TEST(NeighbourTableTest, AbsorbedNumbersStayZero) {
+TEST(NeighbourTableTest, AbsorbedNumbersStayZero)
+{
     CountryGrid = GridFromPicture(kDiagonalField);
     BuildNeighbourTable();
     for (int32_t absorbed : {5, 13, 40, 95}) {  // cells of e, a and X
@@ -54,7 +51,8 @@ TEST(NeighbourTableTest, AbsorbedNumbersStayZero) {
 }
 
 // Values outside 0..95 never occur after generation; if they did, they are not indexes.
-TEST(NeighbourTableTest, ForeignValuesAreIgnored) {
+TEST(NeighbourTableTest, ForeignValuesAreIgnored)
+{
     CountryGrid = GridFromPicture(kDiagonalField);
     CountryGrid[1] = 1000;
     CountryGrid[2] = -7;

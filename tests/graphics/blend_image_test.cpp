@@ -36,10 +36,7 @@ int ColourGraphic(const std::vector<uint32_t>& rgb, int width)
     return handle;
 }
 
-uint8_t Level(int handle, int x, int y)
-{
-    return MemImgRow(&ResolveGraphic(handle)->view, y)[x];
-}
+uint8_t Level(int handle, int x, int y) { return MemImgRow(&ResolveGraphic(handle)->view, y)[x]; }
 
 }  // namespace
 

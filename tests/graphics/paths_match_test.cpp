@@ -45,9 +45,11 @@ struct DrawCase {
 // A backdrop of coloured stripes, so that blending has something to act on.
 void DrawBackdrop()
 {
-    const uint8_t stripes[6][3] = {{0, 0, 0}, {255, 255, 255}, {200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {128, 128, 128}};
+    const uint8_t stripes[6][3] = {{0, 0, 0},     {255, 255, 255}, {200, 40, 40},
+                                   {40, 200, 40}, {40, 40, 200},   {128, 128, 128}};
     for (int i = 0; i < 6; ++i)
-        DrawRect(i * kWidth / 6, 0, (i + 1) * kWidth / 6, kHeight, PackColor(stripes[i][0], stripes[i][1], stripes[i][2]), 1);
+        DrawRect(i * kWidth / 6, 0, (i + 1) * kWidth / 6, kHeight,
+                 PackColor(stripes[i][0], stripes[i][1], stripes[i][2]), 1);
 }
 
 // A graphic of `width` x `height` with a pattern that shows every texel: a colour ramp with
@@ -62,9 +64,10 @@ int PatternGraphic(int width, int height, int block = 4)
             // Large squares keep one colour each, so that only their edges show where two
             // rasterisers pick different texels.
             const int cx = block > 4 ? x / block * block : x, cy = block > 4 ? y / block * block : y;
-            pixels[size_t(y) * width + x] = ((x / block + y / block) % 3 == 0)
-                                                ? 0xFF000000u
-                                                : 0xFF000000u | uint32_t(cx * 255 / width) << 16 | uint32_t(cy * 255 / height) << 8 | 0x60;
+            pixels[size_t(y) * width + x] =
+                ((x / block + y / block) % 3 == 0)
+                    ? 0xFF000000u
+                    : 0xFF000000u | uint32_t(cx * 255 / width) << 16 | uint32_t(cy * 255 / height) << 8 | 0x60;
         }
     ColorFormat format;
     MakeXrgb8Format(&format);
@@ -92,12 +95,42 @@ std::vector<DrawCase> ShapeCases()
 {
     const uint32_t c = PackColor(250, 180, 20);
     return {
-        {"FilledBoxes", [=] { DrawRect(17, 17, 65, 65, c, 1); DrawRect(300, 200, 120, 90, PackColor(9, 99, 199), 1); DrawRect(-20, 550, 40, 700, c, 1); }},
-        {"Outlines", [=] { DrawRect(10, 10, 20, 15, c, 0); DrawRect(100, 100, 400, 300, PackColor(0, 255, 255), 0); DrawRect(500, 50, 502, 52, c, 0); }},
-        {"OnePixelStraightLines", [=] { DrawSegment(0, 5, 10, 5, c, 1); DrawSegment(30, 400, 30, 100, c, 1); DrawSegment(700, 20, 100, 20, c, 0); DrawSegment(5, 5, 5, 5, c, 1); }},
-        {"OnePixelDiagonals", [=] { DrawSegment(10, 10, 400, 300, c, 1); DrawSegment(790, 10, 30, 590, c, 1); DrawSegment(50, 500, 60, 300, c, 1); }},
-        {"ThickStraightLines", [=] { DrawSegment(16, 16, 65, 16, c, 3); DrawSegment(200, 50, 200, 400, c, 4); DrawSegment(300, 300, 700, 300, c, 7); }},
-        {"ThickDiagonals", [=] { DrawSegment(50, 50, 500, 400, c, 5); DrawSegment(700, 100, 400, 550, c, 2); }},
+        {"FilledBoxes",
+         [=] {
+             DrawRect(17, 17, 65, 65, c, 1);
+             DrawRect(300, 200, 120, 90, PackColor(9, 99, 199), 1);
+             DrawRect(-20, 550, 40, 700, c, 1);
+         }},
+        {"Outlines",
+         [=] {
+             DrawRect(10, 10, 20, 15, c, 0);
+             DrawRect(100, 100, 400, 300, PackColor(0, 255, 255), 0);
+             DrawRect(500, 50, 502, 52, c, 0);
+         }},
+        {"OnePixelStraightLines",
+         [=] {
+             DrawSegment(0, 5, 10, 5, c, 1);
+             DrawSegment(30, 400, 30, 100, c, 1);
+             DrawSegment(700, 20, 100, 20, c, 0);
+             DrawSegment(5, 5, 5, 5, c, 1);
+         }},
+        {"OnePixelDiagonals",
+         [=] {
+             DrawSegment(10, 10, 400, 300, c, 1);
+             DrawSegment(790, 10, 30, 590, c, 1);
+             DrawSegment(50, 500, 60, 300, c, 1);
+         }},
+        {"ThickStraightLines",
+         [=] {
+             DrawSegment(16, 16, 65, 16, c, 3);
+             DrawSegment(200, 50, 200, 400, c, 4);
+             DrawSegment(300, 300, 700, 300, c, 7);
+         }},
+        {"ThickDiagonals",
+         [=] {
+             DrawSegment(50, 50, 500, 400, c, 5);
+             DrawSegment(700, 100, 400, 550, c, 2);
+         }},
     };
 }
 
@@ -106,7 +139,8 @@ std::vector<DrawCase> BlendCases()
     std::vector<DrawCase> cases;
     for (int mode : {1, 2, 3, 4})
         for (int param : {0, 64, 128, 255}) {
-            cases.push_back({"Mode" + std::to_string(mode) + "Param" + std::to_string(param), [=] {
+            cases.push_back({"Mode" + std::to_string(mode) + "Param" + std::to_string(param),
+                             [=] {
                                  DrawBackdrop();
                                  SetBlendMode(mode, param);
                                  DrawRect(20, 100, 780, 300, PackColor(180, 90, 240), 1);
@@ -129,7 +163,8 @@ int RampBlendImage(int width, int height)
     std::vector<uint32_t> pixels(size_t(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const uint32_t level = y < height / 2 ? uint32_t(x * 255 / (width - 1)) : uint32_t((x / 16 * 37 + y) & 0xFF);
+            const uint32_t level =
+                y < height / 2 ? uint32_t(x * 255 / (width - 1)) : uint32_t((x / 16 * 37 + y) & 0xFF);
             pixels[size_t(y) * width + x] = 0xFF000000u | level << 16 | level << 8 | level;
         }
     ColorFormat format;
@@ -149,15 +184,13 @@ std::vector<DrawCase> BlendImageCases()
         int mode, param, border, range;
     };
     const Weighing weighings[] = {
-        {"Copy", 0, 0, 0, 255},
-        {"CopyHardBorder", 0, 0, 128, 0},
-        {"AlphaBlend", 1, 200, 64, 128},
-        {"Add", 2, 255, 100, 60},
-        {"Multiply", 4, 0, 30, 200},
+        {"Copy", 0, 0, 0, 255},   {"CopyHardBorder", 0, 0, 128, 0}, {"AlphaBlend", 1, 200, 64, 128},
+        {"Add", 2, 255, 100, 60}, {"Multiply", 4, 0, 30, 200},
     };
     std::vector<DrawCase> cases;
     for (const Weighing& w : weighings)
-        cases.push_back({w.name, [=] {
+        cases.push_back({w.name,
+                         [=] {
                              DrawBackdrop();
                              const int levels = RampBlendImage(400, 300);
                              const int part = CreateSubGraphic(40, 50, 360, 250, levels);
@@ -187,14 +220,17 @@ std::vector<DrawCase> BlendImageCases()
 std::vector<DrawCase> StateCases()
 {
     return {
-        {"Brightness", [] {
+        {"Brightness",
+         [] {
              DrawBackdrop();
              SetDrawBrightness(255, 128, 0);
              DrawRect(50, 50, 750, 250, PackColor(200, 200, 200), 1);
              PutPattern(50, 300, 700, 200, 0);
              SetDrawBrightness(255, 255, 255);
-         }, Match::BlendStep},
-        {"DrawArea", [] {
+         },
+         Match::BlendStep},
+        {"DrawArea",
+         [] {
              SetDrawRegion(100, 100, 400, 300);
              DrawRect(0, 0, 800, 600, PackColor(90, 90, 255), 1);
              DrawSegment(0, 200, 800, 200, PackColor(255, 255, 255), 1);
@@ -206,7 +242,8 @@ std::vector<DrawCase> StateCases()
              DrawRect(0, 0, 800, 600, PackColor(200, 0, 0), 1);
              SetDrawRegion(0, 0, kWidth, kHeight);
          }},
-        {"DrawTargetGraphic", [] {
+        {"DrawTargetGraphic",
+         [] {
              const int target = CreateBlankGraphic(128, 96);
              SetDrawTarget(target);
              ClearScreen();
@@ -217,7 +254,8 @@ std::vector<DrawCase> StateCases()
              PutGraphic(400, 100, target, 1);
              DestroyGraphic(target);
          }},
-        {"DrawTargetSubGraphic", [] {
+        {"DrawTargetSubGraphic",
+         [] {
              // Drawing into a part of a graphic lands in that part, clipped to it, with the
              // draw area relative to it; the rest of the graphic keeps its paint.
              const int whole = CreateBlankGraphic(200, 150);
@@ -241,9 +279,21 @@ std::vector<DrawCase> StateCases()
 std::vector<DrawCase> GraphicCases()
 {
     return {
-        {"Plain", [] { DrawBackdrop(); PutPattern(10, 10, 64, 64, 0); PutPattern(100, 30, 300, 200, 0); PutPattern(-20, 500, 90, 130, 0); }},
-        {"Transparent", [] { DrawBackdrop(); PutPattern(10, 10, 64, 64, 1); PutPattern(200, 200, 513, 257, 1); }},
-        {"SubGraphic", [] {
+        {"Plain",
+         [] {
+             DrawBackdrop();
+             PutPattern(10, 10, 64, 64, 0);
+             PutPattern(100, 30, 300, 200, 0);
+             PutPattern(-20, 500, 90, 130, 0);
+         }},
+        {"Transparent",
+         [] {
+             DrawBackdrop();
+             PutPattern(10, 10, 64, 64, 1);
+             PutPattern(200, 200, 513, 257, 1);
+         }},
+        {"SubGraphic",
+         [] {
              DrawBackdrop();
              const int g = PatternGraphic(200, 100);
              const int part = CreateSubGraphic(30, 20, 120, 60, g);
@@ -251,7 +301,8 @@ std::vector<DrawCase> GraphicCases()
              DestroyGraphic(part);
              DestroyGraphic(g);
          }},
-        {"ManySmallTextures", [] {
+        {"ManySmallTextures",
+         [] {
              // Textures of at most 64 pixels a side: the graphics span several each.
              DrawBackdrop();
              TextureSettings.maxTextureSize = 64;
@@ -265,26 +316,30 @@ std::vector<DrawCase> GraphicCases()
              DestroyGraphic(part);
              DestroyGraphic(g);
          }},
-        {"Painted", [] {
+        {"Painted",
+         [] {
              const int g = CreateBlankGraphic(90, 70);
              PaintGraphic(g, 10, 200, 30, 255);
              PutGraphic(60, 60, g, 0);
              DestroyGraphic(g);
          }},
-        {"StretchedQuad", [] {
+        {"StretchedQuad",
+         [] {
              DrawBackdrop();
              const int g = PatternGraphic(64, 64, 16);
              const float corners[4][2] = {{100, 100}, {356, 100}, {356, 356}, {100, 356}};
              PutGraphicQuad(corners, g, 0);
              DestroyGraphic(g);
          }},
-        {"TurnedQuad", [] {
+        {"TurnedQuad",
+         [] {
              DrawBackdrop();
              const int g = PatternGraphic(128, 64, 16);
              const float corners[4][2] = {{400, 100}, {700, 250}, {600, 450}, {300, 300}};
              PutGraphicQuad(corners, g, 1);
              DestroyGraphic(g);
-         }, Match::Raster, 2500},  // about 3 % of the quad, along the squares' edges
+         },
+         Match::Raster, 2500},  // about 3 % of the quad, along the squares' edges
     };
 }
 
@@ -293,11 +348,22 @@ std::vector<DrawCase> TextCases()
     return {
         {"Normal", [] { DrawWithFont(FONT_NORMAL, -1); }},
         {"Edged", [] { DrawWithFont(FONT_EDGE, 2); }},
-        {"AntiAliased", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS, -1); }, Match::BlendStep},
+        {"AntiAliased",
+         [] {
+             DrawBackdrop();
+             DrawWithFont(FONT_ANTIALIAS, -1);
+         },
+         Match::BlendStep},
         // The device lays each glyph over its edge where the software path mixes the two in
         // one step, so partly covered pixels may differ by up to 17.
-        {"AntiAliasedEdged", [] { DrawBackdrop(); DrawWithFont(FONT_ANTIALIAS | FONT_EDGE, 1); }, Match::BlendStep, 0, 17},
-        {"CacheSplitIntoTextures", [] {
+        {"AntiAliasedEdged",
+         [] {
+             DrawBackdrop();
+             DrawWithFont(FONT_ANTIALIAS | FONT_EDGE, 1);
+         },
+         Match::BlendStep, 0, 17},
+        {"CacheSplitIntoTextures",
+         [] {
              // Textures of at most 128 pixels a side split each font's cache into many, and
              // glyph cells straddle the seams between them.
              TextureSettings.maxTextureSize = 128;
@@ -305,19 +371,22 @@ std::vector<DrawCase> TextCases()
              DrawWithFont(FONT_EDGE, 2);
              TextureSettings.maxTextureSize = 0;
          }},
-        {"DefaultFontBlended", [] {
+        {"DefaultFontBlended",
+         [] {
              DrawBackdrop();
              SetBlendMode(1, 128);
              PrintText(30, 300, "半透明の文字 Half", PackColor(255, 255, 255));
              SetBlendMode(0, 0);
-         }, Match::BlendStep},
+         },
+         Match::BlendStep},
     };
 }
 
 std::vector<DrawCase> GameCases()
 {
     return {
-        {"FieldWithHover", [] {
+        {"FieldWithHover",
+         [] {
              SeedRandom(20261210u);
              GenerateCountries();
              BuildNeighbourTable();
@@ -353,8 +422,10 @@ protected:
         if (folder.empty()) return;
         EndMediaLayer();
         SetUseHardware(1);
-        if (hadAccept) setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
-        else unsetenv("ROR_ACCEPT_CPU_GL");
+        if (hadAccept)
+            setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
+        else
+            unsetenv("ROR_ACCEPT_CPU_GL");
         std::filesystem::current_path(output);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -395,7 +466,8 @@ protected:
     {
         std::vector<Picture> reference, device;
         ASSERT_TRUE(DrawOnPath(false, cases, &reference)) << "the software path did not start";
-        if (!DrawOnPath(true, cases, &device)) GTEST_SKIP() << "no device path on this display (no GL that can be used)";
+        if (!DrawOnPath(true, cases, &device))
+            GTEST_SKIP() << "no device path on this display (no GL that can be used)";
         ASSERT_EQ(device.size(), cases.size());
         for (size_t i = 0; i < cases.size(); ++i) {
             const DrawCase& c = cases[i];

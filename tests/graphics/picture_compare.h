@@ -15,8 +15,8 @@ struct Picture {
 };
 
 struct PictureDifference {
-    int differing = 0;      // pixels where some channel differs by more than the allowed step
-    int largestStep = 0;    // the largest channel difference seen
+    int differing = 0;    // pixels where some channel differs by more than the allowed step
+    int largestStep = 0;  // the largest channel difference seen
     int firstX = -1, firstY = -1;
 };
 
@@ -58,8 +58,10 @@ inline Picture DifferencePicture(const Picture& a, const Picture& b, int allowed
     Picture d{a.width, a.height, std::vector<uint32_t>(a.pixels.size(), 0xFF000000u)};
     for (size_t i = 0; i < a.pixels.size(); ++i) {
         const int step = ChannelStep(a.pixels[i], b.pixels[i]);
-        if (step > allowedStep) d.pixels[i] = 0xFFFFFFFFu;
-        else if (step > 0) d.pixels[i] = 0xFFFF0000u;
+        if (step > allowedStep)
+            d.pixels[i] = 0xFFFFFFFFu;
+        else if (step > 0)
+            d.pixels[i] = 0xFFFF0000u;
     }
     return d;
 }

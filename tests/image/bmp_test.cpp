@@ -58,7 +58,8 @@ TEST_F(BmpTest, EveryLayoutDecodesToTheSourcePixels)
 {
     for (const BmpCase& c : kBmpCases) {
         SCOPED_TRACE(c.name);
-        const int colors = c.spec.bits <= 8 ? std::min(c.spec.colorsUsed ? c.spec.colorsUsed : 256, 1 << c.spec.bits) : 0;
+        const int colors =
+            c.spec.bits <= 8 ? std::min(c.spec.colorsUsed ? c.spec.colorsUsed : 256, 1 << c.spec.bits) : 0;
         const IndexedPicture indexed = MakeIndexedPicture(13, 7, std::max(colors, 2));
         const Rgba rgba = MakeTestPicture(13, 7);
         const Bytes file = WriteBmp(c.spec, &indexed, &rgba);
@@ -90,7 +91,9 @@ TEST_F(BmpTest, PitchesOfIndexAndRunLengthRows)
     for (const Row& r : rows) {
         const IndexedPicture indexed = MakeIndexedPicture(r.width, 3, 16);
         LoadedImage image{};
-        ASSERT_EQ(LoadImageData(WriteBmp(r.spec, &indexed, nullptr).data(), int32_t(WriteBmp(r.spec, &indexed, nullptr).size()), &image), 0);
+        ASSERT_EQ(LoadImageData(WriteBmp(r.spec, &indexed, nullptr).data(),
+                                int32_t(WriteBmp(r.spec, &indexed, nullptr).size()), &image),
+                  0);
         EXPECT_EQ(image.pitch, r.pitch);
         EXPECT_EQ(DecodedToRgba(image), Opaque(indexed.ToRgba()));
         ReleaseLoadedImage(&image);

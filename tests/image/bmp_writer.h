@@ -3,12 +3,12 @@
 #include "image_fixture.h"
 
 struct BmpSpec {
-    int bits;                     // 1, 4, 8, 16, 24, 32
-    int compression;              // 0 plain, 1 RLE8, 2 RLE4, 3 bit fields
+    int bits;         // 1, 4, 8, 16, 24, 32
+    int compression;  // 0 plain, 1 RLE8, 2 RLE4, 3 bit fields
     bool topDown;
-    int headerBytes = 40;         // 40, or 108 / 124 for the longer headers
+    int headerBytes = 40;           // 40, or 108 / 124 for the longer headers
     uint32_t masks[3] = {0, 0, 0};  // bit fields: red, green, blue
-    int colorsUsed = 0;           // stored palette entries; 0 = all
+    int colorsUsed = 0;             // stored palette entries; 0 = all
 };
 
 // One channel of 8 bits reduced to a mask's width and widened back as the decoder does.
@@ -132,8 +132,7 @@ inline Bytes WriteBmp(const BmpSpec& spec, const IndexedPicture* indexed, const 
             const uint8_t* idx = indexed->indices.data() + size_t(y) * width;
             const int perByte = 8 / spec.bits;
             row.assign(size_t((width + perByte - 1) / perByte), 0);
-            for (int x = 0; x < width; ++x)
-                row[x / perByte] |= uint8_t(idx[x] << (8 - spec.bits * (x % perByte + 1)));
+            for (int x = 0; x < width; ++x) row[x / perByte] |= uint8_t(idx[x] << (8 - spec.bits * (x % perByte + 1)));
         } else {
             for (int x = 0; x < width; ++x) {
                 const uint8_t* p = rgba->At(x, y);
@@ -141,9 +140,14 @@ inline Bytes WriteBmp(const BmpSpec& spec, const IndexedPicture* indexed, const 
                     row.insert(row.end(), {p[2], p[1], p[0]});
                 } else {
                     uint32_t defaults16[3] = {0x7C00, 0x3E0, 0x1F}, defaults32[3] = {0xFF0000, 0xFF00, 0xFF};
-                    const uint32_t* masks = spec.compression == 3 ? spec.masks : spec.bits == 16 ? defaults16 : defaults32;
+                    const uint32_t* masks = spec.compression == 3 ? spec.masks
+                                            : spec.bits == 16     ? defaults16
+                                                                  : defaults32;
                     const uint32_t v = PackThroughMasks(p, masks);
-                    if (spec.bits == 16) PutLe16(row, v); else PutLe32(row, v);
+                    if (spec.bits == 16)
+                        PutLe16(row, v);
+                    else
+                        PutLe32(row, v);
                 }
             }
         }

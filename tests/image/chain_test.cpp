@@ -107,10 +107,13 @@ TEST_F(ChainTest, DamagedPicturesNeitherCrashNorLeak)
                                 BmpSpec{16, 3, false, 40, {0xF800, 0x7E0, 0x1F}}, BmpSpec{24, 0, false}})
         files.push_back(WriteBmp(spec, &indexed, &rgba));
     const char* made[] = {
-        "-size 23x17 gradient:red-blue a.png",         "-size 23x17 gradient:red-blue PNG8:b.png",
+        "-size 23x17 gradient:red-blue a.png",
+        "-size 23x17 gradient:red-blue PNG8:b.png",
         "-size 23x17 gradient:red-blue -interlace PNG c.png",
-        "-size 23x17 gradient:red-blue d.jpg",         "-size 23x17 gradient:red-blue -interlace JPEG e.jpg",
-        "-size 23x17 gradient:red-blue -compress RLE f.tga", "-size 23x17 gradient:red-blue -colors 32 -compress RLE g.tga",
+        "-size 23x17 gradient:red-blue d.jpg",
+        "-size 23x17 gradient:red-blue -interlace JPEG e.jpg",
+        "-size 23x17 gradient:red-blue -compress RLE f.tga",
+        "-size 23x17 gradient:red-blue -colors 32 -compress RLE g.tga",
         "-size 23x17 gradient:red-blue -colors 32 h.tga",
         "-size 24x16 gradient:red-blue -define dds:compression=dxt1 i.dds",
         "-size 24x16 gradient:red-blue -define dds:compression=none j.dds",

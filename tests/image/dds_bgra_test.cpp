@@ -8,8 +8,8 @@ constexpr uint32_t kMipCaps = 0x1000 | 0x8 | 0x400000;
 
 struct DdsSpec {
     int width, height;
-    uint32_t mipCount;      // 0: no mip flags
-    uint32_t pixelFlags;    // 0x4 four-character code, 0x40 RGB, 0x1 alpha pixels
+    uint32_t mipCount;    // 0: no mip flags
+    uint32_t pixelFlags;  // 0x4 four-character code, 0x40 RGB, 0x1 alpha pixels
     uint32_t fourCc;
     uint32_t rgbBits;
     uint32_t masks[4];
@@ -133,7 +133,9 @@ TEST_F(DdsTest, DamagedHeadersAreRefusedWithoutHanging)
         {"width 0", {0, 4, 0, 0x4, Code("DXT1"), 0, {}}, 16},
         {"huge size", {0x7FFFFFF0, 0x7FFFFFF0, 0, 0x4, Code("DXT5"), 0, {}}, 16},
         {"four billion mip levels", {4, 4, 0xFFFFFFFF, 0x4, Code("DXT1"), 0, {}}, 4096},
-        {"four billion uncompressed levels", {1, 1, 0xFFFFFFFF, 0x41, 0, 32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}}, 4096},
+        {"four billion uncompressed levels",
+         {1, 1, 0xFFFFFFFF, 0x41, 0, 32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}},
+         4096},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -152,7 +154,8 @@ TEST_F(DdsTest, DamagedHeadersAreRefusedWithoutHanging)
 TEST_F(DdsTest, ImageMagickBlockFilesKeepTheirBlocks)
 {
     // An opaque picture: ImageMagick writes DXT1 blocks, the base level and three mip levels.
-    if (!MakeWithImageMagick("-size 32x32 gradient:red-blue -define dds:compression=dxt1 -define dds:mipmaps=3 made.dds"))
+    if (!MakeWithImageMagick(
+            "-size 32x32 gradient:red-blue -define dds:compression=dxt1 -define dds:mipmaps=3 made.dds"))
         GTEST_SKIP() << "no ImageMagick";
     const Bytes file = Load(PathOf("made.dds"));
     ASSERT_EQ(file.size(), 128u + 512 + 128 + 32 + 8);

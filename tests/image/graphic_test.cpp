@@ -87,7 +87,8 @@ TEST_F(GraphicLoadTest, AnOpaquePngIsDrawnOnTheScreen)
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 12; ++x) {
             const uint8_t* p = picture.At(x, y);
-            EXPECT_EQ(PixelAt(SoftScreen.screen, 20 + x, 30 + y) & 0xFFFFFF, uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
+            EXPECT_EQ(PixelAt(SoftScreen.screen, 20 + x, 30 + y) & 0xFFFFFF,
+                      uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]);
         }
     EXPECT_EQ(PixelAt(SoftScreen.screen, 19, 30) & 0xFFFFFF, 0u);
     EXPECT_EQ(PixelAt(SoftScreen.screen, 32, 39) & 0xFFFFFF, 0u);
@@ -112,9 +113,11 @@ TEST_F(GraphicLoadTest, ASheetGivesOneGraphicPerCell)
     struct Bad {
         int count, columns, rows, cellWidth, cellHeight;
     };
-    for (const Bad& b : {Bad{9, 4, 2, 4, 3}, Bad{4, 5, 1, 4, 3}, Bad{2, 2, 1, 4, 8}, Bad{0, 4, 2, 4, 3}, Bad{1, 1, 1, 0, 3}}) {
+    for (const Bad& b :
+         {Bad{9, 4, 2, 4, 3}, Bad{4, 5, 1, 4, 3}, Bad{2, 2, 1, 4, 8}, Bad{0, 4, 2, 4, 3}, Bad{1, 1, 1, 0, 3}}) {
         EXPECT_EQ(LoadDividedGraphicFromMemory(png.data(), int32_t(png.size()), b.count, b.columns, b.rows, b.cellWidth,
-                                               b.cellHeight, handles), -1);
+                                               b.cellHeight, handles),
+                  -1);
         EXPECT_EQ(GraphicTable.count, 0);
     }
     EXPECT_EQ(LoadDividedGraphicFromMemory(png.data(), int32_t(png.size()), 1, 1, 1, 4, 3, nullptr), -1);
@@ -152,7 +155,8 @@ TEST_F(GraphicLoadTest, DxtBlocksAreExpandedWithTheirAlpha)
 TEST_F(GraphicLoadTest, ImageMagickDdsFilesLoadCloseToItsOwnReading)
 {
     for (const char* made : {"-size 20x12 gradient:red-blue -define dds:compression=dxt1 a.dds",
-                             "-size 20x12 gradient:red-blue -alpha set -channel A -fx 'i/w' +channel -define dds:compression=dxt5 b.dds"}) {
+                             "-size 20x12 gradient:red-blue -alpha set -channel A -fx 'i/w' +channel -define "
+                             "dds:compression=dxt5 b.dds"}) {
         SCOPED_TRACE(made);
         if (!MakeWithImageMagick(made)) GTEST_SKIP() << "no ImageMagick";
         const std::string path = PathOf(std::string(made).substr(std::string(made).rfind(' ') + 1));
@@ -228,7 +232,8 @@ TEST_F(GraphicLoadTest, TheBuiltInRestoreLoadsFileGraphicsAgain)
     EXPECT_EQ(GraphicPixel(cells[3], 1, 1), paint);
     InstallFileAccess(&OpenCounter::saved);
 
-    for (int handle : {whole, cells[0], cells[1], cells[2], cells[3], fromMemory, derived}) EXPECT_EQ(DestroyGraphic(handle), 0);
+    for (int handle : {whole, cells[0], cells[1], cells[2], cells[3], fromMemory, derived})
+        EXPECT_EQ(DestroyGraphic(handle), 0);
     EXPECT_EQ(TrackedAllocationCount(), allocationsBefore) << "the remembered file names are freed with the graphics";
 }
 
@@ -261,7 +266,8 @@ TEST_F(GraphicLoadTest, PicturesBecomeBlendImages)
     greyPng.resize(size);
     const int fromFile = LoadBlendGraphic(Save("ramp.png", greyPng).c_str());
     ASSERT_NE(fromFile, -1);
-    for (int i = 0; i < 32; ++i) ASSERT_EQ(MemImgRow(&ResolveGraphic(fromFile)->view, i / 16)[i % 16], ramp[size_t(i)]) << i;
+    for (int i = 0; i < 32; ++i)
+        ASSERT_EQ(MemImgRow(&ResolveGraphic(fromFile)->view, i / 16)[i % 16], ramp[size_t(i)]) << i;
     EXPECT_EQ(SetBlendImage(fromFile, 0, 0), 0);
 
     Rgba colours{3, 1, {255, 0, 0, 255, 0, 255, 0, 255, 90, 90, 90, 255}};

@@ -144,7 +144,8 @@ protected:
     void SetUp() override
     {
         std::random_device random;
-        folder = std::filesystem::temp_directory_path() / ("ror_image_" + std::to_string(random()) + std::to_string(random()));
+        folder = std::filesystem::temp_directory_path() /
+                 ("ror_image_" + std::to_string(random()) + std::to_string(random()));
         std::filesystem::create_directories(folder);
         allocationsAtStart = TrackedAllocationCount();
     }
@@ -158,7 +159,8 @@ protected:
 
     std::string Save(const std::string& name, const Bytes& bytes) const
     {
-        std::ofstream(PathOf(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(PathOf(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return PathOf(name);
     }
 
@@ -189,8 +191,8 @@ protected:
         if (!HaveImageMagick()) return false;
         const std::string raw = PathOf("reference.rgba");
         const std::string size = PathOf("reference.size");
-        const std::string command = "/usr/bin/convert '" + path + "' -auto-orient -depth 8 rgba:'" + raw + "' && /usr/bin/convert '" +
-                                    path + "' -format '%w %h' info:'" + size + "'";
+        const std::string command = "/usr/bin/convert '" + path + "' -auto-orient -depth 8 rgba:'" + raw +
+                                    "' && /usr/bin/convert '" + path + "' -format '%w %h' info:'" + size + "'";
         if (std::system(command.c_str()) != 0) return false;
         std::ifstream sizes(size);
         sizes >> out->width >> out->height;

@@ -73,7 +73,8 @@ TEST_F(JpegTest, GreyAndColourMatchTheReferenceDecoder)
         const char* name;
         bool grey, progressive;
     };
-    for (const Case& c : {Case{"colour", false, false}, Case{"grey", true, false}, Case{"progressive colour", false, true}}) {
+    for (const Case& c :
+         {Case{"colour", false, false}, Case{"grey", true, false}, Case{"progressive colour", false, true}}) {
         SCOPED_TRACE(c.name);
         const Bytes file = WriteJpeg(source, c.grey, c.progressive);
         LoadedImage image{};
@@ -179,7 +180,8 @@ TEST_F(JpegTest, FilesWithoutAPictureAreRefused)
 
 TEST_F(JpegTest, FourChannelPicturesAreRefused)
 {
-    if (!MakeWithImageMagick("-size 16x16 gradient:red-blue -colorspace CMYK cmyk.jpg")) GTEST_SKIP() << "no ImageMagick";
+    if (!MakeWithImageMagick("-size 16x16 gradient:red-blue -colorspace CMYK cmyk.jpg"))
+        GTEST_SKIP() << "no ImageMagick";
     const Bytes file = Load(PathOf("cmyk.jpg"));
     LoadedImage image{};
     EXPECT_EQ(LoadImageData(file.data(), int32_t(file.size()), &image), -1);

@@ -40,7 +40,8 @@ PngPicture MakePngPicture(const PngSpec& spec, int width, int height)
     const uint32_t top = (1u << spec.bitDepth) - 1;
     for (int i = 0; i < width * height * p.channels; ++i) p.samples.push_back(uint16_t(random() & top));
     if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
-        for (uint32_t i = 0; i <= top; ++i) p.palette.push_back({uint8_t(random()), uint8_t(random()), uint8_t(random())});
+        for (uint32_t i = 0; i <= top; ++i)
+            p.palette.push_back({uint8_t(random()), uint8_t(random()), uint8_t(random())});
         if (spec.transparency)
             for (uint32_t i = 0; i <= top / 2; ++i) p.paletteAlpha.push_back(uint8_t(i * 3));
     }
@@ -125,9 +126,7 @@ Rgba Expected(const PngSpec& spec, const PngPicture& p)
             if (spec.transparency) px[3] = s[0] < p.paletteAlpha.size() ? p.paletteAlpha[s[0]] : 255;
             break;
         case PNG_COLOR_TYPE_GRAY:
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-            px[0] = px[1] = px[2] = eight(s[0]);
-            break;
+        case PNG_COLOR_TYPE_GRAY_ALPHA: px[0] = px[1] = px[2] = eight(s[0]); break;
         default:
             for (int c = 0; c < 3; ++c) px[c] = eight(s[c]);
             if (spec.colorType == PNG_COLOR_TYPE_RGB_ALPHA) px[3] = eight(s[3]);
@@ -238,8 +237,9 @@ TEST_F(PngTest, DamagedFilesAreRefusedAndNothingIsLeft)
     for (int i = 0; i < 4; ++i) huge[29 + i] = uint8_t(crc >> (24 - 8 * i));
     EXPECT_EQ(LoadImageData(huge.data(), int32_t(huge.size()), &image), -1);
     // A text chunk claiming 1.9 GB at the end of a small file: refused without taking it.
-    const Bytes claim = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 19, 0, 0, 0, 13, 1, 0,
-                         0, 0, 0, 0x63, 0xF7, 0x68, 0x8A, 0x75, 0, 0, 7, 't', 'E', 'X', 't', 'd', 'a', 0xAE, 'B', '`', 0x82};
+    const Bytes claim = {0x89, 'P',  'N', 'G', 13, 10,  26,  10,  0,   0,   0,   13,   'I', 'H',  'D',  'R',
+                         0,    0,    0,   19,  0,  0,   0,   13,  1,   0,   0,   0,    0,   0x63, 0xF7, 0x68,
+                         0x8A, 0x75, 0,   0,   7,  't', 'E', 'X', 't', 'd', 'a', 0xAE, 'B', '`',  0x82};
     EXPECT_EQ(LoadImageData(claim.data(), int32_t(claim.size()), &image), -1);
     ExpectNoLeak();
 }

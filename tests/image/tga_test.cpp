@@ -25,7 +25,9 @@ Bytes EncodePackets(const Bytes& values, size_t valueBytes)
 {
     Bytes out;
     const size_t count = values.size() / valueBytes;
-    auto same = [&](size_t a, size_t b) { return std::equal(&values[a * valueBytes], &values[(a + 1) * valueBytes], &values[b * valueBytes]); };
+    auto same = [&](size_t a, size_t b) {
+        return std::equal(&values[a * valueBytes], &values[(a + 1) * valueBytes], &values[b * valueBytes]);
+    };
     size_t i = 0;
     while (i < count) {
         size_t run = 1;
@@ -95,7 +97,8 @@ class TgaTest : public ImageTest {};
 
 TEST_F(TgaTest, EveryTypeAndOrderDecodesToTheSourcePixels)
 {
-    const TgaSpec kinds[] = {{1, 24, 0}, {1, 16, 0}, {2, 16, 0}, {2, 24, 0, 5}, {2, 32, 0}, {9, 32, 0}, {10, 24, 0}, {10, 32, 0}};
+    const TgaSpec kinds[] = {{1, 24, 0}, {1, 16, 0}, {2, 16, 0},  {2, 24, 0, 5},
+                             {2, 32, 0}, {9, 32, 0}, {10, 24, 0}, {10, 32, 0}};
     // Repeats along rows and columns, so that run-length packets carry both kinds.
     IndexedPicture picture = MakeIndexedPicture(11, 6, 40);
     for (int i = 20; i < 40; ++i) picture.indices[size_t(i)] = 3;
@@ -103,7 +106,8 @@ TEST_F(TgaTest, EveryTypeAndOrderDecodesToTheSourcePixels)
         for (int descriptor : {0x00, 0x20, 0x10, 0x30}) {
             TgaSpec spec = kind;
             spec.descriptor = descriptor;
-            SCOPED_TRACE(testing::Message() << "type " << spec.type << ", " << spec.pixelBits << " bits, descriptor " << descriptor);
+            SCOPED_TRACE(testing::Message()
+                         << "type " << spec.type << ", " << spec.pixelBits << " bits, descriptor " << descriptor);
             const Bytes file = WriteTga(spec, picture);
             LoadedImage image{};
             const Rgba decoded = DecodeBytes(file, &image);
@@ -113,7 +117,8 @@ TEST_F(TgaTest, EveryTypeAndOrderDecodesToTheSourcePixels)
             Rgba reference;
             if (ReferenceDecode(Save("case.tga", file), &reference)) {
                 const Rgba wanted = Expected(spec, picture);
-                EXPECT_LE(MaxDifference(spec.pixelBits == 32 ? reference : Opaque(reference), wanted), spec.pixelBits == 16 ? 8 : 0);
+                EXPECT_LE(MaxDifference(spec.pixelBits == 32 ? reference : Opaque(reference), wanted),
+                          spec.pixelBits == 16 ? 8 : 0);
             }
         }
     }
@@ -142,7 +147,11 @@ TEST_F(TgaTest, PacketsRepeatOrCopyAndStopAtTheLastPixel)
     };
     const Case cases[] = {
         {"0x83 repeats one pixel four times", 4, {0x83, 1, 2, 3}, {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}, 0},
-        {"0x03 copies four pixels", 4, {0x03, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4}, {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4}, 0},
+        {"0x03 copies four pixels",
+         4,
+         {0x03, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4},
+         {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4},
+         0},
         {"a repeat past the last pixel is cut", 2, {0x85, 9, 8, 7}, {9, 8, 7, 9, 8, 7}, 0},
         {"a copy past the last pixel is cut", 1, {0x02, 1, 2, 3, 4, 5, 6}, {1, 2, 3}, 0},
         {"data ending early refuses the file", 3, {0x81, 1, 2, 3}, {}, -1},
@@ -204,9 +213,9 @@ TEST_F(TgaTest, HeadersOutsideTheFormatAreRefusedAndTheChainGoesOn)
         size_t at;
         int value;
     };
-    const Damage damages[] = {{"x origin", 8, 1},  {"y origin", 10, 1},    {"width 8193", 12, 8193}, {"height 8193", 14, 8193},
-                              {"grey type 3", 2, 3}, {"type 11", 2, 11},   {"type 0", 2, 0},         {"15-bit depth", 16, 15},
-                              {"width 0", 12, 0}};
+    const Damage damages[] = {{"x origin", 8, 1},        {"y origin", 10, 1},      {"width 8193", 12, 8193},
+                              {"height 8193", 14, 8193}, {"grey type 3", 2, 3},    {"type 11", 2, 11},
+                              {"type 0", 2, 0},          {"15-bit depth", 16, 15}, {"width 0", 12, 0}};
     Bytes good = TgaHeader(2, 2, 2);
     good.resize(good.size() + 12, 0x40);
     LoadedImage image{};

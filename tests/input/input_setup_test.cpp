@@ -100,7 +100,8 @@ TEST_F(InputSetupTest, WithoutAnyVersionInputRunsOnTheWindowSystem)
     EXPECT_EQ(LogLines().back(), "T:入力関連の終了処理... 完了");
     ASSERT_EQ(SetupInput(), 0);
     const Lines lines = LogLines();
-    EXPECT_EQ(Lines(lines.begin() + afterFirst, lines.end()), (Lines{"T:\tパッドの数は 0 個です", "", "T:入力関連の初期化をしました"}));
+    EXPECT_EQ(Lines(lines.begin() + afterFirst, lines.end()),
+              (Lines{"T:\tパッドの数は 0 個です", "", "T:入力関連の初期化をしました"}));
 }
 
 TEST_F(InputSetupTest, ThePadCountOfTheWindowSystemCountsAttachedPads)
@@ -176,14 +177,15 @@ TEST_P(FatalInputTest, EndsTheProgramWithItsLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, FatalInputTest,
-    ::testing::Values(FatalCase{kFaultCreateMouse, "\tマウスデバイスの初期化... マウスデバイスの取得に失敗しました"},
-                      FatalCase{kFaultMouseFormat, "\tマウスデバイスの初期化... マウスデバイスのデータ形式の設定に失敗しました"},
-                      FatalCase{kFaultMouseLevel, "\tマウスデバイスの初期化... マウスデバイスの協調レベルの設定に失敗しました"},
-                      FatalCase{kFaultCreateKeyboard, "\tキーボードデバイスの初期化... キーボードデバイスの取得に失敗しました"},
-                      FatalCase{kFaultKeyboardFormat,
-                                "\tキーボードデバイスの初期化... キーボードデバイスのデータ形式の設定に失敗しました"},
-                      FatalCase{kFaultKeyboardLevel,
-                                "\tキーボードデバイスの初期化... キーボードデバイスの協調レベルの設定に失敗しました"},
-                      FatalCase{kFaultKeyboardAcquire, "\tキーボードデバイスの初期化... キーボードデバイスの取得に失敗しました"}));
+    ::testing::Values(
+        FatalCase{kFaultCreateMouse, "\tマウスデバイスの初期化... マウスデバイスの取得に失敗しました"},
+        FatalCase{kFaultMouseFormat, "\tマウスデバイスの初期化... マウスデバイスのデータ形式の設定に失敗しました"},
+        FatalCase{kFaultMouseLevel, "\tマウスデバイスの初期化... マウスデバイスの協調レベルの設定に失敗しました"},
+        FatalCase{kFaultCreateKeyboard, "\tキーボードデバイスの初期化... キーボードデバイスの取得に失敗しました"},
+        FatalCase{kFaultKeyboardFormat,
+                  "\tキーボードデバイスの初期化... キーボードデバイスのデータ形式の設定に失敗しました"},
+        FatalCase{kFaultKeyboardLevel,
+                  "\tキーボードデバイスの初期化... キーボードデバイスの協調レベルの設定に失敗しました"},
+        FatalCase{kFaultKeyboardAcquire, "\tキーボードデバイスの初期化... キーボードデバイスの取得に失敗しました"}));
 
 }  // namespace

@@ -115,8 +115,8 @@ TEST(AxisScaleTest, RangeAndDeadZone)
         int32_t raw, expected;
     };
     const Case cases[] = {
-        {0, 0},         {32767, 1000},   {-32768, -1000}, {8000, 0},     {-8000, 0},
-        {8192, 0},      {16384, 333},    {-16384, -333},  {24576, 667}, {-32767, -1000},
+        {0, 0},    {32767, 1000}, {-32768, -1000}, {8000, 0},    {-8000, 0},
+        {8192, 0}, {16384, 333},  {-16384, -333},  {24576, 667}, {-32767, -1000},
     };
     for (const Case& c : cases) EXPECT_EQ(ScaleAxisValue(c.raw, -1000, 1000, 2500), c.expected) << c.raw;
     EXPECT_EQ(ScaleAxisValue(32767, 0, 65535, 0), 65535);

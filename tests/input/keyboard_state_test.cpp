@@ -4,7 +4,6 @@
 #include "input/keyboard_state.h"
 #include "platform/clock.h"
 
-
 namespace {
 
 class KeyRefreshTest : public InputTest, public ::testing::WithParamInterface<int> {

@@ -7,10 +7,7 @@
 
 namespace {
 
-const char* Utf8(const char8_t* text)
-{
-    return reinterpret_cast<const char*>(text);
-}
+const char* Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 TEST(SystemPathTest, CallersCp932PathsBecomeUtf8WithSlashes)
 {
@@ -21,11 +18,11 @@ TEST(SystemPathTest, CallersCp932PathsBecomeUtf8WithSlashes)
     const Case cases[] = {
         {"data\\map.png", "data/map.png"},
         {"データ\\地図.txt", Utf8(u8"データ/地図.txt")},
-        {"表\\x", Utf8(u8"表/x")},  // 0x95 0x5C: the second byte is no separator
+        {"表\\x", Utf8(u8"表/x")},   // 0x95 0x5C: the second byte is no separator
         {"\xB1\xB2", Utf8(u8"ｱｲ")},  // one-byte katakana take three bytes each
-        {"\xED\x40", Utf8(u8"纊")},   // a duplicate code opens the one file its character names
-        {"\x80.txt", nullptr},        // no character at all
-        {"cut\x95", nullptr},         // a first byte without its second
+        {"\xED\x40", Utf8(u8"纊")},  // a duplicate code opens the one file its character names
+        {"\x80.txt", nullptr},       // no character at all
+        {"cut\x95", nullptr},        // a first byte without its second
     };
     for (const Case& c : cases) {
         char out[64];

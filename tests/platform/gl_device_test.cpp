@@ -191,8 +191,7 @@ TEST_F(GlDeviceTest, BlendEquations)
     const Case cases[] = {
         {"alpha", GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add, 0x80FFFFFFu, 0xFFC0B0A0u},
         {"add", GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::Add, 0xFF404040u, 0xFFC0A080u},
-        {"subtract", GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::ReverseSubtract, 0xFF505050u,
-         0xFF301000u},
+        {"subtract", GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::ReverseSubtract, 0xFF505050u, 0xFF301000u},
         {"invert", GlBlendFactor::InvDestColor, GlBlendFactor::Zero, GlBlendOp::Add, 0xFFFFFFFFu, 0xFF7F9FBFu},
         {"multiply", GlBlendFactor::Zero, GlBlendFactor::SrcColor, GlBlendOp::Add, 0xFF80FF00u, 0xFF406000u},
     };

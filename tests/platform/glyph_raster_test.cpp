@@ -46,8 +46,7 @@ int LitPixels(const Glyph& glyph)
 {
     int lit = 0;
     for (int y = 0; y < glyph.metrics.blackBoxY; ++y)
-        for (int x = 0; x < glyph.metrics.blackBoxX; ++x)
-            lit += MonoBit(glyph, x, y);
+        for (int x = 0; x < glyph.metrics.blackBoxX; ++x) lit += MonoBit(glyph, x, y);
     return lit;
 }
 
@@ -105,8 +104,7 @@ TEST(GlyphRaster, BothFormatsShareMetricsAndLayout)
                     EXPECT_TRUE(MonoBit(mono, x, y)) << x << "," << y;
                 }
             }
-            for (int x = m.blackBoxX; x < monoPitch * 8; ++x)
-                EXPECT_FALSE(MonoBit(mono, x, y)) << "padding bit";
+            for (int x = m.blackBoxX; x < monoPitch * 8; ++x) EXPECT_FALSE(MonoBit(mono, x, y)) << "padding bit";
         }
         // The glyph sits on the line: its box lies within ascent above and descent below.
         EXPECT_LE(m.originY, 16);
@@ -140,10 +138,10 @@ TEST(GlyphRaster, SmallBufferIsNotWritten)
     int32_t size = ReadPlatformGlyph(gothic.font, 'W', GlyphBitmapFormat::Gray17, &metrics, 0, nullptr);
     ASSERT_GT(size, 8);
     std::vector<unsigned char> buffer(size_t(size), 0xAA);
-    EXPECT_EQ(ReadPlatformGlyph(gothic.font, 'W', GlyphBitmapFormat::Gray17, &metrics, uint32_t(size - 1), buffer.data()),
+    EXPECT_EQ(ReadPlatformGlyph(gothic.font, 'W', GlyphBitmapFormat::Gray17, &metrics, uint32_t(size - 1),
+                                buffer.data()),
               size);
-    for (unsigned char byte : buffer)
-        ASSERT_EQ(byte, 0xAA);
+    for (unsigned char byte : buffer) ASSERT_EQ(byte, 0xAA);
 }
 
 TEST(GlyphRaster, WeightWidensAndItalicSlants)
@@ -163,8 +161,7 @@ TEST(GlyphRaster, WeightWidensAndItalicSlants)
     Glyph slanted = Fetch(italic.font, 'l', GlyphBitmapFormat::Mono);
     auto firstLit = [](const Glyph& glyph, int y) {
         for (int x = 0; x < glyph.metrics.blackBoxX; ++x)
-            if (MonoBit(glyph, x, y))
-                return x;
+            if (MonoBit(glyph, x, y)) return x;
         return -1;
     };
     int topRow = firstLit(slanted, 0);
@@ -203,8 +200,7 @@ TEST(GlyphRaster, ManyFontsOpenAndClose)
         ASSERT_EQ(OpenPlatformFont(Gothic(10 + i), &font), 0) << i;
         fonts.push_back(font);
     }
-    for (PlatformFont* font : fonts)
-        ClosePlatformFont(font);
+    for (PlatformFont* font : fonts) ClosePlatformFont(font);
     PlatformFont* font = nullptr;
     ASSERT_EQ(OpenPlatformFont(Gothic(16), &font), 0);
     EXPECT_GE(Fetch(font, 'a', GlyphBitmapFormat::Mono).size, 0);

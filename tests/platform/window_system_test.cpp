@@ -199,7 +199,8 @@ TEST_F(InstanceLockTest, FolderThatCannotHoldTheLockSendsItToTheNextOrSaysNoneCo
         {"private runtime folder", Runtime::Private, Fallback::Usable, Where::Runtime},
         {"no runtime folder", Runtime::Unset, Fallback::Usable, Where::Fallback},
         {"runtime folder is a file", Runtime::NotAFolder, Fallback::Usable, Where::Fallback},
-        {"lock file cannot be opened in the runtime folder", Runtime::LockFileBlocked, Fallback::Usable, Where::Fallback},
+        {"lock file cannot be opened in the runtime folder", Runtime::LockFileBlocked, Fallback::Usable,
+         Where::Fallback},
         {"runtime folder cannot be written", Runtime::ReadOnly, Fallback::Usable, Where::Fallback},
         {"runtime blocked, fallback cannot be made", Runtime::LockFileBlocked, Fallback::CannotBeMade, Where::Nowhere},
         {"runtime blocked, fallback blocked", Runtime::LockFileBlocked, Fallback::LockFileBlocked, Where::Nowhere},
@@ -228,7 +229,8 @@ TEST_F(InstanceLockTest, FolderThatCannotHoldTheLockSendsItToTheNextOrSaysNoneCo
             setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             break;
         case Runtime::ReadOnly:
-            std::filesystem::permissions(runtime, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+            std::filesystem::permissions(runtime,
+                                         std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
             setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             break;
         }

@@ -21,13 +21,16 @@ struct VectorCase {
     std::vector<int64_t> expected;
 };
 
-void ResetToProcessStart() {
+void ResetToProcessStart()
+{
     randomState = RandomState{};
     randomState.index = kRandomStateWords;
 }
 
 const VectorCase kVectorCases[] = {
-    {"seed 4357, words", 4357, {kRawWord, kRawWord, kRawWord, kRawWord, kRawWord},
+    {"seed 4357, words",
+     4357,
+     {kRawWord, kRawWord, kRawWord, kRawWord, kRawWord},
      {2867219139, 1585203162, 3113124129, 2953900839, 2463794868}},
     {"seed 4357, up to 99", 4357, std::vector<int64_t>(10, 99), {66, 36, 72, 68, 57, 81, 27, 83, 13, 95}},
     {"seed 1, words", 1, {kRawWord, kRawWord, kRawWord}, {3556162021, 4012392791, 221657543}},
@@ -43,7 +46,8 @@ const VectorCase kVectorCases[] = {
     {"max 2147483646", 4357, {2147483646}, {1433609568}},
 };
 
-TEST(RandomTest, KnownSequences) {
+TEST(RandomTest, KnownSequences)
+{
     for (const VectorCase& c : kVectorCases) {
         SCOPED_TRACE(c.name);
         ResetToProcessStart();
@@ -57,7 +61,8 @@ TEST(RandomTest, KnownSequences) {
     }
 }
 
-TEST(RandomTest, NegativeMaximaStayInRange) {
+TEST(RandomTest, NegativeMaximaStayInRange)
+{
     SeedRandom(99);
     for (int i = 0; i < 2000; ++i) {
         int32_t small = RandomUpTo(-5);
@@ -70,7 +75,8 @@ TEST(RandomTest, NegativeMaximaStayInRange) {
     }
 }
 
-TEST(RandomTest, SeedingFillsBlockAndMarksSeeded) {
+TEST(RandomTest, SeedingFillsBlockAndMarksSeeded)
+{
     ResetToProcessStart();
     SeedRandom(4357);
     EXPECT_EQ(randomState.index, 0);
@@ -81,7 +87,8 @@ TEST(RandomTest, SeedingFillsBlockAndMarksSeeded) {
 #endif
 }
 
-TEST(RandomTest, The625thDrawRefillsOnce) {
+TEST(RandomTest, The625thDrawRefillsOnce)
+{
     SeedRandom(4357);
     for (int i = 0; i < kRandomStateWords; ++i) NextRandomWord();
     EXPECT_EQ(randomState.index, kRandomStateWords);
@@ -89,7 +96,8 @@ TEST(RandomTest, The625thDrawRefillsOnce) {
     EXPECT_EQ(randomState.index, 1);
 }
 
-TEST(RandomTest, ReseedingMidBlockDiscardsTheRest) {
+TEST(RandomTest, ReseedingMidBlockDiscardsTheRest)
+{
     SeedRandom(4357);
     for (int i = 0; i < 10; ++i) NextRandomWord();
     SeedRandom(4357);
@@ -98,7 +106,8 @@ TEST(RandomTest, ReseedingMidBlockDiscardsTheRest) {
 }
 
 // libstdc++'s twister, loaded with our seeded state words, must give the same blocks.
-TEST(RandomTest, MatchesStandardTwisterFromSameState) {
+TEST(RandomTest, MatchesStandardTwisterFromSameState)
+{
     for (uint32_t seed : {1u, 4357u, 0u, 0xffffffffu}) {
         SCOPED_TRACE(seed);
         RandomState seeded{};

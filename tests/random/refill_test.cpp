@@ -8,20 +8,23 @@
 
 namespace {
 
-void ExpectSameWords(const RandomState& got, const RandomState& want) {
+void ExpectSameWords(const RandomState& got, const RandomState& want)
+{
     EXPECT_EQ(std::memcmp(got.state, want.state, sizeof(uint32_t) * kRandomStateWords), 0);
     EXPECT_EQ(std::memcmp(got.output, want.output, sizeof got.output), 0);
     EXPECT_EQ(got.index, 0);
 }
 
-RandomState StateWithWords(uint32_t (*word)(int)) {
+RandomState StateWithWords(uint32_t (*word)(int))
+{
     RandomState random{};
     for (int i = 0; i <= kRandomStateWords; ++i) random.state[i] = word(i);
     random.index = kRandomStateWords;
     return random;
 }
 
-TEST(RandomRefillTest, VariantsMatchPlainFromSameState) {
+TEST(RandomRefillTest, VariantsMatchPlainFromSameState)
+{
     RandomState seeded{};
     SeedRandomState(seeded, 4357);
     const RandomState starts[] = {
@@ -50,7 +53,8 @@ TEST(RandomRefillTest, VariantsMatchPlainFromSameState) {
     EXPECT_GE(tried, 1);
 }
 
-TEST(RandomRefillTest, ProcessorFeaturesChooseVariant) {
+TEST(RandomRefillTest, ProcessorFeaturesChooseVariant)
+{
     const CpuFeatures& cpu = ReadCpuFeatures();
 #if defined(__x86_64__)
     EXPECT_TRUE(cpu.hasCpuid);

@@ -23,10 +23,7 @@ std::string WithLastGranule(std::string bytes, int64_t granule)
     return bytes;
 }
 
-int Load(const std::string& bytes)
-{
-    return LoadSoundFromMemory(bytes.data(), int32_t(bytes.size()));
-}
+int Load(const std::string& bytes) { return LoadSoundFromMemory(bytes.data(), int32_t(bytes.size())); }
 
 TEST_F(OggDecoderTest, ASineComesBackCloseToWhatWasEncodedInBothChannels)
 {
@@ -56,7 +53,7 @@ TEST_F(OggDecoderTest, LoopCommentsBecomeLoopPointsWhenTheyLieInsideThePiece)
         {{"LOOPSTART=1000", "LOOPLENGTH=2000"}, 1000, 3000},
         {{"LOOPSTART=1000", "LOOPEND=5000"}, 1000, 5000},
         {{"LOOPSTART=500"}, 500, 8000},
-        {{"LOOPSTART=7000", "LOOPLENGTH=5000"}, 0, 8000},   // past the end: ignored
+        {{"LOOPSTART=7000", "LOOPLENGTH=5000"}, 0, 8000},  // past the end: ignored
         {{"LOOPSTART=x"}, 0, 8000},
         {{}, 0, 8000},
     };

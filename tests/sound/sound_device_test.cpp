@@ -67,8 +67,8 @@ const Lines kOpening = {
 Lines Report(const std::string& firstLine, const std::string& module)
 {
     char device[160];
-    std::snprintf(device, sizeof device, "T:\t\tモジュール名:%15s  ドライバ記述:%s ",
-                  module.c_str(), "System audio output device");
+    std::snprintf(device, sizeof device, "T:\t\tモジュール名:%15s  ドライバ記述:%s ", module.c_str(),
+                  "System audio output device");
     return {
         firstLine,
         device,
@@ -101,8 +101,7 @@ TEST_F(SoundDeviceTest, StartAndEndWithTheDummyAndDiskDriversLogTheFullReport)
         EXPECT_EQ(SoundStart(), -1) << "a second start while running";
         ASSERT_EQ(SoundEnd(), 0);
         EXPECT_EQ(CurrentAudioDriver(), nullptr);
-        EXPECT_EQ(LogLines(),
-                  Concat({kOpening, Report(kListingLine, driver), {kStarted, kEnded}}));
+        EXPECT_EQ(LogLines(), Concat({kOpening, Report(kListingLine, driver), {kStarted, kEnded}}));
         EXPECT_EQ(AppLogState.depth, 0);
         EXPECT_EQ(TrackedAllocationCount(), allocationsBefore);
     }
@@ -192,8 +191,7 @@ TEST_F(SoundDeviceTest, PrimaryFormatFollowsTheCapabilities)
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "T:\t最大サンプリングレート:11.03KHz 最小サンプリングレート:4.00KHz "),
               lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "T:\t プライマリ MONO = OK  STEREO = NO "),
-              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "T:\t プライマリ MONO = OK  STEREO = NO "), lines.end());
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
                          "T:DirectSoundのプライマリサウンドバッファのフォーマット設定に失敗しました"),
               1);
@@ -210,42 +208,39 @@ TEST_F(SoundDeviceTest, FailuresReleaseWhatWasCreatedOrOnlyShortenTheReport)
         Lines lines;
     };
     const Case cases[] = {
-        {"device", [](SoundDeviceOps& o) { o.createDevice = [] { return -1; }; }, -1,
-         {kOpening[0],
-          "T:DirectSound インターフェースの取得を行います....  "
-          "DirectSoundインターフェースの作成に失敗しました"}},
-        {"initialize", [](SoundDeviceOps& o) { o.initializeDevice = [] { return -1; }; }, -1,
+        {"device",
+         [](SoundDeviceOps& o) { o.createDevice = [] { return -1; }; },
+         -1,
+         {kOpening[0], "T:DirectSound インターフェースの取得を行います....  "
+                       "DirectSoundインターフェースの作成に失敗しました"}},
+        {"initialize",
+         [](SoundDeviceOps& o) { o.initializeDevice = [] { return -1; }; },
+         -1,
          {kOpening[0], kOpening[1], "T:引き続きインターフェースの初期化処理...  初期化に失敗しました"}},
         {"priority level", [](SoundDeviceOps& o) { o.setPriorityLevel = [] { return -1; }; }, -1,
          Concat({kOpening, {"T:DirectSoundの協調レベルの設定に失敗しました"}})},
         {"primary", [](SoundDeviceOps& o) { o.createPrimary = [] { return -1; }; }, -1,
          Concat({kOpening, {"T:DirectSoundのプライマリサウンドバッファの作成に失敗しました"}})},
-        {"format",
-         [](SoundDeviceOps& o) { o.setPrimaryFormat = [](const AudioFormat&) { return -1; }; }, 0,
+        {"format", [](SoundDeviceOps& o) { o.setPrimaryFormat = [](const AudioFormat&) { return -1; }; }, 0,
          Concat({kOpening,
                  {"T:DirectSoundのプライマリサウンドバッファのフォーマット設定に失敗しました"},
-                 Report(kListingLine, "dummy"), {kStarted, kEnded}})},
-        {"silence", [](SoundDeviceOps& o) { o.createSilence = [](int32_t) -> int16_t* { return nullptr; }; },
-         0,
-         Concat({kOpening,
-                 Report("T:無音バッファの作成に失敗しましたDirectSound デバイスを列挙します",
-                        "dummy"),
+                 Report(kListingLine, "dummy"),
                  {kStarted, kEnded}})},
-        {"silence lock",
-         [](SoundDeviceOps& o) { o.lockSilence = [](int16_t*, int32_t) -> void* { return nullptr; }; },
+        {"silence", [](SoundDeviceOps& o) { o.createSilence = [](int32_t) -> int16_t* { return nullptr; }; }, 0,
+         Concat({kOpening,
+                 Report("T:無音バッファの作成に失敗しましたDirectSound デバイスを列挙します", "dummy"),
+                 {kStarted, kEnded}})},
+        {"silence lock", [](SoundDeviceOps& o) { o.lockSilence = [](int16_t*, int32_t) -> void* { return nullptr; }; },
          0,
          Concat({kOpening,
-                 Report("T:無音バッファのロックに失敗しましたDirectSound デバイスを列挙します",
-                        "dummy"),
+                 Report("T:無音バッファのロックに失敗しましたDirectSound デバイスを列挙します", "dummy"),
                  {kStarted, kEnded}})},
         {"device list", [](SoundDeviceOps& o) { o.loadDeviceList = [] { return -1; }; }, 0,
-         Concat({kOpening,
-                 {kListingLine, "T:\t\tDSOUND.DLL のロードに失敗しました", kStarted, kEnded}})},
+         Concat({kOpening, {kListingLine, "T:\t\tDSOUND.DLL のロードに失敗しました", kStarted, kEnded}})},
         {"lister", [](SoundDeviceOps& o) { o.findDeviceLister = [] { return -1; }; }, 0,
-         Concat({kOpening,
-                 {kListingLine,
-                  "T:\t\tDirectSound デバイスの列挙用関数のポインタ取得に失敗しました", kStarted,
-                  kEnded}})},
+         Concat(
+             {kOpening,
+              {kListingLine, "T:\t\tDirectSound デバイスの列挙用関数のポインタ取得に失敗しました", kStarted, kEnded}})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -26,8 +26,8 @@ struct WavLayout {
     uint16_t channels = 1;
     uint32_t rate = 44100;
     uint16_t bits = 16;
-    int32_t blockAlign = -1;       // -1: channels x bits / 8
-    int64_t claimedData = -1;      // -1: the data's own size
+    int32_t blockAlign = -1;   // -1: channels x bits / 8
+    int64_t claimedData = -1;  // -1: the data's own size
 };
 
 // A RIFF WAVE file with a "fmt " chunk (16 bytes, or 40 for the extensible tag), a "LIST"
@@ -35,8 +35,8 @@ struct WavLayout {
 inline std::string WavFile(const WavLayout& layout, const std::string& data)
 {
     std::string fmt;
-    const uint16_t align = layout.blockAlign >= 0 ? uint16_t(layout.blockAlign)
-                                                  : uint16_t(layout.channels * layout.bits / 8);
+    const uint16_t align =
+        layout.blockAlign >= 0 ? uint16_t(layout.blockAlign) : uint16_t(layout.channels * layout.bits / 8);
     PutLe16(fmt, layout.tag);
     PutLe16(fmt, layout.channels);
     PutLe32(fmt, layout.rate);
@@ -129,7 +129,7 @@ inline std::string OggFile(const std::vector<int16_t>& samples, int channels, in
                 for (int c = 0; c < channels; ++c)
                     buffer[c][i] = float(samples[size_t(done + i) * channels + c]) / 32768.0f;
         }
-        vorbis_analysis_wrote(&dsp, count);   // 0 marks the end
+        vorbis_analysis_wrote(&dsp, count);  // 0 marks the end
         done += count > 0 ? count : 1;
         while (vorbis_analysis_blockout(&dsp, &block) == 1) {
             vorbis_analysis(&block, nullptr);
@@ -155,4 +155,3 @@ inline std::string OggFile(const std::vector<int16_t>& samples, int channels, in
     vorbis_info_clear(&info);
     return out;
 }
-

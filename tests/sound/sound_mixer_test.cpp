@@ -55,7 +55,11 @@ TEST_F(SoundMixerTest, OnceLoopedPannedQuieterAndAtAnotherRate)
 
     ASSERT_EQ(PlaySound(handle, SOUND_PLAY_BACK), 0);
     const std::vector<int16_t> once = Mix(16);
-    EXPECT_EQ(Channel(once, 0), [&] { auto v = click; v.insert(v.end(), 8, 0); return v; }());
+    EXPECT_EQ(Channel(once, 0), [&] {
+        auto v = click;
+        v.insert(v.end(), 8, 0);
+        return v;
+    }());
     EXPECT_EQ(Channel(once, 1), Channel(once, 0)) << "a mono sound is in both channels";
     EXPECT_EQ(IsSoundPlaying(handle), 0);
 
@@ -175,7 +179,7 @@ TEST_F(SoundMixerTest, ALongSoundStreamsAndSoundsLikeItsData)
     ASSERT_EQ(sound->samples, nullptr);
     ASSERT_NE(sound->source.data, nullptr);
     ASSERT_EQ(PlaySound(handle, SOUND_PLAY_BACK), 0);
-    ASSERT_EQ(PlaySound(handle, SOUND_PLAY_BACK), 0);   // a second play has its own stream
+    ASSERT_EQ(PlaySound(handle, SOUND_PLAY_BACK), 0);  // a second play has its own stream
     int checked = 0;
     for (int done = 0; done < frames; done += 1000) {
         StepSoundStreaming();
@@ -188,7 +192,7 @@ TEST_F(SoundMixerTest, ALongSoundStreamsAndSoundsLikeItsData)
     EXPECT_EQ(checked, frames);
     EXPECT_TRUE(AllZero(Mix(10)));
     EXPECT_EQ(IsSoundPlaying(handle), 0);
-    StepSoundStreaming();   // closes the ended streams
+    StepSoundStreaming();  // closes the ended streams
     EXPECT_EQ(DeleteSound(handle), 0);
 }
 

@@ -16,7 +16,8 @@ constexpr int kRate = 44100;
 std::vector<int16_t> Burst(int frames, int amplitude = 8000)
 {
     std::vector<int16_t> samples;
-    for (int i = 0; i < frames; ++i) samples.push_back(int16_t(std::lround(amplitude * std::cos(2 * M_PI * i / 100.0))));
+    for (int i = 0; i < frames; ++i)
+        samples.push_back(int16_t(std::lround(amplitude * std::cos(2 * M_PI * i / 100.0))));
     return samples;
 }
 
@@ -94,12 +95,8 @@ TEST_F(SoundOutputTest, OncePannedQuieterAndAtAnotherRateFromWavOggAndAnArchive)
         int tolerance;
     };
     const Case cases[] = {
-        {"burst.wav", 255, 0, 0, 1},
-        {"sounds/burst.wav", 255, 0, 0, 1},
-        {"burst.ogg", 255, 0, 0, 600},
-        {"burst.wav", 255, 200, 0, 1},
-        {"burst.wav", 128, 0, 0, 1},
-        {"burst.wav", 255, 0, 33075, 1},
+        {"burst.wav", 255, 0, 0, 1},   {"sounds/burst.wav", 255, 0, 0, 1}, {"burst.ogg", 255, 0, 0, 600},
+        {"burst.wav", 255, 200, 0, 1}, {"burst.wav", 128, 0, 0, 1},        {"burst.wav", 255, 0, 33075, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.path) + " volume " + std::to_string(c.volume) + " pan " + std::to_string(c.pan) +
@@ -124,8 +121,9 @@ TEST_F(SoundOutputTest, OncePannedQuieterAndAtAnotherRateFromWavOggAndAnArchive)
         int worst = 0;
         for (size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(out[onset + i] - expected[i]));
         EXPECT_LE(worst, c.tolerance);
-        EXPECT_TRUE(std::all_of(out.begin() + long(onset + expected.size()), out.end(), [](int16_t s) { return s == 0; }))
-            << "silence after the play";
+        EXPECT_TRUE(std::all_of(out.begin() + long(onset + expected.size()), out.end(), [](int16_t s) {
+            return s == 0;
+        })) << "silence after the play";
     }
 }
 

@@ -59,7 +59,9 @@ TEST_F(WavDecoderTest, EveryEncodingDecodesToSigned16BitFrames)
     const Case cases[] = {
         {"8-bit unsigned", pcm8, std::string("\x80\xFF\x00\xC0", 4), {0, 127 << 8, -32768, 64 << 8}},
         {"16-bit stereo", stereo16, Samples16({1, -1, 32767, -32768}), {1, -1, 32767, -32768}},
-        {"float, clipped, not a number silent", float32, FloatSamples({0.5f, -1.0f, 2.0f, nan}),
+        {"float, clipped, not a number silent",
+         float32,
+         FloatSamples({0.5f, -1.0f, 2.0f, nan}),
          {16384, -32768, 32767, 0}},
         {"extensible PCM", extensible, Samples16({7, 8}), {7, 8}},
     };
@@ -94,12 +96,19 @@ TEST_F(WavDecoderTest, DamagedOrUnsupportedDataIsRefusedWithALogLine)
         {"too short", "RI", "サウンドファイルが短すぎます"},
         {"RIFF of another kind", "RIFF\x04\x00\x00\x00AVI ", "WAVファイルではありません"},
         {"cut in the header", good.substr(0, 30), "WAVファイルのチャンクがファイルの大きさを超えています"},
-        {"ADPCM", WavFile(layout([](WavLayout& l) { l.tag = 2; l.bits = 4; }), "ab"),
+        {"ADPCM",
+         WavFile(layout([](WavLayout& l) {
+                     l.tag = 2;
+                     l.bits = 4;
+                 }),
+                 "ab"),
          "対応していないWAVファイルの形式です(形式:2 ビット数:4)"},
         {"24 bits", WavFile(layout([](WavLayout& l) { l.bits = 24; }), "abc"),
          "対応していないWAVファイルの形式です(形式:1 ビット数:24)"},
-        {"zero rate", WavFile(layout([](WavLayout& l) { l.rate = 0; }), "ab"), "対応していないサンプリングレートです(0)"},
-        {"no channels", WavFile(layout([](WavLayout& l) { l.channels = 0; }), "ab"), "対応していないチャンネル数です(0)"},
+        {"zero rate", WavFile(layout([](WavLayout& l) { l.rate = 0; }), "ab"),
+         "対応していないサンプリングレートです(0)"},
+        {"no channels", WavFile(layout([](WavLayout& l) { l.channels = 0; }), "ab"),
+         "対応していないチャンネル数です(0)"},
         {"huge channel count", WavFile(layout([](WavLayout& l) { l.channels = 65535; }), "ab"),
          "対応していないチャンネル数です(65535)"},
         {"block size that does not fit", WavFile(layout([](WavLayout& l) { l.blockAlign = 3; }), "ab"),

@@ -66,14 +66,13 @@ TEST_F(FontHandles, CheckCounterWrapsAfter2047)
 
 TEST(FontCellMetrics, FromTextMetrics)
 {
-    struct Case { int maxWidth, height, type, edge, cellSize, cellHeight; };
+    struct Case {
+        int maxWidth, height, type, edge, cellSize, cellHeight;
+    };
     const Case cases[] = {
-        {15, 16, FONT_NORMAL, 1, 24, 16},
-        {15, 16, FONT_EDGE, 2, 24, 20},
-        {8, 19, FONT_NORMAL, 1, 20, 20},
-        {16, 16, FONT_NORMAL, 1, 24, 16},
-        {6, 6, FONT_ANTIALIAS, 1, 8, 6},
-        {30, 33, FONT_EDGE | FONT_ANTIALIAS, 3, 40, 40},
+        {15, 16, FONT_NORMAL, 1, 24, 16}, {15, 16, FONT_EDGE, 2, 24, 20},
+        {8, 19, FONT_NORMAL, 1, 20, 20},  {16, 16, FONT_NORMAL, 1, 24, 16},
+        {6, 6, FONT_ANTIALIAS, 1, 8, 6},  {30, 33, FONT_EDGE | FONT_ANTIALIAS, 3, 40, 40},
     };
     for (const Case& c : cases) {
         CellMetrics cell = ComputeCellMetrics(c.maxWidth, c.height, c.type, c.edge);
@@ -135,8 +134,7 @@ TEST_F(FontHandles, FortyFontsAtMost)
     std::vector<int> handles;
     for (int i = 1; i < kFontTableSize; ++i)
         handles.push_back(CreateFontToHandle(nullptr, 8 + i % 4, -1, -1, -1, -1, 0));
-    for (int handle : handles)
-        ASSERT_NE(handle, -1);
+    for (int handle : handles) ASSERT_NE(handle, -1);
     EXPECT_EQ(CreateFontToHandle(nullptr, 16, -1, -1, -1, -1, 0), -1);
     EXPECT_NE(ReadLogWithoutStamps().find("作成できるフォントハンドル数 40 の限界を超えました"), std::string::npos);
     ASSERT_EQ(ReleaseFontHandle(handles[5]), 0);
@@ -150,8 +148,7 @@ TEST_F(FontHandles, RebuildKeepsHandlesAndEndEmptiesTheTable)
     SetFontSpacingOfHandle(2, b);
     ASSERT_EQ(PrecacheText(-1, "abc", a, nullptr, nullptr), 0);
     ASSERT_EQ(RebuildAllFonts(), 0);
-    for (int handle : {QueryDefaultFont(), a, b})
-        EXPECT_EQ(IsFontHandleValid(handle), 1) << std::hex << handle;
+    for (int handle : {QueryDefaultFont(), a, b}) EXPECT_EQ(IsFontHandleValid(handle), 1) << std::hex << handle;
     EXPECT_EQ(Font(a)->type, FONT_EDGE);
     EXPECT_EQ(Font(a)->codeMap['a'].cached, 0);  // rendered anew when next drawn
     EXPECT_EQ(Font(b)->spacing, 2);
@@ -164,8 +161,7 @@ TEST_F(FontHandles, RebuildKeepsHandlesAndEndEmptiesTheTable)
     EXPECT_EQ(SetFontReleasedFlagOfHandle(-1, &released), -1);
     ASSERT_EQ(EndFontSystem(), 0);
     EXPECT_EQ(released, 1);
-    for (HandleHeader* slot : FontSystem.slots)
-        EXPECT_EQ(slot, nullptr);
+    for (HandleHeader* slot : FontSystem.slots) EXPECT_EQ(slot, nullptr);
     std::string log = ReadLogWithoutStamps();
     // InitFontSystem's pair, then EndFontSystem's.
     size_t first = log.find("フォントの初期化を行います\r\n");
@@ -219,15 +215,13 @@ TEST_F(FontsWithGraphics, SetUpStartsThemReleaseEndsThemModeChangeKeepsTheDefaul
     EXPECT_EQ(PrintText(0, 0, "Aa", PackColor(255, 255, 255)), 0);
 
     ASSERT_EQ(ReleaseGraphics(), 0);
-    for (HandleHeader* slot : FontSystem.slots)
-        EXPECT_EQ(slot, nullptr);
+    for (HandleHeader* slot : FontSystem.slots) EXPECT_EQ(slot, nullptr);
     // Set up again, the default font starts from its own settings.
     ASSERT_EQ(SetupGraphics(), 0);
     EXPECT_EQ(QueryDefaultFont(), 0x20000000);
     EXPECT_EQ(GetFontSizeOfHandle(QueryDefaultFont()), 16);
 
     ASSERT_EQ(EndMediaLayer(), 0);
-    for (HandleHeader* slot : FontSystem.slots)
-        EXPECT_EQ(slot, nullptr);
+    for (HandleHeader* slot : FontSystem.slots) EXPECT_EQ(slot, nullptr);
     EXPECT_EQ(TrackedAllocationCount(), 0);
 }

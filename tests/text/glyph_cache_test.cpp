@@ -26,7 +26,9 @@ uint8_t CellByte(const FontRecord* font, const GlyphSlot* slot, int x, int y)
 
 TEST(GlyphCacheGeometry, SlotCounts)
 {
-    struct Case { int cellSize, slots; };
+    struct Case {
+        int cellSize, slots;
+    };
     for (const Case& c : {Case{24, 568}, Case{200, 20}, Case{8, 2024}, Case{16, 1280}, Case{128, 20}, Case{120, 22}})
         EXPECT_EQ(SoftwareCacheSlotCount(c.cellSize), c.slots) << c.cellSize;
 }
@@ -56,8 +58,7 @@ TEST_F(GlyphCache, FirstInFirstOutAfterSlotCountPlusOne)
     FontRecord* font = Font(handle);
     ASSERT_EQ(font->slotCount, 20);
     std::string text;
-    for (int i = 0; i <= font->slotCount; ++i)
-        text += char('A' + i);
+    for (int i = 0; i <= font->slotCount; ++i) text += char('A' + i);
     // One batch renders at most slotCount characters; the rest come one at a time.
     int32_t count = 0;
     ASSERT_EQ(PrecacheText(-1, text.c_str(), handle, nullptr, &count), 0);
@@ -92,7 +93,11 @@ TEST_F(GlyphCache, CharacterCodesAndSplitting)
     CharRecord records[8] = {};
     int32_t count = 0;
     // あ is the pair 0x82 0xA0: code 0xA082, the platform's character 0x82A0.
-    ASSERT_EQ(PrecacheText(-1, "\x82\xA0" "a", handle, records, &count), 0);
+    ASSERT_EQ(PrecacheText(-1,
+                           "\x82\xA0"
+                           "a",
+                           handle, records, &count),
+              0);
     ASSERT_EQ(count, 2);
     EXPECT_EQ(CharCode(records[0]), 0xA082u);
     EXPECT_EQ(records[0].zero, 0);
@@ -110,7 +115,8 @@ TEST_F(GlyphCache, CharacterCodesAndSplitting)
     int pitch = GlyphBitmapPitch(GlyphBitmapFormat::Mono, metrics.blackBoxX);
     for (int y = 0; y < metrics.blackBoxY; ++y)
         for (int x = 0; x < metrics.blackBoxX; ++x)
-            ASSERT_EQ(CellBit(font, slot, x, y), bool((bits[size_t(y * pitch + x / 8)] >> (7 - x % 8)) & 1)) << x << "," << y;
+            ASSERT_EQ(CellBit(font, slot, x, y), bool((bits[size_t(y * pitch + x / 8)] >> (7 - x % 8)) & 1))
+                << x << "," << y;
 
     // A lone lead byte at the end is a character of its own, code = the byte.
     ASSERT_EQ(PrecacheText(-1, "ab\x82", handle, records, &count), 0);
@@ -149,7 +155,8 @@ TEST_F(GlyphCache, LongStringsBatchLikeShortOnes)
     FontRecord* font = Font(handle);
     std::string text;
     for (int i = 0; i < 150; ++i)
-        text += "\x82\xA0" "a\x82\xA2";  // 5 bytes, 3 characters... 750 bytes
+        text += "\x82\xA0"
+                "a\x82\xA2";  // 5 bytes, 3 characters... 750 bytes
     text.resize(300);
     int allocations = TrackedAllocationCount();
     std::vector<CharRecord> records(300);
@@ -163,7 +170,9 @@ TEST_F(GlyphCache, LongStringsBatchLikeShortOnes)
 
 TEST(GlyphEdge, MasksForRadiiOneToFour)
 {
-    struct Case { int radius, pixels; };
+    struct Case {
+        int radius, pixels;
+    };
     for (const Case& c : {Case{1, 4}, Case{2, 21}, Case{3, 29}, Case{4, 69}, Case{5, 121}}) {
         int count = 0;
         for (int dy = -6; dy <= 6; ++dy)
@@ -244,11 +253,9 @@ TEST_F(GlyphCache, AntialiasedCellsHoldLevelMinusOne)
     // The edge nibble of a pixel is the largest level - 1 of the glyph pixels around it.
     int strongest = 0;
     for (int y = 0; y < metrics.blackBoxY; ++y)
-        for (int x = 0; x < metrics.blackBoxX; ++x)
-            strongest = std::max(strongest, int(levels[size_t(y * pitch + x)]));
+        for (int x = 0; x < metrics.blackBoxX; ++x) strongest = std::max(strongest, int(levels[size_t(y * pitch + x)]));
     int edgeMax = 0;
     for (int y = 0; y < both->cellSize; ++y)
-        for (int x = 0; x < both->cellSize; ++x)
-            edgeMax = std::max(edgeMax, CellByte(both, outlined, x, y) >> 4);
+        for (int x = 0; x < both->cellSize; ++x) edgeMax = std::max(edgeMax, CellByte(both, outlined, x, y) >> 4);
     EXPECT_EQ(edgeMax, strongest - 1);
 }

@@ -31,15 +31,13 @@ Box LitBox(int x0, int y0, int x1, int y1, std::set<uint32_t>* values = nullptr,
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             uint32_t pixel = TextTest::Pixel(x, y);
-            if (pixel == background)
-                continue;
+            if (pixel == background) continue;
             ++box.lit;
             box.left = std::min(box.left, x);
             box.top = std::min(box.top, y);
             box.right = std::max(box.right, x + 1);
             box.bottom = std::max(box.bottom, y + 1);
-            if (values)
-                values->insert(pixel);
+            if (values) values->insert(pixel);
         }
     return box;
 }
@@ -48,8 +46,7 @@ std::vector<uint32_t> Snapshot()
 {
     std::vector<uint32_t> pixels;
     for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x)
-            pixels.push_back(TextTest::Pixel(x, y));
+        for (int x = 0; x < 800; ++x) pixels.push_back(TextTest::Pixel(x, y));
     return pixels;
 }
 
@@ -71,8 +68,7 @@ TEST_F(StringDraw, LitPixelsAreTheTextColourWithoutFillerBits)
     // Glyphs sit at y + their top offset.
     const FontRecord* font = Font(QueryDefaultFont());
     int highest = 99;
-    for (char c : std::string("MousePos(,57)"))
-        highest = std::min(highest, int(font->codeMap[uint8_t(c)].slot->top));
+    for (char c : std::string("MousePos(,57)")) highest = std::min(highest, int(font->codeMap[uint8_t(c)].slot->top));
     EXPECT_EQ(box.top, 32 + highest);
 
     // The same as the text already formatted; two spaces before each number.
@@ -97,8 +93,7 @@ TEST_F(StringDraw, SixteenBitScreen)
     std::set<uint32_t> values;
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 800; ++x)
-            if (Pixel(x, y) != 0x1234)
-                values.insert(Pixel(x, y));
+            if (Pixel(x, y) != 0x1234) values.insert(Pixel(x, y));
     EXPECT_EQ(values, std::set<uint32_t>{0xFC00u});
 }
 
@@ -249,8 +244,7 @@ TEST_F(StringDraw, AntialiasedAndEdgedFontsGoThroughTheAlphaWorkImage)
     // Glyph level 15 is opaque and copied whole, its alpha byte included.
     EXPECT_TRUE(values.count(0xFFFFFFFF));
     EXPECT_TRUE(values.count(0x000000EF));  // full edge alone: alpha 240 over black
-    for (uint32_t v : values)
-        EXPECT_TRUE(v == 0xFFFFFFFF || (v >> 24) == 0) << std::hex << v;
+    for (uint32_t v : values) EXPECT_TRUE(v == 0xFFFFFFFF || (v >> 24) == 0) << std::hex << v;
 }
 
 TEST_F(StringDraw, InvalidHandleEmptyStringAndFrontScreen)
@@ -296,8 +290,7 @@ std::string Format(const char* format, ...)
 TEST_F(StringDraw, LongFormattedTextsAreCutNotOverrun)
 {
     std::string wide;
-    for (int i = 0; i < 700; ++i)
-        wide += "\x82\xA0";  // 1400 bytes
+    for (int i = 0; i < 700; ++i) wide += "\x82\xA0";  // 1400 bytes
     std::string cut = Format("xy%s", wide.c_str());
     EXPECT_EQ(cut.size(), 1022u);  // "xy" and 510 characters; the 511th would be split
     EXPECT_EQ(cut.substr(0, 4), "xy\x82\xA0");
@@ -325,8 +318,7 @@ TEST_F(StringDraw, Utf8TextsDrawTheGlyphsOfTheirCp932Forms)
         PrintTextWithFont(10, 60, mixed, 0xFFFFFFFF, font, PackColor(255, 0, 0));
         ReleaseFontHandle(font);
         PrintText(0, 120, longText.c_str(), 0xFFFFFFFF);
-        if (withFormat)
-            PrintTextFormat(10, 200, 0xFFFFFFFF, "%s=%d", mixed, 42);
+        if (withFormat) PrintTextFormat(10, 200, 0xFFFFFFFF, "%s=%d", mixed, 42);
         return Snapshot();
     };
     const std::vector<uint32_t> cp932 = draw("ASCII と日本語ｶﾅ", longCp932, 1);

@@ -68,8 +68,7 @@ public:
     {
         const MEMIMG& screen = SoftScreen.screen;
         const uint8_t* row = MemImgRow(&screen, y);
-        if (MemImgPixelBytes(&screen) == 2)
-            return reinterpret_cast<const uint16_t*>(row)[x];
+        if (MemImgPixelBytes(&screen) == 2) return reinterpret_cast<const uint16_t*>(row)[x];
         return reinterpret_cast<const uint32_t*>(row)[x];
     }
 

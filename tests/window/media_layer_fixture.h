@@ -65,8 +65,9 @@ protected:
     {
         static const std::string made = [] {
             std::random_device random;
-            const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                               ("ror_locks_" + std::to_string(random()) + "_" + std::to_string(random()));
+            const std::filesystem::path path =
+                std::filesystem::temp_directory_path() /
+                ("ror_locks_" + std::to_string(random()) + "_" + std::to_string(random()));
             std::filesystem::create_directories(path);
             std::filesystem::permissions(path, std::filesystem::perms::owner_all);
             // Removed when this process ends; a death test's child shares it and leaves it.
@@ -113,14 +114,15 @@ protected:
                 continue;
             }
             auto matches = [&](const std::string& line) {
-                if (!want.empty() && want.back() == '*') return line.compare(0, want.size() - 1, want, 0, want.size() - 1) == 0;
+                if (!want.empty() && want.back() == '*')
+                    return line.compare(0, want.size() - 1, want, 0, want.size() - 1) == 0;
                 return line == want;
             };
             while (skipping && at < lines.size() && !matches(lines[at])) ++at;
             if (at >= lines.size()) return ::testing::AssertionFailure() << "missing line: " << want;
             if (!matches(lines[at])) {
-                return ::testing::AssertionFailure() << "line " << at << " is \"" << lines[at] << "\", expected \""
-                                                     << want << "\"";
+                return ::testing::AssertionFailure()
+                       << "line " << at << " is \"" << lines[at] << "\", expected \"" << want << "\"";
             }
             ++at;
             skipping = false;

@@ -95,15 +95,16 @@ TEST_F(MessagePumpTest, CloseEndsTheLoopAndEveryLaterCallFails)
     EXPECT_EQ(CoreState.QuitFlag, 1);
     EXPECT_FALSE(IsWindow(CoreState.MainWindow));
     EXPECT_EQ(PumpMessages(), -1);
-    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ウインドウを閉じようとしています",
-                                           "T:ウインドウが破棄されようとしています",
-                                           "T:ソフトを終了する準備が整いました"}));
+    EXPECT_TRUE(
+        FollowPattern(LogLines(), {"...", "T:ウインドウを閉じようとしています",
+                                   "T:ウインドウが破棄されようとしています", "T:ソフトを終了する準備が整いました"}));
     // Shutdown after the window went: no second close, the rest of the shutdown runs.
     EXPECT_EQ(EndMediaLayer(), 0);
     int closes = 0;
     for (const std::string& line : LogLines()) closes += line == "T:ウインドウを閉じようとしています";
     EXPECT_EQ(closes, 1);
-    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ソフトを終了する準備が整いました", "...", "T:ＣＯＭを終了... 完了"}));
+    EXPECT_TRUE(
+        FollowPattern(LogLines(), {"...", "T:ソフトを終了する準備が整いました", "...", "T:ＣＯＭを終了... 完了"}));
 }
 
 TEST_F(MessagePumpTest, WindowSystemCloseRequestEndsTheLoop)

@@ -95,13 +95,13 @@ TEST_F(ProgramOnXTest, ClosingTheWindowEndsTheProgramNormally)
     const fs::path where = Launch("closing", programTitle);
     ASSERT_TRUE(WaitForFile(where / "ready"));
     // The caption is the title; Alt+F4 on the focused window asks it to close.
-    const std::string close = "xdotool search --sync --name '" + programTitle +
-                              "' windowfocus --sync && xdotool key --clearmodifiers alt+F4";
+    const std::string close =
+        "xdotool search --sync --name '" + programTitle + "' windowfocus --sync && xdotool key --clearmodifiers alt+F4";
     EXPECT_EQ(std::system(close.c_str()), 0);
     EXPECT_EQ(ExitCode(where), 0);
-    EXPECT_TRUE(FollowPattern(ProgramLog(where), {"...", "T:ウインドウを閉じようとしています",
-                                                  "T:ウインドウが破棄されようとしています",
-                                                  "T:ソフトを終了する準備が整いました"}));
+    EXPECT_TRUE(FollowPattern(ProgramLog(where),
+                              {"...", "T:ウインドウを閉じようとしています", "T:ウインドウが破棄されようとしています",
+                               "T:ソフトを終了する準備が整いました"}));
 }
 
 }  // namespace

@@ -22,8 +22,7 @@ protected:
         MediaLayerTest::SetUp();
         ASSERT_EQ(Start(), 0);
         while (QueuedMessageCount() > 0) PumpMessages();
-        while (TakeChar() >= 0) {
-        }
+        while (TakeChar() >= 0) {}
     }
 
     MessageResult Send(uint32_t message, WParam wParam, LParam lParam = 0)
@@ -77,9 +76,9 @@ TEST(DisplayChangeTest, VerdictForANewDesktop)
     };
     // Screen mode 800 x 600 at 32 bits.
     const Case cases[] = {
-        {32, 800, 600, DisplayChangeVerdict::Same},    {16, 1920, 1080, DisplayChangeVerdict::Keep},
-        {32, 1920, 1080, DisplayChangeVerdict::Keep},  {24, 1920, 1080, DisplayChangeVerdict::Close},
-        {8, 1920, 1080, DisplayChangeVerdict::Close},  {32, 640, 1080, DisplayChangeVerdict::Close},
+        {32, 800, 600, DisplayChangeVerdict::Same},   {16, 1920, 1080, DisplayChangeVerdict::Keep},
+        {32, 1920, 1080, DisplayChangeVerdict::Keep}, {24, 1920, 1080, DisplayChangeVerdict::Close},
+        {8, 1920, 1080, DisplayChangeVerdict::Close}, {32, 640, 1080, DisplayChangeVerdict::Close},
         {32, 1920, 480, DisplayChangeVerdict::Close},
     };
     for (const Case& c : cases) {
@@ -95,10 +94,11 @@ TEST_F(WindowProcedureTest, DesktopTooSmallClosesTheWindowInOrder)
     EXPECT_EQ(CoreState.ClosePosted, 1);
     EXPECT_EQ(CoreState.displayChangeSeen, 0);
     EXPECT_EQ(PumpMessages(), -1);
-    EXPECT_TRUE(FollowPattern(
-        LogLines(), {"...", "T:復元関数が登録されていないためか画面が２４ビットカラーに変更されたため終了します",
-                     "T:またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します",
-                     "T:ウインドウを閉じようとしています"}));
+    EXPECT_TRUE(
+        FollowPattern(LogLines(),
+                      {"...", "T:復元関数が登録されていないためか画面が２４ビットカラーに変更されたため終了します",
+                       "T:またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します",
+                       "T:ウインドウを閉じようとしています"}));
 }
 
 TEST_F(WindowProcedureTest, LargerDesktopKeepsRunning)
@@ -117,8 +117,8 @@ TEST_F(WindowProcedureTest, CharactersAreFilteredIntoTheBuffer)
 
 TEST_F(WindowProcedureTest, CursorKeysBecomeControlCharacters)
 {
-    const std::pair<int, int> keys[] = {{VK_DELETE, 0x10}, {VK_LEFT, 0x1D}, {VK_RIGHT, 0x1C},
-                                        {VK_UP, 0x1E},     {VK_DOWN, 0x1F}, {VK_HOME, 0x1A},
+    const std::pair<int, int> keys[] = {{VK_DELETE, 0x10}, {VK_LEFT, 0x1D},  {VK_RIGHT, 0x1C},
+                                        {VK_UP, 0x1E},     {VK_DOWN, 0x1F},  {VK_HOME, 0x1A},
                                         {VK_END, 0x19},    {VK_PRIOR, 0x17}, {VK_NEXT, 0x15}};
     for (auto [key, stored] : keys) {
         Send(WM_KEYDOWN, key);
@@ -222,8 +222,8 @@ TEST_F(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
     EXPECT_EQ(ChangeWindowMode(1), 0);
     EXPECT_EQ(CursorVisible(), 1);
     EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが倒されました",
-                                           "T:ウインドウスタイルをフルスクリーンモード用に変更します... 完了",
-                                           "...", "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが立てられました",
+                                           "T:ウインドウスタイルをフルスクリーンモード用に変更します... 完了", "...",
+                                           "T:ChangeWindowMode実行 ", "T:ウインドウモードフラグが立てられました",
                                            "T:ウインドウスタイルをウインドウモード用に変更します... 完了"}));
 }
 

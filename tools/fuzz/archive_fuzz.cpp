@@ -14,8 +14,7 @@ namespace {
 void FuzzLzBlock(const uint8_t* data, size_t size)
 {
     int64_t expanded = DecodeLzBlock(data, size, nullptr, 0);
-    if (expanded < 0)
-        return;
+    if (expanded < 0) return;
     // A capacity of its own size, so any write past it is caught by the address checker.
     size_t capacity = size_t(expanded) < (size_t(1) << 20) ? size_t(expanded) : (size_t(1) << 20);
     std::vector<uint8_t> out(capacity);
@@ -43,8 +42,7 @@ void WalkFolder(Archive* archive, uint32_t dirOffset, int depth)
             archive->currentDir = before;
             continue;
         }
-        if (FindArchiveEntry(archive, name) == nullptr)
-            continue;
+        if (FindArchiveEntry(archive, name) == nullptr) continue;
         const uint8_t* data = archive->image + archive->header.dataOffset + entry.dataAddress;
         if (entry.compressedSize == kStoredUncompressed) {
             volatile uint8_t last = entry.dataSize > 0 ? data[entry.dataSize - 1] : 0;
@@ -58,29 +56,25 @@ void WalkFolder(Archive* archive, uint32_t dirOffset, int depth)
 
 void FuzzArchiveImage(const uint8_t* data, size_t size)
 {
-    if (size == 0)
-        return;
+    if (size == 0) return;
     std::vector<uint8_t> image(data, data + size);
     Archive archive{};
     if (OpenArchiveImage(&archive, image.data(), uint32_t(image.size()), nullptr) != 0) {
-        if (std::memcmp(image.data(), data, size) != 0)
-            std::abort();  // a failed open must leave the image as it was
+        if (std::memcmp(image.data(), data, size) != 0) std::abort();  // a failed open must leave the image as it was
         return;
     }
     WalkFolder(&archive, 0, 0);
     ChangeArchiveDir(&archive, "a\\b/../c", 1);
     ChangeArchiveDir(&archive, "..", 1);
     CloseArchive(&archive);
-    if (std::memcmp(image.data(), data, size) != 0)
-        std::abort();  // closing must give the image back unchanged
+    if (std::memcmp(image.data(), data, size) != 0) std::abort();  // closing must give the image back unchanged
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 1 || size > (size_t(1) << 24))
-        return 0;
+    if (size < 1 || size > (size_t(1) << 24)) return 0;
     if (data[0] & 1)
         FuzzArchiveImage(data + 1, size - 1);
     else

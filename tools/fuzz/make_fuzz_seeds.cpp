@@ -35,8 +35,7 @@ int main(int argc, char** argv)
     }
     std::string folder = argv[1];
     std::string text;
-    for (int i = 0; text.size() < 600; ++i)
-        text += "row " + std::to_string(i % 7) + ";";
+    for (int i = 0; text.size() < 600; ++i) text += "row " + std::to_string(i % 7) + ";";
     PackNode sub;
     sub.name = "sub";
     sub.isFolder = true;
@@ -50,8 +49,7 @@ int main(int argc, char** argv)
         options.fallbackKey = version == 2;
         std::vector<uint8_t> archive;
         std::string error;
-        if (!BuildArchive(root, options, &archive, &error))
-            return 1;
+        if (!BuildArchive(root, options, &archive, &error)) return 1;
         WriteSeed(folder + "/archive_v" + std::to_string(version), 1, archive);
     }
     std::vector<uint8_t> bytes(text.begin(), text.end());

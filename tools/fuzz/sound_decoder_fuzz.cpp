@@ -9,7 +9,7 @@
 
 namespace {
 
-const StreamOps kMemoryOps = {TellMemoryStream, SeekMemoryStream, ReadMemoryStream,
+const StreamOps kMemoryOps = {TellMemoryStream,  SeekMemoryStream, ReadMemoryStream,
                               MemoryStreamAtEnd, MemoryStreamIdle, CloseMemoryStream};
 int16_t Frames[2 * 4096];
 
@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SoundDecoder* decoder = OpenSoundDecoder(reader);
     if (decoder != nullptr) {
         const SoundFormat format = decoder->format;
-        if (format.channels < 1 || format.channels > kMaxSoundChannels || format.frames < 0 ||
-            format.loopStart < 0 || format.loopEnd > format.frames)
+        if (format.channels < 1 || format.channels > kMaxSoundChannels || format.frames < 0 || format.loopStart < 0 ||
+            format.loopEnd > format.frames)
             __builtin_trap();
         // Read up to the claimed length, as the loaders do; a claim far past what the bytes
         // hold ends where the data ends.

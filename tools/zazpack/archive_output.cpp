@@ -49,7 +49,6 @@ bool PackArchiveFile(const PackNode& root, const PackOptions& options, const std
             written = false;
         }
     }
-    if (!written)
-        fs::remove(partial, failure);
+    if (!written) fs::remove(partial, failure);
     return written;
 }

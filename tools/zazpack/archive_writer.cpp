@@ -27,8 +27,7 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value)
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(value >> (8 * i)));
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(value >> (8 * i)));
 }
 
 void PutU64(std::vector<uint8_t>& out, uint64_t value)
@@ -42,8 +41,7 @@ void PutNameRecord(std::vector<uint8_t>& names, const std::string& name)
     const std::string upper = UpperCaseName(name);
     uint16_t units = uint16_t((name.size() + 4) / 4);
     uint32_t sum = 0;
-    for (unsigned char c : upper)
-        sum += c;
+    for (unsigned char c : upper) sum += c;
     PutU16(names, units);
     PutU16(names, uint16_t(sum));
     for (const std::string* copy : {&upper, &name}) {
@@ -119,7 +117,8 @@ struct ScrambledOutput {
 
     bool Flush()
     {
-        const bool written = buffered == 0 || sink.append(sink.context, std::span<const uint8_t>(buffer.data(), buffered));
+        const bool written =
+            buffered == 0 || sink.append(sink.context, std::span<const uint8_t>(buffer.data(), buffered));
         buffered = 0;
         return written;
     }
@@ -127,8 +126,7 @@ struct ScrambledOutput {
     bool Append(std::span<const uint8_t> bytes)
     {
         while (!bytes.empty()) {
-            if (buffered == buffer.size() && !Flush())
-                return false;
+            if (buffered == buffer.size() && !Flush()) return false;
             const size_t part = std::min(bytes.size(), buffer.size() - buffered);
             ScrambleCopy(buffer.data() + buffered, bytes.data(), part, offset, key);
             buffered += part;
@@ -168,11 +166,9 @@ bool WriteArchive(const PackNode& root, const PackOptions& options, const Archiv
         PendingFolder folder = queue.front();
         queue.pop_front();
         std::vector<const PackNode*> entries;
-        for (const PackNode& child : folder.node->children)
-            entries.push_back(&child);
-        std::sort(entries.begin(), entries.end(), [](const PackNode* a, const PackNode* b) {
-            return UpperCaseName(a->name) < UpperCaseName(b->name);
-        });
+        for (const PackNode& child : folder.node->children) entries.push_back(&child);
+        std::sort(entries.begin(), entries.end(),
+                  [](const PackNode* a, const PackNode* b) { return UpperCaseName(a->name) < UpperCaseName(b->name); });
         PutU32(dirs, 0);
         PutU32(dirs, folder.parentOffset);
         PutU32(dirs, uint32_t(entries.size()));
@@ -197,8 +193,7 @@ bool WriteArchive(const PackNode& root, const PackOptions& options, const Archiv
                 // Held only while this file is packed.
                 std::vector<uint8_t> storage;
                 std::span<const uint8_t> data;
-                if (!LoadFileBytes(*entry, &storage, &data, error))
-                    return false;
+                if (!LoadFileBytes(*entry, &storage, &data, error)) return false;
                 dataSize = uint32_t(data.size());
                 std::vector<uint8_t> packed;
                 if (options.version >= 2 && options.compress && data.size() > 16) {
@@ -232,8 +227,7 @@ bool WriteArchive(const PackNode& root, const PackOptions& options, const Archiv
                 ++counts.files;
                 counts.inputBytes += data.size();
                 counts.storedBytes += stored.size();
-                if (progress != nullptr)
-                    progress(counts, progressContext);
+                if (progress != nullptr) progress(counts, progressContext);
             }
             PutU32(files, nameOffset);
             PutU32(files, entry->isFolder ? kFolderAttribute : 0x20);
@@ -242,8 +236,7 @@ bool WriteArchive(const PackNode& root, const PackOptions& options, const Archiv
             PutU64(files, entry->lastWriteTime);
             PutU32(files, dataAddress);
             PutU32(files, dataSize);
-            if (entrySize == kFileEntrySize)
-                PutU32(files, compressedSize);
+            if (entrySize == kFileEntrySize) PutU32(files, compressedSize);
         }
     }
     const uint64_t indexOffset = out.offset;
@@ -268,28 +261,25 @@ bool WriteArchive(const PackNode& root, const PackOptions& options, const Archiv
         return false;
     }
     counts.archiveBytes = out.offset;
-    if (summary != nullptr)
-        *summary = counts;
+    if (summary != nullptr) *summary = counts;
     return true;
 }
 
-bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<uint8_t>* archive,
-                  std::string* error, PackSummary* summary, PackProgress progress, void* progressContext)
+bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<uint8_t>* archive, std::string* error,
+                  PackSummary* summary, PackProgress progress, void* progressContext)
 {
     std::vector<uint8_t> image;
-    ArchiveSink sink{
-        [](void* context, std::span<const uint8_t> bytes) {
-            auto* image = static_cast<std::vector<uint8_t>*>(context);
-            image->insert(image->end(), bytes.begin(), bytes.end());
-            return true;
-        },
-        [](void* context, std::span<const uint8_t> header) {
-            std::copy(header.begin(), header.end(), static_cast<std::vector<uint8_t>*>(context)->begin());
-            return true;
-        },
-        &image};
-    if (!WriteArchive(root, options, sink, error, summary, progress, progressContext))
-        return false;
+    ArchiveSink sink{[](void* context, std::span<const uint8_t> bytes) {
+                         auto* image = static_cast<std::vector<uint8_t>*>(context);
+                         image->insert(image->end(), bytes.begin(), bytes.end());
+                         return true;
+                     },
+                     [](void* context, std::span<const uint8_t> header) {
+                         std::copy(header.begin(), header.end(), static_cast<std::vector<uint8_t>*>(context)->begin());
+                         return true;
+                     },
+                     &image};
+    if (!WriteArchive(root, options, sink, error, summary, progress, progressContext)) return false;
     *archive = std::move(image);
     return true;
 }

@@ -19,10 +19,10 @@ struct PackNode {
 };
 
 struct PackOptions {
-    int version = 3;              // 1 to 3; version 1 stores every file as it is
-    bool compress = true;         // versions 2 and 3: LZ-compress a file when that makes it smaller
+    int version = 3;                // 1 to 3; version 1 stores every file as it is
+    bool compress = true;           // versions 2 and 3: LZ-compress a file when that makes it smaller
     const char* keyText = nullptr;  // null: the default key
-    bool fallbackKey = false;     // scramble with the fallback key instead
+    bool fallbackKey = false;       // scramble with the fallback key instead
 };
 
 struct PackSummary {
@@ -55,9 +55,8 @@ bool WriteArchive(const PackNode& root, const PackOptions& options, const Archiv
                   PackSummary* summary = nullptr, PackProgress progress = nullptr, void* progressContext = nullptr);
 
 // The same into memory: the whole archive in `archive`.
-bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<uint8_t>* archive,
-                  std::string* error, PackSummary* summary = nullptr, PackProgress progress = nullptr,
-                  void* progressContext = nullptr);
+bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<uint8_t>* archive, std::string* error,
+                  PackSummary* summary = nullptr, PackProgress progress = nullptr, void* progressContext = nullptr);
 
 // The bytes of a file node: a view of its `data`, or of its file read into `storage`.
 // False with `error` set when that file cannot be read or is 2 GiB or larger.

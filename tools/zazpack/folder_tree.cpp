@@ -21,8 +21,7 @@ namespace {
 bool StoredEntryName(const fs::directory_entry& entry, std::string* name)
 {
     char converted[kFilePathSize];
-    if (ToLayerPath(converted, sizeof converted, entry.path().filename().c_str()) != 0)
-        return false;
+    if (ToLayerPath(converted, sizeof converted, entry.path().filename().c_str()) != 0) return false;
     *name = converted;
     return true;
 }
@@ -49,14 +48,12 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, 
             child.lastAccessTime = child.lastWriteTime;
         }
         if (entry.is_directory(failure) && entry.is_symlink(failure)) {
-            if (skipped != nullptr)
-                skipped->push_back(entry.path().string() + ": a link to a folder, not followed");
+            if (skipped != nullptr) skipped->push_back(entry.path().string() + ": a link to a folder, not followed");
             continue;
         }
         if (entry.is_directory(failure)) {
             child.isFolder = true;
-            if (!ReadFolderInto(entry.path(), &child, error, skipped))
-                return false;
+            if (!ReadFolderInto(entry.path(), &child, error, skipped)) return false;
         } else if (entry.is_regular_file(failure)) {
             // The bytes are read when the file is packed.
             child.sourcePath = entry.path().string();
@@ -89,8 +86,7 @@ bool ReadArchiveFolder(Archive* archive, uint32_t dirOffset, PackNode* node, int
         child.lastWriteTime = entry.lastWriteTime;
         if (entry.attributes & kFolderAttribute) {
             child.isFolder = true;
-            if (!ReadArchiveFolder(archive, entry.dataAddress, &child, depth + 1, error))
-                return false;
+            if (!ReadArchiveFolder(archive, entry.dataAddress, &child, depth + 1, error)) return false;
         } else {
             const uint8_t* data = archive->image + archive->header.dataOffset + entry.dataAddress;
             child.data.resize(entry.dataSize);
@@ -110,8 +106,7 @@ bool ReadArchiveFolder(Archive* archive, uint32_t dirOffset, PackNode* node, int
 const PackNode* FindChild(const PackNode& node, const std::string& upperName)
 {
     for (const PackNode& child : node.children)
-        if (UpperCaseName(child.name) == upperName)
-            return &child;
+        if (UpperCaseName(child.name) == upperName) return &child;
     return nullptr;
 }
 
@@ -129,8 +124,7 @@ bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* erro
     return ReadFolderInto(folder, root, error, skipped);
 }
 
-bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version,
-                     std::string* error)
+bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version, std::string* error)
 {
     *root = PackNode{};
     root->isFolder = true;
@@ -151,10 +145,8 @@ bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* 
 
 const char* UnsafeEntryName(const std::string& name)
 {
-    if (name.empty())
-        return "an empty name";
-    if (name == "." || name == "..")
-        return "a name that leads out of its folder";
+    if (name.empty()) return "an empty name";
+    if (name == "." || name == "..") return "a name that leads out of its folder";
     for (size_t i = 0; i < name.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(name[i]);
         // The second byte of a two-byte character may be 0x5C; it is no separator.
@@ -162,10 +154,8 @@ const char* UnsafeEntryName(const std::string& name)
             ++i;
             continue;
         }
-        if (c == '/' || c == '\\')
-            return "a name with a folder separator";
-        if (c == '\0')
-            return "a name with a NUL byte";
+        if (c == '/' || c == '\\') return "a name with a folder separator";
+        if (c == '\0') return "a name with a NUL byte";
     }
     return nullptr;
 }
@@ -208,8 +198,7 @@ bool WriteFolderInto(const PackNode& node, const fs::path& folder, std::string* 
         }
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(child.data.data()), std::streamsize(child.data.size()));
-        if (!out)
-            refuse(path.string() + ": cannot be written");
+        if (!out) refuse(path.string() + ": cannot be written");
     }
     return whole;
 }
@@ -230,17 +219,14 @@ bool WriteFolderTree(const PackNode& root, const std::string& folder, std::strin
 
 std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix)
 {
-    if (a.children.size() != b.children.size())
-        return prefix.empty() ? "/" : prefix;
+    if (a.children.size() != b.children.size()) return prefix.empty() ? "/" : prefix;
     for (const PackNode& child : a.children) {
         std::string path = prefix + "/" + child.name;
         const PackNode* other = FindChild(b, UpperCaseName(child.name));
-        if (other == nullptr || other->isFolder != child.isFolder)
-            return path;
+        if (other == nullptr || other->isFolder != child.isFolder) return path;
         if (child.isFolder) {
             std::string difference = CompareTrees(child, *other, path);
-            if (!difference.empty())
-                return difference;
+            if (!difference.empty()) return difference;
         } else {
             std::vector<uint8_t> storage;
             std::vector<uint8_t> otherStorage;
@@ -250,8 +236,7 @@ std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string
             if (!LoadFileBytes(child, &storage, &bytes, &error) ||
                 !LoadFileBytes(*other, &otherStorage, &otherBytes, &error))
                 return path + " (" + error + ")";
-            if (!std::ranges::equal(bytes, otherBytes))
-                return path;
+            if (!std::ranges::equal(bytes, otherBytes)) return path;
         }
     }
     return "";

@@ -16,8 +16,7 @@ bool ReadFolderTree(const std::string& folder, PackNode* root, std::string* erro
 
 // Reads a whole archive image (scrambled, as stored) into `root`, expanding compressed
 // files; `version` gets the archive's version. Fails on any damage the reader detects.
-bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version,
-                     std::string* error);
+bool ReadArchiveTree(std::vector<uint8_t> image, const char* keyText, PackNode* root, int* version, std::string* error);
 
 // Writes the tree's files and folders under `folder`, which is created when missing, the
 // names made UTF-8 on disk. Nothing is written outside it: entries whose names are empty, "."

@@ -26,15 +26,13 @@ uint32_t HashAt(const uint8_t* p)
 
 void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        out[at + size_t(i)] = uint8_t(value >> (8 * i));
+    for (int i = 0; i < 4; ++i) out[at + size_t(i)] = uint8_t(value >> (8 * i));
 }
 
 uint8_t LeastFrequentByte(std::span<const uint8_t> data)
 {
     std::array<size_t, 256> counts{};
-    for (uint8_t b : data)
-        ++counts[b];
+    for (uint8_t b : data) ++counts[b];
     return uint8_t(std::min_element(counts.begin(), counts.end()) - counts.begin());
 }
 
@@ -56,7 +54,8 @@ size_t MatchCost(uint32_t length, uint32_t distance)
 // A ring is one 64-byte cache line.
 struct MatchRings {
     std::vector<uint32_t> storage = std::vector<uint32_t>((size_t(kChainDepth) << kHashBits) + 16);
-    uint32_t* positions = reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(storage.data()) + 63) & ~uintptr_t(63));
+    uint32_t* positions =
+        reinterpret_cast<uint32_t*>((reinterpret_cast<uintptr_t>(storage.data()) + 63) & ~uintptr_t(63));
     // call << 9 | positions held (0 to 16) << 4 | newest slot
     std::vector<uint32_t> stamps = std::vector<uint32_t>(size_t(1) << kHashBits, 0);
     uint32_t call = 0;
@@ -92,8 +91,7 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
     const uint32_t call = rings->call;
     // Block sizes are 32-bit, so are the positions.
     auto insert = [&](size_t at) {
-        if (at + 4 > data.size())
-            return;
+        if (at + 4 > data.size()) return;
         const uint32_t h = HashAt(&data[at]);
         uint32_t& stamp = rings->stamps[h];
         const bool current = stamp >> 9 == call;
@@ -104,8 +102,7 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
     };
     auto putLiteral = [&](uint8_t byte) {
         out.push_back(byte);
-        if (byte == escape)
-            out.push_back(escape);
+        if (byte == escape) out.push_back(escape);
     };
 
     constexpr size_t kProgressStep = size_t(1) << 20;
@@ -127,23 +124,19 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
             const uint32_t held = stamp >> 9 == call ? stamp >> 4 & 31 : 0;
             for (uint32_t depth = 0; depth < held; ++depth) {
                 const uint32_t candidate = ring[(stamp + kChainDepth - depth) % kChainDepth];
-                if (i - size_t(candidate) > kWindow)
-                    break;
+                if (i - size_t(candidate) > kWindow) break;
                 size_t c = size_t(candidate);
                 size_t length = 0;
-                while (length < limit && data[c + length] == data[i + length])
-                    ++length;
+                while (length < limit && data[c + length] == data[i + length]) ++length;
                 if (length > bestLength) {
                     bestLength = uint32_t(length);
                     bestDistance = uint32_t(i - c);
-                    if (length == limit)
-                        break;
+                    if (length == limit) break;
                 }
             }
         }
         size_t literalCost = 0;
-        for (uint32_t k = 0; k < bestLength; ++k)
-            literalCost += data[i + k] == escape ? 2 : 1;
+        for (uint32_t k = 0; k < bestLength; ++k) literalCost += data[i + k] == escape ? 2 : 1;
         if (bestLength >= kLzMinMatch && MatchCost(bestLength, bestDistance) < literalCost) {
             uint32_t lengthField = bestLength - kLzMinMatch;
             uint32_t distanceField = bestDistance - 1;
@@ -151,12 +144,9 @@ std::vector<uint8_t> EncodeLzBlock(std::span<const uint8_t> data, LzProgress pro
             uint32_t code = (lengthField & 31) << 3 | (lengthField >= 32 ? 4 : 0) | uint32_t(distanceBytes - 1);
             out.push_back(escape);
             out.push_back(uint8_t(code >= escape ? code + 1 : code));
-            if (lengthField >= 32)
-                out.push_back(uint8_t(lengthField >> 5));
-            for (size_t k = 0; k < distanceBytes; ++k)
-                out.push_back(uint8_t(distanceField >> (8 * k)));
-            for (uint32_t k = 0; k < bestLength; ++k)
-                insert(i + k);
+            if (lengthField >= 32) out.push_back(uint8_t(lengthField >> 5));
+            for (size_t k = 0; k < distanceBytes; ++k) out.push_back(uint8_t(distanceField >> (8 * k)));
+            for (uint32_t k = 0; k < bestLength; ++k) insert(i + k);
             i += bestLength;
             misses = 0;
             continue;

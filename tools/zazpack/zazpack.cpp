@@ -139,21 +139,18 @@ void ShowProgress(const PackSummary& sofar, void* context)
 uint64_t TreeBytes(const PackNode& node)
 {
     uint64_t total = node.data.size() + node.sourceSize;
-    for (const PackNode& child : node.children)
-        total += TreeBytes(child);
+    for (const PackNode& child : node.children) total += TreeBytes(child);
     return total;
 }
 
 int Pack(const CommandLine& line)
 {
-    if (line.operands.size() != 2)
-        return Usage();
+    if (line.operands.size() != 2) return Usage();
     PackNode root;
     std::string error;
     std::vector<std::string> skipped;
     bool read = ReadFolderTree(line.operands[0], &root, &error, &skipped);
-    for (const std::string& why : skipped)
-        std::fprintf(stderr, "zazpack: %s\n", why.c_str());
+    for (const std::string& why : skipped) std::fprintf(stderr, "zazpack: %s\n", why.c_str());
     if (!read) {
         std::fprintf(stderr, "zazpack: %s\n", error.c_str());
         return 1;
@@ -169,15 +166,15 @@ int Pack(const CommandLine& line)
     PackSummary summary;
     bool built = PackArchiveFile(root, options, line.operands[1], &error, &summary,
                                  showProgress ? ShowProgress : nullptr, &progressLine);
-    if (showProgress)
-        std::fprintf(stderr, "\n");
+    if (showProgress) std::fprintf(stderr, "\n");
     if (!built) {
         std::fprintf(stderr, "zazpack: %s\n", error.c_str());
         return 1;
     }
     std::printf("%s: version %d, %u files (%u compressed), %u folders, %llu bytes in, %llu bytes out\n",
                 line.operands[1].c_str(), line.version, summary.files, summary.compressedFiles, summary.folders,
-                static_cast<unsigned long long>(summary.inputBytes), static_cast<unsigned long long>(summary.archiveBytes));
+                static_cast<unsigned long long>(summary.inputBytes),
+                static_cast<unsigned long long>(summary.archiveBytes));
     return 0;
 }
 
@@ -186,7 +183,8 @@ void ListTree(const PackNode& node, const std::string& prefix)
     for (const PackNode& child : node.children) {
         // Shown as the names extract writes; a name with no UTF-8 form as its bytes.
         char shown[kFilePathSize * 3];
-        std::string path = prefix + (Cp932ToUtf8Exact(child.name.c_str(), shown, sizeof shown) < 0 ? child.name : shown);
+        std::string path =
+            prefix + (Cp932ToUtf8Exact(child.name.c_str(), shown, sizeof shown) < 0 ? child.name : shown);
         if (child.isFolder) {
             std::printf("%12s  %s/\n", "", path.c_str());
             ListTree(child, path + "/");
@@ -198,12 +196,10 @@ void ListTree(const PackNode& node, const std::string& prefix)
 
 int List(const CommandLine& line)
 {
-    if (line.operands.size() != 1)
-        return Usage();
+    if (line.operands.size() != 1) return Usage();
     PackNode root;
     int version = 0;
-    if (!LoadArchive(line.operands[0], line, &root, &version))
-        return 1;
+    if (!LoadArchive(line.operands[0], line, &root, &version)) return 1;
     std::printf("version %d\n", version);
     ListTree(root, "");
     return 0;
@@ -211,19 +207,16 @@ int List(const CommandLine& line)
 
 int Extract(const CommandLine& line)
 {
-    if (line.operands.size() != 2)
-        return Usage();
+    if (line.operands.size() != 2) return Usage();
     PackNode root;
     int version = 0;
     std::string error;
-    if (!LoadArchive(line.operands[0], line, &root, &version))
-        return 1;
+    if (!LoadArchive(line.operands[0], line, &root, &version)) return 1;
     if (!WriteFolderTree(root, line.operands[1], &error)) {
         // One line for each entry refused or not written.
         for (size_t start = 0; start <= error.size();) {
             size_t end = error.find('\n', start);
-            if (end == std::string::npos)
-                end = error.size();
+            if (end == std::string::npos) end = error.size();
             std::fprintf(stderr, "zazpack: %s\n", error.substr(start, end - start).c_str());
             start = end + 1;
         }
@@ -234,12 +227,10 @@ int Extract(const CommandLine& line)
 
 int Verify(const CommandLine& line)
 {
-    if (line.operands.empty() || line.operands.size() > 2)
-        return Usage();
+    if (line.operands.empty() || line.operands.size() > 2) return Usage();
     PackNode root;
     int version = 0;
-    if (!LoadArchive(line.operands[0], line, &root, &version))
-        return 1;
+    if (!LoadArchive(line.operands[0], line, &root, &version)) return 1;
     if (line.operands.size() == 2) {
         PackNode folder;
         std::string error;
@@ -248,8 +239,7 @@ int Verify(const CommandLine& line)
             return 1;
         }
         std::string difference = CompareTrees(folder, root);
-        if (difference.empty())
-            difference = CompareTrees(root, folder);
+        if (difference.empty()) difference = CompareTrees(root, folder);
         if (!difference.empty()) {
             std::fprintf(stderr, "zazpack: %s differs at %s\n", line.operands[0].c_str(), difference.c_str());
             return 1;
@@ -263,8 +253,7 @@ int Verify(const CommandLine& line)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return Usage();
+    if (argc < 2) return Usage();
     const std::string first = argv[1];
     if (first == "--help" || first == "-h" || first == "help") {
         std::fputs(kHelp, stdout);
@@ -275,16 +264,11 @@ int main(int argc, char** argv)
         return 0;
     }
     CommandLine line;
-    if (!ParseOptions(argc, argv, &line))
-        return 2;
+    if (!ParseOptions(argc, argv, &line)) return 2;
     std::string command = argv[1];
-    if (command == "pack")
-        return Pack(line);
-    if (command == "list")
-        return List(line);
-    if (command == "extract")
-        return Extract(line);
-    if (command == "verify")
-        return Verify(line);
+    if (command == "pack") return Pack(line);
+    if (command == "list") return List(line);
+    if (command == "extract") return Extract(line);
+    if (command == "verify") return Verify(line);
     return Usage();
 }

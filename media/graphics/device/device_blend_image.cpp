@@ -15,8 +15,8 @@ int UploadDeviceBlendImage(GraphicImage* image, const PixelRect& area)
     const MEMIMG& store = image->store;
     // The batch may still sample the old levels.
     FlushBatch();
-    return UpdateGlTextureLevels(image->blendTexture, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                                 MemImgRow(&store, area.top) + area.left, store.base->pitch);
+    return UpdateGlTextureLevels(image->blendTexture, area.left, area.top, area.right - area.left,
+                                 area.bottom - area.top, MemImgRow(&store, area.top) + area.left, store.base->pitch);
 }
 
 void ReleaseDeviceBlendImage(GraphicImage* image)

@@ -8,8 +8,8 @@ void UpdateDeviceDrawColor()
 {
     const DrawStateRecord& s = DrawState;
     const uint32_t alpha = s.blendMode != 0 ? uint32_t(s.blendParam) : 255u;
-    DeviceState.drawColor = alpha << 24 | uint32_t(s.brightness[0]) << 16 | uint32_t(s.brightness[1]) << 8 |
-                            uint32_t(s.brightness[2]);
+    DeviceState.drawColor =
+        alpha << 24 | uint32_t(s.brightness[0]) << 16 | uint32_t(s.brightness[1]) << 8 | uint32_t(s.brightness[2]);
 }
 
 uint32_t DeviceColorOf(uint32_t color)
@@ -25,24 +25,19 @@ uint32_t DeviceColorOf(uint32_t color)
 void ApplyDeviceBlend(int32_t mode)
 {
     switch (mode) {
-    case 1: case 10:
-        SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);
-        break;
-    case 2: case 5:
-        SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::Add);
-        break;
+    case 1:
+    case 10: SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add); break;
+    case 2:
+    case 5: SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::Add); break;
     case 3:
         if (DeviceState.separateBlendOps)
             SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::ReverseSubtract);
         else
             SetGlBlend(1, GlBlendFactor::InvDestColor, GlBlendFactor::Zero, GlBlendOp::Add);
         break;
-    case 4: case 11:
-        SetGlBlend(1, GlBlendFactor::Zero, GlBlendFactor::SrcColor, GlBlendOp::Add);
-        break;
-    default:
-        SetGlBlend(0, GlBlendFactor::One, GlBlendFactor::Zero, GlBlendOp::Add);
-        break;
+    case 4:
+    case 11: SetGlBlend(1, GlBlendFactor::Zero, GlBlendFactor::SrcColor, GlBlendOp::Add); break;
+    default: SetGlBlend(0, GlBlendFactor::One, GlBlendFactor::Zero, GlBlendOp::Add); break;
     }
 }
 

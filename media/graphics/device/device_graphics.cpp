@@ -46,13 +46,11 @@ int ChooseFormatSlot(int depth, int alpha)
     return deep ? kTexAlphaTest32 : kTexAlphaTest16;
 }
 
-bool IsTargetSlot(int slot)
-{
-    return slot == kTexTarget16 || slot == kTexTarget32 || slot == kTexTargetAlpha32;
-}
+bool IsTargetSlot(int slot) { return slot == kTexTarget16 || slot == kTexTarget32 || slot == kTexTargetAlpha32; }
 
 // Writes `color` (0xAARRGGBB) into a rectangle of a piece, a band of rows at a time.
-int FillPieceRect(const GraphicImage* image, const TexturePiece& piece, int x, int y, int width, int height, uint32_t color)
+int FillPieceRect(const GraphicImage* image, const TexturePiece& piece, int x, int y, int width, int height,
+                  uint32_t color)
 {
     if (width <= 0 || height <= 0) return 0;
     const int rows = std::max(1, std::min(height, 16384 / width));
@@ -61,8 +59,8 @@ int FillPieceRect(const GraphicImage* image, const TexturePiece& piece, int x, i
     std::fill(band, band + size_t(width) * rows, color);
     int result = 0;
     for (int top = 0; top < height && result == 0; top += rows)
-        result = UpdateGlTexture(piece.texture, ImageGlFormat(image), 0, x, y + top, width, std::min(rows, height - top),
-                                 band, width * 4);
+        result = UpdateGlTexture(piece.texture, ImageGlFormat(image), 0, x, y + top, width,
+                                 std::min(rows, height - top), band, width * 4);
     TrackedFree(band);
     return result;
 }
@@ -71,8 +69,10 @@ void ReleasePieces(GraphicImage* image)
 {
     for (int i = 0; i < image->pieceCount; ++i) {
         TexturePiece& p = image->pieces[i];
-        if (p.surface > 0) DestroyGlSurface(p.surface);
-        else if (p.texture > 0) DestroyGlTexture(p.texture);
+        if (p.surface > 0)
+            DestroyGlSurface(p.surface);
+        else if (p.texture > 0)
+            DestroyGlTexture(p.texture);
     }
     TrackedFree(image->pieces);
     image->pieces = nullptr;
@@ -103,7 +103,8 @@ int ComputePlacements(GraphicRecord* g)
         t.sourceY = y0 - p.y;
         t.width = x1 - x0;
         t.height = y1 - y0;
-        const float l = float(t.destX), tp = float(t.destY), r = float(t.destX + t.width), b = float(t.destY + t.height);
+        const float l = float(t.destX), tp = float(t.destY), r = float(t.destX + t.width),
+                    b = float(t.destY + t.height);
         const float corners[4][2] = {{l, tp}, {r, tp}, {r, b}, {l, b}};
         std::memcpy(t.corners, corners, sizeof corners);
         t.u0 = float(t.sourceX) / float(p.textureWidth);
@@ -120,7 +121,7 @@ int ComputePlacements(GraphicRecord* g)
 // their transparent colour when asked, images with alpha blend by it.
 void UseTexelRule(const GraphicImage* image, int useTransparency)
 {
-    const GlTexelRule rule = image->hasAlpha ? GlTexelRule::Alpha
+    const GlTexelRule rule = image->hasAlpha   ? GlTexelRule::Alpha
                              : useTransparency ? GlTexelRule::ColorKey
                                                : GlTexelRule::Opaque;
     const uint32_t key = uint32_t(image->keyColor);
@@ -148,8 +149,15 @@ void PutTexturedQuad(const TexturePiece& piece, const float (*corners)[2], const
         const float w = float(blend->image->width), h = float(blend->image->height);
         for (int i = 0; i < 6; ++i) {
             const int k = order[i];
-            v[i] = DeviceTwoTextureVertex{corners[k][0], corners[k][1], kSpriteZ, 1.0f, color, 0xFFFFFFFFu,
-                                          uv[k][0], uv[k][1], (float(blend->offsetX) + t.corners[k][0]) / w,
+            v[i] = DeviceTwoTextureVertex{corners[k][0],
+                                          corners[k][1],
+                                          kSpriteZ,
+                                          1.0f,
+                                          color,
+                                          0xFFFFFFFFu,
+                                          uv[k][0],
+                                          uv[k][1],
+                                          (float(blend->offsetX) + t.corners[k][0]) / w,
                                           (float(blend->offsetY) + t.corners[k][1]) / h};
         }
         return;
@@ -206,7 +214,8 @@ int ClipPolygon(const ClipPoint* in, int count, int axis, float bound, bool keep
         if (sa >= 0) out[made++] = a;
         if ((sa >= 0) != (sb >= 0)) {
             const float t = sa / (sa - sb);
-            out[made++] = ClipPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t};
+            out[made++] =
+                ClipPoint{a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t};
         }
     }
     return made;
@@ -240,7 +249,12 @@ int PutTexturedTriangle(const GraphicRecord* g, const ClipPoint (&triangle)[3], 
             const ClipPoint* fan[3] = {&polygon[0], &polygon[k], &polygon[k + 1]};
             for (int n = 0; n < 3; ++n) {
                 const ClipPoint& p = *fan[n];
-                v[n] = DeviceTexturedVertex{p.x - 0.5f, p.y - 0.5f, kSpriteZ, 1.0f, color, t.u0 + (p.u - uStart) * uScale,
+                v[n] = DeviceTexturedVertex{p.x - 0.5f,
+                                            p.y - 0.5f,
+                                            kSpriteZ,
+                                            1.0f,
+                                            color,
+                                            t.u0 + (p.u - uStart) * uScale,
                                             t.v0 + (p.v - vStart) * vScale};
             }
         }
@@ -265,8 +279,8 @@ int SplitTextureSize(int size, int32_t* out, int forceSingle)
     while (e > 8 && e > a) e /= 2;
     int screenWidth = 0;
     RequestedScreenSize(&screenWidth, nullptr);
-    if (2 * e <= d && (forceSingle || TextureSettings.forceSingle == 1 ||
-                       (TextureSettings.maxTextureSize == 0 && a < screenWidth))) {
+    if (2 * e <= d &&
+        (forceSingle || TextureSettings.forceSingle == 1 || (TextureSettings.maxTextureSize == 0 && a < screenWidth))) {
         put(0, e >= a ? e : 2 * e);
         return 1;
     }
@@ -358,10 +372,7 @@ int CreateDeviceGraphicImage(GraphicRecord* g)
     return ComputePlacements(g);
 }
 
-int AttachDeviceSubGraphic(GraphicRecord* g, const GraphicRecord*, int, int)
-{
-    return ComputePlacements(g);
-}
+int AttachDeviceSubGraphic(GraphicRecord* g, const GraphicRecord*, int, int) { return ComputePlacements(g); }
 
 void ReleaseDeviceGraphicView(GraphicRecord* g)
 {
@@ -462,11 +473,16 @@ int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelI
         ColorFormat grey;
         MakeArgb8Format(&grey);
         PixelImage alphaPart = *alpha;
-        alphaPart.pixels = alpha->pixels + intptr_t(r.top) * alpha->pitch + intptr_t(r.left) * alpha->format->pixelBytes;
-        auto* greyRows = static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width * height, __FILE__, __LINE__));
-        result = greyRows != nullptr ? ConvertPixels(alphaPart, reinterpret_cast<uint8_t*>(greyRows), width * 4, &grey, width, height) : -1;
+        alphaPart.pixels =
+            alpha->pixels + intptr_t(r.top) * alpha->pitch + intptr_t(r.left) * alpha->format->pixelBytes;
+        auto* greyRows =
+            static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width * height, __FILE__, __LINE__));
+        result = greyRows != nullptr
+                     ? ConvertPixels(alphaPart, reinterpret_cast<uint8_t*>(greyRows), width * 4, &grey, width, height)
+                     : -1;
         if (result == 0)
-            for (int i = 0; i < width * height; ++i) pixels[i] = (pixels[i] & 0x00FFFFFFu) | (greyRows[i] & 0xFFu) << 24;
+            for (int i = 0; i < width * height; ++i)
+                pixels[i] = (pixels[i] & 0x00FFFFFFu) | (greyRows[i] & 0xFFu) << 24;
         TrackedFree(greyRows);
     }
     // The rectangle in the image, written piece by piece.
@@ -477,7 +493,8 @@ int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelI
         const int x1 = std::min(left + width, p.x + p.usedWidth), y1 = std::min(top + height, p.y + p.usedHeight);
         if (x1 <= x0 || y1 <= y0) continue;
         const uint32_t* from = pixels + size_t(y0 - top) * width + (x0 - left);
-        result = UpdateGlTexture(p.texture, ImageGlFormat(image), 0, x0 - p.x, y0 - p.y, x1 - x0, y1 - y0, from, width * 4);
+        result =
+            UpdateGlTexture(p.texture, ImageGlFormat(image), 0, x0 - p.x, y0 - p.y, x1 - x0, y1 - y0, from, width * 4);
     }
     TrackedFree(pixels);
     return result;
@@ -491,7 +508,8 @@ int ReadDeviceGraphicPixels(GraphicRecord* g, uint32_t* argb)
     if (!DeviceState.device || surface == 0 || g->placementCount != 1) return -1;
     FlushBatch();
     const TexturePlacement& t = g->placements[0];
-    return ReadGlSurface(surface, Rect{t.sourceX, t.sourceY, t.sourceX + t.width, t.sourceY + t.height}, argb, t.width * 4);
+    return ReadGlSurface(surface, Rect{t.sourceX, t.sourceY, t.sourceX + t.width, t.sourceY + t.height}, argb,
+                         t.width * 4);
 }
 
 int32_t DeviceGraphicSurface(GraphicRecord* g)
@@ -501,10 +519,7 @@ int32_t DeviceGraphicSurface(GraphicRecord* g)
     return image->pieces[0].surface;
 }
 
-void ForgetTexelState()
-{
-    TexelState = TexelStateRecord{};
-}
+void ForgetTexelState() { TexelState = TexelStateRecord{}; }
 
 // Polygons with a graphic's texture: u and v run over the graphic, 0 to 1. Each triangle is cut
 // along the edges between the graphic's textures and every part drawn with its own texture;
@@ -520,9 +535,12 @@ int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, i
     const int triangles = type == kTriangleList ? count / 3 : count - 2;
     for (int i = 0; i < triangles; ++i) {
         int index[3];
-        if (type == kTriangleList) index[0] = 3 * i, index[1] = 3 * i + 1, index[2] = 3 * i + 2;
-        else if (type == kTriangleStrip) index[0] = i, index[1] = i + 1, index[2] = i + 2;
-        else index[0] = 0, index[1] = i + 1, index[2] = i + 2;
+        if (type == kTriangleList)
+            index[0] = 3 * i, index[1] = 3 * i + 1, index[2] = 3 * i + 2;
+        else if (type == kTriangleStrip)
+            index[0] = i, index[1] = i + 1, index[2] = i + 2;
+        else
+            index[0] = 0, index[1] = i + 1, index[2] = i + 2;
         ClipPoint triangle[3];
         for (int k = 0; k < 3; ++k) {
             const PolygonVertex& p = vertices[index[k]];

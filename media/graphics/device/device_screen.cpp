@@ -26,15 +26,9 @@ TargetPlaceRecord TargetPlace;
 
 }  // namespace
 
-void SetGraphicSurfaceLookup(GraphicSurfaceLookup lookup)
-{
-    Hooks.graphicSurface = lookup;
-}
+void SetGraphicSurfaceLookup(GraphicSurfaceLookup lookup) { Hooks.graphicSurface = lookup; }
 
-void SetTexturedVerticesHook(TexturedVerticesHook hook)
-{
-    Hooks.texturedVertices = hook;
-}
+void SetTexturedVerticesHook(TexturedVerticesHook hook) { Hooks.texturedVertices = hook; }
 
 int CallTexturedVerticesHook(const PolygonVertex* vertices, int count, int type, int texture, int flag)
 {
@@ -47,10 +41,7 @@ int DeviceOpenScreen()
     return InitDeviceState();
 }
 
-void DeviceReleaseScreen()
-{
-    ReleaseDevice();
-}
+void DeviceReleaseScreen() { ReleaseDevice(); }
 
 int DeviceClearScreen()
 {
@@ -58,7 +49,8 @@ int DeviceClearScreen()
     FlushBatch();
     EndSceneIfOpen();
     const int32_t* bg = DrawState.background;
-    const uint32_t color = 0xFF000000u | uint32_t(bg[0] & 0xFF) << 16 | uint32_t(bg[1] & 0xFF) << 8 | uint32_t(bg[2] & 0xFF);
+    const uint32_t color =
+        0xFF000000u | uint32_t(bg[0] & 0xFF) << 16 | uint32_t(bg[1] & 0xFF) << 8 | uint32_t(bg[2] & 0xFF);
     const TargetPlaceRecord& t = TargetPlace;
     const Rect part{t.left, t.top, t.left + t.width, t.top + t.height};
     ClearGlTarget(t.width > 0 ? &part : nullptr, color, DeviceState.zBuffer != 0);
@@ -111,8 +103,9 @@ int DeviceSetDrawTarget(int32_t, GraphicRecord* graphic)
     EndSceneIfOpen();
     if (SetGlTarget(surface) != 0) return -1;
     d.renderTarget = surface;
-    TargetPlace = graphic != nullptr ? TargetPlaceRecord{graphic->offsetX, graphic->offsetY, graphic->width, graphic->height}
-                                     : TargetPlaceRecord{};
+    TargetPlace = graphic != nullptr
+                      ? TargetPlaceRecord{graphic->offsetX, graphic->offsetY, graphic->width, graphic->height}
+                      : TargetPlaceRecord{};
     SetGlDrawOrigin(TargetPlace.left, TargetPlace.top);
     return 0;
 }

@@ -41,10 +41,7 @@ void AppendBox(float left, float top, float right, float bottom, uint32_t color)
     PutPlain(&v[5], right, top, color);
 }
 
-bool SubtractEmulated()
-{
-    return DrawState.blendMode == 3 && !DeviceState.separateBlendOps;
-}
+bool SubtractEmulated() { return DrawState.blendMode == 3 && !DeviceState.separateBlendOps; }
 
 void SetDeviceBlend(int32_t mode, int32_t param)
 {
@@ -63,7 +60,8 @@ void InvertArea(const PixelRect& area, const SubtractSaved& saved)
 {
     DrawState.brightness[0] = DrawState.brightness[1] = DrawState.brightness[2] = 255;
     SetDeviceBlend(3, 255);
-    AppendBox(float(area.left), float(area.top), float(area.right), float(area.bottom), DeviceColorOf(PackColor(255, 255, 255)));
+    AppendBox(float(area.left), float(area.top), float(area.right), float(area.bottom),
+              DeviceColorOf(PackColor(255, 255, 255)));
     std::copy(saved.brightness, saved.brightness + 3, DrawState.brightness);
 }
 
@@ -93,7 +91,7 @@ void AppendLineRuns(int x1, int y1, int x2, int y2, uint32_t color)
     const int dx = x2 - x1, dy = y2 - y1;
     const int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
     const int ax = std::abs(dx), ay = std::abs(dy);
-    const bool rows = ax >= ay;               // runs along x
+    const bool rows = ax >= ay;  // runs along x
     const int steps = rows ? ax : ay, minor = rows ? ay : ax;
     int x = x1, y = y1, runX = x1, runY = y1, err = 0;
     auto emit = [&](int lastX, int lastY) {
@@ -103,11 +101,17 @@ void AppendLineRuns(int x1, int y1, int x2, int y2, uint32_t color)
     for (int i = 0; i < steps; ++i) {
         const int px = x, py = y;
         err += minor;
-        if (rows) x += sx; else y += sy;
+        if (rows)
+            x += sx;
+        else
+            y += sy;
         const bool sideStep = err >= steps;
         if (sideStep) {
             err -= steps;
-            if (rows) y += sy; else x += sx;
+            if (rows)
+                y += sy;
+            else
+                x += sx;
         }
         if (sideStep || i == steps - 1) {
             emit(px, py);

@@ -16,9 +16,9 @@ DeviceStateRecord DeviceState;
 namespace {
 
 struct DeviceDecisionRecord {
-    int32_t decided;      // 1 when the last decision took the hardware path
-    int32_t probeMade;    // a context could be made
-    int32_t acceptCpu;    // SetAcceptCpuRasteriser
+    int32_t decided;    // 1 when the last decision took the hardware path
+    int32_t probeMade;  // a context could be made
+    int32_t acceptCpu;  // SetAcceptCpuRasteriser
     int32_t es;
     int32_t cpu;
 };
@@ -39,13 +39,18 @@ constexpr FormatName kFormatNames[] = {
 bool TextureFormatAccepted(int32_t format, int renderTarget)
 {
     switch (format) {
-    case kFormatDxt1: case kFormatDxt2: case kFormatDxt3: case kFormatDxt4: case kFormatDxt5:
-        return !renderTarget && GlFormatSupported(GlFormatOf(format), 0);
-    case kFormatA8R8G8B8: case kFormatX8R8G8B8: case kFormatR5G6B5: case kFormatX1R5G5B5: case kFormatA1R5G5B5:
-    case kFormatA4R4G4B4:
-        return GlFormatSupported(GlFormatOf(format), renderTarget) != 0;
-    default:
-        return false;
+    case kFormatDxt1:
+    case kFormatDxt2:
+    case kFormatDxt3:
+    case kFormatDxt4:
+    case kFormatDxt5: return !renderTarget && GlFormatSupported(GlFormatOf(format), 0);
+    case kFormatA8R8G8B8:
+    case kFormatX8R8G8B8:
+    case kFormatR5G6B5:
+    case kFormatX1R5G5B5:
+    case kFormatA1R5G5B5:
+    case kFormatA4R4G4B4: return GlFormatSupported(GlFormatOf(format), renderTarget) != 0;
+    default: return false;
     }
 }
 
@@ -59,10 +64,7 @@ struct PurposeRow {
 };
 
 // A render target in X1R5G5B5 is logged under the name its render-target label has.
-const char* TargetLabel(int32_t format)
-{
-    return format == kFormatX1R5G5B5 ? "D3DFMT_R5G5B5" : FormatLabel(format);
-}
+const char* TargetLabel(int32_t format) { return format == kFormatX1R5G5B5 ? "D3DFMT_R5G5B5" : FormatLabel(format); }
 
 int ChooseTextureFormats()
 {
@@ -70,19 +72,37 @@ int ChooseTextureFormats()
     const int32_t backBuffer16 = d.backBufferFormat == kFormatR5G6B5 ? kFormatR5G6B5 : kFormatX1R5G5B5;
     const int32_t other16 = backBuffer16 == kFormatR5G6B5 ? kFormatX1R5G5B5 : kFormatR5G6B5;
     const PurposeRow rows[] = {
-        {kTexColor16, {kFormatR5G6B5, kFormatX1R5G5B5, 0}, "16bit カラーフォーマットは %s です",
-         "使用できる 16bit カラーフォーマットが見つかりませんでした\n", 1, 0},
+        {kTexColor16,
+         {kFormatR5G6B5, kFormatX1R5G5B5, 0},
+         "16bit カラーフォーマットは %s です",
+         "使用できる 16bit カラーフォーマットが見つかりませんでした\n",
+         1,
+         0},
         {kTexColor32, {kFormatX8R8G8B8, 0, 0}, "32bit カラーフォーマットは %s です", nullptr, 0, 0},
-        {kTexAlpha16, {kFormatA4R4G4B4, kFormatA8R8G8B8, 0}, "アルファ付き 16bit カラーフォーマットは %s です",
-         "使用できるアルファ付き 16bit カラーフォーマットが見つかりませんでした\n", 1, 0},
-        {kTexAlpha32, {kFormatA8R8G8B8, kFormatA4R4G4B4, 0}, "アルファ付き 32bit カラーフォーマットは %s です",
-         "使用できるアルファ付き 32bit カラーフォーマットが見つかりませんでした\n", 1, 0},
-        {kTexAlphaTest16, {kFormatA1R5G5B5, kFormatA8R8G8B8, kFormatA4R4G4B4},
+        {kTexAlpha16,
+         {kFormatA4R4G4B4, kFormatA8R8G8B8, 0},
+         "アルファ付き 16bit カラーフォーマットは %s です",
+         "使用できるアルファ付き 16bit カラーフォーマットが見つかりませんでした\n",
+         1,
+         0},
+        {kTexAlpha32,
+         {kFormatA8R8G8B8, kFormatA4R4G4B4, 0},
+         "アルファ付き 32bit カラーフォーマットは %s です",
+         "使用できるアルファ付き 32bit カラーフォーマットが見つかりませんでした\n",
+         1,
+         0},
+        {kTexAlphaTest16,
+         {kFormatA1R5G5B5, kFormatA8R8G8B8, kFormatA4R4G4B4},
          "アルファテスト用 16bit カラーフォーマットは %s です",
-         "使用できるアルファテスト用 16bit カラーフォーマットが見つかりませんでした\n", 1, 0},
-        {kTexAlphaTest32, {kFormatA8R8G8B8, kFormatA1R5G5B5, kFormatA4R4G4B4},
+         "使用できるアルファテスト用 16bit カラーフォーマットが見つかりませんでした\n",
+         1,
+         0},
+        {kTexAlphaTest32,
+         {kFormatA8R8G8B8, kFormatA1R5G5B5, kFormatA4R4G4B4},
          "アルファテスト用 32bit カラーフォーマットは %s です",
-         "使用できるアルファテスト用 32bit カラーフォーマットが見つかりませんでした\n", 1, 0},
+         "使用できるアルファテスト用 32bit カラーフォーマットが見つかりませんでした\n",
+         1,
+         0},
     };
     for (const PurposeRow& row : rows) {
         int32_t chosen = 0;
@@ -101,8 +121,10 @@ int ChooseTextureFormats()
         d.textureFormats[row.purpose] = chosen;
         LogWriteFormat(row.line, FormatLabel(chosen));
     }
-    static constexpr const char* kDxtLines[] = {"ＤＸＴ１テクスチャフォーマットは%s", "ＤＸＴ２テクスチャフォーマットは%s",
-                                                "ＤＸＴ３テクスチャフォーマットは%s", "ＤＸＴ４テクスチャフォーマットは%s",
+    static constexpr const char* kDxtLines[] = {"ＤＸＴ１テクスチャフォーマットは%s",
+                                                "ＤＸＴ２テクスチャフォーマットは%s",
+                                                "ＤＸＴ３テクスチャフォーマットは%s",
+                                                "ＤＸＴ４テクスチャフォーマットは%s",
                                                 "ＤＸＴ５テクスチャフォーマットは%s"};
     static constexpr const char* kDxtNames[] = {" D3DFMT_DXT1 です", " D3DFMT_DXT2 です", " D3DFMT_DXT3 です",
                                                 " D3DFMT_DXT4 です", " D3DFMT_DXT5 です"};
@@ -113,12 +135,24 @@ int ChooseTextureFormats()
         LogWriteFormat(kDxtLines[i], ok ? kDxtNames[i] : "使えません");
     }
     const PurposeRow targets[] = {
-        {kTexTarget16, {backBuffer16, other16, kFormatX8R8G8B8}, "描画用 16bit カラーフォーマットは %s です",
-         "使用できる描画用 16bit カラーフォーマットがありませんでした\n", 0, 1},
-        {kTexTarget32, {kFormatX8R8G8B8, kFormatR5G6B5, kFormatX1R5G5B5}, "描画用 32bit カラーフォーマットは %s です",
-         "使用できる描画用 32bit カラーフォーマットがありませんでした\n", 0, 1},
-        {kTexTargetAlpha32, {kFormatA8R8G8B8, kFormatA4R4G4B4, 0}, "描画用アルファ付き 32bit カラーフォーマットは %s です",
-         "使用できる描画用 32bit カラーフォーマットがありませんでした\n", 0, 1},
+        {kTexTarget16,
+         {backBuffer16, other16, kFormatX8R8G8B8},
+         "描画用 16bit カラーフォーマットは %s です",
+         "使用できる描画用 16bit カラーフォーマットがありませんでした\n",
+         0,
+         1},
+        {kTexTarget32,
+         {kFormatX8R8G8B8, kFormatR5G6B5, kFormatX1R5G5B5},
+         "描画用 32bit カラーフォーマットは %s です",
+         "使用できる描画用 32bit カラーフォーマットがありませんでした\n",
+         0,
+         1},
+        {kTexTargetAlpha32,
+         {kFormatA8R8G8B8, kFormatA4R4G4B4, 0},
+         "描画用アルファ付き 32bit カラーフォーマットは %s です",
+         "使用できる描画用 32bit カラーフォーマットがありませんでした\n",
+         0,
+         1},
     };
     for (const PurposeRow& row : targets) {
         int32_t chosen = 0;
@@ -175,11 +209,14 @@ GlPixelFormat GlFormatOf(int32_t format)
 {
     switch (format) {
     case kFormatR5G6B5: return GlPixelFormat::Rgb565;
-    case kFormatX1R5G5B5: case kFormatA1R5G5B5: return GlPixelFormat::Rgb5A1;
+    case kFormatX1R5G5B5:
+    case kFormatA1R5G5B5: return GlPixelFormat::Rgb5A1;
     case kFormatA4R4G4B4: return GlPixelFormat::Rgba4;
     case kFormatDxt1: return GlPixelFormat::Dxt1;
-    case kFormatDxt2: case kFormatDxt3: return GlPixelFormat::Dxt3;
-    case kFormatDxt4: case kFormatDxt5: return GlPixelFormat::Dxt5;
+    case kFormatDxt2:
+    case kFormatDxt3: return GlPixelFormat::Dxt3;
+    case kFormatDxt4:
+    case kFormatDxt5: return GlPixelFormat::Dxt5;
     default: return GlPixelFormat::Rgba8;
     }
 }
@@ -231,10 +268,7 @@ int DecideHardwarePath()
     return 1;
 }
 
-int HardwarePathDecided()
-{
-    return Decision.decided;
-}
+int HardwarePathDecided() { return Decision.decided; }
 
 void ForgetHardwarePath()
 {
@@ -333,7 +367,8 @@ int CreateZBuffer()
     if (d.zBuffer) DestroyGlDepthBuffer(d.zBuffer);
     d.zBuffer = 0;
     LogWrite("Ｚバッファを作成します.... ");
-    const int32_t depth = CreateGlDepthBuffer(NextPowerOfTwo(ScreenSettings.width), NextPowerOfTwo(ScreenSettings.height));
+    const int32_t depth =
+        CreateGlDepthBuffer(NextPowerOfTwo(ScreenSettings.width), NextPowerOfTwo(ScreenSettings.height));
     if (depth <= 0 || AttachGlDepthBuffer(d.backBuffer, depth) != 0) {
         if (depth > 0) DestroyGlDepthBuffer(depth);
         return LogWrite("Ｚバッファの作成に失敗しました\n");
@@ -369,7 +404,8 @@ int DecideShaderUse()
         ShaderPackEntry(1, kScreenPixelShaderEntry, &fragment) == 0 &&
         LoadGlProgram(vertex.code, vertex.size, fragment.code, fragment.size) == 0)
         d.shadersInUse = 1;
-    LogWriteFormat(d.shadersInUse ? "プログラマブルシェーダーを使用します\n" : "プログラマブルシェーダーを使用しません\n");
+    LogWriteFormat(d.shadersInUse ? "プログラマブルシェーダーを使用します\n"
+                                  : "プログラマブルシェーダーを使用しません\n");
     return 0;
 }
 

@@ -15,22 +15,33 @@ constexpr int32_t kFormatDxt1 = 0x31545844, kFormatDxt2 = 0x32545844, kFormatDxt
 
 // The texture purposes of the format table; each slot holds a format code, 0 for none.
 enum TexturePurpose : int32_t {
-    kTexColor16, kTexColor32, kTexAlpha16, kTexAlpha32, kTexAlphaTest16, kTexAlphaTest32,
-    kTexDxt1, kTexDxt2, kTexDxt3, kTexDxt4, kTexDxt5,
-    kTexTarget16, kTexTarget32, kTexTargetAlpha32,
+    kTexColor16,
+    kTexColor32,
+    kTexAlpha16,
+    kTexAlpha32,
+    kTexAlphaTest16,
+    kTexAlphaTest32,
+    kTexDxt1,
+    kTexDxt2,
+    kTexDxt3,
+    kTexDxt4,
+    kTexDxt5,
+    kTexTarget16,
+    kTexTarget32,
+    kTexTargetAlpha32,
     kTexTargetScreen,     // the render-target format of the screen's depth
     kTexAlphaTestScreen,  // the alpha-test format of the screen's depth
     kTexturePurposeCount
 };
 
 struct DeviceStateRecord {
-    int32_t module;        // the GL library is loaded
-    int32_t directDraw;    // the vertical-blank source exists
-    int32_t direct3D;      // a context of the needed version can be made (the probe said so)
-    int32_t device;        // the context on the main window is open
-    int32_t backBuffer;    // surface ids (0 = none)
+    int32_t module;      // the GL library is loaded
+    int32_t directDraw;  // the vertical-blank source exists
+    int32_t direct3D;    // a context of the needed version can be made (the probe said so)
+    int32_t device;      // the context on the main window is open
+    int32_t backBuffer;  // surface ids (0 = none)
     int32_t subBackBuffer;
-    int32_t zBuffer;       // depth buffer id (0 = none)
+    int32_t zBuffer;  // depth buffer id (0 = none)
     int32_t backBufferFormat, zFormat;
     int32_t textureFormats[kTexturePurposeCount];
     int32_t hardwareVertexProcessing;  // 0 when the renderer rasterises on the CPU
@@ -42,10 +53,10 @@ struct DeviceStateRecord {
     int32_t inScene;
     int32_t multiSampleType, multiSampleQuality;  // settings, 0
     int32_t fpuPreserve;                          // setting, 0
-    int32_t presentInterval;  // 1 = wait for the refresh, 0 = at once
-    int32_t renderTarget;     // the surface drawn into now
-    uint32_t drawColor;       // DeviceDrawColor: 0xAARRGGBB from blend parameter and brightness
-    int32_t fullScreen;       // the device took the display into full screen
+    int32_t presentInterval;                      // 1 = wait for the refresh, 0 = at once
+    int32_t renderTarget;                         // the surface drawn into now
+    uint32_t drawColor;                           // DeviceDrawColor: 0xAARRGGBB from blend parameter and brightness
+    int32_t fullScreen;                           // the device took the display into full screen
 };
 
 extern DeviceStateRecord DeviceState;

@@ -16,7 +16,7 @@ struct ShaderPackRecord {
     uint8_t* archiveImage;  // the expanded archive, open while the pack is kept
     Archive archive;
     int32_t archiveOpen;
-    uint8_t* pack;          // the expanded "VaVudoruRori.bin"
+    uint8_t* pack;  // the expanded "VaVudoruRori.bin"
     uint32_t packSize;
     uint32_t offsets[kEntryCount];  // of each code from the pack's start; 0 when absent
 };

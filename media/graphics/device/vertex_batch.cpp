@@ -50,8 +50,8 @@ void* ReserveBatch(int32_t kind, int32_t primitive, int32_t texture, int32_t cou
     VertexBatchRecord& b = VertexBatch;
     if (!DeviceState.device || kind < 0 || kind >= kBatchKinds || count <= 0 || count > kBatchCapacity[kind])
         return nullptr;
-    if (b.count > 0 && (b.kind != kind || b.primitive != primitive || b.texture != texture ||
-                        b.count + count > kBatchCapacity[kind]))
+    if (b.count > 0 &&
+        (b.kind != kind || b.primitive != primitive || b.texture != texture || b.count + count > kBatchCapacity[kind]))
         FlushBatch();
     BeginSceneIfNeeded();
     b.kind = kind;

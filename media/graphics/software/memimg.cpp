@@ -14,17 +14,17 @@ int StoreBytesPerPixel(int kind, int isPalette, int hasAlpha)
 {
     if (isPalette) return 1;
     switch (kind) {
-        case 0: return hasAlpha ? 4 : 2;
-        case 1: return 4;
-        case 2: return 1;
-        default: return 2;
+    case 0: return hasAlpha ? 4 : 2;
+    case 1: return 4;
+    case 2: return 1;
+    default: return 2;
     }
 }
 
 }  // namespace
 
-int CreateMemImg(MEMIMG* view, int width, int height, int pitch, int colorKey, int kind, int isPalette,
-                 int hasAlpha, int withExtras, void* buffer)
+int CreateMemImg(MEMIMG* view, int width, int height, int pitch, int colorKey, int kind, int isPalette, int hasAlpha,
+                 int withExtras, void* buffer)
 {
     if (IsValidMemImg(view)) return -1;
     if (width <= 0 || height <= 0 || kind < 0 || kind > 3) return -1;
@@ -96,12 +96,15 @@ int CreateScreenImage(MEMIMG* view, int width, int height, int kind)
 void MakeSubImage(MEMIMG* view, const MEMIMG* source, int x, int y, int width, int height)
 {
     if (!IsValidMemImg(source)) return;
-    if (x < 0 || y < 0 || width < 0 || height < 0 || x + width > source->width || y + height > source->height)
-        return;
+    if (x < 0 || y < 0 || width < 0 || height < 0 || x + width > source->width || y + height > source->height) return;
     MemImgStore* base = source->base;
     const intptr_t offset = intptr_t(x) * base->format->pixelBytes + intptr_t(y) * base->pitch;
-    *view = MEMIMG{kMemImgMagic, width, height, source->pixels + offset,
-                   base->planeBuffer != nullptr ? source->alphaPlane + offset : nullptr, base};
+    *view = MEMIMG{kMemImgMagic,
+                   width,
+                   height,
+                   source->pixels + offset,
+                   base->planeBuffer != nullptr ? source->alphaPlane + offset : nullptr,
+                   base};
     ++base->refCount;
 }
 

@@ -15,17 +15,17 @@ struct MemImgStore {
     int32_t refCount;
     int32_t width, height;
     int32_t pitch;
-    uint32_t pitchShift;         // log2(pitch) when the pitch is a power of two, else all ones
+    uint32_t pitchShift;  // log2(pitch) when the pitch is a power of two, else all ones
     const ColorFormat* format;
     int32_t colorKey;
-    int32_t kind;                // 0 16-bit, 1 32-bit, 2 one 8-bit channel, 3 one 16-bit channel
+    int32_t kind;  // 0 16-bit, 1 32-bit, 2 one 8-bit channel, 3 one 16-bit channel
     int32_t isPalette;
     uint32_t paletteCount;
     int32_t hasAlpha;
     int32_t planeValid;
     int32_t runsValid;
     int32_t userBuffer;
-    uint8_t* palette;            // 256 source entries, then 256 entries in the screen format
+    uint8_t* palette;  // 256 source entries, then 256 entries in the screen format
     uint8_t* convertedPalette;
     uint8_t* pixelBuffer;
     uint8_t* planeBuffer;
@@ -41,8 +41,8 @@ struct MEMIMG {
     MemImgStore* base;
 };
 
-int CreateMemImg(MEMIMG* view, int width, int height, int pitch, int colorKey, int kind, int isPalette,
-                 int hasAlpha, int withExtras, void* buffer);
+int CreateMemImg(MEMIMG* view, int width, int height, int pitch, int colorKey, int kind, int isPalette, int hasAlpha,
+                 int withExtras, void* buffer);
 int CreateScreenImage(MEMIMG* view, int width, int height, int kind);
 void MakeSubImage(MEMIMG* view, const MEMIMG* source, int x, int y, int width, int height);
 int IsValidMemImg(const MEMIMG* view);
@@ -60,6 +60,6 @@ struct SoftwareScreen {
     MEMIMG screen;
     MEMIMG work;
     MEMIMG workAlpha;
-    MEMIMG* target;   // the current draw target image
+    MEMIMG* target;  // the current draw target image
 };
 extern SoftwareScreen SoftScreen;

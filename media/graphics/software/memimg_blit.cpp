@@ -10,8 +10,7 @@
 
 namespace {
 
-using BlitRowFn = void (*)(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int count,
-                           const BlitContext& ctx);
+using BlitRowFn = void (*)(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int count, const BlitContext& ctx);
 
 template <class L, int Kind, bool Trans, bool Bright, bool Blend, int Mode>
 void BlitRow(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int count, const BlitContext& ctx)
@@ -28,7 +27,8 @@ void BlitRow(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int count, 
                          Mode == kBlitCopy) {
         ActiveSpanOps().over32(d, s, count);
     } else {
-        for (int i = 0; i < count; ++i) BlitPixel<L, Kind, Trans, Bright, Blend, Mode>(d + i, s[i], Blend ? blend[i] : 0, ctx);
+        for (int i = 0; i < count; ++i)
+            BlitPixel<L, Kind, Trans, Bright, Blend, Mode>(d + i, s[i], Blend ? blend[i] : 0, ctx);
     }
 }
 
@@ -38,14 +38,14 @@ template <class L, int Kind, bool Trans, bool Bright, bool Blend>
 constexpr BlitRowFn RowForMode(int mode)
 {
     switch (mode) {
-        case kBlitCopy: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitCopy>;
-        case kBlitLerp: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitLerp>;
-        case kBlitHalf: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitHalf>;
-        case kBlitAdd: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitAdd>;
-        case kBlitSub: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitSub>;
-        case kBlitMul: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitMul>;
-        case kBlitInvert: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitInvert>;
-        default: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitMulLerp>;
+    case kBlitCopy: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitCopy>;
+    case kBlitLerp: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitLerp>;
+    case kBlitHalf: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitHalf>;
+    case kBlitAdd: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitAdd>;
+    case kBlitSub: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitSub>;
+    case kBlitMul: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitMul>;
+    case kBlitInvert: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitInvert>;
+    default: return BlitRow<L, Kind, Trans, Bright, Blend, kBlitMulLerp>;
     }
 }
 
@@ -54,14 +54,14 @@ BlitRowFn RowForFlags(bool trans, bool bright, bool blend, int mode)
 {
     const int index = (trans ? 4 : 0) | (bright ? 2 : 0) | (blend ? 1 : 0);
     switch (index) {
-        case 0: return RowForMode<L, Kind, false, false, false>(mode);
-        case 1: return RowForMode<L, Kind, false, false, true>(mode);
-        case 2: return RowForMode<L, Kind, false, true, false>(mode);
-        case 3: return RowForMode<L, Kind, false, true, true>(mode);
-        case 4: return RowForMode<L, Kind, true, false, false>(mode);
-        case 5: return RowForMode<L, Kind, true, false, true>(mode);
-        case 6: return RowForMode<L, Kind, true, true, false>(mode);
-        default: return RowForMode<L, Kind, true, true, true>(mode);
+    case 0: return RowForMode<L, Kind, false, false, false>(mode);
+    case 1: return RowForMode<L, Kind, false, false, true>(mode);
+    case 2: return RowForMode<L, Kind, false, true, false>(mode);
+    case 3: return RowForMode<L, Kind, false, true, true>(mode);
+    case 4: return RowForMode<L, Kind, true, false, false>(mode);
+    case 5: return RowForMode<L, Kind, true, false, true>(mode);
+    case 6: return RowForMode<L, Kind, true, true, false>(mode);
+    default: return RowForMode<L, Kind, true, true, true>(mode);
     }
 }
 
@@ -69,9 +69,9 @@ template <class L>
 BlitRowFn RowForSource(int kind, bool trans, bool bright, bool blend, int mode)
 {
     switch (kind) {
-        case kSourceAlpha: return RowForFlags<L, kSourceAlpha>(trans, bright, blend, mode);
-        case kSourcePalette: return RowForFlags<L, kSourcePalette>(trans, bright, blend, mode);
-        default: return RowForFlags<L, kSourcePlain>(trans, bright, blend, mode);
+    case kSourceAlpha: return RowForFlags<L, kSourceAlpha>(trans, bright, blend, mode);
+    case kSourcePalette: return RowForFlags<L, kSourcePalette>(trans, bright, blend, mode);
+    default: return RowForFlags<L, kSourcePlain>(trans, bright, blend, mode);
     }
 }
 
@@ -80,11 +80,11 @@ struct BlitSetup {
     BlitRowFn row;
     BlitRowFn opaqueRow;  // for opaque runs of the run table
     BlitContext ctx;
-    int srcBytes;         // bytes of one source pixel
+    int srcBytes;  // bytes of one source pixel
     int dstBytes;
-    bool wholeRows;       // rows are plain copies
-    bool vectorOver;      // the rows go through the vector routine, which skips transparent
-                          // and copies opaque groups faster than the run table's walk
+    bool wholeRows;   // rows are plain copies
+    bool vectorOver;  // the rows go through the vector routine, which skips transparent
+                      // and copies opaque groups faster than the run table's walk
 };
 
 int SourceKindOf(const MemImgStore* base)
@@ -97,25 +97,24 @@ int SourceKindOf(const MemImgStore* base)
 int BlitModeKind(int mode, int param, bool alpha, bool bright, bool blend)
 {
     switch (mode) {
-        case 0: return kBlitCopy;
-        case 1:
-            if (param == 0) return -1;
-            if (!alpha && !blend && param == 255) return kBlitCopy;
-            if (!alpha && !blend && !bright && param == 128) return kBlitHalf;
-            return kBlitLerp;
-        case 2: return param == 0 ? -1 : kBlitAdd;
-        case 3: return param == 0 ? -1 : kBlitSub;
-        case 4: return kBlitMul;
-        case 10: return param == 0 ? -1 : kBlitInvert;
-        case 11: return kBlitMulLerp;
-        default: return -1;
+    case 0: return kBlitCopy;
+    case 1:
+        if (param == 0) return -1;
+        if (!alpha && !blend && param == 255) return kBlitCopy;
+        if (!alpha && !blend && !bright && param == 128) return kBlitHalf;
+        return kBlitLerp;
+    case 2: return param == 0 ? -1 : kBlitAdd;
+    case 3: return param == 0 ? -1 : kBlitSub;
+    case 4: return kBlitMul;
+    case 10: return param == 0 ? -1 : kBlitInvert;
+    case 11: return kBlitMulLerp;
+    default: return -1;
     }
 }
 
 bool UsableBlend(const MEMIMG* blend, const MEMIMG* src)
 {
-    return IsValidMemImg(blend) && blend->base->kind == 2 && blend->width >= src->width &&
-           blend->height >= src->height;
+    return IsValidMemImg(blend) && blend->base->kind == 2 && blend->width >= src->width && blend->height >= src->height;
 }
 
 // False when the pair cannot be drawn or the mode draws nothing.
@@ -262,8 +261,8 @@ void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, con
     for (int row = r.top; row < r.bottom; ++row) {
         const int srow = row - y;
         const uint8_t* g = blend != nullptr ? MemImgRow(blend, srow) + sx : nullptr;
-        b.row(MemImgRow(dst, row) + intptr_t(r.left) * b.dstBytes, MemImgRow(src, srow) + intptr_t(sx) * b.srcBytes,
-              g, n, b.ctx);
+        b.row(MemImgRow(dst, row) + intptr_t(r.left) * b.dstBytes, MemImgRow(src, srow) + intptr_t(sx) * b.srcBytes, g,
+              n, b.ctx);
     }
 }
 
@@ -282,8 +281,10 @@ void StretchImageMemImg(MEMIMG* dst, const MEMIMG* src, const PixelRect* rect, i
     }
     BlitSetup b;
     if (!PrepareBlit(dst, src, trans != 0, blend, &b)) return;
-    const uint32_t rx = std::max<uint32_t>(1, uint32_t(std::min<uint64_t>(uint64_t(rw) * 65536 / uint64_t(src->width), 0xFFFFFFFFu)));
-    const uint32_t ry = std::max<uint32_t>(1, uint32_t(std::min<uint64_t>(uint64_t(rh) * 65536 / uint64_t(src->height), 0xFFFFFFFFu)));
+    const uint32_t rx =
+        std::max<uint32_t>(1, uint32_t(std::min<uint64_t>(uint64_t(rw) * 65536 / uint64_t(src->width), 0xFFFFFFFFu)));
+    const uint32_t ry =
+        std::max<uint32_t>(1, uint32_t(std::min<uint64_t>(uint64_t(rh) * 65536 / uint64_t(src->height), 0xFFFFFFFFu)));
     PixelRect c = r;
     const PixelRect clip = TargetClip(dst);
     ClipRect(&c, &clip);
@@ -317,8 +318,7 @@ void StretchImageMemImg(MEMIMG* dst, const MEMIMG* src, const PixelRect* rect, i
     }
 }
 
-void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vertices[3], int flags,
-                       const MEMIMG* blend)
+void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vertices[3], int flags, const MEMIMG* blend)
 {
     BlitSetup b;
     if (!PrepareBlit(dst, src, (flags & kTriangleTransparent) != 0, blend, &b)) return;
@@ -381,7 +381,8 @@ void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vert
                 const int64_t uu = uRow + dudx * (start + i), vv = vRow + dvdx * (start + i);
                 const int sx = int(std::clamp<int64_t>(uu >> 18, 0, w - 1));
                 const int sy = int(std::clamp<int64_t>(vv >> 18, 0, h - 1));
-                std::memcpy(pixels + i * b.srcBytes, MemImgRow(src, sy) + intptr_t(sx) * b.srcBytes, size_t(b.srcBytes));
+                std::memcpy(pixels + i * b.srcBytes, MemImgRow(src, sy) + intptr_t(sx) * b.srcBytes,
+                            size_t(b.srcBytes));
                 if (blend != nullptr) weights[i] = MemImgRow(blend, sy)[sx];
             }
             b.row(d + intptr_t(start) * b.dstBytes, pixels, blend != nullptr ? weights : nullptr, n, b.ctx);

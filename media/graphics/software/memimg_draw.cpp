@@ -34,17 +34,17 @@ int PrepareSolidColor(uint32_t color, bool sixteen, SolidColor* out)
     const int* max = sixteen ? Layout16::kMax : Layout32::kMax;
     int op = kSolidNone;
     switch (mode) {
-        case 0: op = kSolidSet; break;
-        case 1: op = p == 255 ? kSolidSet : p == 0 ? kSolidNone : kSolidAlpha; break;
-        case 10:
-            for (int i = 0; i < 3; ++i) ch[i] = max[i] - ch[i];
-            op = p == 255 ? kSolidSet : p == 0 ? kSolidNone : kSolidAlpha;
-            break;
-        case 2: op = p == 0 ? kSolidNone : kSolidAdd; break;
-        case 3: op = p == 0 ? kSolidNone : kSolidSub; break;
-        case 4: op = kSolidMul; break;
-        case 11: op = kSolidMulAlpha; break;
-        default: op = kSolidNone; break;
+    case 0: op = kSolidSet; break;
+    case 1: op = p == 255 ? kSolidSet : p == 0 ? kSolidNone : kSolidAlpha; break;
+    case 10:
+        for (int i = 0; i < 3; ++i) ch[i] = max[i] - ch[i];
+        op = p == 255 ? kSolidSet : p == 0 ? kSolidNone : kSolidAlpha;
+        break;
+    case 2: op = p == 0 ? kSolidNone : kSolidAdd; break;
+    case 3: op = p == 0 ? kSolidNone : kSolidSub; break;
+    case 4: op = kSolidMul; break;
+    case 11: op = kSolidMulAlpha; break;
+    default: op = kSolidNone; break;
     }
     out->param = p;
     out->amounts = 0;
@@ -94,13 +94,13 @@ template <class L>
 void SolidRowsFor(int op, MEMIMG* view, const PixelRect& r, const SolidColor& s)
 {
     switch (op) {
-        case kSolidSet: SolidRows<L, kSolidSet>(view, r, s); break;
-        case kSolidAlpha: SolidRows<L, kSolidAlpha>(view, r, s); break;
-        case kSolidAdd: SolidRows<L, kSolidAdd>(view, r, s); break;
-        case kSolidSub: SolidRows<L, kSolidSub>(view, r, s); break;
-        case kSolidMul: SolidRows<L, kSolidMul>(view, r, s); break;
-        case kSolidMulAlpha: SolidRows<L, kSolidMulAlpha>(view, r, s); break;
-        default: break;
+    case kSolidSet: SolidRows<L, kSolidSet>(view, r, s); break;
+    case kSolidAlpha: SolidRows<L, kSolidAlpha>(view, r, s); break;
+    case kSolidAdd: SolidRows<L, kSolidAdd>(view, r, s); break;
+    case kSolidSub: SolidRows<L, kSolidSub>(view, r, s); break;
+    case kSolidMul: SolidRows<L, kSolidMul>(view, r, s); break;
+    case kSolidMulAlpha: SolidRows<L, kSolidMulAlpha>(view, r, s); break;
+    default: break;
     }
 }
 
@@ -136,13 +136,13 @@ template <class L>
 void WalkLineFor(int op, MEMIMG* view, int x, int y, int dx, int dy, const SolidColor& s)
 {
     switch (op) {
-        case kSolidSet: WalkLine<L, kSolidSet>(view, x, y, dx, dy, s); break;
-        case kSolidAlpha: WalkLine<L, kSolidAlpha>(view, x, y, dx, dy, s); break;
-        case kSolidAdd: WalkLine<L, kSolidAdd>(view, x, y, dx, dy, s); break;
-        case kSolidSub: WalkLine<L, kSolidSub>(view, x, y, dx, dy, s); break;
-        case kSolidMul: WalkLine<L, kSolidMul>(view, x, y, dx, dy, s); break;
-        case kSolidMulAlpha: WalkLine<L, kSolidMulAlpha>(view, x, y, dx, dy, s); break;
-        default: break;
+    case kSolidSet: WalkLine<L, kSolidSet>(view, x, y, dx, dy, s); break;
+    case kSolidAlpha: WalkLine<L, kSolidAlpha>(view, x, y, dx, dy, s); break;
+    case kSolidAdd: WalkLine<L, kSolidAdd>(view, x, y, dx, dy, s); break;
+    case kSolidSub: WalkLine<L, kSolidSub>(view, x, y, dx, dy, s); break;
+    case kSolidMul: WalkLine<L, kSolidMul>(view, x, y, dx, dy, s); break;
+    case kSolidMulAlpha: WalkLine<L, kSolidMulAlpha>(view, x, y, dx, dy, s); break;
+    default: break;
     }
 }
 
@@ -190,21 +190,33 @@ void PlotLineMemImg(MEMIMG* view, int x1, int y1, int x2, int y2, uint32_t color
         return int(v);
     };
 
-    if (x1 < L) y1 = trunc(s * L + by), x1 = L;
-    else if (x1 >= R) x1 = R - 1, y1 = trunc(s * (R - 1) + by);
-    if (x2 < L) x2 = L - 1, y2 = trunc(s * (L - 1) + by);
-    else if (x2 >= R) x2 = R, y2 = trunc(s * R + by);
-    if (y1 < T) x1 = trunc(ix * T + bx), y1 = T;
-    else if (y1 >= B) y1 = B - 1, x1 = trunc(ix * (B - 1) + bx);
-    if (y2 < T) y2 = T - 1, x2 = trunc(ix * (T - 1) + bx);
-    else if (y2 >= B) y2 = B, x2 = trunc(ix * B + bx);
+    if (x1 < L)
+        y1 = trunc(s * L + by), x1 = L;
+    else if (x1 >= R)
+        x1 = R - 1, y1 = trunc(s * (R - 1) + by);
+    if (x2 < L)
+        x2 = L - 1, y2 = trunc(s * (L - 1) + by);
+    else if (x2 >= R)
+        x2 = R, y2 = trunc(s * R + by);
+    if (y1 < T)
+        x1 = trunc(ix * T + bx), y1 = T;
+    else if (y1 >= B)
+        y1 = B - 1, x1 = trunc(ix * (B - 1) + bx);
+    if (y2 < T)
+        y2 = T - 1, x2 = trunc(ix * (T - 1) + bx);
+    else if (y2 >= B)
+        y2 = B, x2 = trunc(ix * B + bx);
 
     x1 = std::clamp(x1, L, R - 1);
-    if (x2 < L) x2 = L - 1;
-    else if (x2 >= R) x2 = R;
+    if (x2 < L)
+        x2 = L - 1;
+    else if (x2 >= R)
+        x2 = R;
     y1 = std::clamp(y1, T, B - 1);
-    if (y2 < T) y2 = T - 1;
-    else if (y2 >= B) y2 = B;
+    if (y2 < T)
+        y2 = T - 1;
+    else if (y2 >= B)
+        y2 = B;
 
     const int dx = x2 - x1, dy = y2 - y1;
     if (dx == 0 && dy == 0) return;

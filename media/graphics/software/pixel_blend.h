@@ -52,16 +52,10 @@ inline int LerpParam(int d, int t, int p)
 }
 
 // Strength p scaled by source alpha a (0 < a < 255).
-inline int LerpAlphaParam(int d, int t, int a, int p)
-{
-    return d - ((a * (d - t) * p + 0xFFFF) >> 16);
-}
+inline int LerpAlphaParam(int d, int t, int a, int p) { return d - ((a * (d - t) * p + 0xFFFF) >> 16); }
 
 // Strength p scaled by the blend image's weight w.
-inline int LerpWeightParam(int d, int t, int w, int p)
-{
-    return d + ((w * (t - d) * p) >> 16);
-}
+inline int LerpWeightParam(int d, int t, int w, int p) { return d + ((w * (t - d) * p) >> 16); }
 
 inline int LerpWeightAlphaParam(int d, int t, int w, int a, int p)
 {
@@ -73,11 +67,11 @@ inline int LerpWeightAlphaParam(int d, int t, int w, int a, int p)
 enum SolidOpKind { kSolidNone, kSolidSet, kSolidAlpha, kSolidAdd, kSolidSub, kSolidMul, kSolidMulAlpha };
 
 struct SolidColor {
-    uint32_t color;   // prepared colour (brightness applied, inverted for mode 10)
-    int channel[3];   // its channels
+    uint32_t color;  // prepared colour (brightness applied, inverted for mode 10)
+    int channel[3];  // its channels
     int param;
-    int amount[3];    // MulTable[param][channel] for add and subtract
-    uint32_t amounts; // the same, packed in the layout
+    int amount[3];     // MulTable[param][channel] for add and subtract
+    uint32_t amounts;  // the same, packed in the layout
 };
 
 template <class L, int Op>
@@ -120,7 +114,7 @@ enum BlitSourceKind { kSourcePlain, kSourceAlpha, kSourcePalette };
 
 struct BlitContext {
     int param;
-    uint8_t bright[3];        // blue, green, red
+    uint8_t bright[3];  // blue, green, red
     uint32_t colorKey;
     const uint32_t* palette;  // converted palette of a palette source
     const uint8_t* rule;      // RuleTable of the blend image

@@ -19,7 +19,7 @@ struct SpanOps {
 };
 
 const SpanOps& ScalarSpanOps();
-const SpanOps* Sse2SpanOps();   // null when the processor lacks the instructions
+const SpanOps* Sse2SpanOps();  // null when the processor lacks the instructions
 const SpanOps* Avx2SpanOps();
 const SpanOps& ActiveSpanOps();
 

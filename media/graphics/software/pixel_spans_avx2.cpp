@@ -32,14 +32,14 @@ struct Avx2Lanes {
     // WidenHi give the pixels: one byte shuffle instead of a widen and two word shuffles.
     static Reg AlphaLo16(Reg s)
     {
-        const Reg control = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1,
-                                             3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+        const Reg control = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1, 3, -1, 3, -1, 3,
+                                             -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
         return _mm256_shuffle_epi8(s, control);
     }
     static Reg AlphaHi16(Reg s)
     {
-        const Reg control = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1,
-                                             11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+        const Reg control = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1, 11,
+                                             -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
         return _mm256_shuffle_epi8(s, control);
     }
 };
@@ -48,7 +48,4 @@ constexpr SpanOps kAvx2Ops = MakeVectorOps<Avx2Lanes>("avx2");
 
 }  // namespace
 
-const SpanOps* Avx2SpanOps()
-{
-    return __builtin_cpu_supports("avx2") ? &kAvx2Ops : nullptr;
-}
+const SpanOps* Avx2SpanOps() { return __builtin_cpu_supports("avx2") ? &kAvx2Ops : nullptr; }

@@ -39,7 +39,4 @@ constexpr SpanOps kSse2Ops = MakeVectorOps<Sse2Lanes>("sse2");
 
 }  // namespace
 
-const SpanOps* Sse2SpanOps()
-{
-    return __builtin_cpu_supports("sse2") ? &kSse2Ops : nullptr;
-}
+const SpanOps* Sse2SpanOps() { return __builtin_cpu_supports("sse2") ? &kSse2Ops : nullptr; }

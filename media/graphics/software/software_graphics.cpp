@@ -34,7 +34,8 @@ int CreateSoftwareGraphicImage(GraphicRecord* g)
     const int kind = depth == 16 ? 0 : 1;
     const int alpha = cs.alphaChannel ? 1 : 0;
     const ColorFormat* format = SoftwareColorFormat(kind, alpha, 0);
-    const int key = int(PackColorForFormat(format, cs.transparentColor[0], cs.transparentColor[1], cs.transparentColor[2], 0));
+    const int key =
+        int(PackColorForFormat(format, cs.transparentColor[0], cs.transparentColor[1], cs.transparentColor[2], 0));
     if (CreateMemImg(&image->store, image->width, image->height, -1, key, kind, 0, alpha, 1, nullptr) != 0) return -1;
     MakeSubImage(&g->view, &image->store, 0, 0, g->width, g->height);
     return 0;
@@ -46,15 +47,9 @@ int AttachSoftwareSubGraphic(GraphicRecord* g, const GraphicRecord* source, int 
     return 0;
 }
 
-void ReleaseSoftwareGraphicView(GraphicRecord* g)
-{
-    ReleaseMemImg(&g->view);
-}
+void ReleaseSoftwareGraphicView(GraphicRecord* g) { ReleaseMemImg(&g->view); }
 
-void ReleaseSoftwareGraphicImage(GraphicImage* image)
-{
-    ReleaseMemImg(&image->store);
-}
+void ReleaseSoftwareGraphicImage(GraphicImage* image) { ReleaseMemImg(&image->store); }
 
 int PaintSoftwareGraphic(GraphicRecord* g, int red, int green, int blue, int)
 {
@@ -105,7 +100,8 @@ int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
                 std::memcpy(&dv, d + col * bytes, size_t(bytes));
                 const uint32_t level = af.pixelBytes == 1 && af.blueMask != af.redMask
                                            ? af.palette[av & 0xFF][0]
-                                           : ((av & af.blueMask) >> af.blueShift) << (8 - std::min<int>(8, af.blueWidth));
+                                           : ((av & af.blueMask) >> af.blueShift)
+                                                 << (8 - std::min<int>(8, af.blueWidth));
                 dv = (dv & ~df->alphaMask) | ((level & 0xFF) >> (8 - df->alphaWidth)) << df->alphaShift;
                 std::memcpy(d + col * bytes, &dv, size_t(bytes));
             }
@@ -126,9 +122,6 @@ int ReadSoftwareGraphicPixels(GraphicRecord* g, uint32_t* argb)
 }
 
 // The blits read a blend image's levels straight from its store.
-int UploadSoftwareBlendImage(GraphicImage*, const PixelRect&)
-{
-    return 0;
-}
+int UploadSoftwareBlendImage(GraphicImage*, const PixelRect&) { return 0; }
 
 void ReleaseSoftwareBlendImage(GraphicImage*) {}

@@ -23,8 +23,8 @@ ScreenRowsRecord ScreenRows;
 ScreenPixels ScreenLayout(const MEMIMG& image)
 {
     const ColorFormat* f = image.base->format;
-    return ScreenPixels{image.pixels, image.base->pitch, image.width, image.height, f->colorBits,
-                        f->redMask, f->greenMask, f->blueMask};
+    return ScreenPixels{image.pixels, image.base->pitch, image.width,  image.height,
+                        f->colorBits, f->redMask,        f->greenMask, f->blueMask};
 }
 
 // The window's rows go away: the frame moves back into the image's own block.

@@ -31,10 +31,7 @@ bool IsAxisAlignedRectangle(const double* px, const double* py)
 }
 
 // A coordinate rounded up to a pixel, kept well inside the int range like the rows below.
-int CeilToPixel(double v)
-{
-    return int(std::ceil(std::clamp(v, -1e9, 1e9)));
-}
+int CeilToPixel(double v) { return int(std::ceil(std::clamp(v, -1e9, 1e9))); }
 
 }  // namespace
 
@@ -86,7 +83,7 @@ void FillConvexPolygon(MEMIMG* image, const float (*points)[2], int count, uint3
                 const double bound = -c / -dy;  // x >= bound
                 lo = std::max(lo, std::ceil(bound));
             } else {
-                const double bound = c / dy;    // x <= bound, strictly on a right edge
+                const double bound = c / dy;  // x <= bound, strictly on a right edge
                 const double f = std::floor(bound);
                 hi = std::min(hi, f == bound ? f - 1 : f);
             }
@@ -135,17 +132,23 @@ int SubmitSoftwareVertices(const PolygonVertex* vertices, int count, int type, i
         // Each triangle takes its first vertex's colour; the box routine applies the brightness
         // and the blend mode to it.
         auto draw = [&](int a, int b, int c) {
-            const float pts[3][2] = {{vertices[a].x, vertices[a].y}, {vertices[b].x, vertices[b].y}, {vertices[c].x, vertices[c].y}};
+            const float pts[3][2] = {{vertices[a].x, vertices[a].y},
+                                     {vertices[b].x, vertices[b].y},
+                                     {vertices[c].x, vertices[c].y}};
             const uint32_t col = vertices[a].color;
-            FillConvexPolygon(target, pts, 3, PackColor(int((col >> 16) & 0xFF), int((col >> 8) & 0xFF), int(col & 0xFF)));
+            FillConvexPolygon(target, pts, 3,
+                              PackColor(int((col >> 16) & 0xFF), int((col >> 8) & 0xFF), int(col & 0xFF)));
         };
         if (type == kTriangleStrip && count == 4 && vertices[0].color == vertices[1].color &&
             vertices[0].color == vertices[2].color && vertices[0].color == vertices[3].color) {
             // One quadrilateral (a band): fill it whole, so no seam lies along its diagonal.
-            const float quad[4][2] = {{vertices[0].x, vertices[0].y}, {vertices[1].x, vertices[1].y},
-                                      {vertices[3].x, vertices[3].y}, {vertices[2].x, vertices[2].y}};
+            const float quad[4][2] = {{vertices[0].x, vertices[0].y},
+                                      {vertices[1].x, vertices[1].y},
+                                      {vertices[3].x, vertices[3].y},
+                                      {vertices[2].x, vertices[2].y}};
             const uint32_t col = vertices[0].color;
-            FillConvexPolygon(target, quad, 4, PackColor(int((col >> 16) & 0xFF), int((col >> 8) & 0xFF), int(col & 0xFF)));
+            FillConvexPolygon(target, quad, 4,
+                              PackColor(int((col >> 16) & 0xFF), int((col >> 8) & 0xFF), int(col & 0xFF)));
         } else if (type == kTriangleList) {
             for (int i = 0; i + 2 < count; i += 3) draw(i, i + 1, i + 2);
         } else if (type == kTriangleStrip) {

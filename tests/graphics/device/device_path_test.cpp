@@ -151,7 +151,10 @@ TEST_F(DevicePathTest, ShapesCoverTheSamePixelsAsTheSoftwarePath)
         {"column upwards", [](uint32_t c) { DrawSegment(30, 40, 30, 20, c, 1); }, 20, {30, 21, 31, 41}},
         {"point-length segment", [](uint32_t c) { DrawSegment(5, 5, 5, 5, c, 1); }, 0, {0, 0, 0, 0}},
         {"band three wide", [](uint32_t c) { DrawSegment(16, 16, 65, 16, c, 3); }, 49 * 3, {16, 15, 65, 18}},
-        {"box clipped by the screen", [](uint32_t c) { DrawRect(790, 590, 900, 700, c, 1); }, 100, {790, 590, 800, 600}},
+        {"box clipped by the screen",
+         [](uint32_t c) { DrawRect(790, 590, 900, 700, c, 1); },
+         100,
+         {790, 590, 800, 600}},
     };
     const uint32_t white = PackColor(255, 255, 255);
     for (const Case& c : cases) {
@@ -235,8 +238,10 @@ TEST_F(DevicePathTest, BlendModesMatchTheirArithmetic)
 TEST_F(DevicePathTest, BlendImagesWeighDrawsOrRefuseThem)
 {
     const uint32_t white = 0xFFFFFFFFu;
-    const PolygonVertex square[4] = {{100, 100, 0, 1, white, 0, 0}, {132, 100, 0, 1, white, 1, 0},
-                                     {132, 132, 0, 1, white, 1, 1}, {100, 132, 0, 1, white, 0, 1}};
+    const PolygonVertex square[4] = {{100, 100, 0, 1, white, 0, 0},
+                                     {132, 100, 0, 1, white, 1, 0},
+                                     {132, 132, 0, 1, white, 1, 1},
+                                     {100, 132, 0, 1, white, 0, 1}};
     struct Case {
         const char* name;
         int emulated;  // no separate blend operations
@@ -252,7 +257,8 @@ TEST_F(DevicePathTest, BlendImagesWeighDrawsOrRefuseThem)
              return PutGraphicQuad(corners, g, 0);
          },
          0},
-        {"textured polygon", 0, 0, [](int g, const PolygonVertex* q) { return SubmitVertices2D(q, 4, kTriangleFan, g, 0); }, -1},
+        {"textured polygon", 0, 0,
+         [](int g, const PolygonVertex* q) { return SubmitVertices2D(q, 4, kTriangleFan, g, 0); }, -1},
         {"subtracting, emulated", 1, 3, [](int g, const PolygonVertex*) { return PutGraphic(100, 100, g, 0); }, -1},
     };
     for (const Case& c : cases) {
@@ -311,7 +317,8 @@ TEST_F(DevicePathTest, TexturedPolygonsCrossTheSeamsOfASplitGraphic)
         std::vector<uint32_t> pixels(200 * 150);
         for (int y = 0; y < 150; ++y)
             for (int x = 0; x < 200; ++x)
-                pixels[size_t(y) * 200 + x] = 0xFF000000u | uint32_t(x / 10 * 12) << 16 | uint32_t(y / 10 * 16) << 8 | 0x80;
+                pixels[size_t(y) * 200 + x] =
+                    0xFF000000u | uint32_t(x / 10 * 12) << 16 | uint32_t(y / 10 * 16) << 8 | 0x80;
         ColorFormat format;
         MakeXrgb8Format(&format);
         CopyImageToGraphic(handle, PixelImage{reinterpret_cast<const uint8_t*>(pixels.data()), 800, 200, 150, &format},
@@ -325,8 +332,10 @@ TEST_F(DevicePathTest, TexturedPolygonsCrossTheSeamsOfASplitGraphic)
         ClearScreen();
         const uint32_t white = 0xFFFFFFFFu;
         // A turned quad as a fan.
-        const PolygonVertex fan[4] = {{400, 60, 0, 1, white, 0, 0}, {690, 200, 0, 1, white, 1, 0},
-                                      {540, 520, 0, 1, white, 1, 1}, {230, 330, 0, 1, white, 0, 1}};
+        const PolygonVertex fan[4] = {{400, 60, 0, 1, white, 0, 0},
+                                      {690, 200, 0, 1, white, 1, 0},
+                                      {540, 520, 0, 1, white, 1, 1},
+                                      {230, 330, 0, 1, white, 0, 1}};
         EXPECT_EQ(SubmitVertices2D(fan, 4, kTriangleFan, texture, 0), 0);
         return BackBuffer();
     };
@@ -362,8 +371,8 @@ TEST_F(DevicePathTest, SixteenBitGraphicsDropTheirTransparentColour)
         for (int i = 0; i < 64 * 32; ++i) pixels[size_t(i)] = 0xFF000000u | (i % 64 < 32 ? key : shown);
         ColorFormat format;
         MakeXrgb8Format(&format);
-        CopyImageToGraphic(g, PixelImage{reinterpret_cast<const uint8_t*>(pixels.data()), 64 * 4, 64, 32, &format}, nullptr,
-                           PixelRect{0, 0, 64, 32}, 0, 0);
+        CopyImageToGraphic(g, PixelImage{reinterpret_cast<const uint8_t*>(pixels.data()), 64 * 4, 64, 32, &format},
+                           nullptr, PixelRect{0, 0, 64, 32}, 0, 0);
         ClearScreen();
         DrawRect(0, 0, 200, 100, PackColor(0, 0, 200), 1);
         PutGraphic(10, 10, g, 1);
@@ -460,7 +469,8 @@ TEST_F(DevicePathTest, ActivationInFullScreenRestoresGraphicsFromTheirFiles)
                 const uint32_t c = colorAt(x, y);
                 file.insert(file.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
             }
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
     }
     const int graphic = LoadGraphic(path.c_str());
     ASSERT_NE(graphic, -1);

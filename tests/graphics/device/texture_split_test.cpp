@@ -13,14 +13,14 @@ TEST(SplitTextureSize, SidesIntoPowerOfTwoPieces)
         std::vector<int32_t> pieces;
     };
     const Case cases[] = {
-        {300, 0, 1024, 800, 0, {512}},           // below the screen width: one piece
-        {900, 0, 1024, 800, 0, {1024}},          // the rest after 512 is large enough to double it
+        {300, 0, 1024, 800, 0, {512}},   // below the screen width: one piece
+        {900, 0, 1024, 800, 0, {1024}},  // the rest after 512 is large enough to double it
         {1000, 256, 4096, 800, 0, {256, 256, 256, 256}},
         {5, 0, 1024, 800, 0, {8}},
         {8, 0, 1024, 800, 0, {8}},
         {200, 64, 4096, 800, 0, {64, 64, 64, 8}},
-        {1500, 0, 2048, 800, 0, {1024, 512}},    // wider than the screen: pieces, the last doubled
-        {1500, 0, 2048, 800, 1, {2048}},         // forced into one
+        {1500, 0, 2048, 800, 0, {1024, 512}},      // wider than the screen: pieces, the last doubled
+        {1500, 0, 2048, 800, 1, {2048}},           // forced into one
         {1100, 0, 1024, 1280, 0, {1024, 64, 16}},  // the last two 8s merge
         {96, 0, 1024, 800, 0, {128}},
     };

@@ -83,10 +83,8 @@ TEST_F(BlitTest, BlendModesWithImages)
     const Case cases[] = {
         {1, 128, 0xFF656565, 0xFFC9C9C9, 0x00969696},  // (s >> 1) + (d >> 1), top byte 0
         {1, 64, 0xFF646464, 0xFFC8C8C8, 0xFF7D7D7D},   // ((200 - 100) * 64 + 25600) >> 8 = 125
-        {1, 255, 0xFF646464, 0x12C8C8C8, 0x12C8C8C8},
-        {2, 255, 0xFFC8C8C8, 0xFF646464, 0xFFFFFFFF},
-        {3, 255, 0xFF646464, 0xFF323232, 0xFF323232},
-        {4, 0, 0xFFC8C8C8, 0xFF808080, 0xFF646464},
+        {1, 255, 0xFF646464, 0x12C8C8C8, 0x12C8C8C8},  {2, 255, 0xFFC8C8C8, 0xFF646464, 0xFFFFFFFF},
+        {3, 255, 0xFF646464, 0xFF323232, 0xFF323232},  {4, 0, 0xFFC8C8C8, 0xFF808080, 0xFF646464},
         {11, 128, 0xFFC8C8C8, 0xFF808080, 0xFF969696},
     };
     for (const Case& c : cases) {
@@ -140,10 +138,11 @@ TEST_F(BlitTest, RunTableEncodingAndWholeImageDraw)
             for (int x = 0; x < 80; ++x) SetPixel(SoftScreen.screen, x, y, rng());
         std::memcpy(copy.pixels, SoftScreen.screen.pixels, size_t(copy.base->pitch) * 4);
         src.m.base->runsValid = 1;
-        PutImageMemImg(&SoftScreen.screen, &src.m, 5, 1, 1, nullptr);   // run table
+        PutImageMemImg(&SoftScreen.screen, &src.m, 5, 1, 1, nullptr);  // run table
         src.m.base->runsValid = 0;
-        PutImageMemImg(&copy, &src.m, 5, 1, 1, nullptr);                // pixel by pixel
-        EXPECT_EQ(std::memcmp(copy.pixels, SoftScreen.screen.pixels, size_t(copy.base->pitch) * 4), 0) << st[0] << " " << st[3];
+        PutImageMemImg(&copy, &src.m, 5, 1, 1, nullptr);  // pixel by pixel
+        EXPECT_EQ(std::memcmp(copy.pixels, SoftScreen.screen.pixels, size_t(copy.base->pitch) * 4), 0)
+            << st[0] << " " << st[3];
     }
     ReleaseMemImg(&copy);
 }

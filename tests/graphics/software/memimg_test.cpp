@@ -15,7 +15,7 @@ TEST(ClipRect, Table)
         PixelRect r, clip, expected;
     };
     const Case cases[] = {
-        {{10, 10, 5, 20}, {0, 0, 100, 100}, {10, 10, 10, 20}},       // collapses, no swap
+        {{10, 10, 5, 20}, {0, 0, 100, 100}, {10, 10, 10, 20}},  // collapses, no swap
         {{-5, -5, 50, 50}, {0, 0, 100, 100}, {0, 0, 50, 50}},
         {{90, 90, 150, 150}, {0, 0, 100, 100}, {90, 90, 100, 100}},
         {{200, 200, 300, 300}, {0, 0, 100, 100}, {100, 100, 100, 100}},  // no overlap: empty
@@ -44,10 +44,10 @@ TEST(MemImg, PitchAndShift)
         {1024, 1, 0, 0, -1, 4096, 12},
         {3, 0, 0, 0, -1, 16, 0xFFFFFFFF},
         {5, 0, 0, 0, -1, 16, 4},
-        {5, 0, 1, 0, -1, 32, 5},     // 16-bit with alpha is 4 bytes a pixel
+        {5, 0, 1, 0, -1, 32, 5},  // 16-bit with alpha is 4 bytes a pixel
         {17, 1, 0, 1, -1, 32, 5},
         {10, 2, 1, 1, -1, 16, 4},
-        {10, 1, 0, 0, 64, 64, 6},    // given pitch, a power of two
+        {10, 1, 0, 0, 64, 64, 6},  // given pitch, a power of two
         {10, 1, 0, 0, 48, 48, 0xFFFFFFFF},
     };
     for (const Case& c : cases) {
@@ -104,11 +104,16 @@ TEST_F(LineTest, WalkAndClipping)
         {0, 0, 4, 2, {0, 0, 64, 48}, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
         {5, 5, 5, 5, {0, 0, 64, 48}, {}},
         {0, 0, 1, 0, {0, 0, 64, 48}, {{0, 0}}},
-        {-10, 3, 10, 3, {0, 0, 64, 48}, {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}, {8, 3}, {9, 3}}},
+        {-10,
+         3,
+         10,
+         3,
+         {0, 0, 64, 48},
+         {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}, {8, 3}, {9, 3}}},
         {2, 0, 2, 3, {0, 0, 64, 48}, {{2, 0}, {2, 1}, {2, 2}}},
         {3, 3, 0, 0, {0, 0, 64, 48}, {{1, 1}, {2, 2}, {3, 3}}},
         {0, 0, 10, 0, {2, 0, 5, 48}, {{2, 0}, {3, 0}, {4, 0}}},
-        {0, 0, 10, 0, {0, 1, 64, 48}, {}},   // wholly above the area
+        {0, 0, 10, 0, {0, 1, 64, 48}, {}},  // wholly above the area
         {4, 10, 4, 0, {0, 2, 64, 8}, {{4, 2}, {4, 3}, {4, 4}, {4, 5}, {4, 6}, {4, 7}}},
     };
     for (const Case& c : cases) {
@@ -117,7 +122,8 @@ TEST_F(LineTest, WalkAndClipping)
         PlotLineMemImg(&SoftScreen.screen, c.x1, c.y1, c.x2, c.y2, 0xFFFFFFFF);
         P got = Written();
         P expected = c.expected;
-        std::sort(expected.begin(), expected.end(), [](auto a, auto b) { return std::pair(a.second, a.first) < std::pair(b.second, b.first); });
+        std::sort(expected.begin(), expected.end(),
+                  [](auto a, auto b) { return std::pair(a.second, a.first) < std::pair(b.second, b.first); });
         EXPECT_EQ(got, expected) << c.x1 << "," << c.y1 << " -> " << c.x2 << "," << c.y2;
     }
 }
@@ -125,7 +131,8 @@ TEST_F(LineTest, WalkAndClipping)
 TEST_F(LineTest, LongLinesThroughTheAreaStayInside)
 {
     SetDrawRegion(10, 10, 30, 20);
-    const int ends[][4] = {{-1000, -700, 900, 800}, {63, 0, 0, 47}, {-5, 15, 100, 16}, {20, -100, 21, 100}, {0, 47, 63, 0}};
+    const int ends[][4] = {
+        {-1000, -700, 900, 800}, {63, 0, 0, 47}, {-5, 15, 100, 16}, {20, -100, 21, 100}, {0, 47, 63, 0}};
     for (const auto& e : ends) {
         PlotLineMemImg(&SoftScreen.screen, e[0], e[1], e[2], e[3], 0xFFFFFFFF);
         for (auto [x, y] : Written()) {
@@ -154,11 +161,14 @@ TEST_F(LineTest, ExtremeCornersDrawOnlyWhereTheLinesPass)
         {INT_MIN, INT_MIN, INT_MAX, INT_MAX, -1},  // the diagonal: at most one pixel a row
     };
     for (const Case& c : lines) {
-        SCOPED_TRACE(std::to_string(c.x1) + "," + std::to_string(c.y1) + " -> " + std::to_string(c.x2) + "," + std::to_string(c.y2));
+        SCOPED_TRACE(std::to_string(c.x1) + "," + std::to_string(c.y1) + " -> " + std::to_string(c.x2) + "," +
+                     std::to_string(c.y2));
         FillMemImg(&SoftScreen.screen, nullptr, 0);
         PlotLineMemImg(&SoftScreen.screen, c.x1, c.y1, c.x2, c.y2, 0xFFFFFFFF);
-        if (c.written >= 0) EXPECT_EQ(int(Written().size()), c.written);
-        else EXPECT_LE(int(Written().size()), 48);
+        if (c.written >= 0)
+            EXPECT_EQ(int(Written().size()), c.written);
+        else
+            EXPECT_LE(int(Written().size()), 48);
     }
     const Case boxes[] = {
         {INT_MIN, INT_MIN, INT_MIN, INT_MIN, 0},
@@ -166,7 +176,8 @@ TEST_F(LineTest, ExtremeCornersDrawOnlyWhereTheLinesPass)
         {10, INT_MIN, 20, INT_MAX, 2 * 48},
     };
     for (const Case& c : boxes) {
-        SCOPED_TRACE("box " + std::to_string(c.x1) + "," + std::to_string(c.y1) + " - " + std::to_string(c.x2) + "," + std::to_string(c.y2));
+        SCOPED_TRACE("box " + std::to_string(c.x1) + "," + std::to_string(c.y1) + " - " + std::to_string(c.x2) + "," +
+                     std::to_string(c.y2));
         FillMemImg(&SoftScreen.screen, nullptr, 0);
         DrawRect(c.x1, c.y1, c.x2, c.y2, 0xFFFFFFFF, 0);
         EXPECT_EQ(int(Written().size()), c.written);
@@ -256,8 +267,8 @@ TEST_F(LineTest, AxisAlignedQuadCoversWhatItsTrianglesCover)
         float left, top, right, bottom;
     };
     const Case cases[] = {
-        {16, 14.5f, 65, 17.5f}, {10, 10, 20, 12},      {39.5f, 10, 42.5f, 30}, {3.25f, 7.75f, 9.5f, 8.5f},
-        {-5, -3.5f, 20, 2.5f},  {90.5f, 40, 120, 44},  {30, 30, 30.5f, 60},    {12.5f, 20.5f, 13.5f, 21.5f},
+        {16, 14.5f, 65, 17.5f}, {10, 10, 20, 12},     {39.5f, 10, 42.5f, 30}, {3.25f, 7.75f, 9.5f, 8.5f},
+        {-5, -3.5f, 20, 2.5f},  {90.5f, 40, 120, 44}, {30, 30, 30.5f, 60},    {12.5f, 20.5f, 13.5f, 21.5f},
     };
     const uint32_t colour = 0xFF102030;
     auto vertex = [&](float x, float y) { return PolygonVertex{x, y, 0, 1, colour, 0, 0}; };
@@ -277,8 +288,10 @@ TEST_F(LineTest, AxisAlignedQuadCoversWhatItsTrianglesCover)
             SubmitVertices2D(strip, 4, kTriangleStrip, kNoTexture, 0);
             int differing = 0;
             for (int y = 0; y < 100; ++y)
-                for (int x = 0; x < 100; ++x) differing += PixelAt(SoftScreen.screen, x, y) != expected[size_t(y * 100 + x)];
-            EXPECT_EQ(differing, 0) << c.left << "," << c.top << " - " << c.right << "," << c.bottom << " reversed " << reversed;
+                for (int x = 0; x < 100; ++x)
+                    differing += PixelAt(SoftScreen.screen, x, y) != expected[size_t(y * 100 + x)];
+            EXPECT_EQ(differing, 0) << c.left << "," << c.top << " - " << c.right << "," << c.bottom << " reversed "
+                                    << reversed;
             EXPECT_GT(CountPixels(SoftScreen.screen, colour), 0);
         }
     }
@@ -304,29 +317,22 @@ TEST_F(BlendModeTest, ThirtyTwoBit)
         uint32_t d, s, expected;
     };
     const Case cases[] = {
-        {0, 0, 0xFF646464, 0x12C8C8C8, 0x12C8C8C8},
-        {1, 128, 0xFF646464, 0xFFC8C8C8, 0xFF969696},
+        {0, 0, 0xFF646464, 0x12C8C8C8, 0x12C8C8C8},    {1, 128, 0xFF646464, 0xFFC8C8C8, 0xFF969696},
         {1, 128, 0x01C8C8C8, 0xFF646464, 0x01969696},  // the destination keeps its top byte
-        {1, 1, 0xFF010101, 0xFF000000, 0xFF000000},
-        {1, 255, 0xFF646464, 0x00C8C8C8, 0x00C8C8C8},
-        {1, 0, 0xFF646464, 0xFFC8C8C8, 0xFF646464},
-        {2, 255, 0xFFC8C8C8, 0xFF646464, 0xFFFFFFFF},
+        {1, 1, 0xFF010101, 0xFF000000, 0xFF000000},    {1, 255, 0xFF646464, 0x00C8C8C8, 0x00C8C8C8},
+        {1, 0, 0xFF646464, 0xFFC8C8C8, 0xFF646464},    {2, 255, 0xFFC8C8C8, 0xFF646464, 0xFFFFFFFF},
         {2, 128, 0xFF000010, 0xFF0000C8, 0xFF000074},  // 16 + 200 * 128 / 255
-        {2, 0, 0xFF101010, 0xFFFFFFFF, 0xFF101010},
-        {3, 255, 0xFF646464, 0xFF969696, 0xFF000000},
-        {3, 128, 0xFF646464, 0xFF646464, 0xFF323232},
-        {4, 0, 0xFFC8C8C8, 0xFF808080, 0xFF646464},
-        {10, 128, 0xFF646464, 0xFF373737, 0xFF969696},
-        {11, 128, 0xFFC8C8C8, 0xFF808080, 0xFF969696},
-        {5, 128, 0xFF646464, 0xFFC8C8C8, 0xFF646464},
-        {7, 128, 0xFF646464, 0xFFC8C8C8, 0xFF646464},
+        {2, 0, 0xFF101010, 0xFFFFFFFF, 0xFF101010},    {3, 255, 0xFF646464, 0xFF969696, 0xFF000000},
+        {3, 128, 0xFF646464, 0xFF646464, 0xFF323232},  {4, 0, 0xFFC8C8C8, 0xFF808080, 0xFF646464},
+        {10, 128, 0xFF646464, 0xFF373737, 0xFF969696}, {11, 128, 0xFFC8C8C8, 0xFF808080, 0xFF969696},
+        {5, 128, 0xFF646464, 0xFFC8C8C8, 0xFF646464},  {7, 128, 0xFF646464, 0xFFC8C8C8, 0xFF646464},
     };
     for (const Case& c : cases) {
         SetBlendMode(c.mode, c.param);
         FillMemImg(&SoftScreen.screen, nullptr, c.d);
         const PixelRect box{0, 0, 8, 1};
-        PaintBoxMemImg(&SoftScreen.screen, &box, c.s);           // vector rows
-        PlotLineMemImg(&SoftScreen.screen, 0, 1, 8, 1, c.s);     // per pixel
+        PaintBoxMemImg(&SoftScreen.screen, &box, c.s);        // vector rows
+        PlotLineMemImg(&SoftScreen.screen, 0, 1, 8, 1, c.s);  // per pixel
         for (int x = 0; x < 8; ++x) {
             EXPECT_EQ(PixelAt(SoftScreen.screen, x, 0), c.expected) << "mode " << c.mode << " p " << c.param;
             EXPECT_EQ(PixelAt(SoftScreen.screen, x, 1), c.expected) << "line, mode " << c.mode << " p " << c.param;

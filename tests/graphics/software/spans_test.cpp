@@ -22,9 +22,9 @@ uint32_t RandomPixel(std::mt19937& rng)
     // Bias alpha towards 0 and 255 so the all-skip and all-copy paths run too.
     uint32_t v = rng();
     switch (rng() % 4) {
-        case 0: return v & 0x00FFFFFF;
-        case 1: return v | 0xFF000000;
-        default: return v;
+    case 0: return v & 0x00FFFFFF;
+    case 1: return v | 0xFF000000;
+    default: return v;
     }
 }
 
