@@ -11,9 +11,18 @@ namespace {
 
 // The default looks inside archives first and reads everything else as plain files.
 constexpr FileAccessTable kDefaultFileAccess = {
-    ArchiveAwareFileOpen,      ArchiveAwareFileClose,     ArchiveAwareFileTell,     ArchiveAwareFileSeek,
-    ArchiveAwareFileRead,      ArchiveAwareFileAtEnd,     ArchiveAwareFileIdle,     ArchiveAwareSetCurrentDir,
-    ArchiveAwareGetCurrentDir, ArchiveAwareFileFindFirst, ArchiveAwareFileFindNext, ArchiveAwareFileFindClose,
+    .fileOpen = ArchiveAwareFileOpen,
+    .fileClose = ArchiveAwareFileClose,
+    .fileTell = ArchiveAwareFileTell,
+    .fileSeek = ArchiveAwareFileSeek,
+    .fileRead = ArchiveAwareFileRead,
+    .fileAtEnd = ArchiveAwareFileAtEnd,
+    .fileIdle = ArchiveAwareFileIdle,
+    .setCurrentDir = ArchiveAwareSetCurrentDir,
+    .getCurrentDir = ArchiveAwareGetCurrentDir,
+    .fileFindFirst = ArchiveAwareFileFindFirst,
+    .fileFindNext = ArchiveAwareFileFindNext,
+    .fileFindClose = ArchiveAwareFileFindClose,
 };
 
 int64_t TellFileStream(StreamValue stream) { return FileTell(stream); }
@@ -31,10 +40,14 @@ int FileStreamIdle(StreamValue stream) { return FileIdle(stream); }
 
 int CloseFileStream(StreamValue stream) { return FileClose(stream); }
 
-constexpr StreamOps kFileStreamOps = {TellFileStream,  SeekFileStream, ReadFileStream,
-                                      FileStreamAtEnd, FileStreamIdle, CloseFileStream};
-constexpr StreamOps kMemoryStreamOps = {TellMemoryStream,  SeekMemoryStream, ReadMemoryStream,
-                                        MemoryStreamAtEnd, MemoryStreamIdle, CloseMemoryStream};
+constexpr StreamOps kFileStreamOps = {
+    .tell = TellFileStream,
+    .seek = SeekFileStream,
+    .read = ReadFileStream,
+    .atEnd = FileStreamAtEnd,
+    .idle = FileStreamIdle,
+    .close = CloseFileStream,
+};
 
 struct FileAccessState {
     FileAccessTable table;
@@ -42,7 +55,7 @@ struct FileAccessState {
     StreamOps memoryStreams;
 };
 
-FileAccessState FileAccess = {kDefaultFileAccess, kFileStreamOps, kMemoryStreamOps};
+FileAccessState FileAccess = {kDefaultFileAccess, kFileStreamOps, kPlainMemoryStreamOps};
 
 }  // namespace
 
@@ -57,7 +70,7 @@ const FileAccessTable* InstalledFileAccess() { return &FileAccess.table; }
 int InstallDefaultStreams()
 {
     FileAccess.fileStreams = kFileStreamOps;
-    FileAccess.memoryStreams = kMemoryStreamOps;
+    FileAccess.memoryStreams = kPlainMemoryStreamOps;
     return 0;
 }
 

@@ -63,3 +63,5 @@ size_t ReadMemoryStream(void* destination, size_t elementSize, size_t count, Str
 int MemoryStreamAtEnd(StreamValue stream);
 int MemoryStreamIdle(StreamValue stream);
 int CloseMemoryStream(StreamValue stream);
+// The table of the routines above, whatever stream table is installed.
+extern const StreamOps kPlainMemoryStreamOps;

@@ -81,3 +81,12 @@ int CloseMemoryStream(StreamValue value)
     TrackedFree(stream);
     return 0;
 }
+
+constinit const StreamOps kPlainMemoryStreamOps = {
+    .tell = TellMemoryStream,
+    .seek = SeekMemoryStream,
+    .read = ReadMemoryStream,
+    .atEnd = MemoryStreamAtEnd,
+    .idle = MemoryStreamIdle,
+    .close = CloseMemoryStream,
+};

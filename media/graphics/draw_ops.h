@@ -4,7 +4,7 @@
 #pragma once
 #include "graphics/graphic_handles.h"
 #include "graphics/pixel_convert.h"
-#include "graphics/software/memimg.h"
+#include "graphics/pixel_store.h"
 
 #include <cstdint>
 
@@ -33,7 +33,8 @@ struct DrawOpsTable {
     // Shapes, called with a draw area that is not empty, graphics set up, after the wait.
     int (*drawLine)(int x1, int y1, int x2, int y2, uint32_t color);  // one pixel wide
     int (*drawBox)(int x1, int y1, int x2, int y2, uint32_t color, int filled);
-    // Called for every request, with the caller's arguments unchecked.
+    // Vertices not null, type a known one, at least one point, line or triangle's worth, all
+    // coordinates finite; a texture other than kNoTexture is a live graphic's handle.
     int (*submitVertices)(const PolygonVertex* vertices, int count, int type, int texture, int flag);
 
     // Graphics. The shared code owns handles, records, reference counts and argument checks.
@@ -58,7 +59,13 @@ struct DrawOpsTable {
     // the image is new (area is all of it). 0 / -1.
     int (*uploadBlendImage)(GraphicImage* image, const PixelRect& area);
     void (*releaseBlendImage)(GraphicImage* image);  // before the store is released
+
+    // Text: 1 when fonts keep their glyphs in a texture graphic drawn with textured triangles
+    // (submitVertices), 0 when the glyph cache is an image the software routines draw from.
+    int (*glyphsInTextures)();
 };
+
+// No entry is optional: the shared code calls each without a null check.
 
 // The installed table; the software path's until a device path is opened.
 extern DrawOpsTable DrawOps;

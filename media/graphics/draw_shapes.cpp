@@ -45,7 +45,28 @@ int DrawThickSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickne
     return 0;
 }
 
+namespace {
+
+// The fewest vertices that draw anything: a point, a line or a triangle.
+int FewestVertices(int type) { return type == kPointList ? 1 : type <= kLineStrip ? 2 : 3; }
+
+// 1 when every coordinate is a number the paths can place.
+int AllFinite(const PolygonVertex* vertices, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (!std::isfinite(vertices[i].x) || !std::isfinite(vertices[i].y)) return 0;
+    return 1;
+}
+
+}  // namespace
+
 int SubmitVertices2D(const PolygonVertex* vertices, int count, int type, int texture, int flag)
 {
+    // A texture that is no graphic refuses; a request that can draw nothing is done.
+    if (texture != kNoTexture && ResolveGraphic(texture) == nullptr) return -1;
+    if (vertices == nullptr || type < kPointList || type > kTriangleFan || count < FewestVertices(type)) return 0;
+    if (!AllFinite(vertices, count)) return 0;
+    if (!ScreenSettings.graphicsReady || DrawState.drawAreaEmpty) return 0;
+    WaitWhileWindowInactive();
     return DrawOps.submitVertices(vertices, count, type, texture, flag);
 }

@@ -1,7 +1,7 @@
 // The graphic handle table and the records of graphics and their shared images.
 #pragma once
 #include "core/handles.h"
-#include "graphics/software/memimg.h"
+#include "graphics/pixel_store.h"
 
 #include <cstdint>
 

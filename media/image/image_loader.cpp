@@ -4,14 +4,6 @@
 
 #include <cstring>
 
-namespace {
-
-// The memory-stream operations themselves, so that decoding a block needs no file layer.
-constexpr StreamOps kMemoryBlockOps = {TellMemoryStream,  SeekMemoryStream, ReadMemoryStream,
-                                       MemoryStreamAtEnd, MemoryStreamIdle, CloseMemoryStream};
-
-}  // namespace
-
 int DecodeImageStream(const StreamOps* ops, StreamValue stream, LoadedImage* image)
 {
     if (ops == nullptr || stream == 0 || image == nullptr) return -1;
@@ -29,7 +21,8 @@ int LoadImageData(const void* data, int32_t size, LoadedImage* image)
     if (image == nullptr) return -1;
     MemoryStream* stream = OpenMemoryStream(data, size);
     if (stream == nullptr) return -1;
-    const StreamOps* ops = &kMemoryBlockOps;
+    // The memory routines themselves, so that decoding a block needs no file layer.
+    const StreamOps* ops = &kPlainMemoryStreamOps;
     const StreamValue value = reinterpret_cast<StreamValue>(stream);
     const int result = DecodeImageStream(ops, value, image);
     ops->close(value);

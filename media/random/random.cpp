@@ -17,13 +17,13 @@ bool HasAvx2() { return ReadCpuFeatures().avx2; }
 bool HasSse2() { return ReadCpuFeatures().sse2; }
 
 constexpr RandomRefillVariant kRefillVariants[] = {
-    {"avx2", HasAvx2, RefillRandomAvx2},
-    {"sse2", HasSse2, RefillRandomSse2},
-    {"plain", AlwaysAvailable, RefillRandomPlain},
+    {.name = "avx2", .available = HasAvx2, .refill = RefillRandomAvx2},
+    {.name = "sse2", .available = HasSse2, .refill = RefillRandomSse2},
+    {.name = "plain", .available = AlwaysAvailable, .refill = RefillRandomPlain},
 };
 #else
 constexpr RandomRefillVariant kRefillVariants[] = {
-    {"plain", AlwaysAvailable, RefillRandomPlain},
+    {.name = "plain", .available = AlwaysAvailable, .refill = RefillRandomPlain},
 };
 #endif
 

@@ -50,7 +50,7 @@ void CloseOgg(SoundDecoder* decoder)
     TrackedFree(decoder);
 }
 
-constexpr SoundDecoderOps kOggOps = {ReadOgg, SeekOgg, CloseOgg};
+constexpr SoundDecoderOps kOggOps = {.read = ReadOgg, .seek = SeekOgg, .close = CloseOgg};
 
 // Loop points from the piece's comments: LOOPSTART with LOOPLENGTH or LOOPEND, in frames.
 // Points outside the piece are ignored.
@@ -71,6 +71,8 @@ void SetLoopPoints(const VorbisInfo& info, SoundFormat* format)
 
 }  // namespace
 
+const SoundDecoderOps& OggDecoderOps() { return kOggOps; }
+
 SoundDecoder* OpenOggDecoder(const SoundReader& in)
 {
     auto* ogg = static_cast<OggDecoder*>(TrackedAllocZeroed(int32_t(sizeof(OggDecoder)), __FILE__, __LINE__));
@@ -82,7 +84,8 @@ SoundDecoder* OpenOggDecoder(const SoundReader& in)
     ogg->base.in = in;
     VorbisInfo info{};
     // The decoder keeps the reader's address: the record's own copy lives as long as it.
-    ogg->vorbis = OpenVorbisFile({&ogg->base.in, ReadStream, SeekStream, TellStream}, &info);
+    ogg->vorbis =
+        OpenVorbisFile({.context = &ogg->base.in, .read = ReadStream, .seek = SeekStream, .tell = TellStream}, &info);
     if (ogg->vorbis == nullptr) {
         TrackedFree(ogg);
         LogWrite("Ogg Vorbisファイルを開けませんでした\n");

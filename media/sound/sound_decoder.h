@@ -45,6 +45,9 @@ SoundDecoder* OpenSoundDecoder(const SoundReader& in);
 
 SoundDecoder* OpenWavDecoder(const SoundReader& in);
 SoundDecoder* OpenOggDecoder(const SoundReader& in);
+// The decoders' tables, for the check that every entry is filled.
+const SoundDecoderOps& WavDecoderOps();
+const SoundDecoderOps& OggDecoderOps();
 
 // Checks shared by the decoders; false with a log line.
 bool UsableSoundFormat(int32_t channels, int64_t rate);

@@ -66,7 +66,22 @@ void UnloadDeviceList() {}
 }  // namespace
 
 const SoundDeviceOps PlatformSoundDeviceOps = {
-    StartAudioDriver, OpenDefaultOutput, SetPriorityLevel, CheckPrimary,     ReadAudioCapabilities, SetPrimaryFormat,
-    CloseAudioOutput, StopAudioDriver,   CreateSilence,    LockSilence,      UnlockSilence,         StartMixer,
-    StopAudioMixer,   ReleaseSilence,    LoadDeviceList,   FindDeviceLister, ListDevices,           UnloadDeviceList,
+    .createDevice = StartAudioDriver,
+    .initializeDevice = OpenDefaultOutput,
+    .setPriorityLevel = SetPriorityLevel,
+    .createPrimary = CheckPrimary,
+    .readCapabilities = ReadAudioCapabilities,
+    .setPrimaryFormat = SetPrimaryFormat,
+    .releasePrimary = CloseAudioOutput,
+    .releaseDevice = StopAudioDriver,
+    .createSilence = CreateSilence,
+    .lockSilence = LockSilence,
+    .unlockSilence = UnlockSilence,
+    .startMixer = StartMixer,
+    .stopMixer = StopAudioMixer,
+    .releaseSilence = ReleaseSilence,
+    .loadDeviceList = LoadDeviceList,
+    .findDeviceLister = FindDeviceLister,
+    .listDevices = ListDevices,
+    .unloadDeviceList = UnloadDeviceList,
 };

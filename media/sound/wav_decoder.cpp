@@ -134,7 +134,7 @@ int SeekWav(SoundDecoder* decoder, int64_t frame)
 
 void CloseWav(SoundDecoder* decoder) { TrackedFree(decoder); }
 
-constexpr SoundDecoderOps kWavOps = {ReadWav, SeekWav, CloseWav};
+constexpr SoundDecoderOps kWavOps = {.read = ReadWav, .seek = SeekWav, .close = CloseWav};
 
 // Walks the chunks up to "data"; 0 with the decoder ready at the first frame, else -1.
 int ReadChunks(WavDecoder* wav)
@@ -173,6 +173,8 @@ int ReadChunks(WavDecoder* wav)
 }
 
 }  // namespace
+
+const SoundDecoderOps& WavDecoderOps() { return kWavOps; }
 
 SoundDecoder* OpenWavDecoder(const SoundReader& in)
 {

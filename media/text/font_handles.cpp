@@ -3,6 +3,7 @@
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "core/text_encoding.h"
+#include "graphics/draw_ops.h"
 #include "graphics/screen_mode.h"
 #include "platform/glyph_raster.h"
 #include "text/glyph_cache.h"
@@ -139,7 +140,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
     font->italic = italic ? 1 : 0;
     font->spacing = 0;
     font->header.check = check == -1 ? StampCheck(FontSystem.table) : (check & kHandleCheckLimit);
-    font->textureMode = ScreenSettings.hardwarePath == 1 ? 1 : 0;
+    font->textureMode = DrawOps.glyphsInTextures();  // the installed path keeps the glyphs
     font->charSetIndex = charSetIndex;
     if (faceName) std::snprintf(font->faceName, sizeof font->faceName, "%s", faceName);
 

@@ -4,7 +4,7 @@
 #include "graphics/device/device_state.h"
 #include "graphics/device/vertex_batch.h"
 
-int UploadDeviceBlendImage(GraphicImage* image, const PixelRect& area)
+int DeviceUploadBlendImage(GraphicImage* image, const PixelRect& area)
 {
     if (!DeviceState.device) return -1;
     if (image->blendTexture == 0) {
@@ -19,7 +19,7 @@ int UploadDeviceBlendImage(GraphicImage* image, const PixelRect& area)
                                  area.bottom - area.top, MemImgRow(&store, area.top) + area.left, store.base->pitch);
 }
 
-void ReleaseDeviceBlendImage(GraphicImage* image)
+void DeviceReleaseBlendImage(GraphicImage* image)
 {
     if (image->blendTexture == 0) return;
     FlushBatch();

@@ -16,13 +16,7 @@ int DeviceReadScreenPixels(uint32_t* pixels);
 int DeviceSetDrawTarget(int32_t handle, GraphicRecord* graphic);
 void DeviceSetDrawRegion(const PixelRect& area);
 void DeviceBlendStateChanged();
+void DeviceSetBlendImage(GraphicRecord* graphic);
 int DeviceDrawLine(int x1, int y1, int x2, int y2, uint32_t color);
 int DeviceDrawBox(int x1, int y1, int x2, int y2, uint32_t color, int filled);
 int DeviceSubmitVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag);
-
-// The surface a draw-target graphic renders into; set by the textured graphics. Null: none.
-using GraphicSurfaceLookup = int32_t (*)(GraphicRecord* graphic);
-void SetGraphicSurfaceLookup(GraphicSurfaceLookup lookup);
-// Untextured polygons are drawn here; textured ones go to this hook when set.
-using TexturedVerticesHook = int (*)(const PolygonVertex* vertices, int count, int type, int texture, int flag);
-void SetTexturedVerticesHook(TexturedVerticesHook hook);

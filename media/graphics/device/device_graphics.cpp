@@ -329,7 +329,7 @@ int CreateTextures(GraphicImage* image)
     return 0;
 }
 
-int CreateDeviceGraphicImage(GraphicRecord* g)
+int DeviceCreateGraphicImage(GraphicRecord* g)
 {
     if (!DeviceState.device) return -1;
     FlushBatch();
@@ -372,23 +372,23 @@ int CreateDeviceGraphicImage(GraphicRecord* g)
     return ComputePlacements(g);
 }
 
-int AttachDeviceSubGraphic(GraphicRecord* g, const GraphicRecord*, int, int) { return ComputePlacements(g); }
+int DeviceAttachSubGraphic(GraphicRecord* g, const GraphicRecord*, int, int) { return ComputePlacements(g); }
 
-void ReleaseDeviceGraphicView(GraphicRecord* g)
+void DeviceReleaseGraphicView(GraphicRecord* g)
 {
     TrackedFree(g->placements);
     g->placements = nullptr;
     g->placementCount = 0;
 }
 
-void ReleaseDeviceGraphicImage(GraphicImage* image)
+void DeviceReleaseGraphicImage(GraphicImage* image)
 {
     // The batch may still name these textures.
     FlushBatch();
     ReleasePieces(image);
 }
 
-int PaintDeviceGraphic(GraphicRecord* g, int red, int green, int blue, int alpha)
+int DevicePaintGraphic(GraphicRecord* g, int red, int green, int blue, int alpha)
 {
     if (!DeviceState.device || g->image->pieces == nullptr) return -1;
     FlushBatch();
@@ -401,7 +401,7 @@ int PaintDeviceGraphic(GraphicRecord* g, int red, int green, int blue, int alpha
     return 0;
 }
 
-int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency)
+int DevicePutGraphic(int x, int y, GraphicRecord* g, int useTransparency)
 {
     if (!DeviceState.device || g->image->pieces == nullptr) return -1;
     const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
@@ -420,7 +420,7 @@ int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency)
     return 0;
 }
 
-int PutDeviceGraphicQuad(const float given[4][2], GraphicRecord* g, int useTransparency)
+int DevicePutGraphicQuad(const float given[4][2], GraphicRecord* g, int useTransparency)
 {
     if (!DeviceState.device || g->image->pieces == nullptr) return -1;
     const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
@@ -454,7 +454,7 @@ int PutDeviceGraphicQuad(const float given[4][2], GraphicRecord* g, int useTrans
     return 0;
 }
 
-int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& r, int x,
+int DeviceCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& r, int x,
                         int y)
 {
     GraphicImage* image = g->image;
@@ -500,7 +500,7 @@ int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelI
     return result;
 }
 
-int ReadDeviceGraphicPixels(GraphicRecord* g, uint32_t* argb)
+int DeviceReadGraphicPixels(GraphicRecord* g, uint32_t* argb)
 {
     // Only render surfaces can be read back: a graphic that was drawn into, or any colour
     // graphic without alpha.
@@ -529,8 +529,7 @@ int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, i
     GraphicRecord* g = ResolveGraphic(texture);
     // Textured polygons carry no place in a blend image to weigh by.
     if (DrawState.blendImageHandle != -1) return -1;
-    if (g == nullptr || g->placementCount < 1 || vertices == nullptr || count < 3) return g == nullptr ? -1 : 0;
-    if (type != kTriangleList && type != kTriangleStrip && type != kTriangleFan) return 0;
+    if (g->placementCount < 1 || type < kTriangleList) return 0;  // only triangles take a texture
     UseTexelRule(g->image, 1);
     const int triangles = type == kTriangleList ? count / 3 : count - 2;
     for (int i = 0; i < triangles; ++i) {

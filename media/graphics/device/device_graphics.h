@@ -21,18 +21,18 @@ int SplitTextureSize(int size, int32_t* out, int forceSingle);
 int CreateTextures(GraphicImage* image);
 
 // The entries of the device path's table of drawing operations for graphics.
-int CreateDeviceGraphicImage(GraphicRecord* g);
-int AttachDeviceSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y);
-void ReleaseDeviceGraphicView(GraphicRecord* g);
-void ReleaseDeviceGraphicImage(GraphicImage* image);
-int PaintDeviceGraphic(GraphicRecord* g, int red, int green, int blue, int alpha);
-int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency);
-int PutDeviceGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
-int CopyToDeviceGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
+int DeviceCreateGraphicImage(GraphicRecord* g);
+int DeviceAttachSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y);
+void DeviceReleaseGraphicView(GraphicRecord* g);
+void DeviceReleaseGraphicImage(GraphicImage* image);
+int DevicePaintGraphic(GraphicRecord* g, int red, int green, int blue, int alpha);
+int DevicePutGraphic(int x, int y, GraphicRecord* g, int useTransparency);
+int DevicePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
+int DeviceCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                         int x, int y);
-int ReadDeviceGraphicPixels(GraphicRecord* g, uint32_t* argb);
-int UploadDeviceBlendImage(GraphicImage* image, const PixelRect& area);
-void ReleaseDeviceBlendImage(GraphicImage* image);
+int DeviceReadGraphicPixels(GraphicRecord* g, uint32_t* argb);
+int DeviceUploadBlendImage(GraphicImage* image, const PixelRect& area);
+void DeviceReleaseBlendImage(GraphicImage* image);
 
 // The render surface of a graphic that can be the draw target; 0 when it has none.
 int32_t DeviceGraphicSurface(GraphicRecord* g);

@@ -1,21 +1,17 @@
 // The device path's screen: clear, present, draw target and draw area.
 #include "graphics/device/device_drawing.h"
 #include "graphics/device/device_draw_state.h"
+#include "graphics/device/device_graphics.h"
 #include "graphics/device/device_state.h"
 #include "graphics/device/vertex_batch.h"
 #include "core/core_state.h"
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg.h"
+#include "graphics/software/memimg_blit.h"
 #include "graphics/screen_mode.h"
 #include "window/window_mode.h"
 
 namespace {
-
-struct DeviceHooksRecord {
-    GraphicSurfaceLookup graphicSurface;
-    TexturedVerticesHook texturedVertices;
-};
-DeviceHooksRecord Hooks;
 
 // Where the draw target lies in its surface: a graphic derived from another draws into its
 // part of the shared surface. Draw-target coordinates are relative to `left`, `top`.
@@ -26,17 +22,9 @@ TargetPlaceRecord TargetPlace;
 
 }  // namespace
 
-void SetGraphicSurfaceLookup(GraphicSurfaceLookup lookup) { Hooks.graphicSurface = lookup; }
-
-void SetTexturedVerticesHook(TexturedVerticesHook hook) { Hooks.texturedVertices = hook; }
-
-int CallTexturedVerticesHook(const PolygonVertex* vertices, int count, int type, int texture, int flag)
-{
-    return Hooks.texturedVertices ? Hooks.texturedVertices(vertices, count, type, texture, flag) : -1;
-}
-
 int DeviceOpenScreen()
 {
+    ForgetTexelState();
     TargetPlace = TargetPlaceRecord{};
     return InitDeviceState();
 }
@@ -96,7 +84,7 @@ int DeviceSetDrawTarget(int32_t, GraphicRecord* graphic)
     if (!d.device) return -1;
     int32_t surface = d.subBackBuffer ? d.subBackBuffer : d.backBuffer;
     if (graphic != nullptr) {
-        surface = Hooks.graphicSurface ? Hooks.graphicSurface(graphic) : 0;
+        surface = DeviceGraphicSurface(graphic);
         if (surface <= 0) return -1;
     }
     FlushBatch();
@@ -125,4 +113,12 @@ void DeviceBlendStateChanged()
     FlushBatch();
     UpdateDeviceDrawColor();
     ApplyDeviceBlend(DrawState.blendMode);
+    // The device's blend was set again, so the textured draws must set theirs again.
+    ForgetTexelState();
+}
+
+// The blended draws read the weights when they set the device up.
+void DeviceSetBlendImage(GraphicRecord*)
+{
+    BuildRuleTable(DrawState.ruleTable, DrawState.blendBorder, DrawState.blendRange);
 }

@@ -4,6 +4,7 @@
 #include "graphics/color_format.h"
 #include "graphics/device/device_draw_state.h"
 #include "graphics/device/device_drawing.h"
+#include "graphics/device/device_graphics.h"
 #include "graphics/device/device_state.h"
 #include "graphics/device/vertex_batch.h"
 #include "graphics/draw_shapes.h"
@@ -12,8 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-int CallTexturedVerticesHook(const PolygonVertex* vertices, int count, int type, int texture, int flag);
 
 namespace {
 
@@ -219,11 +218,8 @@ int DeviceDrawBox(int x1, int y1, int x2, int y2, uint32_t color, int filled)
 
 int DeviceSubmitVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag)
 {
-    if (texture != kNoTexture) return CallTexturedVerticesHook(vertices, count, type, texture, flag);
+    if (texture != kNoTexture) return SubmitTexturedVertices(vertices, count, type, texture, flag);
     if (!DeviceState.device) return -1;
-    if (vertices == nullptr || count <= 0 || type < kPointList || type > kTriangleFan) return 0;
-    for (int i = 0; i < count; ++i)
-        if (!std::isfinite(vertices[i].x) || !std::isfinite(vertices[i].y)) return 0;
     const bool subtract = SubtractEmulated();
     const PixelRect area = subtract ? AffectedRectOfVertices(vertices, count) : PixelRect{};
     SubtractSaved saved{};

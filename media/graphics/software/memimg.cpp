@@ -129,17 +129,6 @@ int ReleaseMemImg(MEMIMG* view)
     return 0;
 }
 
-int ClipRect(PixelRect* r, const PixelRect* clip)
-{
-    if (r->right < r->left) r->right = r->left;
-    if (r->bottom < r->top) r->bottom = r->top;
-    r->bottom = std::clamp(r->bottom, clip->top, std::max(clip->top, clip->bottom));
-    r->top = std::clamp(r->top, clip->top, std::max(clip->top, clip->bottom));
-    r->right = std::clamp(r->right, clip->left, std::max(clip->left, clip->right));
-    r->left = std::clamp(r->left, clip->left, std::max(clip->left, clip->right));
-    return 0;
-}
-
 void FillMemImg(MEMIMG* view, const PixelRect* rect, uint32_t value)
 {
     if (!IsValidMemImg(view)) return;

@@ -32,7 +32,15 @@ void Over32(uint32_t* dst, const uint32_t* src, int count)
     for (int i = 0; i < count; ++i) dst[i] = OverPixel32(dst[i], src[i]);
 }
 
-constexpr SpanOps kScalarOps{"scalar", Fill32, Fill16, AlphaConst32, AddConst32, SubConst32, Over32};
+constexpr SpanOps kScalarOps{
+    .name = "scalar",
+    .fill32 = Fill32,
+    .fill16 = Fill16,
+    .alphaConst32 = AlphaConst32,
+    .addConst32 = AddConst32,
+    .subConst32 = SubConst32,
+    .over32 = Over32,
+};
 
 const SpanOps& ChooseSpanOps()
 {

@@ -103,8 +103,12 @@ __attribute__((always_inline)) inline void OverGroup(uint32_t* dst, const uint32
     const R d = V::Load(dst);
     const R alphaLo = V::AlphaLo16(s);
     const R alphaHi = V::AlphaHi16(s);
-    const R lo = V::Shr16(V::Add16(V::Mul16(V::WidenLo(d, zero), V::Sub16(full, alphaLo)), V::Mul16(V::WidenLo(s, zero), alphaLo)), 8);
-    const R hi = V::Shr16(V::Add16(V::Mul16(V::WidenHi(d, zero), V::Sub16(full, alphaHi)), V::Mul16(V::WidenHi(s, zero), alphaHi)), 8);
+    const R lo = V::Shr16(V::Add16(V::Mul16(V::WidenLo(d, zero), V::Sub16(full, alphaLo)),
+                                   V::Mul16(V::WidenLo(s, zero), alphaLo)),
+                          8);
+    const R hi = V::Shr16(V::Add16(V::Mul16(V::WidenHi(d, zero), V::Sub16(full, alphaHi)),
+                                   V::Mul16(V::WidenHi(s, zero), alphaHi)),
+                          8);
     const R blended = V::Or(V::AndNot(topMask, V::Narrow(lo, hi)), V::And(topMask, d));
     V::Store(dst, V::Or(V::And(opaque, s), V::AndNot(opaque, blended)));
 }
@@ -129,13 +133,15 @@ void OverKernel32(uint32_t* dst, const uint32_t* src, int count)
 template <class V>
 constexpr SpanOps MakeVectorOps(const char* name)
 {
-    return SpanOps{name,
-                   FillKernel32<V>,
-                   FillKernel16<V>,
-                   AlphaConstKernel32<V>,
-                   AddConstKernel32<V>,
-                   SubConstKernel32<V>,
-                   OverKernel32<V>};
+    return SpanOps{
+        .name = name,
+        .fill32 = FillKernel32<V>,
+        .fill16 = FillKernel16<V>,
+        .alphaConst32 = AlphaConstKernel32<V>,
+        .addConst32 = AddConstKernel32<V>,
+        .subConst32 = SubConstKernel32<V>,
+        .over32 = OverKernel32<V>,
+    };
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ void RenewRuns(const GraphicRecord* g, int x, int y, int width, int height)
 
 }  // namespace
 
-int CreateSoftwareGraphicImage(GraphicRecord* g)
+int SoftwareCreateGraphicImage(GraphicRecord* g)
 {
     GraphicImage* image = g->image;
     const GraphicCreationSettings& cs = GraphicCreation;
@@ -41,17 +41,17 @@ int CreateSoftwareGraphicImage(GraphicRecord* g)
     return 0;
 }
 
-int AttachSoftwareSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y)
+int SoftwareAttachSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y)
 {
     MakeSubImage(&g->view, &source->view, x, y, g->width, g->height);
     return 0;
 }
 
-void ReleaseSoftwareGraphicView(GraphicRecord* g) { ReleaseMemImg(&g->view); }
+void SoftwareReleaseGraphicView(GraphicRecord* g) { ReleaseMemImg(&g->view); }
 
-void ReleaseSoftwareGraphicImage(GraphicImage* image) { ReleaseMemImg(&image->store); }
+void SoftwareReleaseGraphicImage(GraphicImage* image) { ReleaseMemImg(&image->store); }
 
-int PaintSoftwareGraphic(GraphicRecord* g, int red, int green, int blue, int)
+int SoftwarePaintGraphic(GraphicRecord* g, int red, int green, int blue, int)
 {
     // The software image of a graphic has no alpha of its own to paint.
     const PixelRect whole{0, 0, g->width, g->height};
@@ -60,14 +60,14 @@ int PaintSoftwareGraphic(GraphicRecord* g, int red, int green, int blue, int)
     return 0;
 }
 
-int PutSoftwareGraphic(int x, int y, GraphicRecord* g, int useTransparency)
+int SoftwarePutGraphic(int x, int y, GraphicRecord* g, int useTransparency)
 {
     if (!CanBlitMemImg(SoftScreen.target, &g->view, DrawState.blendImage)) return -1;
     PutImageMemImg(SoftScreen.target, &g->view, x, y, useTransparency, DrawState.blendImage);
     return 0;
 }
 
-int PutSoftwareGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency)
+int SoftwarePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency)
 {
     if (!CanBlitMemImg(SoftScreen.target, &g->view, DrawState.blendImage)) return -1;
     int32_t points[4][2];
@@ -77,7 +77,7 @@ int PutSoftwareGraphicQuad(const float corners[4][2], GraphicRecord* g, int useT
     return 0;
 }
 
-int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& r,
+int SoftwareCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& r,
                           int x, int y)
 {
     const int width = r.right - r.left, height = r.bottom - r.top;
@@ -111,7 +111,7 @@ int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
     return 0;
 }
 
-int ReadSoftwareGraphicPixels(GraphicRecord* g, uint32_t* argb)
+int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb)
 {
     const MEMIMG& view = g->view;
     if (!IsValidMemImg(&view)) return -1;
@@ -122,6 +122,6 @@ int ReadSoftwareGraphicPixels(GraphicRecord* g, uint32_t* argb)
 }
 
 // The blits read a blend image's levels straight from its store.
-int UploadSoftwareBlendImage(GraphicImage*, const PixelRect&) { return 0; }
+int SoftwareUploadBlendImage(GraphicImage*, const PixelRect&) { return 0; }
 
-void ReleaseSoftwareBlendImage(GraphicImage*) {}
+void SoftwareReleaseBlendImage(GraphicImage*) {}

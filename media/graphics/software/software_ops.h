@@ -3,57 +3,59 @@
 #include "graphics/draw_ops.h"
 
 // Screen (software_screen.cpp).
-int OpenSoftwareScreen();
-void ReleaseSoftwareScreen();
-int ClearSoftwareScreen();
-int PresentSoftwareScreen();
-int ReadSoftwareScreenPixels(uint32_t* pixels);
-int SetSoftwareDrawTarget(int32_t handle, GraphicRecord* graphic);
-void SetSoftwareDrawRegion(const PixelRect& area);
+int SoftwareOpenScreen();
+void SoftwareReleaseScreen();
+int SoftwareClearScreen();
+int SoftwarePresentScreen();
+int SoftwareReadScreenPixels(uint32_t* pixels);
+int SoftwareSetDrawTarget(int32_t handle, GraphicRecord* graphic);
+void SoftwareSetDrawRegion(const PixelRect& area);
 void SoftwareBlendStateChanged();
-void SetSoftwareBlendImage(GraphicRecord* graphic);
+void SoftwareSetBlendImage(GraphicRecord* graphic);
 
 // Shapes (software_shapes.cpp).
-int DrawSoftwareLine(int x1, int y1, int x2, int y2, uint32_t color);
-int DrawSoftwareBox(int x1, int y1, int x2, int y2, uint32_t color, int filled);
-int SubmitSoftwareVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag);
+int SoftwareDrawLine(int x1, int y1, int x2, int y2, uint32_t color);
+int SoftwareDrawBox(int x1, int y1, int x2, int y2, uint32_t color, int filled);
+int SoftwareSubmitVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag);
 
 // Graphics (software_graphics.cpp).
-int CreateSoftwareGraphicImage(GraphicRecord* g);
-int AttachSoftwareSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y);
-void ReleaseSoftwareGraphicView(GraphicRecord* g);
-void ReleaseSoftwareGraphicImage(GraphicImage* image);
-int PaintSoftwareGraphic(GraphicRecord* g, int red, int green, int blue, int alpha);
-int PutSoftwareGraphic(int x, int y, GraphicRecord* g, int useTransparency);
-int PutSoftwareGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
-int CopyToSoftwareGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
+int SoftwareCreateGraphicImage(GraphicRecord* g);
+int SoftwareAttachSubGraphic(GraphicRecord* g, const GraphicRecord* source, int x, int y);
+void SoftwareReleaseGraphicView(GraphicRecord* g);
+void SoftwareReleaseGraphicImage(GraphicImage* image);
+int SoftwarePaintGraphic(GraphicRecord* g, int red, int green, int blue, int alpha);
+int SoftwarePutGraphic(int x, int y, GraphicRecord* g, int useTransparency);
+int SoftwarePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
+int SoftwareCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                           int x, int y);
-int ReadSoftwareGraphicPixels(GraphicRecord* g, uint32_t* argb);
-int UploadSoftwareBlendImage(GraphicImage* image, const PixelRect& area);
-void ReleaseSoftwareBlendImage(GraphicImage* image);
+int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb);
+int SoftwareUploadBlendImage(GraphicImage* image, const PixelRect& area);
+void SoftwareReleaseBlendImage(GraphicImage* image);
+inline int SoftwareGlyphsInTextures() { return 0; }
 
 inline constexpr DrawOpsTable kSoftwareDrawOps = {
-    OpenSoftwareScreen,
-    ReleaseSoftwareScreen,
-    ClearSoftwareScreen,
-    PresentSoftwareScreen,
-    ReadSoftwareScreenPixels,
-    SetSoftwareDrawTarget,
-    SetSoftwareDrawRegion,
-    SoftwareBlendStateChanged,
-    SetSoftwareBlendImage,
-    DrawSoftwareLine,
-    DrawSoftwareBox,
-    SubmitSoftwareVertices,
-    CreateSoftwareGraphicImage,
-    AttachSoftwareSubGraphic,
-    ReleaseSoftwareGraphicView,
-    ReleaseSoftwareGraphicImage,
-    PaintSoftwareGraphic,
-    PutSoftwareGraphic,
-    PutSoftwareGraphicQuad,
-    CopyToSoftwareGraphic,
-    ReadSoftwareGraphicPixels,
-    UploadSoftwareBlendImage,
-    ReleaseSoftwareBlendImage,
+    .openScreen = SoftwareOpenScreen,
+    .releaseScreen = SoftwareReleaseScreen,
+    .clearScreen = SoftwareClearScreen,
+    .presentScreen = SoftwarePresentScreen,
+    .readScreenPixels = SoftwareReadScreenPixels,
+    .setDrawTarget = SoftwareSetDrawTarget,
+    .setDrawRegion = SoftwareSetDrawRegion,
+    .blendStateChanged = SoftwareBlendStateChanged,
+    .setBlendImage = SoftwareSetBlendImage,
+    .drawLine = SoftwareDrawLine,
+    .drawBox = SoftwareDrawBox,
+    .submitVertices = SoftwareSubmitVertices,
+    .createGraphicImage = SoftwareCreateGraphicImage,
+    .attachSubGraphic = SoftwareAttachSubGraphic,
+    .releaseGraphicView = SoftwareReleaseGraphicView,
+    .releaseGraphicImage = SoftwareReleaseGraphicImage,
+    .paintGraphic = SoftwarePaintGraphic,
+    .putGraphic = SoftwarePutGraphic,
+    .putGraphicQuad = SoftwarePutGraphicQuad,
+    .copyToGraphic = SoftwareCopyToGraphic,
+    .readGraphicPixels = SoftwareReadGraphicPixels,
+    .uploadBlendImage = SoftwareUploadBlendImage,
+    .releaseBlendImage = SoftwareReleaseBlendImage,
+    .glyphsInTextures = SoftwareGlyphsInTextures,
 };

@@ -55,7 +55,7 @@ void MoveScreenIntoWindow()
 
 }  // namespace
 
-int OpenSoftwareScreen()
+int SoftwareOpenScreen()
 {
     const ScreenSettingsRecord& s = ScreenSettings;
     const int kind = s.colorBits == 16 ? 0 : 1;
@@ -70,7 +70,7 @@ int OpenSoftwareScreen()
     return 0;
 }
 
-void ReleaseSoftwareScreen()
+void SoftwareReleaseScreen()
 {
     GiveBackScreenRows();
     ReleasePresentBuffers();
@@ -80,7 +80,7 @@ void ReleaseSoftwareScreen()
     SoftScreen.target = nullptr;
 }
 
-int ClearSoftwareScreen()
+int SoftwareClearScreen()
 {
     MEMIMG* target = &SoftScreen.screen;
     if (GraphicRecord* g = ResolveGraphic(DrawState.drawTarget)) target = &g->view;
@@ -90,7 +90,7 @@ int ClearSoftwareScreen()
     return 0;
 }
 
-int PresentSoftwareScreen()
+int SoftwarePresentScreen()
 {
     const MEMIMG& image = SoftScreen.screen;
     if (!ScreenSettings.graphicsReady || !IsValidMemImg(&image)) return 0;
@@ -116,7 +116,7 @@ int PresentSoftwareScreen()
     return 0;
 }
 
-int ReadSoftwareScreenPixels(uint32_t* pixels)
+int SoftwareReadScreenPixels(uint32_t* pixels)
 {
     const MEMIMG& image = SoftScreen.screen;
     if (!IsValidMemImg(&image)) return -1;
@@ -127,7 +127,7 @@ int ReadSoftwareScreenPixels(uint32_t* pixels)
     return ConvertPixels(source, reinterpret_cast<uint8_t*>(pixels), image.width * 4, &xrgb, image.width, image.height);
 }
 
-int SetSoftwareDrawTarget(int32_t, GraphicRecord* graphic)
+int SoftwareSetDrawTarget(int32_t, GraphicRecord* graphic)
 {
     SoftScreen.target = graphic != nullptr ? &graphic->view : &SoftScreen.screen;
     if (graphic != nullptr) graphic->view.base->runsValid = 0;  // drawing into it outdates its runs
@@ -135,10 +135,10 @@ int SetSoftwareDrawTarget(int32_t, GraphicRecord* graphic)
 }
 
 // The software routines read the draw area and the blend state from DrawState as they draw.
-void SetSoftwareDrawRegion(const PixelRect&) {}
+void SoftwareSetDrawRegion(const PixelRect&) {}
 void SoftwareBlendStateChanged() {}
 
-void SetSoftwareBlendImage(GraphicRecord* graphic)
+void SoftwareSetBlendImage(GraphicRecord* graphic)
 {
     DrawState.blendImage = graphic != nullptr ? &graphic->view : nullptr;
     BuildRuleTable(DrawState.ruleTable, DrawState.blendBorder, DrawState.blendRange);

@@ -94,14 +94,14 @@ void FillConvexPolygon(MEMIMG* image, const float (*points)[2], int count, uint3
     }
 }
 
-int DrawSoftwareLine(int x1, int y1, int x2, int y2, uint32_t color)
+int SoftwareDrawLine(int x1, int y1, int x2, int y2, uint32_t color)
 {
     MEMIMG* target = TargetImage();
     if (target != nullptr) PlotLineMemImg(target, x1, y1, x2, y2, color);
     return 0;
 }
 
-int DrawSoftwareBox(int x1, int y1, int x2, int y2, uint32_t color, int filled)
+int SoftwareDrawBox(int x1, int y1, int x2, int y2, uint32_t color, int filled)
 {
     MEMIMG* target = TargetImage();
     if (target == nullptr) return 0;
@@ -121,14 +121,12 @@ int DrawSoftwareBox(int x1, int y1, int x2, int y2, uint32_t color, int filled)
     return 0;
 }
 
-int SubmitSoftwareVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag)
+int SoftwareSubmitVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag)
 {
     (void)flag;
     if (texture != kNoTexture) return -1;  // textured polygons belong to the device path
-    if (count < 3 || vertices == nullptr) return 0;
-    WaitWhileWindowInactive();
     MEMIMG* target = TargetImage();
-    if (target != nullptr && !DrawState.drawAreaEmpty) {
+    if (target != nullptr) {
         // Each triangle takes its first vertex's colour; the box routine applies the brightness
         // and the blend mode to it.
         auto draw = [&](int a, int b, int c) {
