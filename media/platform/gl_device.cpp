@@ -232,19 +232,26 @@ int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps)
 void CloseGlContext()
 {
     if (Gl.context == nullptr) return;
-    SDL_GL_MakeCurrent(Gl.window, Gl.context);
-    for (int i = 0; i < kMaxSurfaces; ++i)
-        if (Gl.surfaces[i].framebuffer) DestroyGlSurface(i + 1);
-    for (int i = 0; i < kMaxDepthBuffers; ++i)
-        if (Gl.depths[i].buffer) DestroyGlDepthBuffer(i + 1);
-    ReleaseGlProgram();
-    glDeleteBuffers(1, &Gl.vertexBuffer);
-    glDeleteVertexArrays(1, &Gl.vertexArray);
-    SDL_GL_MakeCurrent(Gl.window, nullptr);
+    // GL objects go only while the context is current; without it they go with the context.
+    if (SDL_GL_MakeCurrent(Gl.window, Gl.context) == 0) {
+        for (int i = 0; i < kMaxSurfaces; ++i)
+            if (Gl.surfaces[i].framebuffer) DestroyGlSurface(i + 1);
+        for (int i = 0; i < kMaxDepthBuffers; ++i)
+            if (Gl.depths[i].buffer) DestroyGlDepthBuffer(i + 1);
+        ReleaseGlProgram();
+        glDeleteBuffers(1, &Gl.vertexBuffer);
+        glDeleteVertexArrays(1, &Gl.vertexArray);
+        SDL_GL_MakeCurrent(Gl.window, nullptr);
+    }
     SDL_GL_DeleteContext(Gl.context);
     const int hide = Gl.hideSeparateBlendOps;
     Gl = GlDeviceState{};
     Gl.hideSeparateBlendOps = hide;
+}
+
+void CloseGlContextOf(WindowHandle window)
+{
+    if (Gl.context != nullptr && SdlWindowOf(window) == Gl.window) CloseGlContext();
 }
 
 int GlContextOpen() { return Gl.context != nullptr ? 1 : 0; }

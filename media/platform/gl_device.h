@@ -41,6 +41,9 @@ struct GlCaps {
 // the program, the vertex array and the streaming vertex buffer. 0 / -1.
 int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps);
 void CloseGlContext();  // frees everything below; safe without a context
+// Closes the context when it lives on the window, which is about to be destroyed (closed
+// through its close box before shutdown): afterwards every GL entry point does nothing.
+void CloseGlContextOf(WindowHandle window);
 int GlContextOpen();
 // Pretends the context lacks separate blend operations (for tests of the emulation).
 void HideGlSeparateBlendOps(int hide);
