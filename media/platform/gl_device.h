@@ -123,6 +123,12 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
 // drop out also when a 16-bit format cannot hold it exactly). Change it only between draws.
 enum class GlTexelRule : int32_t { Alpha, Opaque, ColorKey };
 void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb, GlPixelFormat format = GlPixelFormat::Rgba8);
+// What a fragment's colour becomes before the blend: Plain as it is; Invert its colour
+// inverted; Multiply its colour moved from white towards itself by its alpha, so that a blend
+// of destination times source colour weighs by texel alpha and strength. Change it only
+// between draws.
+enum class GlColourRule : int32_t { Plain, Invert, Multiply };
+void SetGlColourRule(GlColourRule rule);
 // A blend image for later draws of the TwoTextures layout with a texture: the level g of
 // the R8 texture `blendTexture` at (u2, v2) gives the weight rule[g] / 255, which scales the
 // fragment's alpha, or with `weighColour` moves its colour from white towards the texel
