@@ -14,6 +14,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 PlatformWindow Windows[kMaxWindows];
@@ -36,9 +37,33 @@ struct WindowSystemState {
     uint32_t eventThread;
     WindowClassRecord classes[kMaxClasses];
     WindowFrame frame;
+    char failureReason[256];  // cp932; why video or the last window could not be made
 };
 
 WindowSystemState WindowSystem;
+
+// Keeps the window system's own words (UTF-8) for the caller's log.
+void NoteFailure(const char* utf8)
+{
+    if (Utf8ToCp932(utf8, WindowSystem.failureReason, sizeof WindowSystem.failureReason) < 0)
+        std::snprintf(WindowSystem.failureReason, sizeof WindowSystem.failureReason, "%s", utf8);
+}
+
+// A display SDL could not reach leaves no error of its own once it has fallen back to a
+// stand-in driver: name the address it tried.
+void NoteNoDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    char* text = WindowSystem.failureReason;
+    const size_t size = sizeof WindowSystem.failureReason;
+    if (display && *display)
+        std::snprintf(text, size, "DISPLAY=%s の X サーバーに接続できません", display);
+    else if (wayland && *wayland)
+        std::snprintf(text, size, "WAYLAND_DISPLAY=%s の Wayland サーバーに接続できません", wayland);
+    else
+        std::snprintf(text, size, "表示先がありません(DISPLAY も WAYLAND_DISPLAY も設定されていません)");
+}
 
 int FindClassSlot(const char* name)
 {
@@ -128,11 +153,15 @@ int StartVideo()
     // The layer's message loop handles close requests; a signal must not turn into a quit.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return -1;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        NoteFailure(SDL_GetError());
+        return -1;
+    }
     // Without a reachable display SDL falls back to a driver that shows nothing; a program
     // would then run invisibly and never end. Those drivers serve only whoever asks for them.
     if (!VideoDriverAcceptable(SDL_GetCurrentVideoDriver())) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        NoteNoDisplay();
         return -1;
     }
     WindowSystem.videoStarted = 1;
@@ -199,6 +228,8 @@ int FindWindowOfClass(const char* name)
     return IsInstanceLockHeld(name);
 }
 
+const char* WindowFailureReason() { return WindowSystem.failureReason; }
+
 int ClassHoldsInstanceLock(const char* name)
 {
     const int slot = FindClassSlot(name);
@@ -209,6 +240,7 @@ WindowHandle CreateWindowOfClass(const char* className, const char* caption, uin
                                  int32_t x, int32_t y, int32_t width, int32_t height)
 {
     int slot = FindClassSlot(className);
+    WindowSystem.failureReason[0] = '\0';
     if (slot < 0 || ServiceCallFails(PlatformService::Window) || StartVideo() != 0) return nullptr;
     PlatformWindow* window = nullptr;
     for (PlatformWindow& record : Windows) {
@@ -231,6 +263,7 @@ WindowHandle CreateWindowOfClass(const char* className, const char* caption, uin
                                        clientHeight > 1 ? clientHeight : 1,
                                        SDL_WINDOW_HIDDEN | (GlCapableWindows() ? SDL_WINDOW_OPENGL : 0));
     if (!sdl) {
+        NoteFailure(SDL_GetError());
         if (windowClass.windowCount == 0) ReleaseInstanceLock(&windowClass.lock);
         return nullptr;
     }

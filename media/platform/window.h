@@ -19,6 +19,10 @@ int FindWindowOfClass(const char* name);
 // windows were made without it (no lock file could be made) or it has none.
 int ClassHoldsInstanceLock(const char* name);
 
+// The window system's reason (cp932) when video or the last window could not be made, "" before
+// any such failure.
+const char* WindowFailureReason();
+
 // Creates a hidden window of a class. (x, y, width, height) is the outer rectangle; the
 // caption is cp932. Null when the class is unknown, another process holds the class's
 // lock, or the window system cannot make the window.

@@ -104,7 +104,9 @@ int OpenMainWindow()
     }
     if (!window) {
         CoreState.QuitFlag = 1;
-        return LogWrite("ウインドウの作成に失敗しました\n");
+        LogWrite("ウインドウの作成に失敗しました\n");
+        if (*WindowFailureReason()) LogWriteFormat("\t原因: %s\n", WindowFailureReason());
+        return -1;
     }
     LogWrite("ウインドウの作成に成功しました\n");
     // Without a lock another copy cannot find this one: it runs, but says so.

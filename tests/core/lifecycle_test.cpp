@@ -220,7 +220,8 @@ TEST_F(LifecycleTest, NoDisplayFailsTheWindowStep)
     unsetenv("SDL_VIDEODRIVER");
     EXPECT_EQ(Start(), -1);
     EXPECT_EQ(CoreState.QuitFlag, 1);
-    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ウインドウの作成に失敗しました"}));
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ウインドウの作成に失敗しました",
+                                           "T:\t原因: DISPLAY=:9731 の X サーバーに接続できません"}));
     restore("DISPLAY", display);
     restore("WAYLAND_DISPLAY", wayland);
 }
