@@ -7,7 +7,7 @@
 #include "file/archive_files.h"
 #include "file/file_names.h"
 #include "file/plain_file.h"
-#include "platform/directory.h"
+#include "platform/files/directory.h"
 
 namespace {
 

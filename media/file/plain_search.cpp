@@ -9,7 +9,7 @@
 #include "core/sjis.h"
 #include "core/tracked_memory.h"
 #include "file/file_names.h"
-#include "platform/directory.h"
+#include "platform/files/directory.h"
 
 namespace {
 
