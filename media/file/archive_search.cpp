@@ -7,6 +7,7 @@
 #include "file/archive_files.h"
 #include "file/file_names.h"
 #include "file/plain_file.h"
+#include "file/search_handles.h"
 #include "platform/files/directory.h"
 
 namespace {
@@ -19,6 +20,7 @@ struct ArchiveSearch {
 };
 
 struct SearchRecord {
+    HandleHeader header;
     int32_t inArchive;
     int32_t archiveIndex;
     SearchValue plain;
@@ -89,6 +91,26 @@ int StartArchiveSearch(ArchiveSearch* search, Archive* archive, const char* insi
     return FindArchiveMatch(search, info);
 }
 
+// Ends a started search and frees its record: 0, or -1 when the folder would not close.
+int EndSearch(SearchRecord* record)
+{
+    int result = 0;
+    if (record->inArchive)
+        ReleaseArchiveUse(record->archiveIndex);
+    else
+        result = PlainFileFindClose(record->plain);
+    TrackedFree(record);
+    return result;
+}
+
+// Gives a started search its handle, or ends it when the table is full.
+SearchValue RegisterSearch(SearchRecord* record)
+{
+    SearchValue value = AddSearchHandle(SearchHandles.archive, &record->header);
+    if (value == kNoSearch) EndSearch(record);
+    return value;
+}
+
 }  // namespace
 
 SearchValue ArchiveAwareFileFindFirst(const char* pattern, FileInfo* info)
@@ -103,7 +125,7 @@ SearchValue ArchiveAwareFileFindFirst(const char* pattern, FileInfo* info)
             TrackedFree(record);
             return kNoSearch;
         }
-        return reinterpret_cast<SearchValue>(record);
+        return RegisterSearch(record);
     }
     record->inArchive = 1;
     record->archiveIndex = index;
@@ -112,26 +134,21 @@ SearchValue ArchiveAwareFileFindFirst(const char* pattern, FileInfo* info)
         TrackedFree(record);
         return kNoSearch;
     }
-    return reinterpret_cast<SearchValue>(record);
+    return RegisterSearch(record);
 }
 
 int ArchiveAwareFileFindNext(SearchValue value, FileInfo* info)
 {
-    if (value == kNoSearch || value == 0) return -1;
-    auto* record = reinterpret_cast<SearchRecord*>(value);
+    auto* record = reinterpret_cast<SearchRecord*>(ResolveSearch(value, SearchHandles.archive));
+    if (record == nullptr) return -1;
     if (!record->inArchive) return PlainFileFindNext(record->plain, info);
     return FindArchiveMatch(&record->search, info);
 }
 
 int ArchiveAwareFileFindClose(SearchValue value)
 {
-    if (value == kNoSearch || value == 0) return -1;
-    auto* record = reinterpret_cast<SearchRecord*>(value);
-    int result = 0;
-    if (record->inArchive)
-        ReleaseArchiveUse(record->archiveIndex);
-    else
-        result = PlainFileFindClose(record->plain);
-    TrackedFree(record);
-    return result;
+    auto* record = reinterpret_cast<SearchRecord*>(ResolveSearch(value, SearchHandles.archive));
+    if (record == nullptr) return -1;
+    RemoveSearchHandle(SearchHandles.archive, &record->header);
+    return EndSearch(record);
 }

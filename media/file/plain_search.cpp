@@ -9,11 +9,13 @@
 #include "core/sjis.h"
 #include "core/tracked_memory.h"
 #include "file/file_names.h"
+#include "file/search_handles.h"
 #include "platform/files/directory.h"
 
 namespace {
 
 struct PlainSearch {
+    HandleHeader header;
     SystemDirectory directory;
     char folder[kFilePathSize];   // "" for the current folder
     char pattern[kFilePathSize];  // upper-cased
@@ -77,24 +79,28 @@ SearchValue PlainFileFindFirst(const char* pattern, FileInfo* info)
     std::memcpy(search->folder, pattern, folderLength);
     search->folder[folderLength] = '\0';
     search->directory = OpenSystemDirectory(search->folder);
-    if (search->directory == 0 || FindNextMatch(search, info) != 0) {
+    SearchValue value = kNoSearch;
+    if (search->directory != 0 && FindNextMatch(search, info) == 0)
+        value = AddSearchHandle(SearchHandles.plain, &search->header);
+    if (value == kNoSearch) {
         CloseSystemDirectory(search->directory);
         TrackedFree(search);
-        return kNoSearch;
     }
-    return reinterpret_cast<SearchValue>(search);
+    return value;
 }
 
 int PlainFileFindNext(SearchValue value, FileInfo* info)
 {
-    if (value == kNoSearch || value == 0) return -1;
-    return FindNextMatch(reinterpret_cast<PlainSearch*>(value), info);
+    auto* search = reinterpret_cast<PlainSearch*>(ResolveSearch(value, SearchHandles.plain));
+    if (search == nullptr) return -1;
+    return FindNextMatch(search, info);
 }
 
 int PlainFileFindClose(SearchValue value)
 {
-    if (value == kNoSearch || value == 0) return -1;
-    auto* search = reinterpret_cast<PlainSearch*>(value);
+    auto* search = reinterpret_cast<PlainSearch*>(ResolveSearch(value, SearchHandles.plain));
+    if (search == nullptr) return -1;
+    RemoveSearchHandle(SearchHandles.plain, &search->header);
     int result = CloseSystemDirectory(search->directory);
     TrackedFree(search);
     return result;

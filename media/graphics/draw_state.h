@@ -30,6 +30,13 @@ struct DrawStateRecord {
 
 extern DrawStateRecord DrawState;
 
+// The strength a drawing blends with (the device's vertex alpha): the parameter, except in
+// the modes that ignore it (0 copies, 4 multiplies whole).
+inline uint32_t BlendStrength()
+{
+    return DrawState.blendMode == 0 || DrawState.blendMode == 4 ? 255u : uint32_t(DrawState.blendParam);
+}
+
 inline bool DefaultBrightness()
 {
     return DrawState.brightness[0] == 255 && DrawState.brightness[1] == 255 && DrawState.brightness[2] == 255;

@@ -63,7 +63,7 @@ uint32_t VertexColorOf(uint32_t color)
     int red = 0, green = 0, blue = 0;
     UnpackColor(color, &red, &green, &blue);
     const uint8_t* bright = DrawState.brightness;
-    const uint32_t alpha = DrawState.blendMode != 0 ? uint32_t(DrawState.blendParam) : 255u;
+    const uint32_t alpha = BlendStrength();
     return alpha << 24 | uint32_t(red * bright[0] / 255) << 16 | uint32_t(green * bright[1] / 255) << 8 |
            uint32_t(blue * bright[2] / 255);
 }

@@ -3,6 +3,7 @@
 #include "file/archive_files.h"
 #include "file/file_names.h"
 #include "file/file_startup.h"
+#include "file/plain_file.h"
 #include "file_fixture.h"
 #include "folder_tree.h"
 
@@ -343,6 +344,57 @@ TEST_F(ArchiveFilesTest, SearchesInTheRootAndInFolders)
     // Outside archives the disk is searched.
     WriteFile("disk/one.txt", "1");
     EXPECT_EQ(names("disk/*.txt"), (List{"one.txt"}));
+    ExpectAllReturned();
+}
+
+TEST_F(ArchiveFilesTest, ClosedStaleAndForgedSearchValuesAreRefused)
+{
+    WriteDataArchive(SampleTree());
+    WriteFile("disk/one.txt", "1");
+    struct Case {
+        const char* what;
+        SearchValue (*first)(const char*, FileInfo*);
+        int (*next)(SearchValue, FileInfo*);
+        int (*close)(SearchValue);
+        const char* pattern;
+    };
+    const Case cases[] = {
+        {"in an archive", FileFindFirst, FileFindNext, FileFindClose, "data/*"},
+        {"on disk", FileFindFirst, FileFindNext, FileFindClose, "disk/*"},
+        {"plain", PlainFileFindFirst, PlainFileFindNext, PlainFileFindClose, "disk/*"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FileInfo info{};
+        SearchValue closed = c.first(c.pattern, &info);
+        ASSERT_NE(closed, kNoSearch);
+        EXPECT_EQ(c.close(closed), 0);
+        SearchValue open = c.first(c.pattern, &info);
+        ASSERT_NE(open, kNoSearch);
+        // A new search in the freed slot leaves the closed value stale.
+        const SearchValue forged[] = {closed,
+                                      0,
+                                      1,
+                                      kNoSearch,
+                                      open + (1 << 16),
+                                      open ^ (3 << 27),
+                                      SearchValue(reinterpret_cast<uintptr_t>(&info)),
+                                      INT32_MAX,
+                                      INT64_MIN};
+        for (SearchValue value : forged) {
+            SCOPED_TRACE(value);
+            EXPECT_EQ(c.next(value, &info), -1);
+            EXPECT_EQ(c.close(value), -1);
+        }
+        EXPECT_EQ(c.close(open), 0);
+        EXPECT_EQ(c.close(open), -1);
+        EXPECT_EQ(c.next(open, &info), -1);
+    }
+    // The two tables do not take each other's values.
+    SearchValue plain = PlainFileFindFirst("disk/*", nullptr);
+    EXPECT_EQ(FileFindNext(plain, nullptr), -1);
+    EXPECT_EQ(FileFindClose(plain), -1);
+    EXPECT_EQ(PlainFileFindClose(plain), 0);
     ExpectAllReturned();
 }
 

@@ -25,7 +25,9 @@ int Shell(const std::string& command)
     return status == -1 ? -1 : (status >> 8) & 0xFF;
 }
 
-class GameProgramTest : public ::testing::Test {
+// The game runs on the software path (false) and on the GL path (true; under Xvfb the GL is a
+// CPU rasteriser, taken only when accepted, and refused otherwise).
+class GameProgramTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
@@ -37,6 +39,10 @@ protected:
         setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        const char* accept = std::getenv("ROR_ACCEPT_CPU_GL");
+        savedAccept = accept != nullptr ? accept : "";
+        hadAccept = accept != nullptr;
+        setenv("ROR_ACCEPT_CPU_GL", GetParam() ? "1" : "0", 1);
     }
 
     void TearDown() override
@@ -46,6 +52,10 @@ protected:
         Shell("pkill -f '" + folder.string() + "' >/dev/null 2>&1");
         std::error_code ignored;
         fs::remove_all(folder, ignored);
+        if (hadAccept)
+            setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
+        else
+            unsetenv("ROR_ACCEPT_CPU_GL");
     }
 
     // Starts the game in the background in folder/name; its exit code lands in "status".
@@ -88,12 +98,30 @@ protected:
         Shell("xdotool windowfocus --sync " + window + " key --clearmodifiers alt+F4 >/dev/null 2>&1");
     }
 
+    // True once the window shows a drawn frame (the drawing path is up).
+    static bool WaitForFirstFrame(const fs::path& where, const std::string& window)
+    {
+        for (int i = 0; i < 100; ++i) {
+            Screenshot shot;
+            if (TakeScreenshot(where / "first.ppm", &shot, window))
+                for (uint8_t channel : shot.rgb)
+                    if (channel != 0) return true;
+            SystemSleep(50);
+        }
+        return false;
+    }
+
+    // Clicks the close box: the window manager's delete request, not a key.
+    static void CloseBox(const std::string& window) { EXPECT_EQ(Shell("'" CLOSE_BOX_PROGRAM "' " + window), 0); }
+
     fs::path folder;
+    std::string savedAccept;
+    bool hadAccept = false;
 };
 
 constexpr uint32_t kBlue = 0x3030FF, kDarkRed = 0x900000, kBlack = 0, kWhite = 0xFFFFFF;
 
-TEST_F(GameProgramTest, HoveredCountryIsBlueItsNeighboursDarkRedBordersWhite)
+TEST_P(GameProgramTest, HoveredCountryIsBlueItsNeighboursDarkRedBordersWhite)
 {
     // The field the test build generates.
     SeedRandom(VEXHOLM_FIXED_SEED);
@@ -103,6 +131,7 @@ TEST_F(GameProgramTest, HoveredCountryIsBlueItsNeighboursDarkRedBordersWhite)
     const fs::path where = Launch("picture");
     const std::string window = WaitForWindow();
     ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(WaitForFirstFrame(where, window));
     const int hoverColumn = 5, hoverRow = 3;
     const int pointerX = 16 + hoverColumn * 48 + 20, pointerY = 16 + hoverRow * 48 + 20;
     Shell("xdotool mousemove --window " + window + " " + std::to_string(pointerX) + " " + std::to_string(pointerY));
@@ -167,17 +196,28 @@ TEST_F(GameProgramTest, HoveredCountryIsBlueItsNeighboursDarkRedBordersWhite)
     EXPECT_EQ(ExitCode(where), 0);
 }
 
-TEST_F(GameProgramTest, ClosingTheWindowEndsWithZeroAndWritesNoLog)
+TEST_P(GameProgramTest, ClosingTheWindowEndsWithZeroAndWritesNoLog)
 {
     const fs::path where = Launch("close");
     const std::string window = WaitForWindow();
     ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(WaitForFirstFrame(where, window));
     Close(window);
     EXPECT_EQ(ExitCode(where), 0);
     EXPECT_FALSE(fs::exists(where / "Log.txt"));
 }
 
-TEST_F(GameProgramTest, EscapeEndsTheGameWithZero)
+TEST_P(GameProgramTest, TheCloseBoxEndsTheGameWithZero)
+{
+    const fs::path where = Launch("closebox");
+    const std::string window = WaitForWindow();
+    ASSERT_FALSE(window.empty());
+    ASSERT_TRUE(WaitForFirstFrame(where, window));
+    CloseBox(window);
+    EXPECT_EQ(ExitCode(where), 0);
+}
+
+TEST_P(GameProgramTest, EscapeEndsTheGameWithZero)
 {
     const fs::path where = Launch("escape");
     const std::string window = WaitForWindow();
@@ -187,7 +227,7 @@ TEST_F(GameProgramTest, EscapeEndsTheGameWithZero)
     Shell("xdotool keyup Escape >/dev/null 2>&1");
 }
 
-TEST_F(GameProgramTest, WithoutADisplayItEndsAtOnceWith255)
+TEST_P(GameProgramTest, WithoutADisplayItEndsAtOnceWith255)
 {
     const fs::path where = folder / "nodisplay";
     fs::create_directories(where);
@@ -198,7 +238,7 @@ TEST_F(GameProgramTest, WithoutADisplayItEndsAtOnceWith255)
               255);
 }
 
-TEST_F(GameProgramTest, SecondCopyRefusesToStartWhileTheFirstRuns)
+TEST_P(GameProgramTest, SecondCopyRefusesToStartWhileTheFirstRuns)
 {
     const fs::path first = Launch("first");
     const std::string window = WaitForWindow();
@@ -212,5 +252,8 @@ TEST_F(GameProgramTest, SecondCopyRefusesToStartWhileTheFirstRuns)
     Close(window);
     EXPECT_EQ(ExitCode(first), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, GameProgramTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Gl" : "Software"; });
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -53,8 +54,9 @@ void DrawBackdrop()
 }
 
 // A graphic of `width` x `height` with a pattern that shows every texel: a colour ramp with
-// black (the transparent colour) in a checker of `block` x `block` squares.
-int PatternGraphic(int width, int height, int block = 4)
+// black (the transparent colour) in a checker of `block` x `block` squares, or without
+// `keyed` the ramp alone.
+int PatternGraphic(int width, int height, int block = 4, bool keyed = true)
 {
     const int handle = CreateBlankGraphic(width, height);
     if (handle == -1) return -1;
@@ -65,7 +67,7 @@ int PatternGraphic(int width, int height, int block = 4)
             // rasterisers pick different texels.
             const int cx = block > 4 ? x / block * block : x, cy = block > 4 ? y / block * block : y;
             pixels[size_t(y) * width + x] =
-                ((x / block + y / block) % 3 == 0)
+                keyed && (x / block + y / block) % 3 == 0
                     ? 0xFF000000u
                     : 0xFF000000u | uint32_t(cx * 255 / width) << 16 | uint32_t(cy * 255 / height) << 8 | 0x60;
         }
@@ -152,6 +154,113 @@ std::vector<DrawCase> BlendCases()
                              // device rounds once.
                              Match::BlendStep, 0, mode == 4 ? 2 : 1});
         }
+    return cases;
+}
+
+// A graphic with an alpha channel, loaded from the layer's raw "BGRA" format: the colour ramp
+// of PatternGraphic under a checker of four alphas, fully transparent squares included.
+int AlphaGraphic(int width, int height)
+{
+    std::vector<uint8_t> file(16 + size_t(width) * height * 4);
+    const uint32_t header[4] = {0x41524742u, 0x08080808u, uint32_t(width), uint32_t(height)};
+    std::memcpy(file.data(), header, sizeof header);
+    static constexpr uint32_t kAlphas[4] = {0, 96, 180, 255};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t pixel = kAlphas[(x / 8 + y / 8) % 4] << 24 | uint32_t(x * 255 / width) << 16 |
+                                   uint32_t(y * 255 / height) << 8 | 0xC0;
+            std::memcpy(&file[16 + (size_t(y) * width + x) * 4], &pixel, 4);
+        }
+    return LoadGraphicFromMemory(file.data(), int32_t(file.size()));
+}
+
+// The three kinds of graphic a blend rule meets.
+enum class GraphicKind { Opaque, Alpha, ColourKeyed };
+
+int GraphicOfKind(GraphicKind kind, int width, int height)
+{
+    switch (kind) {
+    case GraphicKind::Alpha: return AlphaGraphic(width, height);
+    case GraphicKind::ColourKeyed: return PatternGraphic(width, height);
+    default: return PatternGraphic(width, height, 4, false);
+    }
+}
+
+enum class Primitive { Boxes, Graphics, Quads, Glyphs };
+
+// Draws one primitive of the matrix: boxes and lines in two colours; or each kind of graphic
+// with and without transparency, placed (Graphics) or stretched to twice its size (Quads);
+// or glyphs of a plain and an anti-aliased font.
+void DrawPrimitive(Primitive primitive)
+{
+    switch (primitive) {
+    case Primitive::Boxes:
+        DrawRect(20, 100, 780, 250, PackColor(255, 128, 32), 1);
+        DrawRect(20, 300, 780, 450, PackColor(60, 200, 255), 1);
+        DrawSegment(20, 500, 780, 500, PackColor(10, 250, 128), 1);
+        break;
+    case Primitive::Graphics:
+    case Primitive::Quads: {
+        const GraphicKind kinds[3] = {GraphicKind::Opaque, GraphicKind::Alpha, GraphicKind::ColourKeyed};
+        for (int k = 0; k < 3; ++k) {
+            const int g = GraphicOfKind(kinds[k], 96, 64);
+            ASSERT_NE(g, -1);
+            for (int transparent = 0; transparent < 2; ++transparent) {
+                const float x = 30.0f + 260.0f * float(k), y = 40.0f + 280.0f * float(transparent);
+                if (primitive == Primitive::Graphics) {
+                    EXPECT_EQ(PutGraphic(int(x), int(y), g, transparent), 0);
+                } else {
+                    const float corners[4][2] = {{x, y}, {x + 192, y}, {x + 192, y + 128}, {x, y + 128}};
+                    EXPECT_EQ(PutGraphicQuad(corners, g, transparent), 0);
+                }
+            }
+            DestroyGraphic(g);
+        }
+        break;
+    }
+    case Primitive::Glyphs: {
+        const int plain = CreateFontToHandle(nullptr, 24, -1, FONT_NORMAL, -1, -1, 0);
+        const int smooth = CreateFontToHandle(nullptr, 24, -1, FONT_ANTIALIAS, -1, -1, 0);
+        for (int row = 0; row < 6; ++row) {
+            const int font = row % 2 == 0 ? plain : smooth;
+            const uint32_t colour = row < 2 ? PackColor(255, 128, 32) : row < 4 ? PackColor(40, 90, 255) : 0xFFFFFF;
+            PrintTextWithFont(20, 40 + row * 90, "Vexholm 国境 0123 ｱｲｳ", colour, font, 0);
+        }
+        ReleaseFontHandle(plain);
+        ReleaseFontHandle(smooth);
+        break;
+    }
+    }
+}
+
+// Every blend mode the layer honours, at three strengths, for each primitive.
+std::vector<DrawCase> BlendMatrixCases()
+{
+    struct Named {
+        Primitive primitive;
+        const char* name;
+    };
+    const Named primitives[] = {{Primitive::Boxes, "Boxes"},
+                                {Primitive::Graphics, "Graphics"},
+                                {Primitive::Quads, "Quads"},
+                                {Primitive::Glyphs, "Glyphs"}};
+    std::vector<DrawCase> cases;
+    for (int mode : {0, 1, 2, 3, 4, 10, 11})
+        for (int param : {0, 100, 255})
+            for (const Named& p : primitives) {
+                // Blending rounds differently on the two paths: the software path weighs by
+                // alpha and strength, and multiplies, in separate truncating steps, so a
+                // channel may be two steps off.
+                const int step = 2;
+                cases.push_back({"Mode" + std::to_string(mode) + "Param" + std::to_string(param) + p.name,
+                                 [=] {
+                                     DrawBackdrop();
+                                     SetBlendMode(mode, param);
+                                     DrawPrimitive(p.primitive);
+                                     SetBlendMode(0, 0);
+                                 },
+                                 Match::BlendStep, 0, step});
+            }
     return cases;
 }
 
@@ -492,6 +601,7 @@ protected:
 
 TEST_F(PathsMatchTest, Shapes) { RunCases("Shapes", ShapeCases()); }
 TEST_F(PathsMatchTest, BlendModes) { RunCases("BlendModes", BlendCases()); }
+TEST_F(PathsMatchTest, BlendMatrix) { RunCases("BlendMatrix", BlendMatrixCases()); }
 TEST_F(PathsMatchTest, BlendImages) { RunCases("BlendImages", BlendImageCases()); }
 TEST_F(PathsMatchTest, DrawState) { RunCases("DrawState", StateCases()); }
 TEST_F(PathsMatchTest, Graphics) { RunCases("Graphics", GraphicCases()); }

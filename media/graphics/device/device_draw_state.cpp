@@ -7,7 +7,7 @@
 void UpdateDeviceDrawColor()
 {
     const DrawStateRecord& s = DrawState;
-    const uint32_t alpha = s.blendMode != 0 ? uint32_t(s.blendParam) : 255u;
+    const uint32_t alpha = BlendStrength();
     DeviceState.drawColor =
         alpha << 24 | uint32_t(s.brightness[0]) << 16 | uint32_t(s.brightness[1]) << 8 | uint32_t(s.brightness[2]);
 }
@@ -39,6 +39,11 @@ void ApplyDeviceBlend(int32_t mode)
     case 11: SetGlBlend(1, GlBlendFactor::Zero, GlBlendFactor::SrcColor, GlBlendOp::Add); break;
     default: SetGlBlend(0, GlBlendFactor::One, GlBlendFactor::Zero, GlBlendOp::Add); break;
     }
+    // Mode 10 blends the inverted colour; the multiplying modes weigh by alpha in the shader,
+    // since destination times source colour alone cannot.
+    SetGlColourRule(mode == 10                ? GlColourRule::Invert
+                    : mode == 4 || mode == 11 ? GlColourRule::Multiply
+                                              : GlColourRule::Plain);
 }
 
 void ResetDeviceDrawState()

@@ -118,10 +118,13 @@ int ComputePlacements(GraphicRecord* g)
 }
 
 // Sets how the textured program reads texels for this image and drawing: colour images drop
-// their transparent colour when asked, images with alpha blend by it.
-void UseTexelRule(const GraphicImage* image, int useTransparency)
+// their transparent colour when asked, images with alpha blend by it, except that a plain copy
+// without transparency (mode 0, no blend image) takes their pixels whole, as the software
+// path does.
+void UseTexelRule(const GraphicImage* image, int useTransparency, bool blended)
 {
-    const GlTexelRule rule = image->hasAlpha   ? GlTexelRule::Alpha
+    const bool alphaCounts = useTransparency || blended || DrawState.blendMode != 0;
+    const GlTexelRule rule = image->hasAlpha   ? (alphaCounts ? GlTexelRule::Alpha : GlTexelRule::Opaque)
                              : useTransparency ? GlTexelRule::ColorKey
                                                : GlTexelRule::Opaque;
     const uint32_t key = uint32_t(image->keyColor);
@@ -406,7 +409,7 @@ int PutDeviceGraphic(int x, int y, GraphicRecord* g, int useTransparency)
     if (!DeviceState.device || g->image->pieces == nullptr) return -1;
     const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
     if (blend != nullptr && BeginBlendedDraw(blend) != 0) return -1;
-    UseTexelRule(g->image, useTransparency);
+    UseTexelRule(g->image, useTransparency, blend != nullptr);
     for (int i = 0; i < g->placementCount; ++i) {
         const TexturePlacement& t = g->placements[i];
         float corners[4][2];
@@ -429,7 +432,7 @@ int PutDeviceGraphicQuad(const float given[4][2], GraphicRecord* g, int useTrans
     float corners[4][2];
     for (int k = 0; k < 4; ++k)
         for (int c = 0; c < 2; ++c) corners[k][c] = blend != nullptr ? float(int32_t(given[k][c])) : given[k][c];
-    UseTexelRule(g->image, useTransparency);
+    UseTexelRule(g->image, useTransparency, blend != nullptr);
     // Each placement's corners: the four corners interpolated at its place in the graphic.
     auto at = [&](double fx, double fy, float* out) {
         const double topX = corners[0][0] + (corners[1][0] - corners[0][0]) * fx;
@@ -531,7 +534,7 @@ int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, i
     if (DrawState.blendImageHandle != -1) return -1;
     if (g == nullptr || g->placementCount < 1 || vertices == nullptr || count < 3) return g == nullptr ? -1 : 0;
     if (type != kTriangleList && type != kTriangleStrip && type != kTriangleFan) return 0;
-    UseTexelRule(g->image, 1);
+    UseTexelRule(g->image, 1, false);
     const int triangles = type == kTriangleList ? count / 3 : count - 2;
     for (int i = 0; i < triangles; ++i) {
         int index[3];

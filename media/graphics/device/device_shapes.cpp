@@ -148,7 +148,7 @@ int DrawPolygon(const PolygonVertex* vertices, int count, int type)
         const uint32_t b = uint32_t(MulTable(s.brightness[2], int(c & 0xFF)));
         const uint32_t g = uint32_t(MulTable(s.brightness[1], int((c >> 8) & 0xFF)));
         const uint32_t r = uint32_t(MulTable(s.brightness[0], int((c >> 16) & 0xFF)));
-        const uint32_t a = s.blendMode != 0 ? uint32_t(MulTable(s.blendParam, int(c >> 24))) : c >> 24;
+        const uint32_t a = uint32_t(MulTable(int(BlendStrength()), int(c >> 24)));
         return a << 24 | r << 16 | g << 8 | b;
     };
     int listType = type, listCount = count;

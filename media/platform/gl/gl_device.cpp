@@ -37,11 +37,13 @@ struct GlDeviceState {
     // by a blend image, so that a CPU rasteriser runs no texture code for plain fills.
     GLuint programs[3];
     GLint viewportUniforms[3];
-    GLint viewportBox[4];                   // x, y, width, height in target pixels
-    GLint origin[2];                        // where vertex (0, 0) lands in the target
-    GLfloat viewport[4];                    // the shader's viewport: the box seen from the origin
-    GLint textureKeyUniforms[3];            // the textured programs' texel rule
-    GLfloat textureKey[4];                  // red, green, blue of the key, and the rule
+    GLint viewportBox[4];         // x, y, width, height in target pixels
+    GLint origin[2];              // where vertex (0, 0) lands in the target
+    GLfloat viewport[4];          // the shader's viewport: the box seen from the origin
+    GLint textureKeyUniforms[3];  // the textured programs' texel rule
+    GLfloat textureKey[4];        // red, green, blue of the key, and the rule
+    GLint colourRuleUniforms[3];
+    GLint colourRule;                       // GlColourRule
     GLint ruleUniform, weighColourUniform;  // the blend program's weights
     GLuint blendTexture;                    // 0: no blend image
     GLfloat rule[256];
@@ -232,19 +234,26 @@ int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps)
 void CloseGlContext()
 {
     if (Gl.context == nullptr) return;
-    SDL_GL_MakeCurrent(Gl.window, Gl.context);
-    for (int i = 0; i < kMaxSurfaces; ++i)
-        if (Gl.surfaces[i].framebuffer) DestroyGlSurface(i + 1);
-    for (int i = 0; i < kMaxDepthBuffers; ++i)
-        if (Gl.depths[i].buffer) DestroyGlDepthBuffer(i + 1);
-    ReleaseGlProgram();
-    glDeleteBuffers(1, &Gl.vertexBuffer);
-    glDeleteVertexArrays(1, &Gl.vertexArray);
-    SDL_GL_MakeCurrent(Gl.window, nullptr);
+    // GL objects go only while the context is current; without it they go with the context.
+    if (SDL_GL_MakeCurrent(Gl.window, Gl.context) == 0) {
+        for (int i = 0; i < kMaxSurfaces; ++i)
+            if (Gl.surfaces[i].framebuffer) DestroyGlSurface(i + 1);
+        for (int i = 0; i < kMaxDepthBuffers; ++i)
+            if (Gl.depths[i].buffer) DestroyGlDepthBuffer(i + 1);
+        ReleaseGlProgram();
+        glDeleteBuffers(1, &Gl.vertexBuffer);
+        glDeleteVertexArrays(1, &Gl.vertexArray);
+        SDL_GL_MakeCurrent(Gl.window, nullptr);
+    }
     SDL_GL_DeleteContext(Gl.context);
     const int hide = Gl.hideSeparateBlendOps;
     Gl = GlDeviceState{};
     Gl.hideSeparateBlendOps = hide;
+}
+
+void CloseGlContextOf(WindowHandle window)
+{
+    if (Gl.context != nullptr && SdlWindowOf(window) == Gl.window) CloseGlContext();
 }
 
 int GlContextOpen() { return Gl.context != nullptr ? 1 : 0; }
@@ -288,6 +297,7 @@ void UseProgram(int textured)
         glUseProgram(Gl.program);
         glUniform4fv(Gl.viewportUniforms[textured], 1, Gl.viewport);
         if (textured) glUniform4fv(Gl.textureKeyUniforms[textured], 1, Gl.textureKey);
+        glUniform1i(Gl.colourRuleUniforms[textured], Gl.colourRule);
     }
     if (textured == 2 && Gl.ruleStale) {
         glUniform1fv(Gl.ruleUniform, 256, Gl.rule);
@@ -310,6 +320,7 @@ int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fra
         }
         Gl.viewportUniforms[variant] = glGetUniformLocation(Gl.programs[variant], "viewport");
         Gl.textureKeyUniforms[variant] = glGetUniformLocation(Gl.programs[variant], "textureKey");
+        Gl.colourRuleUniforms[variant] = glGetUniformLocation(Gl.programs[variant], "colourRule");
     }
     Gl.ruleUniform = glGetUniformLocation(Gl.programs[2], "rule");
     Gl.weighColourUniform = glGetUniformLocation(Gl.programs[2], "weighColour");
@@ -745,6 +756,12 @@ void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb, GlPixelFormat format)
     for (int c = 0; c < 3; ++c) Gl.textureKey[c] = StoredKeyChannel((keyArgb >> (16 - 8 * c)) & 0xFF, bits[c]);
     Gl.textureKey[3] = float(int(rule));
     if (Gl.context != nullptr && Gl.textured > 0) glUniform4fv(Gl.textureKeyUniforms[Gl.textured], 1, Gl.textureKey);
+}
+
+void SetGlColourRule(GlColourRule rule)
+{
+    Gl.colourRule = GLint(rule);
+    if (Gl.context != nullptr && Gl.textured >= 0) glUniform1i(Gl.colourRuleUniforms[Gl.textured], Gl.colourRule);
 }
 
 void SetGlBlendImage(int32_t blendTexture, const uint8_t rule[256], int weighColour)

@@ -41,6 +41,9 @@ struct GlCaps {
 // the program, the vertex array and the streaming vertex buffer. 0 / -1.
 int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps);
 void CloseGlContext();  // frees everything below; safe without a context
+// Closes the context when it lives on the window, which is about to be destroyed (closed
+// through its close box before shutdown): afterwards every GL entry point does nothing.
+void CloseGlContextOf(WindowHandle window);
 int GlContextOpen();
 // Pretends the context lacks separate blend operations (for tests of the emulation).
 void HideGlSeparateBlendOps(int hide);
@@ -120,6 +123,12 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
 // drop out also when a 16-bit format cannot hold it exactly). Change it only between draws.
 enum class GlTexelRule : int32_t { Alpha, Opaque, ColorKey };
 void SetGlTextureKey(GlTexelRule rule, uint32_t keyArgb, GlPixelFormat format = GlPixelFormat::Rgba8);
+// What a fragment's colour becomes before the blend: Plain as it is; Invert its colour
+// inverted; Multiply its colour moved from white towards itself by its alpha, so that a blend
+// of destination times source colour weighs by texel alpha and strength. Change it only
+// between draws.
+enum class GlColourRule : int32_t { Plain, Invert, Multiply };
+void SetGlColourRule(GlColourRule rule);
 // A blend image for later draws of the TwoTextures layout with a texture: the level g of
 // the R8 texture `blendTexture` at (u2, v2) gives the weight rule[g] / 255, which scales the
 // fragment's alpha, or with `weighColour` moves its colour from white towards the texel

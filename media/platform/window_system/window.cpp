@@ -260,6 +260,8 @@ int DestroyWindow(WindowHandle handle)
     if (!window) return 0;
     DiscardWindowMessages(handle);
     TakeBackRowsOfWindow(window->sdl);
+    // The context's objects are released while their window still exists to make it current.
+    CloseGlContextOf(handle);
     SDL_DestroyWindow(window->sdl);
     WindowClassRecord& windowClass = WindowSystem.classes[window->classSlot];
     if (--windowClass.windowCount == 0) ReleaseInstanceLock(&windowClass.lock);

@@ -10,6 +10,7 @@ uniform sampler2D blendImage;  // one level per texel
 uniform float rule[256];       // the weight of each level, 0 to 1
 uniform int weighColour;       // 1: the weight moves the colour from white (multiplying blends)
 #endif
+uniform int colourRule;  // 0 as it is, 1 inverted, 2 moved from white by alpha (multiplying)
 out vec4 fragColor;
 
 void main()
@@ -31,4 +32,8 @@ void main()
 #else
     fragColor = flatColor;
 #endif
+    if (colourRule == 1)
+        fragColor.rgb = 1.0 - fragColor.rgb;
+    else if (colourRule == 2)
+        fragColor.rgb = mix(vec3(1.0), fragColor.rgb, fragColor.a);
 }
