@@ -114,6 +114,13 @@ TEST_F(MusicTest, BadCallsAndMissingFilesFailWithoutTouchingThePieceState)
     EXPECT_NE(Logged().find("サウンドファイル missing.ogg を開けませんでした\n"), std::string::npos);
     WriteFile("junk.ogg", "OggS and then nothing of use");
     EXPECT_EQ(PlayMusic("junk.ogg", 1), -1);
+    WavLayout stereo;
+    stereo.channels = 2;
+    for (const std::string data : {"", "a", "abc"}) {
+        SCOPED_TRACE(data.size());
+        WriteFile("empty.wav", WavFile(stereo, data));
+        EXPECT_EQ(PlayMusic("empty.wav", 1), -1);
+    }
     EXPECT_EQ(SoundTables.currentMusic, -1);
     EXPECT_EQ(SetMusicVolume(300), -1);
     EXPECT_EQ(FadeMusic(-1, 10), -1);
