@@ -4,8 +4,8 @@
 #include "core/core_state.h"
 #include "input/input_setup.h"
 #include "input/input_state.h"
-#include "platform/clock.h"
-#include "platform/input_devices.h"
+#include "platform/system/clock.h"
+#include "platform/input_devices/input_devices.h"
 #include "rorodiv.h"
 #include "window/message_pump.h"
 
@@ -140,6 +140,8 @@ int AddPad(int index)
 // setting it up (the request is dropped).
 int PrepareForPadRequest()
 {
+    // Before start-up no window can become active and no pad is set up.
+    if (!CoreState.Started) return -1;
     WaitWhileInactive();
     if (InputState.directInput == InputObject::None) {
         SetupInput();

@@ -3,10 +3,10 @@
 #include "core/core_state.h"
 #include "input/input_setup.h"
 #include "input/input_state.h"
-#include "platform/clock.h"
-#include "platform/input_devices.h"
-#include "platform/virtual_keys.h"
-#include "platform/window_input.h"
+#include "platform/system/clock.h"
+#include "platform/input_devices/input_devices.h"
+#include "platform/window_system/virtual_keys.h"
+#include "platform/window_system/window_input.h"
 #include "rorodiv.h"
 #include "window/message_pump.h"
 
@@ -61,6 +61,8 @@ int RefreshKeyState()
 
 int IsKeyDown(int keyCode)
 {
+    // Before start-up (or after shutdown) no window can become active: nothing is held.
+    if (!CoreState.Started) return 0;
     WaitWhileInactive();
     if (InputState.directInput == InputObject::None) {
         if (!CoreState.ClosePosted) SetupInput();
