@@ -3,9 +3,9 @@
 #include "core/sjis.h"
 #include "core/text_encoding.h"
 #include "core/tracked_memory.h"
-#include "platform/clock.h"
-#include "platform/debug_output.h"
-#include "platform/files.h"
+#include "platform/system/clock.h"
+#include "platform/system/debug_output.h"
+#include "platform/files/files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -198,6 +198,7 @@ int(LogWrite)(const char* text)
 
 int(LogWriteFormat)(const char* format, ...)
 {
+    if (format == nullptr) return -1;
     char line[kFormatBuffer + 1];
     va_list arguments;
     va_start(arguments, format);

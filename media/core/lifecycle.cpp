@@ -15,11 +15,11 @@
 #include "graphics/graphics_setup.h"
 #include "image/clamp_table.h"
 #include "input/input_setup.h"
-#include "platform/files.h"
-#include "platform/clock.h"
-#include "platform/com.h"
-#include "platform/desktop.h"
-#include "platform/window.h"
+#include "platform/files/files.h"
+#include "platform/system/clock.h"
+#include "platform/system/com.h"
+#include "platform/window_system/desktop.h"
+#include "platform/window_system/window.h"
 #include "sound/sound_device.h"
 #include "window/main_window.h"
 #include "window/message_pump.h"
@@ -186,6 +186,7 @@ void FatalExitFormat(const char* format, ...)
 
 int SetWindowTitle(const char* title)
 {
+    if (title == nullptr) return -1;
     char cut[sizeof CoreState.WindowTitle];
     CallerText converted(title);
     SjisCopyCut(cut, sizeof cut, converted.get() ? converted.get() : "");

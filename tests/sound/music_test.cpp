@@ -1,7 +1,7 @@
 // Music: one streamed piece in its own voice, with loop points, volume, fades and pauses.
 #include "sound_fixture.h"
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
