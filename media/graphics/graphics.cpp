@@ -2,11 +2,13 @@
 // paths share; the pixels are the installed path's.
 #include "graphics/graphics.h"
 
+#include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_graphics.h"
 #include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
+#include "graphics/image_limits.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 
@@ -60,6 +62,9 @@ int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const P
 
 int NewImageGraphic(int width, int height)
 {
+    if (!GraphicSizeFits(width, height)) {
+        return LogWriteFormat("グラフィックのサイズ %d x %d が大きすぎるため作成できません\n", width, height);
+    }
     const int handle = NewGraphicHandle();
     GraphicRecord* g = ResolveGraphic(handle);
     if (g == nullptr) return -1;

@@ -11,6 +11,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
+#include "graphics/image_limits.h"
 #include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
 #include "platform/desktop.h"
@@ -124,6 +125,9 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
 {
     if (width == 0 || height == 0) return -1;
     if (colorBits != 8 && colorBits != 16 && colorBits != 32) return -1;
+    // Refused before the running mode is released: no display shows it.
+    if (width < -1 || height < -1 || width > kMaxScreenSide || height > kMaxScreenSide)
+        return LogWriteFormat("画面サイズ %d x %d は大きすぎるため設定できません\n", width, height);
     ScreenSettingsRecord& s = ScreenSettings;
     if (!CoreState.Started) {
         s.width = width;

@@ -3,6 +3,7 @@
 #pragma once
 #include "file/file_access.h"
 #include "graphics/color_format.h"
+#include "graphics/image_limits.h"
 
 #include <cstdint>
 
@@ -21,7 +22,7 @@ struct ImageDecodeState {
 };
 extern ImageDecodeState ImageDecoding;
 
-constexpr int64_t kDefaultMaxImageBytes = int64_t(1) << 30;
+constexpr int64_t kDefaultMaxImageBytes = kMaxImageBytes;
 
 // Loads a picture file, or a memory block of `size` bytes, through the decoder chain.
 int LoadImageData(const char* path, LoadedImage* image);

@@ -140,6 +140,8 @@ int AddPad(int index)
 // setting it up (the request is dropped).
 int PrepareForPadRequest()
 {
+    // Before start-up no window can become active and no pad is set up.
+    if (!CoreState.Started) return -1;
     WaitWhileInactive();
     if (InputState.directInput == InputObject::None) {
         SetupInput();

@@ -61,6 +61,8 @@ int RefreshKeyState()
 
 int IsKeyDown(int keyCode)
 {
+    // Before start-up (or after shutdown) no window can become active: nothing is held.
+    if (!CoreState.Started) return 0;
     WaitWhileInactive();
     if (InputState.directInput == InputObject::None) {
         if (!CoreState.ClosePosted) SetupInput();

@@ -129,6 +129,31 @@ TEST_F(InputSetupTest, AKeyQueryAfterShutdownSetsInputUpAgainAndAnswersNo)
     CoreState.ClosePosted = 0;
 }
 
+TEST_F(InputSetupTest, InputBeforeStartUpAnswersAtOnceAndSetsNothingUp)
+{
+    ASSERT_GE(AttachVirtualPad({"Pad", 1, 0, 0, 0, 1}), 0);
+    JoypadInput pad{};
+    int32_t x = 0, y = 0;
+    const struct {
+        const char* what;
+        int (*call)(JoypadInput*, int32_t*, int32_t*);
+        int expected;
+    } cases[] = {
+        {"IsKeyDown", [](JoypadInput*, int32_t*, int32_t*) { return IsKeyDown(KEYCODE_ESCAPE); }, 0},
+        {"StartPadVibration", [](JoypadInput*, int32_t*, int32_t*) { return StartPadVibration(1, 500, 100); }, -1},
+        {"StopPadVibration", [](JoypadInput*, int32_t*, int32_t*) { return StopPadVibration(1); }, 0},
+        {"GetJoypadCount", [](JoypadInput*, int32_t*, int32_t*) { return GetJoypadCount(); }, 0},
+        {"ReadJoypadInput", [](JoypadInput* p, int32_t*, int32_t*) { return ReadJoypadInput(1, p); }, -1},
+        {"ReadMouseButtons", [](JoypadInput*, int32_t*, int32_t*) { return ReadMouseButtons(); }, 0},
+        {"ReadMousePosition", [](JoypadInput*, int32_t* px, int32_t* py) { return ReadMousePosition(px, py); }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.call(&pad, &x, &y), c.expected);
+        EXPECT_EQ(InputState.directInput, InputObject::None);
+    }
+}
+
 TEST_F(InputSetupTest, AKeyboardWithoutChangeEventIsUsedWithoutIt)
 {
     SetInputFaultsForTest(kFaultKeyboardEvent | kFaultKeyboardBufferSize);

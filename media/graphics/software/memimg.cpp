@@ -1,6 +1,7 @@
 #include "graphics/software/memimg.h"
 
 #include "core/tracked_memory.h"
+#include "graphics/image_limits.h"
 #include "graphics/software/pixel_spans.h"
 
 #include <algorithm>
@@ -54,7 +55,7 @@ int CreateMemImg(MEMIMG* view, int width, int height, int pitch, int colorKey, i
     const int64_t rowBytes = int64_t(width) * StoreBytesPerPixel(kind, base->isPalette, base->hasAlpha);
     const int64_t computed = (rowBytes + 15) & ~int64_t(15);
     const int64_t usedPitch = pitch == -1 ? computed : pitch;
-    if (usedPitch < rowBytes || usedPitch * height > 0x7FFFFFFF) return ReleaseMemImg(view), -1;
+    if (usedPitch < rowBytes || ImageBytes(usedPitch, height, 1) < 0) return ReleaseMemImg(view), -1;
     base->pitch = int32_t(usedPitch);
     const int64_t sizeFor = pitch == -1 ? rowBytes : usedPitch;
     int64_t p2 = 1;
@@ -77,7 +78,9 @@ int CreateMemImg(MEMIMG* view, int width, int height, int pitch, int colorKey, i
             if (base->planeBuffer == nullptr) return ReleaseMemImg(view), -1;
         }
         if (kind != 2) {
-            base->runTable = static_cast<uint8_t*>(TrackedAlloc((width + 5) * height, __FILE__, __LINE__));
+            const int64_t runBytes = ImageBytes(int64_t(width) + 5, height, 1);
+            if (runBytes < 0) return ReleaseMemImg(view), -1;
+            base->runTable = static_cast<uint8_t*>(TrackedAlloc(int32_t(runBytes), __FILE__, __LINE__));
             if (base->runTable == nullptr) return ReleaseMemImg(view), -1;
         }
     }

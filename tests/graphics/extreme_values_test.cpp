@@ -1,0 +1,110 @@
+// Sizes and pointers from outside at their extremes, on both drawing paths: refused with -1
+// at once, and the running layer stays usable.
+#include "window_fixture.h"
+
+#include "graphics/graphics_setup.h"
+#include "graphics/image_limits.h"
+#include "graphics/screen_mode.h"
+#include "rorodiv_text.h"
+
+#include <climits>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+class ExtremeValuesTest : public WindowDrawingTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        WindowDrawingTest::SetUp();
+        const char* accept = std::getenv("ROR_ACCEPT_CPU_GL");
+        hadAccept = accept != nullptr;
+        if (hadAccept) savedAccept = accept;
+        if (GetParam()) setenv("ROR_ACCEPT_CPU_GL", "1", 1);
+        SetUseHardware(GetParam() ? 1 : 0);
+    }
+
+    void TearDown() override
+    {
+        WindowDrawingTest::TearDown();
+        SetUseHardware(1);
+        if (hadAccept)
+            setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
+        else
+            unsetenv("ROR_ACCEPT_CPU_GL");
+    }
+
+    // Starts at 640 x 480 on the path of the parameter; false when that path is not there.
+    bool Start()
+    {
+        SetLogEnabled(1);
+        EXPECT_EQ(SetScreenMode(640, 480, 32, 60), 0);
+        EXPECT_EQ(InitMediaLayer(), 0);
+        if (HardwarePathInUse() != (GetParam() ? 1 : 0)) return false;
+        SetDrawTarget(-2);
+        return true;
+    }
+
+    std::string Log()
+    {
+        std::ifstream in(folder / "Log.txt", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    std::string savedAccept;
+    bool hadAccept = false;
+};
+
+TEST_P(ExtremeValuesTest, GraphicSizesBeyondTheMaximumAreRefusedAtOnce)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    struct Case {
+        int width, height;
+    };
+    const Case refused[] = {
+        {INT_MAX, INT_MAX}, {INT_MAX, 1 << 30}, {INT_MAX - 1, INT_MAX - 1}, {2147483600, INT_MAX}, {65536, 65536},
+        {16384, 16385},     {1, (1 << 28) + 1}, {(1 << 28) + 1, 1},         {INT_MAX, 1},          {46341, 46341},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        EXPECT_EQ(CreateBlankGraphic(c.width, c.height), -1);
+        EXPECT_EQ(CreateBlendGraphic(c.width, c.height), -1);
+    }
+    // Within the maximum, however long and thin.
+    for (const Case& c : {Case{1 << 16, 2}, Case{2, 1 << 16}}) {
+        const int handle = CreateBlankGraphic(c.width, c.height);
+        EXPECT_NE(handle, -1) << c.width << " x " << c.height;
+        EXPECT_EQ(PaintGraphic(handle, 10, 20, 30, 255), 0);
+        EXPECT_EQ(DestroyGraphic(handle), 0);
+    }
+    EXPECT_NE(Log().find("グラフィックのサイズ 65536 x 65536"), std::string::npos);  // cp932 like the log
+}
+
+TEST_P(ExtremeValuesTest, ScreenModeNoDisplayShowsIsRefusedAndTheRunningModeStays)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const int graphic = CreateBlankGraphic(8, 8);
+    ASSERT_NE(graphic, -1);
+    struct Case {
+        int width, height;
+    };
+    for (const Case& c : {Case{100000, 100000}, Case{kMaxScreenSide + 1, 480}, Case{640, kMaxScreenSide + 1},
+                          Case{INT_MAX, INT_MAX}, Case{-5, 480}}) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        EXPECT_EQ(SetScreenMode(c.width, c.height, 32, 60), -1);
+        EXPECT_EQ(ScreenSettings.width, 640);
+        EXPECT_EQ(ScreenSettings.height, 480);
+    }
+    // Nothing was released: the graphic is still there and drawing goes on.
+    EXPECT_EQ(PutGraphic(0, 0, graphic, 0), 0);
+    EXPECT_EQ(DrawRect(1, 1, 5, 5, PackColor(255, 0, 0), 1), 0);
+    EXPECT_EQ(PresentScreen(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, ExtremeValuesTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Device" : "Software");
+                         });
+
+}  // namespace
