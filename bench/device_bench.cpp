@@ -14,7 +14,7 @@
 #include "graphics/device/vertex_batch.h"
 #include "graphics/screen_mode.h"
 #include "neighbour_table.h"
-#include "platform/gl_device.h"
+#include "platform/gl/gl_device.h"
 #include "random/random.h"
 #include "rorodiv.h"
 

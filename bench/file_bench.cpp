@@ -20,7 +20,7 @@
 #include "file/lz_block.h"
 #include "file/plain_file.h"
 #include "lz_encoder.h"
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <random>
 
-#include "platform/cpu.h"
+#include "platform/system/cpu.h"
 #include "random/random_state.h"
 
 namespace {

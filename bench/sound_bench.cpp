@@ -20,7 +20,7 @@
 #include "core/tracked_memory.h"
 #include "file/file_access.h"
 #include "file/file_startup.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "rorodiv.h"
 #include "sound/sound_decoder.h"
 #include "sound/sound_device.h"

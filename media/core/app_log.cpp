@@ -3,9 +3,9 @@
 #include "core/sjis.h"
 #include "core/text_encoding.h"
 #include "core/tracked_memory.h"
-#include "platform/clock.h"
-#include "platform/debug_output.h"
-#include "platform/files.h"
+#include "platform/system/clock.h"
+#include "platform/system/debug_output.h"
+#include "platform/files/files.h"
 
 #include <algorithm>
 #include <cerrno>

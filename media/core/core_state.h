@@ -1,6 +1,6 @@
 // The core state of the media layer: one static record, zero at program start.
 #pragma once
-#include "platform/messages.h"
+#include "platform/window_system/messages.h"
 
 #include <cstdint>
 

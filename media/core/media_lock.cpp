@@ -1,8 +1,8 @@
 #include "core/media_lock.h"
 
-#include "platform/clock.h"
-#include "platform/event.h"
-#include "platform/thread_id.h"
+#include "platform/system/clock.h"
+#include "platform/system/event.h"
+#include "platform/system/thread_id.h"
 
 #include <mutex>
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/tracked_memory.h"
-#include "platform/codepage.h"
+#include "platform/system/codepage.h"
 
 TextEncodingState TextEncoding;
 

@@ -2,9 +2,9 @@
 
 #include "core/app_log.h"
 #include "core/core_state.h"
-#include "platform/clock.h"
-#include "platform/system_info.h"
-#include "platform/window.h"
+#include "platform/system/clock.h"
+#include "platform/system/system_info.h"
+#include "platform/window_system/window.h"
 #include "random/random.h"
 #include "window/message_pump.h"
 

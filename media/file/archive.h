@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "file/file_access.h"
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 constexpr int kArchiveKeySize = 12;
 constexpr uint32_t kArchiveHeaderSize = 24;

@@ -8,8 +8,8 @@
 #include "file/archive_files.h"
 #include "file/lz_block.h"
 #include "file/plain_file.h"
-#include "platform/clock.h"
-#include "platform/files.h"
+#include "platform/system/clock.h"
+#include "platform/files/files.h"
 
 namespace {
 

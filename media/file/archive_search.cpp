@@ -8,7 +8,7 @@
 #include "file/file_names.h"
 #include "file/plain_file.h"
 #include "file/search_handles.h"
-#include "platform/directory.h"
+#include "platform/files/directory.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "file/archive_files.h"
 #include "file/file_names.h"
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 namespace {
 

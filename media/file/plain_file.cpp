@@ -7,7 +7,7 @@
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
-#include "platform/directory.h"
+#include "platform/files/directory.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "file/file_access.h"
-#include "platform/event.h"
-#include "platform/files.h"
-#include "platform/thread.h"
+#include "platform/system/event.h"
+#include "platform/files/files.h"
+#include "platform/system/thread.h"
 
 constexpr uint32_t kReadCacheSize = 0x20000;
 // Idle time after which a worker with a cache reads ahead.

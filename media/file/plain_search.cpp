@@ -10,7 +10,7 @@
 #include "core/tracked_memory.h"
 #include "file/file_names.h"
 #include "file/search_handles.h"
-#include "platform/directory.h"
+#include "platform/files/directory.h"
 
 namespace {
 

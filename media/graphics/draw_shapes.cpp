@@ -7,6 +7,7 @@
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 
+#include <algorithm>
 #include <cmath>
 
 int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness)
@@ -48,4 +49,54 @@ int DrawThickSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickne
 int SubmitVertices2D(const PolygonVertex* vertices, int count, int type, int texture, int flag)
 {
     return DrawOps.submitVertices(vertices, count, type, texture, flag);
+}
+
+bool ClipSegmentToArea(const PixelRect& area, int* px1, int* py1, int* px2, int* py2)
+{
+    const int L = area.left, T = area.top, R = area.right, B = area.bottom;
+    if (L >= R || T >= B) return false;
+    int x1 = *px1, y1 = *py1, x2 = *px2, y2 = *py2;
+    if (std::min(y1, y2) >= B || std::min(x1, x2) >= R || std::max(y1, y2) < T || std::max(x1, x2) < L) return false;
+
+    // Differences of far-apart corners do not fit an int.
+    const double ix = y1 == y2 ? 0.0 : (double(x2) - x1) / (double(y2) - y1);
+    const double s = x1 == x2 ? 0.0 : (double(y2) - y1) / (double(x2) - x1);
+    const double bx = x1 - y1 * ix;
+    const double by = y1 - x1 * s;
+    auto trunc = [](double v) {
+        if (v > 2e9) return 2000000000;
+        if (v < -2e9) return -2000000000;
+        return int(v);
+    };
+
+    if (x1 < L)
+        y1 = trunc(s * L + by), x1 = L;
+    else if (x1 >= R)
+        x1 = R - 1, y1 = trunc(s * (R - 1) + by);
+    if (x2 < L)
+        x2 = L - 1, y2 = trunc(s * (L - 1) + by);
+    else if (x2 >= R)
+        x2 = R, y2 = trunc(s * R + by);
+    if (y1 < T)
+        x1 = trunc(ix * T + bx), y1 = T;
+    else if (y1 >= B)
+        y1 = B - 1, x1 = trunc(ix * (B - 1) + bx);
+    if (y2 < T)
+        y2 = T - 1, x2 = trunc(ix * (T - 1) + bx);
+    else if (y2 >= B)
+        y2 = B, x2 = trunc(ix * B + bx);
+
+    x1 = std::clamp(x1, L, R - 1);
+    if (x2 < L)
+        x2 = L - 1;
+    else if (x2 >= R)
+        x2 = R;
+    y1 = std::clamp(y1, T, B - 1);
+    if (y2 < T)
+        y2 = T - 1;
+    else if (y2 >= B)
+        y2 = B;
+
+    *px1 = x1, *py1 = y1, *px2 = x2, *py2 = y2;
+    return true;
 }

@@ -3,9 +3,9 @@
 
 #include "core/core_state.h"
 #include "graphics/draw_state.h"
-#include "platform/desktop.h"
-#include "platform/message_queue.h"
-#include "platform/screen_surface.h"
+#include "platform/window_system/desktop.h"
+#include "platform/window_system/message_queue.h"
+#include "platform/window_system/screen_surface.h"
 #include "window/message_pump.h"
 #include "window/window_mode.h"
 

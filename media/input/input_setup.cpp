@@ -7,9 +7,9 @@
 #include "core/lifecycle.h"
 #include "input/input_state.h"
 #include "input/joypads.h"
-#include "platform/clock.h"
-#include "platform/input_devices.h"
-#include "platform/window.h"
+#include "platform/system/clock.h"
+#include "platform/input_devices/input_devices.h"
+#include "platform/window_system/window.h"
 #include "window/message_pump.h"
 
 InputStateRecord InputState;

@@ -1,7 +1,7 @@
 // The input layer's one state record: the input system, the keyboard and mouse devices, the
 // key state table and the joypads.
 #pragma once
-#include "platform/event.h"
+#include "platform/system/event.h"
 
 #include <cstdint>
 

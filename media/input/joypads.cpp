@@ -4,8 +4,8 @@
 #include "core/core_state.h"
 #include "input/input_setup.h"
 #include "input/input_state.h"
-#include "platform/clock.h"
-#include "platform/input_devices.h"
+#include "platform/system/clock.h"
+#include "platform/input_devices/input_devices.h"
 #include "rorodiv.h"
 #include "window/message_pump.h"
 

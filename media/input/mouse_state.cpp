@@ -2,9 +2,9 @@
 #include "core/core_state.h"
 #include "input/input_setup.h"
 #include "input/input_state.h"
-#include "platform/input_devices.h"
-#include "platform/virtual_keys.h"
-#include "platform/window_input.h"
+#include "platform/input_devices/input_devices.h"
+#include "platform/window_system/virtual_keys.h"
+#include "platform/window_system/window_input.h"
 #include "rorodiv.h"
 
 int ReadMousePosition(int32_t* outX, int32_t* outY)

@@ -1,7 +1,7 @@
 // The process-wide generator: seeding, drawing and scaling.
 #include "random/random.h"
 
-#include "platform/cpu.h"
+#include "platform/system/cpu.h"
 #include "random/random_state.h"
 
 RandomState randomState = {.state = {}, .index = kRandomStateWords, .output = {}, .seeded = 0, .pairedRefill = 0};

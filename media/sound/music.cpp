@@ -4,7 +4,7 @@
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"

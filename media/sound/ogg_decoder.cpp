@@ -3,7 +3,7 @@
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
-#include "platform/vorbis_file.h"
+#include "sound/vorbis_file.h"
 #include "sound/sound_decoder.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 
 struct SoundDeviceOps {
     int (*createDevice)();      // the driver brought up

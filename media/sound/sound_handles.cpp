@@ -1,7 +1,7 @@
 #include "sound/sound_handles.h"
 
 #include "core/app_log.h"
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "rorodiv.h"
 #include "sound/sound_mixer.h"
 

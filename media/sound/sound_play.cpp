@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "core/app_log.h"
-#include "platform/audio_device.h"
-#include "platform/clock.h"
+#include "platform/audio/audio_device.h"
+#include "platform/system/clock.h"
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"

@@ -160,6 +160,8 @@ int ReadChunks(WavDecoder* wav)
             formatSeen = true;
         } else if (std::memcmp(chunkHeader, "data", 4) == 0) {
             if (!formatSeen) return Fail("WAVファイルのフォーマット情報がありません\n");
+            // Without one whole frame there is nothing to play: silence would pass for sound.
+            if (size < uint32_t(wav->frameBytes)) return Fail("WAVファイルのデータに1フレーム分もありません\n");
             wav->dataStart = here;
             wav->base.format.frames = size / uint32_t(wav->frameBytes);
             wav->base.format.loopStart = 0;

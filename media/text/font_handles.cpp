@@ -4,7 +4,7 @@
 #include "core/tracked_memory.h"
 #include "core/text_encoding.h"
 #include "graphics/screen_mode.h"
-#include "platform/glyph_raster.h"
+#include "platform/fonts/glyph_raster.h"
 #include "text/glyph_cache.h"
 #include "text/glyph_texture.h"
 

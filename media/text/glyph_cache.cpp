@@ -5,7 +5,7 @@
 #include "core/lifecycle.h"
 #include "core/tracked_memory.h"
 #include "graphics/window_link.h"
-#include "platform/glyph_raster.h"
+#include "platform/fonts/glyph_raster.h"
 #include "text/glyph_edge.h"
 #include "text/glyph_texture.h"
 

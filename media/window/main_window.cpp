@@ -5,14 +5,14 @@
 #include "core/time_source.h"
 #include "graphics/device/device_state.h"
 #include "graphics/graphics_setup.h"
-#include "platform/clock.h"
-#include "platform/cursor.h"
-#include "platform/desktop.h"
-#include "platform/ime.h"
-#include "platform/message_queue.h"
-#include "platform/system_info.h"
-#include "platform/thread_id.h"
-#include "platform/window.h"
+#include "platform/system/clock.h"
+#include "platform/window_system/cursor.h"
+#include "platform/window_system/desktop.h"
+#include "platform/window_system/ime.h"
+#include "platform/window_system/message_queue.h"
+#include "platform/system/system_info.h"
+#include "platform/system/thread_id.h"
+#include "platform/window_system/window.h"
 #include "window/message_pump.h"
 #include "window/text_input.h"
 #include "window/window_mode.h"
@@ -104,7 +104,9 @@ int OpenMainWindow()
     }
     if (!window) {
         CoreState.QuitFlag = 1;
-        return LogWrite("ウインドウの作成に失敗しました\n");
+        LogWrite("ウインドウの作成に失敗しました\n");
+        if (*WindowFailureReason()) LogWriteFormat("\t原因: %s\n", WindowFailureReason());
+        return -1;
     }
     LogWrite("ウインドウの作成に成功しました\n");
     // Without a lock another copy cannot find this one: it runs, but says so.

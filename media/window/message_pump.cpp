@@ -4,9 +4,9 @@
 #include "core/media_lock.h"
 #include "core/unbuilt_layers.h"
 #include "input/input_setup.h"
-#include "platform/clock.h"
-#include "platform/message_queue.h"
-#include "platform/thread_id.h"
+#include "platform/system/clock.h"
+#include "platform/window_system/message_queue.h"
+#include "platform/system/thread_id.h"
 #include "sound/sound_handles.h"
 #include "window/window_mode.h"
 

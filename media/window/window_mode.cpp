@@ -5,9 +5,9 @@
 #include "core/time_source.h"
 #include "graphics/graphics_setup.h"
 #include "input/input_setup.h"
-#include "platform/cursor.h"
-#include "platform/message_queue.h"
-#include "platform/window.h"
+#include "platform/window_system/cursor.h"
+#include "platform/window_system/message_queue.h"
+#include "platform/window_system/window.h"
 #include "window/message_pump.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The window procedure of the main window class.
 #pragma once
-#include "platform/messages.h"
+#include "platform/window_system/messages.h"
 
 MessageResult MainWindowProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 

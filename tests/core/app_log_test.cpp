@@ -1,8 +1,8 @@
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "log_folder.h"
-#include "platform/clock.h"
-#include "platform/files.h"
+#include "platform/system/clock.h"
+#include "platform/files/files.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 
 #include "core/media_lock.h"
 #include "core/time_source.h"
-#include "platform/instance_lock.h"
+#include "platform/system/instance_lock.h"
 #include "rorodiv.h"
-#include "platform/clock.h"
-#include "platform/com.h"
-#include "platform/cursor.h"
-#include "platform/desktop.h"
-#include "platform/window.h"
+#include "platform/system/clock.h"
+#include "platform/system/com.h"
+#include "platform/window_system/cursor.h"
+#include "platform/window_system/desktop.h"
+#include "platform/window_system/window.h"
 #include "window/message_pump.h"
 
 #include <cstdlib>
@@ -220,7 +220,8 @@ TEST_F(LifecycleTest, NoDisplayFailsTheWindowStep)
     unsetenv("SDL_VIDEODRIVER");
     EXPECT_EQ(Start(), -1);
     EXPECT_EQ(CoreState.QuitFlag, 1);
-    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ウインドウの作成に失敗しました"}));
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:ウインドウの作成に失敗しました",
+                                           "T:\t原因: DISPLAY=:9731 の X サーバーに接続できません"}));
     restore("DISPLAY", display);
     restore("WAYLAND_DISPLAY", wayland);
 }

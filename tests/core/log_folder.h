@@ -3,7 +3,7 @@
 #pragma once
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // MediaLock: re-entry by its owner and first-come-first-served hand-over between threads.
 #include "core/media_lock.h"
 
-#include "platform/clock.h"
-#include "platform/thread_id.h"
+#include "platform/system/clock.h"
+#include "platform/system/thread_id.h"
 
 #include <gtest/gtest.h>
 

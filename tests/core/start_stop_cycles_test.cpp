@@ -3,7 +3,7 @@
 // and the mapped memory are back where they were; every shutdown's leak report is empty.
 // ROR_CYCLES sets the number of runs (the campaign script runs 1000).
 #include "core/layer_run.h"
-#include "platform/process_usage.h"
+#include "platform/system/process_usage.h"
 
 #include <cstdio>
 #include <cstdlib>

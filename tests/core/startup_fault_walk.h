@@ -7,7 +7,7 @@
 // of each child), and the layer then starts cleanly in the same process.
 #pragma once
 #include "core/layer_run.h"
-#include "platform/service_faults.h"
+#include "platform/system/service_faults.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "window/media_layer_fixture.h"
 
 #include "core/time_source.h"
-#include "platform/system_info.h"
+#include "platform/system/system_info.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include "file/archive_files.h"
 #include "file/file_startup.h"
 #include "file/plain_file.h"
-#include "platform/files.h"
+#include "platform/files/files.h"
 #include "file_fixture.h"
 #include "folder_tree.h"
 

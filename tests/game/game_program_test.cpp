@@ -2,7 +2,7 @@
 #include "country_grid.h"
 #include "graphics/screenshot.h"
 #include "neighbour_table.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "random/random.h"
 
 #include <gtest/gtest.h>

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -121,6 +122,17 @@ std::vector<DrawCase> ShapeCases()
              DrawSegment(10, 10, 400, 300, c, 1);
              DrawSegment(790, 10, 30, 590, c, 1);
              DrawSegment(50, 500, 60, 300, c, 1);
+         }},
+        // Far-reaching one-pixel lines cost what their part inside the area costs; a hang here
+        // is a line walked along its whole length.
+        {"OnePixelLinesFromFarAway",
+         [=] {
+             DrawSegment(-10000000, -10000000, 10000000, 10000000, c, 1);
+             DrawSegment(INT_MIN, -100000, -100000, INT_MIN, c, 1);
+             DrawSegment(INT_MAX, 300, INT_MIN, 301, c, 1);
+             DrawSegment(400, INT_MIN, 401, INT_MAX, c, 1);
+             SetDrawRegion(100, 100, 300, 200);
+             DrawSegment(-50000000, 150, 50000000, 160, c, 1);
          }},
         {"ThickStraightLines",
          [=] {

@@ -4,7 +4,7 @@
 #include "core/core_state.h"
 #include "graphics/draw_state.h"
 #include "rorodiv.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "screenshot.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 #include "input/input_fixture.h"
 #include "input/input_state.h"
 #include "input/keyboard_state.h"
-#include "platform/clock.h"
-#include "platform/window_input.h"
+#include "platform/system/clock.h"
+#include "platform/window_system/window_input.h"
 #include "window/message_pump.h"
 
 #include <cstdio>

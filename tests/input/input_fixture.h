@@ -3,8 +3,8 @@
 #pragma once
 #include "input/input_setup.h"
 #include "input/input_state.h"
-#include "platform/input_devices.h"
-#include "platform/virtual_pads.h"
+#include "platform/input_devices/input_devices.h"
+#include "platform/input_devices/virtual_pads.h"
 #include "window/media_layer_fixture.h"
 
 class InputTest : public MediaLayerTest {

@@ -2,7 +2,7 @@
 // system's path, the devices that cannot be set up, and set-up again after a shutdown.
 #include "input/input_fixture.h"
 #include "input/input_state.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 namespace {
 

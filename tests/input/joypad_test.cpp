@@ -3,8 +3,8 @@
 #include "input/input_fixture.h"
 #include "input/input_state.h"
 #include "input/joypads.h"
-#include "platform/clock.h"
-#include "platform/message_queue.h"
+#include "platform/system/clock.h"
+#include "platform/window_system/message_queue.h"
 #include "window/message_pump.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include "input/input_fixture.h"
 #include "input/input_state.h"
 #include "input/keyboard_state.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // A caller's cp932 path on its way to the system, and a name from the system on its way back.
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 #include <gtest/gtest.h>
 

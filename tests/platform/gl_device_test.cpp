@@ -2,8 +2,8 @@
 // device path relies on — pixel centres at whole numbers, flat colour from the first vertex,
 // the viewport acting as a clip in target pixels, the blend equations, textures modulated by
 // the vertex colour, and the surfaces' formats.
-#include "platform/gl_device.h"
-#include "platform/window.h"
+#include "platform/gl/gl_device.h"
+#include "platform/window_system/window.h"
 
 #include <gtest/gtest.h>
 

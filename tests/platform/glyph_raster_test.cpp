@@ -1,4 +1,4 @@
-#include "platform/glyph_raster.h"
+#include "platform/fonts/glyph_raster.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

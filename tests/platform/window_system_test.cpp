@@ -1,10 +1,10 @@
 // The platform layer's window system on SDL's offscreen driver: the queue's order and
 // filters, destroying, the instance lock and the key table.
-#include "platform/instance_lock.h"
-#include "platform/message_queue.h"
-#include "platform/virtual_keys.h"
-#include "platform/window.h"
-#include "platform/window_input.h"
+#include "platform/system/instance_lock.h"
+#include "platform/window_system/message_queue.h"
+#include "platform/window_system/virtual_keys.h"
+#include "platform/window_system/window.h"
+#include "platform/window_system/window_input.h"
 
 #include <gtest/gtest.h>
 

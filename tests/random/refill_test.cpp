@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/cpu.h"
+#include "platform/system/cpu.h"
 #include "random/random_state.h"
 
 namespace {

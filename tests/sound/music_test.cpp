@@ -1,7 +1,7 @@
 // Music: one streamed piece in its own voice, with loop points, volume, fades and pauses.
 #include "sound_fixture.h"
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
@@ -114,6 +114,13 @@ TEST_F(MusicTest, BadCallsAndMissingFilesFailWithoutTouchingThePieceState)
     EXPECT_NE(Logged().find("サウンドファイル missing.ogg を開けませんでした\n"), std::string::npos);
     WriteFile("junk.ogg", "OggS and then nothing of use");
     EXPECT_EQ(PlayMusic("junk.ogg", 1), -1);
+    WavLayout stereo;
+    stereo.channels = 2;
+    for (const std::string data : {"", "a", "abc"}) {
+        SCOPED_TRACE(data.size());
+        WriteFile("empty.wav", WavFile(stereo, data));
+        EXPECT_EQ(PlayMusic("empty.wav", 1), -1);
+    }
     EXPECT_EQ(SoundTables.currentMusic, -1);
     EXPECT_EQ(SetMusicVolume(300), -1);
     EXPECT_EQ(FadeMusic(-1, 10), -1);

@@ -12,8 +12,8 @@
 #include "core/log_folder.h"
 #include "core/log_lines.h"
 #include "core/tracked_memory.h"
-#include "platform/audio_device.h"
-#include "platform/clock.h"
+#include "platform/audio/audio_device.h"
+#include "platform/system/clock.h"
 #include "sound/sound_device.h"
 #include "sound/sound_device_ops.h"
 

@@ -12,7 +12,7 @@
 #include "file/file_fixture.h"
 #include "file/file_startup.h"
 #include "sound/sound_device.h"
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "sound/sound_device_ops.h"
 #include "sound/sound_mixer.h"
 

@@ -4,7 +4,7 @@
 
 #include "sound_files.h"
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "sound/sound_mixer.h"
 
 namespace {

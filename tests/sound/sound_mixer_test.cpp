@@ -2,7 +2,7 @@
 // adds to the output, frame by frame.
 #include "sound_fixture.h"
 
-#include "platform/audio_device.h"
+#include "platform/audio/audio_device.h"
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"

@@ -3,8 +3,8 @@
 #include "sound_fixture.h"
 
 #include "file/archive_fixture.h"
-#include "platform/audio_device.h"
-#include "platform/clock.h"
+#include "platform/audio/audio_device.h"
+#include "platform/system/clock.h"
 #include "rorodiv.h"
 #include "sound/sound_device_ops.h"
 

@@ -24,6 +24,13 @@ protected:
     }
 };
 
+int Count(const std::string& text, const std::string& line)
+{
+    int count = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++count;
+    return count;
+}
+
 std::string FloatSamples(std::initializer_list<float> values)
 {
     std::string data;
@@ -126,6 +133,31 @@ TEST_F(WavDecoderTest, DamagedOrUnsupportedDataIsRefusedWithALogLine)
     }
     EXPECT_EQ(LoadSoundFromMemory(nullptr, 4), -1);
     EXPECT_EQ(LoadSoundFromMemory(good.data(), 0), -1);
+}
+
+TEST_F(WavDecoderTest, DataWithoutOneWholeFrameIsRefusedFromMemoryAndFiles)
+{
+    WavLayout stereo;
+    stereo.channels = 2;  // four bytes a frame
+    for (const std::string data : {"", "a", "abc"}) {
+        SCOPED_TRACE(data.size());
+        const std::string bytes = WavFile(stereo, data);
+        WriteFile("empty.wav", bytes);
+        const struct {
+            const char* source;
+            int result;
+        } sources[] = {
+            {"memory", LoadSoundFromMemory(bytes.data(), int32_t(bytes.size()))},
+            {"file", LoadSound("empty.wav")},
+        };
+        for (const auto& source : sources) {
+            SCOPED_TRACE(source.source);
+            EXPECT_EQ(source.result, -1);
+        }
+        EXPECT_EQ(Count(Logged(), "WAVファイルのデータに1フレーム分もありません\n"), 2) << Logged();
+        logged.clear();
+        EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart);
+    }
 }
 
 TEST_F(WavDecoderTest, ATruncatedFileWithAnHonestHeaderIsRefusedAndAMissingFileLogsItsName)

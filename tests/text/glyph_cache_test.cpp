@@ -1,6 +1,6 @@
 #include "text_fixture.h"
 
-#include "platform/glyph_raster.h"
+#include "platform/fonts/glyph_raster.h"
 #include "text/glyph_edge.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // Japanese lines, and the font types. Draws and presents frames until the window closes, or
 // for the number of frames given as the first argument.
 //   text_window_program [FRAMES]
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "rorodiv.h"
 
 #include <cstdlib>

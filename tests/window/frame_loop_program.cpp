@@ -3,7 +3,7 @@
 //   frame_loop_program TITLE [READY_FILE [STOP_FILE]]
 // READY_FILE is created after the first pumped frame; the loop also ends when STOP_FILE
 // exists. Prints the time from before start-up to the first pumped frame.
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "rorodiv.h"
 
 #include <cstdio>

@@ -2,8 +2,8 @@
 #include "window/media_layer_fixture.h"
 
 #include "graphics/screen_mode.h"
-#include "platform/desktop.h"
-#include "platform/window.h"
+#include "platform/window_system/desktop.h"
+#include "platform/window_system/window.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "core/core_state.h"
 #include "core/lifecycle.h"
 #include "core/log_lines.h"
-#include "platform/message_queue.h"
+#include "platform/window_system/message_queue.h"
 #include "rorodiv.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The message pump with a real (offscreen) main window.
 #include "window/media_layer_fixture.h"
 
-#include "platform/clock.h"
-#include "platform/message_queue.h"
-#include "platform/window.h"
+#include "platform/system/clock.h"
+#include "platform/window_system/message_queue.h"
+#include "platform/window_system/window.h"
 #include "window/message_pump.h"
 #include "window/text_input.h"
 

@@ -2,8 +2,8 @@
 #include "window/media_layer_fixture.h"
 
 #include "graphics/screenshot.h"
-#include "platform/clock.h"
-#include "platform/window.h"
+#include "platform/system/clock.h"
+#include "platform/window_system/window.h"
 #include "window/window_procedure.h"
 
 #include <cstdio>

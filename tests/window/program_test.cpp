@@ -1,7 +1,7 @@
 // The layer in real processes: a second copy of a program, and closing the real window.
 #include "window/media_layer_fixture.h"
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 #include <cstdio>
 #include <cstdlib>

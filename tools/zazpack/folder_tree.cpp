@@ -9,8 +9,8 @@
 #include "file/archive.h"
 #include "file/file_names.h"
 #include "file/lz_block.h"
-#include "platform/codepage.h"
-#include "platform/directory.h"
+#include "platform/system/codepage.h"
+#include "platform/files/directory.h"
 
 namespace fs = std::filesystem;
 

@@ -10,8 +10,8 @@
 #include "archive_output.h"
 #include "archive_writer.h"
 #include "folder_tree.h"
-#include "platform/codepage.h"
-#include "platform/terminal.h"
+#include "platform/system/codepage.h"
+#include "platform/system/terminal.h"
 #include "rorodiv.h"
 
 namespace {

@@ -181,7 +181,7 @@ int DrawPolygon(const PolygonVertex* vertices, int count, int type)
 int DeviceDrawLine(int x1, int y1, int x2, int y2, uint32_t color)
 {
     if (!DeviceState.device) return -1;
-    if (x1 == x2 && y1 == y2) return 0;
+    if (!ClipSegmentToArea(DrawState.drawArea, &x1, &y1, &x2, &y2) || (x1 == x2 && y1 == y2)) return 0;
     const bool subtract = SubtractEmulated();
     const PixelRect area{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1, std::max(y1, y2) + 1};
     SubtractSaved saved{};

@@ -1,9 +1,9 @@
 // The hardware device path: the device record, its creation and release, and scenes.
-// The device is an OpenGL context on the main window (media/platform/gl_device.h); the back
+// The device is an OpenGL context on the main window (media/platform/gl/gl_device.h); the back
 // buffer, sub back buffer and draw-target graphics are framebuffer surfaces of it.
 #pragma once
 #include "graphics/color_format.h"  // kFormatR8G8B8 ... kFormatR5G6B5
-#include "platform/gl_device.h"
+#include "platform/gl/gl_device.h"
 
 #include <cstdint>
 

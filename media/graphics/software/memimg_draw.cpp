@@ -1,4 +1,5 @@
 // Filled boxes and one-pixel lines in a software image, with every blend mode.
+#include "graphics/draw_shapes.h"
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg.h"
 #include "graphics/software/pixel_blend.h"
@@ -175,49 +176,7 @@ void PlotLineMemImg(MEMIMG* view, int x1, int y1, int x2, int y2, uint32_t color
     PixelRect area = DrawState.drawArea;
     const PixelRect whole{0, 0, view->width, view->height};
     ClipRect(&area, &whole);
-    const int L = area.left, T = area.top, R = area.right, B = area.bottom;
-    if (L >= R || T >= B) return;
-    if (std::min(y1, y2) >= B || std::min(x1, x2) >= R || std::max(y1, y2) < T || std::max(x1, x2) < L) return;
-
-    // Differences of far-apart corners do not fit an int.
-    const double ix = y1 == y2 ? 0.0 : (double(x2) - x1) / (double(y2) - y1);
-    const double s = x1 == x2 ? 0.0 : (double(y2) - y1) / (double(x2) - x1);
-    const double bx = x1 - y1 * ix;
-    const double by = y1 - x1 * s;
-    auto trunc = [](double v) {
-        if (v > 2e9) return 2000000000;
-        if (v < -2e9) return -2000000000;
-        return int(v);
-    };
-
-    if (x1 < L)
-        y1 = trunc(s * L + by), x1 = L;
-    else if (x1 >= R)
-        x1 = R - 1, y1 = trunc(s * (R - 1) + by);
-    if (x2 < L)
-        x2 = L - 1, y2 = trunc(s * (L - 1) + by);
-    else if (x2 >= R)
-        x2 = R, y2 = trunc(s * R + by);
-    if (y1 < T)
-        x1 = trunc(ix * T + bx), y1 = T;
-    else if (y1 >= B)
-        y1 = B - 1, x1 = trunc(ix * (B - 1) + bx);
-    if (y2 < T)
-        y2 = T - 1, x2 = trunc(ix * (T - 1) + bx);
-    else if (y2 >= B)
-        y2 = B, x2 = trunc(ix * B + bx);
-
-    x1 = std::clamp(x1, L, R - 1);
-    if (x2 < L)
-        x2 = L - 1;
-    else if (x2 >= R)
-        x2 = R;
-    y1 = std::clamp(y1, T, B - 1);
-    if (y2 < T)
-        y2 = T - 1;
-    else if (y2 >= B)
-        y2 = B;
-
+    if (!ClipSegmentToArea(area, &x1, &y1, &x2, &y2)) return;
     const int dx = x2 - x1, dy = y2 - y1;
     if (dx == 0 && dy == 0) return;
     const bool sixteen = view->base->kind == 0;

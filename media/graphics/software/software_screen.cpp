@@ -7,7 +7,7 @@
 #include "graphics/software/memimg_blit.h"
 #include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
-#include "platform/screen_surface.h"
+#include "platform/window_system/screen_surface.h"
 #include "window/window_mode.h"
 
 #include <cstring>

@@ -15,9 +15,9 @@
 #include "graphics/graphics.h"
 #include "graphics/graphics_setup.h"
 #include "graphics/screen_mode.h"
-#include "platform/gl_device.h"
-#include "platform/message_queue.h"
-#include "platform/service_faults.h"
+#include "platform/gl/gl_device.h"
+#include "platform/system/service_faults.h"
+#include "platform/window_system/message_queue.h"
 #include "rorodiv.h"
 #include "window/window_mode.h"
 

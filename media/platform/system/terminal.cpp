@@ -1,0 +1,5 @@
+#include "platform/system/terminal.h"
+
+#include <unistd.h>
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }

@@ -1,5 +1,0 @@
-#include "platform/terminal.h"
-
-#include <unistd.h>
-
-bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
