@@ -15,7 +15,7 @@ ROR_API int EndMediaLayer();
 ROR_API int PumpMessages();
 
 // Settings, made before start-up (they also act at once after it).
-ROR_API int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0
+ROR_API int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0, -1 for null
 ROR_API int SetLogEnabled(int enable);          // 0 switches "Log.txt" off; 0
 ROR_API int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
 // 1: every text the layer takes or gives (titles, paths, log texts, strings to draw, font
