@@ -149,6 +149,26 @@ TEST_P(ExtremeValuesTest, NullPointersAreRefused)
     for (const Case& c : cases) EXPECT_EQ(c.call(none, graphic, handles, &pad, &value), -1) << c.name;
 }
 
+TEST_P(ExtremeValuesTest, GraphicsPutAtTheEndsOfTheIntRangeDrawNothing)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const int graphic = CreateBlankGraphic(16, 16);
+    ASSERT_NE(graphic, -1);
+    ASSERT_EQ(PaintGraphic(graphic, 255, 255, 255, 255), 0);
+    ClearScreen();
+    struct Case {
+        int x, y;
+    };
+    for (const Case& c : {Case{INT_MAX - 1, 0}, Case{0, INT_MAX - 1}, Case{INT_MAX, INT_MAX}, Case{INT_MIN, INT_MIN},
+                          Case{INT_MIN, 0}, Case{INT_MAX - 15, INT_MAX - 15}}) {
+        EXPECT_EQ(PutGraphic(c.x, c.y, graphic, 0), 0) << c.x << ", " << c.y;
+        EXPECT_EQ(PutGraphic(c.x, c.y, graphic, 1), 0) << c.x << ", " << c.y;
+    }
+    std::vector<uint32_t> pixels(640 * 480);
+    ASSERT_EQ(ReadScreenPixels(pixels.data()), 0);
+    for (uint32_t p : pixels) ASSERT_EQ(p & 0xFFFFFF, 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPaths, ExtremeValuesTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Device" : "Software");

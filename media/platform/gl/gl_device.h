@@ -36,6 +36,8 @@ struct GlCaps {
     int32_t maxTextureSize;
     int32_t s3tc;  // DXT1, DXT3 and DXT5 textures upload as they are
     char renderer[128];
+    char version[128];
+    char shadingVersion[128];  // of the shading language
 };
 // Makes a context on the window (which must be GL-capable) with swap interval 1 or 0, and
 // the program, the vertex array and the streaming vertex buffer. 0 / -1.
