@@ -257,6 +257,12 @@ void CloseGlContext()
     Gl.hideSeparateBlendOps = hide;
 }
 
+int SetGlSwapInterval(int interval)
+{
+    if (Gl.context == nullptr) return -1;
+    return SDL_GL_SetSwapInterval(interval ? 1 : 0) == 0 ? 0 : -1;
+}
+
 void CloseGlContextOf(WindowHandle window)
 {
     if (Gl.context != nullptr && SdlWindowOf(window) == Gl.window) CloseGlContext();

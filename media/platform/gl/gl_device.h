@@ -43,6 +43,9 @@ struct GlCaps {
 // the program, the vertex array and the streaming vertex buffer. 0 / -1.
 int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps);
 void CloseGlContext();  // frees everything below; safe without a context
+// The swap interval of later presents: 1 waits for the vertical blank, 0 does not. 0 / -1
+// (-1 also when the driver refuses it).
+int SetGlSwapInterval(int interval);
 // Closes the context when it lives on the window, which is about to be destroyed (closed
 // through its close box before shutdown): afterwards every GL entry point does nothing.
 void CloseGlContextOf(WindowHandle window);

@@ -178,6 +178,20 @@ TEST_F(DevicePathTest, TheDrawingPathAndRendererAreToldOnBothPaths)
     }
 }
 
+// SetWaitVsync after start-up reaches the device at the next present, both ways.
+TEST_F(DevicePathTest, WaitVsyncAfterStartUpChangesTheSwapIntervalAtTheNextPresent)
+{
+    SetWaitVsync(1);
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    EXPECT_EQ(DeviceState.presentInterval, 1);
+    SetWaitVsync(0);
+    EXPECT_EQ(PresentScreen(), 0);
+    EXPECT_EQ(DeviceState.presentInterval, 0);
+    SetWaitVsync(1);
+    EXPECT_EQ(PresentScreen(), 0);
+    EXPECT_EQ(DeviceState.presentInterval, 1);
+}
+
 TEST_F(DevicePathTest, ShapesCoverTheSamePixelsAsTheSoftwarePath)
 {
     if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
