@@ -336,8 +336,12 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
     WaitWhileWindowInactive();
     if (DrawState.drawTarget == kFrontScreen && x >= DrawState.drawArea.right) return 0;
     // Fonts of the hardware path keep their glyphs in textures, drawn by that path.
-    if (font->textureMode)
+    if (font->textureMode) {
+        // Glyph quads carry no place in a blend image to weigh by: refused, not lost.
+        if (DrawState.blendImageHandle != -1)
+            return LogWrite("ブレンド画像が選択されている間はハードウエア描画で文字列を描画できません\n");
         return DrawTextFromTexture(x, y, text, color, fontHandle, const_cast<FontRecord*>(font), edgeColor);
+    }
     return DrawTextSoftware(x, y, text, color, fontHandle, font, edgeColor);
 }
 

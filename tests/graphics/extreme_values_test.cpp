@@ -169,6 +169,35 @@ TEST_P(ExtremeValuesTest, GraphicsPutAtTheEndsOfTheIntRangeDrawNothing)
     for (uint32_t p : pixels) ASSERT_EQ(p & 0xFFFFFF, 0u);
 }
 
+// Text while a blend image is selected: drawn (software path) or refused with -1 and a log line
+// (device path), never reported drawn and lost.
+TEST_P(ExtremeValuesTest, TextUnderABlendImageIsDrawnOrRefused)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const int levels = CreateBlendGraphic(640, 480);
+    ASSERT_NE(levels, -1);
+    ASSERT_EQ(PaintGraphic(levels, 255, 255, 255, 255), 0);
+    auto litPixels = [] {
+        std::vector<uint32_t> pixels(640 * 480);
+        EXPECT_EQ(ReadScreenPixels(pixels.data()), 0);
+        int lit = 0;
+        for (uint32_t p : pixels) lit += (p & 0xFFFFFF) != 0;
+        return lit;
+    };
+    for (int selected : {1, 0}) {
+        SCOPED_TRACE(selected ? "blend image selected" : "no blend image");
+        ASSERT_EQ(SetBlendImage(selected ? levels : -1, 0, 0), 0);
+        ClearScreen();
+        const int result = PrintText(20, 20, "ABC", PackColor(255, 255, 255));
+        const bool refused = GetParam() && selected;
+        EXPECT_EQ(result, refused ? -1 : 0);
+        EXPECT_EQ(litPixels() > 0, !refused);
+    }
+    if (GetParam()) {
+        EXPECT_NE(Log().find("ブレンド画像が選択されている間"), std::string::npos);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPaths, ExtremeValuesTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Device" : "Software");
