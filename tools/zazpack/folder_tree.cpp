@@ -5,7 +5,7 @@
 #include <fstream>
 #include <span>
 
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "file/archive.h"
 #include "file/file_names.h"
 #include "file/lz_block.h"
