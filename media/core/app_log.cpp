@@ -198,6 +198,7 @@ int(LogWrite)(const char* text)
 
 int(LogWriteFormat)(const char* format, ...)
 {
+    if (format == nullptr) return -1;
     char line[kFormatBuffer + 1];
     va_list arguments;
     va_start(arguments, format);

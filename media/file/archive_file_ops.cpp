@@ -30,6 +30,12 @@ bool Expand(ArchiveFile* file, const uint8_t* block)
            int64_t(file->entry.dataSize);
 }
 
+// A compressed file whose stored block is no larger than this is read and expanded at open
+// in every mode, so damage found while expanding fails the open alike. A larger one opened
+// asynchronously expands once its block has arrived; damage found then fails its reads
+// (0 bytes, at the end) and FileTell and FileSeek (-1).
+constexpr uint32_t kAsyncExpandFloor = 256 << 10;
+
 constexpr char kDamagedEntryLine[] = "ZAZファイルの中の圧縮されたファイルが壊れています\n";
 
 uint32_t LoadLe32(const uint8_t* bytes)
@@ -92,7 +98,7 @@ int PrepareArchiveFile(ArchiveFile* file)
     uint32_t stored = file->entry.compressedSize;
     file->stored = static_cast<uint8_t*>(TrackedAlloc(int32_t(stored), __FILE__, __LINE__));
     if (file->stored == nullptr || SeekArchiveFile(archive, DataStart(*file)) != 0) return -1;
-    if (file->async) {
+    if (file->async && stored > kAsyncExpandFloor) {
         file->pendingOffset = StartArchiveRead(archive, file->stored, stored);
         file->pending = PendingWork::StoredBlock;
         return 0;
@@ -114,8 +120,9 @@ void ReleaseBuffers(ArchiveFile* file)
 size_t ReadInArchive(ArchiveFile* file, uint8_t* destination, size_t elementSize, size_t count)
 {
     FinishPending(file);
+    if (file->damaged) file->atEnd = 1;
     if (file->atEnd) return 0;
-    uint32_t size = file->damaged ? 0 : file->entry.dataSize;
+    uint32_t size = file->entry.dataSize;
     if (file->position >= size) {
         file->atEnd = 1;
         return 0;
@@ -213,7 +220,7 @@ int64_t ArchiveAwareFileTell(FileValue value)
     if (record == nullptr) return -1;
     if (!record->inArchive) return PlainFileTell(record->plain);
     FinishPending(&record->file);
-    return record->file.position;
+    return record->file.damaged ? -1 : int64_t(record->file.position);
 }
 
 int ArchiveAwareFileSeek(FileValue value, int32_t offset, int origin)
@@ -223,6 +230,7 @@ int ArchiveAwareFileSeek(FileValue value, int32_t offset, int origin)
     if (!record->inArchive) return PlainFileSeek(record->plain, offset, origin);
     ArchiveFile& file = record->file;
     FinishPending(&file);
+    if (file.damaged) return -1;
     int64_t size = file.entry.dataSize;
     int64_t base = origin == kSeekStart ? 0 : origin == kSeekCurrent ? int64_t(file.position) : size;
     int64_t target = base + offset;

@@ -32,7 +32,7 @@ struct ArchiveFile {
     uint32_t pendingOffset;  // file offset of the pending read, for descrambling
     uint8_t* pendingDestination;
     uint32_t pendingLength;
-    int32_t damaged;  // the compressed data did not expand: the file reads as empty
+    int32_t damaged;  // a large asynchronous file's data did not expand: reads, tell and seek fail
 };
 
 struct OpenFileRecord {

@@ -230,6 +230,7 @@ uint32_t PackColor(int red, int green, int blue) { return PackChannels(ScreenCol
 
 int UnpackColor(uint32_t color, int* red, int* green, int* blue)
 {
+    if (red == nullptr || green == nullptr || blue == nullptr) return -1;
     const ColorFormat* f = ScreenColorFormat();
     *red = int(((color & f->redMask) >> f->redShift) * 255u / ((1u << f->redWidth) - 1u));
     *green = int(((color & f->greenMask) >> f->greenShift) * 255u / ((1u << f->greenWidth) - 1u));

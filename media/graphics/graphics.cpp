@@ -208,6 +208,7 @@ int PutGraphic(int x, int y, int handle, int useTransparency)
 
 int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency)
 {
+    if (corners == nullptr) return -1;
     if (!ScreenSettings.graphicsReady) return -1;
     if (DrawState.drawAreaEmpty) return 0;
     GraphicRecord* g = ResolveGraphic(handle);

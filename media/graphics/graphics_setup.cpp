@@ -8,6 +8,10 @@
 #include "graphics/image_graphic.h"
 #include "input/input_setup.h"
 #include "text/font_handles.h"
+#include "rorodiv.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 GraphicRestorer Restorer;
@@ -27,6 +31,23 @@ int CurrentDrawTarget() { return DrawState.drawTarget; }
 int NoteWindowMoved() { return 0; }
 int HardwarePathInUse() { return ScreenSettings.hardwarePath; }
 int GraphicsDeviceExists() { return DeviceState.device; }
+
+int GetDrawingPath()
+{
+    if (!ScreenSettings.graphicsReady) return DRAWING_PATH_NONE;
+    return ScreenSettings.hardwarePath ? DRAWING_PATH_HARDWARE : DRAWING_PATH_SOFTWARE;
+}
+
+int GetRendererName(char* buffer, int size)
+{
+    const int path = GetDrawingPath();
+    if (buffer == nullptr || size < 1 || path == DRAWING_PATH_NONE) return -1;
+    const char* name = path == DRAWING_PATH_HARDWARE ? DeviceState.renderer : "Software";
+    const size_t length = std::min(std::strlen(name), size_t(size - 1));
+    std::memcpy(buffer, name, length);
+    buffer[length] = '\0';
+    return 0;
+}
 // Over the full-screen window's top edge the device ends its scene, so that what is drawn so far
 // is shown; a GL window needs no dialog-box mode beyond that.
 int SetGraphicsDialogBoxMode(int32_t)

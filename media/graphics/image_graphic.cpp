@@ -97,6 +97,7 @@ int DivideGraphic(int whole, int count, int columns, int rows, int cellWidth, in
 
 int LoadGraphic(const char* path)
 {
+    if (path == nullptr) return -1;
     LoadedImage image{};
     if (LoadImageData(path, &image) != 0) return -1;
     const int handle = GraphicOfImage(&image);
@@ -134,6 +135,7 @@ void RestoreGraphicsFromFiles()
 
 int LoadGraphicFromMemory(const void* data, int32_t size)
 {
+    if (data == nullptr) return -1;
     LoadedImage image{};
     if (LoadImageData(data, size, &image) != 0) return -1;
     return GraphicOfImage(&image);
@@ -141,17 +143,20 @@ int LoadGraphicFromMemory(const void* data, int32_t size)
 
 int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight, int* handles)
 {
+    if (handles == nullptr) return -1;  // before a whole graphic is made for nothing
     return DivideGraphic(LoadGraphic(path), count, columns, rows, cellWidth, cellHeight, handles);
 }
 
 int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows, int cellWidth,
                                  int cellHeight, int* handles)
 {
+    if (handles == nullptr) return -1;
     return DivideGraphic(LoadGraphicFromMemory(data, size), count, columns, rows, cellWidth, cellHeight, handles);
 }
 
 int LoadBlendGraphic(const char* path)
 {
+    if (path == nullptr) return -1;
     LoadedImage image{};
     if (LoadImageData(path, &image) != 0) return -1;
     return BlendGraphicOfImage(&image);
@@ -159,6 +164,7 @@ int LoadBlendGraphic(const char* path)
 
 int LoadBlendGraphicFromMemory(const void* data, int32_t size)
 {
+    if (data == nullptr) return -1;
     LoadedImage image{};
     if (LoadImageData(data, size, &image) != 0) return -1;
     return BlendGraphicOfImage(&image);

@@ -68,6 +68,7 @@ int OpenDisplayPath()
         return 0;
     }
     InstallDrawOps(&kSoftwareDrawOps);
+    LogHardwarePathRefusal();
     LogWrite("ハードウエア描画は使用できないため、ソフトウエア描画を使用します\n");
     if (CoreState.Windowed) return 0;
 

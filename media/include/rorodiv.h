@@ -15,7 +15,7 @@ ROR_API int EndMediaLayer();
 ROR_API int PumpMessages();
 
 // Settings, made before start-up (they also act at once after it).
-ROR_API int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0
+ROR_API int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0, -1 for null
 ROR_API int SetLogEnabled(int enable);          // 0 switches "Log.txt" off; 0
 ROR_API int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
 // 1: every text the layer takes or gives (titles, paths, log texts, strings to draw, font
@@ -92,6 +92,15 @@ ROR_API int SetUseHardware(int flag);  // 0: never try the hardware path; before
 // 1: a GL that rasterises on the CPU (Mesa llvmpipe and the like) may be the device; by default
 // such a GL is passed over for the faster software path. ROR_ACCEPT_CPU_GL=1 does the same.
 ROR_API int SetAcceptCpuRasteriser(int flag);
+// The drawing path in use, decided at start-up: DRAWING_PATH_HARDWARE (OpenGL) or
+// DRAWING_PATH_SOFTWARE; DRAWING_PATH_NONE before start-up and after shutdown.
+constexpr int DRAWING_PATH_NONE = -1, DRAWING_PATH_SOFTWARE = 0, DRAWING_PATH_HARDWARE = 1;
+ROR_API int GetDrawingPath();
+// The name of what draws, for a game to show: the OpenGL renderer's own name on the hardware
+// path (for example "llvmpipe (LLVM 15.0.6, 256 bits)"), "Software" on the software path.
+// Copied into buffer with its terminating zero, cut to size - 1 bytes when longer. 0; -1 with
+// the buffer untouched before start-up, after shutdown, or for a null buffer or size below 1.
+ROR_API int GetRendererName(char* buffer, int size);
 
 // Colours: a value in the screen's pixel layout from 8-bit red, green and blue.
 // Before start-up white is 0xFFFFFFFF.

@@ -187,6 +187,7 @@ void FatalExitFormat(const char* format, ...)
 
 int SetWindowTitle(const char* title)
 {
+    if (title == nullptr) return -1;
     char cut[sizeof CoreState.WindowTitle];
     CallerText converted(title);
     SjisCopyCut(cut, sizeof cut, converted.get() ? converted.get() : "");

@@ -8,6 +8,7 @@
 #include "text/glyph_cache.h"
 #include "text/glyph_texture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -19,6 +20,8 @@ namespace {
 constexpr int32_t kDefaultFontSize = 16;
 constexpr int32_t kDefaultThickness = 6;
 constexpr int32_t kMaxEdgeSize = 64;
+// A glyph cell beyond this would not fit the glyph cache's graphic.
+constexpr int32_t kMaxFontSize = 1024;
 
 int32_t PlatformCharSet(int32_t charSetIndex)
 {
@@ -38,7 +41,7 @@ int32_t HandleOfSlot(int32_t slot) { return MakeHandle(HANDLE_KIND_FONT, slot, F
 // then the gothic face upright in the default set, then the system's choice.
 PlatformFont* MakePlatformFont(const FontRecord* font)
 {
-    int32_t weight = font->thickness * 100;
+    const int32_t weight = std::clamp(font->thickness, 0, 9) * 100;  // weights 0 .. 900
     int32_t charSet = PlatformCharSet(font->charSetIndex);
     PlatformFont* made = nullptr;
     if (font->faceName[0]) {
@@ -116,6 +119,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
     // A negative edge would place glyphs outside their cells, a huge one overflow the
     // cell arithmetic: neither makes a font.
     if (edgeSize < 0 || edgeSize > kMaxEdgeSize) return -1;
+    if (size > kMaxFontSize) return LogWriteFormat("フォントサイズ %d は大きすぎます\n", size);
 
     if (slot == -1) {
         for (slot = 0; slot < kFontTableSize && FontSystem.slots[slot]; ++slot) {}
@@ -221,6 +225,8 @@ int RefreshDefaultFont()
 
 int SetDefaultFontSizeAndThickness(const char*, int size, int thickness)
 {
+    // A size no font can take would leave no default font: the one there stays.
+    if (size > kMaxFontSize || (size <= 0 && size != -1)) return -1;
     FontSystem.defaults.size = size == -1 ? kDefaultFontSize : size;
     FontSystem.defaults.thickness = thickness == -1 ? kDefaultThickness : thickness;
     return RefreshDefaultFont();

@@ -345,12 +345,14 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
 
 int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
 {
+    if (text == nullptr) return -1;
     CallerText converted(text);
     return DrawTextWithFont(x, y, converted.get(), color, fontHandle, edgeColor);
 }
 
 int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor)
 {
+    if (text == nullptr) return -1;
     RefreshDefaultFont();
     CallerText converted(text);
     return DrawTextWithFont(x, y, converted.get(), color, QueryDefaultFont(), edgeColor);
@@ -358,7 +360,7 @@ int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor
 
 int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
 {
-    if (!format) return 0;
+    if (!format) return -1;
     char buffer[kFormatBufferSize];
     va_list values;
     va_start(values, format);

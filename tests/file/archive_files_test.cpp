@@ -3,6 +3,7 @@
 #include "file/archive_files.h"
 #include "file/file_names.h"
 #include "file/file_startup.h"
+#include "file/lz_block.h"
 #include "file/plain_file.h"
 #include "file_fixture.h"
 #include "folder_tree.h"
@@ -472,6 +473,12 @@ TEST_F(ArchiveFilesTest, DamagedCompressedEntryFailsToOpenAlikeInEveryMode)
         {"entry size one more", [&](auto& b) { SetU32(b, entry + 36, 5001); }},
         {"block's expanded size", [&](auto& b) { SetU32(b, block, 4999); }},
         {"block's stored size beyond the entry", [&](auto& b) { SetU32(b, block + 4, GetU32(b, entry + 40) + 1); }},
+        // Damage that only expanding finds.
+        {"bad codes",
+         [&](auto& b) {
+             for (uint32_t i = kLzHeaderSize; i < GetU32(b, entry + 40); ++i) b[block + i] = 0xFF;
+         }},
+        {"codes cut short", [&](auto& b) { SetU32(b, block + 4, kLzHeaderSize + 2); }},
     };
     struct Mode {
         const char* name;
@@ -493,6 +500,41 @@ TEST_F(ArchiveFilesTest, DamagedCompressedEntryFailsToOpenAlikeInEveryMode)
             ExpectAllReturned();
         }
     }
+}
+
+// A large compressed file opened asynchronously expands once its block has arrived; damage
+// found then fails its reads, FileTell, FileSeek and FileSize, while a direct open fails.
+TEST_F(ArchiveFilesTest, DamageFoundLateInALargeAsynchronousFileFailsItsReads)
+{
+    std::string big;
+    uint32_t seed = 7;
+    for (int i = 0; i < 400000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        big.append(3, char(seed >> 24));  // runs the encoder takes, but not down to 256 KiB
+    }
+    std::vector<uint8_t> bytes =
+        MakeArchive(FolderNode("", {FileNode("A.png", "0123456789"), FileNode("BIG.bin", big)}));
+    ToggleScramble(bytes);
+    const uint32_t entry = GetU32(bytes, 12) + GetU32(bytes, 16) + 44u;
+    const uint32_t block = GetU32(bytes, 8) + GetU32(bytes, entry + 32);
+    const uint32_t stored = GetU32(bytes, entry + 40);
+    ASSERT_NE(stored, 0xFFFFFFFFu);
+    ASSERT_GT(stored, 256u << 10);
+    for (uint32_t i = stored / 2; i < stored; ++i) bytes[block + i] = 0xFF;
+    ToggleScramble(bytes);
+    WriteFile("data.zaz", std::string(bytes.begin(), bytes.end()));
+    EXPECT_EQ(FileOpen("data/BIG.bin", 0, 0, 0), 0u);
+    FileValue file = FileOpen("data/BIG.bin", 0, 0, 1);
+    ASSERT_NE(file, 0u);
+    char buffer[64];
+    EXPECT_EQ(FileRead(buffer, 1, sizeof buffer, file), 0u);
+    EXPECT_NE(FileAtEnd(file), 0);
+    EXPECT_EQ(FileTell(file), -1);
+    EXPECT_EQ(FileSeek(file, 0, kSeekStart), -1);
+    EXPECT_EQ(FileSize(file), -1);
+    EXPECT_NE(LogLines().find("ZAZファイルの中の圧縮されたファイルが壊れています\n"), std::string::npos);
+    EXPECT_EQ(FileClose(file), 0);
+    ExpectAllReturned();
 }
 
 TEST_F(ArchiveFilesTest, WholeFilesInsideAndOutsideAnArchive)

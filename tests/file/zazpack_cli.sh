@@ -32,4 +32,24 @@ grep -q $'\r' "$work/err" && fail "a progress bar went to a file"
 printf x >>"$work/data/sub/big.bin"
 "$zazpack" verify "$work/data.zaz" "$work/data" >/dev/null 2>"$work/err"
 [ $? -eq 1 ] && grep -q 'differs at /sub/big.bin' "$work/err" || fail "a changed file should differ: $(cat "$work/err")"
+# Only regular files are packed; every other entry is named on standard error.
+mkdir -p "$work/odd" && printf kept >"$work/odd/kept.txt"
+ln -s nowhere "$work/odd/dangling" && ln -s loop "$work/odd/loop" && mkfifo "$work/odd/fifo"
+"$zazpack" pack "$work/odd" "$work/odd.zaz" >/dev/null 2>"$work/err" || fail "pack with odd entries: $(cat "$work/err")"
+for name in dangling loop; do
+  grep -q "odd/$name: a link that leads nowhere" "$work/err" || fail "$name should be named: $(cat "$work/err")"
+done
+grep -q 'odd/fifo: not a regular file' "$work/err" || fail "the FIFO should be named: $(cat "$work/err")"
+[ "$("$zazpack" list "$work/odd.zaz" | tail -n +2 | wc -l)" = 1 ] || fail "only kept.txt should be packed"
+# A file that holds more than its size says (as /proc files do) is refused, not packed empty.
+ln -s /proc/self/status "$work/odd/status"
+"$zazpack" pack "$work/odd" "$work/proc.zaz" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] && grep -q 'odd/status: changed while being packed' "$work/err" || fail "a /proc file: $(cat "$work/err")"
+
+# A name with a newline stays on one line of the listing, quoted.
+mkdir -p "$work/names" && printf 1 >"$work/names/two"$'\n'"lines" && printf 2 >"$work/names/plain"
+"$zazpack" pack "$work/names" "$work/names.zaz" >/dev/null 2>&1 || fail "pack a name with a newline"
+listing=$("$zazpack" list "$work/names.zaz")
+[ "$(wc -l <<<"$listing")" = 3 ] || fail "one line for each entry: $listing"
+grep -q ' "two\\nlines"$' <<<"$listing" && grep -q ' plain$' <<<"$listing" || fail "quoted names: $listing"
 exit 0

@@ -102,6 +102,73 @@ TEST_P(ExtremeValuesTest, ScreenModeNoDisplayShowsIsRefusedAndTheRunningModeStay
     EXPECT_EQ(PresentScreen(), 0);
 }
 
+TEST_P(ExtremeValuesTest, NullPointersAreRefused)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const int graphic = CreateBlankGraphic(8, 8);
+    ASSERT_NE(graphic, -1);
+    const char* volatile none = nullptr;  // kept from the compiler's own null checks
+    int handles[4] = {};
+    JoypadInput pad{};
+    int value = 0;
+    struct Case {
+        const char* name;
+        int (*call)(const char* none, int graphic, int* handles, JoypadInput* pad, int* value);
+    };
+    const Case cases[] = {
+        {"PutGraphicQuad", [](const char*, int g, int*, JoypadInput*, int*) { return PutGraphicQuad(nullptr, g, 0); }},
+        {"SetWindowTitle", [](const char* n, int, int*, JoypadInput*, int*) { return SetWindowTitle(n); }},
+        {"UnpackColor", [](const char*, int, int*, JoypadInput*, int* v) { return UnpackColor(0, nullptr, v, v); }},
+        {"ReadJoypadInput", [](const char*, int, int*, JoypadInput*, int*) { return ReadJoypadInput(1, nullptr); }},
+        {"LoadGraphic", [](const char* n, int, int*, JoypadInput*, int*) { return LoadGraphic(n); }},
+        {"LoadGraphicFromMemory",
+         [](const char*, int, int*, JoypadInput*, int*) { return LoadGraphicFromMemory(nullptr, 64); }},
+        {"LoadBlendGraphic", [](const char* n, int, int*, JoypadInput*, int*) { return LoadBlendGraphic(n); }},
+        {"LoadBlendGraphicFromMemory",
+         [](const char*, int, int*, JoypadInput*, int*) { return LoadBlendGraphicFromMemory(nullptr, 64); }},
+        {"LoadDividedGraphic path",
+         [](const char* n, int, int*, JoypadInput*, int* h) { return LoadDividedGraphic(n, 4, 2, 2, 4, 4, h); }},
+        {"LoadDividedGraphic handles", [](const char*, int, int*, JoypadInput*,
+                                          int*) { return LoadDividedGraphic("a.bmp", 4, 2, 2, 4, 4, nullptr); }},
+        {"LoadDividedGraphicFromMemory",
+         [](const char*, int, int*, JoypadInput*, int* h) {
+             return LoadDividedGraphicFromMemory(nullptr, 64, 4, 2, 2, 4, 4, h);
+         }},
+        {"LogWrite", [](const char* n, int, int*, JoypadInput*, int*) { return LogWrite(n); }},
+        {"LoadSound", [](const char* n, int, int*, JoypadInput*, int*) { return LoadSound(n); }},
+        {"LoadSoundFromMemory",
+         [](const char*, int, int*, JoypadInput*, int*) { return LoadSoundFromMemory(nullptr, 64); }},
+        {"PlayMusic", [](const char* n, int, int*, JoypadInput*, int*) { return PlayMusic(n, 0); }},
+        {"PrintText", [](const char* n, int, int*, JoypadInput*, int*) { return PrintText(0, 0, n, 0xFFFFFFFFu); }},
+        {"PrintTextFormat",
+         [](const char* n, int, int*, JoypadInput*, int*) { return PrintTextFormat(0, 0, 0xFFFFFFFFu, n); }},
+        {"LogWriteFormat", [](const char* n, int, int*, JoypadInput*, int*) { return LogWriteFormat(n); }},
+        {"PrintTextWithFont", [](const char* n, int, int*, JoypadInput*,
+                                 int*) { return PrintTextWithFont(0, 0, n, 0xFFFFFFFFu, QueryDefaultFont()); }},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.call(none, graphic, handles, &pad, &value), -1) << c.name;
+}
+
+TEST_P(ExtremeValuesTest, GraphicsPutAtTheEndsOfTheIntRangeDrawNothing)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const int graphic = CreateBlankGraphic(16, 16);
+    ASSERT_NE(graphic, -1);
+    ASSERT_EQ(PaintGraphic(graphic, 255, 255, 255, 255), 0);
+    ClearScreen();
+    struct Case {
+        int x, y;
+    };
+    for (const Case& c : {Case{INT_MAX - 1, 0}, Case{0, INT_MAX - 1}, Case{INT_MAX, INT_MAX}, Case{INT_MIN, INT_MIN},
+                          Case{INT_MIN, 0}, Case{INT_MAX - 15, INT_MAX - 15}}) {
+        EXPECT_EQ(PutGraphic(c.x, c.y, graphic, 0), 0) << c.x << ", " << c.y;
+        EXPECT_EQ(PutGraphic(c.x, c.y, graphic, 1), 0) << c.x << ", " << c.y;
+    }
+    std::vector<uint32_t> pixels(640 * 480);
+    ASSERT_EQ(ReadScreenPixels(pixels.data()), 0);
+    for (uint32_t p : pixels) ASSERT_EQ(p & 0xFFFFFF, 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothPaths, ExtremeValuesTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Device" : "Software");

@@ -3,6 +3,7 @@
 #include "core/handles.h"
 #include "window/media_layer_fixture.h"
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -184,6 +185,18 @@ TEST_F(FontHandles, DefaultSizeAndThicknessRecreateTheDefaultFont)
     EXPECT_EQ(GetFontSizeOfHandle(after), 24);
     EXPECT_EQ(SetDefaultFontSizeAndThickness(nullptr, -1, -1), 0);
     EXPECT_EQ(GetFontSizeOfHandle(QueryDefaultFont()), 16);
+    // Sizes no font takes are refused and the default font stays; any thickness makes a weight.
+    const int kept = QueryDefaultFont();
+    for (int size : {INT_MAX, 1025, 0, -2, INT_MIN}) {
+        EXPECT_EQ(SetDefaultFontSizeAndThickness(nullptr, size, -1), -1) << size;
+        EXPECT_EQ(CreateFontToHandle(nullptr, size, -1, -1, -1, -1, 0), -1) << size;
+        EXPECT_EQ(QueryDefaultFont(), kept);
+    }
+    for (int thickness : {INT_MAX, INT_MIN}) {
+        const int font = CreateFontToHandle(nullptr, 16, thickness, -1, -1, -1, 0);
+        EXPECT_NE(font, -1) << thickness;
+        ReleaseFontHandle(font);
+    }
     // A released default font is made again by the next refresh.
     ReleaseFontHandle(QueryDefaultFont());
     RefreshDefaultFont();

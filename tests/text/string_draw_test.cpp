@@ -251,7 +251,7 @@ TEST_F(StringDraw, InvalidHandleEmptyStringAndFrontScreen)
 {
     EXPECT_EQ(PrintTextWithFont(0, 0, "abc", 0xFFFFFFFF, 0x20000007), -1);
     EXPECT_EQ(PrintTextWithFont(0, 0, "", 0xFFFFFFFF, 0x20000007), 0);
-    EXPECT_EQ(PrintTextWithFont(0, 0, nullptr, 0xFFFFFFFF, QueryDefaultFont()), 0);
+    EXPECT_EQ(PrintTextWithFont(0, 0, nullptr, 0xFFFFFFFF, QueryDefaultFont()), -1);
     std::string log = ReadLogWithoutStamps();
     size_t at = log.find("フォントハンドル値が異常です\r\n");
     ASSERT_NE(at, std::string::npos);

@@ -91,14 +91,20 @@ bool LoadFileBytes(const PackNode& file, std::vector<uint8_t>* storage, std::spa
         *error = tooLarge;
         return false;
     }
+    // One byte more than the size shows a file that holds more than its size says (a /proc
+    // file) or grew; such a file, or one whose size changed since the walk, is refused.
     storage->clear();
-    storage->resize(size_t(size));
-    in.read(reinterpret_cast<char*>(storage->data()), std::streamsize(size));
+    storage->resize(size_t(size) + 1);
+    in.read(reinterpret_cast<char*>(storage->data()), std::streamsize(size) + 1);
     if (in.bad()) {
         *error = name + ": cannot be read";
         return false;
     }
-    storage->resize(size_t(in.gcount()));  // a file that shrank since is packed as it is now
+    if (uint64_t(in.gcount()) != size || size != file.sourceSize) {
+        *error = name + ": changed while being packed, or holds more than its size says; refused";
+        return false;
+    }
+    storage->resize(size_t(size));
     *bytes = std::span<const uint8_t>(*storage);
     return true;
 }

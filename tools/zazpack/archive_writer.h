@@ -59,7 +59,8 @@ bool BuildArchive(const PackNode& root, const PackOptions& options, std::vector<
                   PackSummary* summary = nullptr, PackProgress progress = nullptr, void* progressContext = nullptr);
 
 // The bytes of a file node: a view of its `data`, or of its file read into `storage`.
-// False with `error` set when that file cannot be read or is 2 GiB or larger.
+// False with `error` set when that file cannot be read, is 2 GiB or larger, or is not the
+// size it had when the folder was read (or holds more than its size says, as /proc files do).
 bool LoadFileBytes(const PackNode& file, std::vector<uint8_t>* storage, std::span<const uint8_t>* bytes,
                    std::string* error);
 

@@ -1,9 +1,11 @@
 #include "folder_tree.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <span>
+#include <unordered_map>
 
 #include "base/sjis.h"
 #include "file/archive.h"
@@ -59,6 +61,11 @@ bool ReadFolderInto(const fs::path& folder, PackNode* node, std::string* error, 
             child.sourcePath = entry.path().string();
             child.sourceSize = entry.file_size(failure);
         } else {
+            if (skipped != nullptr)
+                skipped->push_back(entry.path().string() +
+                                   (entry.is_symlink(failure)
+                                        ? ": a link that leads nowhere (dangling or a loop), not packed"
+                                        : ": not a regular file (a FIFO, device or socket), not packed"));
             continue;
         }
         node->children.push_back(std::move(child));
@@ -103,11 +110,14 @@ bool ReadArchiveFolder(Archive* archive, uint32_t dirOffset, PackNode* node, int
     return true;
 }
 
-const PackNode* FindChild(const PackNode& node, const std::string& upperName)
+// A folder's children by upper-cased name (the first of equal names), so that comparing two
+// folders takes time in proportion to their size.
+std::unordered_map<std::string, const PackNode*> ChildrenByName(const PackNode& node)
 {
-    for (const PackNode& child : node.children)
-        if (UpperCaseName(child.name) == upperName) return &child;
-    return nullptr;
+    std::unordered_map<std::string, const PackNode*> byName;
+    byName.reserve(node.children.size());
+    for (const PackNode& child : node.children) byName.emplace(UpperCaseName(child.name), &child);
+    return byName;
 }
 
 }  // namespace
@@ -162,6 +172,27 @@ const char* UnsafeEntryName(const std::string& name)
 
 namespace {
 
+// Writes the bytes under a new temporary name beside `path` and renames that into place, so
+// that a link already at `path` (hard or symbolic) is replaced, never written through, and a
+// failed write leaves no cut file behind. "" when done, else why not.
+std::string WriteFileInPlace(const fs::path& path, const std::vector<uint8_t>& data)
+{
+    const fs::path temporary = fs::path(path).concat(".zazpack-part");
+    // "x": created new, never through whatever already stands at that name.
+    std::FILE* out = std::fopen(temporary.c_str(), "wbx");
+    if (out == nullptr)
+        return "cannot be written (its temporary file " + temporary.filename().string() + " exists or cannot be made)";
+    const bool written = std::fwrite(data.data(), 1, data.size(), out) == data.size();
+    const bool closed = std::fclose(out) == 0;
+    std::error_code failure;
+    if (written && closed) fs::rename(temporary, path, failure);
+    if (!written || !closed || failure) {
+        fs::remove(temporary, failure);
+        return "cannot be written";
+    }
+    return "";
+}
+
 // Writes what it safely can; every refusal is added to `error` as a line of its own.
 bool WriteFolderInto(const PackNode& node, const fs::path& folder, std::string* error)
 {
@@ -196,9 +227,8 @@ bool WriteFolderInto(const PackNode& node, const fs::path& folder, std::string* 
             whole = WriteFolderInto(child, path, error) && whole;
             continue;
         }
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(child.data.data()), std::streamsize(child.data.size()));
-        if (!out) refuse(path.string() + ": cannot be written");
+        if (const std::string why = WriteFileInPlace(path, child.data); !why.empty())
+            refuse(path.string() + ": " + why);
     }
     return whole;
 }
@@ -220,9 +250,11 @@ bool WriteFolderTree(const PackNode& root, const std::string& folder, std::strin
 std::string CompareTrees(const PackNode& a, const PackNode& b, const std::string& prefix)
 {
     if (a.children.size() != b.children.size()) return prefix.empty() ? "/" : prefix;
+    const std::unordered_map<std::string, const PackNode*> others = ChildrenByName(b);
     for (const PackNode& child : a.children) {
         std::string path = prefix + "/" + child.name;
-        const PackNode* other = FindChild(b, UpperCaseName(child.name));
+        const auto found = others.find(UpperCaseName(child.name));
+        const PackNode* other = found == others.end() ? nullptr : found->second;
         if (other == nullptr || other->isFolder != child.isFolder) return path;
         if (child.isFolder) {
             std::string difference = CompareTrees(child, *other, path);

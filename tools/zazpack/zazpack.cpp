@@ -1,4 +1,5 @@
 // zazpack: makes, lists, extracts and verifies archives (the help text below says how).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,11 +40,18 @@ constexpr char kHelp[] =
     "DESCRIPTION\n"
     "    pack     packs the files and folders under FOLDER into ARCHIVE. Links to folders are\n"
     "             not followed; links to files are packed as files. Names are stored in cp932\n"
-    "             (the game's own encoding); a name with no cp932 form is not packed. Each\n"
-    "             link or name left out is named once on standard error. On a terminal a\n"
-    "             progress bar shows bytes and rate.\n"
-    "    list     lists the archive's files with their sizes, and its folders.\n"
-    "    extract  writes the archive's files and folders under FOLDER, with UTF-8 names.\n"
+    "             (the game's own encoding); a name with no cp932 form is not packed. Only\n"
+    "             regular files and folders are packed: each link, FIFO, device or name left\n"
+    "             out is named once on standard error. A file that changes while it is packed,\n"
+    "             or holds more than its size says (a /proc file), fails the pack. On a\n"
+    "             terminal a progress bar shows bytes and rate.\n"
+    "    list     lists the archive's files with their sizes, and its folders. A name with a\n"
+    "             control character, a backslash or a double quote is shown in double quotes,\n"
+    "             those bytes escaped (\\n, \\t, \\\\, \\\", \\xHH).\n"
+    "    extract  writes the archive's files and folders under FOLDER, with UTF-8 names. Each\n"
+    "             file is written as NAME.zazpack-part and renamed into place: a hard link\n"
+    "             there is replaced and a symbolic link refused, neither written through, and\n"
+    "             a failed write leaves nothing.\n"
     "    verify   checks the whole archive; with FOLDER, also that it holds the same files.\n"
     "\n"
     "    A game reads DATA/MAP.PNG from DATA.ZAZ beside the program when there is no folder\n"
@@ -178,13 +186,40 @@ int Pack(const CommandLine& line)
     return 0;
 }
 
+// A name as one line of the listing: one with control characters, a backslash or a double
+// quote is put in double quotes with those bytes escaped (\n, \t, \\, \", \xHH).
+std::string QuotedName(const std::string& name)
+{
+    const bool plain = std::ranges::none_of(name, [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || c == '\\' || c == '"';
+    });
+    if (plain) return name;
+    std::string quoted = "\"";
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            quoted += "\\n";
+        else if (c == '\t')
+            quoted += "\\t";
+        else if (c == '\\' || c == '"')
+            quoted += std::string("\\") + c;
+        else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            quoted += escaped;
+        } else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
 void ListTree(const PackNode& node, const std::string& prefix)
 {
     for (const PackNode& child : node.children) {
         // Shown as the names extract writes; a name with no UTF-8 form as its bytes.
         char shown[kFilePathSize * 3];
         std::string path =
-            prefix + (Cp932ToUtf8Exact(child.name.c_str(), shown, sizeof shown) < 0 ? child.name : shown);
+            prefix + QuotedName(Cp932ToUtf8Exact(child.name.c_str(), shown, sizeof shown) < 0 ? child.name : shown);
         if (child.isFolder) {
             std::printf("%12s  %s/\n", "", path.c_str());
             ListTree(child, path + "/");

@@ -74,6 +74,13 @@ int DevicePresentScreen()
         const double scale = WindowScaleInEffect();
         destination = Rect{0, 0, int32_t(scale * s.width), int32_t(scale * s.height)};
     }
+    // SetWaitVsync after start-up takes effect at the next present, as on the software path;
+    // a driver that refuses the interval is not asked again every frame.
+    const int interval = DrawState.waitVsync ? 1 : 0;
+    if (d.presentInterval != interval) {
+        SetGlSwapInterval(interval);
+        d.presentInterval = interval;
+    }
     PresentGlSurface(d.backBuffer, source, destination);
     return 0;
 }

@@ -15,12 +15,16 @@ DeviceStateRecord DeviceState;
 
 namespace {
 
+enum HardwareRefusal : int32_t { kRefusedNone, kRefusedNoLibrary, kRefusedNoContext, kRefusedCpuRasteriser };
+
 struct DeviceDecisionRecord {
     int32_t decided;    // 1 when the last decision took the hardware path
     int32_t probeMade;  // a context could be made
     int32_t acceptCpu;  // SetAcceptCpuRasteriser
     int32_t es;
     int32_t cpu;
+    int32_t refusal;     // why the last decision passed the GL over (kRefused...)
+    char renderer[128];  // the renderer passed over
 };
 DeviceDecisionRecord Decision;
 
@@ -40,10 +44,11 @@ bool TextureFormatAccepted(int32_t format, int renderTarget)
 {
     switch (format) {
     case kFormatDxt1:
-    case kFormatDxt2:
     case kFormatDxt3:
-    case kFormatDxt4:
     case kFormatDxt5: return !renderTarget && GlFormatSupported(GlFormatOf(format), 0);
+    // GL's compressed formats have no premultiplied kind.
+    case kFormatDxt2:
+    case kFormatDxt4: return false;
     case kFormatA8R8G8B8:
     case kFormatX8R8G8B8:
     case kFormatR5G6B5:
@@ -253,6 +258,7 @@ void ProbeHardwareAhead()
 int DecideHardwarePath()
 {
     Decision.decided = 0;
+    Decision.refusal = kRefusedNone;
     SetGlCapableWindows(0);
     const EarlyProbeRecord early = EarlyProbe;
     EarlyProbe = EarlyProbeRecord{};
@@ -261,14 +267,36 @@ int DecideHardwarePath()
     Decision.probeMade = early.ready ? early.made : ProbeGl(&report) == 0;
     Decision.cpu = report.cpuRasteriser;
     Decision.es = report.es;
-    if (!Decision.probeMade) return 0;
-    if (report.cpuRasteriser && !Decision.acceptCpu && !CpuGlAcceptedByEnvironment()) return 0;
+    // A refusal keeps its reason for the log line of the fallback.
+    if (!Decision.probeMade) {
+        Decision.refusal = report.libraryLoaded ? kRefusedNoContext : kRefusedNoLibrary;
+        return 0;
+    }
+    if (report.cpuRasteriser && !Decision.acceptCpu && !CpuGlAcceptedByEnvironment()) {
+        Decision.refusal = kRefusedCpuRasteriser;
+        std::memcpy(Decision.renderer, report.renderer, sizeof Decision.renderer);
+        Decision.renderer[sizeof Decision.renderer - 1] = '\0';
+        return 0;
+    }
     Decision.decided = 1;
     SetGlCapableWindows(1);
     return 1;
 }
 
 int HardwarePathDecided() { return Decision.decided; }
+
+void LogHardwarePathRefusal()
+{
+    switch (Decision.refusal) {
+    case kRefusedNoLibrary: LogWrite("OpenGL のライブラリ (GLX / EGL) を読み込めません\n"); break;
+    case kRefusedNoContext: LogWrite("OpenGL 3.3 コアも OpenGL ES 3.0 もコンテキストを作成できません\n"); break;
+    case kRefusedCpuRasteriser:
+        LogWriteFormat("レンダラー %s は CPU で描画するため使用しません (ROR_ACCEPT_CPU_GL=1 で使用します)",
+                       Decision.renderer);
+        break;
+    default: break;
+    }
+}
 
 void ForgetHardwarePath()
 {
@@ -330,6 +358,10 @@ int OpenDevice()
     }
     d.device = 1;
     d.hardwareVertexProcessing = caps.cpuRasteriser ? 0 : 1;
+    std::memcpy(d.renderer, caps.renderer, sizeof d.renderer);
+    LogWriteFormat("レンダラーは %s です", caps.renderer);
+    LogWriteFormat("OpenGL のバージョンは %s です", caps.version);
+    LogWriteFormat("シェーディング言語のバージョンは %s です", caps.shadingVersion);
     LogWrite(d.hardwareVertexProcessing ? "ハードウエア頂点演算を使用します\n" : "ソフトウエア頂点演算を使用します\n");
     d.backBuffer = CreateGlSurface(s.width, s.height, GlFormatOf(d.backBufferFormat));
     if (d.backBuffer <= 0) {
@@ -404,6 +436,8 @@ int DecideShaderUse()
         ShaderPackEntry(1, kScreenPixelShaderEntry, &fragment) == 0 &&
         LoadGlProgram(vertex.code, vertex.size, fragment.code, fragment.size) == 0)
         d.shadersInUse = 1;
+    else
+        LogWrite("シェーダーの構築に失敗しました\n");
     LogWriteFormat(d.shadersInUse ? "プログラマブルシェーダーを使用します\n"
                                   : "プログラマブルシェーダーを使用しません\n");
     return 0;

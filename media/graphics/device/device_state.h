@@ -57,6 +57,7 @@ struct DeviceStateRecord {
     int32_t renderTarget;                         // the surface drawn into now
     uint32_t drawColor;                           // DeviceDrawColor: 0xAARRGGBB from blend parameter and brightness
     int32_t fullScreen;                           // the device took the display into full screen
+    char renderer[128];                           // the context's renderer
 };
 
 extern DeviceStateRecord DeviceState;
@@ -93,6 +94,9 @@ int DecideHardwarePath();
 // the result instead of probing again.
 void ProbeHardwareAhead();
 int HardwarePathDecided();  // the last decision
+// Logs why the last decision passed the GL over (no GLX / EGL library, no 3.3 core or ES 3.0
+// context, a CPU rasteriser not accepted, named); nothing when it did not.
+void LogHardwarePathRefusal();
 void ForgetHardwarePath();  // windows are plain again and the software path will be taken
 // Setting made before start-up: 1 accepts a CPU rasteriser (Mesa llvmpipe and the like) as
 // the device. 0.

@@ -239,7 +239,9 @@ void PutImageMemImg(MEMIMG* dst, const MEMIMG* src, int x, int y, int trans, con
 {
     BlitSetup b;
     if (!PrepareBlit(dst, src, trans != 0, blend, &b)) return;
-    PixelRect r{x, y, x + src->width, y + src->height};
+    // A far corner past the int range is past every target too.
+    auto end = [](int at, int length) { return int(std::min(int64_t(at) + length, int64_t(INT32_MAX))); };
+    PixelRect r{x, y, end(x, src->width), end(y, src->height)};
     const PixelRect clip = TargetClip(dst);
     ClipRect(&r, &clip);
     if (r.left >= r.right || r.top >= r.bottom) return;

@@ -203,7 +203,13 @@ int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps)
     Gl.textured = -1;
     GlCaps& c = Gl.caps;
     c.es = es;
-    std::snprintf(c.renderer, sizeof c.renderer, "%s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    auto text = [](GLenum name) {
+        const GLubyte* value = glGetString(name);
+        return value != nullptr ? reinterpret_cast<const char*>(value) : "";
+    };
+    std::snprintf(c.renderer, sizeof c.renderer, "%s", text(GL_RENDERER));
+    std::snprintf(c.version, sizeof c.version, "%s", text(GL_VERSION));
+    std::snprintf(c.shadingVersion, sizeof c.shadingVersion, "%s", text(GL_SHADING_LANGUAGE_VERSION));
     c.cpuRasteriser = RendererIsCpu(c.renderer);
     c.separateBlendOps = 1;  // glBlendEquation is core in both context kinds
     GLint maxSize = 0;
@@ -249,6 +255,12 @@ void CloseGlContext()
     const int hide = Gl.hideSeparateBlendOps;
     Gl = GlDeviceState{};
     Gl.hideSeparateBlendOps = hide;
+}
+
+int SetGlSwapInterval(int interval)
+{
+    if (Gl.context == nullptr) return -1;
+    return SDL_GL_SetSwapInterval(interval ? 1 : 0) == 0 ? 0 : -1;
 }
 
 void CloseGlContextOf(WindowHandle window)

@@ -36,11 +36,16 @@ struct GlCaps {
     int32_t maxTextureSize;
     int32_t s3tc;  // DXT1, DXT3 and DXT5 textures upload as they are
     char renderer[128];
+    char version[128];
+    char shadingVersion[128];  // of the shading language
 };
 // Makes a context on the window (which must be GL-capable) with swap interval 1 or 0, and
 // the program, the vertex array and the streaming vertex buffer. 0 / -1.
 int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps);
 void CloseGlContext();  // frees everything below; safe without a context
+// The swap interval of later presents: 1 waits for the vertical blank, 0 does not. 0 / -1
+// (-1 also when the driver refuses it).
+int SetGlSwapInterval(int interval);
 // Closes the context when it lives on the window, which is about to be destroyed (closed
 // through its close box before shutdown): afterwards every GL entry point does nothing.
 void CloseGlContextOf(WindowHandle window);

@@ -16,8 +16,9 @@
 #include "graphics/graphics_setup.h"
 #include "graphics/screen_mode.h"
 #include "platform/gl/gl_device.h"
-#include "platform/window_system/message_queue.h"
 #include "platform/system/service_faults.h"
+#include "platform/window_system/message_queue.h"
+#include "rorodiv.h"
 #include "window/window_mode.h"
 
 #include <fstream>
@@ -132,6 +133,63 @@ TEST_F(DevicePathTest, WithoutAcceptanceOrWithSoftwareOnlyTheSoftwarePathRunsWit
         EndMediaLayer();
         SetUseHardware(1);
     }
+}
+
+// Both paths name themselves to the game and in the log: the GL path its renderer, version and
+// shading language; the software path, when it passes a CPU rasteriser over, that renderer.
+TEST_F(DevicePathTest, TheDrawingPathAndRendererAreToldOnBothPaths)
+{
+    char name[128] = "untouched";
+    EXPECT_EQ(GetDrawingPath(), DRAWING_PATH_NONE);
+    EXPECT_EQ(GetRendererName(name, sizeof name), -1);
+    EXPECT_STREQ(name, "untouched");
+    for (const bool device : {false, true}) {
+        SCOPED_TRACE(device ? "GL path" : "software path");
+        ScopedEnvironment choice{"ROR_ACCEPT_CPU_GL", device ? "1" : nullptr};
+        SetLogEnabled(1);
+        ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+        ASSERT_EQ(InitMediaLayer(), 0);
+        if (device && ScreenSettings.hardwarePath != 1) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+        const std::string log = Log();
+        ASSERT_EQ(GetRendererName(name, sizeof name), 0);
+        if (device) {
+            EXPECT_EQ(GetDrawingPath(), DRAWING_PATH_HARDWARE);
+            EXPECT_NE(std::string(name).find("llvmpipe"), std::string::npos) << name;
+            EXPECT_NE(log.find("レンダラーは " + std::string(name) + " です"), std::string::npos);
+            for (const char* line :
+                 {"OpenGL のバージョンは ", "シェーディング言語のバージョンは ",
+                  // GL has no premultiplied compressed formats.
+                  "ＤＸＴ２テクスチャフォーマットは使えません", "ＤＸＴ４テクスチャフォーマットは使えません"})
+                EXPECT_NE(log.find(line), std::string::npos) << line;
+            // A short buffer takes the start of the name.
+            char shortName[5] = "????";
+            EXPECT_EQ(GetRendererName(shortName, sizeof shortName), 0);
+            EXPECT_EQ(std::string(shortName), std::string(name).substr(0, 4));
+        } else {
+            EXPECT_EQ(GetDrawingPath(), DRAWING_PATH_SOFTWARE);
+            EXPECT_STREQ(name, "Software");
+            EXPECT_NE(log.find("は CPU で描画するため使用しません"), std::string::npos);
+        }
+        EXPECT_EQ(GetRendererName(nullptr, 10), -1);
+        EXPECT_EQ(GetRendererName(name, 0), -1);
+        EndMediaLayer();
+        EXPECT_EQ(GetDrawingPath(), DRAWING_PATH_NONE);
+        EXPECT_EQ(GetRendererName(name, sizeof name), -1);
+    }
+}
+
+// SetWaitVsync after start-up reaches the device at the next present, both ways.
+TEST_F(DevicePathTest, WaitVsyncAfterStartUpChangesTheSwapIntervalAtTheNextPresent)
+{
+    SetWaitVsync(1);
+    if (!StartOnDevice()) GTEST_SKIP() << "no OpenGL 3.3 context under this X server";
+    EXPECT_EQ(DeviceState.presentInterval, 1);
+    SetWaitVsync(0);
+    EXPECT_EQ(PresentScreen(), 0);
+    EXPECT_EQ(DeviceState.presentInterval, 0);
+    SetWaitVsync(1);
+    EXPECT_EQ(PresentScreen(), 0);
+    EXPECT_EQ(DeviceState.presentInterval, 1);
 }
 
 TEST_F(DevicePathTest, ShapesCoverTheSamePixelsAsTheSoftwarePath)
