@@ -1,6 +1,6 @@
 #include "core/app_log.h"
 
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "core/text_encoding.h"
 #include "core/tracked_memory.h"
 #include "platform/system/clock.h"

@@ -5,8 +5,6 @@
 #include "platform/system/clock.h"
 #include "platform/system/system_info.h"
 #include "platform/window_system/window.h"
-#include "random/random.h"
-#include "window/message_pump.h"
 
 #include <cstdio>
 
@@ -56,11 +54,17 @@ uint64_t NowMicroseconds()
     return static_cast<uint64_t>(SystemMilliseconds()) * 1000u;
 }
 
+namespace {
+int (*waitPump)() = nullptr;
+}
+
+void SetWaitPump(int (*pump)()) { waitPump = pump; }
+
 int WaitMilliseconds(int32_t milliseconds)
 {
     const int32_t start = NowMilliseconds();
     for (;;) {
-        if (CoreState.Started && PumpMessages() != 0) return -1;
+        if (CoreState.Started && waitPump && waitPump() != 0) return -1;
         int32_t elapsed = (NowMilliseconds() - start) & 0x7FFFFFFF;
         if (elapsed >= milliseconds) return 0;
         // Short sleeps, so that the window answers within a millisecond or two.
@@ -118,7 +122,7 @@ void WriteSystemReport(void (*whileCounting)())
     LogUnindent();
 }
 
-void ProbeTimers()
+void ProbeTimers(int (*pump)())
 {
     CoreState.counterFrequency = SystemCounterFrequency();
     CoreState.useCounter = CoreState.counterFrequency != 0;
@@ -131,8 +135,7 @@ void ProbeTimers()
         uint32_t lastTime = SystemMilliseconds();
         int64_t lastCount = SystemCounter();
         const uint32_t start = SystemMilliseconds();
-        while (PumpMessages() == 0 && timerUpdates != 60 && counterUpdates != 60 &&
-               SystemMilliseconds() - start < 1000) {
+        while (pump() == 0 && timerUpdates != 60 && counterUpdates != 60 && SystemMilliseconds() - start < 1000) {
             int64_t count = SystemCounter();
             if (count != lastCount) {
                 ++counterUpdates;
@@ -156,7 +159,6 @@ void ProbeTimers()
         }
         LogWrite(" ");
     }
-    SeedRandom(static_cast<uint32_t>(NowMilliseconds()));
 }
 
 int CheckSecondInstance()

@@ -1,7 +1,7 @@
 #include "core/tracked_memory.h"
 
 #include "core/app_log.h"
-#include "core/sjis.h"
+#include "base/sjis.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // candidates of a folder are "." (0), ".." (1, not in the root) and then its entries.
 #include <cstring>
 
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "core/tracked_memory.h"
 #include "file/archive_files.h"
 #include "file/file_names.h"

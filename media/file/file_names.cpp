@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/sjis.h"
+#include "base/sjis.h"
 
 size_t SjisCharLength(const char* text)
 {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "core/tracked_memory.h"
 #include "file/file_names.h"
 #include "file/search_handles.h"

@@ -1,6 +1,6 @@
 #include "graphics/graphic_handles.h"
 
-#include "core/lifecycle.h"
+#include "core/fatal_exit.h"
 #include "core/tracked_memory.h"
 #include "graphics/window_link.h"
 

@@ -5,7 +5,7 @@
 #include "graphics/device/vertex_batch.h"
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
-#include "image/image_graphic.h"
+#include "graphics/image_graphic.h"
 #include "input/input_setup.h"
 #include "text/font_handles.h"
 #include "rorodiv.h"

@@ -2,7 +2,7 @@
 
 #include "core/app_log.h"
 #include "core/core_state.h"
-#include "core/lifecycle.h"
+#include "core/fatal_exit.h"
 #include "core/tracked_memory.h"
 #include "graphics/blend_tables.h"
 #include "graphics/device/device_ops.h"

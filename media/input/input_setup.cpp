@@ -4,7 +4,7 @@
 
 #include "core/app_log.h"
 #include "core/core_state.h"
-#include "core/lifecycle.h"
+#include "core/fatal_exit.h"
 #include "input/input_state.h"
 #include "input/joypads.h"
 #include "platform/system/clock.h"

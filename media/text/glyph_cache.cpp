@@ -1,8 +1,8 @@
 #include "text/glyph_cache.h"
 
 #include "core/app_log.h"
-#include "core/sjis.h"
-#include "core/lifecycle.h"
+#include "base/sjis.h"
+#include "core/fatal_exit.h"
 #include "core/tracked_memory.h"
 #include "graphics/window_link.h"
 #include "platform/fonts/glyph_raster.h"

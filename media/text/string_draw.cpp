@@ -1,7 +1,7 @@
 #include "text/string_draw.h"
 
 #include "core/app_log.h"
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "core/tracked_memory.h"
 #include "core/text_encoding.h"
 #include "graphics/color_format.h"

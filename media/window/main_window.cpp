@@ -13,6 +13,7 @@
 #include "platform/system/system_info.h"
 #include "platform/system/thread_id.h"
 #include "platform/window_system/window.h"
+#include "random/random.h"
 #include "window/message_pump.h"
 #include "window/text_input.h"
 #include "window/window_mode.h"
@@ -75,7 +76,8 @@ int OpenMainWindow()
     CoreState.desktopHeight = desktop.height;
     CoreState.desktopColorBits = desktop.colorBits;
 
-    ProbeTimers();
+    ProbeTimers(PumpMessages);
+    SeedRandom(static_cast<uint32_t>(NowMilliseconds()));
 
     SetScreenSaverEnabled(0);
     CoreState.screenSaverOff = 1;

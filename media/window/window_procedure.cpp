@@ -2,7 +2,7 @@
 
 #include "core/app_log.h"
 #include "core/core_state.h"
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "core/time_source.h"
 #include "core/tracked_memory.h"
 #include "core/unbuilt_layers.h"

@@ -4,7 +4,7 @@
 #include "graphics/software/software_screen.h"
 #include "file/file_access.h"
 #include "image/dxt_blocks.h"
-#include "image/image_graphic.h"
+#include "graphics/image_graphic.h"
 #include "image_fixture.h"
 #include "rorodiv.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 #include "core/app_log.h"
 #include "core/core_state.h"
-#include "core/lifecycle.h"
+#include "lifecycle/lifecycle.h"
 #include "core/log_lines.h"
 #include "platform/window_system/message_queue.h"
 #include "rorodiv.h"

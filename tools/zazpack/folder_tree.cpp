@@ -7,7 +7,7 @@
 #include <span>
 #include <unordered_map>
 
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "file/archive.h"
 #include "file/file_names.h"
 #include "file/lz_block.h"

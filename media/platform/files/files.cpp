@@ -2,7 +2,7 @@
 #include "platform/system/codepage.h"
 #include "platform/system/service_faults.h"
 
-#include "core/sjis.h"
+#include "base/sjis.h"
 
 #include <cerrno>
 #include <climits>

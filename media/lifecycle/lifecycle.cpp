@@ -1,10 +1,10 @@
-#include "core/lifecycle.h"
+#include "lifecycle/lifecycle.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
 #include "core/log_display.h"
 #include "core/media_lock.h"
-#include "core/sjis.h"
+#include "base/sjis.h"
 #include "core/text_encoding.h"
 #include "core/time_source.h"
 #include "core/tracked_memory.h"
@@ -122,6 +122,7 @@ int StartLocked()
     SoundStart();
     if (SetupGraphics() < 0) return FailStart();
     InitCharBuffer();
+    SetWaitPump(PumpMessages);
     CoreState.Started = 1;
     SetWaitVsync(1);
     if (!CoreState.Windowed) BringToForeground();

@@ -1,6 +1,6 @@
 // Loading pictures into graphics (the public LoadGraphic family): the decoder chain, then the
 // pixel converter.
-#include "image/image_graphic.h"
+#include "graphics/image_graphic.h"
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
