@@ -25,6 +25,8 @@
 #include <cstdlib>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 constexpr int kBoxes = 2000;

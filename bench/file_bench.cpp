@@ -22,6 +22,8 @@
 #include "lz_encoder.h"
 #include "platform/files/files.h"
 
+using namespace ror;
+
 namespace {
 
 // Deterministic data sets of up to 8 MiB: words of a small vocabulary, pixels of a noisy

@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <ctime>
 
+using namespace ror;
+
 static void GameFrame(benchmark::State& state)
 {
     const bool x11 = state.range(0) == 1;

@@ -16,6 +16,8 @@
 #include <random>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 constexpr int kWidth = 800, kHeight = 600;

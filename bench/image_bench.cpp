@@ -18,6 +18,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;

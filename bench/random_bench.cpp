@@ -6,6 +6,8 @@
 #include "platform/system/cpu.h"
 #include "random/random_state.h"
 
+using namespace ror;
+
 namespace {
 
 void RefillBlock(benchmark::State& bench, RandomRefill refill)

@@ -27,6 +27,8 @@
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
 
+using namespace ror;
+
 namespace {
 
 constexpr int kRate = 44100;

@@ -25,6 +25,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 constexpr char kLine[] = "MousePos(123,456) FieldPos( 7, 3) Nr: 42";

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 size_t SjisCutLength(const char* text, size_t limit)
 {
     size_t i = 0;
@@ -21,3 +23,5 @@ size_t SjisCopyCut(char* out, size_t outSize, const char* text)
     out[length] = '\0';
     return length;
 }
+
+}  // namespace ror

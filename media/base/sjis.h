@@ -2,6 +2,8 @@
 #pragma once
 #include <cstddef>
 
+namespace ror {
+
 // A byte in 0x81-0x9F or 0xE0-0xFC starts a two-byte character; the byte after it
 // belongs to that character whatever its value (it may be '\n', '\\', '{' ...).
 constexpr bool IsSjisLeadByte(unsigned char byte)
@@ -16,3 +18,5 @@ size_t SjisCutLength(const char* text, size_t limit);
 // Copies `text` into `out` (capacity `outSize` including the terminator), cut on a
 // character boundary when it does not fit. Returns the number of bytes copied.
 size_t SjisCopyCut(char* out, size_t outSize, const char* text);
+
+}  // namespace ror

@@ -1,4 +1,5 @@
 #include "core/app_log.h"
+#include "rorodiv.h"
 
 #include "base/sjis.h"
 #include "core/text_encoding.h"
@@ -12,6 +13,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+namespace ror {
 
 LogState AppLogState;
 
@@ -111,11 +114,17 @@ static void WriteInPieces(SystemFile file, const char* text, size_t length, char
     AppLogState.lineOpen = length == 0 || last != '\n';
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 int SetLogEnabled(int enable)
 {
     AppLogState.off = enable == 0 ? 1 : 0;
     return 0;
 }
+
+namespace ror {
 
 int LogStart()
 {
@@ -188,6 +197,8 @@ int LayerLogWriteFormat(const char* format, ...)
     return LayerLogWrite(line);
 }
 
+}  // namespace ror
+
 // The game's writes (the parentheses keep the names from meaning the layer's writes).
 int(LogWrite)(const char* text)
 {
@@ -219,6 +230,8 @@ int LogUnindent()
     return 0;
 }
 
+namespace ror {
+
 int LogNetworkError(const char* format, ...)
 {
     // The socket layer reports its errors through errno; read it before anything can change it.
@@ -232,3 +245,5 @@ int LogNetworkError(const char* format, ...)
     LogWriteFormat("ネットワークログ。%s[%d]", message, error);
     return -1;
 }
+
+}  // namespace ror

@@ -1,7 +1,11 @@
 // The application log "Log.txt": the layer's one diagnostic channel.
 // Every write returns -1 so that a failure path can log and fail in one step.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstdint>
+
+namespace ror {
 
 struct LogState {
     int32_t off;         // 1 when switched off
@@ -14,16 +18,13 @@ struct LogState {
 
 extern LogState AppLogState;
 
-int SetLogEnabled(int enable);
 int LogStart();
 // The layer's own writes, in cp932. The game's LogWrite and LogWriteFormat (rorodiv.h) take
 // its texts across the UTF-8 boundary first; inside the layer the names mean these.
 int LayerLogWrite(const char* text);
 int LayerLogWriteFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-int(LogWrite)(const char* text);
-int(LogWriteFormat)(const char* format, ...) __attribute__((format(printf, 1, 2)));
 #define LogWrite(...) LayerLogWrite(__VA_ARGS__)
 #define LogWriteFormat(...) LayerLogWriteFormat(__VA_ARGS__)
-int LogIndent();
-int LogUnindent();
 int LogNetworkError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace ror

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 CoreStateRecord CoreState;
 
 void ClearCoreStateForWindowStep()
@@ -23,3 +25,5 @@ void ClearCoreStateForWindowStep()
     CoreState.useCounter = kept.useCounter;
     CoreState.counterFrequency = kept.counterFrequency;
 }
+
+}  // namespace ror

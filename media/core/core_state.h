@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct CoreStateRecord {
     // Settings made before start-up; the window step keeps them.
     int32_t Windowed;       // 1 windowed, 0 full-screen (the default)
@@ -54,3 +56,5 @@ extern CoreStateRecord CoreState;
 // The window step's reset: everything to zero except the settings, the start-up flags kept
 // across it and the system report's results.
 void ClearCoreStateForWindowStep();
+
+}  // namespace ror

@@ -1,5 +1,7 @@
 #include "core/handles.h"
 
+namespace ror {
+
 HandleHeader* ResolveHandle(int32_t handle, const HandleTable& table)
 {
     if (handle < 0) return nullptr;
@@ -18,3 +20,5 @@ int32_t StampCheck(HandleTable& table)
     table.checkCounter = check + 1 > kHandleCheckLimit ? 0 : check + 1;
     return check;
 }
+
+}  // namespace ror

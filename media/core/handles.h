@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 enum HandleKind : int32_t {
     HANDLE_KIND_GRAPHIC = 1,
     HANDLE_KIND_SOUND = 2,
@@ -47,3 +49,5 @@ HandleHeader* ResolveHandle(int32_t handle, const HandleTable& table);
 
 // The next check value of the table's kind; the counter wraps from 2047 to 0.
 int32_t StampCheck(HandleTable& table);
+
+}  // namespace ror

@@ -2,5 +2,9 @@
 // Nothing in this system switches it on, so neither step does anything yet.
 #pragma once
 
+namespace ror {
+
 int PrepareLogDisplay();
 int ReleaseLogDisplayFont();
+
+}  // namespace ror

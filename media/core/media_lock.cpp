@@ -6,6 +6,8 @@
 
 #include <mutex>
 
+namespace ror {
+
 namespace {
 
 constexpr int kQueueLength = 4096;
@@ -122,3 +124,5 @@ uint32_t MediaLockQueuedThread(int position)
     if (position < 0 || position >= kQueueLength) return 0;
     return Lock.queue[position].thread;
 }
+
+}  // namespace ror

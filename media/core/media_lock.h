@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 void AcquireMediaLock();
 // Releases one level; at the owner's outermost release the first queued thread is woken.
 void ReleaseMediaLock();
@@ -21,3 +23,5 @@ struct MediaLockStatus {
 MediaLockStatus ReadMediaLockStatus();
 // The thread id at a queue position (0 = head), 0 for a free entry.
 uint32_t MediaLockQueuedThread(int position);
+
+}  // namespace ror

@@ -1,10 +1,13 @@
 #include "core/text_encoding.h"
+#include "rorodiv.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "core/tracked_memory.h"
 #include "platform/system/codepage.h"
+
+namespace ror {
 
 TextEncodingState TextEncoding;
 
@@ -20,11 +23,17 @@ bool IsAscii(const char* text)
 
 }  // namespace
 
+}  // namespace ror
+
+using namespace ror;
+
 int SetUseUtf8Texts(int enable)
 {
     TextEncoding.utf8 = enable != 0;
     return 0;
 }
+
+namespace ror {
 
 CallerText::CallerText(const char* text, CallerTextUse use) : text_(text)
 {
@@ -70,3 +79,5 @@ int PathToCaller(char* text, size_t size)
     std::memcpy(text, converted, std::strlen(converted) + 1);
     return 0;
 }
+
+}  // namespace ror

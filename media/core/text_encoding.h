@@ -1,15 +1,17 @@
 // The encoding of the texts a game passes and receives. Inside, texts are cp932; with UTF-8
 // texts on, each public operation converts once where a text crosses in or out.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstddef>
 #include <cstdint>
+
+namespace ror {
 
 struct TextEncodingState {
     int32_t utf8;  // 1: the game's texts are UTF-8
 };
 extern TextEncodingState TextEncoding;
-
-int SetUseUtf8Texts(int enable);
 
 // How a game's text is taken: a text to show loses what does not convert; a path must name
 // exactly the file the game named, so one that does not convert whole is refused.
@@ -38,3 +40,5 @@ void TextToCaller(char* text, size_t size);
 // The same for a path or a file's name, which is never cut or changed: 0, or -1 (the text
 // then "") when it has no exact UTF-8 form or that does not fit.
 int PathToCaller(char* text, size_t size);
+
+}  // namespace ror

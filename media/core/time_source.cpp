@@ -1,4 +1,5 @@
 #include "core/time_source.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -7,6 +8,8 @@
 #include "platform/window_system/window.h"
 
 #include <cstdio>
+
+namespace ror {
 
 namespace {
 
@@ -43,6 +46,10 @@ void ReportProcessorSpeed(void (*whileCounting)())
 
 }  // namespace
 
+}  // namespace ror
+
+using namespace ror;
+
 int32_t NowMilliseconds() { return static_cast<int32_t>(SystemMilliseconds() & 0x7FFFFFFF); }
 
 uint64_t NowMicroseconds()
@@ -54,11 +61,15 @@ uint64_t NowMicroseconds()
     return static_cast<uint64_t>(SystemMilliseconds()) * 1000u;
 }
 
+namespace ror {
+
 namespace {
 int (*waitPump)() = nullptr;
 }
 
 void SetWaitPump(int (*pump)()) { waitPump = pump; }
+
+}  // namespace ror
 
 int WaitMilliseconds(int32_t milliseconds)
 {
@@ -71,6 +82,8 @@ int WaitMilliseconds(int32_t milliseconds)
         SystemSleep(1);
     }
 }
+
+namespace ror {
 
 void WriteProcessorReport(const CpuIdentity& cpu, void (*whileCounting)())
 {
@@ -172,3 +185,5 @@ int CheckSecondInstance()
     LogWrite("二重起動はされていませんでした\n");
     return 0;
 }
+
+}  // namespace ror

@@ -1,18 +1,14 @@
 // The layer's clocks, and the start-up steps that measure the machine: the system report,
 // the timer probe with the random seeding, and the second-instance check.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstdint>
+
+namespace ror {
 
 struct CpuIdentity;
 
-// The millisecond clock with bit 31 cleared (0..2^31-1, wrapping). Timings mask this way
-// and subtract.
-int32_t NowMilliseconds();
-// Microseconds of the clock chosen by the timer probe.
-uint64_t NowMicroseconds();
-// Sleeps in short steps, pumping the window's messages once the layer runs: 0, or -1 once
-// the window has gone.
-int WaitMilliseconds(int32_t milliseconds);
 // The message pump the waits call (0, or -1 once the window has gone); start-up installs it,
 // since the pump sits layers above the clock.
 void SetWaitPump(int (*pump)());
@@ -28,3 +24,5 @@ void WriteProcessorReport(const CpuIdentity& cpu, void (*whileCounting)() = null
 void ProbeTimers(int (*pump)());
 // Inside the window step: -1 (with QuitFlag set) when another copy has a window of ClassName.
 int CheckSecondInstance();
+
+}  // namespace ror

@@ -1,4 +1,5 @@
 #include "core/tracked_memory.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "base/sjis.h"
@@ -7,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+namespace ror {
 
 AllocState TrackedAllocState;
 
@@ -237,3 +240,5 @@ int VerifyAllocations()
 int32_t TrackedAllocationCount() { return TrackedAllocState.count; }
 
 int32_t TrackedAllocationBytes() { return TrackedAllocState.totalSize; }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace ror {
+
 struct AllocHeader;
 
 // The bookkeeping fields of a header. Links are 64 bits wide here, so the fields take
@@ -58,3 +60,5 @@ inline AllocHeader* HeaderOfBlock(void* block)
 {
     return reinterpret_cast<AllocHeader*>(static_cast<char*>(block) - sizeof(AllocHeader));
 }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 // the message pump and the window procedure call them at their places; they do nothing.
 #pragma once
 
+namespace ror {
+
 // Network (HTTP tasks, connections, its notification window).
 inline void ClearHttpTasks() {}
 inline void EndNetwork() {}
@@ -22,3 +24,5 @@ inline void ReleaseModelTables() {}
 inline void BuildSineTable() {}
 // Text input's per-frame state step.
 inline void StepTextInputState() {}
+
+}  // namespace ror

@@ -6,8 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "rorodiv_file.h"
 #include "file/file_access.h"
 #include "platform/files/files.h"
+
+namespace ror {
 
 constexpr int kArchiveKeySize = 12;
 constexpr uint32_t kArchiveHeaderSize = 24;
@@ -122,3 +125,5 @@ const char* EntryName(const Archive* archive, const FileEntry& entry);
 // and size in range, folders form a tree. 0, or -1 for a damaged archive.
 int ValidateArchive(Archive* archive);
 ArchiveHeader ParseArchiveHeader(const uint8_t* bytes);
+
+}  // namespace ror

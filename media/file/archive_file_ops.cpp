@@ -3,6 +3,7 @@
 // are descrambled and expanded once the archive's worker is done.
 #include <cstring>
 
+#include "rorodiv.h"
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "file/archive_files.h"
@@ -10,6 +11,8 @@
 #include "file/plain_file.h"
 #include "platform/system/clock.h"
 #include "platform/files/files.h"
+
+namespace ror {
 
 namespace {
 
@@ -270,3 +273,5 @@ int ArchiveAwareGetCurrentDir(char* buffer)
 {
     return buffer == nullptr ? -1 : GetSystemCurrentDirectory(buffer, kArchivePathSize);
 }
+
+}  // namespace ror

@@ -4,8 +4,11 @@
 #pragma once
 #include <cstdint>
 
+#include "rorodiv_file.h"
 #include "file/archive.h"
 #include "file/file_access.h"
+
+namespace ror {
 
 constexpr int kArchiveSlotCount = 512;
 constexpr int kOpenFileCount = 512;
@@ -94,3 +97,5 @@ int ArchiveAwareGetCurrentDir(char* buffer);
 SearchValue ArchiveAwareFileFindFirst(const char* pattern, FileInfo* info);
 int ArchiveAwareFileFindNext(SearchValue search, FileInfo* info);
 int ArchiveAwareFileFindClose(SearchValue search);
+
+}  // namespace ror

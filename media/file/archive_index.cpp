@@ -5,6 +5,8 @@
 #include "core/tracked_memory.h"
 #include "file/archive.h"
 
+namespace ror {
+
 namespace {
 
 uint16_t LoadU16(const uint8_t* bytes) { return uint16_t(bytes[0] | bytes[1] << 8); }
@@ -145,3 +147,5 @@ int ValidateArchive(Archive* archive)
     archive->currentDir = 0;
     return intact ? 0 : -1;
 }
+
+}  // namespace ror

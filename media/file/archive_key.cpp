@@ -3,6 +3,8 @@
 
 #include "file/archive.h"
 
+namespace ror {
+
 namespace {
 
 // One-byte constants of this system's key; archives made for it must use them too.
@@ -77,3 +79,5 @@ void ScrambleBytes(uint8_t* bytes, size_t length, uint64_t position, const Archi
 {
     ScrambleCopy(bytes, bytes, length, position, key);
 }
+
+}  // namespace ror

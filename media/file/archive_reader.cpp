@@ -2,10 +2,13 @@
 // its entries.
 #include <cstring>
 
+#include "rorodiv_file.h"
 #include "core/tracked_memory.h"
 #include "file/archive.h"
 #include "file/file_names.h"
 #include "file/plain_file.h"
+
+namespace ror {
 
 namespace {
 
@@ -275,3 +278,5 @@ int LocateArchiveEntry(Archive* archive, const char* path, uint32_t* offset, uin
     *size = fields.dataSize;
     return 0;
 }
+
+}  // namespace ror

@@ -2,6 +2,7 @@
 // candidates of a folder are "." (0), ".." (1, not in the root) and then its entries.
 #include <cstring>
 
+#include "rorodiv_file.h"
 #include "base/sjis.h"
 #include "core/tracked_memory.h"
 #include "file/archive_files.h"
@@ -9,6 +10,8 @@
 #include "file/plain_file.h"
 #include "file/search_handles.h"
 #include "platform/files/directory.h"
+
+namespace ror {
 
 namespace {
 
@@ -152,3 +155,5 @@ int ArchiveAwareFileFindClose(SearchValue value)
     RemoveSearchHandle(SearchHandles.archive, &record->header);
     return EndSearch(record);
 }
+
+}  // namespace ror

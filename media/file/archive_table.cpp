@@ -2,10 +2,13 @@
 #include <cctype>
 #include <cstring>
 
+#include "rorodiv_file.h"
 #include "core/tracked_memory.h"
 #include "file/archive_files.h"
 #include "file/file_startup.h"
 #include "file/file_names.h"
+
+namespace ror {
 
 ArchiveLayerState ArchiveLayer;
 ArchiveSettings ArchiveSetup = {"", ".ZAZ"};
@@ -131,6 +134,10 @@ int ResolveArchivePath(const char* path, int32_t* archiveIndex, char* inside, si
         at = end + 1;
     }
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 int SetArchiveKey(const char* keyText)
 {

@@ -1,11 +1,14 @@
 // The installed table of file operations, the public operations that call it, and the
 // stream tables over files and memory.
 #include "file/file_access.h"
+#include "rorodiv_file.h"
 
 #include "core/text_encoding.h"
 #include "file/archive_files.h"
 #include "file/file_startup.h"
 #include "file/plain_file.h"
+
+namespace ror {
 
 namespace {
 
@@ -78,6 +81,10 @@ const StreamOps* FileStreamOps() { return &FileAccess.fileStreams; }
 
 const StreamOps* MemoryStreamOps() { return &FileAccess.memoryStreams; }
 
+}  // namespace ror
+
+using namespace ror;
+
 FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async)
 {
     CallerText converted(path, CallerTextUse::Path);
@@ -114,6 +121,8 @@ int GetCurrentDir(char* buffer)
     return result;
 }
 
+namespace ror {
+
 namespace {
 
 // Steps past names the game could not open by what it would be given (an archive's name
@@ -126,6 +135,8 @@ int SkipUnusableNames(SearchValue search, FileInfo* info)
 }
 
 }  // namespace
+
+}  // namespace ror
 
 SearchValue FileFindFirst(const char* pattern, FileInfo* info)
 {

@@ -6,6 +6,8 @@
 
 #include "rorodiv_file.h"
 
+namespace ror {
+
 struct FileAccessTable {
     // useCache: keep a read-ahead cache; spare: not used; async: reads return at once.
     FileValue (*fileOpen)(const char* path, int32_t useCache, int32_t spare, int32_t async);
@@ -65,3 +67,5 @@ int MemoryStreamIdle(StreamValue stream);
 int CloseMemoryStream(StreamValue stream);
 // The table of the routines above, whatever stream table is installed.
 extern const StreamOps kPlainMemoryStreamOps;
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 
 #include "base/sjis.h"
 
+namespace ror {
+
 size_t SjisCharLength(const char* text)
 {
     return IsSjisLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0' ? 2 : 1;
@@ -72,3 +74,5 @@ ptrdiff_t FindLastSeparator(const char* path, bool colonSplits)
     }
     return last;
 }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 
+namespace ror {
+
 // Byte length of the character at `text` (2 for a lead byte followed by a non-zero byte).
 size_t SjisCharLength(const char* text);
 
@@ -17,3 +19,5 @@ int MatchWildcard(const char* pattern, const char* name);
 ptrdiff_t FindLastSeparator(const char* path, bool colonSplits);
 
 constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace ror

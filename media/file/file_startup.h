@@ -2,6 +2,9 @@
 // the file operations and the default streams, the current directory through the installed
 // operations, and closing idle archives.
 #pragma once
+#include "rorodiv_file.h"
+
+namespace ror {
 
 struct FileAccessTable;
 
@@ -10,6 +13,6 @@ void ClearArchiveTables();
 int InstallFileAccess(const FileAccessTable* table);
 int InstallDefaultStreams();
 // The current directory into buffer (256 bytes) / set it. 0 / -1.
-int GetCurrentDir(char* buffer);
-int SetCurrentDir(const char* path);
 int ReleaseIdleArchives();
+
+}  // namespace ror

@@ -1,8 +1,11 @@
 // A file's size and whole-file reads, over the installed file operations (archives included).
 #include <climits>
 
+#include "rorodiv_file.h"
 #include "core/tracked_memory.h"
 #include "file/file_access.h"
+
+using namespace ror;
 
 int64_t FileSize(FileValue file)
 {
@@ -12,6 +15,8 @@ int64_t FileSize(FileValue file)
     FileSeek(file, int32_t(position), kSeekStart);
     return size;
 }
+
+namespace ror {
 
 namespace {
 
@@ -37,6 +42,8 @@ int64_t ReadableSize(FileValue file)
 }
 
 }  // namespace
+
+}  // namespace ror
 
 int64_t FileReadWhole(const char* path, void* block, int64_t capacity)
 {

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ror {
+
 void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* destination, uint32_t offset, uint32_t count)
 {
     WaitEvent(worker->doneEvent);
@@ -111,3 +113,5 @@ int RunFileWorker(void* raw)
     SignalEvent(worker->doneEvent);
     return 1;
 }
+
+}  // namespace ror

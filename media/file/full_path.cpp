@@ -1,9 +1,12 @@
 // Absolute paths with "\" separators, the identity under which archives are compared.
 #include <cstring>
 
+#include "rorodiv_file.h"
 #include "file/archive_files.h"
 #include "file/file_names.h"
 #include "platform/files/files.h"
+
+namespace ror {
 
 namespace {
 
@@ -115,3 +118,5 @@ int FullPath(const char* path, bool upperCase, char* out, size_t size)
     if (GetSystemCurrentDirectory(base, sizeof base) != 0) return -1;
     return FullPathFrom(base, path, upperCase, out, size);
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstring>
 
+namespace ror {
+
 static_assert(std::endian::native == std::endian::little, "distance fields are read as little-endian words");
 
 namespace {
@@ -112,3 +114,5 @@ int64_t DecodeLzBlock(const uint8_t* block, size_t blockSize, uint8_t* destinati
     }
     return out == outEnd ? int64_t(expandedSize) : -1;
 }
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace ror {
+
 constexpr uint32_t kLzHeaderSize = 9;
 constexpr uint32_t kLzMinMatch = 4;
 constexpr uint32_t kLzMaxMatch = kLzMinMatch + 8191;
@@ -17,3 +19,5 @@ constexpr uint32_t kLzMaxDistance = 1u << 24;
 // damaged block: sizes that do not fit, a truncated code, a code with c & 3 = 3, a
 // back-reference before the start of the output, output longer or shorter than announced.
 int64_t DecodeLzBlock(const uint8_t* block, size_t blockSize, uint8_t* destination, size_t destinationSize);
+
+}  // namespace ror

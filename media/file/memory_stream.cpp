@@ -1,8 +1,11 @@
 // A block of memory read exactly like a file.
 #include <cstring>
 
+#include "rorodiv_file.h"
 #include "core/tracked_memory.h"
 #include "file/file_access.h"
+
+namespace ror {
 
 namespace {
 
@@ -90,3 +93,5 @@ constinit const StreamOps kPlainMemoryStreamOps = {
     .idle = MemoryStreamIdle,
     .close = CloseMemoryStream,
 };
+
+}  // namespace ror

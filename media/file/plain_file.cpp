@@ -1,6 +1,7 @@
 // Plain files: direct mode reads on the calling thread; worker mode hands every read and
 // seek to the file's FileWorker thread.
 #include "file/plain_file.h"
+#include "rorodiv.h"
 
 #include <cstring>
 #include <memory>
@@ -8,6 +9,8 @@
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "platform/files/directory.h"
+
+namespace ror {
 
 namespace {
 
@@ -202,3 +205,5 @@ int PlainGetCurrentDir(char* buffer)
 }
 
 SystemFile CreateTempFile(char* name) { return CreateSystemTempFile(name, kFilePathSize); }
+
+}  // namespace ror

@@ -3,10 +3,13 @@
 #pragma once
 #include <cstdint>
 
+#include "rorodiv_file.h"
 #include "file/file_access.h"
 #include "platform/system/event.h"
 #include "platform/files/files.h"
 #include "platform/system/thread.h"
+
+namespace ror {
 
 constexpr uint32_t kReadCacheSize = 0x20000;
 // Idle time after which a worker with a cache reads ahead.
@@ -67,3 +70,5 @@ void HandWorkerCommand(FileWorker* worker, WorkerCommand command, uint8_t* desti
 // A new empty file in the temporary folder, open for writing; its path goes to `name`
 // (kFilePathSize bytes) when given. kNoSystemFile on failure.
 SystemFile CreateTempFile(char* name);
+
+}  // namespace ror

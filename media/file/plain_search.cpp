@@ -1,5 +1,6 @@
 // Searching a folder of the operating system with a wildcard pattern, and the current
 // folder. Letters match regardless of ASCII case.
+#include "rorodiv_file.h"
 #include "file/plain_file.h"
 
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include "file/file_names.h"
 #include "file/search_handles.h"
 #include "platform/files/directory.h"
+
+namespace ror {
 
 namespace {
 
@@ -105,3 +108,5 @@ int PlainFileFindClose(SearchValue value)
     TrackedFree(search);
     return result;
 }
+
+}  // namespace ror

@@ -1,6 +1,9 @@
 #include "file/search_handles.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
+
+namespace ror {
 
 SearchHandlesState SearchHandles = {
     {},
@@ -33,3 +36,5 @@ void RemoveSearchHandle(HandleTable& table, const HandleHeader* record)
 {
     table.slots[HandleIndex(record->handle)] = nullptr;
 }
+
+}  // namespace ror

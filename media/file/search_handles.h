@@ -6,6 +6,8 @@
 #include "core/handles.h"
 #include "rorodiv_file.h"
 
+namespace ror {
+
 constexpr int32_t kSearchTableSize = 1024;
 
 struct SearchHandlesState {
@@ -24,3 +26,5 @@ SearchValue AddSearchHandle(HandleTable& table, HandleHeader* record);
 HandleHeader* ResolveSearch(SearchValue value, const HandleTable& table);
 // Frees the slot of a record resolved from `table`.
 void RemoveSearchHandle(HandleTable& table, const HandleHeader* record);
+
+}  // namespace ror

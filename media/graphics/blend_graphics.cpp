@@ -9,11 +9,17 @@
 
 #include <cstring>
 
+namespace ror {
+
 int UploadBlendLevels(GraphicRecord* g, int x, int y, int width, int height)
 {
     const PixelRect area{g->offsetX + x, g->offsetY + y, g->offsetX + x + width, g->offsetY + y + height};
     return DrawOps.uploadBlendImage(g->image, area);
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 int CreateBlendGraphic(int width, int height)
 {
@@ -38,6 +44,8 @@ int CreateBlendGraphic(int width, int height)
     }
     return handle;
 }
+
+namespace ror {
 
 int WriteBlendLevels(GraphicRecord* g, const uint32_t* argb, int pitch, int x, int y, int width, int height)
 {
@@ -65,6 +73,8 @@ int BlendGraphicOfPixels(const uint32_t* argb, int pitch, int width, int height)
     }
     return handle;
 }
+
+}  // namespace ror
 
 int MakeBlendGraphic(int source)
 {

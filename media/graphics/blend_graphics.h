@@ -1,12 +1,13 @@
 // Blend images: graphics that hold one 8-bit level per pixel, selected with SetBlendImage to
 // weigh how strongly each pixel of a drawn graphic shows (wipes and other transitions).
 #pragma once
+#include "rorodiv.h"
 #include "graphics/graphic_handles.h"
 
 #include <cstdint>
 
-int CreateBlendGraphic(int width, int height);
-int MakeBlendGraphic(int source);
+namespace ror {
+
 // A new blend image from 0xAARRGGBB rows (`pitch` pixels apart): each level is the pixel's
 // brightness. The handle, or -1.
 int BlendGraphicOfPixels(const uint32_t* argb, int pitch, int width, int height);
@@ -30,3 +31,5 @@ inline bool IsBlendGraphic(const GraphicRecord* g)
 {
     return g != nullptr && g->image != nullptr && g->image->blend != 0;
 }
+
+}  // namespace ror

@@ -1,5 +1,7 @@
 #include "graphics/blend_tables.h"
 
+namespace ror {
+
 BlendTablesRecord BlendTables;
 
 void BuildBlendTables()
@@ -13,3 +15,5 @@ void BuildBlendTables()
             for (int k = 0; k < 64; ++k) BlendTables.lerp6[w][s][k] = uint8_t((s * w + k * (63 - w)) / 63);
     BlendTables.built = 1;
 }
+
+}  // namespace ror

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct BlendTablesRecord {
     int32_t mul[256][256];      // mul[a][c] = a * c / 255
     int32_t delta[256][511];    // delta[a][d + 255] = a * d / 255, d in -255..255
@@ -14,3 +16,5 @@ void BuildBlendTables();
 
 inline int32_t MulTable(int a, int c) { return BlendTables.mul[a][c]; }
 inline int32_t DeltaTable(int a, int d) { return BlendTables.delta[a][d + 255]; }
+
+}  // namespace ror

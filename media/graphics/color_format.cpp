@@ -1,8 +1,11 @@
 #include "graphics/color_format.h"
+#include "rorodiv.h"
 
 #include "graphics/screen_mode.h"
 
 #include <cstring>
+
+namespace ror {
 
 namespace {
 
@@ -225,6 +228,10 @@ const ColorFormat* ScreenColorFormat()
     if (ScreenSettings.hardwarePath) return DeviceColorFormat(sixteen ? kFormatR5G6B5 : kFormatX8R8G8B8);
     return SoftwareColorFormat(sixteen ? 0 : 1, 0, 0);
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 uint32_t PackColor(int red, int green, int blue) { return PackChannels(ScreenColorFormat(), red, green, blue); }
 

@@ -1,7 +1,11 @@
 // Pixel layouts: the ColorFormat record, the fixed software and device format families,
 // and packing 8-bit red, green and blue into a pixel value of a layout.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstdint>
+
+namespace ror {
 
 struct ColorFormat {
     uint16_t colorBits;
@@ -42,5 +46,5 @@ uint32_t PackColorForFormat(const ColorFormat* format, int red, int green, int b
 
 // The layout of colour values: the screen's format at the moment of the call.
 const ColorFormat* ScreenColorFormat();
-uint32_t PackColor(int red, int green, int blue);
-int UnpackColor(uint32_t color, int* red, int* green, int* blue);
+
+}  // namespace ror

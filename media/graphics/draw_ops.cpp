@@ -3,6 +3,8 @@
 
 #include "graphics/software/software_ops.h"
 
+namespace ror {
+
 constinit DrawOpsTable DrawOps = kSoftwareDrawOps;
 
 int InstallDrawOps(const DrawOpsTable* table)
@@ -10,3 +12,5 @@ int InstallDrawOps(const DrawOpsTable* table)
     DrawOps = table != nullptr ? *table : kSoftwareDrawOps;
     return 0;
 }
+
+}  // namespace ror

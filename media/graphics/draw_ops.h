@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct PolygonVertex;
 
 struct DrawOpsTable {
@@ -71,3 +73,5 @@ struct DrawOpsTable {
 extern DrawOpsTable DrawOps;
 // Copies `table` in; null installs the software path's table. 0.
 int InstallDrawOps(const DrawOpsTable* table);
+
+}  // namespace ror

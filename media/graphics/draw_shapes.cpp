@@ -1,5 +1,6 @@
 // Lines, rectangles and polygons: the checks both drawing paths share, then the installed path.
 #include "graphics/draw_shapes.h"
+#include "rorodiv.h"
 
 #include "graphics/color_format.h"
 #include "graphics/draw_ops.h"
@@ -9,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+using namespace ror;
 
 int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness)
 {
@@ -24,6 +27,8 @@ int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled)
     WaitWhileWindowInactive();
     return DrawOps.drawBox(x1, y1, x2, y2, color, filled);
 }
+
+namespace ror {
 
 // The band is built the same way on both paths and drawn as a polygon.
 int DrawThickSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness)
@@ -121,3 +126,5 @@ bool ClipSegmentToArea(const PixelRect& area, int* px1, int* py1, int* px2, int*
     *px1 = x1, *py1 = y1, *px2 = x2, *py2 = y2;
     return true;
 }
+
+}  // namespace ror

@@ -1,4 +1,5 @@
 #include "graphics/draw_state.h"
+#include "rorodiv.h"
 
 #include "graphics/blend_graphics.h"
 #include "graphics/draw_ops.h"
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <utility>
+
+namespace ror {
 
 DrawStateRecord DrawState{
     kFrontScreen, {0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0, 0, {255, 255, 255}, {0, 0, 0}, 1, -1, 0, 0, nullptr, {}};
@@ -24,6 +27,10 @@ int DrawTargetSize(int handle, int* width, int* height)
     *height = g->height;
     return 0;
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 int SetDrawRegion(int x1, int y1, int x2, int y2)
 {
@@ -98,6 +105,8 @@ int SetDrawTarget(int handle)
     return 0;
 }
 
+namespace ror {
+
 int ResetDrawState()
 {
     const int32_t background[3] = {DrawState.background[0], DrawState.background[1], DrawState.background[2]};
@@ -115,6 +124,8 @@ int ResetDrawState()
     SetDrawRegion(0, 0, width, height);
     return 0;
 }
+
+}  // namespace ror
 
 int SetBlendImage(int handle, int border, int range)
 {

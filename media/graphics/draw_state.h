@@ -1,9 +1,12 @@
 // The drawing state every drawing operation reads: target, area, blend mode, brightness.
 #pragma once
+#include "rorodiv.h"
 #include "graphics/graphics_setup.h"  // SetWaitVsync, SetDrawTarget, PresentScreen
 #include "graphics/software/memimg.h"
 
 #include <cstdint>
+
+namespace ror {
 
 constexpr int32_t kBackScreen = -2;
 constexpr int32_t kFrontScreen = -4;
@@ -42,12 +45,9 @@ inline bool DefaultBrightness()
     return DrawState.brightness[0] == 255 && DrawState.brightness[1] == 255 && DrawState.brightness[2] == 255;
 }
 
-int ClearScreen();
-int SetDrawRegion(int x1, int y1, int x2, int y2);
-int SetBlendMode(int mode, int param);
-int SetDrawBrightness(int red, int green, int blue);
 int ResetDrawState();
-int SetBlendImage(int handle, int border, int range);
 
 // Size of a draw target: the screen for -2 and -4, else the graphic's; -1 when it has none.
 int DrawTargetSize(int handle, int* width, int* height);
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace ror {
+
 GraphicTableRecord GraphicTable{{}, {HANDLE_KIND_GRAPHIC, kGraphicSlots, GraphicTable.slots, 0}, 0, 0};
 GraphicCreationSettings GraphicCreation{0, 0, 1, {0, 0, 0}};
 
@@ -63,3 +65,5 @@ int IsDrawableGraphic(const GraphicRecord* g)
     const MemImgStore* s = g->view.base;
     return s != nullptr && !s->isPalette && !s->hasAlpha && (s->kind == 0 || s->kind == 1) ? 1 : 0;
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 constexpr int32_t kGraphicSlots = 32768;
 
 // One texture of a textured image: where it sits in the image and how much of it is used.
@@ -86,3 +88,5 @@ GraphicRecord* ResolveGraphic(int handle);
 void ResetGraphicCounters();
 // 1 when the graphic may be the draw target: a colour image without alpha or palette.
 int IsDrawableGraphic(const GraphicRecord* graphic);
+
+}  // namespace ror

@@ -1,6 +1,7 @@
 // Graphics named by handles: the records, their shared images and the checks both drawing
 // paths share; the pixels are the installed path's.
 #include "graphics/graphics.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+namespace ror {
 
 namespace {
 
@@ -81,6 +84,10 @@ int NewImageGraphic(int width, int height)
     g->height = height;
     return handle;
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 int CreateBlankGraphic(int width, int height)
 {
@@ -155,6 +162,8 @@ int DestroyGraphic(int handle)
     return 0;
 }
 
+namespace ror {
+
 int DestroyAllGraphics()
 {
     for (int slot = 0; slot < kGraphicSlots; ++slot) {
@@ -163,6 +172,8 @@ int DestroyAllGraphics()
     }
     return 0;
 }
+
+}  // namespace ror
 
 int PaintGraphic(int handle, int red, int green, int blue, int alpha)
 {
@@ -177,6 +188,8 @@ int PaintGraphic(int handle, int red, int green, int blue, int alpha)
     return DrawOps.paintGraphic(g, std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255),
                                 std::clamp(alpha, 0, 255));
 }
+
+namespace ror {
 
 int WatchGraphicLoss(int handle, int32_t* flag)
 {
@@ -195,6 +208,8 @@ int GraphicSize(int handle, int* width, int* height)
     *height = g->height;
     return 0;
 }
+
+}  // namespace ror
 
 int PutGraphic(int x, int y, int handle, int useTransparency)
 {
@@ -220,6 +235,8 @@ int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency)
     return DrawOps.putGraphicQuad(corners, g, useTransparency);
 }
 
+namespace ror {
+
 int CopyImageToGraphic(int handle, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect, int x,
                        int y)
 {
@@ -242,3 +259,5 @@ int CopyImageToGraphic(int handle, const PixelImage& source, const PixelImage* a
     if (IsBlendGraphic(g)) return CopyLevelsToBlendGraphic(g, source, r, x, y);
     return DrawOps.copyToGraphic(g, source, alpha, r, x, y);
 }
+
+}  // namespace ror

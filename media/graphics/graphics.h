@@ -1,24 +1,23 @@
 // Graphics named by handles: creation, derived graphics, deletion, filling, drawing and
 // copying pixels in.
 #pragma once
+#include "rorodiv.h"
 #include "graphics/software/memimg.h"
 #include "graphics/pixel_convert.h"
 
 #include <cstdint>
 
+namespace ror {
+
 // A new graphic handle with an empty image record of the size (no pixel store yet): the
 // handle, or -1.
 int NewImageGraphic(int width, int height);
-int CreateBlankGraphic(int width, int height);
-int CreateSubGraphic(int x, int y, int width, int height, int source);
-int DestroyGraphic(int handle);
 int DestroyAllGraphics();
-int PaintGraphic(int handle, int red, int green, int blue, int alpha);
 int WatchGraphicLoss(int handle, int32_t* flag);
-int PutGraphic(int x, int y, int handle, int useTransparency);
-int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
 // Copies `rect` of the source (and, when given, the alpha of `alpha`'s pixels at the same
 // places) to (x, y) of the graphic, converting the pixel format.
 int CopyImageToGraphic(int handle, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect, int x,
                        int y);
 int GraphicSize(int handle, int* width, int* height);
+
+}  // namespace ror

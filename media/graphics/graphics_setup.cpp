@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 GraphicRestorer Restorer;
 }  // namespace
@@ -32,6 +34,10 @@ int NoteWindowMoved() { return 0; }
 int HardwarePathInUse() { return ScreenSettings.hardwarePath; }
 int GraphicsDeviceExists() { return DeviceState.device; }
 
+}  // namespace ror
+
+using namespace ror;
+
 int GetDrawingPath()
 {
     if (!ScreenSettings.graphicsReady) return DRAWING_PATH_NONE;
@@ -48,6 +54,9 @@ int GetRendererName(char* buffer, int size)
     buffer[length] = '\0';
     return 0;
 }
+
+namespace ror {
+
 // Over the full-screen window's top edge the device ends its scene, so that what is drawn so far
 // is shown; a GL window needs no dialog-box mode beyond that.
 int SetGraphicsDialogBoxMode(int32_t)
@@ -72,3 +81,5 @@ int RestoreGraphics()
     ShutdownInput();
     return result;
 }
+
+}  // namespace ror

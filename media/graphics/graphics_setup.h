@@ -1,6 +1,10 @@
 // What start-up, shutdown and the window layer call of the graphics layer.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstdint>
+
+namespace ror {
 
 using GraphicRestorer = void (*)();
 
@@ -17,11 +21,8 @@ int RequestedColorBits();
 int ChangeScreenMode(int32_t width, int32_t height, int32_t colorBits, int32_t force, int32_t refreshRate);
 
 // The drawing state the window procedure reads and sets.
-int SetWaitVsync(int32_t flag);
 int WaitVsyncSetting();
-int SetDrawTarget(int32_t handle);
 int CurrentDrawTarget();  // -2 back screen, -4 front screen, or a graphic handle
-int PresentScreen();      // 0; -1 before start-up
 // The back screen's pixels as 0xFFRRGGBB, row after row; `pixels` holds the screen's
 // width x height values (RequestedScreenSize). 0; -1 before graphics are set up.
 int ReadScreenPixels(uint32_t* pixels);
@@ -33,3 +34,5 @@ int HardwarePathInUse();     // 1 on the hardware path
 int GraphicsDeviceExists();  // 1 while the hardware device exists
 int SetGraphicsDialogBoxMode(int32_t on);
 int RestoreDesktopDisplayMode();  // full-screen software path, on deactivation
+
+}  // namespace ror

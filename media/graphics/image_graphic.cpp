@@ -14,6 +14,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 // Block data is expanded to 32-bit pixels first: the converter reads plain pixels only.
@@ -95,6 +97,10 @@ int DivideGraphic(int whole, int count, int columns, int rows, int cellWidth, in
 
 }  // namespace
 
+}  // namespace ror
+
+using namespace ror;
+
 int LoadGraphic(const char* path)
 {
     if (path == nullptr) return -1;
@@ -108,6 +114,8 @@ int LoadGraphic(const char* path)
     }
     return handle;
 }
+
+namespace ror {
 
 void RestoreGraphicsFromFiles()
 {
@@ -132,6 +140,8 @@ void RestoreGraphicsFromFiles()
     }
     ReleaseLoadedImage(&image);
 }
+
+}  // namespace ror
 
 int LoadGraphicFromMemory(const void* data, int32_t size)
 {

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 constexpr int64_t kMaxImageBytes = int64_t(1) << 30;
 
 // width * height * pixelBytes in checked 64-bit arithmetic: the byte count, or -1 when a factor
@@ -25,3 +27,5 @@ constexpr bool GraphicSizeFits(int64_t width, int64_t height) { return ImageByte
 // a screen image of that size stays within kMaxImageBytes.
 constexpr int kMaxScreenSide = 16384;
 static_assert(ImageBytes(kMaxScreenSide, kMaxScreenSide, 4) > 0);
+
+}  // namespace ror

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 struct Channels {
@@ -112,3 +114,5 @@ int ConvertPixels(const PixelImage& src, uint8_t* dst, int dstPitch, const Color
     }
     return 0;
 }
+
+}  // namespace ror

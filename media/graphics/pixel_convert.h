@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct PixelImage {
     const uint8_t* pixels;
     int32_t pitch;  // bytes from one row to the next
@@ -18,3 +20,5 @@ struct PixelImage {
 // handle (block-compressed data).
 int ConvertPixels(const PixelImage& src, uint8_t* dstPixels, int dstPitch, const ColorFormat* dstFormat, int width,
                   int height);
+
+}  // namespace ror

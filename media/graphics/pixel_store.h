@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace ror {
+
 // Left, top, right, bottom; right and bottom exclusive.
 struct PixelRect {
     int32_t left, top, right, bottom;
@@ -58,3 +60,5 @@ struct MEMIMG {
 
 inline int MemImgPixelBytes(const MEMIMG* view) { return view->base->format->pixelBytes; }
 inline uint8_t* MemImgRow(const MEMIMG* view, int y) { return view->pixels + intptr_t(y) * view->base->pitch; }
+
+}  // namespace ror

@@ -1,9 +1,12 @@
 // Clearing the draw target and showing the frame, on whichever path is installed.
+#include "rorodiv.h"
 #include "core/core_state.h"
 #include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
+
+using namespace ror;
 
 int ClearScreen() { return DrawOps.clearScreen(); }
 
@@ -12,6 +15,8 @@ int PresentScreen()
     if (!CoreState.Started) return -1;
     return DrawOps.presentScreen();
 }
+
+namespace ror {
 
 int ReadScreenPixels(uint32_t* pixels)
 {
@@ -26,3 +31,5 @@ void FrontScreenTimerFired()
     PresentScreen();
     StartFrontScreenTimer();
 }
+
+}  // namespace ror

@@ -1,4 +1,5 @@
 #include "graphics/screen_mode.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -19,6 +20,8 @@
 #include "text/font_handles.h"
 #include "window/message_pump.h"
 #include "window/window_mode.h"
+
+namespace ror {
 
 ScreenSettingsRecord ScreenSettings;
 
@@ -121,6 +124,10 @@ int ReapplyDisplayChange()
     return 0;
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 int SetScreenMode(int width, int height, int colorBits, int refreshRate)
 {
     if (width == 0 || height == 0) return -1;
@@ -151,6 +158,8 @@ int SetUseHardware(int flag)
     ScreenSettings.softwareOnly = flag == 0 ? 1 : 0;
     return 0;
 }
+
+namespace ror {
 
 int RequestedScreenSize(int* width, int* height)
 {
@@ -255,3 +264,5 @@ DisplayModeEntry DisplayModeAt(int index)
     if (index < 0 || index >= ModeList.count) return DisplayModeEntry{-1, -1, -1, -1};
     return ModeList.entries[index];
 }
+
+}  // namespace ror

@@ -1,6 +1,10 @@
 // The screen mode, the choice of drawing path, and graphics set-up and release.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstdint>
+
+namespace ror {
 
 struct ScreenSettingsRecord {
     int32_t width;        // 0 = not chosen (640 at set-up)
@@ -15,8 +19,6 @@ struct ScreenSettingsRecord {
 
 extern ScreenSettingsRecord ScreenSettings;
 
-int SetScreenMode(int width, int height, int colorBits, int refreshRate);
-int SetUseHardware(int flag);
 int SetupGraphics();
 int ReleaseGraphics();
 int ChangeScreenMode(int width, int height, int colorBits, int force, int refreshRate);
@@ -32,3 +34,5 @@ struct DisplayModeEntry {
 };
 int DisplayModeCount();
 DisplayModeEntry DisplayModeAt(int index);
+
+}  // namespace ror

@@ -9,6 +9,8 @@
 #include "window/message_pump.h"
 #include "window/window_mode.h"
 
+namespace ror {
+
 namespace {
 
 void OnFrontScreenTimer(WindowHandle, uint32_t, uintptr_t, uint32_t) { FrontScreenTimerFired(); }
@@ -67,3 +69,5 @@ int PlatformDisplayMode(int index, DisplayModeEntry* out)
     *out = DisplayModeEntry{mode.width, mode.height, mode.colorBits, mode.refreshRate};
     return 0;
 }
+
+}  // namespace ror

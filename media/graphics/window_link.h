@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 void WaitWhileWindowInactive();
 void StartFrontScreenTimer();
 void StopFrontScreenTimer();
@@ -29,3 +31,5 @@ int PlatformDisplayMode(int index, DisplayModeEntry* out);  // 0 / -1
 
 // Called by the adapter when the front-screen timer fires.
 void FrontScreenTimerFired();
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #include "image/image_stream.h"
 #include "image/loaded_image.h"
 
+namespace ror {
+
 namespace {
 
 constexpr uint32_t kEightBitMarker = 0x08080808;
@@ -63,3 +65,5 @@ int DecodeBgra(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     image->pixels = pixels;
     return 0;
 }
+
+}  // namespace ror

@@ -1,4 +1,5 @@
 // BMP: palette pictures kept as indices, 24 bits kept, everything else widened to 24 bits.
+#include "rorodiv.h"
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "image/bmp_layout.h"
@@ -6,6 +7,8 @@
 #include "image/loaded_image.h"
 
 #include <cstring>
+
+namespace ror {
 
 namespace {
 
@@ -171,3 +174,5 @@ int DecodeBmp(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     buffers.pixels = nullptr;
     return 0;
 }
+
+}  // namespace ror

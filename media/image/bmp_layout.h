@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct BmpLayout {
     int32_t width;
     int32_t height;  // rows, always positive
@@ -19,3 +21,5 @@ void ExpandBmpRunLength(const BmpLayout& bmp, const uint8_t* data, int64_t dataB
 
 // Converts 1-, 16- and 32-bit rows (plain or bit fields) to 24-bit blue, green, red rows.
 void ConvertBmpRowsToRgb24(const BmpLayout& bmp, const uint8_t* data, uint8_t* out, int64_t pitch);
+
+}  // namespace ror

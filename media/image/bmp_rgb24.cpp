@@ -1,6 +1,8 @@
 // BMP layouts the decoder widens to 24 bits: 1-bit palettes, 16 and 32 bits, bit fields.
 #include "image/bmp_layout.h"
 
+namespace ror {
+
 namespace {
 
 // One channel of a bit-field pixel, scaled from its mask's range to 0-255.
@@ -56,3 +58,5 @@ void ConvertBmpRowsToRgb24(const BmpLayout& bmp, const uint8_t* data, uint8_t* o
         }
     }
 }
+
+}  // namespace ror

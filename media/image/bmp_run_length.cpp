@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+namespace ror {
+
 namespace {
 
 struct RunCursor {
@@ -61,3 +63,5 @@ void ExpandBmpRunLength(const BmpLayout& bmp, const uint8_t* data, int64_t dataB
         }
     }
 }
+
+}  // namespace ror

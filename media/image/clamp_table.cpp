@@ -1,5 +1,7 @@
 #include "image/clamp_table.h"
 
+namespace ror {
+
 uint8_t ClampTable[768];
 
 void BuildClampTable()
@@ -9,3 +11,5 @@ void BuildClampTable()
         ClampTable[j] = static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
     }
 }
+
+}  // namespace ror

@@ -3,6 +3,10 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 extern uint8_t ClampTable[768];
 
 void BuildClampTable();
+
+}  // namespace ror

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace ror {
+
 namespace {
 
 constexpr int kSurfaceHeaderBytes = 124;
@@ -135,3 +137,5 @@ int DecodeDds(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     image->mipLevels = levels;
     return 0;
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 struct Color {
@@ -87,3 +89,5 @@ int ExpandDxtBlocks(const LoadedImage& image, uint8_t* out, int64_t pitch)
     }
     return 0;
 }
+
+}  // namespace ror

@@ -1,5 +1,8 @@
 // Loading a picture file: the file layer's stream over the path, then the decoder chain.
+#include "rorodiv_file.h"
 #include "image/loaded_image.h"
+
+namespace ror {
 
 int LoadImageData(const char* path, LoadedImage* image)
 {
@@ -11,3 +14,5 @@ int LoadImageData(const char* path, LoadedImage* image)
     ops->close(file);
     return result;
 }
+
+}  // namespace ror

@@ -1,8 +1,11 @@
 // The loader chain: every decoder in turn on the same stream, the first that accepts wins.
+#include "rorodiv_file.h"
 #include "core/tracked_memory.h"
 #include "image/loaded_image.h"
 
 #include <cstring>
+
+namespace ror {
 
 int DecodeImageStream(const StreamOps* ops, StreamValue stream, LoadedImage* image)
 {
@@ -36,3 +39,5 @@ int ReleaseLoadedImage(LoadedImage* image)
     std::memset(image, 0, sizeof(*image));
     return 0;
 }
+
+}  // namespace ror

@@ -1,9 +1,12 @@
 #include "image/image_stream.h"
+#include "rorodiv_file.h"
 
 #include "core/tracked_memory.h"
 #include "image/loaded_image.h"
 
 #include <limits>
+
+namespace ror {
 
 ImageDecodeState ImageDecoding = {kDefaultMaxImageBytes};
 
@@ -73,3 +76,5 @@ uint8_t* AllocImagePixelsZeroed(int64_t bytes, const char* name, int line)
     if (!BlockSizeFits(bytes)) return nullptr;
     return static_cast<uint8_t*>(TrackedAllocZeroed(int32_t(bytes), name, line));
 }
+
+}  // namespace ror

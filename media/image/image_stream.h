@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace ror {
+
 struct ImageStream {
     const StreamOps* ops;
     StreamValue stream;
@@ -32,3 +34,5 @@ inline uint32_t ReadLe32(const uint8_t* p)
 {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
+
+}  // namespace ror

@@ -12,6 +12,8 @@
 #include <csetjmp>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 // libjpeg-turbo takes its fast Huffman path only while the source buffer holds a few
@@ -198,3 +200,5 @@ int DecodeJpeg(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     TrackedFree(job);
     return result;
 }
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct LoadedImage {
     ColorFormat format;  // compression 1-5 only for DXT data
     int32_t width;
@@ -44,3 +46,5 @@ int DecodeDds(const StreamOps* ops, StreamValue stream, LoadedImage* image);
 
 // The order in which the chain tries them.
 constexpr ImageDecoder ImageDecoderOrder[] = {DecodeBmp, DecodeJpeg, DecodePng, DecodeBgra, DecodeTga, DecodeDds};
+
+}  // namespace ror

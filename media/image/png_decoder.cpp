@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+namespace ror {
+
 namespace {
 
 // A deflate stream expands its input at most about 1032 times.
@@ -167,3 +169,5 @@ int DecodePng(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     image->pixels = job.pixels;
     return 0;
 }
+
+}  // namespace ror

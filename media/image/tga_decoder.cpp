@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 constexpr int kHeaderBytes = 18;
@@ -209,3 +211,5 @@ int DecodeTga(const StreamOps* ops, StreamValue stream, LoadedImage* image)
     buffers.pixels = nullptr;
     return 0;
 }
+
+}  // namespace ror

@@ -1,6 +1,7 @@
 // Input set-up and shutdown: the input system (version 7, else 8, else the window system's
 // key state), the mouse and keyboard devices, and re-acquiring them on activation.
 #include "input/input_setup.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -11,6 +12,8 @@
 #include "platform/input_devices/input_devices.h"
 #include "platform/window_system/window.h"
 #include "window/message_pump.h"
+
+namespace ror {
 
 InputStateRecord InputState;
 InputSettingsRecord InputSettings;
@@ -201,6 +204,10 @@ int ReacquireInputDevices()
     }
     return 0;
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 int SetInputDevicesEnabled(int enable)
 {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct InputDevice;
 struct PadEffect;
 
@@ -55,3 +57,5 @@ extern InputSettingsRecord InputSettings;
 // The manual-reset events the devices signal: the keyboard's, and one per pad record.
 ManualResetEvent* KeyboardChangeEvent();
 ManualResetEvent* PadChangeEvent(int pad);
+
+}  // namespace ror

@@ -11,6 +11,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 constexpr uint32_t kExclusiveForeground = kCooperativeExclusive | kCooperativeForeground;
@@ -199,6 +201,10 @@ int ApplyPadVibration()
     return 0;
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 int StopPadVibration(int pad)
 {
     if (PrepareForPadRequest() != 0) return 0;
@@ -209,6 +215,8 @@ int StopPadVibration(int pad)
     ApplyPadVibration();
     return 0;
 }
+
+namespace ror {
 
 int StepPadVibration()
 {
@@ -228,6 +236,8 @@ int StepPadVibration()
     PlayPadEffects();
     return 0;
 }
+
+}  // namespace ror
 
 int StartPadVibration(int pad, int power, int duration)
 {

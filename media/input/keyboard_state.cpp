@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 constexpr uint8_t kRightShiftKeyCode = 0x36;
@@ -58,6 +60,10 @@ int RefreshKeyState()
     if (InputState.windowSystemInput != 1 && InputState.keyboard) return RefreshFromKeyboard();
     return RefreshFromWindowSystem();
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 int IsKeyDown(int keyCode)
 {

@@ -3,5 +3,9 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 // 1 when the key state was refreshed, 0 when it was left as it was.
 int RefreshKeyState();
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 #include "platform/window_system/window_input.h"
 #include "rorodiv.h"
 
+using namespace ror;
+
 int ReadMousePosition(int32_t* outX, int32_t* outY)
 {
     // Before the pointer has been seen it counts as resting on the client origin.

@@ -1,4 +1,5 @@
 #include "lifecycle/lifecycle.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -29,6 +30,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+
+namespace ror {
 
 namespace {
 
@@ -137,6 +140,10 @@ int StartLocked()
 
 }  // namespace
 
+}  // namespace ror
+
+using namespace ror;
+
 int InitMediaLayer()
 {
     if (CoreState.Started) return 0;
@@ -163,6 +170,8 @@ int EndMediaLayer()
     return 0;
 }
 
+namespace ror {
+
 void FatalExit(const char* message)
 {
     LogWrite(message);
@@ -184,6 +193,8 @@ void FatalExitFormat(const char* format, ...)
     message[SjisCutLength(message, sizeof message - 1)] = '\0';
     FatalExit(message);
 }
+
+}  // namespace ror
 
 int SetWindowTitle(const char* title)
 {

@@ -1,8 +1,11 @@
 // The process-wide generator: seeding, drawing and scaling.
 #include "random/random.h"
+#include "rorodiv.h"
 
 #include "platform/system/cpu.h"
 #include "random/random_state.h"
+
+namespace ror {
 
 RandomState randomState = {.state = {}, .index = kRandomStateWords, .output = {}, .seeded = 0, .pairedRefill = 0};
 
@@ -59,6 +62,10 @@ void SeedRandomState(RandomState& random, uint32_t seed)
     }
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 void SeedRandom(uint32_t seed)
 {
     SeedRandomState(randomState, seed);
@@ -67,6 +74,8 @@ void SeedRandom(uint32_t seed)
     randomState.seeded = 1;
     refill(randomState);
 }
+
+namespace ror {
 
 uint32_t NextRandomWord()
 {
@@ -77,6 +86,8 @@ uint32_t NextRandomWord()
     }
     return randomState.output[randomState.index++];
 }
+
+}  // namespace ror
 
 int32_t RandomUpTo(int32_t max)
 {

@@ -1,8 +1,11 @@
 // The process-wide pseudo-random generator (MT19937) behind the map generation.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstdint>
 
-void SeedRandom(uint32_t seed);
+namespace ror {
+
 uint32_t NextRandomWord();
-// One draw scaled into 0..max inclusive, for max >= 0.
-int32_t RandomUpTo(int32_t max);
+
+}  // namespace ror

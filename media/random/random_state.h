@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+namespace ror {
+
 constexpr int32_t kRandomStateWords = 624;
 constexpr int32_t kRandomMiddleDistance = 397;
 
@@ -37,3 +39,5 @@ void RefillRandomAvx2(RandomState& random);  // only where the processor has AVX
 
 // Fills the state words from a seed; leaves index and output alone.
 void SeedRandomState(RandomState& random, uint32_t seed);
+
+}  // namespace ror

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 constexpr uint32_t kRandomUpperMask = 0x80000000u;
 constexpr uint32_t kRandomLowerMask = 0x7fffffffu;
 constexpr uint32_t kRandomMatrix = 0x9908b0dfu;
@@ -23,3 +25,5 @@ inline uint32_t TemperRandomWord(uint32_t y)
     y ^= y >> 18;
     return y;
 }
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 #include "random/random_state.h"
 #include "random/random_twist.h"
 
+namespace ror {
+
 namespace {
 
 __attribute__((target("avx2"))) inline __m256i TwistEight(__m256i current, __m256i next, __m256i far)
@@ -64,4 +66,6 @@ __attribute__((target("avx2"))) void RefillRandomAvx2(RandomState& random)
     }
     random.index = 0;
 }
+
+}  // namespace ror
 #endif

@@ -2,6 +2,8 @@
 #include "random/random_state.h"
 #include "random/random_twist.h"
 
+namespace ror {
+
 void RefillRandomPlain(RandomState& random)
 {
     uint32_t* s = random.state;
@@ -18,3 +20,5 @@ void RefillRandomPlain(RandomState& random)
     }
     random.index = 0;
 }
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 #include "random/random_state.h"
 #include "random/random_twist.h"
 
+namespace ror {
+
 namespace {
 
 __attribute__((target("sse2"))) inline __m128i TwistFour(__m128i current, __m128i next, __m128i far)
@@ -59,4 +61,6 @@ __attribute__((target("sse2"))) void RefillRandomSse2(RandomState& random)
     }
     random.index = 0;
 }
+
+}  // namespace ror
 #endif

@@ -9,6 +9,8 @@
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
 
+namespace ror {
+
 namespace {
 
 Voice& MusicVoice() { return SoundMixer.voices[kMusicVoice]; }
@@ -30,6 +32,10 @@ int DeleteMusicHandle(int32_t handle)
     TrackedFree(music);
     return 0;
 }
+
+}  // namespace ror
+
+using namespace ror;
 
 int PlayMusic(const char* path, int loop)
 {

@@ -1,10 +1,13 @@
 // Ogg Vorbis data through the platform's Vorbis decoder, which reads the layer's stream.
 #include <limits>
 
+#include "rorodiv.h"
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "sound/vorbis_file.h"
 #include "sound/sound_decoder.h"
+
+namespace ror {
 
 namespace {
 
@@ -104,3 +107,5 @@ SoundDecoder* OpenOggDecoder(const SoundReader& in)
     SetLoopPoints(info, &ogg->base.format);
     return &ogg->base;
 }
+
+}  // namespace ror

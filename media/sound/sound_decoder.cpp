@@ -1,8 +1,11 @@
 #include "sound/sound_decoder.h"
+#include "rorodiv.h"
 
 #include <cstring>
 
 #include "core/app_log.h"
+
+namespace ror {
 
 bool UsableSoundFormat(int32_t channels, int64_t rate)
 {
@@ -31,3 +34,5 @@ SoundDecoder* OpenSoundDecoder(const SoundReader& in)
     LogWrite("対応していないサウンドファイルの形式です\n");
     return nullptr;
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 
 #include "file/file_access.h"
 
+namespace ror {
+
 // Channel counts and rates a sound may have.
 constexpr int32_t kMaxSoundChannels = 2;
 constexpr int32_t kMinSoundRate = 1000;
@@ -51,3 +53,5 @@ const SoundDecoderOps& OggDecoderOps();
 
 // Checks shared by the decoders; false with a log line.
 bool UsableSoundFormat(int32_t channels, int64_t rate);
+
+}  // namespace ror

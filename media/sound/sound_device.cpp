@@ -1,4 +1,5 @@
 #include "sound/sound_device.h"
+#include "rorodiv.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,6 +8,8 @@
 #include "sound/sound_device_ops.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+
+namespace ror {
 
 SoundDeviceState SoundState;
 
@@ -178,3 +181,5 @@ int SoundEnd()
     LogWrite("DirectSound の終了処理は正常に終了しました\n");
     return 0;
 }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #include "core/tracked_memory.h"
 #include "sound/sound_mixer.h"
 
+namespace ror {
+
 namespace {
 
 // The default output is opened as stereo 16-bit at 44100 Hz until the capabilities choose
@@ -85,3 +87,5 @@ const SoundDeviceOps PlatformSoundDeviceOps = {
     .listDevices = ListDevices,
     .unloadDeviceList = UnloadDeviceList,
 };
+
+}  // namespace ror

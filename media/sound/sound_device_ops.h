@@ -6,6 +6,8 @@
 
 #include "platform/audio/audio_device.h"
 
+namespace ror {
+
 struct SoundDeviceOps {
     int (*createDevice)();      // the driver brought up
     int (*initializeDevice)();  // the default output opened
@@ -43,3 +45,5 @@ struct SoundDeviceState {
 };
 
 extern SoundDeviceState SoundState;
+
+}  // namespace ror

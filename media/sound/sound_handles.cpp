@@ -5,6 +5,8 @@
 #include "rorodiv.h"
 #include "sound/sound_mixer.h"
 
+namespace ror {
+
 SoundTablesState SoundTables = {
     {}, {HANDLE_KIND_SOUND, kSoundTableSize, SoundTables.soundSlots, 0},
     {}, {HANDLE_KIND_MUSIC, kMusicTableSize, SoundTables.musicSlots, 0},
@@ -79,3 +81,5 @@ void DeleteAllMusicHandles()
         if (record != nullptr) DeleteMusicHandle(MakeHandle(HANDLE_KIND_MUSIC, slot, record->check));
     }
 }
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 #include "sound/sound_decoder.h"
 #include "sound/sound_stream.h"
 
+namespace ror {
+
 constexpr int32_t kSoundTableSize = 4096;
 constexpr int32_t kMusicTableSize = 256;
 // A sound whose decoded 16-bit frames would take more than this streams while it plays
@@ -60,3 +62,5 @@ void ReleaseEndedStreams();
 // Refills the rings of streamed voices and closes those that ended; the message pump
 // calls it at every pass.
 void StepSoundStreaming();
+
+}  // namespace ror

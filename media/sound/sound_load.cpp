@@ -8,6 +8,8 @@
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
 
+namespace ror {
+
 namespace {
 
 // Decodes the whole sound into one tracked block; null with a log line.
@@ -94,6 +96,10 @@ int LoadFrom(const SoundReader& reader, const char* path, const void* data, int3
 }
 
 }  // namespace
+
+}  // namespace ror
+
+using namespace ror;
 
 int LoadSound(const char* path)
 {

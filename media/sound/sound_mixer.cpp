@@ -5,6 +5,8 @@
 
 #include "sound/sound_stream.h"
 
+namespace ror {
+
 SoundMixerState SoundMixer;
 
 namespace {
@@ -181,3 +183,5 @@ void VoiceGains(int32_t volume, int32_t pan, float* left, float* right)
     *left = pan > 0 ? gain * float(255 - pan) / 255.0f : gain;
     *right = pan < 0 ? gain * float(255 + pan) / 255.0f : gain;
 }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct SoundStream;
 
 // Voices that play sounds at once; the music has one more of its own.
@@ -44,3 +46,5 @@ void MixSounds(int16_t* stereoFrames, int32_t frameCount);
 uint64_t VoiceStep(int32_t sourceRate);
 // Left and right gains of a volume 0..255 and a pan -255 (left) .. 255 (right).
 void VoiceGains(int32_t volume, int32_t pan, float* left, float* right);
+
+}  // namespace ror

@@ -8,6 +8,8 @@
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
 
+namespace ror {
+
 namespace {
 
 // A free voice, else the one that gives way: the oldest voice that plays once, and when
@@ -63,6 +65,10 @@ void ApplyGains(int32_t handle, const SoundRecord& sound)
 }
 
 }  // namespace
+
+}  // namespace ror
+
+using namespace ror;
 
 int PlaySound(int handle, int mode)
 {

@@ -1,10 +1,13 @@
 #include "sound/sound_stream.h"
+#include "rorodiv.h"
 
 #include <algorithm>
 #include <new>
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
+
+namespace ror {
 
 namespace {
 
@@ -116,3 +119,5 @@ void CloseSoundStream(SoundStream* stream)
     stream->~SoundStream();
     TrackedFree(stream);
 }
+
+}  // namespace ror

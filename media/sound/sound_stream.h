@@ -7,6 +7,8 @@
 
 #include "sound/sound_decoder.h"
 
+namespace ror {
+
 // Frames of the ring: about 1.5 seconds at 44100 Hz, so a frame loop that pumps messages
 // now and then keeps it from running dry.
 constexpr int32_t kStreamRingFrames = 1 << 16;
@@ -42,3 +44,5 @@ void CloseSoundStream(SoundStream* stream);
 // operations for a path); 0 or -1 with a log line.
 int OpenSourceReader(const StreamSource& source, SoundReader* reader, int32_t* isFile);
 void CloseSourceReader(const SoundReader& reader);
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 
 #include "core/tracked_memory.h"
 
+namespace ror {
+
 struct VorbisFile {
     OggVorbis_File vorbis;
     VorbisReader reader;
@@ -104,3 +106,5 @@ void CloseVorbisFile(VorbisFile* file)
     ov_clear(&file->vorbis);
     TrackedFree(file);
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace ror {
+
 struct VorbisReader {
     void* context;
     size_t (*read)(void* context, void* destination, size_t bytes);  // bytes read
@@ -30,3 +32,5 @@ VorbisFile* OpenVorbisFile(const VorbisReader& reader, VorbisInfo* info);
 int32_t ReadVorbisFrames(VorbisFile* file, int16_t* frames, int32_t maxFrames);
 int SeekVorbisFrame(VorbisFile* file, int64_t frame);
 void CloseVorbisFile(VorbisFile* file);
+
+}  // namespace ror

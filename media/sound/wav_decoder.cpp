@@ -4,9 +4,12 @@
 #include <cstring>
 #include <limits>
 
+#include "rorodiv.h"
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
 #include "sound/sound_decoder.h"
+
+namespace ror {
 
 namespace {
 
@@ -193,3 +196,5 @@ SoundDecoder* OpenWavDecoder(const SoundReader& in)
     }
     return &wav->base;
 }
+
+}  // namespace ror

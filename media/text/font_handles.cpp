@@ -1,4 +1,5 @@
 #include "text/font_handles.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
@@ -13,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+
+namespace ror {
 
 FontSystemState FontSystem = {{}, {HANDLE_KIND_FONT, kFontTableSize, FontSystem.slots, 0}, {}};
 
@@ -100,12 +103,18 @@ CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t
     return cell;
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 int CreateFontToHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
                        int italic, int slot, int check)
 {
     CallerText face(faceName);
     return MakeFontHandle(face.get(), size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
 }
+
+namespace ror {
 
 int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize, int italic,
                    int slot, int check)
@@ -164,6 +173,8 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
     return -1;
 }
 
+}  // namespace ror
+
 int ReleaseFontHandle(int handle)
 {
     if (!ResolveFont(handle)) return -1;
@@ -211,6 +222,8 @@ int SetFontReleasedFlagOfHandle(int handle, int32_t* flag)
 
 int QueryDefaultFont() { return FontSystem.defaults.handle; }
 
+namespace ror {
+
 int RefreshDefaultFont()
 {
     DefaultFontSettingsRecord& settings = FontSystem.defaults;
@@ -224,6 +237,8 @@ int RefreshDefaultFont()
     return 0;
 }
 
+}  // namespace ror
+
 int SetDefaultFontSizeAndThickness(const char*, int size, int thickness)
 {
     // A size no font can take would leave no default font: the one there stays.
@@ -232,6 +247,8 @@ int SetDefaultFontSizeAndThickness(const char*, int size, int thickness)
     FontSystem.defaults.thickness = thickness == -1 ? kDefaultThickness : thickness;
     return RefreshDefaultFont();
 }
+
+namespace ror {
 
 int ResetFonts()
 {
@@ -302,3 +319,5 @@ int RebuildAllFonts()
     }
     return 0;
 }
+
+}  // namespace ror

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct PlatformFont;
 
 constexpr int32_t kFontTableSize = 40;
@@ -103,3 +105,5 @@ int RebuildAllFonts();
 int InitFontSystem();
 int ResetFonts();
 int EndFontSystem();
+
+}  // namespace ror

@@ -1,4 +1,5 @@
 #include "text/glyph_cache.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "base/sjis.h"
@@ -10,6 +11,8 @@
 #include "text/glyph_texture.h"
 
 #include <cstring>
+
+namespace ror {
 
 namespace {
 
@@ -311,3 +314,5 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
     if (block) TrackedFree(block);
     return 0;
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 // One character of a string: first byte, second byte (0 for a one-byte character), 0.
 struct CharRecord {
     uint8_t first;
@@ -43,3 +45,5 @@ inline int32_t CellY(const FontRecord* font, int32_t cell) { return (cell % font
 
 // The lead-byte rule of the font's character set.
 bool IsLeadByteOf(const FontRecord* font, uint8_t byte);
+
+}  // namespace ror

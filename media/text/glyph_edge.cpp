@@ -1,5 +1,7 @@
 #include "text/glyph_edge.h"
 
+namespace ror {
+
 namespace {
 
 // Rows from -r to +r, one bit per column from -r (most significant) to +r.
@@ -23,3 +25,5 @@ bool EdgeShapeIncludes(int32_t radius, int32_t dx, int32_t dy)
     }
     return (rows[dy + radius] >> (radius - dx)) & 1;
 }
+
+}  // namespace ror

@@ -2,6 +2,7 @@
 // pixels with its coverage in alpha in a graphic of the graphics layer, edges in the right
 // half, and strings are drawn as rectangles of that texture tinted with their colours.
 #include "text/glyph_texture.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
+
+namespace ror {
 
 namespace {
 
@@ -210,3 +213,5 @@ int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int font
     if (records != fixed) TrackedFree(records);
     return result;
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 // Sizes the texture for the font's cells, sets slotCount and makes the texture. 0 / -1.
 int CreateGlyphTexture(FontRecord* font);
 // Makes the texture again when the graphics layer has lost it, forgetting the cached glyphs. 0 / -1.
@@ -16,3 +18,5 @@ void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot);
 // Draws a string from the texture, each glyph a tinted rectangle (its edge first). 0 / -1.
 int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
                         uint32_t edgeColor);
+
+}  // namespace ror

@@ -1,4 +1,5 @@
 #include "text/string_draw.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "base/sjis.h"
@@ -18,6 +19,8 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+
+namespace ror {
 
 namespace {
 
@@ -346,6 +349,10 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
 }
 
 }  // namespace
+
+}  // namespace ror
+
+using namespace ror;
 
 int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
 {

@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdint>
 
+namespace ror {
+
 // PrintTextFormat's buffer: longer expansions are cut at a character boundary.
 constexpr int32_t kFormatBufferSize = 1024;
 
@@ -21,3 +23,5 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
 // printf-style expansion into `buffer` (kFormatBufferSize bytes). A longer text is cut on a
 // character boundary. Returns the length written.
 int FormatTextBounded(char* buffer, const char* format, va_list values);
+
+}  // namespace ror

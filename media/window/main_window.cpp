@@ -1,4 +1,5 @@
 #include "window/main_window.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -20,6 +21,8 @@
 #include "window/window_procedure.h"
 
 #include <cstdio>
+
+namespace ror {
 
 namespace {
 
@@ -178,3 +181,5 @@ int CloseMainWindow()
     ReleaseWindowSystem();
     return 0;
 }
+
+}  // namespace ror

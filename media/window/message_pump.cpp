@@ -1,4 +1,5 @@
 #include "window/message_pump.h"
+#include "rorodiv.h"
 
 #include "core/core_state.h"
 #include "core/media_lock.h"
@@ -9,6 +10,8 @@
 #include "platform/system/thread_id.h"
 #include "sound/sound_handles.h"
 #include "window/window_mode.h"
+
+namespace ror {
 
 namespace {
 
@@ -85,6 +88,10 @@ void RunPumpPass(PumpPass* pass)
     }
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 int PumpMessages()
 {
     AcquireMediaLock();
@@ -93,8 +100,12 @@ int PumpMessages()
     return result;
 }
 
+namespace ror {
+
 void WaitWhileInactive()
 {
     if (CoreState.painting || CoreState.Active) return;
     while (PumpMessages() == 0 && !CoreState.Active) {}
 }
+
+}  // namespace ror

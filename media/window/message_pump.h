@@ -1,10 +1,9 @@
 // The per-frame message pump.
 #pragma once
+#include "rorodiv.h"
 
-// Dispatches the main window's messages (in batches of five), holds the caller while the
-// window is inactive and runs the other layers' per-frame steps. 0 while the program may go
-// on, -1 once QuitFlag is set. Holds MediaLock for its whole run.
-int PumpMessages();
+namespace ror {
+
 // Pumps while the window is inactive (unless a windowed WM_PAINT is drawing).
 void WaitWhileInactive();
 
@@ -16,3 +15,5 @@ struct PumpPass {
     int quitSeen;  // QuitFlag was set when a message was taken: it was dropped
 };
 void RunPumpPass(PumpPass* pass);
+
+}  // namespace ror

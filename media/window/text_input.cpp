@@ -1,7 +1,10 @@
 #include "window/text_input.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
+
+namespace ror {
 
 TextInputRecord TextInput;
 
@@ -44,3 +47,5 @@ int TakeChar()
 }
 
 void RecordClick(uint32_t button) { TextInput.clickButtons |= button; }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 constexpr int kCharBufferSize = 256;
 
 struct TextInputRecord {
@@ -34,3 +36,5 @@ int CharBufferFull();
 int StoreChar(uint8_t character);  // 0, or -1 when full
 int TakeChar();                    // the oldest character, -1 when empty
 void RecordClick(uint32_t button);
+
+}  // namespace ror

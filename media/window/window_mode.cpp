@@ -1,4 +1,5 @@
 #include "window/window_mode.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -9,6 +10,8 @@
 #include "platform/window_system/message_queue.h"
 #include "platform/window_system/window.h"
 #include "window/message_pump.h"
+
+namespace ror {
 
 namespace {
 
@@ -88,6 +91,10 @@ double WindowScaleInEffect()
     return CoreState.windowScale;
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 int ChangeWindowMode(int windowed)
 {
     LogWrite("ChangeWindowMode実行 \n");
@@ -108,6 +115,8 @@ int ChangeWindowMode(int windowed)
     CoreState.modeChangeInProgress = 0;
     return result;
 }
+
+namespace ror {
 
 int ApplyWindowStyles()
 {
@@ -173,3 +182,5 @@ int RefreshFullScreenCursor()
     }
     return 0;
 }
+
+}  // namespace ror

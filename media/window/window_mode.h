@@ -1,7 +1,11 @@
 // Windowed and full-screen mode: the switch, the styles of each mode, fitting the window to
 // the screen mode and the window scale, and the cursor's visibility.
 #pragma once
+#include "rorodiv.h"
+
 #include <cstdint>
+
+namespace ror {
 
 constexpr uint32_t kWindowedStyle = 0x80CA0000;    // popup, caption, system menu, minimise box
 constexpr uint32_t kWindowedExStyle = 0x300;       // window edge, client edge
@@ -14,7 +18,6 @@ constexpr int32_t kDisplayChangeWaitMs = 2000;
 
 // 1 windowed, 0 full-screen. Before start-up it only records the choice. 0, or after
 // start-up the result of the screen-mode change.
-int ChangeWindowMode(int windowed);
 int ApplyWindowStyles();
 int FitWindow();
 // ClientRectOnScreen from the main window's client area. 0.
@@ -25,3 +28,5 @@ int RefreshFullScreenCursor();
 // The window scale in effect: 1.0 in full-screen mode, and for a stored value <= 0 (which
 // is then stored as 1.0).
 double WindowScaleInEffect();
+
+}  // namespace ror

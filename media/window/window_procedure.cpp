@@ -1,4 +1,5 @@
 #include "window/window_procedure.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -19,6 +20,8 @@
 #include "window/window_mode.h"
 
 #include <cstring>
+
+namespace ror {
 
 namespace {
 
@@ -350,3 +353,5 @@ MessageResult MainWindowProcedure(WindowHandle window, uint32_t message, WParam 
     }
     return DefWindowProc(window, message, wParam, lParam);
 }
+
+}  // namespace ror

@@ -2,6 +2,8 @@
 #pragma once
 #include "platform/window_system/messages.h"
 
+namespace ror {
+
 MessageResult MainWindowProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
 // The sizing rule of a windowed drag: keeps the screen mode's aspect ratio. Rewrites the
@@ -19,3 +21,5 @@ DisplayChangeVerdict JudgeDisplayChange(int32_t newBits, int32_t newWidth, int32
 uint8_t KeyDownCharacter(WParam virtualKey);
 // Whether WM_CHAR's character is stored, and as what (0 for dropped).
 uint8_t StoredCharacter(WParam character);
+
+}  // namespace ror

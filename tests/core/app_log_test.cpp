@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <string>
 
+using namespace ror;
+
 using AppLogTest = LogFolderTest;
 
 // The milliseconds at the start of the file, checked loosely: the clock is real.

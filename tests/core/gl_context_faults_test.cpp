@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+using namespace ror;
+
 namespace {
 
 class GlContextFaultTest : public StartupFaultTest {

@@ -17,6 +17,8 @@
 #include <string>
 #include <utility>
 
+using namespace ror;
+
 namespace {
 
 using LifecycleTest = MediaLayerTest;

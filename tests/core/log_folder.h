@@ -18,22 +18,22 @@ class LogFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedLog = AppLogState;
-        savedAlloc = TrackedAllocState;
+        savedLog = ror::AppLogState;
+        savedAlloc = ror::TrackedAllocState;
         std::random_device random;
         folder = std::filesystem::temp_directory_path() /
                  ("ror_log_" + std::to_string(random()) + "_" + std::to_string(random()));
         std::filesystem::create_directories(folder);
         UseFolder(folder.string());
         mirrored.clear();
-        SetDebugOutputSink([](const char* bytes, size_t length) { mirrored.append(bytes, length); });
+        ror::SetDebugOutputSink([](const char* bytes, size_t length) { mirrored.append(bytes, length); });
     }
 
     void TearDown() override
     {
-        AppLogState = savedLog;
+        ror::AppLogState = savedLog;
         // The allocator's numbering and switches; the tests free their blocks themselves.
-        AllocState& alloc = TrackedAllocState;
+        ror::AllocState& alloc = ror::TrackedAllocState;
         alloc.nextId = savedAlloc.nextId;
         alloc.logEveryOp = savedAlloc.logEveryOp;
         alloc.logTotals = savedAlloc.logTotals;
@@ -41,14 +41,14 @@ protected:
         alloc.watchSize = savedAlloc.watchSize;
         alloc.failHeapRequests = savedAlloc.failHeapRequests;
         alloc.failNthRequest = savedAlloc.failNthRequest;
-        SetDebugOutputSink(nullptr);
+        ror::SetDebugOutputSink(nullptr);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
 
     static void UseFolder(const std::string& path)
     {
-        std::snprintf(AppLogState.folder, sizeof AppLogState.folder, "%s", path.c_str());
+        std::snprintf(ror::AppLogState.folder, sizeof ror::AppLogState.folder, "%s", path.c_str());
     }
 
     std::filesystem::path LogPath() const { return folder / "Log.txt"; }
@@ -88,7 +88,7 @@ protected:
 
     std::filesystem::path folder;
     // What a test changes in the log's and the allocator's state is put back after it.
-    LogState savedLog{};
-    AllocState savedAlloc{};
+    ror::LogState savedLog{};
+    ror::AllocState savedAlloc{};
     static inline std::string mirrored;  // what reached the debugger output channel
 };

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 // Waits (bounded) until `count` threads are queued behind the owner.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+using namespace ror;
+
 // The build turns UTF-8 source literals into cp932 bytes; every byte comparison in the
 // suite depends on it.
 TEST(SjisText, LiteralsAreCp932)

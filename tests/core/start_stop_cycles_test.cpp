@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+using namespace ror;
+
 namespace {
 
 // Mapped memory may move a little: the heap keeps freed pages, SDL and Mesa keep caches.

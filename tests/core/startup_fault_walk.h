@@ -21,26 +21,27 @@
 // Where the walk injects: the tracked allocator, or one system service.
 struct FaultSite {
     bool allocator;
-    PlatformService service;
+    ror::PlatformService service;
 };
 
 inline const char* SiteName(const FaultSite& site)
 {
-    return site.allocator ? "allocation" : PlatformServiceName(site.service);
+    return site.allocator ? "allocation" : ror::PlatformServiceName(site.service);
 }
 
 inline void Arm(const FaultSite& site, int32_t nth)
 {
     if (site.allocator) {
-        TrackedAllocState.failNthRequest = nth;
+        ror::TrackedAllocState.failNthRequest = nth;
     } else {
-        FailServiceCallForTest(site.service, nth);
+        ror::FailServiceCallForTest(site.service, nth);
     }
 }
 
 inline bool Reached(const FaultSite& site)
 {
-    return site.allocator ? TrackedAllocState.failNthRequest == 0 : ServiceCallsBeforeFailure(site.service) == 0;
+    return site.allocator ? ror::TrackedAllocState.failNthRequest == 0
+                          : ror::ServiceCallsBeforeFailure(site.service) == 0;
 }
 
 // A failure line names what failed: "...に失敗しました", "...できません", "...対応していません".
@@ -56,8 +57,8 @@ class StartupFaultTest : public LayerRunTest {
 protected:
     void TearDown() override
     {
-        TrackedAllocState.failNthRequest = 0;
-        ClearServiceFaultsForTest();
+        ror::TrackedAllocState.failNthRequest = 0;
+        ror::ClearServiceFaultsForTest();
         LayerRunTest::TearDown();
     }
 
@@ -68,8 +69,8 @@ protected:
     {
         // Every log write opens "Log.txt", and a write that cannot open it loses its text
         // (the log's own tests cover that): the file walk runs with the log off, as the game does.
-        const bool logged = site.allocator || site.service != PlatformService::FileOpen;
-        const int32_t blocksBefore = TrackedAllocationCount();
+        const bool logged = site.allocator || site.service != ror::PlatformService::FileOpen;
+        const int32_t blocksBefore = ror::TrackedAllocationCount();
         SetLogEnabled(logged);
         Arm(site, nth);
         const LayerRunResult faulted = RunLayerOnce(2);
@@ -81,9 +82,10 @@ protected:
             std::fflush(nullptr);
             std::_Exit(3);
         };
-        if (CoreState.Started || CoreState.Starting || CoreState.MainWindow) fail("the layer is left half up");
-        if (TrackedAllocationCount() != blocksBefore)
-            fail(std::to_string(TrackedAllocationCount() - blocksBefore) + " tracked blocks left");
+        if (ror::CoreState.Started || ror::CoreState.Starting || ror::CoreState.MainWindow)
+            fail("the layer is left half up");
+        if (ror::TrackedAllocationCount() != blocksBefore)
+            fail(std::to_string(ror::TrackedAllocationCount() - blocksBefore) + " tracked blocks left");
         auto describe = [](const LayerRunResult& r) {
             return " (start " + std::to_string(r.start) + ", picture " + std::to_string(r.picture) + ", archive read " +
                    std::to_string(r.archiveRead) + ", plain read " + std::to_string(r.plainRead) + ", drawing " +
@@ -105,7 +107,7 @@ protected:
             fail("the leak report is missing or not empty: \"" + totals + "\"");
         const LayerRunResult clean = RunLayerOnce(1);
         if (!(clean == kWholeRun)) fail("the layer does not start cleanly afterwards" + describe(clean));
-        if (TrackedAllocationCount() != blocksBefore) fail("the clean run left tracked blocks");
+        if (ror::TrackedAllocationCount() != blocksBefore) fail("the clean run left tracked blocks");
         std::ofstream(folder / "outcome") << (!reached ? "unreached" : faulted.start != 0 ? "failed" : "ran");
         // The leak check now, then an exit that skips the handlers this process inherited
         // from the walk's own process (they would remove the test's shared folders).

@@ -2,6 +2,8 @@
 // offscreen run (startup_fault_walk.h says what each run must show).
 #include "core/startup_fault_walk.h"
 
+using namespace ror;
+
 namespace {
 
 TEST_F(StartupFaultTest, EveryAllocation) { Walk({true, PlatformService::Count}); }

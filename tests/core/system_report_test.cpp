@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+using namespace ror;
+
 namespace {
 
 class SystemReportTest : public MediaLayerTest {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+using namespace ror;
+
 class TrackedMemoryTest : public LogFolderTest {
 protected:
     void SetUp() override

@@ -13,6 +13,8 @@
 #include <set>
 #include <thread>
 
+using namespace ror;
+
 namespace {
 
 class ArchiveFilesTest : public FileFolderTest {

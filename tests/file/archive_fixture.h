@@ -69,7 +69,7 @@ inline std::vector<uint8_t> MakeArchive(const PackNode& root, int version = 3, b
 // The archive's bytes unscrambled with the default key, and back.
 inline void ToggleScramble(std::vector<uint8_t>& bytes)
 {
-    ScrambleBytes(bytes.data(), bytes.size(), 0, DeriveArchiveKey(nullptr));
+    ror::ScrambleBytes(bytes.data(), bytes.size(), 0, ror::DeriveArchiveKey(nullptr));
 }
 
 inline uint32_t GetU32(const std::vector<uint8_t>& bytes, size_t at)

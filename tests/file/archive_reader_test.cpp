@@ -7,6 +7,8 @@
 #include <functional>
 #include <set>
 
+using namespace ror;
+
 using ArchiveReaderTest = FileFolderTest;
 
 namespace {

@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+using namespace ror;
+
 namespace {
 
 namespace fs = std::filesystem;

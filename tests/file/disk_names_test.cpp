@@ -13,6 +13,8 @@
 #include <map>
 #include <set>
 
+using namespace ror;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -36,16 +36,16 @@ protected:
                  ("ror_file_" + std::to_string(random()) + "_" + std::to_string(random()));
         std::filesystem::create_directories(folder);
         std::filesystem::current_path(folder);
-        std::snprintf(AppLogState.folder, sizeof AppLogState.folder, "%s", folder.string().c_str());
+        std::snprintf(ror::AppLogState.folder, sizeof ror::AppLogState.folder, "%s", folder.string().c_str());
         logged.clear();
-        SetDebugOutputSink([](const char* bytes, size_t length) { logged.append(bytes, length); });
-        LogStart();
-        allocationsAtStart = TrackedAllocationCount();
+        ror::SetDebugOutputSink([](const char* bytes, size_t length) { logged.append(bytes, length); });
+        ror::LogStart();
+        allocationsAtStart = ror::TrackedAllocationCount();
     }
 
     void TearDown() override
     {
-        SetDebugOutputSink(nullptr);
+        ror::SetDebugOutputSink(nullptr);
         std::error_code ignored;
         std::filesystem::current_path(std::filesystem::temp_directory_path(), ignored);
         std::filesystem::remove_all(folder, ignored);

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+using namespace ror;
+
 using MemoryStreamTest = FileFolderTest;
 
 TEST_F(MemoryStreamTest, PartialElementsAndAtEnd)

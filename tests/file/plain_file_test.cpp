@@ -7,6 +7,8 @@
 #include <map>
 #include <thread>
 
+using namespace ror;
+
 using PlainFileTest = FileFolderTest;
 
 namespace {

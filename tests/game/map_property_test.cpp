@@ -7,6 +7,8 @@
 #include "neighbour_table.h"
 #include "random/random.h"
 
+using namespace ror;
+
 namespace {
 
 constexpr uint32_t kSeeds = 3000;

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 class BlendImageTest : public SoftwareScreenTest {

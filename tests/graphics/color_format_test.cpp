@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace ror;
+
 TEST(PackColor, WhiteBeforeStartUpIsAllOnes)
 {
     const ScreenSettingsRecord saved = ScreenSettings;

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+using namespace ror;
+
 namespace {
 
 class ExtremeValuesTest : public WindowDrawingTest, public ::testing::WithParamInterface<bool> {

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace ror;
+
 class GraphicsTest : public SoftwareScreenTest {
 protected:
     void SetUp() override { StartSoftwareScreen(800, 600, 32); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace ror;
+
 namespace {
 struct Record {
     HandleHeader header;

@@ -15,6 +15,8 @@
 #include <type_traits>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 // The empty entries of a table made only of pointers, by position (the test names the table).

@@ -30,6 +30,8 @@
 #include <string>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 constexpr int kWidth = 800, kHeight = 600;

@@ -35,15 +35,15 @@ protected:
         SetWindowTitle(title.c_str());
         SetLogEnabled(0);
         ChangeWindowMode(1);
-        savedWindowScale = CoreState.windowScale;
-        DrawState.background[0] = DrawState.background[1] = DrawState.background[2] = 0;
+        savedWindowScale = ror::CoreState.windowScale;
+        ror::DrawState.background[0] = ror::DrawState.background[1] = ror::DrawState.background[2] = 0;
     }
 
     void TearDown() override
     {
         if (folder.empty()) return;
         EndMediaLayer();
-        CoreState.windowScale = savedWindowScale;
+        ror::CoreState.windowScale = savedWindowScale;
         std::filesystem::current_path(previous);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -54,7 +54,7 @@ protected:
     {
         for (int i = 0; i < 10; ++i) {
             PumpMessages();
-            SystemSleep(10);
+            ror::SystemSleep(10);
         }
     }
 

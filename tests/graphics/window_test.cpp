@@ -8,6 +8,8 @@
 #include "graphics/software/memimg.h"
 #include "window/window_mode.h"
 
+using namespace ror;
+
 TEST_F(WindowDrawingTest, ClearDrawPresentArrivesInTheWindow)
 {
     ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+using namespace ror;
+
 namespace {
 
 struct BmpCase {

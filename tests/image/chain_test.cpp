@@ -2,6 +2,8 @@
 // a refusal, and damaged copies of real pictures that must neither crash nor leak.
 #include "bmp_writer.h"
 
+using namespace ror;
+
 namespace {
 
 class ChainTest : public ImageTest {};

@@ -1,6 +1,8 @@
 // DDS (block data kept compressed, uncompressed layouts, mip levels) and the raw "BGRA" format.
 #include "image_fixture.h"
 
+using namespace ror;
+
 namespace {
 
 constexpr uint32_t kMipHeaderFlags = 0x1 | 0x2 | 0x4 | 0x1000 | 0x20000;

@@ -10,6 +10,8 @@
 
 #include <png.h>
 
+using namespace ror;
+
 namespace {
 
 // An RGBA file, or an RGB one without the alpha channel.

@@ -88,9 +88,9 @@ inline IndexedPicture MakeIndexedPicture(int width, int height, int colors)
 
 // Reads a decoded picture back as red, green, blue, alpha: palette entries for one-byte
 // pixels, every channel scaled from its width to 8 bits, opaque where there is no alpha.
-inline Rgba DecodedToRgba(const LoadedImage& image)
+inline Rgba DecodedToRgba(const ror::LoadedImage& image)
 {
-    const ColorFormat& f = image.format;
+    const ror::ColorFormat& f = image.format;
     Rgba out{image.width, image.height, Bytes(size_t(image.width) * image.height * 4)};
     auto channel = [](uint32_t value, uint32_t mask, int shift, int width) -> uint8_t {
         if (width == 0) return 0;
@@ -147,7 +147,7 @@ protected:
         folder = std::filesystem::temp_directory_path() /
                  ("ror_image_" + std::to_string(random()) + std::to_string(random()));
         std::filesystem::create_directories(folder);
-        allocationsAtStart = TrackedAllocationCount();
+        allocationsAtStart = ror::TrackedAllocationCount();
     }
     void TearDown() override
     {
@@ -171,15 +171,15 @@ protected:
     }
 
     // Decodes a memory block with the whole chain; fails the test when the chain refuses.
-    static Rgba DecodeBytes(const Bytes& bytes, LoadedImage* keep = nullptr)
+    static Rgba DecodeBytes(const Bytes& bytes, ror::LoadedImage* keep = nullptr)
     {
-        LoadedImage image{};
-        EXPECT_EQ(LoadImageData(bytes.data(), int32_t(bytes.size()), &image), 0);
+        ror::LoadedImage image{};
+        EXPECT_EQ(ror::LoadImageData(bytes.data(), int32_t(bytes.size()), &image), 0);
         Rgba out = image.pixels != nullptr ? DecodedToRgba(image) : Rgba{};
         if (keep != nullptr)
             *keep = image;
         else
-            ReleaseLoadedImage(&image);
+            ror::ReleaseLoadedImage(&image);
         return out;
     }
 
@@ -208,5 +208,5 @@ protected:
     }
 
     // Every tracked block taken by the decoders has been given back.
-    void ExpectNoLeak() const { EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart); }
+    void ExpectNoLeak() const { EXPECT_EQ(ror::TrackedAllocationCount(), allocationsAtStart); }
 };

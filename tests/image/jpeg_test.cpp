@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <jpeglib.h>
 
+using namespace ror;
+
 namespace {
 
 // A smooth picture, so that the decoded pixels stay close to the source.

@@ -5,6 +5,8 @@
 #include <png.h>
 #include <zlib.h>
 
+using namespace ror;
+
 namespace {
 
 struct PngSpec {

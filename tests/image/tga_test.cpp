@@ -1,6 +1,8 @@
 // TGA: colour-mapped and true-colour pictures, plain and run-length, in all four orders.
 #include "image_fixture.h"
 
+using namespace ror;
+
 namespace {
 
 struct TgaSpec {

@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+using namespace ror;
+
 namespace {
 
 // Which input path a test runs on.

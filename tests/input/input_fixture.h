@@ -15,19 +15,19 @@ protected:
     void SetUp() override
     {
         MediaLayerTest::SetUp();
-        savedSettings = InputSettings;
+        savedSettings = ror::InputSettings;
     }
 
     void TearDown() override
     {
         MediaLayerTest::TearDown();
-        DetachAllVirtualPads();
-        SetInputFaultsForTest(0);
-        InputSettings = savedSettings;
-        SetInputDevicesEnabled(!InputSettings.devicesOff);
+        ror::DetachAllVirtualPads();
+        ror::SetInputFaultsForTest(0);
+        ror::InputSettings = savedSettings;
+        SetInputDevicesEnabled(!ror::InputSettings.devicesOff);
     }
 
-    InputSettingsRecord savedSettings{};
+    ror::InputSettingsRecord savedSettings{};
 
     // The lines from the first one equal to `first` up to and including the first one equal
     // to `last` after it; empty when either is missing.

@@ -4,6 +4,8 @@
 #include "input/input_state.h"
 #include "platform/system/clock.h"
 
+using namespace ror;
+
 namespace {
 
 const Lines kVersion7 = {

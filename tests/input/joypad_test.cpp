@@ -7,6 +7,8 @@
 #include "platform/window_system/message_queue.h"
 #include "window/message_pump.h"
 
+using namespace ror;
+
 namespace {
 
 constexpr VirtualPadDesc kController = {"Alpha Pad", 1, 0, 0, 0, 1};

@@ -4,6 +4,8 @@
 #include "input/keyboard_state.h"
 #include "platform/system/clock.h"
 
+using namespace ror;
+
 namespace {
 
 class KeyRefreshTest : public InputTest, public ::testing::WithParamInterface<int> {

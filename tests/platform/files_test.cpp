@@ -5,6 +5,8 @@
 
 #include <string>
 
+using namespace ror;
+
 namespace {
 
 const char* Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 struct OpenFont {

@@ -18,6 +18,8 @@
 
 #include <unistd.h>
 
+using namespace ror;
+
 namespace {
 
 std::vector<uint32_t> Received;

@@ -9,6 +9,8 @@
 #include "random/random.h"
 #include "random/random_state.h"
 
+using namespace ror;
+
 namespace {
 
 constexpr int64_t kRawWord = INT64_MIN;  // a step that draws NextRandomWord instead of RandomUpTo

@@ -6,6 +6,8 @@
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
 
+using namespace ror;
+
 namespace {
 
 class MusicTest : public SoundFixture {

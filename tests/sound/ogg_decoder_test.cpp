@@ -4,6 +4,8 @@
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 
+using namespace ror;
+
 namespace {
 
 using OggDecoderTest = SoundFixture;

@@ -17,6 +17,8 @@
 #include "sound/sound_device.h"
 #include "sound/sound_device_ops.h"
 
+using namespace ror;
+
 namespace fs = std::filesystem;
 
 namespace {

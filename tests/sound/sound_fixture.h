@@ -23,21 +23,21 @@ protected:
     void SetUp() override
     {
         FileFolderTest::SetUp();
-        ClearArchiveTables();
-        InstallFileAccess(nullptr);
-        InstallDefaultStreams();
+        ror::ClearArchiveTables();
+        ror::InstallFileAccess(nullptr);
+        ror::InstallDefaultStreams();
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         setenv("SDL_DISKAUDIOFILE", (folder / "output.raw").c_str(), 1);
     }
 
     void TearDown() override
     {
-        SoundEnd();
-        SoundState.ops = nullptr;
+        ror::SoundEnd();
+        ror::SoundState.ops = nullptr;
         unsetenv("SDL_AUDIODRIVER");
         unsetenv("SDL_DISKAUDIOFILE");
-        ReleaseIdleArchives();
-        EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart) << "sound memory left behind";
+        ror::ReleaseIdleArchives();
+        EXPECT_EQ(ror::TrackedAllocationCount(), allocationsAtStart) << "sound memory left behind";
         FileFolderTest::TearDown();
     }
 
@@ -45,9 +45,9 @@ protected:
     // the mixer itself and sees every frame.
     static void MixByHand()
     {
-        ASSERT_EQ(SoundStart(), 0);
-        StopAudioMixer();
-        ASSERT_EQ(SoundMixer.outputRate, 44100);
+        ASSERT_EQ(ror::SoundStart(), 0);
+        ror::StopAudioMixer();
+        ASSERT_EQ(ror::SoundMixer.outputRate, 44100);
     }
 
     // The log lines written since SetUp, carriage returns left out.

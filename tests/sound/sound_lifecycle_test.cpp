@@ -7,6 +7,8 @@
 #include "platform/audio/audio_device.h"
 #include "sound/sound_mixer.h"
 
+using namespace ror;
+
 namespace {
 
 using SoundLifecycleTest = MediaLayerTest;

@@ -7,6 +7,8 @@
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
 
+using namespace ror;
+
 namespace {
 
 class SoundMixerTest : public SoundFixture {

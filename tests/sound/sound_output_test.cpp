@@ -8,6 +8,8 @@
 #include "rorodiv.h"
 #include "sound/sound_device_ops.h"
 
+using namespace ror;
+
 namespace {
 
 constexpr int kRate = 44100;

@@ -5,6 +5,8 @@
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 
+using namespace ror;
+
 namespace {
 
 class WavDecoderTest : public SoundFixture {

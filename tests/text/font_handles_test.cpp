@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace ror;
+
 using FontHandles = TextTest;
 
 TEST_F(FontHandles, DefaultFontAndTheNextHandle)

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+using namespace ror;
+
 using StringDraw = TextTest;
 
 namespace {

@@ -20,60 +20,60 @@ protected:
     void SetUp() override
     {
         LogFolderTest::SetUp();
-        LogStart();
+        ror::LogStart();
         StartScreen(32);
-        ASSERT_EQ(InitFontSystem(), 0);
+        ASSERT_EQ(ror::InitFontSystem(), 0);
     }
 
     void TearDown() override
     {
-        EndFontSystem();
+        ror::EndFontSystem();
         StopScreen();
         LogFolderTest::TearDown();
     }
 
     static void StartScreen(int colorBits)
     {
-        ScreenSettings.width = 800;
-        ScreenSettings.height = 600;
-        ScreenSettings.colorBits = colorBits;
-        ScreenSettings.hardwarePath = 0;
-        ScreenSettings.graphicsReady = 1;
-        BuildBlendTables();
+        ror::ScreenSettings.width = 800;
+        ror::ScreenSettings.height = 600;
+        ror::ScreenSettings.colorBits = colorBits;
+        ror::ScreenSettings.hardwarePath = 0;
+        ror::ScreenSettings.graphicsReady = 1;
+        ror::BuildBlendTables();
         int kind = colorBits == 16 ? 0 : 1;
-        ASSERT_EQ(CreateScreenImage(&SoftScreen.screen, 800, 600, kind), 0);
-        ASSERT_EQ(CreateMemImg(&SoftScreen.work, 800, 600, -1, 0, kind, 0, 0, 0, nullptr), 0);
-        ASSERT_EQ(CreateMemImg(&SoftScreen.workAlpha, 800, 600, -1, 0, kind, 0, 1, 0, nullptr), 0);
-        SoftScreen.target = &SoftScreen.screen;
-        DrawState.drawTarget = kBackScreen;
-        DrawState.drawArea = PixelRect{0, 0, 800, 600};
-        DrawState.drawAreaEmpty = 0;
-        DrawState.blendMode = 0;
-        DrawState.blendParam = 0;
-        DrawState.brightness[0] = DrawState.brightness[1] = DrawState.brightness[2] = 255;
-        DrawState.blendImage = nullptr;
+        ASSERT_EQ(ror::CreateScreenImage(&ror::SoftScreen.screen, 800, 600, kind), 0);
+        ASSERT_EQ(ror::CreateMemImg(&ror::SoftScreen.work, 800, 600, -1, 0, kind, 0, 0, 0, nullptr), 0);
+        ASSERT_EQ(ror::CreateMemImg(&ror::SoftScreen.workAlpha, 800, 600, -1, 0, kind, 0, 1, 0, nullptr), 0);
+        ror::SoftScreen.target = &ror::SoftScreen.screen;
+        ror::DrawState.drawTarget = ror::kBackScreen;
+        ror::DrawState.drawArea = ror::PixelRect{0, 0, 800, 600};
+        ror::DrawState.drawAreaEmpty = 0;
+        ror::DrawState.blendMode = 0;
+        ror::DrawState.blendParam = 0;
+        ror::DrawState.brightness[0] = ror::DrawState.brightness[1] = ror::DrawState.brightness[2] = 255;
+        ror::DrawState.blendImage = nullptr;
     }
 
     static void StopScreen()
     {
-        ReleaseMemImg(&SoftScreen.screen);
-        ReleaseMemImg(&SoftScreen.work);
-        ReleaseMemImg(&SoftScreen.workAlpha);
-        SoftScreen.target = nullptr;
-        ScreenSettings.graphicsReady = 0;
+        ror::ReleaseMemImg(&ror::SoftScreen.screen);
+        ror::ReleaseMemImg(&ror::SoftScreen.work);
+        ror::ReleaseMemImg(&ror::SoftScreen.workAlpha);
+        ror::SoftScreen.target = nullptr;
+        ror::ScreenSettings.graphicsReady = 0;
     }
 
 public:
     static uint32_t Pixel(int x, int y)
     {
-        const MEMIMG& screen = SoftScreen.screen;
-        const uint8_t* row = MemImgRow(&screen, y);
-        if (MemImgPixelBytes(&screen) == 2) return reinterpret_cast<const uint16_t*>(row)[x];
+        const ror::MEMIMG& screen = ror::SoftScreen.screen;
+        const uint8_t* row = ror::MemImgRow(&screen, y);
+        if (ror::MemImgPixelBytes(&screen) == 2) return reinterpret_cast<const uint16_t*>(row)[x];
         return reinterpret_cast<const uint32_t*>(row)[x];
     }
 
 protected:
-    static void Fill(uint32_t value) { FillMemImg(&SoftScreen.screen, nullptr, value); }
+    static void Fill(uint32_t value) { ror::FillMemImg(&ror::SoftScreen.screen, nullptr, value); }
 
-    static FontRecord* Font(int handle) { return ResolveFont(handle); }
+    static ror::FontRecord* Font(int handle) { return ror::ResolveFont(handle); }
 };

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+using namespace ror;
+
 int main(int argc, char** argv)
 {
     const int frames = argc > 1 ? std::atoi(argv[1]) : -1;

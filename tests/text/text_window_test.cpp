@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+using namespace ror;
+
 using TextWindowTest = WindowDrawingTest;
 
 TEST_F(TextWindowTest, PrintedLinesArriveInTheWindowPixelForPixel)

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
+using namespace ror;
+
 int main(int argc, char** argv)
 {
     const char* title = argc > 1 ? argv[1] : "Frame loop";

@@ -5,6 +5,8 @@
 #include "platform/window_system/desktop.h"
 #include "platform/window_system/window.h"
 
+using namespace ror;
+
 namespace {
 
 // Full screen at the display's own size on a real X server, so the window system really

@@ -36,8 +36,8 @@ protected:
                      ("ror_core_" + std::to_string(random()) + "_" + std::to_string(random()));
         }
         std::filesystem::create_directories(folder);
-        savedCore = CoreState;
-        savedLog = AppLogState;
+        savedCore = ror::CoreState;
+        savedLog = ror::AppLogState;
         previousFolder = std::filesystem::current_path();
         std::filesystem::current_path(folder);
         setenv("SDL_VIDEODRIVER", videoDriver, 1);
@@ -54,8 +54,8 @@ protected:
     {
         EndMediaLayer();
         // The settings and what start-up captured once (the class name) go back as well.
-        CoreState = savedCore;
-        AppLogState = savedLog;
+        ror::CoreState = savedCore;
+        ror::AppLogState = savedLog;
         std::filesystem::current_path(previousFolder);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -138,8 +138,8 @@ protected:
         return false;
     }
 
-    CoreStateRecord savedCore{};
-    LogState savedLog{};
+    ror::CoreStateRecord savedCore{};
+    ror::LogState savedLog{};
     const char* videoDriver;
     std::filesystem::path folder;
     std::filesystem::path previousFolder;

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <thread>
 
+using namespace ror;
+
 namespace {
 
 constexpr uint32_t kTestMessage = 0x0400;  // a message the procedure passes to its default

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+using namespace ror;
+
 namespace {
 
 class PaintTest : public MediaLayerTest {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+using namespace ror;
+
 namespace {
 
 namespace fs = std::filesystem;

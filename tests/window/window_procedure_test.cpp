@@ -13,6 +13,8 @@
 #include "window/window_mode.h"
 #include "window/window_procedure.h"
 
+using namespace ror;
+
 namespace {
 
 class WindowProcedureTest : public MediaLayerTest {

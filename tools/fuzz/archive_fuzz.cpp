@@ -9,6 +9,8 @@
 #include "file/archive.h"
 #include "file/lz_block.h"
 
+using namespace ror;
+
 namespace {
 
 void FuzzLzBlock(const uint8_t* data, size_t size)

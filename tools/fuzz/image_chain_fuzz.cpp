@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace ror;
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     // Large claims cost time, not coverage: a 300-byte JPEG may claim 15 MB of pixels.

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+using namespace ror;
+
 namespace {
 
 const StreamOps kMemoryOps = {TellMemoryStream,  SeekMemoryStream, ReadMemoryStream,

@@ -69,13 +69,14 @@ int main(int argc, char** argv)
     const std::vector<uint8_t> block = EncodeLzBlock(archive);
 
     std::string text = "// Made by tools/shader_pack from the device path's GLSL sources; do not edit.\n"
-                       "#include <cstdint>\n\nextern const uint8_t kShaderArchiveBlock[] = {";
+                       "#include <cstdint>\n\nnamespace ror {\n\nextern const uint8_t kShaderArchiveBlock[] = {";
     char number[8];
     for (size_t i = 0; i < block.size(); ++i) {
         std::snprintf(number, sizeof number, "%s%u,", i % 24 == 0 ? "\n" : "", unsigned(block[i]));
         text += number;
     }
-    text += "\n};\nextern const uint32_t kShaderArchiveBlockSize = " + std::to_string(block.size()) + ";\n";
+    text += "\n};\nextern const uint32_t kShaderArchiveBlockSize = " + std::to_string(block.size()) +
+            ";\n\n}  // namespace ror\n";
     std::ofstream out(argv[1], std::ios::binary);
     out << text;
     return out ? 0 : 1;

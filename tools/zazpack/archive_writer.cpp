@@ -17,6 +17,8 @@
 #include "file/file_names.h"
 #include "lz_encoder.h"
 
+using namespace ror;
+
 namespace {
 
 void PutU16(std::vector<uint8_t>& out, uint16_t value)

@@ -14,6 +14,8 @@
 #include "platform/system/codepage.h"
 #include "platform/files/directory.h"
 
+using namespace ror;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -6,6 +6,8 @@
 
 #include "file/lz_block.h"
 
+using namespace ror;
+
 namespace {
 
 constexpr int kHashBits = 16;

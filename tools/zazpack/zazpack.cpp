@@ -15,6 +15,8 @@
 #include "platform/system/terminal.h"
 #include "rorodiv.h"
 
+using namespace ror;
+
 namespace {
 
 struct CommandLine {

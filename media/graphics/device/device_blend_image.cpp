@@ -4,6 +4,8 @@
 #include "graphics/device/device_state.h"
 #include "graphics/device/vertex_batch.h"
 
+namespace ror {
+
 int DeviceUploadBlendImage(GraphicImage* image, const PixelRect& area)
 {
     if (!DeviceState.device) return -1;
@@ -26,3 +28,5 @@ void DeviceReleaseBlendImage(GraphicImage* image)
     DestroyGlTexture(image->blendTexture);
     image->blendTexture = 0;
 }
+
+}  // namespace ror

@@ -1,8 +1,11 @@
 #include "graphics/device/device_draw_state.h"
+#include "rorodiv.h"
 
 #include "graphics/color_format.h"
 #include "graphics/device/device_state.h"
 #include "graphics/draw_state.h"
+
+namespace ror {
 
 void UpdateDeviceDrawColor()
 {
@@ -51,3 +54,5 @@ void ResetDeviceDrawState()
     UpdateDeviceDrawColor();
     ApplyDeviceBlend(DrawState.blendMode);
 }
+
+}  // namespace ror

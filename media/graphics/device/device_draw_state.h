@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 // DeviceDrawColor from the blend mode, its parameter and the brightness.
 void UpdateDeviceDrawColor();
 // The device colour of a colour value: its channels scaled by DeviceDrawColor's, whose alpha
@@ -11,3 +13,5 @@ uint32_t DeviceColorOf(uint32_t color);
 void ApplyDeviceBlend(int32_t mode);
 // After the device is made: the blend and colour of the current drawing state.
 void ResetDeviceDrawState();
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct PixelRect;
 struct PolygonVertex;
 
@@ -20,3 +22,5 @@ void DeviceSetBlendImage(GraphicRecord* graphic);
 int DeviceDrawLine(int x1, int y1, int x2, int y2, uint32_t color);
 int DeviceDrawBox(int x1, int y1, int x2, int y2, uint32_t color, int filled);
 int DeviceSubmitVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag);
+
+}  // namespace ror

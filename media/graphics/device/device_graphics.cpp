@@ -1,6 +1,7 @@
 // Graphics whose pixels live in textures: dividing an image into power-of-two textures,
 // placements, filling, drawing through the vertex batch and copying pixels in.
 #include "graphics/device/device_graphics.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <cstring>
+
+namespace ror {
 
 TextureSettingsRecord TextureSettings;
 
@@ -553,3 +556,5 @@ int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, i
     }
     return 0;
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct PolygonVertex;
 
 // Settings of the texture division: a maximum texture size (0: the device's) and whether
@@ -40,3 +42,5 @@ int32_t DeviceGraphicSurface(GraphicRecord* g);
 int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, int texture, int flag);
 // The device's texel rule and blend must be set again before the next textured draw.
 void ForgetTexelState();
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include "graphics/device/device_drawing.h"
 #include "graphics/device/device_graphics.h"
 
+namespace ror {
+
 namespace {
 
 int DeviceGlyphsInTextures() { return 1; }
@@ -36,3 +38,5 @@ const DrawOpsTable kDeviceDrawOps = {
     .releaseBlendImage = DeviceReleaseBlendImage,
     .glyphsInTextures = DeviceGlyphsInTextures,
 };
+
+}  // namespace ror

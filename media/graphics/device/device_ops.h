@@ -2,4 +2,8 @@
 #pragma once
 #include "graphics/draw_ops.h"
 
+namespace ror {
+
 extern const DrawOpsTable kDeviceDrawOps;
+
+}  // namespace ror

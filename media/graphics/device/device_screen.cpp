@@ -11,6 +11,8 @@
 #include "graphics/screen_mode.h"
 #include "window/window_mode.h"
 
+namespace ror {
+
 namespace {
 
 // Where the draw target lies in its surface: a graphic derived from another draws into its
@@ -129,3 +131,5 @@ void DeviceSetBlendImage(GraphicRecord*)
 {
     BuildRuleTable(DrawState.ruleTable, DrawState.blendBorder, DrawState.blendRange);
 }
+
+}  // namespace ror

@@ -1,5 +1,6 @@
 // The device path's boxes, one-pixel lines and untextured polygons, with the subtract
 // emulation for devices without separate blend operations.
+#include "rorodiv.h"
 #include "graphics/blend_tables.h"
 #include "graphics/color_format.h"
 #include "graphics/device/device_draw_state.h"
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cmath>
+
+namespace ror {
 
 namespace {
 
@@ -228,3 +231,5 @@ int DeviceSubmitVertices(const PolygonVertex* vertices, int count, int type, int
     if (subtract) EndSubtract(area, saved);
     return result;
 }
+
+}  // namespace ror

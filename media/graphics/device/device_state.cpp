@@ -1,4 +1,5 @@
 #include "graphics/device/device_state.h"
+#include "rorodiv.h"
 
 #include "core/app_log.h"
 #include "core/core_state.h"
@@ -10,6 +11,8 @@
 #include "graphics/screen_mode.h"
 
 #include <cstring>
+
+namespace ror {
 
 DeviceStateRecord DeviceState;
 
@@ -233,11 +236,17 @@ const char* FormatLabel(int32_t format)
     return nullptr;
 }
 
+}  // namespace ror
+
+using namespace ror;
+
 int SetAcceptCpuRasteriser(int flag)
 {
     Decision.acceptCpu = flag ? 1 : 0;
     return 0;
 }
+
+namespace ror {
 
 // A probe made ahead, kept for the one decision that follows it.
 struct EarlyProbeRecord {
@@ -494,3 +503,5 @@ int ReleaseDevice()
     ReleaseShaderPack();
     return 0;
 }
+
+}  // namespace ror

@@ -2,10 +2,13 @@
 // The device is an OpenGL context on the main window (media/platform/gl/gl_device.h); the back
 // buffer, sub back buffer and draw-target graphics are framebuffer surfaces of it.
 #pragma once
+#include "rorodiv.h"
 #include "graphics/color_format.h"  // kFormatR8G8B8 ... kFormatR5G6B5
 #include "platform/gl/gl_device.h"
 
 #include <cstdint>
+
+namespace ror {
 
 // Direct3D format codes the device path names its formats by (see DeviceColorFormat).
 constexpr int32_t kFormatX1R5G5B5 = 24, kFormatA1R5G5B5 = 25, kFormatA4R4G4B4 = 26;
@@ -98,6 +101,5 @@ int HardwarePathDecided();  // the last decision
 // context, a CPU rasteriser not accepted, named); nothing when it did not.
 void LogHardwarePathRefusal();
 void ForgetHardwarePath();  // windows are plain again and the software path will be taken
-// Setting made before start-up: 1 accepts a CPU rasteriser (Mesa llvmpipe and the like) as
-// the device. 0.
-int SetAcceptCpuRasteriser(int flag);
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include "file/archive.h"
 #include "file/lz_block.h"
 
+namespace ror {
+
 extern const uint8_t kShaderArchiveBlock[];
 extern const uint32_t kShaderArchiveBlockSize;
 
@@ -91,3 +93,5 @@ int ShaderPackEntry(int table, int32_t index, ShaderCode* out)
     *out = ShaderCode{reinterpret_cast<const char*>(Pack.pack + Pack.offsets[entry]), size};
     return 0;
 }
+
+}  // namespace ror

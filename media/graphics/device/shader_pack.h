@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 constexpr int32_t kShaderTableSizes[2] = {49152, 3456};
 constexpr int32_t kScreenVertexShaderEntry = 32774;  // first table
 constexpr int32_t kScreenPixelShaderEntry = 2454;    // second table
@@ -17,3 +19,5 @@ void LoadShaderPack();
 void ReleaseShaderPack();
 // Entry `index` of table 0 or 1: 0 with its code, -1 when absent or out of range.
 int ShaderPackEntry(int table, int32_t index, ShaderCode* out);
+
+}  // namespace ror

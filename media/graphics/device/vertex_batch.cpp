@@ -2,6 +2,8 @@
 
 #include "graphics/device/device_state.h"
 
+namespace ror {
+
 VertexBatchRecord VertexBatch;
 
 namespace {
@@ -74,3 +76,5 @@ int FlushBatch()
     b.count = 0;
     return 0;
 }
+
+}  // namespace ror

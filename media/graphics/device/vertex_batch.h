@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 // Positions are pixels of the draw target with a pixel's centre at whole numbers; colours
 // 0xAARRGGBB. rhw is 1.0 and the second colour 0xFFFFFFFF (set when the batch is made).
 struct DevicePlainVertex {  // kind 0
@@ -49,3 +51,5 @@ void* ReserveBatch(int32_t kind, int32_t primitive, int32_t texture, int32_t cou
 int FlushBatch();
 // Empties the batch, kind 0, rhw 1.0 and the second colour set in every vertex.
 void ResetVertexBatch();
+
+}  // namespace ror

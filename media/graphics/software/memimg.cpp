@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ror {
+
 SoftwareScreen SoftScreen;
 
 namespace {
@@ -152,3 +154,5 @@ void FillMemImg(MEMIMG* view, const PixelRect* rect, uint32_t value)
             std::memset(row, int(value & 0xFF), size_t(n));
     }
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 int CreateMemImg(MEMIMG* view, int width, int height, int pitch, int colorKey, int kind, int isPalette, int hasAlpha,
                  int withExtras, void* buffer);
 int CreateScreenImage(MEMIMG* view, int width, int height, int kind);
@@ -23,3 +25,5 @@ struct SoftwareScreen {
     MEMIMG* target;  // the current draw target image
 };
 extern SoftwareScreen SoftScreen;
+
+}  // namespace ror

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <utility>
 
+namespace ror {
+
 namespace {
 
 using BlitRowFn = void (*)(uint8_t* dst, const uint8_t* src, const uint8_t* blend, int count, const BlitContext& ctx);
@@ -406,3 +408,5 @@ void MapQuadMemImg(MEMIMG* dst, const MEMIMG* src, const int32_t corners[4][2], 
     MapTriangleMemImg(dst, src, first, flags, blend);
     MapTriangleMemImg(dst, src, second, flags, blend);
 }
+
+}  // namespace ror

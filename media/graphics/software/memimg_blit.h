@@ -2,6 +2,8 @@
 #pragma once
 #include "graphics/software/memimg.h"
 
+namespace ror {
+
 // Bits of MapTriangleMemImg's flags.
 constexpr int kTriangleTransparent = 1;
 
@@ -31,3 +33,5 @@ constexpr uint8_t kRunRowEnd = 0xC0;
 
 // The blend image's weights for border `a` and range `b` (both 0-255).
 void BuildRuleTable(uint8_t table[256], int a, int b);
+
+}  // namespace ror

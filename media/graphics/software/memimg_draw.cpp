@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <utility>
 
+namespace ror {
+
 int PrepareSolidColor(uint32_t color, bool sixteen, SolidColor* out)
 {
     const int mode = DrawState.blendMode;
@@ -187,3 +189,5 @@ void PlotLineMemImg(MEMIMG* view, int x1, int y1, int x2, int y2, uint32_t color
     else
         WalkLineFor<Layout32>(op, view, x1, y1, dx, dy, sc);
 }
+
+}  // namespace ror

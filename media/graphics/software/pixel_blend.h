@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 // Channel layouts; channel 0 is blue, 1 green, 2 red.
 struct Layout32 {
     using Pixel = uint32_t;
@@ -230,3 +232,5 @@ inline void BlitPixel(typename L::Pixel* px, typename BlitSource<L, Kind>::Raw r
     }
     *px = Pixel(Assemble<L>(d & L::kKeepMask, c));
 }
+
+}  // namespace ror

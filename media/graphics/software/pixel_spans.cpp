@@ -1,5 +1,7 @@
 #include "graphics/software/pixel_spans.h"
 
+namespace ror {
+
 namespace {
 
 void Fill32(uint32_t* dst, int count, uint32_t value)
@@ -58,3 +60,5 @@ const SpanOps& ActiveSpanOps()
     static const SpanOps& chosen = ChooseSpanOps();
     return chosen;
 }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct SpanOps {
     const char* name;
     void (*fill32)(uint32_t* dst, int count, uint32_t value);
@@ -66,3 +68,5 @@ inline uint32_t SubConstPixel32(uint32_t d, uint32_t amounts)
     }
     return out;
 }
+
+}  // namespace ror

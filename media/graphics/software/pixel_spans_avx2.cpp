@@ -1,6 +1,8 @@
 // Compiled with -mavx2; reached only through the table when the processor has AVX2.
 #include "pixel_spans_simd.inl"
 
+namespace ror {
+
 namespace {
 
 struct Avx2Lanes {
@@ -49,3 +51,5 @@ constexpr SpanOps kAvx2Ops = MakeVectorOps<Avx2Lanes>("avx2");
 }  // namespace
 
 const SpanOps* Avx2SpanOps() { return __builtin_cpu_supports("avx2") ? &kAvx2Ops : nullptr; }
+
+}  // namespace ror

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <immintrin.h>
 
+namespace ror {
+
 namespace {
 
 template <class V>
@@ -145,3 +147,5 @@ constexpr SpanOps MakeVectorOps(const char* name)
 }
 
 }  // namespace
+
+}  // namespace ror

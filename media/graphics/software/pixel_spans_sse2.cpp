@@ -1,5 +1,7 @@
 #include "pixel_spans_simd.inl"
 
+namespace ror {
+
 namespace {
 
 struct Sse2Lanes {
@@ -40,3 +42,5 @@ constexpr SpanOps kSse2Ops = MakeVectorOps<Sse2Lanes>("sse2");
 }  // namespace
 
 const SpanOps* Sse2SpanOps() { return __builtin_cpu_supports("sse2") ? &kSse2Ops : nullptr; }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 uint8_t RunType(const MemImgStore* s, const uint8_t* row, int x)
@@ -70,3 +72,5 @@ void BuildRuleTable(uint8_t table[256], int a, int b)
         table[i] = uint8_t(v);
     }
 }
+
+}  // namespace ror

@@ -1,5 +1,6 @@
 // Graphics whose pixels live in a software image: the store, views, filling, drawing and
 // copying pixels in.
+#include "rorodiv.h"
 #include "core/tracked_memory.h"
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg_blit.h"
@@ -7,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+
+namespace ror {
 
 namespace {
 
@@ -125,3 +128,5 @@ int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb)
 int SoftwareUploadBlendImage(GraphicImage*, const PixelRect&) { return 0; }
 
 void SoftwareReleaseBlendImage(GraphicImage*) {}
+
+}  // namespace ror

@@ -2,6 +2,8 @@
 #pragma once
 #include "graphics/draw_ops.h"
 
+namespace ror {
+
 // Screen (software_screen.cpp).
 int SoftwareOpenScreen();
 void SoftwareReleaseScreen();
@@ -59,3 +61,5 @@ inline constexpr DrawOpsTable kSoftwareDrawOps = {
     .releaseBlendImage = SoftwareReleaseBlendImage,
     .glyphsInTextures = SoftwareGlyphsInTextures,
 };
+
+}  // namespace ror

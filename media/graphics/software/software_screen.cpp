@@ -12,6 +12,8 @@
 
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 // While the screen image's rows are the window's own, its own block waits here.
@@ -143,3 +145,5 @@ void SoftwareSetBlendImage(GraphicRecord* graphic)
     DrawState.blendImage = graphic != nullptr ? &graphic->view : nullptr;
     BuildRuleTable(DrawState.ruleTable, DrawState.blendBorder, DrawState.blendRange);
 }
+
+}  // namespace ror

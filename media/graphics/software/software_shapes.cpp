@@ -1,5 +1,6 @@
 // The software path's lines, boxes and untextured polygons.
 #include "graphics/software/software_shapes.h"
+#include "rorodiv.h"
 
 #include "graphics/color_format.h"
 #include "graphics/draw_shapes.h"
@@ -13,6 +14,8 @@
 #include <climits>
 #include <cstdint>
 #include <cmath>
+
+namespace ror {
 
 namespace {
 
@@ -157,3 +160,5 @@ int SoftwareSubmitVertices(const PolygonVertex* vertices, int count, int type, i
     }
     return 0;
 }
+
+}  // namespace ror

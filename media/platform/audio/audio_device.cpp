@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 constexpr char kDummyDriver[] = "dummy";
@@ -249,3 +251,5 @@ void UnlockAudioOutput()
 {
     if (Audio.output != 0) SDL_UnlockAudioDevice(Audio.output);
 }
+
+}  // namespace ror

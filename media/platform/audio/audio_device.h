@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct AudioFormat {
     int32_t channels;  // 1 or 2
     int32_t rate;      // frames per second
@@ -74,3 +76,5 @@ int64_t AudioFramesMixed();
 // under it and keeps it for a few field writes only. Nothing happens without an output.
 void LockAudioOutput();
 void UnlockAudioOutput();
+
+}  // namespace ror

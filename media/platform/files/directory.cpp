@@ -9,6 +9,8 @@
 #include <time.h>
 #include <unistd.h>
 
+namespace ror {
+
 SystemDirectory OpenSystemDirectory(const char* path)
 {
     char systemPath[PATH_MAX];
@@ -82,3 +84,5 @@ SystemFile CreateSystemTempFile(char* path, size_t size)
     }
     return file;
 }
+
+}  // namespace ror

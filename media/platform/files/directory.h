@@ -6,6 +6,8 @@
 
 #include "platform/files/files.h"
 
+namespace ror {
+
 // An open folder listing; 0 is none.
 using SystemDirectory = uintptr_t;
 
@@ -36,3 +38,5 @@ int ToSystemLocalTime(int64_t seconds, SystemLocalTime* out);
 // when given, as a layer's path. kNoSystemFile on failure, also when that path does not fit
 // or does not convert (the file is then removed again).
 SystemFile CreateSystemTempFile(char* path, size_t size);
+
+}  // namespace ror

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace ror {
+
 int ToSystemPath(char* out, size_t size, const char* path)
 {
     char separated[PATH_MAX];
@@ -199,3 +201,5 @@ int SetSystemCurrentDirectory(const char* path)
     if (ToSystemPath(systemPath, sizeof systemPath, path) != 0) return -1;
     return chdir(systemPath) == 0 ? 0 : -1;
 }
+
+}  // namespace ror

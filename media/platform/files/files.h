@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace ror {
+
 using SystemFile = int;
 constexpr SystemFile kNoSystemFile = -1;
 
@@ -53,3 +55,5 @@ int ToSystemPath(char* out, size_t size, const char* path);
 // fit, does not convert both ways to the same bytes, or holds a "\" that the layer would take
 // for a separator: such a name could only lead the layer to a different file.
 int ToLayerPath(char* out, size_t size, const char* systemPath);
+
+}  // namespace ror

@@ -10,6 +10,8 @@
 #include FT_TRUETYPE_TABLES_H
 #include <iconv.h>
 
+namespace ror {
+
 const char* const kGothicFaceName = "ＭＳ ゴシック";
 
 // Fonts live in a fixed pool: the text layer holds at most 40 at a time, and a rebuild
@@ -351,3 +353,5 @@ int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat f
     }
     return size;
 }
+
+}  // namespace ror

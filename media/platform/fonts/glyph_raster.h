@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct PlatformFont;
 
 // Character sets a font is asked for (the values of the platform's character set ids).
@@ -70,3 +72,5 @@ constexpr int32_t GlyphBitmapPitch(GlyphBitmapFormat format, int32_t width)
 
 // The code page of the system's OEM text (932 here; 949 would mean a Korean system).
 int32_t SystemOemCodePage();
+
+}  // namespace ror

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 constexpr int kMaxSurfaces = 1024;
@@ -787,3 +789,5 @@ void SetGlBlendImage(int32_t blendTexture, const uint8_t rule[256], int weighCol
 }
 
 int64_t GlDrawCallCount() { return Gl.drawCalls; }
+
+}  // namespace ror

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 // ---- The probe, made before the main window exists ----
 
 struct GlProbeReport {
@@ -141,3 +143,5 @@ void SetGlColourRule(GlColourRule rule);
 void SetGlBlendImage(int32_t blendTexture, const uint8_t rule[256], int weighColour);
 // Draw calls made since the context was opened (for measurements).
 int64_t GlDrawCallCount();
+
+}  // namespace ror

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 struct GlProbeState {
@@ -122,3 +124,5 @@ void SetGlCapableWindows(int on)
 int GlCapableWindows() { return Probe.capableWindows; }
 
 int GlProbedEs() { return Probe.es; }
+
+}  // namespace ror

@@ -1,6 +1,8 @@
 // Inside the platform layer: what the probe and the device context share.
 #pragma once
 
+namespace ror {
+
 // Starts the video system and loads its GL library once. 0 / -1.
 int LoadGlLibrary();
 // Lets the library go (before the video system stops).
@@ -13,3 +15,5 @@ int RendererIsCpu(const char* renderer);
 int GlProbedEs();
 // Keeps the GL drivers loaded now mapped until the process ends.
 void PinGlDrivers();
+
+}  // namespace ror

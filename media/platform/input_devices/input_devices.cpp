@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace ror {
+
 enum class DeviceKind { Keyboard, Mouse, Pad };
 
 struct AxisSetting {
@@ -503,3 +505,5 @@ void PlayPadEffects()
 }
 
 void SetInputFaultsForTest(uint32_t faults) { Devices.faults = faults; }
+
+}  // namespace ror

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 // The result an input system that is missing or refused reports.
 constexpr uint32_t kInputSystemMissing = 0x80040154;
 
@@ -119,3 +121,5 @@ enum InputFault : uint32_t {
     kFaultPadEffect = 1u << 17,
 };
 void SetInputFaultsForTest(uint32_t faults);
+
+}  // namespace ror

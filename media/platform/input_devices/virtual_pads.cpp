@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+namespace ror {
+
 namespace {
 
 constexpr int kMaxVirtualPads = 24;
@@ -105,3 +107,5 @@ VirtualPadRumble VirtualPadRumbleOf(int slot)
 {
     return slot >= 0 && slot < Virtual.count ? Virtual.pads[slot].rumble : VirtualPadRumble{};
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct VirtualPadDesc {
     const char* name;         // UTF-8
     int gameController;       // 1: a pad SDL knows (all its axes and buttons), 0: a plain joystick
@@ -24,3 +26,5 @@ int SetVirtualPadAxis(int slot, int axis, int16_t value);
 int SetVirtualPadButton(int slot, int button, int down);
 int SetVirtualPadHat(int slot, int hat, uint8_t value);
 VirtualPadRumble VirtualPadRumbleOf(int slot);
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #include <ctime>
 #include <sched.h>
 
+namespace ror {
+
 static int64_t MonotonicNanoseconds()
 {
     timespec now{};
@@ -47,3 +49,5 @@ int EndTimerPeriod(uint32_t period)
 }
 
 int OpenTimerPeriodRequests() { return TimerPeriodRequests; }
+
+}  // namespace ror

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 // Milliseconds of a monotonic clock, wrapping at 2^32 (the multimedia timer).
 uint32_t SystemMilliseconds();
 
@@ -19,3 +21,5 @@ uint32_t TimerMinimumPeriod();
 int BeginTimerPeriod(uint32_t period);  // 0, or -1 for a period below the minimum
 int EndTimerPeriod(uint32_t period);    // 0, or -1 when no request of that period is open
 int OpenTimerPeriodRequests();
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iconv.h>
 
+namespace ror {
+
 namespace {
 
 int Convert(const char* to, const char* from, const char* text, char* out, size_t size)
@@ -91,3 +93,5 @@ int Utf8ToCp932Exact(const char* text, char* out, size_t size)
     }
     return length;
 }
+
+}  // namespace ror

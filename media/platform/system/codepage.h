@@ -2,6 +2,8 @@
 #pragma once
 #include <cstddef>
 
+namespace ror {
+
 // Each writes a terminated string into out (capacity size, at least 1) and returns its length,
 // or -1 when nothing could be converted. A text that does not fit is cut at a character
 // boundary; bytes that do not convert are left out.
@@ -14,3 +16,5 @@ int Utf8ToCp932(const char* text, char* out, size_t size);
 // only look-alikes in cp932, "\" and "～", which name other files).
 int Cp932ToUtf8Exact(const char* text, char* out, size_t size);
 int Utf8ToCp932Exact(const char* text, char* out, size_t size);
+
+}  // namespace ror

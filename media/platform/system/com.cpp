@@ -1,5 +1,7 @@
 #include "platform/system/com.h"
 
+namespace ror {
+
 namespace {
 struct ComState {
     int users;
@@ -26,3 +28,5 @@ void EndComLibrary()
 int ComLibraryUsers() { return Com.users; }
 
 void FailComStartForTest() { Com.failNext = 1; }
+
+}  // namespace ror

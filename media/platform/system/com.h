@@ -2,6 +2,8 @@
 // users, so start and end pair up the same way.
 #pragma once
 
+namespace ror {
+
 // 0, or -1 when starting is refused (see FailComStartForTest).
 int StartComLibrary();
 void EndComLibrary();
@@ -9,3 +11,5 @@ int ComLibraryUsers();
 
 // Makes the next StartComLibrary fail: start-up's failure path is tested with it.
 void FailComStartForTest();
+
+}  // namespace ror

@@ -6,6 +6,8 @@
 #include <cpuid.h>
 #endif
 
+namespace ror {
+
 namespace {
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -52,3 +54,5 @@ const CpuFeatures& ReadCpuFeatures()
     static const CpuFeatures features = QueryCpuFeatures();
     return features;
 }
+
+}  // namespace ror

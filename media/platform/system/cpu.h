@@ -1,6 +1,8 @@
 // What the processor offers, read once through its identification instruction.
 #pragma once
 
+namespace ror {
+
 struct CpuFeatures {
     bool hasCpuid;  // the identification instruction answers with functions above 0
     bool mmx;
@@ -11,3 +13,5 @@ struct CpuFeatures {
 
 // The processor's features; the instruction runs on the first call only.
 const CpuFeatures& ReadCpuFeatures();
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace ror {
+
 static DebugOutputSink debugOutputSink;
 
 static void WriteToStderr(const char* bytes, size_t length) { std::fwrite(bytes, 1, length, stderr); }
@@ -29,3 +31,5 @@ void WriteDebugOutput(const char* bytes, size_t length)
 }
 
 void SetDebugOutputSink(DebugOutputSink sink) { debugOutputSink = sink; }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 
+namespace ror {
+
 using DebugOutputSink = void (*)(const char* bytes, size_t length);
 
 // Sends the bytes as they are (cp932, no re-encoding) to the current channel.
@@ -10,3 +12,5 @@ void WriteDebugOutput(const char* bytes, size_t length);
 
 // Replaces the channel; null returns to the default. For tools and tests.
 void SetDebugOutputSink(DebugOutputSink sink);
+
+}  // namespace ror

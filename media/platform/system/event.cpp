@@ -1,5 +1,7 @@
 #include "platform/system/event.h"
 
+namespace ror {
+
 // <chrono> itself cannot be compiled with the cp932 execution character set; the duration
 // types come with <condition_variable>.
 
@@ -30,3 +32,5 @@ int WaitEventFor(ManualResetEvent& event, uint32_t milliseconds)
     return event.changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] { return event.signalled; }) ? 1
                                                                                                                   : 0;
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <mutex>
 
+namespace ror {
+
 struct ManualResetEvent {
     std::mutex mutex;
     std::condition_variable changed;
@@ -16,3 +18,5 @@ void ResetEvent(ManualResetEvent& event);
 void WaitEvent(ManualResetEvent& event);
 // 1 when the event was signalled within the time, 0 on time-out.
 int WaitEventFor(ManualResetEvent& event, uint32_t milliseconds);
+
+}  // namespace ror

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace ror {
+
 namespace {
 
 // A folder that only this user can write to and that is really a folder.
@@ -100,3 +102,5 @@ int IsInstanceLockHeld(const char* name)
     }
     return 0;
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstddef>
 
+namespace ror {
+
 struct InstanceLock {
     int file;  // the open lock file, -1 when not held
 };
@@ -33,3 +35,5 @@ struct InstanceLockFolders {
 void FindInstanceLockFolders(InstanceLockFolders* out);
 // The lock file of a name in a folder. 0, or -1 when the path does not fit.
 int InstanceLockFilePath(const char* folder, const char* name, char* out, size_t size);
+
+}  // namespace ror

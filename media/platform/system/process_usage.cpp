@@ -7,6 +7,8 @@
 #include <string>
 #include <unistd.h>
 
+namespace ror {
+
 namespace {
 
 // Entries of a folder of /proc, without "." and "..", less the descriptor reading it.
@@ -40,3 +42,5 @@ int ReadProcessUsage(ProcessUsage* out)
     out->windows = CountWindows();
     return out->openFiles < 0 || out->threads < 0 || pages < 0 ? -1 : 0;
 }
+
+}  // namespace ror

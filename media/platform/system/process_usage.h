@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct ProcessUsage {
     int32_t openFiles;  // file descriptors
     int32_t threads;
@@ -11,3 +13,5 @@ struct ProcessUsage {
 };
 
 int ReadProcessUsage(ProcessUsage* out);  // 0 / -1
+
+}  // namespace ror

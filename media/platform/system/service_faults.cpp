@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace ror {
+
 namespace {
 
 // Per service: the calls still to go before the armed failure, 0 when none is armed. Threads
@@ -44,3 +46,5 @@ bool ServiceCallFails(PlatformService service)
     while (left > 0 && !countdown.compare_exchange_weak(left, left - 1)) {}
     return left == 1;
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 enum class PlatformService : int {
     Window,       // creating a window
     GlContext,    // creating a GL context for a window
@@ -26,3 +28,5 @@ void ClearServiceFaultsForTest();
 
 // Asked by a service at its start: true when this call must fail.
 bool ServiceCallFails(PlatformService service);
+
+}  // namespace ror

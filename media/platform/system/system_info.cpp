@@ -11,6 +11,8 @@
 #include <x86intrin.h>
 #endif
 
+namespace ror {
+
 int ReadOsVersion(OsVersion* out)
 {
     *out = OsVersion{};
@@ -70,3 +72,5 @@ uint64_t ReadTimeStampCounter()
     return 0;
 #endif
 }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct OsVersion {
     char name[65];     // the system's name ("Linux")
     int32_t build;     // the kernel build's number (the "#N" of its version), 0 when none
@@ -27,3 +29,5 @@ int ReadOsVersion(OsVersion* out);        // 0 / -1
 int ReadMemoryStatus(MemoryStatus* out);  // 0 / -1
 void ReadCpuIdentity(CpuIdentity* out);
 uint64_t ReadTimeStampCounter();
+
+}  // namespace ror

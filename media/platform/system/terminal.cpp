@@ -2,4 +2,8 @@
 
 #include <unistd.h>
 
+namespace ror {
+
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 
 #include <pthread.h>
 
+namespace ror {
+
 namespace {
 
 void* RunThread(void* raw)
@@ -29,3 +31,5 @@ int JoinSystemThread(SystemThread thread)
     if (pthread_join(static_cast<pthread_t>(thread), &result) != 0) return -1;
     return static_cast<int>(reinterpret_cast<intptr_t>(result));
 }
+
+}  // namespace ror

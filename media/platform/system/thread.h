@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 // A running thread; 0 is none.
 using SystemThread = uintptr_t;
 
@@ -17,3 +19,5 @@ struct SystemThreadStart {
 SystemThread StartSystemThread(const SystemThreadStart* start);
 // Waits until the thread has ended and releases it; returns its exit code, or -1.
 int JoinSystemThread(SystemThread thread);
+
+}  // namespace ror

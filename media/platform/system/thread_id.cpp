@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+namespace ror {
+
 uint32_t CurrentThreadId()
 {
     thread_local const uint32_t id = static_cast<uint32_t>(gettid());
     return id;
 }
+
+}  // namespace ror

@@ -2,4 +2,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 uint32_t CurrentThreadId();
+
+}  // namespace ror

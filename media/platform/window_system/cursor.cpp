@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+namespace ror {
+
 namespace {
 
 struct CursorState {
@@ -43,3 +45,5 @@ void ReleaseCursorSystem()
 {
     if (VideoStarted()) SDL_ShowCursor(SDL_ENABLE);
 }
+
+}  // namespace ror

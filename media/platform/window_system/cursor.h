@@ -1,6 +1,8 @@
 // The mouse cursor: a display count (shown while it is 0 or more) and a shape.
 #pragma once
 
+namespace ror {
+
 enum class CursorShape { None, Arrow };
 
 // Raises (show != 0) or lowers the display count by one; returns the new count.
@@ -14,3 +16,5 @@ int CursorVisible();
 
 // Forgets the window system's cursor state when the video system ends.
 void ReleaseCursorSystem();
+
+}  // namespace ror

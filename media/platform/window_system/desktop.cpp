@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+namespace ror {
+
 namespace {
 
 DisplayMode ToDisplayMode(const SDL_DisplayMode& mode)
@@ -62,3 +64,5 @@ int SetScreenSaverEnabled(int enabled)
 int ScreenSaverEnabled() { return VideoStarted() && SDL_IsScreenSaverEnabled() ? 1 : 0; }
 
 int OemCodePage() { return 932; }
+
+}  // namespace ror

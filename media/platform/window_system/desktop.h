@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct DisplayMode {
     int32_t width;
     int32_t height;
@@ -24,3 +26,5 @@ int ScreenSaverEnabled();
 
 // The code page of the system's own texts: the layer's texts are cp932.
 int OemCodePage();
+
+}  // namespace ror

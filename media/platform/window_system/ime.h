@@ -2,6 +2,8 @@
 // what WM_IME_COMPOSITION asks for. There is no candidate list or clause table here.
 #pragma once
 
+namespace ror {
+
 // The text being composed, cp932, terminated; returns its length in bytes.
 int ReadCompositionString(char* out, int size);
 // The caret inside the composition, as a byte offset into the cp932 text.
@@ -12,3 +14,5 @@ int CompositionCursor();
 int SetInputMethodEnabled(int enabled);
 // 1 while the input method is switched on.
 int InputMethodOpen();
+
+}  // namespace ror

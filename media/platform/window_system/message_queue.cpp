@@ -9,6 +9,8 @@
 #include <cstring>
 #include <mutex>
 
+namespace ror {
+
 namespace {
 
 constexpr int kQueueCapacity = 1024;
@@ -281,3 +283,5 @@ int QueuedMessageCount()
     std::lock_guard lock(queue->guard);
     return queue->count;
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #pragma once
 #include "platform/window_system/messages.h"
 
+namespace ror {
+
 // The filter that selects only messages posted to the thread itself (not to a window).
 inline WindowHandle ThreadMessagesOnly() { return reinterpret_cast<WindowHandle>(static_cast<intptr_t>(-1)); }
 
@@ -42,3 +44,5 @@ void DiscardWindowMessages(WindowHandle window);
 void DiscardQuitMessages();
 // Number of messages waiting in the calling thread's queue (tests and diagnostics).
 int QueuedMessageCount();
+
+}  // namespace ror

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+namespace ror {
+
 struct PlatformWindow;
 using WindowHandle = PlatformWindow*;
 using WParam = uintptr_t;
@@ -123,3 +125,5 @@ constexpr LParam MakeLParam(int32_t low, int32_t high)
 {
     return static_cast<LParam>((static_cast<uint32_t>(low) & 0xFFFF) | ((static_cast<uint32_t>(high) & 0xFFFF) << 16));
 }
+
+}  // namespace ror

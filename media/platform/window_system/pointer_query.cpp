@@ -7,6 +7,8 @@
 #include <X11/Xlib.h>
 #endif
 
+namespace ror {
+
 int QueryPointerInWindow(SDL_Window* window, int32_t* x, int32_t* y)
 {
     if (!window) return -1;
@@ -30,3 +32,5 @@ int QueryPointerInWindow(SDL_Window* window, int32_t* x, int32_t* y)
 #endif
     return -1;
 }
+
+}  // namespace ror

@@ -11,6 +11,8 @@
 #include <ctime>
 #include <sched.h>
 
+namespace ror {
+
 namespace {
 
 // The window surface whose rows a frame lives in, and whom to tell before they go.
@@ -314,3 +316,5 @@ int LeaveFullscreenMode(WindowHandle window)
     PostDisplayChange();
     return 0;
 }
+
+}  // namespace ror

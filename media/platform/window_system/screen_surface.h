@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 struct FramePixels {
     const uint8_t* pixels;
     int32_t pitch, width, height;
@@ -40,3 +42,5 @@ void WaitForDisplayRefresh();
 int EnterFullscreenMode(WindowHandle window, int32_t width, int32_t height, int32_t bits, int32_t refreshRate);
 // Back to the desktop's mode in a window. 0 / -1.
 int LeaveFullscreenMode(WindowHandle window);
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace ror {
+
 namespace {
 
 // Positions follow a 106/109-key Japanese and 101-key US board alike (the key codes name
@@ -166,3 +168,5 @@ const KeyMapping* FindKeyMapping(int32_t sdlScancode)
     int16_t row = kRowOfScancode[sdlScancode];
     return row < 0 ? nullptr : &kKeys[row];
 }
+
+}  // namespace ror

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+namespace ror {
+
 constexpr uint8_t VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MBUTTON = 0x04, VK_XBUTTON1 = 0x05,
                   VK_XBUTTON2 = 0x06;
 constexpr uint8_t VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D;
@@ -43,3 +45,5 @@ struct KeyMapping {
 std::span<const KeyMapping> KeyMappings();
 // The row of an SDL scan code, or null for a key the layer does not know.
 const KeyMapping* FindKeyMapping(int32_t sdlScancode);
+
+}  // namespace ror

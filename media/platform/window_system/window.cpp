@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace ror {
+
 PlatformWindow Windows[kMaxWindows];
 
 namespace {
@@ -510,3 +512,5 @@ int ReleaseWindowSystem()
     WindowSystem.eventThread = 0;
     return 0;
 }
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 // Registers a class; its procedure receives the messages of its windows. 0, or -1 when a
 // class of that name exists, the table is full or the name is empty or too long (255 bytes).
 int RegisterWindowClass(const char* name, WindowProcedure procedure);
@@ -91,3 +93,5 @@ WindowHandle FindWindowNeedingPaint(uint32_t thread, WindowHandle filter);
 
 // Lets go of the window system when no window and no class is left (end of the layer). 0 / -1.
 int ReleaseWindowSystem();
+
+}  // namespace ror

@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace ror {
+
 namespace {
 
 struct InputRecord {
@@ -361,3 +363,5 @@ int RequestWindowClose(WindowHandle handle)
     event.window.event = SDL_WINDOWEVENT_CLOSE;
     return SDL_PushEvent(&event) == 1 ? 0 : -1;
 }
+
+}  // namespace ror

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace ror {
+
 // 256 bytes indexed by virtual key (VK_*): bit 0x80 while the key or mouse button is held,
 // bit 0x01 toggled by each press. VK_SHIFT, VK_CONTROL and VK_MENU are held while either
 // side is. 0.
@@ -19,3 +21,5 @@ int GetCursorPos(Point* out);
 int GetPointerInClient(WindowHandle window, Point* out);
 // Held mouse buttons as MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2.
 uint32_t HeldMouseButtons();
+
+}  // namespace ror

@@ -7,6 +7,8 @@
 
 struct SDL_Window;
 
+namespace ror {
+
 struct PlatformWindow {
     int inUse;
     SDL_Window* sdl;
@@ -44,3 +46,5 @@ struct WindowFrame {
     int32_t left, top, right, bottom;
 };
 WindowFrame LastWindowFrame();
+
+}  // namespace ror

@@ -5,7 +5,11 @@
 
 struct SDL_Window;
 
+namespace ror {
+
 SDL_Window* SdlWindowOf(WindowHandle window);
 
 // Before a window's SDL window goes: a frame living in its rows is copied back (screen_surface.cpp).
 void TakeBackRowsOfWindow(SDL_Window* window);
+
+}  // namespace ror

@@ -24,6 +24,8 @@
 #include <fstream>
 #include <iterator>
 
+using namespace ror;
+
 namespace {
 
 // Sets or clears an environment variable for the fixture's life and puts it back after.

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace ror;
+
 TEST(SplitTextureSize, SidesIntoPowerOfTwoPieces)
 {
     struct Case {

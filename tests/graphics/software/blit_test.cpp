@@ -6,6 +6,8 @@
 #include <random>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 struct Image {

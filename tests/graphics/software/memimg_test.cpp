@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+using namespace ror;
+
 TEST(ClipRect, Table)
 {
     struct Case {

@@ -13,46 +13,46 @@
 
 inline void StartSoftwareScreen(int width, int height, int bits)
 {
-    ScreenSettings.width = width;
-    ScreenSettings.height = height;
-    ScreenSettings.colorBits = bits;
-    ScreenSettings.hardwarePath = 0;
-    ScreenSettings.graphicsReady = 1;
-    ASSERT_EQ(CreateScreenImage(&SoftScreen.screen, width, height, -1), 0);
-    SoftScreen.target = &SoftScreen.screen;
-    BuildBlendTables();
-    DrawState.drawTarget = kBackScreen;
-    DrawState.blendMode = 0;
-    DrawState.blendParam = 0;
-    DrawState.brightness[0] = DrawState.brightness[1] = DrawState.brightness[2] = 255;
-    DrawState.blendImage = nullptr;
-    DrawState.blendImageHandle = -1;
+    ror::ScreenSettings.width = width;
+    ror::ScreenSettings.height = height;
+    ror::ScreenSettings.colorBits = bits;
+    ror::ScreenSettings.hardwarePath = 0;
+    ror::ScreenSettings.graphicsReady = 1;
+    ASSERT_EQ(ror::CreateScreenImage(&ror::SoftScreen.screen, width, height, -1), 0);
+    ror::SoftScreen.target = &ror::SoftScreen.screen;
+    ror::BuildBlendTables();
+    ror::DrawState.drawTarget = ror::kBackScreen;
+    ror::DrawState.blendMode = 0;
+    ror::DrawState.blendParam = 0;
+    ror::DrawState.brightness[0] = ror::DrawState.brightness[1] = ror::DrawState.brightness[2] = 255;
+    ror::DrawState.blendImage = nullptr;
+    ror::DrawState.blendImageHandle = -1;
     SetDrawRegion(0, 0, width, height);
-    FillMemImg(&SoftScreen.screen, nullptr, 0);
+    ror::FillMemImg(&ror::SoftScreen.screen, nullptr, 0);
 }
 
 inline void StopSoftwareScreen()
 {
-    DestroyAllGraphics();
-    ReleaseMemImg(&SoftScreen.screen);
-    SoftScreen.target = nullptr;
-    ScreenSettings.graphicsReady = 0;
+    ror::DestroyAllGraphics();
+    ror::ReleaseMemImg(&ror::SoftScreen.screen);
+    ror::SoftScreen.target = nullptr;
+    ror::ScreenSettings.graphicsReady = 0;
 }
 
 // Pixel access for checks.
-inline uint32_t PixelAt(const MEMIMG& image, int x, int y)
+inline uint32_t PixelAt(const ror::MEMIMG& image, int x, int y)
 {
     uint32_t v = 0;
-    std::memcpy(&v, MemImgRow(&image, y) + x * MemImgPixelBytes(&image), size_t(MemImgPixelBytes(&image)));
+    std::memcpy(&v, ror::MemImgRow(&image, y) + x * MemImgPixelBytes(&image), size_t(MemImgPixelBytes(&image)));
     return v;
 }
 
-inline void SetPixel(const MEMIMG& image, int x, int y, uint32_t v)
+inline void SetPixel(const ror::MEMIMG& image, int x, int y, uint32_t v)
 {
-    std::memcpy(MemImgRow(&image, y) + x * MemImgPixelBytes(&image), &v, size_t(MemImgPixelBytes(&image)));
+    std::memcpy(ror::MemImgRow(&image, y) + x * MemImgPixelBytes(&image), &v, size_t(MemImgPixelBytes(&image)));
 }
 
-inline int CountPixels(const MEMIMG& image, uint32_t value)
+inline int CountPixels(const ror::MEMIMG& image, uint32_t value)
 {
     int n = 0;
     for (int y = 0; y < image.height; ++y)

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+using namespace ror;
+
 namespace {
 
 std::vector<const SpanOps*> VectorTables()
