@@ -95,6 +95,7 @@ ROR_API int SetAcceptCpuRasteriser(int flag);
 // The drawing path in use, decided at start-up: DRAWING_PATH_HARDWARE (OpenGL) or
 // DRAWING_PATH_SOFTWARE; DRAWING_PATH_NONE before start-up and after shutdown.
 constexpr int DRAWING_PATH_NONE = -1, DRAWING_PATH_SOFTWARE = 0, DRAWING_PATH_HARDWARE = 1;
+// Takes no parameters and never fails: one of the three values above, at any time.
 ROR_API int GetDrawingPath();
 // The name of what draws, for a game to show: the OpenGL renderer's own name on the hardware
 // path (for example "llvmpipe (LLVM 15.0.6, 256 bits)"), "Software" on the software path.
@@ -149,6 +150,9 @@ ROR_API int LoadGraphicFromMemory(const void* data, int32_t size);
 // handles[0 .. count-1]; 0, or -1 with no graphic made.
 ROR_API int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight,
                                int* handles);
+// The same from a picture file held in memory: data and size as for LoadGraphicFromMemory
+// (size > 0). 0; -1 with no graphic made for null data or handles, a picture no decoder
+// takes, or cells outside the picture. After start-up.
 ROR_API int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows,
                                          int cellWidth, int cellHeight, int* handles);
 

@@ -26,6 +26,9 @@ ROR_API int SetDefaultFontSizeAndThickness(const char* faceName, int size, int t
 
 // Colours are values of PackColor. The default font draws; a text is never broken into
 // lines: every byte other than the spaces is a glyph.
+// Formats printf-style into a 1024-byte buffer (cut, never overrun) and draws it with the
+// default font at (x, y) in color. 0; -1 for a null format, before start-up, or when the
+// default font cannot draw. On both drawing paths.
 ROR_API int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 ROR_API int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor = 0);
