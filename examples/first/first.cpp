@@ -8,6 +8,8 @@ int main()
     ChangeWindowMode(1);        // windowed
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
+    char renderer[64];  // what draws: the GPU's name, or "Software"
+    GetRendererName(renderer, sizeof renderer);
     const uint32_t white = PackColor(255, 255, 255);
     while (PumpMessages() == 0 && !IsKeyDown(KEYCODE_ESCAPE)) {
         ClearScreen();
@@ -16,6 +18,8 @@ int main()
         DrawRect(x - 8, y - 8, x + 8, y + 8, PackColor(48, 48, 255), 1);
         DrawSegment(16, 16, 300, 16, white, 3);
         PrintTextFormat(16, 32, white, "MousePos(%3d,%3d)", x, y);
+        PrintTextFormat(16, 48, white, "%s: %s", GetDrawingPath() == DRAWING_PATH_HARDWARE ? "OpenGL" : "Software path",
+                        renderer);
         PresentScreen();
     }
     EndMediaLayer();
