@@ -1,11 +1,11 @@
 // A started media layer on the drawing path of the parameter (false software, true device
-// through GL, accepted on a CPU renderer), in a real window under Xvfb. Tests that draw
-// instantiate their suite with BothPathsNames.
+// through GL, accepted on a CPU renderer), in a real window under Xvfb. Suites instantiate
+// with INSTANTIATE_ON_BOTH_PATHS.
 #pragma once
+#include "drawing_paths.h"
 #include "graphics/graphics_setup.h"
 #include "window_fixture.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,21 +15,13 @@ protected:
     void SetUp() override
     {
         WindowDrawingTest::SetUp();
-        const char* accept = std::getenv("ROR_ACCEPT_CPU_GL");
-        hadAccept = accept != nullptr;
-        if (hadAccept) savedAccept = accept;
-        if (GetParam()) setenv("ROR_ACCEPT_CPU_GL", "1", 1);
-        SetUseHardware(GetParam() ? 1 : 0);
+        path.Choose(GetParam());
     }
 
     void TearDown() override
     {
         WindowDrawingTest::TearDown();
-        SetUseHardware(1);
-        if (hadAccept)
-            setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
-        else
-            unsetenv("ROR_ACCEPT_CPU_GL");
+        path.Restore();
     }
 
     // Starts at 640 x 480 on the path of the parameter; false when that path is not there.
@@ -49,11 +41,5 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    std::string savedAccept;
-    bool hadAccept = false;
+    DrawingPathChoice path;
 };
-
-inline std::string BothPathsNames(const ::testing::TestParamInfo<bool>& info)
-{
-    return info.param ? "Device" : "Software";
-}

@@ -157,6 +157,6 @@ TEST_P(ExtremeValuesTest, TextUnderABlendImageIsDrawnOrRefused)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPaths, ExtremeValuesTest, ::testing::Values(false, true), BothPathsNames);
+INSTANTIATE_ON_BOTH_PATHS(ExtremeValuesTest);
 
 }  // namespace

@@ -52,6 +52,6 @@ TEST_P(TextPathsTest, ALongLineOfALargeEdgedFontIsRenderedOnce)
     ReleaseFontHandle(handle);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPaths, TextPathsTest, ::testing::Values(false, true), BothPathsNames);
+INSTANTIATE_ON_BOTH_PATHS(TextPathsTest);
 
 }  // namespace
