@@ -2,6 +2,8 @@
 // at once, and the running layer stays usable.
 #include "window_fixture.h"
 
+#include "graphics/drawing_paths.h"
+
 #include "graphics/graphics_setup.h"
 #include "graphics/image_limits.h"
 #include "graphics/screen_mode.h"
@@ -20,21 +22,13 @@ protected:
     void SetUp() override
     {
         WindowDrawingTest::SetUp();
-        const char* accept = std::getenv("ROR_ACCEPT_CPU_GL");
-        hadAccept = accept != nullptr;
-        if (hadAccept) savedAccept = accept;
-        if (GetParam()) setenv("ROR_ACCEPT_CPU_GL", "1", 1);
-        SetUseHardware(GetParam() ? 1 : 0);
+        path.Choose(GetParam());
     }
 
     void TearDown() override
     {
         WindowDrawingTest::TearDown();
-        SetUseHardware(1);
-        if (hadAccept)
-            setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
-        else
-            unsetenv("ROR_ACCEPT_CPU_GL");
+        path.Restore();
     }
 
     // Starts at 640 x 480 on the path of the parameter; false when that path is not there.
@@ -54,8 +48,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    std::string savedAccept;
-    bool hadAccept = false;
+    DrawingPathChoice path;
 };
 
 TEST_P(ExtremeValuesTest, GraphicSizesBeyondTheMaximumAreRefusedAtOnce)
@@ -200,9 +193,6 @@ TEST_P(ExtremeValuesTest, TextUnderABlendImageIsDrawnOrRefused)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPaths, ExtremeValuesTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "Device" : "Software");
-                         });
+INSTANTIATE_ON_BOTH_PATHS(ExtremeValuesTest);
 
 }  // namespace
