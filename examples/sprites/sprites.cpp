@@ -1,7 +1,8 @@
 // Sprites: a sheet of pictures read from the archive "pictures.zaz" beside the program (the
 // build packs the folder pictures/ with zazpack), drawn with transparency, alpha and additive
-// blending. Arrow keys or the first joypad move the ship; touching a rock shakes the pad and
-// plays a bump, panned to where the ship is.
+// blending. Arrow keys, the first joypad or the mouse wheel move the ship, a click puts it
+// where it was clicked; touching a rock shakes the pad and plays a bump, panned to where the
+// ship is. Escape ends it, however short the press: the input events keep every one.
 #include "rorodiv.h"
 
 #include <cmath>
@@ -72,8 +73,19 @@ int main()
     const std::vector<uint8_t> bumpWav = MakeBumpWav();
     const int bump = LoadSoundFromMemory(bumpWav.data(), int32_t(bumpWav.size()));
     int x = 400, y = 300, frame = 0;
-    bool touching = false;
-    while (PumpMessages() == 0 && !IsKeyDown(KEYCODE_ESCAPE)) {
+    bool touching = false, quit = false;
+    while (PumpMessages() == 0 && !quit) {
+        InputEvent event;
+        while (ReadInputEvent(&event) == 0) {
+            if (event.kind == INPUT_EVENT_KEY_DOWN && event.code == KEYCODE_ESCAPE) quit = true;
+            if (event.kind == INPUT_EVENT_BUTTON_DOWN && event.code == MOUSE_LEFT) {
+                x = event.x - kCell / 2;
+                y = event.y - kCell / 2;
+            }
+        }
+        int32_t wheel = 0;
+        ReadMouseWheel(&wheel, nullptr);
+        y -= wheel * 16;
         JoypadInput pad;
         ReadJoypadInput(1, &pad);  // centred when there is no pad
         x += (IsKeyDown(KEYCODE_RIGHT) - IsKeyDown(KEYCODE_LEFT)) * 4 + pad.x / 250;

@@ -90,6 +90,9 @@ ROR_API int ReadJoypadInput(int pad, JoypadInput* out);
 ROR_API int StartPadVibration(int pad, int power, int duration);
 ROR_API int StopPadVibration(int pad);  // 0
 
+// Input events, the mouse wheel and pads by name.
+#include "rorodiv_input.h"
+
 // The screen mode (800 x 600, 32 bits, 60 Hz ...): stored before start-up, applied at once
 // after it (-2 when it fell back to 640 x 480 at 16 bits). Colour depth 8, 16 or 32.
 ROR_API int SetScreenMode(int width, int height, int colorBits, int refreshRate);

@@ -1,5 +1,6 @@
 // The pointer position in drawing-surface coordinates and the held mouse buttons.
 #include "core/core_state.h"
+#include "input/input_events.h"
 #include "input/input_setup.h"
 #include "input/input_state.h"
 #include "platform/input_devices/input_devices.h"
@@ -15,17 +16,9 @@ int ReadMousePosition(int32_t* outX, int32_t* outY)
     const Rect& client = CoreState.ClientRectOnScreen;
     Point cursor{client.left, client.top};
     GetCursorPos(&cursor);
-    int32_t x = cursor.x, y = cursor.y;
-    if (CoreState.Windowed) {
-        const int32_t toolBarHeight = 0;  // this window system has no tool bar
-        double scale = CoreState.windowScale;
-        if (scale <= 0.0) scale = 1.0;
-        // Truncation toward zero: 4 pixels left of the origin at scale 1.5 is -2.
-        x = static_cast<int32_t>(static_cast<double>(cursor.x - client.left) / scale);
-        y = static_cast<int32_t>(static_cast<double>(cursor.y - (client.top + toolBarHeight)) / scale);
-    }
-    if (outX) *outX = x;
-    if (outY) *outY = y;
+    const Point surface = ScreenToSurface(cursor);
+    if (outX) *outX = surface.x;
+    if (outY) *outY = surface.y;
     return 0;
 }
 

@@ -15,6 +15,7 @@
 #include "graphics/device/device_state.h"
 #include "graphics/graphics_setup.h"
 #include "image/clamp_table.h"
+#include "input/input_events.h"
 #include "input/input_setup.h"
 #include "platform/files/files.h"
 #include "platform/system/clock.h"
@@ -54,6 +55,7 @@ void ShutdownBody()
     ShutdownInput();
     SoundEnd();
     CloseMainWindow();
+    ResetInputEvents();
     if (CoreState.ComStarted) {
         EndComLibrary();
         LogWrite("ＣＯＭを終了... 完了\n");
@@ -122,6 +124,7 @@ int StartLocked()
 
     if (noSuchMode)
         LogWriteFormat("ディスプレイに %d x %d の画面モードが無いため、ウインドウモードで起動します\n", width, height);
+    ResetInputEvents();
     if (OpenMainWindow() != 0) return FailStart();
     ClearHttpTasks();
     SetupInput();

@@ -8,6 +8,7 @@
 #include "core/tracked_memory.h"
 #include "core/unbuilt_layers.h"
 #include "graphics/graphics_setup.h"
+#include "input/input_events.h"
 #include "input/input_setup.h"
 #include "platform/window_system/cursor.h"
 #include "platform/window_system/ime.h"
@@ -287,6 +288,7 @@ uint8_t StoredCharacter(WParam character)
 
 MessageResult MainWindowProcedure(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
 {
+    RecordInputMessage(message, wParam, lParam);
     switch (message) {
     case WM_CLOSE:
         LogWrite("ウインドウを閉じようとしています\n");

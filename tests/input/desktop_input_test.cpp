@@ -8,6 +8,7 @@
 #include "window/message_pump.h"
 
 #include <cstdio>
+#include <vector>
 
 using namespace ror;
 
@@ -263,6 +264,107 @@ TEST_P(DesktopInputTest, EveryKeyReadsAsItsPositionsKeyCode)
         EXPECT_TRUE(KeySettles(key.keyCode, 0));
     }
 }
+
+// Input events: what xdotool sends in a burst far shorter than a frame is all in the queue,
+// in order, though the held states never showed it.
+class DesktopEventsTest : public DesktopInputTest {
+protected:
+    void SetUp() override
+    {
+        DesktopInputTest::SetUp();
+        PumpMessages();
+        ClearInputEvents();
+        ReadMouseWheel(nullptr, nullptr);
+    }
+
+    // Pumps until `count` events wait (or a second has passed) and takes them.
+    static std::vector<InputEvent> TakeEvents(size_t count)
+    {
+        SettleUntil([&] { return GetInputEventCount() >= static_cast<int>(count); });
+        std::vector<InputEvent> events;
+        InputEvent event;
+        while (ReadInputEvent(&event) == 0) events.push_back(event);
+        return events;
+    }
+
+    // The events as "kind:code" words, for comparing a whole sequence at once.
+    static std::string Words(const std::vector<InputEvent>& events)
+    {
+        std::string words;
+        for (const InputEvent& event : events) {
+            if (!words.empty()) words += " ";
+            words += std::to_string(event.kind) + ":" + std::to_string(event.code);
+        }
+        return words;
+    }
+};
+
+TEST_P(DesktopEventsTest, FiveQuickClicksAreAllQueuedInOrderWithTheirPlace)
+{
+    Xdotool("click --repeat 5 --delay 1 1");
+    const std::vector<InputEvent> events = TakeEvents(10);
+    EXPECT_EQ(Words(events), "3:1 4:1 3:1 4:1 3:1 4:1 3:1 4:1 3:1 4:1");
+    for (const InputEvent& event : events) {
+        EXPECT_EQ(event.x, 100);
+        EXPECT_EQ(event.y, 50);
+    }
+    for (size_t i = 1; i < events.size(); ++i) EXPECT_GE(events[i].time - events[i - 1].time, 0);
+    EXPECT_EQ(ReadMouseButtons(), 0) << "the held state ends released";
+}
+
+TEST_P(DesktopEventsTest, KeyTapsBetweenTwoFramesAreAllQueuedInOrder)
+{
+    Xdotool("key --delay 1 a s Escape Left");
+    const std::vector<InputEvent> events = TakeEvents(8);
+    EXPECT_EQ(Words(events), "1:30 2:30 1:31 2:31 1:1 2:1 1:203 2:203");
+    for (const InputEvent& event : events) EXPECT_EQ(event.repeat, 0);
+}
+
+TEST_P(DesktopEventsTest, WheelButtonsRollBothWays)
+{
+    // X11 sends the wheel as buttons 4 (up), 5 (down), 6 (left) and 7 (right).
+    Xdotool("click 4 click 4 click 5 click 7 click 6 click 6");
+    const std::vector<InputEvent> events = TakeEvents(6);
+    std::string rolls;
+    for (const InputEvent& event : events) {
+        EXPECT_EQ(event.kind, INPUT_EVENT_WHEEL);
+        EXPECT_EQ(event.x, 100);
+        rolls += " " + std::to_string(event.wheelX) + "," + std::to_string(event.wheelY);
+    }
+    EXPECT_EQ(rolls, " 0,1 0,1 0,-1 1,0 -1,0 -1,0");
+    int32_t vertical = 0, horizontal = 0;
+    ReadMouseWheel(&vertical, &horizontal);
+    EXPECT_EQ(vertical, 1);
+    EXPECT_EQ(horizontal, -1);
+}
+
+TEST_P(DesktopEventsTest, PointerMovesAreQueuedOnlyWhenAsked)
+{
+    // Waits until the window's own messages have seen the pointer there.
+    auto seenAt = [](int32_t x, int32_t y) {
+        SettleUntil([&] {
+            Point point{};
+            return GetPointerInClient(CoreState.MainWindow, &point) == 0 && point.x == x && point.y == y;
+        });
+    };
+    MovePointerToClient(120, 60);
+    seenAt(120, 60);
+    EXPECT_EQ(GetInputEventCount(), 0);
+    SetPointerMoveEvents(1);
+    MovePointerToClient(130, 70);
+    seenAt(130, 70);
+    SetPointerMoveEvents(0);
+    const std::vector<InputEvent> events = TakeEvents(1);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().kind, INPUT_EVENT_POINTER_MOVE);
+    EXPECT_EQ(events.back().x, 130);
+    EXPECT_EQ(events.back().y, 70);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, DesktopEventsTest, ::testing::Values(Path::Devices, Path::WindowSystem),
+                         [](const ::testing::TestParamInfo<Path>& info) {
+                             return info.param == Path::Devices ? std::string("Devices") : std::string("WindowSystem");
+                         });
 
 INSTANTIATE_TEST_SUITE_P(BothPaths, DesktopInputTest, ::testing::Values(Path::Devices, Path::WindowSystem),
                          [](const ::testing::TestParamInfo<Path>& info) {

@@ -42,6 +42,13 @@ struct QueueTable {
 
 QueueTable Queues;
 
+struct DispatchTime {
+    int inside;
+    uint32_t time;
+};
+
+thread_local DispatchTime Dispatching;
+
 ThreadQueue* FindQueue(uint32_t thread)
 {
     std::lock_guard lock(Queues.guard);
@@ -208,8 +215,15 @@ MessageResult DispatchMessage(const Message* message)
         return 0;
     }
     if (message->window == nullptr) return 0;
-    return SendMessage(message->window, message->message, message->wParam, message->lParam);
+    // A procedure may pump and dispatch again: the outer message's time comes back after.
+    const DispatchTime outer = Dispatching;
+    Dispatching = DispatchTime{1, message->time};
+    const MessageResult result = SendMessage(message->window, message->message, message->wParam, message->lParam);
+    Dispatching = outer;
+    return result;
 }
+
+uint32_t DispatchedMessageTime() { return Dispatching.inside ? Dispatching.time : SystemMilliseconds(); }
 
 MessageResult SendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam)
 {
@@ -282,6 +296,14 @@ int QueuedMessageCount()
     if (!queue) return 0;
     std::lock_guard lock(queue->guard);
     return queue->count;
+}
+
+int MessageRoom()
+{
+    ThreadQueue* queue = QueueOfThread(CurrentThreadId(), false);
+    if (!queue) return kQueueCapacity;
+    std::lock_guard lock(queue->guard);
+    return kQueueCapacity - queue->count;
 }
 
 }  // namespace ror

@@ -29,6 +29,9 @@ void PostQuitMessage(int exitCode);
 int TranslateMessage(const Message* message);
 // Calls the window's procedure (or the timer's procedure) for the message; its result.
 MessageResult DispatchMessage(const Message* message);
+// The time of the message the calling thread is dispatching (when it was queued, on the
+// clock of SystemMilliseconds); the time now outside a dispatch.
+uint32_t DispatchedMessageTime();
 // Calls the window's procedure at once, on the calling thread; 0 for no window.
 MessageResult SendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
@@ -44,5 +47,7 @@ void DiscardWindowMessages(WindowHandle window);
 void DiscardQuitMessages();
 // Number of messages waiting in the calling thread's queue (tests and diagnostics).
 int QueuedMessageCount();
+// How many more messages the calling thread's queue takes before a post fails.
+int MessageRoom();
 
 }  // namespace ror

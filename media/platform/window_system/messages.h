@@ -64,6 +64,7 @@ constexpr uint32_t WM_MBUTTONUP = 0x0208;
 constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 constexpr uint32_t WM_XBUTTONDOWN = 0x020B;
 constexpr uint32_t WM_XBUTTONUP = 0x020C;
+constexpr uint32_t WM_MOUSEHWHEEL = 0x020E;
 constexpr uint32_t WM_SIZING = 0x0214;
 constexpr uint32_t WM_MOVING = 0x0216;
 constexpr uint32_t WM_IME_SETCONTEXT = 0x0281;

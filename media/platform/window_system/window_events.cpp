@@ -233,12 +233,23 @@ void TranslateWheel(const SDL_MouseWheelEvent& event)
 {
     PlatformWindow* window = WindowOfSdlId(event.windowID);
     if (!window) return;
-    int delta = event.y * WHEEL_DELTA;
-    if (event.direction == SDL_MOUSEWHEEL_FLIPPED) delta = -delta;
+    const int sign = event.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
     Point screen{window->pointerX, window->pointerY};
     ClientToScreen(window, &screen);
-    Post(window, WM_MOUSEWHEEL, MouseKeyFlags() | (WParam(uint16_t(int16_t(delta))) << 16),
-         MakeLParam(screen.x, screen.y));
+    // Up (away from the user) and right are positive in both.
+    struct Roll {
+        int steps;
+        uint32_t message;
+    };
+    for (const Roll roll : {Roll{event.y, WM_MOUSEWHEEL}, Roll{event.x, WM_MOUSEHWHEEL}}) {
+        if (roll.steps == 0) continue;
+        // The message carries 16 bits: a roll beyond them is cut to the most they hold.
+        constexpr int kMostSteps = 32767 / WHEEL_DELTA;
+        const int steps = roll.steps > kMostSteps ? kMostSteps : roll.steps < -kMostSteps ? -kMostSteps : roll.steps;
+        const int delta = sign * steps * WHEEL_DELTA;
+        Post(window, roll.message, MouseKeyFlags() | (WParam(uint16_t(int16_t(delta))) << 16),
+             MakeLParam(screen.x, screen.y));
+    }
 }
 
 void Translate(const SDL_Event& event)
@@ -269,8 +280,11 @@ void Translate(const SDL_Event& event)
 void PollWindowSystemEvents()
 {
     if (!VideoStarted() || CurrentThreadId() != EventThreadId()) return;
+    // Events wait in SDL's larger queue while ours is nearly full: a post to a full queue
+    // would lose the message, and one text event can post a message per byte.
+    constexpr int kRoomForOneEvent = 2 * sizeof(SDL_TextInputEvent::text);
     SDL_Event event;
-    while (SDL_PollEvent(&event)) Translate(event);
+    while (MessageRoom() >= kRoomForOneEvent && SDL_PollEvent(&event)) Translate(event);
 }
 
 int GetKeyboardState(uint8_t state[256])
