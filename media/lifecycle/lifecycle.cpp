@@ -86,11 +86,12 @@ void BringToForeground()
 
 int StartLocked()
 {
-    if (!CoreState.Windowed) {
-        int32_t width, height;
-        RequestedScreenSize(&width, &height);
-        if (!DisplayHasModeOfSize(width, height)) ChangeWindowMode(1);
-    }
+    // A full-screen size the display has no mode of starts in a window; the log says so once
+    // it is open.
+    int32_t width = 0, height = 0;
+    RequestedScreenSize(&width, &height);
+    const bool noSuchMode = !CoreState.Windowed && !DisplayHasModeOfSize(width, height);
+    if (noSuchMode) ChangeWindowMode(1);
     BuildClampTable();
     ClearArchiveTables();
     InstallFileAccess(nullptr);
@@ -119,6 +120,8 @@ int StartLocked()
         CoreState.ComStarted = 1;
     }
 
+    if (noSuchMode)
+        LogWriteFormat("ディスプレイに %d x %d の画面モードが無いため、ウインドウモードで起動します\n", width, height);
     if (OpenMainWindow() != 0) return FailStart();
     ClearHttpTasks();
     SetupInput();

@@ -1,6 +1,6 @@
 // Sizes and pointers from outside at their extremes, on both drawing paths: refused with -1
 // at once, and the running layer stays usable.
-#include "window_fixture.h"
+#include "both_paths_fixture.h"
 
 #include "graphics/graphics_setup.h"
 #include "graphics/image_limits.h"
@@ -8,55 +8,12 @@
 #include "rorodiv_text.h"
 
 #include <climits>
-#include <fstream>
-#include <iterator>
 
 using namespace ror;
 
 namespace {
 
-class ExtremeValuesTest : public WindowDrawingTest, public ::testing::WithParamInterface<bool> {
-protected:
-    void SetUp() override
-    {
-        WindowDrawingTest::SetUp();
-        const char* accept = std::getenv("ROR_ACCEPT_CPU_GL");
-        hadAccept = accept != nullptr;
-        if (hadAccept) savedAccept = accept;
-        if (GetParam()) setenv("ROR_ACCEPT_CPU_GL", "1", 1);
-        SetUseHardware(GetParam() ? 1 : 0);
-    }
-
-    void TearDown() override
-    {
-        WindowDrawingTest::TearDown();
-        SetUseHardware(1);
-        if (hadAccept)
-            setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
-        else
-            unsetenv("ROR_ACCEPT_CPU_GL");
-    }
-
-    // Starts at 640 x 480 on the path of the parameter; false when that path is not there.
-    bool Start()
-    {
-        SetLogEnabled(1);
-        EXPECT_EQ(SetScreenMode(640, 480, 32, 60), 0);
-        EXPECT_EQ(InitMediaLayer(), 0);
-        if (HardwarePathInUse() != (GetParam() ? 1 : 0)) return false;
-        SetDrawTarget(-2);
-        return true;
-    }
-
-    std::string Log()
-    {
-        std::ifstream in(folder / "Log.txt", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    std::string savedAccept;
-    bool hadAccept = false;
-};
+using ExtremeValuesTest = BothPathsTest;
 
 TEST_P(ExtremeValuesTest, GraphicSizesBeyondTheMaximumAreRefusedAtOnce)
 {
@@ -200,9 +157,6 @@ TEST_P(ExtremeValuesTest, TextUnderABlendImageIsDrawnOrRefused)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPaths, ExtremeValuesTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "Device" : "Software");
-                         });
+INSTANTIATE_ON_BOTH_PATHS(ExtremeValuesTest);
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Switching between windowed and full screen on a real X server.
 #include "window/media_layer_fixture.h"
 
+#include "graphics/drawing_paths.h"
+
 #include "graphics/screen_mode.h"
 #include "platform/window_system/desktop.h"
 #include "platform/window_system/window.h"
@@ -11,7 +13,7 @@ namespace {
 
 // Full screen at the display's own size on a real X server, so the window system really
 // covers the display, and back.
-class FullScreenSwitchTest : public MediaLayerTest {
+class FullScreenSwitchTest : public MediaLayerTest, public ::testing::WithParamInterface<bool> {
 protected:
     FullScreenSwitchTest() : MediaLayerTest("x11") {}
     void SetUp() override
@@ -19,22 +21,27 @@ protected:
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (run under xvfb-run)";
         MediaLayerTest::SetUp();
         savedSettings = ScreenSettings;
+        path.Choose(GetParam());
     }
     void TearDown() override
     {
         MediaLayerTest::TearDown();
         ScreenSettings = savedSettings;
         ChangeWindowMode(1);
+        path.Restore();
     }
+    int PathInUse() const { return GetDrawingPath() == (GetParam() ? DRAWING_PATH_HARDWARE : DRAWING_PATH_SOFTWARE); }
     ScreenSettingsRecord savedSettings{};
+    DrawingPathChoice path;
 };
 
-TEST_F(FullScreenSwitchTest, BackToWindowedHasItsFrameAndEachSwitchEndsOnTheDisplaysNotice)
+TEST_P(FullScreenSwitchTest, BackToWindowedHasItsFrameAndEachSwitchEndsOnTheDisplaysNotice)
 {
     DisplayMode desktop{};
     ASSERT_EQ(ReadDesktopMode(&desktop), 0);
     ASSERT_EQ(SetScreenMode(desktop.width, desktop.height, 32, 0), 0);
     ASSERT_EQ(Start(), 0);
+    ASSERT_TRUE(PathInUse());
     ASSERT_EQ(WindowShowsFrame(CoreState.MainWindow), 1);
 
     EXPECT_EQ(ChangeWindowMode(0), 0);
@@ -49,5 +56,42 @@ TEST_F(FullScreenSwitchTest, BackToWindowedHasItsFrameAndEachSwitchEndsOnTheDisp
     EXPECT_EQ(client.right, desktop.width);
     EXPECT_EQ(client.bottom, desktop.height);
 }
+
+// A full-screen start at a size the display has no mode of runs in a window, and the log says
+// why.
+TEST_P(FullScreenSwitchTest, AFullScreenStartWithoutSuchAModeStartsWindowedAndSaysSo)
+{
+    DisplayMode desktop{};
+    ASSERT_EQ(ReadDesktopMode(&desktop), 0);
+    ASSERT_EQ(SetScreenMode(desktop.width - 280, desktop.height - 324, 32, 0), 0);
+    SetWindowTitle(title.c_str());
+    ASSERT_EQ(ChangeWindowMode(0), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    ASSERT_TRUE(PathInUse());
+    EXPECT_EQ(CoreState.Windowed, 1);
+    EXPECT_EQ(WindowShowsFrame(CoreState.MainWindow), 1);
+    EXPECT_EQ(PresentScreen(), 0);
+    const std::string line = "T:ディスプレイに " + std::to_string(desktop.width - 280) + " x " +
+                             std::to_string(desktop.height - 324) +
+                             " の画面モードが無いため、ウインドウモードで起動します";
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", line, "...", "T:ウインドウモード起動用のウインドウを作成します"}));
+}
+
+// A size the display has starts full screen, without that line.
+TEST_P(FullScreenSwitchTest, AFullScreenStartAtTheDisplaysSizeSaysNothingOfAWindow)
+{
+    DisplayMode desktop{};
+    ASSERT_EQ(ReadDesktopMode(&desktop), 0);
+    ASSERT_EQ(SetScreenMode(desktop.width, desktop.height, 32, 0), 0);
+    SetWindowTitle(title.c_str());
+    ASSERT_EQ(ChangeWindowMode(0), 0);
+    ASSERT_EQ(InitMediaLayer(), 0);
+    ASSERT_TRUE(PathInUse());
+    EXPECT_EQ(CoreState.Windowed, 0);
+    EXPECT_EQ(ReadLog().find("ウインドウモードで起動します"), std::string::npos);
+    EXPECT_TRUE(FollowPattern(LogLines(), {"...", "T:フルスクリーンモード用のウインドウを作成します"}));
+}
+
+INSTANTIATE_ON_BOTH_PATHS(FullScreenSwitchTest);
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "graphics/software/memimg.h"
 #include "graphics/software/memimg_blit.h"
 #include "graphics/screen_mode.h"
+#include "platform/system/clock.h"
+#include "platform/window_system/screen_surface.h"
 #include "window/window_mode.h"
 
 namespace ror {
@@ -68,10 +70,14 @@ int DevicePresentScreen()
     // a driver that refuses the interval is not asked again every frame.
     const int interval = DrawState.waitVsync ? 1 : 0;
     if (d.presentInterval != interval) {
-        SetGlSwapInterval(interval);
+        if (SetGlSwapInterval(interval) != 0 && interval) d.pacing.ignored = 1;
         d.presentInterval = interval;
+        ForgetSwapTiming(&d.pacing);
     }
+    // A swap that does not wait is paced by the display's refresh, as the software path is.
+    if (interval && d.pacing.ignored) WaitForDisplayRefresh();
     PresentGlSurface(d.backBuffer, source, destination);
+    if (interval) NoteWaitedSwap(&d.pacing, SystemCounter(), DisplayRefreshPeriod());
     return 0;
 }
 

@@ -366,6 +366,8 @@ int OpenDevice()
         return LogWrite("Direct3DDevice9 の作成に失敗しました\n");
     }
     d.device = 1;
+    d.pacing = SwapPacingRecord{};
+    d.pacing.ignored = caps.swapWaitRefused;
     d.hardwareVertexProcessing = caps.cpuRasteriser ? 0 : 1;
     std::memcpy(d.renderer, caps.renderer, sizeof d.renderer);
     LogWriteFormat("レンダラーは %s です", caps.renderer);

@@ -4,6 +4,7 @@
 #pragma once
 #include "rorodiv.h"
 #include "graphics/color_format.h"  // kFormatR8G8B8 ... kFormatR5G6B5
+#include "graphics/device/swap_pacing.h"
 #include "platform/gl/gl_device.h"
 
 #include <cstdint>
@@ -57,6 +58,7 @@ struct DeviceStateRecord {
     int32_t multiSampleType, multiSampleQuality;  // settings, 0
     int32_t fpuPreserve;                          // setting, 0
     int32_t presentInterval;                      // 1 = wait for the refresh, 0 = at once
+    SwapPacingRecord pacing;                      // whether the swap's wait is real
     int32_t renderTarget;                         // the surface drawn into now
     uint32_t drawColor;                           // DeviceDrawColor: 0xAARRGGBB from blend parameter and brightness
     int32_t fullScreen;                           // the device took the display into full screen

@@ -218,7 +218,7 @@ int OpenGlContext(WindowHandle window, int swapInterval, GlCaps* caps)
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     c.maxTextureSize = maxSize;
     c.s3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc") ? 1 : 0;
-    SDL_GL_SetSwapInterval(swapInterval ? 1 : 0);
+    c.swapWaitRefused = (SDL_GL_SetSwapInterval(swapInterval ? 1 : 0) != 0 && swapInterval) ? 1 : 0;
 
     glGenVertexArrays(1, &Gl.vertexArray);
     glBindVertexArray(Gl.vertexArray);

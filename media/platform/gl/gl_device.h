@@ -36,7 +36,8 @@ struct GlCaps {
     int32_t cpuRasteriser;
     int32_t separateBlendOps;  // glBlendEquation with a reverse subtract
     int32_t maxTextureSize;
-    int32_t s3tc;  // DXT1, DXT3 and DXT5 textures upload as they are
+    int32_t s3tc;             // DXT1, DXT3 and DXT5 textures upload as they are
+    int32_t swapWaitRefused;  // swap interval 1 was asked for and the driver refused it
     char renderer[128];
     char version[128];
     char shadingVersion[128];  // of the shading language

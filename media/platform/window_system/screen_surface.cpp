@@ -267,13 +267,18 @@ void ReleasePresentBuffers()
     Wide.surface = nullptr;
 }
 
-void WaitForDisplayRefresh()
+int64_t DisplayRefreshPeriod()
 {
-    sched_yield();
     SDL_DisplayMode mode{};
     int rate = 60;
     if (VideoStarted() && SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.refresh_rate > 0) rate = mode.refresh_rate;
-    const int64_t period = 1000000000 / rate;
+    return 1000000000 / rate;
+}
+
+void WaitForDisplayRefresh()
+{
+    sched_yield();
+    const int64_t period = DisplayRefreshPeriod();
     const int64_t next = (MonotonicNanoseconds() / period + 1) * period;
     timespec until{time_t(next / 1000000000), long(next % 1000000000)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {}

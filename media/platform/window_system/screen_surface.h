@@ -34,7 +34,9 @@ uint8_t* LendWindowRows(WindowHandle window, const FramePixels& layout, TakeBack
 void ReturnWindowRows();
 // Frees what presenting keeps between frames.
 void ReleasePresentBuffers();
-// Waits until the next refresh boundary of the display (60 Hz when its rate is unknown).
+// The display's refresh period in nanoseconds (of 60 Hz when its rate is unknown).
+int64_t DisplayRefreshPeriod();
+// Waits until the next refresh boundary of the display.
 void WaitForDisplayRefresh();
 // Full screen at a display mode of that size, depth and rate (0 = any rate); when the display
 // offers no mode of that size at all, the window stays as it is (the desktop keeps its mode)
