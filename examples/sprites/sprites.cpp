@@ -74,6 +74,7 @@ int main()
     const int bump = LoadSoundFromMemory(bumpWav.data(), int32_t(bumpWav.size()));
     int x = 400, y = 300, frame = 0;
     bool touching = false, quit = false;
+    char padName[64] = "";
     while (PumpMessages() == 0 && !quit) {
         InputEvent event;
         while (ReadInputEvent(&event) == 0) {
@@ -82,7 +83,11 @@ int main()
                 x = event.x - kCell / 2;
                 y = event.y - kCell / 2;
             }
+            // A pad plugged in while it runs: its name shows until the next one comes.
+            if (event.kind == INPUT_EVENT_PAD_CONNECTED) GetPadName(event.code, padName, sizeof padName);
         }
+        PadControls controls;  // a pad SDL knows: its start button ends the demo too
+        if (ReadPadControls(1, &controls) == 0 && (controls.buttons & PAD_START)) quit = true;
         int32_t wheel = 0;
         ReadMouseWheel(&wheel, nullptr);
         y -= wheel * 16;
@@ -112,7 +117,7 @@ int main()
         PutGraphic(x - 6, y + 10, sprites[kGhost], 1);
         SetBlendMode(BLEND_NONE, 0);
         PutGraphic(x, y, sprites[kShip], 1);
-        PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  %s", frame++, hit ? "hit!" : "");
+        PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  %s  %s", frame++, hit ? "hit!" : "", padName);
         PresentScreen();
     }
     EndMediaLayer();

@@ -24,7 +24,7 @@ constexpr int INPUT_EVENT_PAD_REMOVED = 8;    // code: the number the pad had
 struct InputEvent {
     int32_t kind;            // INPUT_EVENT_...
     int32_t code;            // see the kinds above; 0 where none applies
-    int32_t x, y;            // the pointer then, in the coordinates of ReadMousePosition
+    int32_t x, y;            // keys, buttons, wheel, moves: the pointer then, as ReadMousePosition gives it
     int32_t wheelX, wheelY;  // wheel steps: to the right and away from the player count positive
     int32_t repeat;          // KEY_DOWN: 1 when the key was already held (the key repeats), else 0
     int32_t time;            // when the window system delivered it, on the clock of NowMilliseconds
@@ -48,3 +48,40 @@ ROR_API int SetPointerMoveEvents(int enable);
 // frame gets the frame's amount), vertical away from the player and horizontal to the right
 // positive. Either output may be null. 0.
 ROR_API int ReadMouseWheel(int32_t* outVertical, int32_t* outHorizontal);
+
+// Pads by name: the controls of a pad by their place on a standard pad, through the window
+// system's mappings of known pads (SDL's game-controller database), as a complement of
+// ReadJoypadInput's numbered buttons. Pads are numbered as for the joypad operations. A pad
+// plugged in while the game runs gets the first free number and an INPUT_EVENT_PAD_CONNECTED
+// event; one pulled out frees its number with an INPUT_EVENT_PAD_REMOVED event, and the other
+// pads keep theirs (GetJoypadCount then counts up to the highest number in use). Both are
+// seen while messages are pumped, after start-up, with the input devices on.
+constexpr uint32_t PAD_SOUTH = 1u << 0;  // the bottom face button (A on many pads, the cross on others)
+constexpr uint32_t PAD_EAST = 1u << 1;
+constexpr uint32_t PAD_WEST = 1u << 2;
+constexpr uint32_t PAD_NORTH = 1u << 3;
+constexpr uint32_t PAD_BACK = 1u << 4;   // back / select / share
+constexpr uint32_t PAD_GUIDE = 1u << 5;  // the pad's home or logo button
+constexpr uint32_t PAD_START = 1u << 6;
+constexpr uint32_t PAD_LEFT_STICK = 1u << 7;  // the sticks pressed in
+constexpr uint32_t PAD_RIGHT_STICK = 1u << 8;
+constexpr uint32_t PAD_LEFT_SHOULDER = 1u << 9;
+constexpr uint32_t PAD_RIGHT_SHOULDER = 1u << 10;
+constexpr uint32_t PAD_UP = 1u << 11;  // the d-pad
+constexpr uint32_t PAD_DOWN = 1u << 12;
+constexpr uint32_t PAD_LEFT = 1u << 13;
+constexpr uint32_t PAD_RIGHT = 1u << 14;
+struct PadControls {
+    int32_t leftX, leftY, rightX, rightY;  // the sticks, -1000..1000 (right and down positive),
+                                           // with ReadJoypadInput's dead zone
+    int32_t leftTrigger, rightTrigger;     // 0 released .. 1000 fully pressed
+    uint32_t buttons;                      // PAD_... held
+};
+// The pad's controls now: 0; -1 with *out cleared for a null out, a pad number in use by no
+// pad, before start-up, or a pad the window system has no mapping for (ReadJoypadInput still
+// reads it).
+ROR_API int ReadPadControls(int pad, PadControls* out);
+// The pad's name (its mapping's name, else the one it reports), in the current text mode,
+// with its terminating zero, cut at a character's end to size - 1 bytes. 0; -1 with the
+// buffer untouched for a pad number in use by no pad, a null buffer or size below 1.
+ROR_API int GetPadName(int pad, char* buffer, int size);

@@ -26,6 +26,7 @@ struct JoypadRecord {
     int32_t periodicApplied;  // the periodic effect is started
     char instanceName[260];
     char productName[260];
+    int32_t deviceId;  // the window system's identity of the pad
 };
 
 // What directInput holds: nothing (input not set up), the input system, or the marker of
@@ -41,8 +42,10 @@ struct InputStateRecord {
     ManualResetEvent* keyboardEvent;
     uint32_t lastRefresh;  // millisecond time of the last key-state refresh
     uint8_t keyState[256];
-    int32_t padCount;
+    int32_t padCount;  // records in use: a removed pad leaves an empty record below it
     JoypadRecord pads[kMaxJoypads];
+    uint32_t padArrivals;  // PadArrivals() when the pads were last looked for
+    int32_t lastPadId;     // the highest pad identity looked at; newer ones are new pads
 };
 
 extern InputStateRecord InputState;

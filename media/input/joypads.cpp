@@ -1,7 +1,10 @@
 #include "input/joypads.h"
 
 #include "core/app_log.h"
+#include "base/sjis.h"
 #include "core/core_state.h"
+#include "core/text_encoding.h"
+#include "input/input_events.h"
 #include "input/input_setup.h"
 #include "input/input_state.h"
 #include "platform/system/clock.h"
@@ -66,11 +69,12 @@ struct AxisLines {
     const char* deadZone;  // null: a failure is ignored
 };
 
-// Sets up the pad at an enumeration index into pads[padCount]. 1 when it was added.
-int AddPad(int index)
+// Sets up the pad at an enumeration index into the record `slot` (padCount or an empty
+// record below it). 1 when it was added.
+int AddPad(int index, int slot)
 {
     LogWrite("入力装置を見つけました\n");
-    JoypadRecord* pad = &InputState.pads[InputState.padCount];
+    JoypadRecord* pad = &InputState.pads[slot];
     *pad = JoypadRecord{};
     pad->device = CreatePadDevice(index);
     if (!pad->device) {
@@ -126,16 +130,26 @@ int AddPad(int index)
     pad->constantApplied = 0;
     pad->periodicApplied = 0;
 
-    ManualResetEvent* event = PadChangeEvent(InputState.padCount);
+    ManualResetEvent* event = PadChangeEvent(slot);
     if (SetChangeEvent(pad->device, event) != 0) {
         DropPad(pad, "ジョイパッドイベントのセットアップが失敗しました\n");
         return 0;
     }
     AcquireDevice(pad->device);
     pad->changeEvent = event;
-    ++InputState.padCount;
+    pad->deviceId = PadIdOfDevice(pad->device);
+    if (slot == InputState.padCount) ++InputState.padCount;
     LogWrite("ジョイパッドの追加は正常に終了しました\n");
     return 1;
+}
+
+void QueuePadEvent(int kind, int pad)
+{
+    InputEvent event{};
+    event.kind = kind;
+    event.code = pad;
+    event.time = NowMs();
+    QueueInputEvent(event);
 }
 
 // Holds the caller while the window is inactive; then 0 when input is set up, or -1 after
@@ -160,8 +174,13 @@ int EnumerateJoypads()
     ReleaseJoypads();
     LogWrite("ジョイパッドの初期化... \n");
     InputState.padCount = 0;
+    InputState.padArrivals = PadArrivals();
     const int count = CountPadDevices();
-    for (int index = 0; index < count && InputState.padCount < kMaxJoypads; ++index) AddPad(index);
+    for (int index = 0; index < count; ++index) {
+        if (InputState.padCount < kMaxJoypads) AddPad(index, InputState.padCount);
+        // A pad left out now (the records full, or refused) is not looked at again.
+        if (PadDeviceId(index) > InputState.lastPadId) InputState.lastPadId = PadDeviceId(index);
+    }
     LogWrite("ジョイパッドの初期化は正常に終了しました\n");
     return 0;
 }
@@ -171,6 +190,35 @@ int ReleaseJoypads()
     if (InputState.directInput != InputObject::Devices) return -1;
     for (int i = 0; i < InputState.padCount; ++i) ReleasePadRecord(&InputState.pads[i]);
     InputState.padCount = 0;
+    return 0;
+}
+
+int StepPadConnections()
+{
+    if (InputState.directInput != InputObject::Devices) return 0;
+    for (int i = 0; i < InputState.padCount; ++i) {
+        JoypadRecord* pad = &InputState.pads[i];
+        if (!pad->device || PadDeviceAttached(pad->device)) continue;
+        ReleasePadRecord(pad);
+        LogWriteFormat("ジョイパッド%dが取り外されました\n", i + 1);
+        QueuePadEvent(INPUT_EVENT_PAD_REMOVED, i + 1);
+    }
+    while (InputState.padCount > 0 && !InputState.pads[InputState.padCount - 1].device) --InputState.padCount;
+
+    if (PadArrivals() == InputState.padArrivals) return 0;
+    InputState.padArrivals = PadArrivals();
+    const int count = CountPadDevices();
+    for (int index = 0; index < count; ++index) {
+        const int32_t id = PadDeviceId(index);
+        if (id <= InputState.lastPadId) continue;
+        InputState.lastPadId = id;
+        int slot = 0;
+        while (slot < InputState.padCount && InputState.pads[slot].device) ++slot;
+        if (slot == kMaxJoypads) continue;
+        if (!AddPad(index, slot)) continue;
+        LogWriteFormat("ジョイパッド%dが接続されました\n", slot + 1);
+        QueuePadEvent(INPUT_EVENT_PAD_CONNECTED, slot + 1);
+    }
     return 0;
 }
 
@@ -274,5 +322,50 @@ int ReadJoypadInput(int pad, JoypadInput* out)
         if (state.buttons[button] & 0x80) out->buttons |= 1u << button;
     }
     if (record->changeEvent) ResetEvent(*record->changeEvent);
+    return 0;
+}
+
+namespace {
+
+// -1000..1000 with the joypad axes' dead zone, as ReadJoypadInput reads a stick.
+int32_t StickValue(int32_t raw) { return ScaleAxisValue(raw, -kAxisRange, kAxisRange, kDeadZone); }
+
+// 0..1000 over the trigger's travel.
+int32_t TriggerValue(int32_t raw) { return raw <= 0 ? 0 : static_cast<int32_t>((raw * 1000 + 16383) / 32767); }
+
+}  // namespace
+
+int ReadPadControls(int pad, PadControls* out)
+{
+    if (!out) return -1;
+    *out = PadControls{};
+    JoypadRecord* record = InputState.directInput == InputObject::Devices ? PadOfNumber(pad) : nullptr;
+    PadLayoutState state;
+    if (!record || ReadPadLayout(record->device, &state) != 0) return -1;
+    *out = PadControls{StickValue(state.leftX),
+                       StickValue(state.leftY),
+                       StickValue(state.rightX),
+                       StickValue(state.rightY),
+                       TriggerValue(state.leftTrigger),
+                       TriggerValue(state.rightTrigger),
+                       state.buttons};
+    return 0;
+}
+
+int GetPadName(int pad, char* buffer, int size)
+{
+    JoypadRecord* record = InputState.directInput == InputObject::Devices ? PadOfNumber(pad) : nullptr;
+    if (!record || !buffer || size < 1) return -1;
+    // Cut at a character's end, then into the game's text mode.
+    const char* name = record->productName;
+    int length = 0;
+    while (name[length] != '\0') {
+        const int width = IsSjisLeadByte(static_cast<uint8_t>(name[length])) && name[length + 1] != '\0' ? 2 : 1;
+        if (length + width > size - 1) break;
+        length += width;
+    }
+    std::memcpy(buffer, name, length);
+    buffer[length] = '\0';
+    TextToCaller(buffer, static_cast<size_t>(size));
     return 0;
 }

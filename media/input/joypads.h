@@ -10,5 +10,8 @@ namespace ror {
 // 0; -1 without the input system.
 int EnumerateJoypads();
 int ReleaseJoypads();
+// The per-frame step that sets up pads plugged in and releases those removed, each with its
+// input event. Pad numbers stay while a pad stays: a new pad takes the first free number.
+int StepPadConnections();
 
 }  // namespace ror

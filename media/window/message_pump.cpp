@@ -5,6 +5,7 @@
 #include "core/media_lock.h"
 #include "core/unbuilt_layers.h"
 #include "input/input_setup.h"
+#include "input/joypads.h"
 #include "platform/system/clock.h"
 #include "platform/window_system/message_queue.h"
 #include "platform/system/thread_id.h"
@@ -53,6 +54,7 @@ int PumpLocked()
     if (mainThread) RefreshFullScreenCursor();
     StepSoundStreaming();
     StepSoundStreamingSecond();
+    if (mainThread) StepPadConnections();
     StepPadVibration();
     StepNetworkWindow();
     StepHttpTasks();

@@ -274,4 +274,128 @@ TEST_F(JoypadTest, ShutdownStopsTheMotorsAndReleasesThePads)
     EXPECT_EQ(InputState.pads[0].vibrating, 0);
 }
 
+// The named layout of a pad SDL knows: each control by its place, whatever SDL numbers it.
+TEST_F(JoypadTest, APadKnownToTheWindowSystemReadsByName)
+{
+    ASSERT_EQ(AttachVirtualPad(kController), 0);
+    ASSERT_EQ(AttachVirtualPad(kStickWithoutRumble), 1);
+    ASSERT_EQ(Start(), 0);
+
+    struct Button {
+        int sdlButton;
+        uint32_t bit;
+    };
+    const Button buttons[] = {
+        {0, PAD_SOUTH},           {1, PAD_EAST},  {2, PAD_WEST},       {3, PAD_NORTH},       {4, PAD_BACK},
+        {5, PAD_GUIDE},           {6, PAD_START}, {7, PAD_LEFT_STICK}, {8, PAD_RIGHT_STICK}, {9, PAD_LEFT_SHOULDER},
+        {10, PAD_RIGHT_SHOULDER}, {11, PAD_UP},   {12, PAD_DOWN},      {13, PAD_LEFT},       {14, PAD_RIGHT},
+    };
+    PadControls controls;
+    for (const Button& button : buttons) {
+        SCOPED_TRACE(button.sdlButton);
+        SetVirtualPadButton(0, button.sdlButton, 1);
+        ASSERT_EQ(ReadPadControls(1, &controls), 0);
+        EXPECT_EQ(controls.buttons, button.bit);
+        SetVirtualPadButton(0, button.sdlButton, 0);
+    }
+
+    struct Axis {
+        int sdlAxis;
+        int16_t raw;
+        int32_t PadControls::*field;
+        int32_t expected;
+    };
+    const Axis axes[] = {
+        {0, 32767, &PadControls::leftX, 1000},
+        {1, -32768, &PadControls::leftY, -1000},
+        {2, 16384, &PadControls::rightX, 333},
+        {3, 8000, &PadControls::rightY, 0},
+        // A virtual pad's trigger travels the whole axis: released at -32768.
+        {4, 32767, &PadControls::leftTrigger, 1000},
+        {5, 0, &PadControls::rightTrigger, 500},
+        {5, -32768, &PadControls::rightTrigger, 0},
+    };
+    for (const Axis& axis : axes) {
+        SCOPED_TRACE(axis.sdlAxis);
+        SetVirtualPadAxis(0, axis.sdlAxis, axis.raw);
+        ASSERT_EQ(ReadPadControls(1, &controls), 0);
+        EXPECT_EQ(controls.*axis.field, axis.expected);
+    }
+
+    char name[64] = "x";
+    ASSERT_EQ(GetPadName(1, name, sizeof name), 0);
+    EXPECT_STREQ(name, InputState.pads[0].productName);
+    EXPECT_NE(name[0], '\0');
+    ASSERT_EQ(GetPadName(2, name, sizeof name), 0);
+    EXPECT_STREQ(name, "Beta Stick");
+    ASSERT_EQ(GetPadName(2, name, 5), 0);
+    EXPECT_STREQ(name, "Beta") << "cut to the buffer";
+
+    // A plain joystick has no named layout; pads that do not exist have nothing.
+    controls.buttons = 7;
+    EXPECT_EQ(ReadPadControls(2, &controls), -1);
+    EXPECT_EQ(controls.buttons, 0u);
+    EXPECT_EQ(ReadPadControls(3, &controls), -1);
+    EXPECT_EQ(ReadPadControls(1, nullptr), -1);
+    EXPECT_EQ(GetPadName(3, name, sizeof name), -1);
+    EXPECT_EQ(GetPadName(1, nullptr, 8), -1);
+    EXPECT_EQ(GetPadName(1, name, 0), -1);
+}
+
+// Pads plugged in and pulled out while the game runs: events, numbers that stay, the first
+// free number for a newcomer, and vibration on a pad that came late.
+TEST_F(JoypadTest, PadsComeAndGoWhileRunningAndKeepTheirNumbers)
+{
+    ASSERT_EQ(AttachVirtualPad(kController), 0);
+    ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(GetJoypadCount(), 1);
+    PumpMessages();
+    ClearInputEvents();
+
+    auto nextEvent = [] {
+        InputEvent event{};
+        PumpUntil([&] { return GetInputEventCount() > 0; });
+        ReadInputEvent(&event);
+        return event;
+    };
+    ASSERT_EQ(AttachVirtualPad({"Gamma Pad", 1, 0, 0, 0, 1}), 1);
+    InputEvent event = nextEvent();
+    EXPECT_EQ(event.kind, INPUT_EVENT_PAD_CONNECTED);
+    EXPECT_EQ(event.code, 2);
+    EXPECT_EQ(GetJoypadCount(), 2);
+    EXPECT_STREQ(InputState.pads[1].instanceName, "Gamma Pad");
+    EXPECT_EQ(StartPadVibration(2, 300, -1), 0);
+    EXPECT_EQ(VirtualPadRumbleOf(1).low, 19661) << "a pad that came late vibrates";
+
+    ASSERT_EQ(DetachVirtualPad(0), 0);
+    event = nextEvent();
+    EXPECT_EQ(event.kind, INPUT_EVENT_PAD_REMOVED);
+    EXPECT_EQ(event.code, 1);
+    EXPECT_EQ(GetJoypadCount(), 2) << "pad 2 keeps its number";
+    JoypadInput input;
+    EXPECT_EQ(ReadJoypadInput(1, &input), -1);
+    SetVirtualPadButton(1, 0, 1);
+    ASSERT_EQ(ReadJoypadInput(2, &input), 0);
+    EXPECT_EQ(input.buttons & 1u, 1u);
+    EXPECT_EQ(StartPadVibration(1, 300, -1), -1);
+
+    ASSERT_EQ(AttachVirtualPad({"Delta Stick", 0, 2, 2, 0, 0}), 2);
+    event = nextEvent();
+    EXPECT_EQ(event.kind, INPUT_EVENT_PAD_CONNECTED);
+    EXPECT_EQ(event.code, 1) << "the first free number";
+    EXPECT_STREQ(InputState.pads[0].instanceName, "Delta Stick");
+
+    // The last pad pulled out: the count shrinks to the highest number still in use.
+    ASSERT_EQ(DetachVirtualPad(1), 0);
+    event = nextEvent();
+    EXPECT_EQ(event.kind, INPUT_EVENT_PAD_REMOVED);
+    EXPECT_EQ(event.code, 2);
+    EXPECT_EQ(GetJoypadCount(), 1);
+    EXPECT_EQ(ReadInputEvent(&event), -1) << "one event each";
+
+    const Lines lines = LogLines();
+    EXPECT_EQ(Count(lines, "T:ジョイパッド2が接続されました"), 1);
+    EXPECT_EQ(Count(lines, "T:ジョイパッド1が取り外されました"), 1);
+}
+
 }  // namespace

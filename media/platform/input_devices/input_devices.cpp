@@ -52,6 +52,7 @@ struct InputDevicesRecord {
     uint32_t initialised;  // SDL subsystems this layer started
     int watching;
     uint32_t faults;
+    uint32_t padArrivals;  // SDL_JOYDEVICEADDED events seen
     InputDevice devices[kDevicePool];
 };
 
@@ -75,6 +76,7 @@ int SDLCALL WatchDeviceEvents(void*, SDL_Event* event)
                 SignalEvent(*device.changeEvent);
         }
         break;
+    case SDL_JOYDEVICEADDED: ++Devices.padArrivals; break;
     case SDL_JOYAXISMOTION: signalPad(event->jaxis.which); break;
     case SDL_JOYHATMOTION: signalPad(event->jhat.which); break;
     case SDL_JOYBUTTONDOWN:
@@ -449,6 +451,65 @@ int GetPadDeviceInfo(InputDevice* device, PadDeviceInfo* out)
     Utf8ToCp932(productName ? productName : "", out->productName, sizeof out->productName);
     out->isGameController = device->controller != nullptr;
     out->hasRumble = HasRumble(device);
+    return 0;
+}
+
+int32_t PadDeviceId(int index)
+{
+    if (!(Devices.initialised & SDL_INIT_JOYSTICK) || index < 0 || index >= SDL_NumJoysticks()) return -1;
+    return SDL_JoystickGetDeviceInstanceID(index);
+}
+
+int32_t PadIdOfDevice(InputDevice* device)
+{
+    return device && device->inUse && device->kind == DeviceKind::Pad ? device->instanceId : -1;
+}
+
+uint32_t PadArrivals() { return Devices.padArrivals; }
+
+int PadDeviceAttached(InputDevice* device)
+{
+    if (!device || !device->inUse || device->kind != DeviceKind::Pad) return 0;
+    SDL_Joystick* joystick = JoystickOf(device);
+    return joystick && SDL_JoystickGetAttached(joystick) == SDL_TRUE ? 1 : 0;
+}
+
+int ReadPadLayout(InputDevice* device, PadLayoutState* out)
+{
+    *out = PadLayoutState{};
+    if (!device || !device->inUse || device->kind != DeviceKind::Pad || !device->controller) return -1;
+    SDL_GameController* pad = device->controller;
+    SDL_GameControllerUpdate();
+    struct ButtonRow {
+        SDL_GameControllerButton button;
+        uint32_t bit;
+    };
+    static constexpr ButtonRow kButtons[] = {
+        {SDL_CONTROLLER_BUTTON_A, PAD_SOUTH},
+        {SDL_CONTROLLER_BUTTON_B, PAD_EAST},
+        {SDL_CONTROLLER_BUTTON_X, PAD_WEST},
+        {SDL_CONTROLLER_BUTTON_Y, PAD_NORTH},
+        {SDL_CONTROLLER_BUTTON_BACK, PAD_BACK},
+        {SDL_CONTROLLER_BUTTON_GUIDE, PAD_GUIDE},
+        {SDL_CONTROLLER_BUTTON_START, PAD_START},
+        {SDL_CONTROLLER_BUTTON_LEFTSTICK, PAD_LEFT_STICK},
+        {SDL_CONTROLLER_BUTTON_RIGHTSTICK, PAD_RIGHT_STICK},
+        {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, PAD_LEFT_SHOULDER},
+        {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, PAD_RIGHT_SHOULDER},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, PAD_UP},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PAD_DOWN},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PAD_LEFT},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PAD_RIGHT},
+    };
+    for (const ButtonRow& row : kButtons) {
+        if (SDL_GameControllerGetButton(pad, row.button)) out->buttons |= row.bit;
+    }
+    out->leftX = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX);
+    out->leftY = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY);
+    out->rightX = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTX);
+    out->rightY = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_RIGHTY);
+    out->leftTrigger = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
+    out->rightTrigger = SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
     return 0;
 }
 

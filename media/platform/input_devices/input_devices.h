@@ -5,6 +5,7 @@
 #pragma once
 #include "platform/system/event.h"
 #include "platform/window_system/messages.h"
+#include "rorodiv.h"
 
 #include <cstdint>
 
@@ -76,6 +77,25 @@ struct PadDeviceInfo {
     int hasRumble;
 };
 int GetPadDeviceInfo(InputDevice* device, PadDeviceInfo* out);
+
+// Pads plugged in and removed while the program runs. The window system's identity of the pad
+// at an enumeration index grows with every pad attached, never reused; -1 for no such index.
+int32_t PadDeviceId(int index);
+int32_t PadIdOfDevice(InputDevice* device);
+// How many pads were attached since the input system started (those present at its start
+// included); the number only grows.
+uint32_t PadArrivals();
+// 1 while the pad is still plugged in, else 0.
+int PadDeviceAttached(InputDevice* device);
+
+// A pad's controls by their place on a standard pad, from the window system's mapping of the
+// pad; -1 for a pad without one (read as a plain joystick).
+struct PadLayoutState {
+    int32_t leftX, leftY, rightX, rightY;  // raw, -32768..32767, down and right positive
+    int32_t leftTrigger, rightTrigger;     // raw, 0..32767
+    uint32_t buttons;                      // the public header's PAD_... bits
+};
+int ReadPadLayout(InputDevice* device, PadLayoutState* out);
 
 // Force-feedback effects, played on the pad's two rumble motors. The force of a device is the
 // sum of its playing effects, each signed, clipped to the magnitude 10000; both motors run

@@ -69,18 +69,21 @@ int AttachVirtualPad(const VirtualPadDesc& desc)
     return Virtual.count++;
 }
 
+int DetachVirtualPad(int slot)
+{
+    if (slot < 0 || slot >= Virtual.count || !Virtual.pads[slot].joystick) return -1;
+    VirtualPad& pad = Virtual.pads[slot];
+    SDL_JoystickClose(pad.joystick);
+    pad.joystick = nullptr;
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+        if (SDL_JoystickGetDeviceInstanceID(index) == pad.instanceId) return SDL_JoystickDetachVirtual(index);
+    }
+    return -1;
+}
+
 void DetachAllVirtualPads()
 {
-    for (int slot = Virtual.count - 1; slot >= 0; --slot) {
-        VirtualPad& pad = Virtual.pads[slot];
-        SDL_JoystickClose(pad.joystick);
-        for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-            if (SDL_JoystickGetDeviceInstanceID(index) == pad.instanceId) {
-                SDL_JoystickDetachVirtual(index);
-                break;
-            }
-        }
-    }
+    for (int slot = Virtual.count - 1; slot >= 0; --slot) DetachVirtualPad(slot);
     if (Virtual.count > 0) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     Virtual.count = 0;
 }
