@@ -59,6 +59,7 @@ int main()
     SetWindowTitle("Sprites");
     SetLogEnabled(0);
     ChangeWindowMode(1);
+    SetAllowSecondCopy(1);  // a demo: several may run side by side to compare
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
     // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.

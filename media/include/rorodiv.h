@@ -21,6 +21,11 @@ ROR_API int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
 // 1: every text the layer takes or gives (titles, paths, log texts, strings to draw, font
 // face names) is UTF-8 instead of cp932, so ordinary string literals work as they are. 0
 ROR_API int SetUseUtf8Texts(int enable);
+// A program refuses to start while a window of the same title (of any program on the layer,
+// for this user) is open: the second copy's InitMediaLayer returns -1. allow 1 lets this one
+// start anyway; it still takes the title's lock when it is free, so copies that keep the
+// check see it. 0 restores the check (the default). Before start-up only: -1 after it.
+ROR_API int SetAllowSecondCopy(int allow);
 
 // Input. Keys are named by keyboard scan codes 0..255 (0x80 and up: the extended keys).
 constexpr int KEYCODE_ESCAPE = 0x01;

@@ -209,3 +209,10 @@ int SetWindowTitle(const char* title)
     SjisCopyCut(CoreState.WindowTitle, sizeof CoreState.WindowTitle, cut);
     return 0;
 }
+
+int SetAllowSecondCopy(int allow)
+{
+    if (CoreState.Started || CoreState.Starting) return -1;
+    CoreState.allowSecondCopy = allow != 0 ? 1 : 0;
+    return 0;
+}
