@@ -1,4 +1,6 @@
-// Text: fonts named by handles, the default font, and drawing strings (cp932 bytes).
+// Text: fonts named by handles, the default font, drawing and measuring strings. Texts are
+// cp932 bytes, or UTF-8 while SetUseUtf8Texts(1) is in force: then every code point the font
+// has is drawn, and a sequence that is no UTF-8 character draws the font's replacement mark.
 #pragma once
 #include <cstdint>
 
@@ -34,3 +36,20 @@ ROR_API int PrintTextFormat(int x, int y, uint32_t color, const char* format, ..
 ROR_API int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor = 0);
 ROR_API int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor = 0,
                               int vertical = 0);
+
+// Measuring. fontHandle: a font handle, or -1 for the default font. A width is what drawing
+// moves the pen: each character's advance (its edge included) plus the font's spacing, in the
+// text mode in force, so that a text drawn at x + width goes on where the measured one ended.
+// Measuring renders the glyphs into the font's cache as drawing would; it draws nothing.
+//
+// The width in pixels of `text` into *width. 0; -1 for a null text or width, an invalid handle,
+// or the default font before start-up.
+ROR_API int GetTextWidth(const char* text, int fontHandle, int* width);
+// The width of the first `characters` characters of `text` (a cp932 character is one or two
+// bytes, a UTF-8 one a code point; the whole text when it has fewer, 0 for 0 or less), as for
+// a caret after them. 0; -1 as GetTextWidth.
+ROR_API int GetTextWidthUpTo(const char* text, int characters, int fontHandle, int* width);
+// The height of a drawn line and its baseline below the line's top, edges included, into
+// *lineHeight and *ascent (either may be null). 0; -1 for an invalid handle or the default
+// font before start-up.
+ROR_API int GetFontLineMetrics(int fontHandle, int* lineHeight, int* ascent);

@@ -163,6 +163,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
         CellMetrics cell = ComputeCellMetrics(metrics.maxCharWidth, metrics.height, type, edgeSize);
         font->cellSize = cell.cellSize;
         font->cellHeight = cell.cellHeight;
+        font->ascent = metrics.ascent + ((type & FONT_EDGE) ? edgeSize : 0);
         if (CreateGlyphCache(font) == 0) {
             font->releasedFlag = nullptr;
             font->header.handle = MakeHandle(HANDLE_KIND_FONT, slot, font->header.check);

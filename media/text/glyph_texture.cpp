@@ -200,7 +200,7 @@ void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot)
 }
 
 int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
-                        uint32_t edgeColor)
+                        uint32_t edgeColor, TextCodes codes)
 {
     // A texture lost with the graphics comes back empty, and the glyphs are made again.
     if (font->textureLost) RestoreGlyphCacheTextureOf(font);
@@ -213,7 +213,10 @@ int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int font
         if (records == nullptr) return -1;
     }
     int32_t count = 0;
-    PrecacheText(length, text, fontHandle, records, &count);
+    if (PrecacheText(length, text, fontHandle, records, &count, codes) != 0) {
+        if (records != fixed) TrackedFree(records);
+        return -1;
+    }
     const uint32_t textColor = VertexColorOf(color), edgeVertexColor = VertexColorOf(edgeColor);
     const float textureWidth = float(Edged(font) ? 2 * font->cacheWidth : font->cacheWidth);
     const float textureHeight = float(font->cacheHeight);
@@ -226,8 +229,7 @@ int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int font
             result = LogWrite("テキストキャッシュの作成に失敗しました");
             break;
         }
-        const uint32_t code = CharCode(records[i]);
-        if (records[i].first != 0x20 && code != kWideSpaceCode && slot->width > 0 && slot->height > 0) {
+        if (!IsBlankCode(font, CharCode(records[i])) && slot->width > 0 && slot->height > 0) {
             const float left = float(x + int32_t(pen) + slot->originX), top = float(y + slot->top);
             const float w = float(slot->width), h = float(slot->height);
             const float tx = float(slot->cell / perColumn * font->cellSize),

@@ -268,6 +268,7 @@ const char* PlatformFontFamily(const PlatformFont* font) { return font && font->
 
 static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
 {
+    if (code & kPlatformUnicodeCode) return FT_Get_Char_Index(font->face, code & ~kPlatformUnicodeCode);
     // Both code pages keep ASCII as it is; the converter is for the rest.
     if (code < 0x80) return FT_Get_Char_Index(font->face, code);
     unsigned char bytes[2];

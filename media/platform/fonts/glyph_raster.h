@@ -54,8 +54,12 @@ int ReadPlatformTextMetrics(const PlatformFont* font, PlatformTextMetrics* out);
 // Family name of the face in use (UTF-8), for reports and tests.
 const char* PlatformFontFamily(const PlatformFont* font);
 
+// Marks a character code as a Unicode code point (in its low 21 bits).
+constexpr uint32_t kPlatformUnicodeCode = 0x80000000u;
+
 // The glyph of a character code: (lead << 8) | trail for a two-byte character, the byte
-// itself for a one-byte one, in the code page of the font's character set. A character
+// itself for a one-byte one, in the code page of the font's character set; or a code point
+// with kPlatformUnicodeCode. A character
 // the face lacks (or a code that is no character) gives the face's missing glyph.
 // Fills *metrics and returns the bitmap's size in bytes (pitch × blackBoxY, 0 for a glyph
 // without pixels); the bitmap is written when `buffer` is given and `bufferSize` holds
