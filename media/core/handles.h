@@ -18,6 +18,7 @@ enum HandleKind : int32_t {
     HANDLE_KIND_MUSIC = 11,
     HANDLE_KIND_LIGHT = 12,
     HANDLE_KIND_SOFT_IMAGE = 14,
+    HANDLE_KIND_FONT_FILE = 15,
 };
 
 constexpr int32_t kHandleCheckLimit = 0x7FF;  // check values run 0-2047

@@ -1,10 +1,15 @@
 // Text on both drawing paths: glyph caches that grow for long lines, UTF-8 texts by code point,
-// and widths that put a text where the drawn one ended.
+// widths that put a text where the drawn one ended, and fonts the game brings.
 #include "graphics/both_paths_fixture.h"
 
+#include "file/archive_fixture.h"
+#include "platform/fonts/glyph_raster.h"
 #include "text/font_handles.h"
+#include "text/glyph_cache.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -80,7 +85,7 @@ const char* FromUtf8(const char8_t* text) { return reinterpret_cast<const char*>
 TEST_P(TextPathsTest, WidthsContinueTheDrawnText)
 {
     if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
-    const int edged = CreateFontToHandle(nullptr, 24, -1, FONT_ANTIALIAS | FONT_EDGE, -1, 2, 0);
+    const int edged = CreateFontToHandle(nullptr, 24, 4, FONT_ANTIALIAS | FONT_EDGE, -1, 2, 0);
     const int plain = CreateFontToHandle(nullptr, 18, -1, FONT_NORMAL, -1, -1, 0);
     ASSERT_EQ(SetFontSpacingOfHandle(3, plain), 0);
     struct Case {
@@ -156,7 +161,7 @@ TEST_P(TextPathsTest, Utf8TextsDrawEveryCodePoint)
             for (int x = x1; x < x2; ++x) lit += (pixels[size_t(y) * 640 + x] & 0xFFFFFF) != 0;
         return lit;
     };
-    const int font = CreateFontToHandle(nullptr, 24, -1, FONT_ANTIALIAS, -1, -1, 0);
+    const int font = CreateFontToHandle(nullptr, 24, 4, FONT_ANTIALIAS, -1, -1, 0);
     for (const char* text : {FromUtf8(u8"é"), FromUtf8(u8"Ü"), FromUtf8(u8"€"), "\xE3\x81", "\xFF"}) {
         ClearScreen();
         ASSERT_EQ(PrintTextWithFont(10, 10, text, PackColor(255, 255, 255), font), 0);
@@ -173,6 +178,89 @@ TEST_P(TextPathsTest, Utf8TextsDrawEveryCodePoint)
     EXPECT_EQ(one, mark);
     EXPECT_EQ(two, 2 * mark);
     ReleaseFontHandle(font);
+}
+
+// DejaVu Sans (fonts-dejavu-core) renamed to a family no system has: its name table's
+// family names, one byte a character and two, replaced by one of the same length.
+constexpr const char* kShippedFamily = "Zazfont Tst";
+
+std::string RenamedDejaVu()
+{
+    std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto replaceAll = [&bytes](const std::string& from, const std::string& to) {
+        for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + to.size()))
+            bytes.replace(at, from.size(), to);
+    };
+    auto wide = [](const std::string& text) {
+        std::string out;
+        for (char c : text) out += std::string(1, '\0') + c;
+        return out;
+    };
+    replaceAll("DejaVu Sans", kShippedFamily);
+    replaceAll(wide("DejaVu Sans"), wide(kShippedFamily));
+    return bytes;
+}
+
+// A font the game ships, from a path, from inside an archive and from memory, draws as the
+// same face installed on the system; a family nobody has is substituted and logged.
+TEST_P(TextPathsTest, FontFilesFromAPathAnArchiveAndMemory)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const std::string font = RenamedDejaVu();
+    ASSERT_GT(font.size(), 100000u) << "fonts-dejavu-core is installed by scripts/setup";
+    std::ofstream(folder / "own.ttf", std::ios::binary) << font;
+    const std::vector<uint8_t> archive = MakeArchive(FolderNode("", {FileNode("own.ttf", font)}));
+    std::ofstream(folder / "fonts.zaz", std::ios::binary) << std::string(archive.begin(), archive.end());
+    const Utf8Texts utf8;
+    const char* line = FromUtf8(u8"Vexholm ÆØÅ ΩΣλ ЖЯж 0123");
+    auto drawWith = [&](int handle) {
+        ClearScreen();
+        EXPECT_EQ(PrintTextWithFont(10, 40, line, PackColor(255, 255, 255), handle, PackColor(255, 0, 0)), 0);
+        return ScreenPixels();
+    };
+    const int system = CreateFontToHandle("DejaVu Sans", 24, 4, FONT_ANTIALIAS | FONT_EDGE, -1, 1, 0);
+    const std::vector<uint32_t> expected = drawWith(system);
+    ReleaseFontHandle(system);
+
+    const int missing = CreateFontToHandle(kShippedFamily, 24, 4, FONT_ANTIALIAS | FONT_EDGE, -1, 1, 0);
+    ASSERT_NE(missing, -1);
+    EXPECT_TRUE(PlatformFontSubstituted(ResolveFont(missing)->platformFont));
+    EXPECT_NE(Log().find(std::string("フォント ") + kShippedFamily + " が無いため"), std::string::npos);
+    ReleaseFontHandle(missing);
+
+    enum class From { Path, Archive, Memory };
+    for (From from : {From::Path, From::Archive, From::Memory}) {
+        SCOPED_TRACE(int(from));
+        const int file = from == From::Path      ? LoadFontFile("own.ttf")
+                         : from == From::Archive ? LoadFontFile("fonts/own.ttf")
+                                                 : LoadFontFromMemory(font.data(), int(font.size()));
+        ASSERT_NE(file, -1);
+        char family[256] = "";
+        ASSERT_EQ(GetFontFileFamily(file, family), 0);
+        EXPECT_STREQ(family, kShippedFamily);
+        const int shipped = CreateFontToHandle(kShippedFamily, 24, 4, FONT_ANTIALIAS | FONT_EDGE, -1, 1, 0);
+        ASSERT_NE(shipped, -1);
+        EXPECT_FALSE(PlatformFontSubstituted(ResolveFont(shipped)->platformFont));
+        EXPECT_STREQ(PlatformFontFamily(ResolveFont(shipped)->platformFont), kShippedFamily);
+        EXPECT_TRUE(drawWith(shipped) == expected);
+        // Removed: new fonts no longer find it, the one made keeps drawing.
+        ASSERT_EQ(RemoveFontFile(file), 0);
+        EXPECT_EQ(RemoveFontFile(file), -1);
+        EXPECT_EQ(GetFontFileFamily(file, family), -1);
+        ClearGlyphCache(shipped);
+        EXPECT_TRUE(drawWith(shipped) == expected);
+        ReleaseFontHandle(shipped);
+        const int again = CreateFontToHandle(kShippedFamily, 24, 4, FONT_ANTIALIAS, -1, -1, 0);
+        EXPECT_TRUE(PlatformFontSubstituted(ResolveFont(again)->platformFont));
+        ReleaseFontHandle(again);
+    }
+    EXPECT_EQ(LoadFontFile("nothing.ttf"), -1);
+    EXPECT_EQ(LoadFontFile(nullptr), -1);
+    EXPECT_EQ(LoadFontFromMemory("not a font at all", 17), -1);
+    EXPECT_EQ(LoadFontFromMemory(nullptr, 10), -1);
+    EXPECT_EQ(LoadFontFromMemory(font.data(), 0), -1);
+    EXPECT_EQ(GetFontFileFamily(12345, nullptr), -1);
 }
 
 INSTANTIATE_ON_BOTH_PATHS(TextPathsTest);

@@ -1,5 +1,6 @@
 #include "platform/fonts/glyph_raster.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,8 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_IDS_H
 #include <iconv.h>
 
 namespace ror {
@@ -27,7 +30,30 @@ struct PlatformFont {
     bool shear;             // italic asked of an upright face
     uint32_t renderedCode;  // the glyph left in face->glyph by the last call
     bool rendered;
+    bool substituted;  // a named family the system lacks, another face in its place
+    int added;         // the added font whose bytes the face reads, or -1
     char family[128];
+};
+
+// A font the game brought: its bytes and the names and styles of its faces.
+constexpr int kAddedFontCount = 32;
+constexpr int kAddedFacesPerFont = 64;
+constexpr int kNamesPerFace = 4;
+
+struct AddedFace {
+    char names[kNamesPerFace][128];  // UTF-8 family names: the face's own and its localised ones
+    int nameCount;
+    int weight;
+    bool italic;
+};
+
+struct AddedFont {
+    bool listed;    // found by name until removed
+    int openFaces;  // fonts open on its bytes, which stay until the last closes
+    unsigned char* bytes;
+    size_t size;
+    AddedFace* faces;
+    int faceCount;
 };
 
 struct GlyphRasterState {
@@ -35,6 +61,7 @@ struct GlyphRasterState {
     int openFonts;
     bool fontconfigReady;
     PlatformFont pool[kPlatformFontPoolSize];
+    AddedFont added[kAddedFontCount];
 };
 
 static GlyphRasterState RasterState;
@@ -47,6 +74,8 @@ struct FaceChoice {
     char file[1024];
     int index;
     char family[128];
+    int added = -1;            // an added font's index, in place of the file
+    bool substituted = false;  // not the family asked for
 };
 
 static bool FamilyMatches(FcPattern* match, const char* family)
@@ -128,6 +157,32 @@ static const char* CharSetLanguage(int32_t charSet)
     }
 }
 
+// The added face of `family` nearest in slant, then in weight.
+static bool FindAddedFace(const char* family, int weight, bool italic, FaceChoice* out)
+{
+    int best = -1;
+    for (int i = 0; i < kAddedFontCount; ++i) {
+        const AddedFont& font = RasterState.added[i];
+        if (!font.listed) continue;
+        for (int f = 0; f < font.faceCount; ++f) {
+            const AddedFace& face = font.faces[f];
+            bool named = false;
+            for (int n = 0; n < face.nameCount && !named; ++n)
+                named = FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(face.names[n]),
+                                           reinterpret_cast<const FcChar8*>(family)) == 0;
+            if (!named) continue;
+            const int score = (face.italic != italic ? 1000 : 0) + std::abs(face.weight - weight);
+            if (best != -1 && score >= best) continue;
+            best = score;
+            out->added = i;
+            out->index = f;
+            out->file[0] = 0;
+            std::snprintf(out->family, sizeof out->family, "%s", face.names[0]);
+        }
+    }
+    return best != -1;
+}
+
 static bool ChooseFace(const PlatformFontRequest& request, FaceChoice* out)
 {
     const char* lang = CharSetLanguage(request.charSet);
@@ -137,7 +192,10 @@ static bool ChooseFace(const PlatformFontRequest& request, FaceChoice* out)
         // Like the platform's font mapper, an unknown family gets the closest face.
         char family[256];
         if (!FaceNameToUtf8(request.faceName, family, sizeof family)) return false;
-        return MatchFace(family, false, lang, request.weight, italic, FaceRule::Any, out);
+        if (FindAddedFace(family, request.weight, italic, out)) return true;
+        if (!MatchFace(family, false, lang, request.weight, italic, FaceRule::Any, out)) return false;
+        out->substituted = !MatchFace(family, false, lang, request.weight, italic, FaceRule::ExactFamily, out);
+        return true;
     }
     return MatchFace("IPAGothic", false, nullptr, request.weight, italic, FaceRule::ExactFamily, out) ||
            MatchFace(nullptr, true, "ja", request.weight, italic, FaceRule::Language, out) ||
@@ -206,7 +264,12 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
         return -1;
     }
     *font = PlatformFont{};
-    if (FT_New_Face(RasterState.library, choice.file, choice.index, &font->face) != 0) {
+    font->added = choice.added;
+    const AddedFont* added = choice.added >= 0 ? &RasterState.added[choice.added] : nullptr;
+    const FT_Error opened =
+        added ? FT_New_Memory_Face(RasterState.library, added->bytes, FT_Long(added->size), choice.index, &font->face)
+              : FT_New_Face(RasterState.library, choice.file, choice.index, &font->face);
+    if (opened != 0) {
         StopLibraryWhenIdle();
         return -1;
     }
@@ -233,6 +296,7 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
     }
     font->shear = request.italic && !(font->face->style_flags & FT_STYLE_FLAG_ITALIC);
     std::snprintf(font->family, sizeof font->family, "%s", choice.family);
+    font->substituted = choice.substituted;
     if (!SizeFace(font, request.height)) {
         iconv_close(font->decoder);
         FT_Done_Face(font->face);
@@ -241,15 +305,22 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
     }
     font->inUse = true;
     ++RasterState.openFonts;
+    if (font->added >= 0) ++RasterState.added[font->added].openFaces;
     *out = font;
     return 0;
 }
+
+static void FreeAddedFontWhenUnused(int index);
 
 void ClosePlatformFont(PlatformFont* font)
 {
     if (!font || !font->inUse) return;
     iconv_close(font->decoder);
     FT_Done_Face(font->face);
+    if (font->added >= 0) {
+        --RasterState.added[font->added].openFaces;
+        FreeAddedFontWhenUnused(font->added);
+    }
     *font = PlatformFont{};
     --RasterState.openFonts;
     StopLibraryWhenIdle();
@@ -263,6 +334,131 @@ int ReadPlatformTextMetrics(const PlatformFont* font, PlatformTextMetrics* out)
 }
 
 const char* PlatformFontFamily(const PlatformFont* font) { return font && font->inUse ? font->family : ""; }
+
+bool PlatformFontSubstituted(const PlatformFont* font) { return font && font->inUse && font->substituted; }
+
+// --- fonts the game brings ----------------------------------------------------------
+
+static void FreeAddedFontWhenUnused(int index)
+{
+    AddedFont& font = RasterState.added[index];
+    if (font.listed || font.openFaces > 0 || !font.bytes) return;
+    std::free(font.bytes);
+    std::free(font.faces);
+    font = AddedFont{};
+}
+
+// A name of the face's name table as UTF-8: Windows names are UTF-16BE, Mac Roman names are
+// taken when they are ASCII. False for other encodings.
+static bool NameToUtf8(const FT_SfntName& name, char* out, size_t size)
+{
+    size_t at = 0;
+    auto put = [&](uint32_t code) {
+        const int length = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        if (at + size_t(length) >= size) return false;
+        if (length == 1) {
+            out[at++] = char(code);
+            return true;
+        }
+        static constexpr uint8_t kLeads[5] = {0, 0, 0xC0, 0xE0, 0xF0};
+        for (int i = length - 1; i > 0; --i) out[at + size_t(i)] = char(0x80 | (code & 0x3F)), code >>= 6;
+        out[at] = char(kLeads[length] | code);
+        at += size_t(length);
+        return true;
+    };
+    if (name.platform_id == TT_PLATFORM_MICROSOFT) {
+        for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
+            uint32_t code = uint32_t(name.string[i]) << 8 | name.string[i + 1];
+            if (code >= 0xD800 && code < 0xDC00 && i + 3 < name.string_len) {
+                const uint32_t low = uint32_t(name.string[i + 2]) << 8 | name.string[i + 3];
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+            if (!put(code)) return false;
+        }
+    } else if (name.platform_id == TT_PLATFORM_MACINTOSH && name.encoding_id == TT_MAC_ID_ROMAN) {
+        for (FT_UInt i = 0; i < name.string_len; ++i)
+            if (name.string[i] >= 0x80 || !put(name.string[i])) return false;
+    } else {
+        return false;
+    }
+    out[at] = 0;
+    return at > 0;
+}
+
+static void AddFaceName(AddedFace* face, const char* name)
+{
+    for (int i = 0; i < face->nameCount; ++i)
+        if (std::strcmp(face->names[i], name) == 0) return;
+    if (face->nameCount < kNamesPerFace)
+        std::snprintf(face->names[face->nameCount++], sizeof face->names[0], "%s", name);
+}
+
+// The family names, weight and slant of one face.
+static void DescribeFace(FT_Face face, AddedFace* out)
+{
+    *out = AddedFace{};
+    if (face->family_name) AddFaceName(out, face->family_name);
+    const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
+    for (FT_UInt i = 0; i < count; ++i) {
+        FT_SfntName name{};
+        char text[128];
+        if (FT_Get_Sfnt_Name(face, i, &name) != 0 ||
+            (name.name_id != TT_NAME_ID_FONT_FAMILY && name.name_id != TT_NAME_ID_TYPOGRAPHIC_FAMILY))
+            continue;
+        if (NameToUtf8(name, text, sizeof text)) AddFaceName(out, text);
+    }
+    out->weight = (face->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
+    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
+        if (os2->usWeightClass >= 100 && os2->usWeightClass <= 1000) out->weight = os2->usWeightClass;
+    out->italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+}
+
+int AddPlatformFontData(const void* bytes, size_t size)
+{
+    if (!bytes || size == 0 || size > size_t(INT32_MAX)) return -1;
+    int index = 0;
+    while (index < kAddedFontCount && RasterState.added[index].bytes) ++index;
+    if (index == kAddedFontCount || !StartLibrary()) return -1;
+    AddedFont& font = RasterState.added[index];
+    font.bytes = static_cast<unsigned char*>(std::malloc(size));
+    font.faces = static_cast<AddedFace*>(std::calloc(kAddedFacesPerFont, sizeof(AddedFace)));
+    if (font.bytes && font.faces) {
+        std::memcpy(font.bytes, bytes, size);
+        font.size = size;
+        FT_Face face = nullptr;
+        // Every face of a collection, under its own index.
+        for (FT_Long i = 0, faces = 1; i < faces && i < kAddedFacesPerFont; ++i) {
+            if (FT_New_Memory_Face(RasterState.library, font.bytes, FT_Long(size), i, &face) != 0) break;
+            faces = face->num_faces;
+            if (FT_IS_SCALABLE(face) && font.faceCount == i) DescribeFace(face, &font.faces[font.faceCount++]);
+            FT_Done_Face(face);
+        }
+    }
+    StopLibraryWhenIdle();
+    if (font.faceCount == 0) {
+        std::free(font.bytes);
+        std::free(font.faces);
+        font = AddedFont{};
+        return -1;
+    }
+    font.listed = true;
+    return index;
+}
+
+const char* AddedPlatformFontFamily(int id)
+{
+    if (id < 0 || id >= kAddedFontCount || !RasterState.added[id].listed) return nullptr;
+    return RasterState.added[id].faces[0].names[0];
+}
+
+int RemovePlatformFontData(int id)
+{
+    if (id < 0 || id >= kAddedFontCount || !RasterState.added[id].listed) return -1;
+    RasterState.added[id].listed = false;
+    FreeAddedFontWhenUnused(id);
+    return 0;
+}
 
 // --- glyphs --------------------------------------------------------------------------
 

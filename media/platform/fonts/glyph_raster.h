@@ -2,6 +2,7 @@
 // height, weight and slant; read its text metrics; fetch one glyph as a 1-bit or a
 // 17-level bitmap with its metrics. FreeType and fontconfig stand behind it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace ror {
@@ -53,6 +54,20 @@ int ReadPlatformTextMetrics(const PlatformFont* font, PlatformTextMetrics* out);
 
 // Family name of the face in use (UTF-8), for reports and tests.
 const char* PlatformFontFamily(const PlatformFont* font);
+// True when the family asked for is neither added nor on the system, and the face in use is
+// the one fontconfig proposed in its place.
+bool PlatformFontSubstituted(const PlatformFont* font);
+
+// Fonts the game brings: the bytes of a TrueType/OpenType file or collection, copied, whose
+// faces OpenPlatformFont finds by family name (any of the names in their name tables) before
+// the system's, until removed. The added font's id (0 or more), or -1 when the bytes hold no
+// scalable face or 32 fonts are added already.
+int AddPlatformFontData(const void* bytes, size_t size);
+// The family name (UTF-8) of an added font's first face; null for an id not added.
+const char* AddedPlatformFontFamily(int id);
+// New fonts no longer find the added font; fonts open on it keep its bytes until they close.
+// 0, or -1 for an id not added.
+int RemovePlatformFontData(int id);
 
 // Marks a character code as a Unicode code point (in its low 21 bits).
 constexpr uint32_t kPlatformUnicodeCode = 0x80000000u;
