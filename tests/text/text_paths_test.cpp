@@ -180,6 +180,34 @@ TEST_P(TextPathsTest, Utf8TextsDrawEveryCodePoint)
     ReleaseFontHandle(font);
 }
 
+// In UTF-8 mode a character the font lacks comes from a face fontconfig proposes for it (the
+// Korean of fonts-nanum for the Japanese default face); one no installed face has draws the
+// face's missing-glyph box. cp932 texts never take fallbacks.
+TEST_P(TextPathsTest, FallbackFacesDrawWhatTheFontLacks)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const int font = CreateFontToHandle(nullptr, 24, 4, FONT_ANTIALIAS, -1, -1, 0);
+    auto picture = [&](const char* text) {
+        ClearScreen();
+        EXPECT_EQ(PrintTextWithFont(10, 10, text, PackColor(255, 255, 255), font), 0);
+        return ScreenPixels();
+    };
+    auto lit = [](const std::vector<uint32_t>& pixels) {
+        int count = 0;
+        for (uint32_t p : pixels) count += (p & 0xFFFFFF) != 0;
+        return count;
+    };
+    const Utf8Texts utf8;
+    const std::vector<uint32_t> missing = picture(FromUtf8(u8"\u0378"));  // no character at all
+    EXPECT_GT(lit(missing), 20) << "the missing glyph is a visible box";
+    for (const char8_t* text : {u8"한", u8"국", u8"ㄱ"}) {
+        const std::vector<uint32_t> drawn = picture(FromUtf8(text));
+        EXPECT_GT(lit(drawn), 20);
+        EXPECT_FALSE(drawn == missing) << FromUtf8(text);
+    }
+    ReleaseFontHandle(font);
+}
+
 // DejaVu Sans (fonts-dejavu-core) renamed to a family no system has: its name table's
 // family names, one byte a character and two, replaced by one of the same length.
 constexpr const char* kShippedFamily = "Zazfont Tst";

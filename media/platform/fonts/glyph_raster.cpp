@@ -31,7 +31,12 @@ struct PlatformFont {
     uint32_t renderedCode;  // the glyph left in face->glyph by the last call
     bool rendered;
     bool substituted;  // a named family the system lacks, another face in its place
-    int added;         // the added font whose bytes the face reads, or -1
+    int32_t height, weight;
+    bool italic;
+    FT_Face renderedFace;  // the face whose glyph slot holds the rendered glyph
+    FT_Face fallbacks[8];  // faces fontconfig proposed for characters the face lacks
+    int fallbackCount;
+    int added;  // the added font whose bytes the face reads, or -1
     char family[128];
 };
 
@@ -297,6 +302,9 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
     font->shear = request.italic && !(font->face->style_flags & FT_STYLE_FLAG_ITALIC);
     std::snprintf(font->family, sizeof font->family, "%s", choice.family);
     font->substituted = choice.substituted;
+    font->height = request.height;
+    font->weight = request.weight;
+    font->italic = request.italic != 0;
     if (!SizeFace(font, request.height)) {
         iconv_close(font->decoder);
         FT_Done_Face(font->face);
@@ -317,6 +325,7 @@ void ClosePlatformFont(PlatformFont* font)
     if (!font || !font->inUse) return;
     iconv_close(font->decoder);
     FT_Done_Face(font->face);
+    for (int i = 0; i < font->fallbackCount; ++i) FT_Done_Face(font->fallbacks[i]);
     if (font->added >= 0) {
         --RasterState.added[font->added].openFaces;
         FreeAddedFontWhenUnused(font->added);
@@ -484,16 +493,79 @@ static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
     return FT_Get_Char_Index(font->face, unicode);
 }
 
-// Loads and renders the glyph of `code` anti-aliased into face->glyph, with the weight
-// and slant of the font. Both bitmap formats come from this one rendering, so they
+// A face fontconfig proposes for a code point the font's face lacks, as desktop text does: the
+// font's fallbacks first, then the best of the system's faces that has it, opened at the
+// font's height and kept with the font. Null when no installed face has it.
+static FT_Face FallbackFace(PlatformFont* font, uint32_t unicode, FT_UInt* index)
+{
+    for (int i = 0; i < font->fallbackCount; ++i)
+        if ((*index = FT_Get_Char_Index(font->fallbacks[i], unicode)) != 0) return font->fallbacks[i];
+    if (font->fallbackCount == int(sizeof font->fallbacks / sizeof font->fallbacks[0])) return nullptr;
+    FcPattern* pattern = FcPatternCreate();
+    FcCharSet* wanted = FcCharSetCreate();
+    if (!pattern || !wanted) {
+        if (pattern) FcPatternDestroy(pattern);
+        if (wanted) FcCharSetDestroy(wanted);
+        return nullptr;
+    }
+    FcCharSetAddChar(wanted, unicode);
+    FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(font->weight));
+    FcPatternAddInteger(pattern, FC_SLANT, font->italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    FcPatternDestroy(pattern);
+    FcCharSetDestroy(wanted);
+    FT_Face face = nullptr;
+    for (int i = 0; sorted && i < sorted->nfont && !face; ++i) {
+        FcCharSet* has = nullptr;
+        FcChar8* file = nullptr;
+        int faceIndex = 0;
+        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &has) != FcResultMatch ||
+            !FcCharSetHasChar(has, unicode) || FcPatternGetString(sorted->fonts[i], FC_FILE, 0, &file) != FcResultMatch)
+            continue;
+        if (FcPatternGetInteger(sorted->fonts[i], FC_INDEX, 0, &faceIndex) != FcResultMatch) faceIndex = 0;
+        if (FT_New_Face(RasterState.library, reinterpret_cast<const char*>(file), faceIndex, &face) != 0) {
+            face = nullptr;
+            continue;
+        }
+        FT_Size_RequestRec size{};
+        size.type = FT_SIZE_REQUEST_TYPE_CELL;
+        size.height = FT_Long(font->height) * 64;
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+        if (!FT_IS_SCALABLE(face) || FT_Request_Size(face, &size) != 0 ||
+            !(*index = FT_Get_Char_Index(face, unicode))) {
+            FT_Done_Face(face);
+            face = nullptr;
+        }
+    }
+    if (sorted) FcFontSetDestroy(sorted);
+    if (face) font->fallbacks[font->fallbackCount++] = face;
+    return face;
+}
+
+// Loads and renders the glyph of `code` anti-aliased into a face's glyph slot, with the
+// weight and slant of the font. Both bitmap formats come from this one rendering, so they
 // share their metrics; the 1-bit form is a threshold of it, which keeps the strokes of
 // kana and kanji whole at small sizes where the face's own 1-bit rendering breaks them.
+// A code point the face lacks comes from a fallback face; a cp932 code never does, and a
+// character nobody has is the face's missing glyph.
 static bool RenderGlyph(PlatformFont* font, uint32_t code)
 {
     if (font->rendered && font->renderedCode == code) return true;
     font->rendered = false;
     FT_Face face = font->face;
     FT_UInt index = GlyphIndexOf(font, code);
+    if (index == 0 && (code & kPlatformUnicodeCode)) {
+        FT_UInt fallbackIndex = 0;
+        if (FT_Face fallback = FallbackFace(font, code & ~kPlatformUnicodeCode, &fallbackIndex)) {
+            face = fallback;
+            index = fallbackIndex;
+        }
+    }
     if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0 &&
         (index == 0 || FT_Load_Glyph(face, 0, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0))
         return false;
@@ -510,6 +582,7 @@ static bool RenderGlyph(PlatformFont* font, uint32_t code)
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return false;
     font->rendered = true;
     font->renderedCode = code;
+    font->renderedFace = face;
     return true;
 }
 
@@ -520,7 +593,7 @@ int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat f
                           uint32_t bufferSize, void* buffer)
 {
     if (!font || !font->inUse || !RenderGlyph(font, code)) return -1;
-    FT_GlyphSlot slot = font->face->glyph;
+    FT_GlyphSlot slot = font->renderedFace->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     int32_t width = int32_t(bitmap.width);
     int32_t rows = int32_t(bitmap.rows);
