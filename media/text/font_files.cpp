@@ -31,7 +31,7 @@ struct FontFileState {
     HandleTable table;
 };
 
-FontFileState FontFiles = {{}, {HANDLE_KIND_FONT_FILE, kFontFileSlots, FontFiles.slots, 0}};
+FontFileState FontFiles = {{}, {HandleKind::FontFile, kFontFileSlots, FontFiles.slots, 0}};
 
 FontFileRecord* ResolveFontFile(int handle)
 {
@@ -55,7 +55,7 @@ int RecordFontFile(int32_t platformId)
     if (Utf8ToCp932(AddedPlatformFontFamily(platformId), record->family, sizeof record->family) < 0)
         record->family[0] = 0;
     record->header.check = StampCheck(FontFiles.table);
-    record->header.handle = MakeHandle(HANDLE_KIND_FONT_FILE, slot, record->header.check);
+    record->header.handle = MakeHandle(HandleKind::FontFile, slot, record->header.check);
     FontFiles.slots[slot] = &record->header;
     return record->header.handle;
 }
