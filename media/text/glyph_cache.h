@@ -32,7 +32,7 @@ constexpr uint32_t kUnicodeWideSpace = 0x3000;
 constexpr uint32_t kReplacementCode = 0xFFFD;
 
 // How the bytes of a text make characters: cp932 (one or two bytes) or UTF-8 (code points).
-enum class TextCodes { Cp932, Utf8 };
+enum class TextCodes : int32_t { Cp932, Utf8 };
 // The codes of the texts the game gives now.
 TextCodes CallerTextCodes();
 
