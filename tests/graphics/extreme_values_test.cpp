@@ -17,20 +17,8 @@ using namespace ror;
 
 namespace {
 
-class ExtremeValuesTest : public WindowDrawingTest, public ::testing::WithParamInterface<bool> {
+class ExtremeValuesTest : public OnBothPaths<WindowDrawingTest> {
 protected:
-    void SetUp() override
-    {
-        WindowDrawingTest::SetUp();
-        path.Choose(GetParam());
-    }
-
-    void TearDown() override
-    {
-        WindowDrawingTest::TearDown();
-        path.Restore();
-    }
-
     // Starts at 640 x 480 on the path of the parameter; false when that path is not there.
     bool Start()
     {
@@ -47,8 +35,6 @@ protected:
         std::ifstream in(folder / "Log.txt", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-
-    DrawingPathChoice path;
 };
 
 TEST_P(ExtremeValuesTest, GraphicSizesBeyondTheMaximumAreRefusedAtOnce)
