@@ -39,7 +39,7 @@ inline bool StartLayerInWindow(benchmark::State& state, int device, int width, i
         return false;
     }
     SetWaitVsync(0);
-    SetDrawTarget(-2);
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
     return true;
 }
 

@@ -1,12 +1,19 @@
 # Installing the layer: headers under include/rorodiv/, the library, the game and the packer
-# under bin/, the documents, a CMake package (find_package(ROrodiv)) and rorodiv.pc.
+# under bin/, the documents, a CMake package (find_package(ROrodiv)) and rorodiv.pc (with
+# rorodiv-static.pc when both kinds of library are built).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 file(GLOB ror_public_headers ${PROJECT_SOURCE_DIR}/media/include/*.h)
 install(FILES ${ror_public_headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/rorodiv)
 
-install(TARGETS rorodiv EXPORT ROrodivTargets
+set(ror_libraries rorodiv)
+set(ror_pc_files rorodiv)
+if(TARGET rorodiv_shared)
+  list(APPEND ror_libraries rorodiv_shared)
+  list(APPEND ror_pc_files rorodiv-static)
+endif()
+install(TARGETS ${ror_libraries} EXPORT ROrodivTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -25,11 +32,14 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/ROrodivConfigVersion.cmak
 install(FILES ${PROJECT_BINARY_DIR}/ROrodivConfig.cmake ${PROJECT_BINARY_DIR}/ROrodivConfigVersion.cmake
   DESTINATION ${ror_cmake_dir})
 
-# pkg-config: what a static link needs goes into the .private fields. The prefix is found
-# from the file's own place, so an installed tree may move.
+# pkg-config: rorodiv links the shared library; rorodiv-static names the archive itself, since
+# with both in one folder `-lrorodiv` always finds the shared one. The prefix is found from
+# the file's own place, so an installed tree may move.
 string(REGEX REPLACE "[^/]+" ".." ror_pc_up_to_prefix ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
-configure_file(${PROJECT_SOURCE_DIR}/cmake/rorodiv.pc.in ${PROJECT_BINARY_DIR}/rorodiv.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/rorodiv.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+foreach(pc ${ror_pc_files})
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ ${PROJECT_SOURCE_DIR}/examples DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -59,6 +59,7 @@ int main()
     SetWindowTitle("Sprites");
     SetLogEnabled(0);
     ChangeWindowMode(1);
+    SetAllowSecondCopy(1);  // a demo: several may run side by side to compare
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
     // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.
@@ -90,14 +91,14 @@ int main()
         touching = hit;
 
         ClearScreen();
-        SetBlendMode(0, 0);
+        SetBlendMode(BLEND_NONE, 0);
         for (const Rock& rock : kRocks)
             PutGraphic(rock.x, rock.y, sprites[kRock], 1);  // transparency: the picture's alpha
-        SetBlendMode(2, 255);                               // additive: the glow lightens
+        SetBlendMode(BLEND_ADD, 255);                       // the glow lightens
         PutGraphic(x, y + 18, sprites[kGlow], 0);
-        SetBlendMode(1, 96);  // alpha: a faint trail
+        SetBlendMode(BLEND_ALPHA, 96);  // a faint trail
         PutGraphic(x - 6, y + 10, sprites[kGhost], 1);
-        SetBlendMode(0, 0);
+        SetBlendMode(BLEND_NONE, 0);
         PutGraphic(x, y, sprites[kShip], 1);
         PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  %s", frame++, hit ? "hit!" : "");
         PresentScreen();

@@ -15,6 +15,7 @@ void ClearCoreStateForWindowStep()
     std::memcpy(CoreState.ClassName, kept.ClassName, sizeof kept.ClassName);
     CoreState.MainWindow = kept.MainWindow;
     CoreState.windowScale = kept.windowScale;
+    CoreState.allowSecondCopy = kept.allowSecondCopy;
     CoreState.Starting = kept.Starting;
     CoreState.ComStarted = kept.ComStarted;
     std::memcpy(CoreState.osText, kept.osText, sizeof kept.osText);

@@ -8,10 +8,11 @@ namespace ror {
 
 struct CoreStateRecord {
     // Settings made before start-up; the window step keeps them.
-    int32_t Windowed;       // 1 windowed, 0 full-screen (the default)
-    char WindowTitle[256];  // cp932 caption; empty until set
-    char ClassName[256];    // window class; empty until the window step fills it
-    double windowScale;     // client size / screen mode in windowed mode; <= 0 counts as 1.0
+    int32_t Windowed;         // 1 windowed, 0 full-screen (the default)
+    char WindowTitle[256];    // cp932 caption; empty until set
+    char ClassName[256];      // window class; empty until the window step fills it
+    double windowScale;       // client size / screen mode in windowed mode; <= 0 counts as 1.0
+    int32_t allowSecondCopy;  // start even while a window of the same class runs elsewhere
 
     // Life cycle.
     int32_t Started;     // from the end of a successful start-up until shutdown's step 11

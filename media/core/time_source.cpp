@@ -177,6 +177,10 @@ void ProbeTimers(int (*pump)())
 int CheckSecondInstance()
 {
     LogWrite("ソフトの二重起動検査... ");
+    if (CoreState.allowSecondCopy) {
+        LogWrite("二重起動を許可する設定のため検査しません\n");
+        return 0;
+    }
     if (FindWindowOfClass(CoreState.ClassName)) {
         LogWrite("二重起動されています、ソフトを終了します\n");
         CoreState.QuitFlag = 1;

@@ -133,8 +133,8 @@ int StartLocked()
     SetWaitVsync(1);
     if (!CoreState.Windowed) BringToForeground();
     PrepareLogDisplay();
-    SetDrawTarget(-2);
-    SetDrawTarget(-4);
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
+    SetDrawTarget(DRAW_TARGET_FRONT_SCREEN);
     BuildSineTable();
     CoreState.Starting = 0;
     ReleaseMediaLock();
@@ -207,5 +207,12 @@ int SetWindowTitle(const char* title)
     SjisCopyCut(cut, sizeof cut, converted.get() ? converted.get() : "");
     if (CoreState.MainWindow) SetWindowText(CoreState.MainWindow, cut);
     SjisCopyCut(CoreState.WindowTitle, sizeof CoreState.WindowTitle, cut);
+    return 0;
+}
+
+int SetAllowSecondCopy(int allow)
+{
+    if (CoreState.Started || CoreState.Starting) return -1;
+    CoreState.allowSecondCopy = allow != 0 ? 1 : 0;
     return 0;
 }

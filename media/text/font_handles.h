@@ -32,6 +32,7 @@ struct GlyphSlot {
     int16_t width;
     int16_t height;
     GlyphCodeEntry* mapEntry;
+    uint32_t lineStamp;  // the last line that used the glyph, kept while that line is made
 };
 
 struct FontRecord {
@@ -64,6 +65,8 @@ struct FontRecord {
     int32_t workWidth, workHeight, workRowBytes;
     uint8_t* workBuffer;
     int32_t textureMode;
+    uint32_t lineStamp;    // the line being made; its glyphs are not replaced for others
+    int32_t glyphRenders;  // glyphs rendered into the cache since the font was made
 };
 
 struct DefaultFontSettingsRecord {

@@ -10,6 +10,7 @@
 #include "text/glyph_edge.h"
 #include "text/glyph_texture.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ror {
@@ -19,6 +20,8 @@ namespace {
 constexpr int32_t kSoftwareCacheArea = 0x50000;
 constexpr int32_t kMinSlots = 20;
 constexpr int32_t kSmallGlyphBytes = 4096;
+// The memory cache grows to hold a line's glyphs, up to this.
+constexpr int64_t kMaxCacheBytes = int64_t(64) << 20;
 
 // Working lists of PrecacheText for short strings.
 struct PrecacheLists {
@@ -32,22 +35,6 @@ uint8_t* CellRow(FontRecord* font, int32_t cell, int32_t row)
 {
     return font->cacheMemory + size_t(CellY(font, cell) + row) * size_t(font->cacheRowBytes);
 }
-
-// The glyph bitmap, as the platform wrote it, read pixel by pixel.
-struct GlyphBitmap {
-    const uint8_t* rows;
-    int32_t pitch;
-    int32_t width, height;
-    bool mono;
-
-    // Level 0-16 of a pixel: 16 for a set bit of a 1-bit glyph.
-    int32_t Level(int32_t x, int32_t y) const
-    {
-        const uint8_t* row = rows + y * pitch;
-        if (mono) return (row[x >> 3] >> (7 - (x & 7))) & 1 ? 16 : 0;
-        return row[x];
-    }
-};
 
 void WritePlainGlyph(FontRecord* font, int32_t cell, const GlyphBitmap& glyph)
 {
@@ -67,45 +54,14 @@ void WriteAntialiasGlyph(FontRecord* font, int32_t cell, const GlyphBitmap& glyp
     }
 }
 
-// Edged glyphs sit at (edge, edge) in the cell. 1-bit: 1 glyph, 2 edge, glyph pixels
-// winning. Anti-aliased: glyph level - 1 in the low nibble, the largest covering level - 1
-// as edge in the high nibble.
-void WriteEdgedGlyph(FontRecord* font, int32_t cell, const GlyphBitmap& glyph, bool antialias)
-{
-    int32_t edge = font->edgeSize;
-    int32_t reach = edge < 1 ? 0 : edge;
-    for (int32_t y = 0; y < glyph.height; ++y) {
-        for (int32_t x = 0; x < glyph.width; ++x) {
-            int32_t level = glyph.Level(x, y);
-            if (level == 0) continue;
-            int32_t cx = x + edge, cy = y + edge;
-            if (antialias)
-                CellRow(font, cell, cy)[cx] |= uint8_t(level - 1);
-            else
-                CellRow(font, cell, cy)[cx] = 1;
-            uint8_t edgeLevel = uint8_t((level - 1) << 4);
-            for (int32_t dy = -reach; dy <= reach; ++dy) {
-                uint8_t* row = CellRow(font, cell, cy + dy);
-                for (int32_t dx = -reach; dx <= reach; ++dx) {
-                    if (!EdgeShapeIncludes(edge, dx, dy)) continue;
-                    uint8_t& pixel = row[cx + dx];
-                    if (antialias) {
-                        if ((pixel & 0xF0) < edgeLevel) pixel = uint8_t((pixel & 0x0F) | edgeLevel);
-                    } else if (pixel != 1) {
-                        pixel = 2;
-                    }
-                }
-            }
-        }
-    }
-}
-
 void WriteGlyphIntoCache(FontRecord* font, int32_t cell, const GlyphBitmap& glyph)
 {
     bool antialias = (font->type & FONT_ANTIALIAS) != 0;
-    if (font->type & FONT_EDGE)
-        WriteEdgedGlyph(font, cell, glyph, antialias);
-    else if (antialias)
+    if (font->type & FONT_EDGE) {
+        // Edged glyphs sit at (edge, edge) in the cell.
+        if (WriteEdgedGlyph(glyph, font->edgeSize, antialias, CellRow(font, cell, 0), font->cacheRowBytes) != 0)
+            LogWrite("文字の縁取り用メモリの確保に失敗しました\n");
+    } else if (antialias)
         WriteAntialiasGlyph(font, cell, glyph);
     else
         WritePlainGlyph(font, cell, glyph);
@@ -122,6 +78,7 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
     for (int32_t row = 0; row < font->cellSize; ++row)
         std::memset(CellRow(font, slot->cell, row), 0, size_t(font->cacheRowBytes));
 
+    ++font->glyphRenders;
     PlatformGlyphMetrics metrics{};
     int32_t size = ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, 0, nullptr);
     if (size < 0) FatalExit("GetGlyphOutline 関数が失敗しました");
@@ -221,6 +178,35 @@ void ClearGlyphCacheOf(FontRecord* font)
     ResetGlyphSlots(font);
 }
 
+int GrowGlyphCache(FontRecord* font, int32_t wanted)
+{
+    if (wanted <= font->slotCount) return 0;
+    const int64_t cellBytes = int64_t(font->cacheRowBytes) * font->cellSize;
+    int32_t count = int32_t(std::min<int64_t>(
+        {std::max(wanted, font->slotCount + font->slotCount / 2), kMaxUsableGlyphSlots, kMaxCacheBytes / cellBytes}));
+    if (count <= font->slotCount) return -1;
+    if (font->textureMode) {
+        count = std::min(count, GrowGlyphTexture(font, count));
+        if (count <= font->slotCount) return -1;
+    }
+    auto* memory = static_cast<uint8_t*>(TrackedAllocZeroed(int32_t(count * cellBytes), __FILE__, __LINE__));
+    if (!memory) return LogWrite("フォントのキャッシュ用メモリの確保に失敗しました\n");
+    std::memcpy(memory, font->cacheMemory, size_t(font->slotCount * cellBytes));
+    TrackedFree(font->cacheMemory);
+    font->cacheMemory = memory;
+    for (int32_t i = font->slotCount; i < count; ++i) {
+        font->slots[i] = GlyphSlot{};
+        font->slots[i].cell = i;
+    }
+    font->slots[count].cell = -1;
+    // The new slots are empty: they are filled before any glyph is replaced.
+    font->nextSlot = font->slotCount;
+    font->slotCount = count;
+    font->cellsPerColumn = count;
+    if (!font->textureMode) font->cacheHeight = count * font->cellSize;
+    return 0;
+}
+
 int ClearGlyphCache(int handle)
 {
     FontRecord* font = ResolveFont(handle);
@@ -242,6 +228,13 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         FatalExit("テキストキャッシュサーフェスのＤＣの取得に失敗しました");
     GlyphSlot* last = nullptr;
     for (int32_t i = 0; i < count; ++i) {
+        // The oldest slot first, passing over the glyphs of the line being made while
+        // others are left.
+        for (int32_t tries = 0; tries < font->slotCount; ++tries) {
+            const GlyphSlot& candidate = font->slots[font->nextSlot];
+            if (!candidate.inUse || candidate.lineStamp != font->lineStamp) break;
+            font->nextSlot = font->nextSlot + 1 == font->slotCount ? 0 : font->nextSlot + 1;
+        }
         GlyphSlot* slot = &font->slots[font->nextSlot];
         if (slot->inUse) {
             slot->mapEntry->cached = 0;
@@ -253,6 +246,7 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         entry->slot = slot;
         slot->mapEntry = entry;
         slot->inUse = 1;
+        slot->lineStamp = font->lineStamp;
         RenderOneGlyph(font, slot, records[i], text);
         if (font->textureMode) UploadGlyphCell(font, slot);
         font->nextSlot = font->nextSlot + 1 == font->slotCount ? 0 : font->nextSlot + 1;
@@ -264,7 +258,10 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
 GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)
 {
     const GlyphCodeEntry& entry = font->codeMap[CharCode(record)];
-    if (entry.cached == 1 && entry.slot) return entry.slot;
+    if (entry.cached == 1 && entry.slot) {
+        entry.slot->lineStamp = font->lineStamp;
+        return entry.slot;
+    }
     return RenderGlyphs(font, 1, &record);
 }
 
@@ -288,8 +285,10 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
     }
     if (records) all = records;
 
+    // A new line: its cached glyphs are marked as they are met, and counted once each.
+    if (++font->lineStamp == 0) font->lineStamp = 1;
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
-    int32_t written = 0, collected = 0;
+    int32_t written = 0, collected = 0, distinct = 0;
     for (int32_t at = 0; at < n;) {
         CharRecord record{bytes[at], 0, 0};
         // A lead byte takes the next byte even at the limit; at the string's end that
@@ -302,13 +301,21 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
         }
         all[written++] = record;
         GlyphCodeEntry& entry = font->codeMap[CharCode(record)];
-        if (entry.cached != 1 && collected < font->slotCount) {
+        if (entry.cached != 1) {
             entry.cached = 1;
             fresh[collected] = record;
             codes[collected++] = uint16_t(CharCode(record));
+            ++distinct;
+        } else if (entry.slot && entry.slot->lineStamp != font->lineStamp) {
+            entry.slot->lineStamp = font->lineStamp;
+            ++distinct;
         }
     }
     for (int32_t i = 0; i < collected; ++i) font->codeMap[codes[i]].cached = 0;
+    // A line with more glyphs than the cache holds would render them again in every frame.
+    if (distinct > font->slotCount) GrowGlyphCache(font, distinct);
+    // One batch renders at most a cache's worth; the rest come one at a time.
+    if (collected > font->slotCount) collected = font->slotCount;
     if (collected) RenderGlyphs(font, collected, fresh);
     if (count) *count = written;
     if (block) TrackedFree(block);

@@ -29,10 +29,15 @@ int CreateGlyphCache(FontRecord* font);
 int SoftwareCacheSlotCount(int32_t cellSize);
 
 int ClearGlyphCache(int handle);
+// Makes room for `wanted` glyphs (a line's), within the cache's limits; the glyphs cached
+// stay. 0 when it grew or held them already, -1 when it could not grow at all.
+int GrowGlyphCache(FontRecord* font, int32_t wanted);
 void ClearGlyphCacheOf(FontRecord* font);
 
 // Splits `text` (at most maxLength bytes, -1 = all) into records and renders its uncached
-// characters in one batch. records may be null; count receives the number of records.
+// characters in one batch, the cache grown first to hold the line's glyphs. The line's glyphs
+// are not replaced by others until the next line. records may be null; count receives the
+// number of records.
 int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord* records, int32_t* count);
 // Renders `count` characters into the next slots; returns the last slot filled.
 GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* records);

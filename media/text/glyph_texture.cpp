@@ -21,6 +21,8 @@ namespace {
 
 constexpr int32_t kTextureSide = 512;
 constexpr int32_t kMinTextureSlots = 10;
+// A texture grown for long lines stays within this many texels (128 MB).
+constexpr int64_t kMaxTextureTexels = int64_t(32) << 20;
 
 int32_t TextureCellsPerColumn(const FontRecord* font) { return font->cacheHeight / font->cellSize; }
 
@@ -73,29 +75,60 @@ uint32_t VertexColorOf(uint32_t color)
 
 }  // namespace
 
-int RestoreGlyphCacheTextureOf(FontRecord* font)
+namespace {
+
+// The texture of `width` × `height` cells (twice as wide for an edged font, the edge half a
+// graphic of its own), white and clear. 0, or -1 with neither made.
+int MakeCacheTexture(const FontRecord* font, int32_t width, int32_t height, int32_t* texture, int32_t* edgeTexture)
 {
-    if (font->textureLost != 1) return 0;
-    font->textureLost = 0;
     const GraphicCreationSettings saved = GraphicCreation;
     GraphicCreation.colorDepth = 32;
     GraphicCreation.alphaChannel = 1;
     GraphicCreation.useTransparentColor = 0;
-    const int32_t width = Edged(font) ? 2 * font->cacheWidth : font->cacheWidth;
-    font->cacheTexture = CreateBlankGraphic(width, font->cacheHeight);
-    font->edgeTexture = -1;
-    if (font->cacheTexture != -1 && Edged(font))
-        font->edgeTexture =
-            CreateSubGraphic(font->cacheWidth, 0, font->cacheWidth, font->cacheHeight, font->cacheTexture);
+    *texture = CreateBlankGraphic(Edged(font) ? 2 * width : width, height);
+    *edgeTexture = -1;
+    if (*texture != -1 && Edged(font)) *edgeTexture = CreateSubGraphic(width, 0, width, height, *texture);
     GraphicCreation = saved;
-    if (font->cacheTexture == -1) {
+    if (*texture == -1) return -1;
+    PaintGraphic(*texture, 255, 255, 255, 0);
+    return 0;
+}
+
+}  // namespace
+
+int RestoreGlyphCacheTextureOf(FontRecord* font)
+{
+    if (font->textureLost != 1) return 0;
+    font->textureLost = 0;
+    if (MakeCacheTexture(font, font->cacheWidth, font->cacheHeight, &font->cacheTexture, &font->edgeTexture) != 0) {
         font->textureLost = 1;
         return -1;
     }
     WatchGraphicLoss(font->cacheTexture, &font->textureLost);
-    PaintGraphic(font->cacheTexture, 255, 255, 255, 0);
     ClearGlyphCacheOf(font);
     return 0;
+}
+
+int32_t GrowGlyphTexture(FontRecord* font, int32_t slots)
+{
+    if (font->textureLost || font->cacheTexture == -1) return 0;
+    // More rows of cells; the texture's area stays within its budget.
+    const int32_t columns = font->cacheWidth / font->cellSize;
+    const int64_t rowTexels = int64_t(font->cacheWidth) * font->cellSize * (Edged(font) ? 2 : 1);
+    const int64_t rows = std::min<int64_t>((slots + columns - 1) / columns, kMaxTextureTexels / rowTexels);
+    const int32_t height = int32_t(rows * font->cellSize);
+    if (height <= font->cacheHeight) return 0;
+    int32_t texture = -1, edgeTexture = -1;
+    if (MakeCacheTexture(font, font->cacheWidth, height, &texture, &edgeTexture) != 0) return 0;
+    ReleaseGlyphTexture(font);
+    font->cacheTexture = texture;
+    font->edgeTexture = edgeTexture;
+    font->cacheHeight = height;
+    WatchGraphicLoss(font->cacheTexture, &font->textureLost);
+    // The cells move with the longer columns: every cached glyph goes up again.
+    for (int32_t i = 0; i < font->slotCount; ++i)
+        if (font->slots[i].inUse) UploadGlyphCell(font, &font->slots[i]);
+    return int32_t(std::min<int64_t>(rows * columns, kMaxUsableGlyphSlots));
 }
 
 int RestoreGlyphCacheTexture(int handle)

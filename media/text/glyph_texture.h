@@ -12,6 +12,9 @@ int CreateGlyphTexture(FontRecord* font);
 int RestoreGlyphCacheTexture(int handle);
 int RestoreGlyphCacheTextureOf(FontRecord* font);
 void ReleaseGlyphTexture(FontRecord* font);
+// Makes the texture taller to hold `slots` cells, within its budget, and uploads the cached
+// glyphs again. The number of cells it holds then; 0 when it could not grow.
+int32_t GrowGlyphTexture(FontRecord* font, int32_t slots);
 // Copies a freshly rendered cell of the cache into the texture.
 struct GlyphSlot;
 void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot);

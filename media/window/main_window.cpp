@@ -89,7 +89,8 @@ int OpenMainWindow()
 
     CoreState.creating = 1;
     LogWrite("ウインドウクラスを登録します... ");
-    if (RegisterWindowClass(CoreState.ClassName, MainWindowProcedure) != 0) {
+    if (RegisterWindowClass(CoreState.ClassName, MainWindowProcedure,
+                            CoreState.allowSecondCopy ? ClassLockRule::TakeIfFree : ClassLockRule::Exclusive) != 0) {
         CoreState.QuitFlag = 1;
         return LogWrite("ウインドウクラスの登録に失敗しました\n");
     }
@@ -115,7 +116,8 @@ int OpenMainWindow()
     }
     LogWrite("ウインドウの作成に成功しました\n");
     // Without a lock another copy cannot find this one: it runs, but says so.
-    if (!ClassHoldsInstanceLock(CoreState.ClassName)) {
+    // An allowed second copy runs without the lock that the first one holds.
+    if (!ClassHoldsInstanceLock(CoreState.ClassName) && !CoreState.allowSecondCopy) {
         LogWrite("二重起動検査用のロックファイルを作成できませんでした、二重起動は検出されません\n");
     }
     CoreState.MainWindow = window;

@@ -149,6 +149,26 @@ TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
     EXPECT_EQ(InitMediaLayer(), 0);
 }
 
+TEST_F(LifecycleTest, AllowedSecondCopyStartsBesideTheLockHolderAndIsSetBeforeStartUpOnly)
+{
+    SetWindowTitle(title.c_str());
+    ChangeWindowMode(1);
+    InstanceLock other;
+    ASSERT_EQ(AcquireInstanceLock(title.c_str(), &other), 0);
+    ASSERT_EQ(SetAllowSecondCopy(1), 0);
+    EXPECT_EQ(InitMediaLayer(), 0);
+    EXPECT_EQ(PumpMessages(), 0);
+    // Running beside the holder is what was asked for: no line about a missing lock.
+    const Lines lines = LogLines();
+    EXPECT_TRUE(FollowPattern(lines, {"...", "T: ソフトの二重起動検査... 二重起動を許可する設定のため検査しません"}));
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find("ロックファイルを作成できませんでした"), std::string::npos);
+    EXPECT_EQ(SetAllowSecondCopy(0), -1);
+    EXPECT_EQ(CoreState.allowSecondCopy, 1);
+    EndMediaLayer();
+    ReleaseInstanceLock(&other);
+}
+
 // Where no lock file can be made anywhere, the program starts all the same and its log says
 // that a second copy would not be found; a copy that can lock says nothing of it.
 TEST_F(LifecycleTest, StartUpWithoutAnyLockFolderSaysSoInTheLog)

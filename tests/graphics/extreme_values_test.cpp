@@ -1,8 +1,6 @@
 // Sizes and pointers from outside at their extremes, on both drawing paths: refused with -1
 // at once, and the running layer stays usable.
-#include "window_fixture.h"
-
-#include "graphics/drawing_paths.h"
+#include "both_paths_fixture.h"
 
 #include "graphics/graphics_setup.h"
 #include "graphics/image_limits.h"
@@ -10,32 +8,12 @@
 #include "rorodiv_text.h"
 
 #include <climits>
-#include <fstream>
-#include <iterator>
 
 using namespace ror;
 
 namespace {
 
-class ExtremeValuesTest : public OnBothPaths<WindowDrawingTest> {
-protected:
-    // Starts at 640 x 480 on the path of the parameter; false when that path is not there.
-    bool Start()
-    {
-        SetLogEnabled(1);
-        EXPECT_EQ(SetScreenMode(640, 480, 32, 60), 0);
-        EXPECT_EQ(InitMediaLayer(), 0);
-        if (HardwarePathInUse() != (GetParam() ? 1 : 0)) return false;
-        SetDrawTarget(-2);
-        return true;
-    }
-
-    std::string Log()
-    {
-        std::ifstream in(folder / "Log.txt", std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-};
+using ExtremeValuesTest = BothPathsTest;
 
 TEST_P(ExtremeValuesTest, GraphicSizesBeyondTheMaximumAreRefusedAtOnce)
 {

@@ -51,7 +51,7 @@ protected:
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         GlProbeReport report;
         if (ProbeGl(&report) != 0) GTEST_SKIP() << "no OpenGL 3.3 or ES 3.0 context can be made here";
-        ASSERT_EQ(RegisterWindowClass(className.c_str(), PlainProcedure), 0);
+        ASSERT_EQ(RegisterWindowClass(className.c_str(), PlainProcedure, ClassLockRule::Exclusive), 0);
         SetGlCapableWindows(1);
         window = CreateWindowOfClass(className.c_str(), "gl", WS_POPUP, 0, 0, 0, 64, 64);
         ASSERT_NE(window, nullptr);

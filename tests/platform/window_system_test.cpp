@@ -42,7 +42,7 @@ protected:
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
         setenv("XDG_RUNTIME_DIR", std::filesystem::temp_directory_path().c_str(), 1);
-        ASSERT_EQ(RegisterWindowClass(className.c_str(), RecordingProcedure), 0);
+        ASSERT_EQ(RegisterWindowClass(className.c_str(), RecordingProcedure, ClassLockRule::Exclusive), 0);
         window = CreateWindowOfClass(className.c_str(), "テスト", WS_POPUP, 0, 10, 10, 320, 240);
         ASSERT_NE(window, nullptr);
         Received.clear();
@@ -122,10 +122,10 @@ TEST_F(WindowSystemTest, CloseByDefaultDestroysAndAltF4Closes)
 
 TEST_F(WindowSystemTest, ClassWithWindowsCannotBeUnregistered)
 {
-    EXPECT_EQ(RegisterWindowClass(className.c_str(), RecordingProcedure), -1);
+    EXPECT_EQ(RegisterWindowClass(className.c_str(), RecordingProcedure, ClassLockRule::Exclusive), -1);
     EXPECT_EQ(UnregisterWindowClass(className.c_str()), -1);
-    EXPECT_EQ(RegisterWindowClass(std::string(256, 'c').c_str(), RecordingProcedure), -1);
-    EXPECT_EQ(RegisterWindowClass("", RecordingProcedure), -1);
+    EXPECT_EQ(RegisterWindowClass(std::string(256, 'c').c_str(), RecordingProcedure, ClassLockRule::Exclusive), -1);
+    EXPECT_EQ(RegisterWindowClass("", RecordingProcedure, ClassLockRule::Exclusive), -1);
 }
 
 // The lock folders come from the environment: each test gets a scratch folder, and the

@@ -60,32 +60,64 @@ TEST_F(GlyphCache, FirstInFirstOutAfterSlotCountPlusOne)
     FontRecord* font = Font(handle);
     ASSERT_EQ(font->slotCount, 20);
     std::string text;
-    for (int i = 0; i <= font->slotCount; ++i) text += char('A' + i);
-    // One batch renders at most slotCount characters; the rest come one at a time.
+    for (int i = 0; i < font->slotCount; ++i) text += char('A' + i);
+    // A line as long as the cache fills it in one batch; the next line's glyph takes the
+    // oldest slot.
     int32_t count = 0;
     ASSERT_EQ(PrecacheText(-1, text.c_str(), handle, nullptr, &count), 0);
-    EXPECT_EQ(count, 21);
+    EXPECT_EQ(count, 20);
     EXPECT_EQ(font->codeMap['A'].cached, 1);
     EXPECT_EQ(font->codeMap['U'].cached, 0);
     EXPECT_EQ(font->nextSlot, 0);
-    CharRecord last{'U', 0, 0};
-    GlyphSlot* slot = LookUpGlyph(font, last);
-    EXPECT_EQ(slot, &font->slots[0]);
+    ASSERT_EQ(PrecacheText(-1, "U", handle, nullptr, &count), 0);
+    GlyphSlot* slot = &font->slots[0];
     EXPECT_EQ(font->codeMap['A'].cached, 0);
     EXPECT_EQ(font->codeMap['A'].slot, nullptr);
     EXPECT_EQ(font->codeMap['B'].cached, 1);
     EXPECT_EQ(font->codeMap['U'].slot, slot);
     EXPECT_EQ(slot->mapEntry, &font->codeMap['U']);
     EXPECT_EQ(font->nextSlot, 1);
+    EXPECT_EQ(font->slotCount, 20);
 
     EXPECT_EQ(ClearGlyphCache(handle), 0);
-    for (char c : text) {
+    for (char c : text + "U") {
         EXPECT_EQ(font->codeMap[uint8_t(c)].cached, 0) << c;
         EXPECT_EQ(font->codeMap[uint8_t(c)].slot, nullptr) << c;
     }
     EXPECT_EQ(font->nextSlot, 0);
+    CharRecord last{'U', 0, 0};
     EXPECT_EQ(LookUpGlyph(font, last), &font->slots[0]);  // rendered anew into the first slot
     EXPECT_EQ(ClearGlyphCache(-1), -1);
+}
+
+// A line with more glyphs than the cache holds grows the cache, keeping what it held, and the
+// line's glyphs are rendered once: a glyph the line uses is not replaced by another of it.
+TEST_F(GlyphCache, ALongLineGrowsTheCacheAndIsRenderedOnce)
+{
+    struct Case {
+        int type, edge;
+    };
+    for (const Case& c : {Case{FONT_NORMAL, -1}, Case{FONT_ANTIALIAS | FONT_EDGE, 50}, Case{FONT_EDGE, 3}}) {
+        SCOPED_TRACE(::testing::Message() << "type " << c.type << " edge " << c.edge);
+        const int handle = CreateFontToHandle(nullptr, 200, -1, c.type, -1, c.edge, 0);
+        ASSERT_NE(handle, -1);
+        FontRecord* font = Font(handle);
+        ASSERT_EQ(font->slotCount, 20);
+        // Glyphs of an earlier line fill the cache; the long line uses some of them.
+        ASSERT_EQ(PrintTextWithFont(0, 0, "0123456789abcdefghij", 0xFFFFFF, handle, 0), 0);
+        ASSERT_EQ(font->codeMap['a'].slot->cell, 10);
+        std::string line;
+        for (int i = 0; i < 90; ++i) line += char('!' + i);  // '!' to 'z': the digits and letters too
+        const int before = font->glyphRenders;
+        ASSERT_EQ(PrintTextWithFont(-20, 300, line.c_str(), 0xFFFFFF, handle, 0xFF), 0);
+        EXPECT_GE(font->slotCount, 90);
+        EXPECT_EQ(font->glyphRenders - before, 90 - 20);
+        EXPECT_EQ(font->codeMap['a'].slot->cell, 10);  // cached before, kept where it was
+        const int first = font->glyphRenders;
+        ASSERT_EQ(PrintTextWithFont(-20, 300, line.c_str(), 0xFFFFFF, handle, 0xFF), 0);
+        EXPECT_EQ(font->glyphRenders, first);
+        ReleaseFontHandle(handle);
+    }
 }
 
 TEST_F(GlyphCache, CharacterCodesAndSplitting)

@@ -18,24 +18,25 @@ protected:
     explicit ProgramTest(const char* videoDriver = "offscreen") : MediaLayerTest(videoDriver) {}
 
     // Starts the program in its own folder in the background; its exit code lands in "status".
-    fs::path Launch(const std::string& name, const std::string& programTitle)
+    fs::path Launch(const std::string& name, const std::string& programTitle, bool allowSecondCopy = false)
     {
         const fs::path where = folder / name;
         fs::create_directories(where);
         const std::string command = "cd '" + where.string() + "' && ( '" FRAME_LOOP_PROGRAM "' '" + programTitle +
-                                    "' ready stop > out.txt 2>&1; echo $? > status ) &";
+                                    "' ready stop" + (allowSecondCopy ? " allow" : "") +
+                                    " > out.txt 2>&1; echo $? > status ) &";
         EXPECT_EQ(std::system(command.c_str()), 0);
         return where;
     }
 
     // Runs the program to its end in its own folder; its exit code.
-    int Run(const std::string& name, const std::string& programTitle, bool stopAtOnce)
+    int Run(const std::string& name, const std::string& programTitle, bool stopAtOnce, bool allowSecondCopy = false)
     {
         const fs::path where = folder / name;
         fs::create_directories(where);
         if (stopAtOnce) std::ofstream{where / "stop"};
-        const std::string command =
-            "cd '" + where.string() + "' && '" FRAME_LOOP_PROGRAM "' '" + programTitle + "' ready stop > out.txt 2>&1";
+        const std::string command = "cd '" + where.string() + "' && '" FRAME_LOOP_PROGRAM "' '" + programTitle +
+                                    "' ready stop" + (allowSecondCopy ? " allow" : "") + " > out.txt 2>&1";
         const int status = std::system(command.c_str());
         return (status >> 8) & 0xFF;  // the shell's exit code
     }
@@ -83,6 +84,25 @@ TEST_F(ProgramTest, SecondCopyWithTheSameTitleRefusesToStart)
     EXPECT_EQ(ExitCode(first), 0);
     // Once the first copy has ended, the title is free again.
     EXPECT_EQ(Run("third", title, true), 0);
+}
+
+// A copy allowed to run beside another starts; it takes the title's lock when it is free,
+// so a copy that keeps the check still refuses while the allowed one runs.
+TEST_F(ProgramTest, AllowedSecondCopyStartsAndStillGuardsTheTitle)
+{
+    const fs::path first = Launch("first", title);
+    ASSERT_TRUE(WaitForFile(first / "ready"));
+    EXPECT_EQ(Run("allowed", title, true, true), 0);
+    EXPECT_TRUE(FollowPattern(ProgramLog(folder / "allowed"),
+                              {"...", "T: ソフトの二重起動検査... 二重起動を許可する設定のため検査しません"}));
+    std::ofstream{first / "stop"};
+    EXPECT_EQ(ExitCode(first), 0);
+
+    const fs::path allowedFirst = Launch("allowed first", title, true);
+    ASSERT_TRUE(WaitForFile(allowedFirst / "ready"));
+    EXPECT_EQ(Run("checking", title, false), 255);
+    std::ofstream{allowedFirst / "stop"};
+    EXPECT_EQ(ExitCode(allowedFirst), 0);
 }
 
 class ProgramOnXTest : public ProgramTest {

@@ -32,6 +32,7 @@ struct WindowClassRecord {
     WindowProcedure procedure;
     int windowCount;
     InstanceLock lock;  // held while windowCount > 0
+    ClassLockRule lockRule;
 };
 
 struct WindowSystemState {
@@ -199,7 +200,7 @@ SDL_Window* SdlWindowOf(WindowHandle window)
     return record ? record->sdl : nullptr;
 }
 
-int RegisterWindowClass(const char* name, WindowProcedure procedure)
+int RegisterWindowClass(const char* name, WindowProcedure procedure, ClassLockRule lockRule)
 {
     size_t length = std::strlen(name);
     if (length == 0 || length > kMaxClassName || !procedure || FindClassSlot(name) >= 0) return -1;
@@ -210,6 +211,7 @@ int RegisterWindowClass(const char* name, WindowProcedure procedure)
         std::memcpy(record.name, name, length + 1);
         record.procedure = procedure;
         record.lock = kNoInstanceLock;
+        record.lockRule = lockRule;
         return 0;
     }
     return -1;
@@ -254,7 +256,10 @@ WindowHandle CreateWindowOfClass(const char* className, const char* caption, uin
     if (!window) return nullptr;
     WindowClassRecord& windowClass = WindowSystem.classes[slot];
     // Where no lock can be made the window is still made, unguarded (ClassHoldsInstanceLock says so).
-    if (windowClass.windowCount == 0 && AcquireInstanceLock(className, &windowClass.lock) == -1) return nullptr;
+    if (windowClass.windowCount == 0 && AcquireInstanceLock(className, &windowClass.lock) == -1 &&
+        windowClass.lockRule == ClassLockRule::Exclusive) {
+        return nullptr;
+    }
 
     char title[1024];
     if (Cp932ToUtf8(caption ? caption : "", title, sizeof title) < 0) title[0] = '\0';

@@ -9,9 +9,15 @@
 
 namespace ror {
 
+// What a class does when another process holds its lock as its first window is made.
+enum class ClassLockRule {
+    Exclusive,   // the window is not made
+    TakeIfFree,  // the window is made without the lock, so the other process is not told
+};
+
 // Registers a class; its procedure receives the messages of its windows. 0, or -1 when a
 // class of that name exists, the table is full or the name is empty or too long (255 bytes).
-int RegisterWindowClass(const char* name, WindowProcedure procedure);
+int RegisterWindowClass(const char* name, WindowProcedure procedure, ClassLockRule lockRule);
 // 0, or -1 for an unknown class or one that still has windows.
 int UnregisterWindowClass(const char* name);
 // 1 when a window of the class exists, in this process or in another of this user, else 0.
@@ -27,7 +33,7 @@ const char* WindowFailureReason();
 
 // Creates a hidden window of a class. (x, y, width, height) is the outer rectangle; the
 // caption is cp932. Null when the class is unknown, another process holds the class's
-// lock, or the window system cannot make the window.
+// lock and the class is Exclusive, or the window system cannot make the window.
 WindowHandle CreateWindowOfClass(const char* className, const char* caption, uint32_t style, uint32_t exStyle,
                                  int32_t x, int32_t y, int32_t width, int32_t height);
 // Sends WM_DESTROY, then destroys the window and drops its queued messages and timers. 0 / -1.
