@@ -57,7 +57,7 @@ bool StartLayer(benchmark::State& state, int device, int width, int height)
         return false;
     }
     SetWaitVsync(0);
-    SetDrawTarget(-2);
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
     return true;
 }
 

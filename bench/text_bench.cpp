@@ -69,7 +69,7 @@ struct SoftwareText {
         CreateMemImg(&SoftScreen.work, 800, 600, -1, 0, 1, 0, 0, 0, nullptr);
         CreateMemImg(&SoftScreen.workAlpha, 800, 600, -1, 0, 1, 0, 1, 0, nullptr);
         SoftScreen.target = &SoftScreen.screen;
-        DrawState.drawTarget = kBackScreen;
+        DrawState.drawTarget = DRAW_TARGET_BACK_SCREEN;
         DrawState.drawArea = PixelRect{0, 0, 800, 600};
         DrawState.brightness[0] = DrawState.brightness[1] = DrawState.brightness[2] = 255;
         InitFontSystem();

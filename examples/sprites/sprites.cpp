@@ -95,14 +95,14 @@ int main()
         touching = hit;
 
         ClearScreen();
-        SetBlendMode(0, 0);
+        SetBlendMode(BLEND_NONE, 0);
         for (const Rock& rock : kRocks)
             PutGraphic(rock.x, rock.y, sprites[kRock], 1);  // transparency: the picture's alpha
-        SetBlendMode(2, 255);                               // additive: the glow lightens
+        SetBlendMode(BLEND_ADD, 255);                       // the glow lightens
         PutGraphic(x, y + 18, sprites[kGlow], 0);
-        SetBlendMode(1, 96);  // alpha: a faint trail
+        SetBlendMode(BLEND_ALPHA, 96);  // a faint trail
         PutGraphic(x - 6, y + 10, sprites[kGhost], 1);
-        SetBlendMode(0, 0);
+        SetBlendMode(BLEND_NONE, 0);
         PutGraphic(x, y, sprites[kShip], 1);
         int windowWidth = 0, windowHeight = 0;  // differs from the screen when the window is scaled
         GetWindowDrawableSize(&windowWidth, &windowHeight);

@@ -5,7 +5,7 @@ namespace ror {
 HandleHeader* ResolveHandle(int32_t handle, const HandleTable& table)
 {
     if (handle < 0) return nullptr;
-    if ((handle & 0x78000000) != (table.kind << 27)) return nullptr;
+    if ((handle & 0x78000000) != (int32_t(table.kind) << 27)) return nullptr;
     const int32_t index = HandleIndex(handle);
     if (index >= table.indexLimit) return nullptr;
     HandleHeader* record = table.slots[index];

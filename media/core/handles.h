@@ -5,19 +5,19 @@
 
 namespace ror {
 
-enum HandleKind : int32_t {
-    HANDLE_KIND_GRAPHIC = 1,
-    HANDLE_KIND_SOUND = 2,
-    HANDLE_KIND_MOVIE = 3,
-    HANDLE_KIND_FONT = 4,
-    HANDLE_KIND_PLAIN_SEARCH = 5,
-    HANDLE_KIND_ARCHIVE_SEARCH = 6,
-    HANDLE_KIND_MASK = 8,
-    HANDLE_KIND_NETWORK = 9,
-    HANDLE_KIND_KEY_INPUT = 10,
-    HANDLE_KIND_MUSIC = 11,
-    HANDLE_KIND_LIGHT = 12,
-    HANDLE_KIND_SOFT_IMAGE = 14,
+enum class HandleKind : int32_t {
+    Graphic = 1,
+    Sound = 2,
+    Movie = 3,
+    Font = 4,
+    PlainSearch = 5,
+    ArchiveSearch = 6,
+    Mask = 8,
+    Network = 9,
+    KeyInput = 10,
+    Music = 11,
+    Light = 12,
+    SoftImage = 14,
 };
 
 constexpr int32_t kHandleCheckLimit = 0x7FF;  // check values run 0-2047
@@ -30,15 +30,15 @@ struct HandleHeader {
 
 // One kind's table of records: slots[i] is null for a free slot.
 struct HandleTable {
-    int32_t kind;
+    HandleKind kind;
     int32_t indexLimit;    // indexes at or above this are rejected
     HandleHeader** slots;  // indexLimit entries (at least)
     int32_t checkCounter;  // stamps new records
 };
 
-constexpr int32_t MakeHandle(int32_t kind, int32_t index, int32_t check)
+constexpr int32_t MakeHandle(HandleKind kind, int32_t index, int32_t check)
 {
-    return index | (check << 16) | (kind << 27);
+    return index | (check << 16) | (int32_t(kind) << 27);
 }
 
 constexpr int32_t HandleIndex(int32_t handle) { return handle & 0xFFFF; }

@@ -7,9 +7,9 @@ namespace ror {
 
 SearchHandlesState SearchHandles = {
     {},
-    {HANDLE_KIND_PLAIN_SEARCH, kSearchTableSize, SearchHandles.plainSlots, 0},
+    {HandleKind::PlainSearch, kSearchTableSize, SearchHandles.plainSlots, 0},
     {},
-    {HANDLE_KIND_ARCHIVE_SEARCH, kSearchTableSize, SearchHandles.archiveSlots, 0},
+    {HandleKind::ArchiveSearch, kSearchTableSize, SearchHandles.archiveSlots, 0},
 };
 
 SearchValue AddSearchHandle(HandleTable& table, HandleHeader* record)

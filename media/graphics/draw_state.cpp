@@ -12,12 +12,24 @@
 
 namespace ror {
 
-DrawStateRecord DrawState{
-    kFrontScreen, {0, 0, 0, 0}, {0, 0, 0, 0}, 0, 0, 0, {255, 255, 255}, {0, 0, 0}, 1, -1, 0, 0, nullptr, {}};
+DrawStateRecord DrawState{DRAW_TARGET_FRONT_SCREEN,
+                          {0, 0, 0, 0},
+                          {0, 0, 0, 0},
+                          0,
+                          0,
+                          0,
+                          {255, 255, 255},
+                          {0, 0, 0},
+                          1,
+                          -1,
+                          0,
+                          0,
+                          nullptr,
+                          {}};
 
 int DrawTargetSize(int handle, int* width, int* height)
 {
-    if (handle == kBackScreen || handle == kFrontScreen) {
+    if (handle == DRAW_TARGET_BACK_SCREEN || handle == DRAW_TARGET_FRONT_SCREEN) {
         RequestedScreenSize(width, height);
         return 0;
     }
@@ -87,7 +99,7 @@ int SetDrawTarget(int handle)
     if (!ScreenSettings.graphicsReady) return -1;
     WaitWhileWindowInactive();
     GraphicRecord* graphic = nullptr;
-    if (handle != kBackScreen && handle != kFrontScreen && handle != -3 && handle != -5) {
+    if (!IsScreenTarget(handle)) {
         graphic = ResolveGraphic(handle);
         if (graphic == nullptr || !IsDrawableGraphic(graphic)) return -1;
     }
@@ -95,8 +107,8 @@ int SetDrawTarget(int handle)
     const bool oldSized = DrawTargetSize(DrawState.drawTarget, &oldWidth, &oldHeight) == 0;
     if (DrawOps.setDrawTarget(handle, graphic) != 0) return -1;
     DrawState.drawTarget = handle;
-    if (handle == kFrontScreen) StartFrontScreenTimer();
-    if (DrawTargetSize(handle, &newWidth, &newHeight) != 0) return 0;  // -3 and -5 have no size of their own
+    if (handle == DRAW_TARGET_FRONT_SCREEN) StartFrontScreenTimer();
+    if (DrawTargetSize(handle, &newWidth, &newHeight) != 0) return 0;  // the unsized screens
     if (!oldSized || oldWidth != newWidth || oldHeight != newHeight)
         SetDrawRegion(0, 0, newWidth, newHeight);
     else
@@ -117,8 +129,8 @@ int ResetDrawState()
     DrawState.waitVsync = 1;
     DrawState.blendImageHandle = -1;
     DrawState.brightness[0] = DrawState.brightness[1] = DrawState.brightness[2] = 255;
-    DrawState.drawTarget = kBackScreen;
-    SetDrawTarget(kFrontScreen);
+    DrawState.drawTarget = DRAW_TARGET_BACK_SCREEN;
+    SetDrawTarget(DRAW_TARGET_FRONT_SCREEN);
     int width = 0, height = 0;
     RequestedScreenSize(&width, &height);
     SetDrawRegion(0, 0, width, height);

@@ -8,8 +8,12 @@
 
 namespace ror {
 
-constexpr int32_t kBackScreen = -2;
-constexpr int32_t kFrontScreen = -4;
+// A screen number SetDrawTarget takes: it draws into the frame, with no graphic of its own.
+constexpr bool IsScreenTarget(int32_t handle)
+{
+    return handle == DRAW_TARGET_BACK_SCREEN || handle == DRAW_TARGET_FRONT_SCREEN ||
+           handle == DRAW_TARGET_UNSIZED_SCREEN_A || handle == DRAW_TARGET_UNSIZED_SCREEN_B;
+}
 constexpr int32_t kFrontScreenTimerId = 0x7FFF;
 constexpr uint32_t kFrontScreenPeriodMs = 32;
 
@@ -34,10 +38,11 @@ struct DrawStateRecord {
 extern DrawStateRecord DrawState;
 
 // The strength a drawing blends with (the device's vertex alpha): the parameter, except in
-// the modes that ignore it (0 copies, 4 multiplies whole).
+// the modes that ignore it.
 inline uint32_t BlendStrength()
 {
-    return DrawState.blendMode == 0 || DrawState.blendMode == 4 ? 255u : uint32_t(DrawState.blendParam);
+    const int32_t mode = DrawState.blendMode;
+    return mode == BLEND_NONE || mode == BLEND_MULTIPLY ? 255u : uint32_t(DrawState.blendParam);
 }
 
 inline bool DefaultBrightness()
@@ -47,7 +52,8 @@ inline bool DefaultBrightness()
 
 int ResetDrawState();
 
-// Size of a draw target: the screen for -2 and -4, else the graphic's; -1 when it has none.
+// Size of a draw target: the screen for the back and front screens, else the graphic's; -1 when
+// it has none.
 int DrawTargetSize(int handle, int* width, int* height);
 
 }  // namespace ror

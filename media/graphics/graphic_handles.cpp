@@ -9,7 +9,7 @@
 
 namespace ror {
 
-GraphicTableRecord GraphicTable{{}, {HANDLE_KIND_GRAPHIC, kGraphicSlots, GraphicTable.slots, 0}, 0, 0};
+GraphicTableRecord GraphicTable{{}, {HandleKind::Graphic, kGraphicSlots, GraphicTable.slots, 0}, 0, 0};
 GraphicCreationSettings GraphicCreation{0, 0, 1, {0, 0, 0}};
 
 int NewGraphicHandle()
@@ -24,7 +24,7 @@ int NewGraphicHandle()
     auto* record = static_cast<GraphicRecord*>(TrackedAllocZeroed(sizeof(GraphicRecord), __FILE__, __LINE__));
     if (record == nullptr) FatalExit("メモリの確保に失敗しました");
     record->header.check = StampCheck(t.table);
-    record->header.handle = MakeHandle(HANDLE_KIND_GRAPHIC, slot, record->header.check);
+    record->header.handle = MakeHandle(HandleKind::Graphic, slot, record->header.check);
     record->movie = -1;
     record->noDrawTargetSurface = 1;
     t.slots[slot] = &record->header;

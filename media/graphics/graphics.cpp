@@ -143,8 +143,8 @@ int DestroyGraphic(int handle)
     if (g == nullptr) return -1;
     // Never leave the drawing state pointing at a freed image.
     if (DrawState.drawTarget == handle) {
-        DrawState.drawTarget = kBackScreen;
-        DrawOps.setDrawTarget(kBackScreen, nullptr);
+        DrawState.drawTarget = DRAW_TARGET_BACK_SCREEN;
+        DrawOps.setDrawTarget(DRAW_TARGET_BACK_SCREEN, nullptr);
         int width = 0, height = 0;
         RequestedScreenSize(&width, &height);
         SetDrawRegion(0, 0, width, height);

@@ -22,7 +22,7 @@ int ChangeScreenMode(int32_t width, int32_t height, int32_t colorBits, int32_t f
 
 // The drawing state the window procedure reads and sets.
 int WaitVsyncSetting();
-int CurrentDrawTarget();  // -2 back screen, -4 front screen, or a graphic handle
+int CurrentDrawTarget();  // a screen (DRAW_TARGET_…) or a graphic handle
 // The back screen's pixels as 0xFFRRGGBB, row after row; `pixels` holds the screen's
 // width x height values (RequestedScreenSize). 0; -1 before graphics are set up.
 int ReadScreenPixels(uint32_t* pixels);

@@ -27,7 +27,7 @@ int ReadScreenPixels(uint32_t* pixels)
 void FrontScreenTimerFired()
 {
     StopFrontScreenTimer();
-    if (DrawState.drawTarget != kFrontScreen) return;
+    if (DrawState.drawTarget != DRAW_TARGET_FRONT_SCREEN) return;
     PresentScreen();
     StartFrontScreenTimer();
 }

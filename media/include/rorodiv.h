@@ -123,9 +123,24 @@ ROR_API int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled)
 ROR_API int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 
 // The drawing state.
-ROR_API int SetDrawTarget(int handle);  // -2 back screen, -4 front screen, or a graphic
+// Draw targets: a drawable graphic's handle or one of these screens.
+constexpr int DRAW_TARGET_BACK_SCREEN = -2;   // the frame PresentScreen shows
+constexpr int DRAW_TARGET_FRONT_SCREEN = -4;  // the same frame, also shown every 32 ms as messages are pumped
+// The frame too, without the front screen's showing, but with no size: SetDrawRegion is -1 for them.
+constexpr int DRAW_TARGET_UNSIZED_SCREEN_A = -3, DRAW_TARGET_UNSIZED_SCREEN_B = -5;
+ROR_API int SetDrawTarget(int handle);
 ROR_API int SetDrawRegion(int x1, int y1, int x2, int y2);
-ROR_API int SetBlendMode(int mode, int param);  // 0 none, 1 alpha, 2 add, 3 subtract, 4 multiply
+// Blend modes: how a drawing's colour s meets the target's colour d, with the parameter p
+// (0..255, clamped) as its strength. Any other mode draws nothing.
+constexpr int BLEND_NONE = 0;             // d becomes s; p unused
+constexpr int BLEND_ALPHA = 1;            // d moves towards s by p / 255; p 0 draws nothing
+constexpr int BLEND_ADD = 2;              // d + s * p / 255, saturating; p 0 draws nothing
+constexpr int BLEND_SUBTRACT = 3;         // d - s * p / 255, clamped at 0; p 0 draws nothing
+constexpr int BLEND_MULTIPLY = 4;         // d * s / 256; p unused
+constexpr int BLEND_ADD_HARDWARE = 5;     // as BLEND_ADD on the hardware path only; the software path draws nothing
+constexpr int BLEND_INVERT = 10;          // as BLEND_ALPHA with the inverted colour (maximum - s)
+constexpr int BLEND_MULTIPLY_ALPHA = 11;  // d moves towards d * s / 256 by p / 255
+ROR_API int SetBlendMode(int mode, int param);
 ROR_API int SetDrawBrightness(int red, int green, int blue);
 ROR_API int SetWaitVsync(int flag);
 

@@ -133,8 +133,8 @@ int StartLocked()
     SetWaitVsync(1);
     if (!CoreState.Windowed) BringToForeground();
     PrepareLogDisplay();
-    SetDrawTarget(-2);
-    SetDrawTarget(-4);
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
+    SetDrawTarget(DRAW_TARGET_FRONT_SCREEN);
     BuildSineTable();
     CoreState.Starting = 0;
     ReleaseMediaLock();

@@ -61,7 +61,7 @@ int PlayMusic(const char* path, int loop)
         return -1;
     }
     music->header.check = StampCheck(SoundTables.music);
-    music->header.handle = MakeHandle(HANDLE_KIND_MUSIC, slot, music->header.check);
+    music->header.handle = MakeHandle(HandleKind::Music, slot, music->header.check);
     SoundTables.musicSlots[slot] = &music->header;
     SoundTables.currentMusic = music->header.handle;
 

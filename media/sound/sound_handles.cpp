@@ -8,8 +8,8 @@
 namespace ror {
 
 SoundTablesState SoundTables = {
-    {}, {HANDLE_KIND_SOUND, kSoundTableSize, SoundTables.soundSlots, 0},
-    {}, {HANDLE_KIND_MUSIC, kMusicTableSize, SoundTables.musicSlots, 0},
+    {}, {HandleKind::Sound, kSoundTableSize, SoundTables.soundSlots, 0},
+    {}, {HandleKind::Music, kMusicTableSize, SoundTables.musicSlots, 0},
     -1, 255,
 };
 
@@ -69,7 +69,7 @@ void DeleteAllSoundHandles()
 {
     for (int32_t slot = 0; slot < kSoundTableSize; ++slot) {
         const HandleHeader* record = SoundTables.soundSlots[slot];
-        if (record != nullptr) DeleteSound(MakeHandle(HANDLE_KIND_SOUND, slot, record->check));
+        if (record != nullptr) DeleteSound(MakeHandle(HandleKind::Sound, slot, record->check));
     }
 }
 
@@ -78,7 +78,7 @@ void DeleteAllMusicHandles()
     StopMusic();
     for (int32_t slot = 0; slot < kMusicTableSize; ++slot) {
         const HandleHeader* record = SoundTables.musicSlots[slot];
-        if (record != nullptr) DeleteMusicHandle(MakeHandle(HANDLE_KIND_MUSIC, slot, record->check));
+        if (record != nullptr) DeleteMusicHandle(MakeHandle(HandleKind::Music, slot, record->check));
     }
 }
 

@@ -90,7 +90,7 @@ int LoadFrom(const SoundReader& reader, const char* path, const void* data, int3
         return -1;
     }
     sound->header.check = StampCheck(SoundTables.sounds);
-    sound->header.handle = MakeHandle(HANDLE_KIND_SOUND, slot, sound->header.check);
+    sound->header.handle = MakeHandle(HandleKind::Sound, slot, sound->header.check);
     SoundTables.soundSlots[slot] = &sound->header;
     return sound->header.handle;
 }

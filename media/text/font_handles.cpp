@@ -17,7 +17,7 @@
 
 namespace ror {
 
-FontSystemState FontSystem = {{}, {HANDLE_KIND_FONT, kFontTableSize, FontSystem.slots, 0}, {}};
+FontSystemState FontSystem = {{}, {HandleKind::Font, kFontTableSize, FontSystem.slots, 0}, {}};
 
 namespace {
 
@@ -38,7 +38,7 @@ int32_t PlatformCharSet(int32_t charSetIndex)
 
 FontRecord* FontInSlot(int32_t slot) { return reinterpret_cast<FontRecord*>(FontSystem.slots[slot]); }
 
-int32_t HandleOfSlot(int32_t slot) { return MakeHandle(HANDLE_KIND_FONT, slot, FontSystem.slots[slot]->check); }
+int32_t HandleOfSlot(int32_t slot) { return MakeHandle(HandleKind::Font, slot, FontSystem.slots[slot]->check); }
 
 // The platform font of a record, by the face rules: a named face in the character set
 // of the index, then the default and Shift-JIS sets; without a name the gothic face,
@@ -165,7 +165,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
         font->cellHeight = cell.cellHeight;
         if (CreateGlyphCache(font) == 0) {
             font->releasedFlag = nullptr;
-            font->header.handle = MakeHandle(HANDLE_KIND_FONT, slot, font->header.check);
+            font->header.handle = MakeHandle(HandleKind::Font, slot, font->header.check);
             return font->header.handle;
         }
     }

@@ -227,7 +227,10 @@ int FormatTextBounded(char* buffer, const char* format, va_list values)
 
 namespace {
 
-bool DefaultBlend() { return DrawState.blendMode == 0 || (DrawState.blendMode == 1 && DrawState.blendParam == 255); }
+bool DefaultBlend()
+{
+    return DrawState.blendMode == BLEND_NONE || (DrawState.blendMode == BLEND_ALPHA && DrawState.blendParam == 255);
+}
 
 // The work image's colour key: a value that none of the written colours takes.
 int32_t FreeColorKey(const MEMIMG* work, const GlyphColors& colors)
@@ -337,7 +340,7 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
     FontRecord* font = ResolveFont(fontHandle);
     if (!font) return LogWrite("フォントハンドル値が異常です\n");
     WaitWhileWindowInactive();
-    if (DrawState.drawTarget == kFrontScreen && x >= DrawState.drawArea.right) return 0;
+    if (DrawState.drawTarget == DRAW_TARGET_FRONT_SCREEN && x >= DrawState.drawArea.right) return 0;
     // Fonts of the hardware path keep their glyphs in textures, drawn by that path.
     if (font->textureMode) {
         // Glyph quads carry no place in a blend image to weigh by: refused, not lost.

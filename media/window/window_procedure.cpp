@@ -60,7 +60,7 @@ void Paint(WindowHandle window)
     if (!CoreState.Started) {
         // Before start-up there is no frame yet: the window shows black, not what lay beneath.
         FillWindowBlack(window);
-    } else if (CurrentDrawTarget() == -2) {
+    } else if (CurrentDrawTarget() == DRAW_TARGET_BACK_SCREEN) {
         const int waitVsync = WaitVsyncSetting();
         SetWaitVsync(0);
         PresentScreen();

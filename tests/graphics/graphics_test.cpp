@@ -70,7 +70,7 @@ TEST_F(GraphicsTest, DrawIntoAGraphicThenOntoTheScreen)
     DrawState.background[1] = 255;
     ClearScreen();
     DrawRect(4, 4, 8, 8, PackColor(255, 0, 0), 1);
-    ASSERT_EQ(SetDrawTarget(kBackScreen), 0);
+    ASSERT_EQ(SetDrawTarget(DRAW_TARGET_BACK_SCREEN), 0);
     EXPECT_EQ(DrawState.drawArea.right, 800);
     DrawState.background[1] = 0;
     SetDrawRegion(10, 10, 20, 20);
@@ -187,7 +187,7 @@ TEST_F(GraphicsTest, DrawStateSetters)
     }
     DrawState.drawTarget = 0x08001234;  // a graphic that does not exist
     EXPECT_EQ(SetDrawRegion(0, 0, 1, 1), -1);
-    DrawState.drawTarget = kBackScreen;
+    DrawState.drawTarget = DRAW_TARGET_BACK_SCREEN;
 
     SetBlendMode(1, 300);
     EXPECT_EQ(DrawState.blendParam, 255);
@@ -247,7 +247,7 @@ TEST_F(GraphicsTest, WritesIntoAGraphicOutdateItsTransparencyRuns)
          [](int g, const PixelImage&) {
              SetDrawTarget(g);
              DrawRect(0, 0, 8, 8, PackColor(255, 0, 0), 1);
-             SetDrawTarget(kBackScreen);
+             SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
          }},
         {"cleared as draw target",
          [](int g, const PixelImage&) {
@@ -255,14 +255,14 @@ TEST_F(GraphicsTest, WritesIntoAGraphicOutdateItsTransparencyRuns)
              DrawState.background[0] = 255;
              ClearScreen();
              DrawState.background[0] = 0;
-             SetDrawTarget(kBackScreen);
+             SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
          }},
         {"copied in while the draw target, then a box",
          [](int g, const PixelImage& keyed) {
              SetDrawTarget(g);
              CopyImageToGraphic(g, keyed, nullptr, PixelRect{0, 0, 8, 8}, 0, 0);
              DrawRect(0, 0, 8, 8, PackColor(255, 0, 0), 1);
-             SetDrawTarget(kBackScreen);
+             SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
          }},
     };
     for (const Case& c : cases) {

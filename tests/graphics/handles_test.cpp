@@ -12,20 +12,20 @@ struct Record {
 
 TEST(Handles, ComposeAndReject)
 {
-    EXPECT_EQ(MakeHandle(HANDLE_KIND_FONT, 0, 0), 0x20000000);
-    EXPECT_EQ(MakeHandle(HANDLE_KIND_FONT, 1, 1), 0x20010001);
+    EXPECT_EQ(MakeHandle(HandleKind::Font, 0, 0), 0x20000000);
+    EXPECT_EQ(MakeHandle(HandleKind::Font, 1, 1), 0x20010001);
 
     HandleHeader* slots[41] = {};
-    HandleTable fonts{HANDLE_KIND_FONT, 40, slots, 0};
+    HandleTable fonts{HandleKind::Font, 40, slots, 0};
     Record a{}, b{};
     a.header.check = StampCheck(fonts);
-    a.header.handle = MakeHandle(HANDLE_KIND_FONT, 0, a.header.check);
+    a.header.handle = MakeHandle(HandleKind::Font, 0, a.header.check);
     slots[0] = &a.header;
     EXPECT_EQ(ResolveHandle(a.header.handle, fonts), &a.header);
     EXPECT_EQ(ResolveHandle(-1, fonts), nullptr);
-    EXPECT_EQ(ResolveHandle(MakeHandle(HANDLE_KIND_GRAPHIC, 0, 0), fonts), nullptr);  // wrong kind
-    EXPECT_EQ(ResolveHandle(MakeHandle(HANDLE_KIND_FONT, 40, 0), fonts), nullptr);    // out of range
-    EXPECT_EQ(ResolveHandle(MakeHandle(HANDLE_KIND_FONT, 1, 0), fonts), nullptr);     // free slot
+    EXPECT_EQ(ResolveHandle(MakeHandle(HandleKind::Graphic, 0, 0), fonts), nullptr);  // wrong kind
+    EXPECT_EQ(ResolveHandle(MakeHandle(HandleKind::Font, 40, 0), fonts), nullptr);    // out of range
+    EXPECT_EQ(ResolveHandle(MakeHandle(HandleKind::Font, 1, 0), fonts), nullptr);     // free slot
 
     // The slot is reused by a newer record: the old handle fails on its check value.
     const int old = a.header.handle;
@@ -34,12 +34,12 @@ TEST(Handles, ComposeAndReject)
     b.header.check = StampCheck(fonts);
     slots[0] = &b.header;
     EXPECT_EQ(ResolveHandle(old, fonts), nullptr);
-    EXPECT_EQ(ResolveHandle(MakeHandle(HANDLE_KIND_FONT, 0, b.header.check), fonts), &b.header);
+    EXPECT_EQ(ResolveHandle(MakeHandle(HandleKind::Font, 0, b.header.check), fonts), &b.header);
 }
 
 TEST(Handles, CheckCounterWrapsAfter2048)
 {
-    HandleTable t{HANDLE_KIND_SOUND, 4096, nullptr, 0};
+    HandleTable t{HandleKind::Sound, 4096, nullptr, 0};
     for (int i = 0; i < 2047; ++i) StampCheck(t);
     EXPECT_EQ(StampCheck(t), 2047);
     EXPECT_EQ(StampCheck(t), 0);

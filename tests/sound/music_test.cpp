@@ -55,7 +55,7 @@ TEST_F(MusicTest, APieceLoopsFromItsLoopStartAndTheLastOneEnds)
     piece.insert(piece.end(), tone.begin(), tone.end());
     WriteFile("piece.ogg", OggFile(piece, 1, 44100, {"LOOPSTART=2000", "LOOPLENGTH=2000"}));
     ASSERT_EQ(PlayMusic("piece.ogg", 1), 0) << Logged();
-    EXPECT_EQ(SoundTables.currentMusic & 0x78000000, HANDLE_KIND_MUSIC << 27);
+    EXPECT_EQ(SoundTables.currentMusic & 0x78000000, int32_t(HandleKind::Music) << 27);
     const std::vector<int16_t> out = Mix(12000);
     EXPECT_LT(MeanLoudness(out, 0, 1500), 300) << "the silent opening";
     for (size_t at = 2200; at + 200 < out.size(); at += 200)

@@ -16,16 +16,16 @@ TEST_F(SoundHandlesTest, StaleAndWrongKindHandlesAreRefusedByEveryOperation)
     const std::string wav = Wav16(Sine(100, 10, 1000));
     const int first = LoadSoundFromMemory(wav.data(), int32_t(wav.size()));
     ASSERT_GE(first, 0);
-    EXPECT_EQ(first & 0x78000000, HANDLE_KIND_SOUND << 27);
+    EXPECT_EQ(first & 0x78000000, int32_t(HandleKind::Sound) << 27);
     ASSERT_EQ(DeleteSound(first), 0);
     const int reused = LoadSoundFromMemory(wav.data(), int32_t(wav.size()));
     ASSERT_GE(reused, 0);
     EXPECT_EQ(HandleIndex(reused), HandleIndex(first)) << "the lowest free slot is taken again";
 
     const int stale = first;
-    const int wrongKind = MakeHandle(HANDLE_KIND_MUSIC, HandleIndex(reused), (reused >> 16) & 0x7FF);
-    const int fontKind = MakeHandle(HANDLE_KIND_FONT, HandleIndex(reused), (reused >> 16) & 0x7FF);
-    const int outOfRange = MakeHandle(HANDLE_KIND_SOUND, kSoundTableSize, 0);
+    const int wrongKind = MakeHandle(HandleKind::Music, HandleIndex(reused), (reused >> 16) & 0x7FF);
+    const int fontKind = MakeHandle(HandleKind::Font, HandleIndex(reused), (reused >> 16) & 0x7FF);
+    const int outOfRange = MakeHandle(HandleKind::Sound, kSoundTableSize, 0);
     for (int bad : {stale, wrongKind, fontKind, outOfRange, -1, int(0x80000000)}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(PlaySound(bad, SOUND_PLAY_BACK), -1);
@@ -54,7 +54,7 @@ TEST_F(SoundHandlesTest, ShutdownDeletesEverySoundEvenWithoutADevice)
     EXPECT_GT(TrackedAllocationCount(), allocationsAtStart);
     EXPECT_EQ(SoundEnd(), -1) << "no device was started";
     EXPECT_EQ(TrackedAllocationCount(), allocationsAtStart);
-    EXPECT_EQ(PlaySound(MakeHandle(HANDLE_KIND_SOUND, 0, 0), SOUND_PLAY_BACK), -1);
+    EXPECT_EQ(PlaySound(MakeHandle(HandleKind::Sound, 0, 0), SOUND_PLAY_BACK), -1);
 }
 
 TEST_F(SoundHandlesTest, PlayingWithoutADeviceFailsWithALogLine)

@@ -35,7 +35,7 @@ TEST_F(FontHandles, RejectedHandles)
     int font = QueryDefaultFont();
     // A font handle where a graphic is expected fails on its kind.
     HandleHeader* graphicSlots[4] = {};
-    HandleTable graphics{HANDLE_KIND_GRAPHIC, 4, graphicSlots, 0};
+    HandleTable graphics{HandleKind::Graphic, 4, graphicSlots, 0};
     graphicSlots[0] = FontSystem.slots[0];
     EXPECT_EQ(ResolveHandle(font, graphics), nullptr);
     EXPECT_NE(ResolveHandle(font, FontSystem.table), nullptr);

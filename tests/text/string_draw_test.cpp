@@ -260,7 +260,7 @@ TEST_F(StringDraw, InvalidHandleEmptyStringAndFrontScreen)
     EXPECT_EQ(log.find("フォントハンドル値が異常です", at + 1), std::string::npos);
 
     Fill(kBackground);
-    DrawState.drawTarget = kFrontScreen;
+    DrawState.drawTarget = DRAW_TARGET_FRONT_SCREEN;
     DrawState.drawArea = PixelRect{0, 0, 400, 600};
     EXPECT_EQ(PrintText(400, 0, "abc", 0xFFFFFFFF), 0);
     EXPECT_EQ(LitBox(0, 0, 800, 600).lit, 0);

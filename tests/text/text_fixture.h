@@ -45,7 +45,7 @@ protected:
         ASSERT_EQ(ror::CreateMemImg(&ror::SoftScreen.work, 800, 600, -1, 0, kind, 0, 0, 0, nullptr), 0);
         ASSERT_EQ(ror::CreateMemImg(&ror::SoftScreen.workAlpha, 800, 600, -1, 0, kind, 0, 1, 0, nullptr), 0);
         ror::SoftScreen.target = &ror::SoftScreen.screen;
-        ror::DrawState.drawTarget = ror::kBackScreen;
+        ror::DrawState.drawTarget = DRAW_TARGET_BACK_SCREEN;
         ror::DrawState.drawArea = ror::PixelRect{0, 0, 800, 600};
         ror::DrawState.drawAreaEmpty = 0;
         ror::DrawState.blendMode = 0;

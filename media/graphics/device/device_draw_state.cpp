@@ -28,25 +28,25 @@ uint32_t DeviceColorOf(uint32_t color)
 void ApplyDeviceBlend(int32_t mode)
 {
     switch (mode) {
-    case 1:
-    case 10: SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add); break;
-    case 2:
-    case 5: SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::Add); break;
-    case 3:
+    case BLEND_ALPHA:
+    case BLEND_INVERT: SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add); break;
+    case BLEND_ADD:
+    case BLEND_ADD_HARDWARE: SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::Add); break;
+    case BLEND_SUBTRACT:
         if (DeviceState.separateBlendOps)
             SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::One, GlBlendOp::ReverseSubtract);
         else
             SetGlBlend(1, GlBlendFactor::InvDestColor, GlBlendFactor::Zero, GlBlendOp::Add);
         break;
-    case 4:
-    case 11: SetGlBlend(1, GlBlendFactor::Zero, GlBlendFactor::SrcColor, GlBlendOp::Add); break;
+    case BLEND_MULTIPLY:
+    case BLEND_MULTIPLY_ALPHA: SetGlBlend(1, GlBlendFactor::Zero, GlBlendFactor::SrcColor, GlBlendOp::Add); break;
     default: SetGlBlend(0, GlBlendFactor::One, GlBlendFactor::Zero, GlBlendOp::Add); break;
     }
-    // Mode 10 blends the inverted colour; the multiplying modes weigh by alpha in the shader,
-    // since destination times source colour alone cannot.
-    SetGlColourRule(mode == 10                ? GlColourRule::Invert
-                    : mode == 4 || mode == 11 ? GlColourRule::Multiply
-                                              : GlColourRule::Plain);
+    // The inverting mode blends the inverted colour; the multiplying modes weigh by alpha in
+    // the shader, since destination times source colour alone cannot.
+    SetGlColourRule(mode == BLEND_INVERT                                     ? GlColourRule::Invert
+                    : mode == BLEND_MULTIPLY || mode == BLEND_MULTIPLY_ALPHA ? GlColourRule::Multiply
+                                                                             : GlColourRule::Plain);
 }
 
 void ResetDeviceDrawState()

@@ -122,11 +122,11 @@ int ComputePlacements(GraphicRecord* g)
 
 // Sets how the textured program reads texels for this image and drawing: colour images drop
 // their transparent colour when asked, images with alpha blend by it, except that a plain copy
-// without transparency (mode 0, no blend image) takes their pixels whole, as the software
+// without transparency (no blend mode, no blend image) takes their pixels whole, as the software
 // path does.
 void UseTexelRule(const GraphicImage* image, int useTransparency, bool blended)
 {
-    const bool alphaCounts = useTransparency || blended || DrawState.blendMode != 0;
+    const bool alphaCounts = useTransparency || blended || DrawState.blendMode != BLEND_NONE;
     const GlTexelRule rule = image->hasAlpha   ? (alphaCounts ? GlTexelRule::Alpha : GlTexelRule::Opaque)
                              : useTransparency ? GlTexelRule::ColorKey
                                                : GlTexelRule::Opaque;
@@ -137,7 +137,7 @@ void UseTexelRule(const GraphicImage* image, int useTransparency, bool blended)
     SetGlTextureKey(rule, key, format);
     TexelState = TexelStateRecord{rule, key, format, 1};
     // Without a blend mode an image's own alpha still decides how much of it shows.
-    if (rule == GlTexelRule::Alpha && DrawState.blendMode == 0)
+    if (rule == GlTexelRule::Alpha && DrawState.blendMode == BLEND_NONE)
         SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);
 }
 
@@ -182,11 +182,12 @@ void PutTexturedQuad(const TexturePiece& piece, const float (*corners)[2], const
 int BeginBlendedDraw(const GraphicRecord* blend)
 {
     const int mode = DrawState.blendMode;
-    if (blend->image->blendTexture == 0 || (mode == 3 && !DeviceState.separateBlendOps)) return -1;
+    if (blend->image->blendTexture == 0 || (mode == BLEND_SUBTRACT && !DeviceState.separateBlendOps)) return -1;
     FlushBatch();
-    SetGlBlendImage(blend->image->blendTexture, DrawState.ruleTable, mode == 4 || mode == 11);
+    SetGlBlendImage(blend->image->blendTexture, DrawState.ruleTable,
+                    mode == BLEND_MULTIPLY || mode == BLEND_MULTIPLY_ALPHA);
     // Without a blend mode the weight still decides how much of each pixel shows.
-    if (mode == 0) SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);
+    if (mode == BLEND_NONE) SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);
     return 0;
 }
 

@@ -43,7 +43,7 @@ void AppendBox(float left, float top, float right, float bottom, uint32_t color)
     PutPlain(&v[5], right, top, color);
 }
 
-bool SubtractEmulated() { return DrawState.blendMode == 3 && !DeviceState.separateBlendOps; }
+bool SubtractEmulated() { return DrawState.blendMode == BLEND_SUBTRACT && !DeviceState.separateBlendOps; }
 
 void SetDeviceBlend(int32_t mode, int32_t param)
 {
@@ -61,7 +61,7 @@ struct SubtractSaved {
 void InvertArea(const PixelRect& area, const SubtractSaved& saved)
 {
     DrawState.brightness[0] = DrawState.brightness[1] = DrawState.brightness[2] = 255;
-    SetDeviceBlend(3, 255);
+    SetDeviceBlend(BLEND_SUBTRACT, 255);
     AppendBox(float(area.left), float(area.top), float(area.right), float(area.bottom),
               DeviceColorOf(PackColor(255, 255, 255)));
     std::copy(saved.brightness, saved.brightness + 3, DrawState.brightness);
@@ -74,7 +74,7 @@ SubtractSaved BeginSubtract(const PixelRect& area)
     std::copy(DrawState.brightness, DrawState.brightness + 3, saved.brightness);
     saved.param = DrawState.blendParam;
     InvertArea(area, saved);
-    SetDeviceBlend(5, saved.param);
+    SetDeviceBlend(BLEND_ADD_HARDWARE, saved.param);
     return saved;
 }
 

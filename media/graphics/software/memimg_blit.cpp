@@ -99,17 +99,17 @@ int SourceKindOf(const MemImgStore* base)
 int BlitModeKind(int mode, int param, bool alpha, bool bright, bool blend)
 {
     switch (mode) {
-    case 0: return kBlitCopy;
-    case 1:
+    case BLEND_NONE: return kBlitCopy;
+    case BLEND_ALPHA:
         if (param == 0) return -1;
         if (!alpha && !blend && param == 255) return kBlitCopy;
         if (!alpha && !blend && !bright && param == 128) return kBlitHalf;
         return kBlitLerp;
-    case 2: return param == 0 ? -1 : kBlitAdd;
-    case 3: return param == 0 ? -1 : kBlitSub;
-    case 4: return kBlitMul;
-    case 10: return param == 0 ? -1 : kBlitInvert;
-    case 11: return kBlitMulLerp;
+    case BLEND_ADD: return param == 0 ? -1 : kBlitAdd;
+    case BLEND_SUBTRACT: return param == 0 ? -1 : kBlitSub;
+    case BLEND_MULTIPLY: return kBlitMul;
+    case BLEND_INVERT: return param == 0 ? -1 : kBlitInvert;
+    case BLEND_MULTIPLY_ALPHA: return kBlitMulLerp;
     default: return -1;
     }
 }

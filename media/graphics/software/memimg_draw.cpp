@@ -37,16 +37,16 @@ int PrepareSolidColor(uint32_t color, bool sixteen, SolidColor* out)
     const int* max = sixteen ? Layout16::kMax : Layout32::kMax;
     int op = kSolidNone;
     switch (mode) {
-    case 0: op = kSolidSet; break;
-    case 1: op = p == 255 ? kSolidSet : p == 0 ? kSolidNone : kSolidAlpha; break;
-    case 10:
+    case BLEND_NONE: op = kSolidSet; break;
+    case BLEND_ALPHA: op = p == 255 ? kSolidSet : p == 0 ? kSolidNone : kSolidAlpha; break;
+    case BLEND_INVERT:
         for (int i = 0; i < 3; ++i) ch[i] = max[i] - ch[i];
         op = p == 255 ? kSolidSet : p == 0 ? kSolidNone : kSolidAlpha;
         break;
-    case 2: op = p == 0 ? kSolidNone : kSolidAdd; break;
-    case 3: op = p == 0 ? kSolidNone : kSolidSub; break;
-    case 4: op = kSolidMul; break;
-    case 11: op = kSolidMulAlpha; break;
+    case BLEND_ADD: op = p == 0 ? kSolidNone : kSolidAdd; break;
+    case BLEND_SUBTRACT: op = p == 0 ? kSolidNone : kSolidSub; break;
+    case BLEND_MULTIPLY: op = kSolidMul; break;
+    case BLEND_MULTIPLY_ALPHA: op = kSolidMulAlpha; break;
     default: op = kSolidNone; break;
     }
     out->param = p;

@@ -21,7 +21,7 @@ inline void StartSoftwareScreen(int width, int height, int bits)
     ASSERT_EQ(ror::CreateScreenImage(&ror::SoftScreen.screen, width, height, -1), 0);
     ror::SoftScreen.target = &ror::SoftScreen.screen;
     ror::BuildBlendTables();
-    ror::DrawState.drawTarget = ror::kBackScreen;
+    ror::DrawState.drawTarget = DRAW_TARGET_BACK_SCREEN;
     ror::DrawState.blendMode = 0;
     ror::DrawState.blendParam = 0;
     ror::DrawState.brightness[0] = ror::DrawState.brightness[1] = ror::DrawState.brightness[2] = 255;
