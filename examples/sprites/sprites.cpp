@@ -62,7 +62,7 @@ int main()
     SetAllowSecondCopy(1);  // a demo: several may run side by side to compare
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
-    SetDrawTarget(-2);  // draw on the back screen: each PresentScreen shows one whole frame
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
     // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.
     int sprites[kSpriteCount];
     if (LoadDividedGraphic("pictures/sheet.png", kSpriteCount, kSpriteCount, 1, kCell, kCell, sprites) != 0) {
