@@ -199,9 +199,13 @@ void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot)
     TrackedFree(pixels);
 }
 
-int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
-                        uint32_t edgeColor)
+int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font, uint32_t edgeColor)
 {
+    // A font whose texture could not be made has no glyphs this path can draw.
+    if (!font->textureMode) return 0;
+    // Glyph quads carry no place in a blend image to weigh by: refused, not lost.
+    if (DrawState.blendImageHandle != -1)
+        return LogWrite("ブレンド画像が選択されている間はハードウエア描画で文字列を描画できません\n");
     // A texture lost with the graphics comes back empty, and the glyphs are made again.
     if (font->textureLost) RestoreGlyphCacheTextureOf(font);
     if (font->cacheTexture == -1) return 0;

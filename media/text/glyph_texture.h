@@ -18,8 +18,9 @@ int32_t GrowGlyphTexture(FontRecord* font, int32_t slots);
 // Copies a freshly rendered cell of the cache into the texture.
 struct GlyphSlot;
 void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot);
-// Draws a string from the texture, each glyph a tinted rectangle (its edge first). 0 / -1.
-int DrawTextFromTexture(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
-                        uint32_t edgeColor);
+// The device path's string drawing (the drawing table's entry): from the font's texture,
+// each glyph a tinted rectangle (its edge first). 0 / -1.
+int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
+                   uint32_t edgeColor);
 
 }  // namespace ror

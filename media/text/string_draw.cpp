@@ -6,13 +6,13 @@
 #include "core/tracked_memory.h"
 #include "core/text_encoding.h"
 #include "graphics/color_format.h"
+#include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg_blit.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "text/glyph_cache.h"
-#include "text/glyph_texture.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -241,7 +241,50 @@ int32_t FreeColorKey(const MEMIMG* work, const GlyphColors& colors)
     return int32_t(key);
 }
 
-int DrawTextSoftware(int x, int y, const char* text, uint32_t color, int fontHandle, const FontRecord* font,
+}  // namespace
+
+int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIMG* target, const PixelRect* clip,
+                 int fontHandle, uint32_t edgeColor, int32_t limit, TextSize* size)
+{
+    FontRecord* font = ResolveFont(fontHandle);
+    if (!font || !text) return -1;
+    GlyphColors colors{PrepareColor(color), PrepareColor(edgeColor)};
+    if (!text[0]) {
+        if (size) *size = TextSize{0, font->cellHeight};
+        return 0;
+    }
+    int32_t length = int32_t(std::strlen(text));
+    if (limit >= 0 && limit < length) length = limit;
+
+    CharRecord fixed[kShortTextBytes];
+    CharRecord* records = fixed;
+    if (length > kShortTextBytes) {
+        records = static_cast<CharRecord*>(TrackedAlloc(length * int32_t(sizeof(CharRecord)), __FILE__, __LINE__));
+        if (!records) return -1;
+    }
+    int32_t count = 0;
+    if (PrecacheText(length, text, fontHandle, records, &count) != 0) count = SplitText(font, text, length, records);
+
+    bool drawing = draw && target && clip && IsValidMemImg(target);
+    double pen = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const CharRecord& record = records[i];
+        const GlyphSlot* slot = LookUpGlyph(font, record);
+        if (!slot) {
+            if (records != fixed) TrackedFree(records);
+            return LogWrite("テキストキャッシュの作成に失敗しました");
+        }
+        uint32_t code = CharCode(record);
+        if (drawing && record.first != 0x20 && code != kWideSpaceCode && (slot->width || slot->height))
+            DrawOneGlyph(font, slot, x + int32_t(pen) + slot->originX, y + slot->top, target, clip, colors);
+        pen += slot->advance + font->spacing;
+    }
+    if (records != fixed) TrackedFree(records);
+    if (size) *size = TextSize{int32_t(pen), font->cellHeight};
+    return int32_t(pen);
+}
+
+int SoftwareDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
                      uint32_t edgeColor)
 {
     // Straight into the target: the size is not needed, and drawing caches the glyphs
@@ -288,49 +331,6 @@ int DrawTextSoftware(int x, int y, const char* text, uint32_t color, int fontHan
     return 0;
 }
 
-}  // namespace
-
-int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIMG* target, const PixelRect* clip,
-                 int fontHandle, uint32_t edgeColor, int32_t limit, TextSize* size)
-{
-    FontRecord* font = ResolveFont(fontHandle);
-    if (!font || !text) return -1;
-    GlyphColors colors{PrepareColor(color), PrepareColor(edgeColor)};
-    if (!text[0]) {
-        if (size) *size = TextSize{0, font->cellHeight};
-        return 0;
-    }
-    int32_t length = int32_t(std::strlen(text));
-    if (limit >= 0 && limit < length) length = limit;
-
-    CharRecord fixed[kShortTextBytes];
-    CharRecord* records = fixed;
-    if (length > kShortTextBytes) {
-        records = static_cast<CharRecord*>(TrackedAlloc(length * int32_t(sizeof(CharRecord)), __FILE__, __LINE__));
-        if (!records) return -1;
-    }
-    int32_t count = 0;
-    if (PrecacheText(length, text, fontHandle, records, &count) != 0) count = SplitText(font, text, length, records);
-
-    bool drawing = draw && target && clip && IsValidMemImg(target);
-    double pen = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const CharRecord& record = records[i];
-        const GlyphSlot* slot = LookUpGlyph(font, record);
-        if (!slot) {
-            if (records != fixed) TrackedFree(records);
-            return LogWrite("テキストキャッシュの作成に失敗しました");
-        }
-        uint32_t code = CharCode(record);
-        if (drawing && record.first != 0x20 && code != kWideSpaceCode && (slot->width || slot->height))
-            DrawOneGlyph(font, slot, x + int32_t(pen) + slot->originX, y + slot->top, target, clip, colors);
-        pen += slot->advance + font->spacing;
-    }
-    if (records != fixed) TrackedFree(records);
-    if (size) *size = TextSize{int32_t(pen), font->cellHeight};
-    return int32_t(pen);
-}
-
 namespace {
 
 // The drawing behind the public operations, on a cp932 text.
@@ -341,14 +341,7 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
     if (!font) return LogWrite("フォントハンドル値が異常です\n");
     WaitWhileWindowInactive();
     if (DrawState.drawTarget == DRAW_TARGET_FRONT_SCREEN && x >= DrawState.drawArea.right) return 0;
-    // Fonts of the hardware path keep their glyphs in textures, drawn by that path.
-    if (font->textureMode) {
-        // Glyph quads carry no place in a blend image to weigh by: refused, not lost.
-        if (DrawState.blendImageHandle != -1)
-            return LogWrite("ブレンド画像が選択されている間はハードウエア描画で文字列を描画できません\n");
-        return DrawTextFromTexture(x, y, text, color, fontHandle, const_cast<FontRecord*>(font), edgeColor);
-    }
-    return DrawTextSoftware(x, y, text, color, fontHandle, font, edgeColor);
+    return DrawOps.drawText(x, y, text, color, fontHandle, font, edgeColor);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "graphics/device/device_drawing.h"
 #include "graphics/device/device_graphics.h"
+#include "text/glyph_texture.h"  // DeviceDrawText
 
 namespace ror {
 
@@ -37,6 +38,7 @@ const DrawOpsTable kDeviceDrawOps = {
     .uploadBlendImage = DeviceUploadBlendImage,
     .releaseBlendImage = DeviceReleaseBlendImage,
     .glyphsInTextures = DeviceGlyphsInTextures,
+    .drawText = DeviceDrawText,
 };
 
 }  // namespace ror

@@ -1,6 +1,7 @@
 // The software path's table of drawing operations and the routines it names.
 #pragma once
 #include "graphics/draw_ops.h"
+#include "text/string_draw.h"  // SoftwareDrawText
 
 namespace ror {
 
@@ -60,6 +61,7 @@ inline constexpr DrawOpsTable kSoftwareDrawOps = {
     .uploadBlendImage = SoftwareUploadBlendImage,
     .releaseBlendImage = SoftwareReleaseBlendImage,
     .glyphsInTextures = SoftwareGlyphsInTextures,
+    .drawText = SoftwareDrawText,
 };
 
 }  // namespace ror
