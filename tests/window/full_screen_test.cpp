@@ -28,7 +28,6 @@ protected:
         ScreenSettings = savedSettings;
         ChangeWindowMode(1);
     }
-    int PathInUse() const { return GetDrawingPath() == (GetParam() ? DRAWING_PATH_HARDWARE : DRAWING_PATH_SOFTWARE); }
     ScreenSettingsRecord savedSettings{};
 };
 
