@@ -7,6 +7,7 @@
 //   DeviceBatchSprites, SdlRendererSprites: 32 x 32 textured quads per second.
 // Every iteration ends by reading one pixel back, so the work is done, not only queued.
 #include "bench_game_field.h"
+#include "bench_window.h"
 #include "country_grid.h"
 #include "field_display.h"
 #include "game_state.h"
@@ -32,47 +33,12 @@ namespace {
 constexpr int kBoxes = 2000;
 constexpr int kSprites = 2000;
 
-bool StartLayer(benchmark::State& state, int device, int width, int height)
-{
-    if (std::getenv("DISPLAY") == nullptr) {
-        state.SkipWithError("needs an X server");
-        return false;
-    }
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("ROR_ACCEPT_CPU_GL", "1", 1);
-    SetWindowTitle("Vexholm device benchmark");
-    SetLogEnabled(0);
-    ChangeWindowMode(1);
-    SetScreenMode(width, height, 32, 60);
-    SetUseHardware(device);
-    SetWaitVsync(0);
-    if (InitMediaLayer() != 0) {
-        state.SkipWithError("the layer did not start");
-        return false;
-    }
-    if (ScreenSettings.hardwarePath != device) {
-        EndMediaLayer();
-        state.SkipWithError("the device path did not come up");
-        return false;
-    }
-    SetWaitVsync(0);
-    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
-    return true;
-}
-
 double Smallest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
-void Sync()
-{
-    uint32_t pixel = 0;
-    ReadGlSurface(DeviceState.backBuffer, Rect{0, 0, 1, 1}, &pixel, 4);
-}
 
 void DeviceGameFrame(benchmark::State& state)
 {
     const int device = int(state.range(0)), width = int(state.range(1)), height = width == 800 ? 600 : 1080;
-    if (!StartLayer(state, device, width, height)) return;
+    if (!StartLayerInWindow(state, device, width, height)) return;
     SetUpHoveredField();
     const int64_t flushesBefore = VertexBatch.flushes;
     for (auto _ : state) {
@@ -80,7 +46,7 @@ void DeviceGameFrame(benchmark::State& state)
         ClearScreen();
         DrawField();
         PresentScreen();
-        if (device) Sync();
+        if (device) SyncDevice();
     }
     if (device)
         state.counters["draws_per_frame"] =
@@ -98,7 +64,7 @@ BENCHMARK(DeviceGameFrame)
 
 void DeviceBatchBoxes(benchmark::State& state)
 {
-    if (!StartLayer(state, 1, 800, 600)) return;
+    if (!StartLayerInWindow(state, 1, 800, 600)) return;
     const uint32_t colors[2] = {PackColor(200, 40, 40), PackColor(40, 40, 200)};
     for (auto _ : state) {
         for (int i = 0; i < kBoxes; ++i) {
@@ -106,7 +72,7 @@ void DeviceBatchBoxes(benchmark::State& state)
             DrawRect(x, y, x + 16, y + 16, colors[i & 1], 1);
         }
         FlushBatch();
-        Sync();
+        SyncDevice();
     }
     state.SetItemsProcessed(state.iterations() * kBoxes);
     EndMediaLayer();
@@ -115,7 +81,7 @@ BENCHMARK(DeviceBatchBoxes)->Unit(benchmark::kMicrosecond)->UseRealTime()->Compu
 
 void DeviceBatchSprites(benchmark::State& state)
 {
-    if (!StartLayer(state, 1, 800, 600)) return;
+    if (!StartLayerInWindow(state, 1, 800, 600)) return;
     std::vector<uint32_t> texels(32 * 32);
     for (int i = 0; i < 32 * 32; ++i) texels[size_t(i)] = 0xFF000000u | uint32_t(i * 2654435761u >> 8);
     const int32_t texture = CreateGlTexture(32, 32, GlPixelFormat::Rgba8, 1);
@@ -132,52 +98,13 @@ void DeviceBatchSprites(benchmark::State& state)
             v[3] = corners[3], v[4] = corners[2], v[5] = corners[1];
         }
         FlushBatch();
-        Sync();
+        SyncDevice();
     }
     state.SetItemsProcessed(state.iterations() * kSprites);
     DestroyGlTexture(texture);
     EndMediaLayer();
 }
 BENCHMARK(DeviceBatchSprites)->Unit(benchmark::kMicrosecond)->UseRealTime()->ComputeStatistics("min", Smallest);
-
-// SDL2's renderer on its OpenGL driver, in a window of the same size.
-struct SdlRendererWindow {
-    SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    bool Open(benchmark::State& state)
-    {
-        if (std::getenv("DISPLAY") == nullptr) {
-            state.SkipWithError("needs an X server");
-            return false;
-        }
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
-        SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            state.SkipWithError(SDL_GetError());
-            return false;
-        }
-        window = SDL_CreateWindow("SDL renderer benchmark", 0, 0, 800, 600, SDL_WINDOW_OPENGL);
-        renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED) : nullptr;
-        if (renderer == nullptr) {
-            state.SkipWithError("no accelerated SDL renderer");
-            return false;
-        }
-        return true;
-    }
-    void Sync() const
-    {
-        uint32_t pixel = 0;
-        SDL_Rect one{0, 0, 1, 1};
-        SDL_RenderReadPixels(renderer, &one, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
-    }
-    ~SdlRendererWindow()
-    {
-        if (renderer) SDL_DestroyRenderer(renderer);
-        if (window) SDL_DestroyWindow(window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    }
-};
 
 void SdlRendererBoxes(benchmark::State& state)
 {

@@ -86,6 +86,12 @@ void MeasureOneSecondOfPlay(benchmark::State& state)
     state.counters["voices"] = double(state.range(0));
 }
 
+// Both callbacks' cases: 0, 1, 8 and 32 voices, one second of play timed by hand, three times.
+void CallbackCases(benchmark::internal::Benchmark* b)
+{
+    b->Arg(0)->Arg(1)->Arg(8)->Arg(32)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+}
+
 // Our mixer in the device's callback (SDL's dummy driver, real time), N looping voices of a
 // one-second stereo sound.
 void BM_SoundMixerCallback(benchmark::State& state)
@@ -102,14 +108,7 @@ void BM_SoundMixerCallback(benchmark::State& state)
     MeasureOneSecondOfPlay(state);
     SoundEnd();
 }
-BENCHMARK(BM_SoundMixerCallback)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(8)
-    ->Arg(32)
-    ->UseManualTime()
-    ->Iterations(3)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SoundMixerCallback)->Apply(CallbackCases);
 
 // SDL_mixer on the same driver and format, the chunk already in the device's format,
 // N channels looping it (Mix_PlayChannel).
@@ -129,14 +128,7 @@ void BM_SdlMixerCallback(benchmark::State& state)
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
-BENCHMARK(BM_SdlMixerCallback)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(8)
-    ->Arg(32)
-    ->UseManualTime()
-    ->Iterations(3)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SdlMixerCallback)->Apply(CallbackCases);
 
 // The mixer alone, called the way the callback calls it: one second of output (44100
 // frames in blocks of 1024) with N looping voices of the one-second sound.

@@ -26,6 +26,7 @@ int GameMain(void* /*instance*/, void* /*previousInstance*/, char* /*commandLine
     ChangeWindowMode(1);
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
 #ifdef VEXHOLM_FIXED_SEED
     // Test build only: a known field, so a test can work out what the screen must show.
     SeedRandom(VEXHOLM_FIXED_SEED);

@@ -8,7 +8,8 @@ int main()
     ChangeWindowMode(1);        // windowed
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
-    char renderer[64];  // what draws: the GPU's name, or "Software"
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
+    char renderer[64];                       // what draws: the GPU's name, or "Software"
     GetRendererName(renderer, sizeof renderer);
     const uint32_t white = PackColor(255, 255, 255);
     while (PumpMessages() == 0 && !IsKeyDown(KEYCODE_ESCAPE)) {

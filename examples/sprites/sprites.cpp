@@ -62,6 +62,7 @@ int main()
     SetAllowSecondCopy(1);  // a demo: several may run side by side to compare
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
     // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.
     int sprites[kSpriteCount];
     if (LoadDividedGraphic("pictures/sheet.png", kSpriteCount, kSpriteCount, 1, kCell, kCell, sprites) != 0) {
@@ -71,21 +72,24 @@ int main()
     // Without a sound device the handle is -1 and playing it does nothing.
     const std::vector<uint8_t> bumpWav = MakeBumpWav();
     const int bump = LoadSoundFromMemory(bumpWav.data(), int32_t(bumpWav.size()));
-    int x = 400, y = 300, frame = 0;
+    int screenWidth, screenHeight, shipWidth, shipHeight;
+    GetScreenSize(&screenWidth, &screenHeight);
+    GetGraphicSize(sprites[kShip], &shipWidth, &shipHeight);
+    int x = screenWidth / 2, y = screenHeight / 2, frame = 0;
     bool touching = false;
     while (PumpMessages() == 0 && !IsKeyDown(KEYCODE_ESCAPE)) {
         JoypadInput pad;
         ReadJoypadInput(1, &pad);  // centred when there is no pad
         x += (IsKeyDown(KEYCODE_RIGHT) - IsKeyDown(KEYCODE_LEFT)) * 4 + pad.x / 250;
         y += (IsKeyDown(KEYCODE_DOWN) - IsKeyDown(KEYCODE_UP)) * 4 + pad.y / 250;
-        x = x < 0 ? 0 : x > 800 - kCell ? 800 - kCell : x;
-        y = y < 0 ? 0 : y > 600 - kCell ? 600 - kCell : y;
+        x = x < 0 ? 0 : x > screenWidth - shipWidth ? screenWidth - shipWidth : x;
+        y = y < 0 ? 0 : y > screenHeight - shipHeight ? screenHeight - shipHeight : y;
 
         bool hit = false;
         for (const Rock& rock : kRocks) hit = hit || Touches(x, y, rock);
         if (hit && !touching) {
             StartPadVibration(1, 800, 200);
-            SetSoundPan(bump, (x - 400) * 255 / 400);
+            SetSoundPan(bump, (x - screenWidth / 2) * 255 / (screenWidth / 2));
             PlaySound(bump, SOUND_PLAY_BACK);
         }
         touching = hit;
@@ -100,7 +104,10 @@ int main()
         PutGraphic(x - 6, y + 10, sprites[kGhost], 1);
         SetBlendMode(BLEND_NONE, 0);
         PutGraphic(x, y, sprites[kShip], 1);
-        PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  %s", frame++, hit ? "hit!" : "");
+        int windowWidth = 0, windowHeight = 0;  // differs from the screen when the window is scaled
+        GetWindowDrawableSize(&windowWidth, &windowHeight);
+        PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  window %d x %d  %s", frame++, windowWidth,
+                        windowHeight, hit ? "hit!" : "");
         PresentScreen();
     }
     EndMediaLayer();

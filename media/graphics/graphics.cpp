@@ -103,6 +103,15 @@ int CreateBlankGraphic(int width, int height)
     return handle;
 }
 
+int GetGraphicSize(int handle, int* width, int* height)
+{
+    const GraphicRecord* g = ResolveGraphic(handle);
+    if (g == nullptr) return -1;
+    if (width != nullptr) *width = g->width;
+    if (height != nullptr) *height = g->height;
+    return 0;
+}
+
 int CreateSubGraphic(int x, int y, int width, int height, int source)
 {
     const GraphicRecord* src = ResolveGraphic(source);

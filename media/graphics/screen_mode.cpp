@@ -150,6 +150,17 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
     return -1;
 }
 
+int GetScreenSize(int* width, int* height)
+{
+    // A 320 x 240 screen that the display could only give as 640 x 480 is drawn at 320 x 240.
+    if (ScreenSettings.emulate320) {
+        if (width != nullptr) *width = 320;
+        if (height != nullptr) *height = 240;
+        return 0;
+    }
+    return RequestedScreenSize(width, height);
+}
+
 int SetUseHardware(int flag)
 {
     if (CoreState.Started) return -1;

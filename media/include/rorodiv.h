@@ -151,6 +151,17 @@ ROR_API int DestroyGraphic(int handle);
 ROR_API int PaintGraphic(int handle, int red, int green, int blue, int alpha);
 ROR_API int PutGraphic(int x, int y, int handle, int useTransparency);
 ROR_API int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
+// Sizes in pixels, written to width and height (either may be null).
+// A graphic of any kind (loaded, divided, blank, sub or blend image): 0; -1 with nothing
+// written for a handle that is no live graphic. At any time a handle is live.
+ROR_API int GetGraphicSize(int handle, int* width, int* height);
+// The screen, the extent of drawing coordinates: the screen mode in force, or before start-up
+// the one start-up will take (640 x 480 unless SetScreenMode chose another). 0.
+ROR_API int GetScreenSize(int* width, int* height);
+// The window's drawable area (its client area), which a windowed scale or a full-screen
+// display can make differ from the screen. 0; -1 with nothing written before start-up and
+// after shutdown.
+ROR_API int GetWindowDrawableSize(int* width, int* height);
 // Blend images: one 8-bit level per pixel, weighing how strongly each pixel of a graphic
 // drawn while one is selected shows (wipes and other transitions). Selected with SetBlendImage
 // (handle, border 0..255, range 0..255; -1 selects none; -1 for a graphic that is not a blend

@@ -89,6 +89,15 @@ int ReadClientRectOnScreen()
 
 using namespace ror;
 
+int GetWindowDrawableSize(int* width, int* height)
+{
+    Rect client{};
+    if (!CoreState.Started || GetClientRect(CoreState.MainWindow, &client) != 0) return -1;
+    if (width != nullptr) *width = client.right - client.left;
+    if (height != nullptr) *height = client.bottom - client.top;
+    return 0;
+}
+
 int ChangeWindowMode(int windowed)
 {
     LogWrite("ChangeWindowMode実行 \n");

@@ -10,20 +10,8 @@
 #include <iterator>
 #include <string>
 
-class BothPathsTest : public WindowDrawingTest, public ::testing::WithParamInterface<bool> {
+class BothPathsTest : public OnBothPaths<WindowDrawingTest> {
 protected:
-    void SetUp() override
-    {
-        WindowDrawingTest::SetUp();
-        path.Choose(GetParam());
-    }
-
-    void TearDown() override
-    {
-        WindowDrawingTest::TearDown();
-        path.Restore();
-    }
-
     // Starts at 640 x 480 on the path of the parameter; false when that path is not there.
     bool Start()
     {
@@ -40,6 +28,4 @@ protected:
         std::ifstream in(folder / "Log.txt", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-
-    DrawingPathChoice path;
 };

@@ -17,10 +17,13 @@ public:
         if (hadAccept) savedAccept = accept;
         setenv("ROR_ACCEPT_CPU_GL", device ? "1" : "0", 1);
         SetUseHardware(device ? 1 : 0);
+        chosen = true;
     }
 
     void Restore()
     {
+        if (!chosen) return;  // a test skipped before its set-up chose
+        chosen = false;
         SetUseHardware(1);
         if (hadAccept)
             setenv("ROR_ACCEPT_CPU_GL", savedAccept.c_str(), 1);
@@ -31,6 +34,26 @@ public:
 private:
     std::string savedAccept;
     bool hadAccept = false;
+    bool chosen = false;
+};
+
+// A fixture run on both paths: the parameter (true for the device path) chosen after the
+// base's set-up and given back after its tear-down.
+template <class Base>
+class OnBothPaths : public Base, public ::testing::WithParamInterface<bool> {
+protected:
+    using Base::Base;
+    void SetUp() override
+    {
+        Base::SetUp();
+        path.Choose(this->GetParam());
+    }
+    void TearDown() override
+    {
+        Base::TearDown();
+        path.Restore();
+    }
+    DrawingPathChoice path;
 };
 
 inline std::string DrawingPathName(const ::testing::TestParamInfo<bool>& info)

@@ -13,26 +13,23 @@ namespace {
 
 // Full screen at the display's own size on a real X server, so the window system really
 // covers the display, and back.
-class FullScreenSwitchTest : public MediaLayerTest, public ::testing::WithParamInterface<bool> {
+class FullScreenSwitchTest : public OnBothPaths<MediaLayerTest> {
 protected:
-    FullScreenSwitchTest() : MediaLayerTest("x11") {}
+    FullScreenSwitchTest() : OnBothPaths<MediaLayerTest>("x11") {}
     void SetUp() override
     {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (run under xvfb-run)";
-        MediaLayerTest::SetUp();
+        OnBothPaths<MediaLayerTest>::SetUp();
         savedSettings = ScreenSettings;
-        path.Choose(GetParam());
     }
     void TearDown() override
     {
-        MediaLayerTest::TearDown();
+        OnBothPaths<MediaLayerTest>::TearDown();
         ScreenSettings = savedSettings;
         ChangeWindowMode(1);
-        path.Restore();
     }
     int PathInUse() const { return GetDrawingPath() == (GetParam() ? DRAWING_PATH_HARDWARE : DRAWING_PATH_SOFTWARE); }
     ScreenSettingsRecord savedSettings{};
-    DrawingPathChoice path;
 };
 
 TEST_P(FullScreenSwitchTest, BackToWindowedHasItsFrameAndEachSwitchEndsOnTheDisplaysNotice)

@@ -1,6 +1,7 @@
 // What the main window shows when the window system asks it to paint, on a real X server.
 #include "window/media_layer_fixture.h"
 
+#include "graphics/drawing_paths.h"
 #include "graphics/screenshot.h"
 #include "platform/system/clock.h"
 #include "platform/window_system/window.h"
@@ -12,13 +13,13 @@ using namespace ror;
 
 namespace {
 
-class PaintTest : public MediaLayerTest {
+class PaintTest : public OnBothPaths<MediaLayerTest> {
 protected:
-    PaintTest() : MediaLayerTest("x11") {}
+    PaintTest() : OnBothPaths<MediaLayerTest>("x11") {}
     void SetUp() override
     {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server (run under xvfb-run)";
-        MediaLayerTest::SetUp();
+        OnBothPaths<MediaLayerTest>::SetUp();
     }
 
     // Whether the centre pixel of the main window, as the X server shows it, becomes `wanted`
@@ -46,9 +47,10 @@ protected:
     }
 };
 
-TEST_F(PaintTest, BeforeStartUpThePaintedAreaIsBlack)
+TEST_P(PaintTest, BeforeStartUpThePaintedAreaIsBlack)
 {
     ASSERT_EQ(Start(), 0);
+    ASSERT_EQ(GetDrawingPath(), GetParam() ? DRAWING_PATH_HARDWARE : DRAWING_PATH_SOFTWARE);
     ASSERT_EQ(DrawRect(0, 0, 640, 480, PackColor(255, 255, 255), 1), 0);
     ASSERT_EQ(PresentScreen(), 0);
     uint32_t seen = 0;
@@ -60,5 +62,7 @@ TEST_F(PaintTest, BeforeStartUpThePaintedAreaIsBlack)
     CoreState.Started = 1;
     EXPECT_TRUE(CentreBecomes(0, &seen)) << std::hex << seen;
 }
+
+INSTANTIATE_ON_BOTH_PATHS(PaintTest);
 
 }  // namespace

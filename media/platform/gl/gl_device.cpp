@@ -579,8 +579,11 @@ int PresentGlSurface(int32_t surface, const Rect& source, const Rect& destinatio
     glBindFramebuffer(GL_READ_FRAMEBUFFER, s->framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glDisable(GL_SCISSOR_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // Only the window's part outside the frame needs black.
+    if (destination.left > 0 || destination.top > 0 || destination.right < width || destination.bottom < height) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     // The window's rows run bottom up: flip while copying.
     glBlitFramebuffer(source.left, source.top, source.right, source.bottom, destination.left, height - destination.top,
                       destination.right, height - destination.bottom, GL_COLOR_BUFFER_BIT, GL_NEAREST);

@@ -5,6 +5,11 @@
 #include "platform/window_system/window_sdl.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xlib.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -223,11 +228,34 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
     return SDL_UpdateWindowSurface(sdl) == 0 ? 0 : -1;
 }
 
+namespace {
+
+// A window of the device path shows what its context draws and its surface is not to be
+// taken: before the context has drawn, the window system's own background is made black.
+int ClearGlWindowBlack(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info)) return -1;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (info.subsystem == SDL_SYSWM_X11) {
+        Display* display = info.info.x11.display;
+        XSetWindowBackground(display, info.info.x11.window, BlackPixel(display, DefaultScreen(display)));
+        XClearWindow(display, info.info.x11.window);
+        XFlush(display);
+        return 0;
+    }
+#endif
+    return -1;
+}
+
+}  // namespace
+
 int FillWindowBlack(WindowHandle window)
 {
     SDL_Window* sdl = SdlWindowOf(window);
-    // A window of the device path shows what its context draws; its surface is not to be taken.
-    if (sdl == nullptr || (SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL)) return -1;
+    if (sdl == nullptr) return -1;
+    if (SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL) return ClearGlWindowBlack(sdl);
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_Surface* surface = SDL_GetWindowSurface(sdl);
     if (surface == nullptr) return -1;

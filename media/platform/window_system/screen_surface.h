@@ -19,8 +19,8 @@ int VideoSystemReady();
 // Copies `source` of the frame onto `destination` of the window's client area, scaled when
 // the sizes differ, and shows the window's surface. -1 when the window has no surface.
 int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Rect& source, const Rect& destination);
-// Fills the window's client area black and shows it (a window not yet showing frames).
-// 0, or -1 when the window has no surface of its own to fill (a window drawn by OpenGL).
+// Fills the window's client area black and shows it (a window not yet showing frames); a
+// window drawn by OpenGL gets a black background from the window system. 0 / -1.
 int FillWindowBlack(WindowHandle window);
 // Lending the window's own pixel rows to the frame, so that a present is only the window's
 // update. Possible when the window's surface has exactly the frame's size, pitch and layout
