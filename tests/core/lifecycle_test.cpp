@@ -1,6 +1,8 @@
 // Start-up and shutdown of the whole layer under SDL's offscreen driver, read back from the log.
 #include "window/media_layer_fixture.h"
 
+#include "graphics/drawing_paths.h"
+
 #include "core/media_lock.h"
 #include "core/time_source.h"
 #include "graphics/window_link.h"
@@ -22,7 +24,7 @@ using namespace ror;
 
 namespace {
 
-using LifecycleTest = MediaLayerTest;
+using LifecycleTest = OnBothPaths<MediaLayerTest>;
 
 const Lines kStartUp = {
     "T:システムの情報を出力します",
@@ -65,9 +67,10 @@ Lines Concat(const Lines& first, const Lines& second)
     return all;
 }
 
-TEST_F(LifecycleTest, FullRunLogsStartUpAndShutdownInOrder)
+TEST_P(LifecycleTest, FullRunLogsStartUpAndShutdownInOrder)
 {
     ASSERT_EQ(Start(), 0);
+    EXPECT_TRUE(PathInUse());
     EXPECT_EQ(CoreState.Started, 1);
     EXPECT_EQ(CoreState.Starting, 0);
     EXPECT_TRUE(FollowPattern(LogLines(), kStartUp));
@@ -85,7 +88,7 @@ TEST_F(LifecycleTest, FullRunLogsStartUpAndShutdownInOrder)
 
 // Graphics reaches the window and input layers only through the notices start-up fills in;
 // one left empty would silently skip a window fit, a pump or an input restart.
-TEST_F(LifecycleTest, StartUpFillsEveryGraphicsNotice)
+TEST_P(LifecycleTest, StartUpFillsEveryGraphicsNotice)
 {
     const GraphicsNoticeTable saved = GraphicsNotices;
     GraphicsNotices = GraphicsNoticeTable{};
@@ -98,7 +101,7 @@ TEST_F(LifecycleTest, StartUpFillsEveryGraphicsNotice)
     GraphicsNotices = saved;
 }
 
-TEST_F(LifecycleTest, SecondStartUpReturnsAtOnceAndLogsNothing)
+TEST_P(LifecycleTest, SecondStartUpReturnsAtOnceAndLogsNothing)
 {
     ASSERT_EQ(Start(), 0);
     const std::string before = ReadLog();
@@ -106,23 +109,24 @@ TEST_F(LifecycleTest, SecondStartUpReturnsAtOnceAndLogsNothing)
     EXPECT_EQ(ReadLog(), before);
 }
 
-TEST_F(LifecycleTest, ShutdownBeforeStartUpDoesNothing)
+TEST_P(LifecycleTest, ShutdownBeforeStartUpDoesNothing)
 {
     EXPECT_EQ(EndMediaLayer(), 0);
     EXPECT_FALSE(std::filesystem::exists(folder / "Log.txt"));
 }
 
-TEST_F(LifecycleTest, LayerStartsAgainAfterShutdownWithItsSettings)
+TEST_P(LifecycleTest, LayerStartsAgainAfterShutdownWithItsSettings)
 {
     ASSERT_EQ(Start(), 0);
     ASSERT_EQ(EndMediaLayer(), 0);
     ASSERT_EQ(InitMediaLayer(), 0);
+    EXPECT_TRUE(PathInUse());
     EXPECT_EQ(CoreState.Windowed, 1);
     EXPECT_STREQ(CoreState.ClassName, title.c_str());
     EXPECT_TRUE(FollowPattern(LogLines(), kStartUp));  // LogStart began a new file
 }
 
-TEST_F(LifecycleTest, DefaultClassNameAndCaption)
+TEST_P(LifecycleTest, DefaultClassNameAndCaption)
 {
     ChangeWindowMode(1);
     ASSERT_EQ(InitMediaLayer(), 0);
@@ -130,7 +134,7 @@ TEST_F(LifecycleTest, DefaultClassNameAndCaption)
     EXPECT_STREQ(CoreState.WindowTitle, "RoRav");
 }
 
-TEST_F(LifecycleTest, FailedStartUpReleasesWhatItBroughtUp)
+TEST_P(LifecycleTest, FailedStartUpReleasesWhatItBroughtUp)
 {
     SetWindowTitle(title.c_str());
     ChangeWindowMode(1);
@@ -147,7 +151,7 @@ TEST_F(LifecycleTest, FailedStartUpReleasesWhatItBroughtUp)
     EXPECT_EQ(InitMediaLayer(), 0);
 }
 
-TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
+TEST_P(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
 {
     SetWindowTitle(title.c_str());
     ChangeWindowMode(1);
@@ -165,7 +169,7 @@ TEST_F(LifecycleTest, FailedWindowStepLeavesNoClassLockOrScreenSaverBehind)
     EXPECT_EQ(InitMediaLayer(), 0);
 }
 
-TEST_F(LifecycleTest, AllowedSecondCopyStartsBesideTheLockHolderAndIsSetBeforeStartUpOnly)
+TEST_P(LifecycleTest, AllowedSecondCopyStartsBesideTheLockHolderAndIsSetBeforeStartUpOnly)
 {
     SetWindowTitle(title.c_str());
     ChangeWindowMode(1);
@@ -187,7 +191,7 @@ TEST_F(LifecycleTest, AllowedSecondCopyStartsBesideTheLockHolderAndIsSetBeforeSt
 
 // Where no lock file can be made anywhere, the program starts all the same and its log says
 // that a second copy would not be found; a copy that can lock says nothing of it.
-TEST_F(LifecycleTest, StartUpWithoutAnyLockFolderSaysSoInTheLog)
+TEST_P(LifecycleTest, StartUpWithoutAnyLockFolderSaysSoInTheLog)
 {
     const std::string noLockLine = "T:二重起動検査用のロックファイルを作成できませんでした、二重起動は検出されません";
     const char* savedTemporary = std::getenv("TMPDIR");
@@ -217,7 +221,7 @@ TEST_F(LifecycleTest, StartUpWithoutAnyLockFolderSaysSoInTheLog)
 // comes back to it after the program went elsewhere.
 // The log's folder and the folder shutdown returns to are the system's own names, whatever
 // they hold: a "\\", Japanese in UTF-8, a character cp932 does not have.
-TEST_F(LifecycleTest, LogAndWorkingFolderKeepTheFolderNameAsTheSystemGaveIt)
+TEST_P(LifecycleTest, LogAndWorkingFolderKeepTheFolderNameAsTheSystemGaveIt)
 {
     const std::filesystem::path names[] = {"a\\b", u8"データ", u8"😀"};
     for (const std::filesystem::path& name : names) {
@@ -240,7 +244,7 @@ TEST_F(LifecycleTest, LogAndWorkingFolderKeepTheFolderNameAsTheSystemGaveIt)
 
 // A machine without a reachable display: the stand-in drivers that show nothing are not
 // chosen unless named, so start-up fails at the window step instead of running unseen.
-TEST_F(LifecycleTest, NoDisplayFailsTheWindowStep)
+TEST_P(LifecycleTest, NoDisplayFailsTheWindowStep)
 {
     const auto keep = [](const char* name) {
         const char* value = std::getenv(name);
@@ -264,7 +268,7 @@ TEST_F(LifecycleTest, NoDisplayFailsTheWindowStep)
     restore("WAYLAND_DISPLAY", wayland);
 }
 
-TEST_F(LifecycleTest, TitleIsCutAt255BytesOnACharacterBoundary)
+TEST_P(LifecycleTest, TitleIsCutAt255BytesOnACharacterBoundary)
 {
     struct Case {
         std::string title;
@@ -285,14 +289,14 @@ TEST_F(LifecycleTest, TitleIsCutAt255BytesOnACharacterBoundary)
     }
 }
 
-TEST_F(LifecycleTest, TitleChangeAfterStartUpReachesTheWindow)
+TEST_P(LifecycleTest, TitleChangeAfterStartUpReachesTheWindow)
 {
     ASSERT_EQ(Start(), 0);
     EXPECT_EQ(SetWindowTitle("ウインドウ"), 0);
     EXPECT_STREQ(CoreState.WindowTitle, "ウインドウ");
 }
 
-TEST_F(LifecycleTest, ChangeWindowModeBeforeStartUpOnlyRecords)
+TEST_P(LifecycleTest, ChangeWindowModeBeforeStartUpOnlyRecords)
 {
     LogStart();  // the log folder is the working folder
     std::snprintf(AppLogState.folder, sizeof AppLogState.folder, "%s", folder.c_str());
@@ -303,7 +307,7 @@ TEST_F(LifecycleTest, ChangeWindowModeBeforeStartUpOnlyRecords)
                                  "T:ChangeWindowMode実行 "}));
 }
 
-TEST_F(LifecycleTest, FatalExitFormatCutsALongMessageAndEndsWithMinusOne)
+TEST_P(LifecycleTest, FatalExitFormatCutsALongMessageAndEndsWithMinusOne)
 {
     // The child process starts the layer itself (the sound device runs a thread, so the
     // child is a fresh process) in this test's folder.
@@ -323,9 +327,11 @@ TEST_F(LifecycleTest, FatalExitFormatCutsALongMessageAndEndsWithMinusOne)
     EXPECT_TRUE(FollowPattern(lines, Concat({"...", expected}, kShutdown)));
 }
 
-TEST_F(LifecycleTest, MillisecondClockNeverNegative)
+TEST_P(LifecycleTest, MillisecondClockNeverNegative)
 {
     for (int i = 0; i < 1000; ++i) EXPECT_GE(NowMilliseconds(), 0);
 }
+
+INSTANTIATE_ON_BOTH_PATHS(LifecycleTest);
 
 }  // namespace

@@ -53,6 +53,11 @@ protected:
         Base::TearDown();
         path.Restore();
     }
+    // Whether the running layer is on the path of the parameter.
+    bool PathInUse() const
+    {
+        return GetDrawingPath() == (this->GetParam() ? DRAWING_PATH_HARDWARE : DRAWING_PATH_SOFTWARE);
+    }
     DrawingPathChoice path;
 };
 

@@ -1,6 +1,8 @@
 // The message pump with a real (offscreen) main window.
 #include "window/media_layer_fixture.h"
 
+#include "graphics/drawing_paths.h"
+
 #include "platform/system/clock.h"
 #include "platform/window_system/message_queue.h"
 #include "platform/window_system/window.h"
@@ -16,17 +18,18 @@ namespace {
 
 constexpr uint32_t kTestMessage = 0x0400;  // a message the procedure passes to its default
 
-class MessagePumpTest : public MediaLayerTest {
+class MessagePumpTest : public OnBothPaths<MediaLayerTest> {
 protected:
     void SetUp() override
     {
-        MediaLayerTest::SetUp();
+        OnBothPaths<MediaLayerTest>::SetUp();
         ASSERT_EQ(Start(), 0);
+        ASSERT_TRUE(PathInUse());
         while (QueuedMessageCount() > 0) PumpMessages();
     }
 };
 
-TEST_F(MessagePumpTest, NoWindowBeforeStartUp)
+TEST_P(MessagePumpTest, NoWindowBeforeStartUp)
 {
     EndMediaLayer();
     EXPECT_EQ(PumpMessages(), -1);  // the window went: QuitFlag stays until the next start
@@ -34,7 +37,7 @@ TEST_F(MessagePumpTest, NoWindowBeforeStartUp)
     EXPECT_EQ(PumpMessages(), 0);
 }
 
-TEST_F(MessagePumpTest, EightMessagesAreDispatchedFiveThenThree)
+TEST_P(MessagePumpTest, EightMessagesAreDispatchedFiveThenThree)
 {
     for (int i = 0; i < 8; ++i) ASSERT_EQ(PostMessage(CoreState.MainWindow, kTestMessage, i, 0), 0);
     PumpPass pass{};
@@ -53,7 +56,7 @@ TEST_F(MessagePumpTest, EightMessagesAreDispatchedFiveThenThree)
     EXPECT_EQ(QueuedMessageCount(), 0);
 }
 
-TEST_F(MessagePumpTest, InactiveWindowHoldsTheCallerUntilActivated)
+TEST_P(MessagePumpTest, InactiveWindowHoldsTheCallerUntilActivated)
 {
     PostMessage(CoreState.MainWindow, WM_ACTIVATEAPP, 0, 0);
     std::atomic<bool> activationPosted{false};
@@ -68,7 +71,7 @@ TEST_F(MessagePumpTest, InactiveWindowHoldsTheCallerUntilActivated)
     activator.join();
 }
 
-TEST_F(MessagePumpTest, WaitWhileInactiveReturnsOnActivation)
+TEST_P(MessagePumpTest, WaitWhileInactiveReturnsOnActivation)
 {
     CoreState.Active = 0;
     std::thread activator([&] {
@@ -80,7 +83,7 @@ TEST_F(MessagePumpTest, WaitWhileInactiveReturnsOnActivation)
     activator.join();
 }
 
-TEST_F(MessagePumpTest, AnotherThreadLeavesAfterOnePassEvenWhileInactive)
+TEST_P(MessagePumpTest, AnotherThreadLeavesAfterOnePassEvenWhileInactive)
 {
     CoreState.Active = 0;
     int result = 1;
@@ -90,7 +93,7 @@ TEST_F(MessagePumpTest, AnotherThreadLeavesAfterOnePassEvenWhileInactive)
     CoreState.Active = 1;
 }
 
-TEST_F(MessagePumpTest, CloseEndsTheLoopAndEveryLaterCallFails)
+TEST_P(MessagePumpTest, CloseEndsTheLoopAndEveryLaterCallFails)
 {
     PostMessage(CoreState.MainWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(PumpMessages(), -1);
@@ -109,7 +112,7 @@ TEST_F(MessagePumpTest, CloseEndsTheLoopAndEveryLaterCallFails)
         FollowPattern(LogLines(), {"...", "T:ソフトを終了する準備が整いました", "...", "T:ＣＯＭを終了... 完了"}));
 }
 
-TEST_F(MessagePumpTest, WindowSystemCloseRequestEndsTheLoop)
+TEST_P(MessagePumpTest, WindowSystemCloseRequestEndsTheLoop)
 {
     ASSERT_EQ(RequestWindowClose(CoreState.MainWindow), 0);
     int frames = 0;
@@ -121,7 +124,7 @@ TEST_F(MessagePumpTest, WindowSystemCloseRequestEndsTheLoop)
 // A run that the user ended by closing the window leaves nothing for the next run of the
 // same process, also when the close came as the last message of a full pass (the quit
 // message it posted was not taken then): the next run's frames pump.
-TEST_F(MessagePumpTest, ClosedWindowLeavesNoQuitForTheNextRun)
+TEST_P(MessagePumpTest, ClosedWindowLeavesNoQuitForTheNextRun)
 {
     struct Case {
         const char* name;
@@ -149,7 +152,7 @@ TEST_F(MessagePumpTest, ClosedWindowLeavesNoQuitForTheNextRun)
     }
 }
 
-TEST_F(MessagePumpTest, MessagesTakenAfterQuitAreDropped)
+TEST_P(MessagePumpTest, MessagesTakenAfterQuitAreDropped)
 {
     CoreState.QuitFlag = 1;
     PostMessage(CoreState.MainWindow, WM_CHAR, 'a', 0);
@@ -158,7 +161,7 @@ TEST_F(MessagePumpTest, MessagesTakenAfterQuitAreDropped)
     CoreState.QuitFlag = 0;  // the window is still there: shutdown closes it
 }
 
-TEST_F(MessagePumpTest, CallFromTheTextInputStepDoesNothing)
+TEST_P(MessagePumpTest, CallFromTheTextInputStepDoesNothing)
 {
     PostMessage(CoreState.MainWindow, kTestMessage, 0, 0);
     CoreState.hookStepGuard = 1;
@@ -167,7 +170,7 @@ TEST_F(MessagePumpTest, CallFromTheTextInputStepDoesNothing)
     CoreState.hookStepGuard = 0;
 }
 
-TEST_F(MessagePumpTest, TimersAreDeliveredByTheMainThreadsPump)
+TEST_P(MessagePumpTest, TimersAreDeliveredByTheMainThreadsPump)
 {
     static std::atomic<int> fired{0};
     static std::atomic<bool> onMainThread{true};
@@ -188,5 +191,7 @@ TEST_F(MessagePumpTest, TimersAreDeliveredByTheMainThreadsPump)
     EXPECT_EQ(KillTimer(CoreState.MainWindow, 7), 0);
     EXPECT_EQ(KillTimer(CoreState.MainWindow, 7), -1);
 }
+
+INSTANTIATE_ON_BOTH_PATHS(MessagePumpTest);
 
 }  // namespace

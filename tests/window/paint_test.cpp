@@ -50,7 +50,7 @@ protected:
 TEST_P(PaintTest, BeforeStartUpThePaintedAreaIsBlack)
 {
     ASSERT_EQ(Start(), 0);
-    ASSERT_EQ(GetDrawingPath(), GetParam() ? DRAWING_PATH_HARDWARE : DRAWING_PATH_SOFTWARE);
+    ASSERT_TRUE(PathInUse());
     ASSERT_EQ(DrawRect(0, 0, 640, 480, PackColor(255, 255, 255), 1), 0);
     ASSERT_EQ(PresentScreen(), 0);
     uint32_t seen = 0;

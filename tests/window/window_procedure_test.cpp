@@ -1,6 +1,8 @@
 // The main window procedure's rules, driven with the messages the window system sends.
 #include "window/media_layer_fixture.h"
 
+#include "graphics/drawing_paths.h"
+
 #include "input/input_state.h"
 #include "platform/window_system/cursor.h"
 #include "platform/window_system/message_queue.h"
@@ -17,12 +19,13 @@ using namespace ror;
 
 namespace {
 
-class WindowProcedureTest : public MediaLayerTest {
+class WindowProcedureTest : public OnBothPaths<MediaLayerTest> {
 protected:
     void SetUp() override
     {
-        MediaLayerTest::SetUp();
+        OnBothPaths<MediaLayerTest>::SetUp();
         ASSERT_EQ(Start(), 0);
+        ASSERT_TRUE(PathInUse());
         while (QueuedMessageCount() > 0) PumpMessages();
         while (TakeChar() >= 0) {}
     }
@@ -90,7 +93,7 @@ TEST(DisplayChangeTest, VerdictForANewDesktop)
     EXPECT_EQ(JudgeDisplayChange(8, 800, 600, 8, 800, 600), DisplayChangeVerdict::Same);
 }
 
-TEST_F(WindowProcedureTest, DesktopTooSmallClosesTheWindowInOrder)
+TEST_P(WindowProcedureTest, DesktopTooSmallClosesTheWindowInOrder)
 {
     Send(WM_DISPLAYCHANGE, 32, MakeLParam(320, 200));
     EXPECT_EQ(CoreState.ClosePosted, 1);
@@ -103,7 +106,7 @@ TEST_F(WindowProcedureTest, DesktopTooSmallClosesTheWindowInOrder)
                        "T:ウインドウを閉じようとしています"}));
 }
 
-TEST_F(WindowProcedureTest, LargerDesktopKeepsRunning)
+TEST_P(WindowProcedureTest, LargerDesktopKeepsRunning)
 {
     Send(WM_DISPLAYCHANGE, 16, MakeLParam(4000, 3000));
     EXPECT_EQ(CoreState.ClosePosted, 0);
@@ -111,13 +114,13 @@ TEST_F(WindowProcedureTest, LargerDesktopKeepsRunning)
     EXPECT_EQ(PumpMessages(), 0);
 }
 
-TEST_F(WindowProcedureTest, CharactersAreFilteredIntoTheBuffer)
+TEST_P(WindowProcedureTest, CharactersAreFilteredIntoTheBuffer)
 {
     for (int c : {10, 2, 1, 3, 8, 9, 13, 16, 22, 24, 27, 0, 31, 32, int('A'), 0x82, 0xFF}) Send(WM_CHAR, c);
     EXPECT_EQ(TakeAllChars(), (std::vector<int>{13, 1, 3, 8, 9, 13, 16, 22, 24, 27, 32, 'A', 0x82, 0xFF}));
 }
 
-TEST_F(WindowProcedureTest, CursorKeysBecomeControlCharacters)
+TEST_P(WindowProcedureTest, CursorKeysBecomeControlCharacters)
 {
     const std::pair<int, int> keys[] = {{VK_DELETE, 0x10}, {VK_LEFT, 0x1D},  {VK_RIGHT, 0x1C},
                                         {VK_UP, 0x1E},     {VK_DOWN, 0x1F},  {VK_HOME, 0x1A},
@@ -131,7 +134,7 @@ TEST_F(WindowProcedureTest, CursorKeysBecomeControlCharacters)
     EXPECT_TRUE(TakeAllChars().empty());
 }
 
-TEST_F(WindowProcedureTest, FullBufferTakesNoMoreKeys)
+TEST_P(WindowProcedureTest, FullBufferTakesNoMoreKeys)
 {
     for (int i = 0; i < kCharBufferSize; ++i) Send(WM_CHAR, 'x');
     Send(WM_KEYDOWN, VK_LEFT);
@@ -141,7 +144,7 @@ TEST_F(WindowProcedureTest, FullBufferTakesNoMoreKeys)
     EXPECT_EQ(chars.back(), 'x');
 }
 
-TEST_F(WindowProcedureTest, ScreenSaverAndMonitorPowerOffAreRefused)
+TEST_P(WindowProcedureTest, ScreenSaverAndMonitorPowerOffAreRefused)
 {
     EXPECT_EQ(Send(WM_SYSCOMMAND, SC_SCREENSAVE), 1);
     EXPECT_EQ(Send(WM_SYSCOMMAND, SC_MONITORPOWER, 2), 1);
@@ -151,7 +154,7 @@ TEST_F(WindowProcedureTest, ScreenSaverAndMonitorPowerOffAreRefused)
     EXPECT_FALSE(IsWindow(CoreState.MainWindow));
 }
 
-TEST_F(WindowProcedureTest, SizingMessageFollowsTheDragAndFitsAfterwards)
+TEST_P(WindowProcedureTest, SizingMessageFollowsTheDragAndFitsAfterwards)
 {
     // The requested screen mode is 640 x 480 here.
     Rect outer{};
@@ -169,7 +172,7 @@ TEST_F(WindowProcedureTest, SizingMessageFollowsTheDragAndFitsAfterwards)
     EXPECT_EQ(client.bottom, 600);
 }
 
-TEST_F(WindowProcedureTest, WindowIsFittedToTheScreenModeWithScaleZero)
+TEST_P(WindowProcedureTest, WindowIsFittedToTheScreenModeWithScaleZero)
 {
     CoreState.windowScale = 0;
     FitWindow();
@@ -180,7 +183,7 @@ TEST_F(WindowProcedureTest, WindowIsFittedToTheScreenModeWithScaleZero)
     EXPECT_DOUBLE_EQ(CoreState.windowScale, 1.0);
 }
 
-TEST_F(WindowProcedureTest, MoveUpdatesTheClientRectangleOnScreen)
+TEST_P(WindowProcedureTest, MoveUpdatesTheClientRectangleOnScreen)
 {
     Send(WM_MOVE, 0, MakeLParam(-20, 35));
     EXPECT_EQ(CoreState.ClientRectOnScreen.left, -20);
@@ -189,7 +192,7 @@ TEST_F(WindowProcedureTest, MoveUpdatesTheClientRectangleOnScreen)
     EXPECT_EQ(CoreState.ClientRectOnScreen.bottom, 35 + 480);
 }
 
-TEST_F(WindowProcedureTest, HiddenCursorStaysHiddenOnMouseMessages)
+TEST_P(WindowProcedureTest, HiddenCursorStaysHiddenOnMouseMessages)
 {
     SetCursorVisibility(0);
     EXPECT_LT(CursorDisplayCount(), 0);
@@ -201,7 +204,7 @@ TEST_F(WindowProcedureTest, HiddenCursorStaysHiddenOnMouseMessages)
     EXPECT_GE(CursorDisplayCount(), 0);
 }
 
-TEST_F(WindowProcedureTest, ButtonPressesAreRecordedAsClicks)
+TEST_P(WindowProcedureTest, ButtonPressesAreRecordedAsClicks)
 {
     TextInput.clickButtons = 0;
     Send(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(1, 1));
@@ -209,7 +212,7 @@ TEST_F(WindowProcedureTest, ButtonPressesAreRecordedAsClicks)
     EXPECT_EQ(TextInput.clickButtons, 1u | 4u);
 }
 
-TEST_F(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
+TEST_P(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
 {
     // The display-change notification that ends each switch's wait is already queued.
     PostMessage(CoreState.MainWindow, WM_DISPLAYCHANGE, 32, MakeLParam(640, 480));
@@ -229,7 +232,7 @@ TEST_F(WindowProcedureTest, SwitchingToFullScreenHidesTheCursorAndBackShowsIt)
                                            "T:ウインドウスタイルをウインドウモード用に変更します... 完了"}));
 }
 
-TEST_F(WindowProcedureTest, ModeSwitchOnADisplayWithoutModeChangesEndsOnThePlatformsNotice)
+TEST_P(WindowProcedureTest, ModeSwitchOnADisplayWithoutModeChangesEndsOnThePlatformsNotice)
 {
     // The display offers no mode of this size: nothing changes on it, and the platform still
     // reports the switch done instead of leaving the wait to run out.
@@ -240,7 +243,7 @@ TEST_F(WindowProcedureTest, ModeSwitchOnADisplayWithoutModeChangesEndsOnThePlatf
     EXPECT_EQ(CoreState.displayChangeSeen, 1);
 }
 
-TEST_F(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDown)
+TEST_P(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDown)
 {
     PostMessage(CoreState.MainWindow, WM_DISPLAYCHANGE, 32, MakeLParam(640, 480));
     ASSERT_EQ(ChangeWindowMode(0), 0);
@@ -264,5 +267,7 @@ TEST_F(WindowProcedureTest, FullScreenActivatedAgainRebuildsFontsAndShutsInputDo
     EXPECT_EQ(IsKeyDown(KEYCODE_A), 0);  // the first key query sets input up again
     EXPECT_NE(InputState.directInput, InputObject::None);
 }
+
+INSTANTIATE_ON_BOTH_PATHS(WindowProcedureTest);
 
 }  // namespace
