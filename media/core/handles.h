@@ -18,6 +18,7 @@ enum class HandleKind : int32_t {
     Music = 11,
     Light = 12,
     SoftImage = 14,
+    FontFile = 15,
 };
 
 constexpr int32_t kHandleCheckLimit = 0x7FF;  // check values run 0-2047

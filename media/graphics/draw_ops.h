@@ -12,6 +12,7 @@ namespace ror {
 
 struct PolygonVertex;
 struct FontRecord;
+enum class TextCodes : int32_t;
 
 struct DrawOpsTable {
     // The screen. openScreen runs once graphics are ready and the path is chosen (the software
@@ -67,9 +68,10 @@ struct DrawOpsTable {
     // (submitVertices), 0 when the glyph cache is an image the software routines draw from.
     int (*glyphsInTextures)();
     // Draws a string with a font made while this table was installed: text not empty, the
-    // font resolved, the draw area not empty, after the wait. 0 / -1.
+    // font resolved, the draw area not empty, after the wait; its bytes make characters by
+    // `codes`. 0 / -1.
     int (*drawText)(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
-                    uint32_t edgeColor);
+                    uint32_t edgeColor, TextCodes codes);
 };
 
 // No entry is optional: the shared code calls each without a null check.

@@ -1,4 +1,6 @@
-// Text: fonts named by handles, the default font, and drawing strings (cp932 bytes).
+// Text: fonts named by handles, the default font, drawing and measuring strings. Texts are
+// cp932 bytes, or UTF-8 while SetUseUtf8Texts(1) is in force: then every code point the font
+// has is drawn, and a sequence that is no UTF-8 character draws the font's replacement mark.
 #pragma once
 #include <cstdint>
 
@@ -10,7 +12,9 @@ constexpr int FONT_EDGE = 1;       // glyphs outlined in the edge colour
 constexpr int FONT_ANTIALIAS = 2;  // 16-level anti-aliased glyphs
 
 // -1 in size, thickness, type, charSetIndex, edgeSize, slot or check asks for the default.
-// charSetIndex: 0 default, 1 Shift-JIS, 2 Hangeul. Result: a font handle, or -1.
+// charSetIndex: 0 default, 1 Shift-JIS, 2 Hangeul. Result: a font handle, or -1. faceName is a
+// family of a loaded font file (below) or of the system; a family neither has gets the face
+// fontconfig proposes in its place, and the log names both.
 ROR_API int CreateFontToHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize,
                                int italic, int slot = -1, int check = -1);
 ROR_API int ReleaseFontHandle(int handle);
@@ -34,3 +38,38 @@ ROR_API int PrintTextFormat(int x, int y, uint32_t color, const char* format, ..
 ROR_API int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor = 0);
 ROR_API int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor = 0,
                               int vertical = 0);
+
+// Measuring. fontHandle: a font handle, or -1 for the default font. A width is what drawing
+// moves the pen: each character's advance (its edge included) plus the font's spacing, in the
+// text mode in force, so that a text drawn at x + width goes on where the measured one ended.
+// Measuring renders the glyphs into the font's cache as drawing would; it draws nothing.
+//
+// The width in pixels of `text` into *width. 0; -1 for a null text or width, an invalid handle,
+// or the default font before start-up.
+ROR_API int GetTextWidth(const char* text, int fontHandle, int* width);
+// The width of the first `characters` characters of `text` (a cp932 character is one or two
+// bytes, a UTF-8 one a code point; the whole text when it has fewer, 0 for 0 or less), as for
+// a caret after them. 0; -1 as GetTextWidth.
+ROR_API int GetTextWidthUpTo(const char* text, int characters, int fontHandle, int* width);
+// The height of a drawn line and its baseline below the line's top, edges included, into
+// *lineHeight and *ascent (either may be null). 0; -1 for an invalid handle or the default
+// font before start-up.
+ROR_API int GetFontLineMetrics(int fontHandle, int* lineHeight, int* ascent);
+
+// Fonts the game brings. A TrueType or OpenType file (a collection too) from a path (through
+// archives, as FileOpen finds files) or from memory (copied: the caller's bytes may go at
+// once); its faces are found by CreateFontToHandle under their family names, before the
+// system's, until the font file is removed or the program ends. Before or after start-up.
+//
+// The path's font file: a font file handle, or -1 (logged) when the file cannot be read, holds
+// no scalable face, or 32 font files are loaded.
+ROR_API int LoadFontFile(const char* path);
+// The same for `size` bytes at `data`: a font file handle, or -1 (also for null data or a size
+// of 0 or less).
+ROR_API int LoadFontFromMemory(const void* data, int size);
+// The family name of the font file's first face into familyName (at least 256 bytes), in the
+// text mode in force. 0; -1 for an invalid handle or a null buffer.
+ROR_API int GetFontFileFamily(int fontFile, char* familyName);
+// New fonts no longer find the font file's faces; font handles made from them keep working
+// until released. 0; -1 for an invalid handle.
+ROR_API int RemoveFontFile(int fontFile);

@@ -7,6 +7,7 @@
 #include "graphics/draw_ops.h"
 #include "graphics/screen_mode.h"
 #include "platform/fonts/glyph_raster.h"
+#include "platform/system/codepage.h"
 #include "text/glyph_cache.h"
 #include "text/glyph_texture.h"
 
@@ -51,7 +52,14 @@ PlatformFont* MakePlatformFont(const FontRecord* font)
     if (font->faceName[0]) {
         for (int32_t tryCharSet : {charSet, kCharSetDefault, kCharSetShiftJis}) {
             PlatformFontRequest request{font->faceName, font->size, weight, font->italic, tryCharSet};
-            if (OpenPlatformFont(request, &made) == 0) return made;
+            if (OpenPlatformFont(request, &made) != 0) continue;
+            // Like desktop text, a family nobody has gets the nearest face, said in the log.
+            if (PlatformFontSubstituted(made)) {
+                char family[kFontFaceNameSize];
+                if (Utf8ToCp932(PlatformFontFamily(made), family, sizeof family) < 0) family[0] = 0;
+                LogWriteFormat("フォント %s が無いため %s で代用します\n", font->faceName, family);
+            }
+            return made;
         }
         LogWrite("指定のフォントの作成に失敗しました\n");
         return nullptr;
@@ -163,6 +171,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
         CellMetrics cell = ComputeCellMetrics(metrics.maxCharWidth, metrics.height, type, edgeSize);
         font->cellSize = cell.cellSize;
         font->cellHeight = cell.cellHeight;
+        font->ascent = metrics.ascent + ((type & FONT_EDGE) ? edgeSize : 0);
         if (CreateGlyphCache(font) == 0) {
             font->releasedFlag = nullptr;
             font->header.handle = MakeHandle(HandleKind::Font, slot, font->header.check);

@@ -31,8 +31,10 @@ struct GlyphSlot {
     int32_t cell;  // cache cell owned; -1 in the end marker
     int16_t width;
     int16_t height;
-    GlyphCodeEntry* mapEntry;
-    uint32_t lineStamp;  // the last line that used the glyph, kept while that line is made
+    GlyphCodeEntry* mapEntry;  // in the code map, or ownEntry for a code past the map
+    uint32_t lineStamp;        // the last line that used the glyph, kept while that line is made
+    uint32_t code;
+    GlyphCodeEntry ownEntry;
 };
 
 struct FontRecord {
@@ -67,6 +69,8 @@ struct FontRecord {
     int32_t textureMode;
     uint32_t lineStamp;    // the line being made; its glyphs are not replaced for others
     int32_t glyphRenders;  // glyphs rendered into the cache since the font was made
+    int32_t unicodeCodes;  // 1: the cache holds glyphs by Unicode code point, else by cp932 code
+    int32_t ascent;        // baseline below the top of the line, the edge included
 };
 
 struct DefaultFontSettingsRecord {

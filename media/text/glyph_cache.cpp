@@ -4,6 +4,7 @@
 #include "core/app_log.h"
 #include "base/sjis.h"
 #include "core/fatal_exit.h"
+#include "core/text_encoding.h"
 #include "core/tracked_memory.h"
 #include "graphics/window_link.h"
 #include "platform/fonts/glyph_raster.h"
@@ -71,7 +72,9 @@ void WriteGlyphIntoCache(FontRecord* font, int32_t cell, const GlyphBitmap& glyp
 void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record, const PlatformTextMetrics& text)
 {
     uint32_t code = CharCode(record);
-    uint32_t platformCode = record.second ? (uint32_t(record.first) << 8 | record.second) : record.first;
+    uint32_t platformCode = font->unicodeCodes ? code | kPlatformUnicodeCode
+                            : record.second    ? (uint32_t(record.first) << 8 | record.second)
+                                               : record.first;
     GlyphBitmapFormat format = (font->type & FONT_ANTIALIAS) ? GlyphBitmapFormat::Gray17 : GlyphBitmapFormat::Mono;
     int32_t edge = (font->type & FONT_EDGE) ? font->edgeSize : 0;
 
@@ -83,7 +86,7 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
     int32_t size = ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, 0, nullptr);
     if (size < 0) FatalExit("GetGlyphOutline 関数が失敗しました");
     slot->advance = int16_t(metrics.cellIncX);
-    if (code == kSpaceCode || code == kWideSpaceCode || size == 0 || metrics.blackBoxY == 0) {
+    if (IsBlankCode(font, code) || size == 0 || metrics.blackBoxY == 0) {
         slot->originX = int16_t(metrics.originX);
         slot->top = int16_t(text.ascent - metrics.originY);
         slot->width = 0;
@@ -126,6 +129,73 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
 bool IsLeadByteOf(const FontRecord* font, uint8_t byte)
 {
     return font->charSetIndex == 2 ? (byte & 0x80) != 0 : IsSjisLeadByte(byte);
+}
+
+TextCodes CallerTextCodes() { return TextEncoding.utf8 ? TextCodes::Utf8 : TextCodes::Cp932; }
+
+bool IsBlankCode(const FontRecord* font, uint32_t code)
+{
+    return code == kSpaceCode || code == (font->unicodeCodes ? kUnicodeWideSpace : kWideSpaceCode);
+}
+
+namespace {
+
+bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
+
+// A UTF-8 sequence from bytes[at], none read at or past end: the code point and its length,
+// or kReplacementCode with the length of its longest valid beginning (at least 1).
+int32_t DecodeUtf8(const uint8_t* bytes, int32_t at, int32_t end, uint32_t* code)
+{
+    const uint8_t lead = bytes[at];
+    *code = kReplacementCode;
+    if (lead < 0x80) {
+        *code = lead;
+        return 1;
+    }
+    int32_t length = 0;
+    uint32_t value = 0;
+    uint8_t low = 0x80, high = 0xBF;  // the second byte's range, narrower after some leads
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return 1;
+    }
+    for (int32_t i = 1; i < length; ++i) {
+        if (at + i >= end) return i;
+        const uint8_t byte = bytes[at + i];
+        if (!IsContinuation(byte) || (i == 1 && (byte < low || byte > high))) return i;
+        value = value << 6 | (byte & 0x3F);
+    }
+    *code = value;
+    return length;
+}
+
+}  // namespace
+
+int32_t ReadCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
+                      CharRecord* record)
+{
+    if (codes == TextCodes::Utf8) {
+        uint32_t code = 0;
+        const int32_t length = DecodeUtf8(bytes, at, end, &code);
+        *record = CodePointRecord(code);
+        return length;
+    }
+    *record = CharRecord{bytes[at], 0, 0};
+    if (!IsLeadByteOf(font, bytes[at])) return 1;
+    record->second = bytes[at + 1];
+    return record->second ? 2 : 1;
 }
 
 int SoftwareCacheSlotCount(int32_t cellSize)
@@ -241,7 +311,9 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
             slot->mapEntry->slot = nullptr;
             slot->inUse = 0;
         }
-        GlyphCodeEntry* entry = &font->codeMap[CharCode(records[i])];
+        const uint32_t code = CharCode(records[i]);
+        GlyphCodeEntry* entry = code < uint32_t(kGlyphCodeCount) ? &font->codeMap[code] : &slot->ownEntry;
+        slot->code = code;
         entry->cached = 1;
         entry->slot = slot;
         slot->mapEntry = entry;
@@ -257,31 +329,49 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
 
 GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)
 {
-    const GlyphCodeEntry& entry = font->codeMap[CharCode(record)];
-    if (entry.cached == 1 && entry.slot) {
-        entry.slot->lineStamp = font->lineStamp;
-        return entry.slot;
+    const uint32_t code = CharCode(record);
+    GlyphSlot* found = nullptr;
+    if (code < uint32_t(kGlyphCodeCount)) {
+        const GlyphCodeEntry& entry = font->codeMap[code];
+        if (entry.cached == 1) found = entry.slot;
+    } else {
+        // Code points past the map are few: their slots are searched.
+        for (int32_t i = 0; i < font->slotCount && !found; ++i) {
+            GlyphSlot& slot = font->slots[i];
+            if (slot.inUse && slot.code == code && slot.mapEntry == &slot.ownEntry) found = &slot;
+        }
+    }
+    if (found) {
+        found->lineStamp = font->lineStamp;
+        return found;
     }
     return RenderGlyphs(font, 1, &record);
 }
 
-int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord* records, int32_t* count)
+int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord* records, int32_t* count,
+                 TextCodes codes)
 {
     FontRecord* font = ResolveFont(fontHandle);
     if (!font || !text) return -1;
+    // A cache holds glyphs of one kind of code: the other kind starts it anew.
+    const int32_t unicode = codes == TextCodes::Utf8 ? 1 : 0;
+    if (font->unicodeCodes != unicode) {
+        ClearGlyphCache(fontHandle);
+        font->unicodeCodes = unicode;
+    }
     int32_t n = int32_t(std::strlen(text));
     if (maxLength != -1 && maxLength >= 0 && maxLength < n) n = maxLength;
 
     CharRecord* all = ShortLists.records;
     CharRecord* fresh = ShortLists.fresh;
-    uint16_t* codes = ShortLists.codes;
+    uint16_t* freshCodes = ShortLists.codes;
     void* block = nullptr;
     if (n > kShortTextBytes) {
         block = TrackedAlloc(n * 8, __FILE__, __LINE__);
         if (!block) return -1;
         all = static_cast<CharRecord*>(block);
         fresh = all + n;
-        codes = reinterpret_cast<uint16_t*>(fresh + n);
+        freshCodes = reinterpret_cast<uint16_t*>(fresh + n);
     }
     if (records) all = records;
 
@@ -290,28 +380,22 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
     int32_t written = 0, collected = 0, distinct = 0;
     for (int32_t at = 0; at < n;) {
-        CharRecord record{bytes[at], 0, 0};
-        // A lead byte takes the next byte even at the limit; at the string's end that
-        // is the terminating zero, and the character is the lead byte alone.
-        if (IsLeadByteOf(font, bytes[at])) {
-            record.second = bytes[at + 1];
-            at += record.second ? 2 : 1;
-        } else {
-            at += 1;
-        }
+        CharRecord record{};
+        at += ReadCharacter(font, codes, bytes, at, n, &record);
         all[written++] = record;
+        if (CharCode(record) >= uint32_t(kGlyphCodeCount)) continue;  // looked up when drawn
         GlyphCodeEntry& entry = font->codeMap[CharCode(record)];
         if (entry.cached != 1) {
             entry.cached = 1;
             fresh[collected] = record;
-            codes[collected++] = uint16_t(CharCode(record));
+            freshCodes[collected++] = uint16_t(CharCode(record));
             ++distinct;
         } else if (entry.slot && entry.slot->lineStamp != font->lineStamp) {
             entry.slot->lineStamp = font->lineStamp;
             ++distinct;
         }
     }
-    for (int32_t i = 0; i < collected; ++i) font->codeMap[codes[i]].cached = 0;
+    for (int32_t i = 0; i < collected; ++i) font->codeMap[freshCodes[i]].cached = 0;
     // A line with more glyphs than the cache holds would render them again in every frame.
     if (distinct > font->slotCount) GrowGlyphCache(font, distinct);
     // One batch renders at most a cache's worth; the rest come one at a time.

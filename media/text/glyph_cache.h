@@ -7,18 +7,43 @@
 
 namespace ror {
 
-// One character of a string: first byte, second byte (0 for a one-byte character), 0.
+// One character of a string. cp932: first byte, second byte (0 for a one-byte character), 0.
+// UTF-8: the code point's three bytes, lowest first.
 struct CharRecord {
     uint8_t first;
     uint8_t second;
-    uint8_t zero;
+    uint8_t third;
 };
 static_assert(sizeof(CharRecord) == 3);
 
-constexpr uint32_t CharCode(const CharRecord& record) { return uint32_t(record.first) | uint32_t(record.second) << 8; }
+constexpr uint32_t CharCode(const CharRecord& record)
+{
+    return uint32_t(record.first) | uint32_t(record.second) << 8 | uint32_t(record.third) << 16;
+}
+constexpr CharRecord CodePointRecord(uint32_t code)
+{
+    return CharRecord{uint8_t(code), uint8_t(code >> 8), uint8_t(code >> 16)};
+}
 
 constexpr uint32_t kSpaceCode = 0x20;
-constexpr uint32_t kWideSpaceCode = 0x4081;
+constexpr uint32_t kWideSpaceCode = 0x4081;  // cp932 0x81 0x40
+constexpr uint32_t kUnicodeWideSpace = 0x3000;
+// What a UTF-8 sequence that is no character draws.
+constexpr uint32_t kReplacementCode = 0xFFFD;
+
+// How the bytes of a text make characters: cp932 (one or two bytes) or UTF-8 (code points).
+enum class TextCodes : int32_t { Cp932, Utf8 };
+// The codes of the texts the game gives now.
+TextCodes CallerTextCodes();
+
+// One character of bytes[at, end): sets *record and returns the bytes it takes (at least 1).
+// cp932: a lead byte takes the next byte even at `end` (the string's terminating zero makes
+// it a lead byte alone). UTF-8: a sequence that is not a character gives kReplacementCode for
+// its longest valid beginning, and nothing at or past `end` is read.
+int32_t ReadCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
+                      CharRecord* record);
+// Spaces: an advance, no pixels.
+bool IsBlankCode(const FontRecord* font, uint32_t code);
 
 // Fixed working lists serve strings of up to this many bytes; longer ones allocate.
 constexpr int32_t kShortTextBytes = 256;
@@ -38,7 +63,10 @@ void ClearGlyphCacheOf(FontRecord* font);
 // characters in one batch, the cache grown first to hold the line's glyphs. The line's glyphs
 // are not replaced by others until the next line. records may be null; count receives the
 // number of records.
-int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord* records, int32_t* count);
+// `codes` tells how the text's bytes make characters; the cache changes over (empty) when the
+// font last held glyphs of the other kind.
+int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord* records, int32_t* count,
+                 TextCodes codes = TextCodes::Cp932);
 // Renders `count` characters into the next slots; returns the last slot filled.
 GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* records);
 // The slot of one character, rendering it when it is not cached.

@@ -199,7 +199,8 @@ void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot)
     TrackedFree(pixels);
 }
 
-int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font, uint32_t edgeColor)
+int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font, uint32_t edgeColor,
+                   TextCodes codes)
 {
     // A font whose texture could not be made has no glyphs this path can draw.
     if (!font->textureMode) return 0;
@@ -217,7 +218,10 @@ int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandl
         if (records == nullptr) return -1;
     }
     int32_t count = 0;
-    PrecacheText(length, text, fontHandle, records, &count);
+    if (PrecacheText(length, text, fontHandle, records, &count, codes) != 0) {
+        if (records != fixed) TrackedFree(records);
+        return -1;
+    }
     const uint32_t textColor = VertexColorOf(color), edgeVertexColor = VertexColorOf(edgeColor);
     const float textureWidth = float(Edged(font) ? 2 * font->cacheWidth : font->cacheWidth);
     const float textureHeight = float(font->cacheHeight);
@@ -230,8 +234,7 @@ int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandl
             result = LogWrite("テキストキャッシュの作成に失敗しました");
             break;
         }
-        const uint32_t code = CharCode(records[i]);
-        if (records[i].first != 0x20 && code != kWideSpaceCode && slot->width > 0 && slot->height > 0) {
+        if (!IsBlankCode(font, CharCode(records[i])) && slot->width > 0 && slot->height > 0) {
             const float left = float(x + int32_t(pen) + slot->originX), top = float(y + slot->top);
             const float w = float(slot->width), h = float(slot->height);
             const float tx = float(slot->cell / perColumn * font->cellSize),

@@ -1,6 +1,7 @@
 // The glyph cache's texture on the hardware path (fonts with textureMode 1).
 #pragma once
 #include "text/font_handles.h"
+#include "text/glyph_cache.h"
 
 #include <cstdint>
 
@@ -20,7 +21,7 @@ struct GlyphSlot;
 void UploadGlyphCell(FontRecord* font, const GlyphSlot* slot);
 // The device path's string drawing (the drawing table's entry): from the font's texture,
 // each glyph a tinted rectangle (its edge first). 0 / -1.
-int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
-                   uint32_t edgeColor);
+int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font, uint32_t edgeColor,
+                   TextCodes codes);
 
 }  // namespace ror

@@ -187,20 +187,6 @@ void DrawOneGlyph(const FontRecord* font, const GlyphSlot* slot, int32_t dx, int
     }
 }
 
-// Characters of the string one by one, for when the batch could not be had.
-int32_t SplitText(const FontRecord* font, const char* text, int32_t limit, CharRecord* records)
-{
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text);
-    int32_t count = 0;
-    for (int32_t at = 0; at < limit;) {
-        CharRecord record{bytes[at], 0, 0};
-        if (IsLeadByteOf(font, bytes[at]) && bytes[at + 1]) record.second = bytes[++at];
-        ++at;
-        records[count++] = record;
-    }
-    return count;
-}
-
 }  // namespace
 
 int FormatTextBounded(char* buffer, const char* format, va_list values)
@@ -209,6 +195,17 @@ int FormatTextBounded(char* buffer, const char* format, va_list values)
     if (length < 0) {
         buffer[0] = 0;
         return 0;
+    }
+    if (length >= kFormatBufferSize && CallerTextCodes() == TextCodes::Utf8) {
+        // Cut before the last sequence when it lost its end.
+        int keep = kFormatBufferSize - 1;
+        int lead = keep - 1;
+        while (lead > 0 && (uint8_t(buffer[lead]) & 0xC0) == 0x80) --lead;
+        const uint8_t first = uint8_t(buffer[lead]);
+        const int needed = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+        if (lead + needed > keep) keep = lead;
+        buffer[keep] = 0;
+        return keep;
     }
     if (length >= kFormatBufferSize) {
         size_t keep = 0;
@@ -244,7 +241,7 @@ int32_t FreeColorKey(const MEMIMG* work, const GlyphColors& colors)
 }  // namespace
 
 int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIMG* target, const PixelRect* clip,
-                 int fontHandle, uint32_t edgeColor, int32_t limit, TextSize* size)
+                 int fontHandle, uint32_t edgeColor, int32_t limit, TextSize* size, TextCodes codes)
 {
     FontRecord* font = ResolveFont(fontHandle);
     if (!font || !text) return -1;
@@ -263,7 +260,10 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
         if (!records) return -1;
     }
     int32_t count = 0;
-    if (PrecacheText(length, text, fontHandle, records, &count) != 0) count = SplitText(font, text, length, records);
+    if (PrecacheText(length, text, fontHandle, records, &count, codes) != 0) {
+        if (records != fixed) TrackedFree(records);
+        return -1;
+    }
 
     bool drawing = draw && target && clip && IsValidMemImg(target);
     double pen = 0;
@@ -274,8 +274,7 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
             if (records != fixed) TrackedFree(records);
             return LogWrite("テキストキャッシュの作成に失敗しました");
         }
-        uint32_t code = CharCode(record);
-        if (drawing && record.first != 0x20 && code != kWideSpaceCode && (slot->width || slot->height))
+        if (drawing && !IsBlankCode(font, CharCode(record)) && (slot->width || slot->height))
             DrawOneGlyph(font, slot, x + int32_t(pen) + slot->originX, y + slot->top, target, clip, colors);
         pen += slot->advance + font->spacing;
     }
@@ -285,17 +284,19 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
 }
 
 int SoftwareDrawText(int x, int y, const char* text, uint32_t color, int fontHandle, FontRecord* font,
-                     uint32_t edgeColor)
+                     uint32_t edgeColor, TextCodes codes)
 {
     // Straight into the target: the size is not needed, and drawing caches the glyphs
     // as measuring would.
     bool antialias = (font->type & FONT_ANTIALIAS) != 0;
     if (DefaultBlend() && !antialias) {
-        DrawGlyphRun(1, x, y, text, color, SoftScreen.target, &DrawState.drawArea, fontHandle, edgeColor, -1, nullptr);
-        return 0;
+        return DrawGlyphRun(1, x, y, text, color, SoftScreen.target, &DrawState.drawArea, fontHandle, edgeColor, -1,
+                            nullptr, codes) < 0
+                   ? -1
+                   : 0;
     }
     TextSize size{};
-    if (DrawGlyphRun(0, 0, 0, text, color, nullptr, nullptr, fontHandle, edgeColor, -1, &size) < 0) return -1;
+    if (DrawGlyphRun(0, 0, 0, text, color, nullptr, nullptr, fontHandle, edgeColor, -1, &size, codes) < 0) return -1;
 
     MEMIMG* work = antialias ? &SoftScreen.workAlpha : &SoftScreen.work;
     if (!IsValidMemImg(work) || !IsValidMemImg(SoftScreen.target)) return 0;
@@ -309,7 +310,7 @@ int SoftwareDrawText(int x, int y, const char* text, uint32_t color, int fontHan
     ClipRect(&inWork, &workBounds);
     if (inWork.left >= inWork.right || inWork.top >= inWork.bottom) return 0;
     FillMemImg(work, &inWork, uint32_t(work->base->colorKey));
-    DrawGlyphRun(1, 0, 0, text, color, work, &inWork, fontHandle, edgeColor, -1, nullptr);
+    DrawGlyphRun(1, 0, 0, text, color, work, &inWork, fontHandle, edgeColor, -1, nullptr, codes);
 
     PixelRect onTarget{x, y, x + size.width, y + size.height};
     ClipRect(&onTarget, &savedArea);
@@ -333,15 +334,40 @@ int SoftwareDrawText(int x, int y, const char* text, uint32_t color, int fontHan
 
 namespace {
 
-// The drawing behind the public operations, on a cp932 text.
-int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor)
+// The drawing behind the public operations: a text of `codes`, as the game gave it.
+int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor,
+                     TextCodes codes)
 {
     if (!text || !text[0] || DrawState.drawAreaEmpty) return 0;
     FontRecord* font = ResolveFont(fontHandle);
     if (!font) return LogWrite("フォントハンドル値が異常です\n");
     WaitWhileWindowInactive();
     if (DrawState.drawTarget == DRAW_TARGET_FRONT_SCREEN && x >= DrawState.drawArea.right) return 0;
-    return DrawOps.drawText(x, y, text, color, fontHandle, font, edgeColor);
+    return DrawOps.drawText(x, y, text, color, fontHandle, font, edgeColor, codes);
+}
+
+// The font a measuring operation names: a handle, or -1 for the default font (after start-up).
+int MeasuredFontHandle(int fontHandle)
+{
+    if (fontHandle != -1) return ResolveFont(fontHandle) ? fontHandle : -1;
+    if (!ScreenSettings.graphicsReady) return -1;
+    RefreshDefaultFont();
+    return ResolveFont(QueryDefaultFont()) ? QueryDefaultFont() : -1;
+}
+
+// The pen's advance over the first `limit` bytes of the game's text (-1 = all).
+int MeasureText(const char* text, int32_t limit, int fontHandle, int* width)
+{
+    const int handle = MeasuredFontHandle(fontHandle);
+    if (!text || !width || handle == -1) return -1;
+    if (!text[0] || limit == 0) {
+        *width = 0;
+        return 0;
+    }
+    const int advance = DrawGlyphRun(0, 0, 0, text, 0, nullptr, nullptr, handle, 0, limit, nullptr, CallerTextCodes());
+    if (advance < 0) return -1;
+    *width = advance;
+    return 0;
 }
 
 }  // namespace
@@ -350,19 +376,19 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int fontHan
 
 using namespace ror;
 
+// In UTF-8 mode the text stays UTF-8 and is drawn by code point; in cp932 mode it is drawn as
+// it comes.
 int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
 {
     if (text == nullptr) return -1;
-    CallerText converted(text);
-    return DrawTextWithFont(x, y, converted.get(), color, fontHandle, edgeColor);
+    return DrawTextWithFont(x, y, text, color, fontHandle, edgeColor, CallerTextCodes());
 }
 
 int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor)
 {
     if (text == nullptr) return -1;
     RefreshDefaultFont();
-    CallerText converted(text);
-    return DrawTextWithFont(x, y, converted.get(), color, QueryDefaultFont(), edgeColor);
+    return DrawTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor, CallerTextCodes());
 }
 
 int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
@@ -374,4 +400,31 @@ int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
     FormatTextBounded(buffer, format, values);
     va_end(values);
     return PrintText(x, y, buffer, color, 0);
+}
+
+int GetTextWidth(const char* text, int fontHandle, int* width) { return MeasureText(text, -1, fontHandle, width); }
+
+int GetTextWidthUpTo(const char* text, int characters, int fontHandle, int* width)
+{
+    const int handle = MeasuredFontHandle(fontHandle);
+    if (!text || handle == -1) return -1;
+    // The bytes of the first characters, split as drawing splits them.
+    const FontRecord* font = ResolveFont(handle);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+    const int32_t length = int32_t(std::strlen(text));
+    int32_t at = 0;
+    for (int i = 0; i < characters && at < length; ++i) {
+        CharRecord record{};
+        at += ReadCharacter(font, CallerTextCodes(), bytes, at, length, &record);
+    }
+    return MeasureText(text, std::min(at, length), handle, width);
+}
+
+int GetFontLineMetrics(int fontHandle, int* lineHeight, int* ascent)
+{
+    const FontRecord* font = ResolveFont(MeasuredFontHandle(fontHandle));
+    if (!font) return -1;
+    if (lineHeight) *lineHeight = font->cellHeight;
+    if (ascent) *ascent = font->ascent;
+    return 0;
 }

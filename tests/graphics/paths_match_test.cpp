@@ -502,6 +502,27 @@ std::vector<DrawCase> TextCases()
              SetBlendMode(0, 0);
          },
          Match::BlendStep},
+        // UTF-8 texts by code point: accents, Greek, Cyrillic, Korean, Japanese and symbols, a
+        // broken sequence, and lines centred by their measured widths.
+        {"Utf8Lines",
+         [] {
+             SetUseUtf8Texts(1);
+             const int font = CreateFontToHandle(nullptr, 22, -1, FONT_EDGE, -1, 2, 0);
+             const char* lines[] = {
+                 reinterpret_cast<const char*>(u8"café Übung ©®±§ Ωλπ Привет"),
+                 reinterpret_cast<const char*>(u8"한국어 日本語 ★♪→€"),
+                 "broken \xE3\x81 end \xFF",
+             };
+             for (int i = 0; i < 3; ++i) {
+                 int width = 0;
+                 GetTextWidth(lines[i], font, &width);
+                 PrintTextWithFont((kWidth - width) / 2, 40 + 50 * i, lines[i], PackColor(255, 255, 0), font,
+                                   PackColor(0, 0, 160));
+                 PrintText(20, 250 + 30 * i, lines[i], PackColor(255, 255, 255));
+             }
+             ReleaseFontHandle(font);
+             SetUseUtf8Texts(0);
+         }},
     };
 }
 

@@ -134,7 +134,7 @@ TEST_F(GlyphCache, CharacterCodesAndSplitting)
               0);
     ASSERT_EQ(count, 2);
     EXPECT_EQ(CharCode(records[0]), 0xA082u);
-    EXPECT_EQ(records[0].zero, 0);
+    EXPECT_EQ(records[0].third, 0);
     ASSERT_EQ(font->codeMap[0xA082].cached, 1);
     const GlyphSlot* slot = font->codeMap[0xA082].slot;
     PlatformGlyphMetrics metrics{};
@@ -292,4 +292,43 @@ TEST_F(GlyphCache, AntialiasedCellsHoldLevelMinusOne)
     for (int y = 0; y < both->cellSize; ++y)
         for (int x = 0; x < both->cellSize; ++x) edgeMax = std::max(edgeMax, CellByte(both, outlined, x, y) >> 4);
     EXPECT_EQ(edgeMax, strongest - 1);
+}
+
+// UTF-8 is read by code point; a sequence that is no character is one replacement mark for its
+// longest valid beginning, and the byte at the end given is never read.
+TEST(GlyphCacheUtf8, CharactersAndReplacementMarks)
+{
+    struct Case {
+        const char* bytes;
+        int end;  // bytes that may be read
+        uint32_t code;
+        int length;
+    };
+    const Case cases[] = {
+        {"A", 1, 'A', 1},
+        {"\xC3\xA9", 2, 0xE9, 2},                  // é
+        {"\xE2\x82\xAC", 3, 0x20AC, 3},            // €
+        {"\xED\x95\x9C", 3, 0xD55C, 3},            // 한
+        {"\xF0\x9F\x98\x80", 4, 0x1F600, 4},       // past the plane
+        {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF, 4},      // the last code point
+        {"\xE3\x81\x82", 2, kReplacementCode, 2},  // cut by the end: the third byte is not read
+        {"\xE3\x81\x82", 1, kReplacementCode, 1},
+        {"\xF0\x9F\x98\x80", 3, kReplacementCode, 3},
+        {"\x80", 1, kReplacementCode, 1},              // a lone continuation byte
+        {"\xC0\xAF", 2, kReplacementCode, 1},          // overlong
+        {"\xE0\x80\xAF", 3, kReplacementCode, 1},      // overlong
+        {"\xED\xA0\x80", 3, kReplacementCode, 1},      // a surrogate
+        {"\xF4\x90\x80\x80", 4, kReplacementCode, 1},  // past U+10FFFF
+        {"\xF5\x80", 2, kReplacementCode, 1},
+        {"\xFF", 1, kReplacementCode, 1},
+        {"\xE3\x41", 2, kReplacementCode, 1},  // the next character stays whole
+        {"\xC3", 1, kReplacementCode, 1},
+    };
+    for (const Case& c : cases) {
+        CharRecord record{};
+        const int length =
+            ReadCharacter(nullptr, TextCodes::Utf8, reinterpret_cast<const uint8_t*>(c.bytes), 0, c.end, &record);
+        EXPECT_EQ(CharCode(record), c.code) << c.bytes;
+        EXPECT_EQ(length, c.length) << c.bytes;
+    }
 }

@@ -1,5 +1,6 @@
 #include "platform/fonts/glyph_raster.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,8 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_IDS_H
 #include <iconv.h>
 
 namespace ror {
@@ -27,7 +30,35 @@ struct PlatformFont {
     bool shear;             // italic asked of an upright face
     uint32_t renderedCode;  // the glyph left in face->glyph by the last call
     bool rendered;
+    bool substituted;  // a named family the system lacks, another face in its place
+    int32_t height, weight;
+    bool italic;
+    FT_Face renderedFace;  // the face whose glyph slot holds the rendered glyph
+    FT_Face fallbacks[8];  // faces fontconfig proposed for characters the face lacks
+    int fallbackCount;
+    int added;  // the added font whose bytes the face reads, or -1
     char family[128];
+};
+
+// A font the game brought: its bytes and the names and styles of its faces.
+constexpr int kAddedFontCount = 32;
+constexpr int kAddedFacesPerFont = 64;
+constexpr int kNamesPerFace = 4;
+
+struct AddedFace {
+    char names[kNamesPerFace][128];  // UTF-8 family names: the face's own and its localised ones
+    int nameCount;
+    int weight;
+    bool italic;
+};
+
+struct AddedFont {
+    bool listed;    // found by name until removed
+    int openFaces;  // fonts open on its bytes, which stay until the last closes
+    unsigned char* bytes;
+    size_t size;
+    AddedFace* faces;
+    int faceCount;
 };
 
 struct GlyphRasterState {
@@ -35,6 +66,7 @@ struct GlyphRasterState {
     int openFonts;
     bool fontconfigReady;
     PlatformFont pool[kPlatformFontPoolSize];
+    AddedFont added[kAddedFontCount];
 };
 
 static GlyphRasterState RasterState;
@@ -47,6 +79,8 @@ struct FaceChoice {
     char file[1024];
     int index;
     char family[128];
+    int added = -1;            // an added font's index, in place of the file
+    bool substituted = false;  // not the family asked for
 };
 
 static bool FamilyMatches(FcPattern* match, const char* family)
@@ -128,6 +162,32 @@ static const char* CharSetLanguage(int32_t charSet)
     }
 }
 
+// The added face of `family` nearest in slant, then in weight.
+static bool FindAddedFace(const char* family, int weight, bool italic, FaceChoice* out)
+{
+    int best = -1;
+    for (int i = 0; i < kAddedFontCount; ++i) {
+        const AddedFont& font = RasterState.added[i];
+        if (!font.listed) continue;
+        for (int f = 0; f < font.faceCount; ++f) {
+            const AddedFace& face = font.faces[f];
+            bool named = false;
+            for (int n = 0; n < face.nameCount && !named; ++n)
+                named = FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(face.names[n]),
+                                           reinterpret_cast<const FcChar8*>(family)) == 0;
+            if (!named) continue;
+            const int score = (face.italic != italic ? 1000 : 0) + std::abs(face.weight - weight);
+            if (best != -1 && score >= best) continue;
+            best = score;
+            out->added = i;
+            out->index = f;
+            out->file[0] = 0;
+            std::snprintf(out->family, sizeof out->family, "%s", face.names[0]);
+        }
+    }
+    return best != -1;
+}
+
 static bool ChooseFace(const PlatformFontRequest& request, FaceChoice* out)
 {
     const char* lang = CharSetLanguage(request.charSet);
@@ -137,7 +197,10 @@ static bool ChooseFace(const PlatformFontRequest& request, FaceChoice* out)
         // Like the platform's font mapper, an unknown family gets the closest face.
         char family[256];
         if (!FaceNameToUtf8(request.faceName, family, sizeof family)) return false;
-        return MatchFace(family, false, lang, request.weight, italic, FaceRule::Any, out);
+        if (FindAddedFace(family, request.weight, italic, out)) return true;
+        if (!MatchFace(family, false, lang, request.weight, italic, FaceRule::Any, out)) return false;
+        out->substituted = !MatchFace(family, false, lang, request.weight, italic, FaceRule::ExactFamily, out);
+        return true;
     }
     return MatchFace("IPAGothic", false, nullptr, request.weight, italic, FaceRule::ExactFamily, out) ||
            MatchFace(nullptr, true, "ja", request.weight, italic, FaceRule::Language, out) ||
@@ -206,7 +269,12 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
         return -1;
     }
     *font = PlatformFont{};
-    if (FT_New_Face(RasterState.library, choice.file, choice.index, &font->face) != 0) {
+    font->added = choice.added;
+    const AddedFont* added = choice.added >= 0 ? &RasterState.added[choice.added] : nullptr;
+    const FT_Error opened =
+        added ? FT_New_Memory_Face(RasterState.library, added->bytes, FT_Long(added->size), choice.index, &font->face)
+              : FT_New_Face(RasterState.library, choice.file, choice.index, &font->face);
+    if (opened != 0) {
         StopLibraryWhenIdle();
         return -1;
     }
@@ -233,6 +301,10 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
     }
     font->shear = request.italic && !(font->face->style_flags & FT_STYLE_FLAG_ITALIC);
     std::snprintf(font->family, sizeof font->family, "%s", choice.family);
+    font->substituted = choice.substituted;
+    font->height = request.height;
+    font->weight = request.weight;
+    font->italic = request.italic != 0;
     if (!SizeFace(font, request.height)) {
         iconv_close(font->decoder);
         FT_Done_Face(font->face);
@@ -241,15 +313,23 @@ int OpenPlatformFont(const PlatformFontRequest& request, PlatformFont** out)
     }
     font->inUse = true;
     ++RasterState.openFonts;
+    if (font->added >= 0) ++RasterState.added[font->added].openFaces;
     *out = font;
     return 0;
 }
+
+static void FreeAddedFontWhenUnused(int index);
 
 void ClosePlatformFont(PlatformFont* font)
 {
     if (!font || !font->inUse) return;
     iconv_close(font->decoder);
     FT_Done_Face(font->face);
+    for (int i = 0; i < font->fallbackCount; ++i) FT_Done_Face(font->fallbacks[i]);
+    if (font->added >= 0) {
+        --RasterState.added[font->added].openFaces;
+        FreeAddedFontWhenUnused(font->added);
+    }
     *font = PlatformFont{};
     --RasterState.openFonts;
     StopLibraryWhenIdle();
@@ -264,10 +344,136 @@ int ReadPlatformTextMetrics(const PlatformFont* font, PlatformTextMetrics* out)
 
 const char* PlatformFontFamily(const PlatformFont* font) { return font && font->inUse ? font->family : ""; }
 
+bool PlatformFontSubstituted(const PlatformFont* font) { return font && font->inUse && font->substituted; }
+
+// --- fonts the game brings ----------------------------------------------------------
+
+static void FreeAddedFontWhenUnused(int index)
+{
+    AddedFont& font = RasterState.added[index];
+    if (font.listed || font.openFaces > 0 || !font.bytes) return;
+    std::free(font.bytes);
+    std::free(font.faces);
+    font = AddedFont{};
+}
+
+// A name of the face's name table as UTF-8: Windows names are UTF-16BE, Mac Roman names are
+// taken when they are ASCII. False for other encodings.
+static bool NameToUtf8(const FT_SfntName& name, char* out, size_t size)
+{
+    size_t at = 0;
+    auto put = [&](uint32_t code) {
+        const int length = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+        if (at + size_t(length) >= size) return false;
+        if (length == 1) {
+            out[at++] = char(code);
+            return true;
+        }
+        static constexpr uint8_t kLeads[5] = {0, 0, 0xC0, 0xE0, 0xF0};
+        for (int i = length - 1; i > 0; --i) out[at + size_t(i)] = char(0x80 | (code & 0x3F)), code >>= 6;
+        out[at] = char(kLeads[length] | code);
+        at += size_t(length);
+        return true;
+    };
+    if (name.platform_id == TT_PLATFORM_MICROSOFT) {
+        for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
+            uint32_t code = uint32_t(name.string[i]) << 8 | name.string[i + 1];
+            if (code >= 0xD800 && code < 0xDC00 && i + 3 < name.string_len) {
+                const uint32_t low = uint32_t(name.string[i + 2]) << 8 | name.string[i + 3];
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+            if (!put(code)) return false;
+        }
+    } else if (name.platform_id == TT_PLATFORM_MACINTOSH && name.encoding_id == TT_MAC_ID_ROMAN) {
+        for (FT_UInt i = 0; i < name.string_len; ++i)
+            if (name.string[i] >= 0x80 || !put(name.string[i])) return false;
+    } else {
+        return false;
+    }
+    out[at] = 0;
+    return at > 0;
+}
+
+static void AddFaceName(AddedFace* face, const char* name)
+{
+    for (int i = 0; i < face->nameCount; ++i)
+        if (std::strcmp(face->names[i], name) == 0) return;
+    if (face->nameCount < kNamesPerFace)
+        std::snprintf(face->names[face->nameCount++], sizeof face->names[0], "%s", name);
+}
+
+// The family names, weight and slant of one face.
+static void DescribeFace(FT_Face face, AddedFace* out)
+{
+    *out = AddedFace{};
+    if (face->family_name) AddFaceName(out, face->family_name);
+    const FT_UInt count = FT_Get_Sfnt_Name_Count(face);
+    for (FT_UInt i = 0; i < count; ++i) {
+        FT_SfntName name{};
+        char text[128];
+        if (FT_Get_Sfnt_Name(face, i, &name) != 0 ||
+            (name.name_id != TT_NAME_ID_FONT_FAMILY && name.name_id != TT_NAME_ID_TYPOGRAPHIC_FAMILY))
+            continue;
+        if (NameToUtf8(name, text, sizeof text)) AddFaceName(out, text);
+    }
+    out->weight = (face->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
+    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
+        if (os2->usWeightClass >= 100 && os2->usWeightClass <= 1000) out->weight = os2->usWeightClass;
+    out->italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+}
+
+int AddPlatformFontData(const void* bytes, size_t size)
+{
+    if (!bytes || size == 0 || size > size_t(INT32_MAX)) return -1;
+    int index = 0;
+    while (index < kAddedFontCount && RasterState.added[index].bytes) ++index;
+    if (index == kAddedFontCount || !StartLibrary()) return -1;
+    AddedFont& font = RasterState.added[index];
+    font.bytes = static_cast<unsigned char*>(std::malloc(size));
+    font.faces = static_cast<AddedFace*>(std::calloc(kAddedFacesPerFont, sizeof(AddedFace)));
+    if (font.bytes && font.faces) {
+        std::memcpy(font.bytes, bytes, size);
+        font.size = size;
+        FT_Face face = nullptr;
+        // Every face of a collection, under its own index.
+        for (FT_Long i = 0, faces = 1; i < faces && i < kAddedFacesPerFont; ++i) {
+            if (FT_New_Memory_Face(RasterState.library, font.bytes, FT_Long(size), i, &face) != 0) break;
+            faces = face->num_faces;
+            if (FT_IS_SCALABLE(face) && font.faceCount == i) DescribeFace(face, &font.faces[font.faceCount++]);
+            FT_Done_Face(face);
+        }
+    }
+    StopLibraryWhenIdle();
+    if (font.faceCount == 0) {
+        std::free(font.bytes);
+        std::free(font.faces);
+        font = AddedFont{};
+        return -1;
+    }
+    font.listed = true;
+    return index;
+}
+
+const char* AddedPlatformFontFamily(int id)
+{
+    if (id < 0 || id >= kAddedFontCount || !RasterState.added[id].listed) return nullptr;
+    return RasterState.added[id].faces[0].names[0];
+}
+
+int RemovePlatformFontData(int id)
+{
+    if (id < 0 || id >= kAddedFontCount || !RasterState.added[id].listed) return -1;
+    RasterState.added[id].listed = false;
+    FreeAddedFontWhenUnused(id);
+    return 0;
+}
+
 // --- glyphs --------------------------------------------------------------------------
 
 static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
 {
+    if (code & kPlatformUnicodeCode) return FT_Get_Char_Index(font->face, code & ~kPlatformUnicodeCode);
     // Both code pages keep ASCII as it is; the converter is for the rest.
     if (code < 0x80) return FT_Get_Char_Index(font->face, code);
     unsigned char bytes[2];
@@ -287,16 +493,79 @@ static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
     return FT_Get_Char_Index(font->face, unicode);
 }
 
-// Loads and renders the glyph of `code` anti-aliased into face->glyph, with the weight
-// and slant of the font. Both bitmap formats come from this one rendering, so they
+// A face fontconfig proposes for a code point the font's face lacks, as desktop text does: the
+// font's fallbacks first, then the best of the system's faces that has it, opened at the
+// font's height and kept with the font. Null when no installed face has it.
+static FT_Face FallbackFace(PlatformFont* font, uint32_t unicode, FT_UInt* index)
+{
+    for (int i = 0; i < font->fallbackCount; ++i)
+        if ((*index = FT_Get_Char_Index(font->fallbacks[i], unicode)) != 0) return font->fallbacks[i];
+    if (font->fallbackCount == int(sizeof font->fallbacks / sizeof font->fallbacks[0])) return nullptr;
+    FcPattern* pattern = FcPatternCreate();
+    FcCharSet* wanted = FcCharSetCreate();
+    if (!pattern || !wanted) {
+        if (pattern) FcPatternDestroy(pattern);
+        if (wanted) FcCharSetDestroy(wanted);
+        return nullptr;
+    }
+    FcCharSetAddChar(wanted, unicode);
+    FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(font->weight));
+    FcPatternAddInteger(pattern, FC_SLANT, font->italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    FcPatternDestroy(pattern);
+    FcCharSetDestroy(wanted);
+    FT_Face face = nullptr;
+    for (int i = 0; sorted && i < sorted->nfont && !face; ++i) {
+        FcCharSet* has = nullptr;
+        FcChar8* file = nullptr;
+        int faceIndex = 0;
+        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &has) != FcResultMatch ||
+            !FcCharSetHasChar(has, unicode) || FcPatternGetString(sorted->fonts[i], FC_FILE, 0, &file) != FcResultMatch)
+            continue;
+        if (FcPatternGetInteger(sorted->fonts[i], FC_INDEX, 0, &faceIndex) != FcResultMatch) faceIndex = 0;
+        if (FT_New_Face(RasterState.library, reinterpret_cast<const char*>(file), faceIndex, &face) != 0) {
+            face = nullptr;
+            continue;
+        }
+        FT_Size_RequestRec size{};
+        size.type = FT_SIZE_REQUEST_TYPE_CELL;
+        size.height = FT_Long(font->height) * 64;
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+        if (!FT_IS_SCALABLE(face) || FT_Request_Size(face, &size) != 0 ||
+            !(*index = FT_Get_Char_Index(face, unicode))) {
+            FT_Done_Face(face);
+            face = nullptr;
+        }
+    }
+    if (sorted) FcFontSetDestroy(sorted);
+    if (face) font->fallbacks[font->fallbackCount++] = face;
+    return face;
+}
+
+// Loads and renders the glyph of `code` anti-aliased into a face's glyph slot, with the
+// weight and slant of the font. Both bitmap formats come from this one rendering, so they
 // share their metrics; the 1-bit form is a threshold of it, which keeps the strokes of
 // kana and kanji whole at small sizes where the face's own 1-bit rendering breaks them.
+// A code point the face lacks comes from a fallback face; a cp932 code never does, and a
+// character nobody has is the face's missing glyph.
 static bool RenderGlyph(PlatformFont* font, uint32_t code)
 {
     if (font->rendered && font->renderedCode == code) return true;
     font->rendered = false;
     FT_Face face = font->face;
     FT_UInt index = GlyphIndexOf(font, code);
+    if (index == 0 && (code & kPlatformUnicodeCode)) {
+        FT_UInt fallbackIndex = 0;
+        if (FT_Face fallback = FallbackFace(font, code & ~kPlatformUnicodeCode, &fallbackIndex)) {
+            face = fallback;
+            index = fallbackIndex;
+        }
+    }
     if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0 &&
         (index == 0 || FT_Load_Glyph(face, 0, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0))
         return false;
@@ -313,6 +582,7 @@ static bool RenderGlyph(PlatformFont* font, uint32_t code)
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return false;
     font->rendered = true;
     font->renderedCode = code;
+    font->renderedFace = face;
     return true;
 }
 
@@ -323,7 +593,7 @@ int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat f
                           uint32_t bufferSize, void* buffer)
 {
     if (!font || !font->inUse || !RenderGlyph(font, code)) return -1;
-    FT_GlyphSlot slot = font->face->glyph;
+    FT_GlyphSlot slot = font->renderedFace->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     int32_t width = int32_t(bitmap.width);
     int32_t rows = int32_t(bitmap.rows);

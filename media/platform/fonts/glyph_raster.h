@@ -2,6 +2,7 @@
 // height, weight and slant; read its text metrics; fetch one glyph as a 1-bit or a
 // 17-level bitmap with its metrics. FreeType and fontconfig stand behind it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace ror {
@@ -53,9 +54,27 @@ int ReadPlatformTextMetrics(const PlatformFont* font, PlatformTextMetrics* out);
 
 // Family name of the face in use (UTF-8), for reports and tests.
 const char* PlatformFontFamily(const PlatformFont* font);
+// True when the family asked for is neither added nor on the system, and the face in use is
+// the one fontconfig proposed in its place.
+bool PlatformFontSubstituted(const PlatformFont* font);
+
+// Fonts the game brings: the bytes of a TrueType/OpenType file or collection, copied, whose
+// faces OpenPlatformFont finds by family name (any of the names in their name tables) before
+// the system's, until removed. The added font's id (0 or more), or -1 when the bytes hold no
+// scalable face or 32 fonts are added already.
+int AddPlatformFontData(const void* bytes, size_t size);
+// The family name (UTF-8) of an added font's first face; null for an id not added.
+const char* AddedPlatformFontFamily(int id);
+// New fonts no longer find the added font; fonts open on it keep its bytes until they close.
+// 0, or -1 for an id not added.
+int RemovePlatformFontData(int id);
+
+// Marks a character code as a Unicode code point (in its low 21 bits).
+constexpr uint32_t kPlatformUnicodeCode = 0x80000000u;
 
 // The glyph of a character code: (lead << 8) | trail for a two-byte character, the byte
-// itself for a one-byte one, in the code page of the font's character set. A character
+// itself for a one-byte one, in the code page of the font's character set; or a code point
+// with kPlatformUnicodeCode. A character
 // the face lacks (or a code that is no character) gives the face's missing glyph.
 // Fills *metrics and returns the bitmap's size in bytes (pitch × blackBoxY, 0 for a glyph
 // without pixels); the bitmap is written when `buffer` is given and `bufferSize` holds
