@@ -12,25 +12,22 @@
 
 #include <cstring>
 #include <new>
-#include <vector>
+#include <memory>
 
 namespace ror {
 
 namespace {
 
 struct Pixels {
-    std::vector<uint32_t> argb;
+    std::unique_ptr<uint32_t[]> argb;
     int32_t width = 0, height = 0;
     bool withAlpha = false;
 };
 
 bool Allocate(Pixels* pixels, int32_t width, int32_t height)
 {
-    try {
-        pixels->argb.resize(size_t(width) * size_t(height));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    pixels->argb.reset(new (std::nothrow) uint32_t[size_t(width) * size_t(height)]);
+    if (!pixels->argb) return false;
     pixels->width = width;
     pixels->height = height;
     return true;
@@ -43,7 +40,7 @@ int ReadScreen(Pixels* pixels)
     int32_t width = 0, height = 0;
     RequestedScreenSize(&width, &height);
     if (!Allocate(pixels, width, height)) return -1;
-    return DrawOps.readScreenPixels(pixels->argb.data());
+    return DrawOps.readScreenPixels(pixels->argb.get());
 }
 
 // A graphic's pixels; blend images hold levels, not colours, and are refused.
@@ -54,24 +51,24 @@ int ReadGraphic(int handle, Pixels* pixels)
     // The device path keeps the flag on the image, the software path on its pixel store.
     pixels->withAlpha =
         g->image != nullptr && (g->image->hasAlpha || (g->view.base != nullptr && g->view.base->hasAlpha));
-    return DrawOps.readGraphicPixels(g, pixels->argb.data());
+    return DrawOps.readGraphicPixels(g, pixels->argb.get());
 }
 
-int Encode(const Pixels& pixels, std::vector<uint8_t>* png)
+int Encode(const Pixels& pixels, EncodedPng* png)
 {
-    if (EncodePng(pixels.argb.data(), pixels.width, pixels.height, pixels.withAlpha, png) != 0)
+    if (EncodePng(pixels.argb.get(), pixels.width, pixels.height, pixels.withAlpha, png) != 0)
         return LogWrite("PNG 画像の作成に失敗しました\n");
     return 0;
 }
 
 // The file is made anew; one that cannot be written whole is removed again.
-int WriteFile(const char* path, const std::vector<uint8_t>& bytes)
+int WriteFile(const char* path, const EncodedPng& png)
 {
     CallerText converted(path, CallerTextUse::Path);
     if (converted.get() == nullptr) return -1;
     const SystemFile file = OpenSystemFile(converted.get(), FileOpenMode::CreateEmpty);
     if (file == kNoSystemFile) return LogWriteFormat("画像ファイル %s を作成できませんでした", converted.get());
-    const bool whole = WriteSystemFile(file, bytes.data(), bytes.size()) == int64_t(bytes.size());
+    const bool whole = WriteSystemFile(file, png.bytes.get(), png.size) == int64_t(png.size);
     CloseSystemFile(file);
     if (whole) return 0;
     DeleteSystemFile(converted.get());
@@ -80,17 +77,17 @@ int WriteFile(const char* path, const std::vector<uint8_t>& bytes)
 
 int SaveToFile(int read, const Pixels& pixels, const char* path)
 {
-    std::vector<uint8_t> png;
+    EncodedPng png;
     if (read != 0 || path == nullptr || Encode(pixels, &png) != 0) return -1;
     return WriteFile(path, png);
 }
 
 int32_t SaveToMemory(int read, const Pixels& pixels, void* buffer, int32_t capacity)
 {
-    std::vector<uint8_t> png;
-    if (read != 0 || capacity < 0 || Encode(pixels, &png) != 0 || png.size() > size_t(INT32_MAX)) return -1;
-    if (buffer != nullptr && png.size() <= size_t(capacity)) std::memcpy(buffer, png.data(), png.size());
-    return int32_t(png.size());
+    EncodedPng png;
+    if (read != 0 || capacity < 0 || Encode(pixels, &png) != 0 || png.size > size_t(INT32_MAX)) return -1;
+    if (buffer != nullptr && png.size <= size_t(capacity)) std::memcpy(buffer, png.bytes.get(), png.size);
+    return int32_t(png.size);
 }
 
 }  // namespace
