@@ -1,7 +1,7 @@
 // Sprites: a sheet of pictures read from the archive "pictures.zaz" beside the program (the
 // build packs the folder pictures/ with zazpack), drawn with transparency, alpha and additive
 // blending. Arrow keys or the first joypad move the ship; touching a rock shakes the pad and
-// plays a bump, panned to where the ship is.
+// plays a bump, panned to where the ship is. F12 saves a screenshot.
 #include "rorodiv.h"
 
 #include <cmath>
@@ -76,7 +76,7 @@ int main()
     GetScreenSize(&screenWidth, &screenHeight);
     GetGraphicSize(sprites[kShip], &shipWidth, &shipHeight);
     int x = screenWidth / 2, y = screenHeight / 2, frame = 0;
-    bool touching = false;
+    bool touching = false, f12Held = false;
     while (PumpMessages() == 0 && !IsKeyDown(KEYCODE_ESCAPE)) {
         JoypadInput pad;
         ReadJoypadInput(1, &pad);  // centred when there is no pad
@@ -109,6 +109,10 @@ int main()
         PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  window %d x %d  %s", frame++, windowWidth,
                         windowHeight, hit ? "hit!" : "");
         PresentScreen();
+        // F12: the frame just shown, as "screenshot.png" beside the program (once a press).
+        const bool f12 = IsKeyDown(KEYCODE_F12);
+        if (f12 && !f12Held) SaveScreenToPng("screenshot.png");
+        f12Held = f12;
     }
     EndMediaLayer();
     return 0;
