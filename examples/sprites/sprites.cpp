@@ -2,7 +2,8 @@
 // build packs the folder pictures/ with zazpack), drawn with transparency, alpha and additive
 // blending. Arrow keys, the first joypad or the mouse wheel move the ship, a click puts it
 // where it was clicked; touching a rock shakes the pad and plays a bump, panned to where the
-// ship is. Escape ends it, however short the press: the input events keep every one.
+// ship is. F12 saves a screenshot. Escape ends it, however short the press: the input events
+// keep every one.
 #include "rorodiv.h"
 
 #include <cmath>
@@ -77,7 +78,7 @@ int main()
     GetScreenSize(&screenWidth, &screenHeight);
     GetGraphicSize(sprites[kShip], &shipWidth, &shipHeight);
     int x = screenWidth / 2, y = screenHeight / 2, frame = 0;
-    bool touching = false, quit = false;
+    bool touching = false, quit = false, f12Held = false;
     char padName[64] = "";
     while (PumpMessages() == 0 && !quit) {
         InputEvent event;
@@ -126,6 +127,10 @@ int main()
         PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  window %d x %d  %s  %s", frame++, windowWidth,
                         windowHeight, hit ? "hit!" : "", padName);
         PresentScreen();
+        // F12: the frame just shown, as "screenshot.png" beside the program (once a press).
+        const bool f12 = IsKeyDown(KEYCODE_F12);
+        if (f12 && !f12Held) SaveScreenToPng("screenshot.png");
+        f12Held = f12;
     }
     EndMediaLayer();
     return 0;

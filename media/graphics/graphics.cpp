@@ -9,7 +9,7 @@
 #include "graphics/draw_ops.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
-#include "graphics/image_limits.h"
+#include "image/image_limits.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 

@@ -6,7 +6,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
 #include "graphics/image_graphic.h"
-#include "input/input_setup.h"
+#include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "rorodiv.h"
 
@@ -78,7 +78,7 @@ int RestoreGraphics()
     RebuildAllFonts();
     if (ScreenSettings.graphicsReady && ScreenSettings.hardwarePath && DeviceState.device)
         (Restorer != nullptr ? Restorer : RestoreGraphicsFromFiles)();
-    ShutdownInput();
+    if (GraphicsNotices.graphicsRestored != nullptr) GraphicsNotices.graphicsRestored();
     return result;
 }
 

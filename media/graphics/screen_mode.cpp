@@ -12,14 +12,12 @@
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
-#include "graphics/image_limits.h"
+#include "image/image_limits.h"
 #include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
 #include "platform/window_system/desktop.h"
 #include "platform/window_system/screen_surface.h"
 #include "text/font_handles.h"
-#include "window/message_pump.h"
-#include "window/window_mode.h"
 
 namespace ror {
 
@@ -93,7 +91,7 @@ int OpenDisplayPath()
         s.height = 480;
         s.emulate320 = 1;
         done = SetFullscreenDisplayMode(s.width, s.height, s.colorBits, 0) == 0;
-        if (done) FitWindow();
+        if (done && GraphicsNotices.fitWindow != nullptr) GraphicsNotices.fitWindow();
     }
     if (done) DisplayChanged = 1;
     if (!done) {
@@ -255,11 +253,11 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
             if (SetupGraphics() != 0) FatalExit("予期せぬ画面モード変更不能現象が起きました2\n");
         }
     }
-    if (CoreState.Windowed || !s.hardwarePath) FitWindow();
+    if ((CoreState.Windowed || !s.hardwarePath) && GraphicsNotices.fitWindow != nullptr) GraphicsNotices.fitWindow();
     if (keepFont) SetDefaultFontSizeAndThickness(fontFace, fontSize, fontThickness);
     LogUnindent();
     LogWrite("画面モード変更処理は正常に終了しました\n");
-    PumpMessages();
+    if (GraphicsNotices.pumpMessages != nullptr) GraphicsNotices.pumpMessages();
     return 0;
 }
 

@@ -6,8 +6,6 @@
 #include "platform/window_system/desktop.h"
 #include "platform/window_system/message_queue.h"
 #include "platform/window_system/screen_surface.h"
-#include "window/message_pump.h"
-#include "window/window_mode.h"
 
 namespace ror {
 
@@ -17,10 +15,19 @@ void OnFrontScreenTimer(WindowHandle, uint32_t, uintptr_t, uint32_t) { FrontScre
 
 }  // namespace
 
+GraphicsNoticeTable GraphicsNotices{};
+
+double WindowScaleInEffect()
+{
+    if (!CoreState.Windowed) return 1.0;
+    if (CoreState.windowScale <= 0) CoreState.windowScale = 1.0;
+    return CoreState.windowScale;
+}
+
 void WaitWhileWindowInactive()
 {
     // Only a running layer waits; during start-up the window may not be active yet.
-    if (CoreState.Started) WaitWhileInactive();
+    if (CoreState.Started && GraphicsNotices.waitWhileInactive != nullptr) GraphicsNotices.waitWhileInactive();
 }
 
 void StartFrontScreenTimer()

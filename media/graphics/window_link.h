@@ -8,6 +8,20 @@
 
 namespace ror {
 
+// What graphics asks of or tells the window and input layers above it, filled by name at
+// start-up by the layer that composes them; an empty entry means nobody listens.
+struct GraphicsNoticeTable {
+    void (*waitWhileInactive)();  // holds the caller while the main window is inactive
+    int (*pumpMessages)();        // one round of the window's messages, after a mode change
+    int (*fitWindow)();           // the screen's size changed: the window takes it on
+    int (*graphicsRestored)();    // back from another program: input starts afresh on next use
+};
+extern GraphicsNoticeTable GraphicsNotices;
+
+// The scale the frame is shown at in the window: 1.0 in full-screen mode, and for a stored
+// value <= 0 (which is then stored as 1.0).
+double WindowScaleInEffect();
+
 void WaitWhileWindowInactive();
 void StartFrontScreenTimer();
 void StopFrontScreenTimer();

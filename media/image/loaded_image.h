@@ -2,8 +2,8 @@
 // the chain of decoders and each decoder's entry.
 #pragma once
 #include "file/file_access.h"
-#include "graphics/color_format.h"
-#include "graphics/image_limits.h"
+#include "image/image_limits.h"
+#include "image/pixel_format.h"
 
 #include <cstdint>
 

@@ -165,6 +165,18 @@ ROR_API int GetScreenSize(int* width, int* height);
 // display can make differ from the screen. 0; -1 with nothing written before start-up and
 // after shutdown.
 ROR_API int GetWindowDrawableSize(int* width, int* height);
+// Saving pictures as PNG. The screen: the back screen as drawn so far (right after
+// PresentScreen, the frame it showed), without alpha. A graphic: its pixels, with alpha when it
+// has an alpha channel; a blend image is refused. After start-up.
+// To a file, made anew (replacing one of that name), or removed again when it cannot be
+// written whole: 0; -1 before start-up, for a bad handle, a null path or one that cannot be
+// written (the log says which).
+ROR_API int SaveScreenToPng(const char* path);
+ROR_API int SaveGraphicToPng(int handle, const char* path);
+// Into memory: the PNG's size in bytes, written into buffer only when capacity holds it, so a
+// first call with a null buffer asks how much room to give. -1 as above, or a negative capacity.
+ROR_API int32_t SaveScreenToPngMemory(void* buffer, int32_t capacity);
+ROR_API int32_t SaveGraphicToPngMemory(int handle, void* buffer, int32_t capacity);
 // Blend images: one 8-bit level per pixel, weighing how strongly each pixel of a graphic
 // drawn while one is selected shows (wipes and other transitions). Selected with SetBlendImage
 // (handle, border 0..255, range 0..255; -1 selects none; -1 for a graphic that is not a blend

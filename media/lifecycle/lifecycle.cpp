@@ -14,6 +14,7 @@
 #include "file/file_startup.h"
 #include "graphics/device/device_state.h"
 #include "graphics/graphics_setup.h"
+#include "graphics/window_link.h"
 #include "image/clamp_table.h"
 #include "input/input_events.h"
 #include "input/input_setup.h"
@@ -88,6 +89,10 @@ void BringToForeground()
 
 int StartLocked()
 {
+    GraphicsNotices = GraphicsNoticeTable{.waitWhileInactive = WaitWhileInactive,
+                                          .pumpMessages = PumpMessages,
+                                          .fitWindow = FitWindow,
+                                          .graphicsRestored = ShutdownInput};
     // A full-screen size the display has no mode of starts in a window; the log says so once
     // it is open.
     int32_t width = 0, height = 0;

@@ -6,6 +6,7 @@
 #include "core/time_source.h"
 #include "graphics/device/device_state.h"
 #include "graphics/graphics_setup.h"
+#include "graphics/window_link.h"
 #include "platform/system/clock.h"
 #include "platform/window_system/cursor.h"
 #include "platform/window_system/desktop.h"

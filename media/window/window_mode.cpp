@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "core/time_source.h"
 #include "graphics/graphics_setup.h"
+#include "graphics/window_link.h"
 #include "input/input_setup.h"
 #include "platform/window_system/cursor.h"
 #include "platform/window_system/message_queue.h"
@@ -82,13 +83,6 @@ int ReadClientRectOnScreen()
     ClientToScreen(CoreState.MainWindow, &bottomRight);
     CoreState.ClientRectOnScreen = Rect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
     return 0;
-}
-
-double WindowScaleInEffect()
-{
-    if (!CoreState.Windowed) return 1.0;
-    if (CoreState.windowScale <= 0) CoreState.windowScale = 1.0;
-    return CoreState.windowScale;
 }
 
 }  // namespace ror

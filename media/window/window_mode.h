@@ -25,8 +25,5 @@ int ReadClientRectOnScreen();
 // Request 1 shows the cursor, anything else hides it.
 int SetCursorVisibility(int request);
 int RefreshFullScreenCursor();
-// The window scale in effect: 1.0 in full-screen mode, and for a stored value <= 0 (which
-// is then stored as 1.0).
-double WindowScaleInEffect();
 
 }  // namespace ror

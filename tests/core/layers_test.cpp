@@ -28,28 +28,6 @@ constexpr FolderLayer Layers[] = {
     {.folder = "window", .layer = 4}, {.folder = "input", .layer = 4},    {.folder = "lifecycle", .layer = 5},
 };
 
-// Upward includes not untangled yet, each with why. Shrink this list; never grow it.
-struct KnownUpward {
-    const char* file;
-    const char* header;
-};
-constexpr KnownUpward Exceptions[] = {
-    // A decoded picture is described in the drawing layer's colour formats and size limits,
-    // which graphics owns and uses far more widely.
-    {.file = "image/loaded_image.h", .header = "graphics/color_format.h"},
-    {.file = "image/loaded_image.h", .header = "graphics/image_limits.h"},
-    // Graphics asks the window for its mode and pumps messages during screen changes; these
-    // calls still go upward instead of through a notification table the window installs.
-    {.file = "graphics/window_link.cpp", .header = "window/message_pump.h"},
-    {.file = "graphics/window_link.cpp", .header = "window/window_mode.h"},
-    {.file = "graphics/screen_mode.cpp", .header = "window/message_pump.h"},
-    {.file = "graphics/screen_mode.cpp", .header = "window/window_mode.h"},
-    {.file = "graphics/device/device_screen.cpp", .header = "window/window_mode.h"},
-    {.file = "graphics/software/software_screen.cpp", .header = "window/window_mode.h"},
-    // Graphics' set-up restarts the input devices after a mode switch.
-    {.file = "graphics/graphics_setup.cpp", .header = "input/input_setup.h"},
-};
-
 constexpr const char* SystemHeaders[] = {"SDL",       "epoxy/",  "GL/",      "ft2build.h", "fontconfig/",
                                          "freetype/", "X11/",    "unistd.h", "sys/",       "pthread.h",
                                          "dirent.h",  "fcntl.h", "iconv.h"};
@@ -96,13 +74,6 @@ int LayerOf(const std::string& folder)
     return -1;
 }
 
-bool IsException(const IncludeLine& include)
-{
-    return std::any_of(std::begin(Exceptions), std::end(Exceptions), [&](const KnownUpward& known) {
-        return include.file == known.file && include.header == known.header;
-    });
-}
-
 std::string Where(const IncludeLine& include)
 {
     return "media/" + include.file + ":" + std::to_string(include.line) + " includes " + include.header;
@@ -133,19 +104,8 @@ TEST(Layers, NoIncludeGoesToAHigherLayer)
         if (publicHeader || besideIt) continue;
         const int target = LayerOf(TopFolder(include.header));
         ASSERT_GE(target, 0) << Where(include) << ": a folder without a layer";
-        if (target > LayerOf(from) && !IsException(include))
+        if (target > LayerOf(from))
             ADD_FAILURE() << Where(include) << ": layer " << LayerOf(from) << " may not include layer " << target;
-    }
-}
-
-TEST(Layers, EachExceptionIsStillNeeded)
-{
-    const std::vector<IncludeLine> includes = ReadIncludes();
-    for (const KnownUpward& known : Exceptions) {
-        const bool present = std::any_of(includes.begin(), includes.end(), [&](const IncludeLine& include) {
-            return include.file == known.file && include.header == known.header;
-        });
-        EXPECT_TRUE(present) << known.file << " no longer includes " << known.header << ": drop the exception";
     }
 }
 

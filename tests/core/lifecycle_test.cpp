@@ -5,6 +5,7 @@
 
 #include "core/media_lock.h"
 #include "core/time_source.h"
+#include "graphics/window_link.h"
 #include "platform/system/instance_lock.h"
 #include "rorodiv.h"
 #include "platform/system/clock.h"
@@ -83,6 +84,21 @@ TEST_P(LifecycleTest, FullRunLogsStartUpAndShutdownInOrder)
     EXPECT_EQ(ComLibraryUsers(), 0);
     EXPECT_GE(CursorDisplayCount(), 0);
     EXPECT_EQ(ReadMediaLockStatus().created, 0);
+}
+
+// Graphics reaches the window and input layers only through the notices start-up fills in;
+// one left empty would silently skip a window fit, a pump or an input restart.
+TEST_P(LifecycleTest, StartUpFillsEveryGraphicsNotice)
+{
+    const GraphicsNoticeTable saved = GraphicsNotices;
+    GraphicsNotices = GraphicsNoticeTable{};
+    ASSERT_EQ(Start(), 0);
+    EXPECT_NE(GraphicsNotices.waitWhileInactive, nullptr);
+    EXPECT_NE(GraphicsNotices.pumpMessages, nullptr);
+    EXPECT_NE(GraphicsNotices.fitWindow, nullptr);
+    EXPECT_NE(GraphicsNotices.graphicsRestored, nullptr);
+    EXPECT_EQ(EndMediaLayer(), 0);
+    GraphicsNotices = saved;
 }
 
 TEST_P(LifecycleTest, SecondStartUpReturnsAtOnceAndLogsNothing)

@@ -3,7 +3,7 @@
 #include "both_paths_fixture.h"
 
 #include "graphics/graphics_setup.h"
-#include "graphics/image_limits.h"
+#include "image/image_limits.h"
 #include "graphics/screen_mode.h"
 #include "rorodiv_text.h"
 

@@ -509,14 +509,20 @@ int DeviceCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelI
 
 int DeviceReadGraphicPixels(GraphicRecord* g, uint32_t* argb)
 {
-    // Only render surfaces can be read back: a graphic that was drawn into, or any colour
-    // graphic without alpha.
-    const int32_t surface = DeviceGraphicSurface(g);
-    if (!DeviceState.device || surface == 0 || g->placementCount != 1) return -1;
+    if (!DeviceState.device) return -1;
     FlushBatch();
-    const TexturePlacement& t = g->placements[0];
-    return ReadGlSurface(surface, Rect{t.sourceX, t.sourceY, t.sourceX + t.width, t.sourceY + t.height}, argb,
-                         t.width * 4);
+    // A render surface (a graphic that can be drawn into) is read as one; any other graphic
+    // piece by piece from its textures (compressed ones cannot be read).
+    const int32_t surface = DeviceGraphicSurface(g);
+    for (int32_t i = 0; i < g->placementCount; ++i) {
+        const TexturePlacement& t = g->placements[i];
+        const Rect area{t.sourceX, t.sourceY, t.sourceX + t.width, t.sourceY + t.height};
+        uint32_t* out = argb + intptr_t(t.destY) * g->width + t.destX;
+        const int read = surface != 0 ? ReadGlSurface(surface, area, out, g->width * 4)
+                                      : ReadGlTexture(g->image->pieces[t.piece].texture, area, out, g->width * 4);
+        if (read != 0) return -1;
+    }
+    return g->placementCount > 0 ? 0 : -1;
 }
 
 int32_t DeviceGraphicSurface(GraphicRecord* g)

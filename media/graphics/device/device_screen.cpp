@@ -11,7 +11,7 @@
 #include "graphics/screen_mode.h"
 #include "platform/system/clock.h"
 #include "platform/window_system/screen_surface.h"
-#include "window/window_mode.h"
+#include "graphics/window_link.h"
 
 namespace ror {
 

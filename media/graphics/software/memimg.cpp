@@ -1,7 +1,7 @@
 #include "graphics/software/memimg.h"
 
 #include "core/tracked_memory.h"
-#include "graphics/image_limits.h"
+#include "image/image_limits.h"
 #include "graphics/software/pixel_spans.h"
 
 #include <algorithm>

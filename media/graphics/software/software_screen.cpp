@@ -8,7 +8,6 @@
 #include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
 #include "platform/window_system/screen_surface.h"
-#include "window/window_mode.h"
 
 #include <cstring>
 

@@ -551,11 +551,11 @@ int CopyGlSurface(int32_t source, const Rect& from, int32_t destination, const R
     return 0;
 }
 
-int ReadGlSurface(int32_t surface, const Rect& area, uint32_t* out, int32_t pitch)
+namespace {
+
+// Reads `area` of the bound read framebuffer as 0xAARRGGBB rows.
+void ReadBoundFramebuffer(const Rect& area, uint32_t* out, int32_t pitch)
 {
-    const GlSurfaceRecord* s = Surface(surface);
-    if (s == nullptr || out == nullptr || pitch % 4 != 0) return -1;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, s->framebuffer);
     const int width = area.right - area.left;
     for (int y = area.top; y < area.bottom; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(out) + intptr_t(y - area.top) * pitch);
@@ -566,8 +566,33 @@ int ReadGlSurface(int32_t surface, const Rect& area, uint32_t* out, int32_t pitc
             row[x] = (v & 0xFF00FF00u) | (v & 0xFF) << 16 | ((v >> 16) & 0xFF);
         }
     }
+}
+
+}  // namespace
+
+int ReadGlSurface(int32_t surface, const Rect& area, uint32_t* out, int32_t pitch)
+{
+    const GlSurfaceRecord* s = Surface(surface);
+    if (s == nullptr || out == nullptr || pitch % 4 != 0) return -1;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, s->framebuffer);
+    ReadBoundFramebuffer(area, out, pitch);
     BindTarget();
     return glGetError() == GL_NO_ERROR ? 0 : -1;
+}
+
+int ReadGlTexture(int32_t texture, const Rect& area, uint32_t* out, int32_t pitch)
+{
+    if (Gl.context == nullptr || texture <= 0 || out == nullptr || pitch % 4 != 0) return -1;
+    // A framebuffer of its own for the moment of the read; compressed textures cannot be one.
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, GLuint(texture), 0);
+    const bool complete = glCheckFramebufferStatus(GL_READ_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (complete) ReadBoundFramebuffer(area, out, pitch);
+    glDeleteFramebuffers(1, &framebuffer);
+    BindTarget();
+    return complete && glGetError() == GL_NO_ERROR ? 0 : -1;
 }
 
 int PresentGlSurface(int32_t surface, const Rect& source, const Rect& destination)

@@ -88,6 +88,8 @@ void ClearGlTarget(const Rect* area, uint32_t argb, int clearDepth);
 int CopyGlSurface(int32_t source, const Rect& from, int32_t destination, const Rect& to, int smooth);
 // Reads the area as 0xAARRGGBB rows (pitch in bytes). 0 / -1.
 int ReadGlSurface(int32_t surface, const Rect& area, uint32_t* out, int32_t pitch);
+// The same from level 0 of a texture (not a compressed one). 0 / -1.
+int ReadGlTexture(int32_t texture, const Rect& area, uint32_t* out, int32_t pitch);
 // Draws `source` of the surface onto `destination` of the window's drawable (cleared black
 // around it) and swaps. 0 / -1.
 int PresentGlSurface(int32_t surface, const Rect& source, const Rect& destination);

@@ -65,12 +65,13 @@ struct WideFrame {
 };
 WideFrame Wide;
 
-SDL_Surface* WidenFrame(const FramePixels& f)
+// A 5-6-5 frame as 32-bit pixels in the kept wide surface, described in `out`. 0 / -1.
+int WidenFrame(const FramePixels& f, FramePixels* out)
 {
     if (Wide.surface == nullptr || Wide.surface->w != f.width || Wide.surface->h != f.height) {
         SDL_FreeSurface(Wide.surface);
         Wide.surface = SDL_CreateRGBSurfaceWithFormat(0, f.width, f.height, 32, SDL_PIXELFORMAT_XRGB8888);
-        if (Wide.surface == nullptr) return nullptr;
+        if (Wide.surface == nullptr) return -1;
     }
     for (int y = 0; y < f.height; ++y) {
         const auto* in = reinterpret_cast<const uint16_t*>(f.pixels + intptr_t(y) * f.pitch);
@@ -82,7 +83,16 @@ SDL_Surface* WidenFrame(const FramePixels& f)
             out[x] = 0xFF000000u | ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
         }
     }
-    return Wide.surface;
+    const SDL_Surface* w = Wide.surface;
+    *out = FramePixels{static_cast<const uint8_t*>(w->pixels),
+                       w->pitch,
+                       w->w,
+                       w->h,
+                       32,
+                       w->format->Rmask,
+                       w->format->Gmask,
+                       w->format->Bmask};
+    return 0;
 }
 
 }  // namespace
@@ -177,16 +187,8 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
     if (sdl == nullptr) return -1;
     if (SDL_GetWindowFlags(sdl) & SDL_WINDOW_OPENGL) {
         if (frame.bits == 16) {
-            SDL_Surface* wide = WidenFrame(frame);
-            if (wide == nullptr) return -1;
-            const FramePixels shown{static_cast<const uint8_t*>(wide->pixels),
-                                    wide->pitch,
-                                    wide->w,
-                                    wide->h,
-                                    32,
-                                    wide->format->Rmask,
-                                    wide->format->Gmask,
-                                    wide->format->Bmask};
+            FramePixels shown{};
+            if (WidenFrame(frame, &shown) != 0) return -1;
             return PresentThroughTexture(sdl, shown, source, destination);
         }
         return PresentThroughTexture(sdl, frame, source, destination);
@@ -217,16 +219,8 @@ int PresentFrameToWindow(WindowHandle window, const FramePixels& frame, const Re
     const bool is565 =
         frame.bits == 16 && frame.redMask == 0xF800 && frame.greenMask == 0x07E0 && frame.blueMask == 0x001F;
     if (is565 && surface->format->BytesPerPixel == 4) {
-        SDL_Surface* wide = WidenFrame(frame);
-        if (wide == nullptr) return -1;
-        const FramePixels shown{static_cast<const uint8_t*>(wide->pixels),
-                                wide->pitch,
-                                wide->w,
-                                wide->h,
-                                32,
-                                wide->format->Rmask,
-                                wide->format->Gmask,
-                                wide->format->Bmask};
+        FramePixels shown{};
+        if (WidenFrame(frame, &shown) != 0) return -1;
         CopyFrame(surface, shown, source, destination);
     } else {
         CopyFrame(surface, frame, source, destination);
