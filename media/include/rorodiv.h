@@ -131,6 +131,10 @@ constexpr int DRAW_TARGET_BACK_SCREEN = -2;   // the frame PresentScreen shows
 constexpr int DRAW_TARGET_FRONT_SCREEN = -4;  // the same frame, also shown every 32 ms as messages are pumped
 // The frame too, without the front screen's showing, but with no size: SetDrawRegion is -1 for them.
 constexpr int DRAW_TARGET_UNSIZED_SCREEN_A = -3, DRAW_TARGET_UNSIZED_SCREEN_B = -5;
+// Where drawing goes from now on: one of the DRAW_TARGET_ screens above or a graphic that can
+// be drawn into (a colour graphic without alpha, such as a blank one). A target of another size
+// than the last one gets its whole area as the draw region; one of the same size keeps the
+// region. 0; -1 before start-up or for a handle that is no such graphic (the target stays).
 ROR_API int SetDrawTarget(int handle);
 ROR_API int SetDrawRegion(int x1, int y1, int x2, int y2);
 // Blend modes: how a drawing's colour s meets the target's colour d, with the parameter p
@@ -165,17 +169,22 @@ ROR_API int GetScreenSize(int* width, int* height);
 // display can make differ from the screen. 0; -1 with nothing written before start-up and
 // after shutdown.
 ROR_API int GetWindowDrawableSize(int* width, int* height);
-// Saving pictures as PNG. The screen: the back screen as drawn so far (right after
-// PresentScreen, the frame it showed), without alpha. A graphic: its pixels, with alpha when it
-// has an alpha channel; a blend image is refused. After start-up.
-// To a file, made anew (replacing one of that name), or removed again when it cannot be
-// written whole: 0; -1 before start-up, for a bad handle, a null path or one that cannot be
-// written (the log says which).
+// Saving pictures as PNG, after start-up. A file is made anew (replacing one of that name), or
+// removed again when it cannot be written whole; the log says why a save failed.
+// The screen as a file: the back screen as drawn so far (right after PresentScreen, the frame
+// it showed), without alpha. 0; -1 before start-up, for a null path or one that cannot be written.
 ROR_API int SaveScreenToPng(const char* path);
+// A graphic as a file: its pixels, with alpha when it has an alpha channel. 0; -1 before
+// start-up, for a handle that is no live graphic, for a blend image (levels, not colours), or
+// for a null path or one that cannot be written.
 ROR_API int SaveGraphicToPng(int handle, const char* path);
-// Into memory: the PNG's size in bytes, written into buffer only when capacity holds it, so a
-// first call with a null buffer asks how much room to give. -1 as above, or a negative capacity.
+// The screen's PNG into memory: its size in bytes, copied into buffer only when capacity holds
+// it, so a first call with a null buffer asks how much room to give. -1 before start-up or for a
+// negative capacity.
 ROR_API int32_t SaveScreenToPngMemory(void* buffer, int32_t capacity);
+// A graphic's PNG into memory, as SaveScreenToPngMemory: its size in bytes, copied when capacity
+// holds it. -1 before start-up, for a handle that is no live graphic, a blend image, or a
+// negative capacity.
 ROR_API int32_t SaveGraphicToPngMemory(int handle, void* buffer, int32_t capacity);
 // Blend images: one 8-bit level per pixel, weighing how strongly each pixel of a graphic
 // drawn while one is selected shows (wipes and other transitions). Selected with SetBlendImage
