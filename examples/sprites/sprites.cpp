@@ -2,10 +2,12 @@
 // build packs the folder pictures/ with zazpack), drawn with transparency, alpha and additive
 // blending. Arrow keys, the first joypad or the mouse wheel move the ship, a click puts it
 // where it was clicked; touching a rock shakes the pad and plays a bump, panned to where the
-// ship is. F12 saves a screenshot. Escape ends it, however short the press: the input events
+// ship is. F12 saves a screenshot and takes a photo of the frame around the ship, shown in the
+// corner and saved as "photo.png". Escape ends it, however short the press: the input events
 // keep every one.
 #include "rorodiv.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -78,12 +80,16 @@ int main()
     GetScreenSize(&screenWidth, &screenHeight);
     GetGraphicSize(sprites[kShip], &shipWidth, &shipHeight);
     int x = screenWidth / 2, y = screenHeight / 2, frame = 0;
-    bool touching = false, quit = false, f12Held = false;
+    bool touching = false, quit = false, photoAsked = false;
+    int photo = -1, photoCut = -1;  // the last photo and its part around the ship
+    int32_t photoBytes = 0;
+    std::vector<uint8_t> photoPng;
     char padName[64] = "";
     while (PumpMessages() == 0 && !quit) {
         InputEvent event;
         while (ReadInputEvent(&event) == 0) {
             if (event.kind == INPUT_EVENT_KEY_DOWN && event.code == KEYCODE_ESCAPE) quit = true;
+            if (event.kind == INPUT_EVENT_KEY_DOWN && event.code == KEYCODE_F12 && !event.repeat) photoAsked = true;
             if (event.kind == INPUT_EVENT_BUTTON_DOWN && event.code == MOUSE_LEFT) {
                 x = event.x - shipWidth / 2;
                 y = event.y - shipHeight / 2;
@@ -126,11 +132,28 @@ int main()
         GetWindowDrawableSize(&windowWidth, &windowHeight);
         PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  window %d x %d  %s  %s", frame++, windowWidth,
                         windowHeight, hit ? "hit!" : "", padName);
+        if (photoCut != -1) {
+            PutGraphic(screenWidth - 200, screenHeight - 104, photoCut, 0);
+            PrintTextFormat(screenWidth - 200, screenHeight - 124, PackColor(255, 255, 255), "photo: %d bytes",
+                            photoBytes);
+        }
         PresentScreen();
-        // F12: the frame just shown, as "screenshot.png" beside the program (once a press).
-        const bool f12 = IsKeyDown(KEYCODE_F12);
-        if (f12 && !f12Held) SaveScreenToPng("screenshot.png");
-        f12Held = f12;
+        // F12: the frame just shown as "screenshot.png" beside the program, and a photo of it
+        // kept in memory, loaded back as a graphic and cut around the ship.
+        if (photoAsked) {
+            photoAsked = false;
+            SaveScreenToPng("screenshot.png");
+            photoPng.resize(size_t(std::max(SaveScreenToPngMemory(nullptr, 0), 0)));
+            if (!photoPng.empty() &&
+                SaveScreenToPngMemory(photoPng.data(), int32_t(photoPng.size())) == int32_t(photoPng.size())) {
+                DestroyGraphic(photoCut);
+                DestroyGraphic(photo);
+                photo = LoadGraphicFromMemory(photoPng.data(), int32_t(photoPng.size()));
+                photoCut = CreateSubGraphic(std::max(x - 48, 0), std::max(y - 32, 0), 128, 96, photo);
+                SaveGraphicToPng(photoCut, "photo.png");
+                photoBytes = SaveGraphicToPngMemory(photoCut, nullptr, 0);  // the size alone
+            }
+        }
     }
     EndMediaLayer();
     return 0;
