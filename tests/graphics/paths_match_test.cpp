@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -445,6 +446,23 @@ std::vector<DrawCase> GraphicCases()
              PaintGraphic(g, 10, 200, 30, 255);
              PutGraphic(60, 60, g, 0);
              DestroyGraphic(g);
+         }},
+        // Pictures saved as PNG in memory and loaded back: a graphic, and a part of the screen
+        // drawn again beside itself. The saved pixels are each path's own.
+        {"SavedAndLoadedBack",
+         [] {
+             DrawBackdrop();
+             const int g = PatternGraphic(64, 48, 8);
+             std::vector<uint8_t> png(size_t(std::max(SaveGraphicToPngMemory(g, nullptr, 0), 0)));
+             SaveGraphicToPngMemory(g, png.data(), int32_t(png.size()));
+             const int fromGraphic = LoadGraphicFromMemory(png.data(), int32_t(png.size()));
+             PutGraphic(40, 300, fromGraphic, 0);
+             png.resize(size_t(std::max(SaveScreenToPngMemory(nullptr, 0), 0)));
+             SaveScreenToPngMemory(png.data(), int32_t(png.size()));
+             const int screen = LoadGraphicFromMemory(png.data(), int32_t(png.size()));
+             const int part = CreateSubGraphic(0, 0, 200, 150, screen);
+             PutGraphic(400, 300, part, 0);
+             for (int handle : {part, screen, fromGraphic, g}) DestroyGraphic(handle);
          }},
         {"StretchedQuad",
          [] {
