@@ -1,33 +1,65 @@
-// ROrodiv: the public operations a game calls. Texts are Shift-JIS (cp932) byte strings.
-// Results: 0 on success, -1 on failure, unless an operation says otherwise.
+/// @file
+/// ROrodiv: the public operations a game calls.
+///
+/// - Texts are Shift-JIS (cp932) byte strings, or UTF-8 after SetUseUtf8Texts(1).
+/// - Results: 0 on success, -1 on failure, unless an operation says otherwise. A failure
+///   that has a reason the caller cannot see writes it to the log ("Log.txt").
+/// - Threads: call the layer from the thread that called InitMediaLayer, unless an
+///   operation says otherwise.
+/// - Drawing runs on one of two paths, chosen at start-up (GetDrawingPath): OpenGL, or the
+///   software renderer. Every drawing operation draws the same pixels on both, except where
+///   its comment says so.
+/// - Handles (graphics, fonts, sounds, font files) are positive numbers that say what they
+///   name; a handle of the wrong kind, a released one or a made-up number is refused with -1
+///   and never touches memory.
 #pragma once
 #include <cstdint>
 
 #include "rorodiv_api.h"
 
-// Start-up and shutdown. InitMediaLayer returns 0 also when the layer already runs;
-// EndMediaLayer does nothing when it does not.
+// Start-up and shutdown.
+
+/// Starts the layer: the log, the window, the drawing path, input, sound and the default
+/// font, with the settings made before. Returns 0, also when the layer runs already; -1 when
+/// a step fails (the log says which), with what the earlier steps brought up released again,
+/// or when another copy of the program runs (see SetAllowSecondCopy).
 ROR_API int InitMediaLayer();
+/// Ends the layer: every graphic, font, sound and file it holds is released and the window
+/// closes. The settings stay for a later InitMediaLayer. 0; does nothing (0) when the layer
+/// does not run.
 ROR_API int EndMediaLayer();
 
-// One frame's window messages: 0 while the program may go on, -1 once the window has gone.
-// Holds the caller while the window is inactive.
+/// One frame's window messages: 0 while the program may go on, -1 once the window has gone.
+/// Holds the caller while the window is inactive.
 ROR_API int PumpMessages();
 
-// Settings, made before start-up (they also act at once after it).
-ROR_API int SetWindowTitle(const char* title);  // at most 255 bytes are kept; 0, -1 for null
-ROR_API int SetLogEnabled(int enable);          // 0 switches "Log.txt" off; 0
-ROR_API int ChangeWindowMode(int windowed);     // 1 windowed, 0 full-screen
-// 1: every text the layer takes or gives (titles, paths, log texts, strings to draw, font
-// face names) is UTF-8 instead of cp932, so ordinary string literals work as they are. 0
+// Settings, made before start-up; those that can also act at once after it say so.
+
+/// The window's title, before or after start-up; at most 255 bytes are kept, cut at a
+/// character's end. 0; -1 for a null title.
+ROR_API int SetWindowTitle(const char* title);
+/// enable 0 switches the log file "Log.txt" off, anything else on (the default). Takes effect
+/// at the next start-up. Always 0.
+ROR_API int SetLogEnabled(int enable);
+/// windowed 1 runs in a window, 0 full-screen (the default). Before start-up it is recorded;
+/// after it the mode changes at once, and, as every mode change, releases every graphic and
+/// font handle (the default font comes back). 0; -1 when the change failed (the layer falls
+/// back to the mode it can show).
+ROR_API int ChangeWindowMode(int windowed);
+/// 1: every text the layer takes or gives (titles, paths, log texts, strings to draw, font
+/// face names) is UTF-8 instead of cp932, so ordinary string literals work as they are. 0
 ROR_API int SetUseUtf8Texts(int enable);
-// A program refuses to start while a window of the same title (of any program on the layer,
-// for this user) is open: the second copy's InitMediaLayer returns -1. allow 1 lets this one
-// start anyway; it still takes the title's lock when it is free, so copies that keep the
-// check see it. 0 restores the check (the default). Before start-up only: -1 after it.
+/// A program refuses to start while a window of the same title (of any program on the layer,
+/// for this user) is open: the second copy's InitMediaLayer returns -1. allow 1 lets this one
+/// start anyway; it still takes the title's lock when it is free, so copies that keep the
+/// check see it. 0 restores the check (the default). Before start-up only: -1 after it.
 ROR_API int SetAllowSecondCopy(int allow);
 
-// Input. Keys are named by keyboard scan codes 0..255 (0x80 and up: the extended keys).
+// Input.
+
+/// @{
+/// Key codes for IsKeyDown and input events: keyboard scan codes 0..255 (0x80 and up are the
+/// extended keys), named by the key's place on a US or Japanese keyboard.
 constexpr int KEYCODE_ESCAPE = 0x01;
 constexpr int KEYCODE_1 = 0x02, KEYCODE_2 = 0x03, KEYCODE_3 = 0x04, KEYCODE_4 = 0x05, KEYCODE_5 = 0x06,
               KEYCODE_6 = 0x07, KEYCODE_7 = 0x08, KEYCODE_8 = 0x09, KEYCODE_9 = 0x0A, KEYCODE_0 = 0x0B;
@@ -56,214 +88,312 @@ constexpr int KEYCODE_NUMPADENTER = 0x9C, KEYCODE_RCONTROL = 0x9D, KEYCODE_DIVID
 constexpr int KEYCODE_HOME = 0xC7, KEYCODE_UP = 0xC8, KEYCODE_PGUP = 0xC9, KEYCODE_LEFT = 0xCB, KEYCODE_RIGHT = 0xCD,
               KEYCODE_END = 0xCF, KEYCODE_DOWN = 0xD0, KEYCODE_PGDN = 0xD1, KEYCODE_INSERT = 0xD2,
               KEYCODE_DELETE = 0xD3;
+/// @}
 
-// 1 while the key is held, else 0. The first call after input was taken down sets it up
-// again and answers 0. Holds the caller while the window is inactive.
+/// 1 while the key keyCode (KEYCODE_..., 0..255) is held, else 0 (also for a code out of
+/// range). Pumps the window's messages. The first call after input was taken down sets it up
+/// again and answers 0. Holds the caller while the window is inactive. Before start-up 0.
 ROR_API int IsKeyDown(int keyCode);
 
-// The pointer in the drawing surface's coordinates (negative or past its size when outside
-// it). Either output may be null. Always 0.
+/// The pointer in the drawing surface's coordinates (negative or past its size when outside
+/// it). Either output may be null. Always 0.
 ROR_API int ReadMousePosition(int32_t* outX, int32_t* outY);
-// Held mouse buttons; the fourth to eighth buttons (8 .. 128) only with the mouse device.
+/// @{
+/// Mouse button bits, as ReadMouseButtons and input events give them.
 constexpr int MOUSE_LEFT = 1, MOUSE_RIGHT = 2, MOUSE_MIDDLE = 4;
+/// @}
+/// The mouse buttons held now, as bits MOUSE_LEFT, MOUSE_RIGHT, MOUSE_MIDDLE; the fourth to
+/// eighth buttons (8 .. 128) only with the input devices on. 0 before start-up.
 ROR_API int ReadMouseButtons();
 
-// Before start-up: 0 runs input on the window system's key state alone (no keyboard, mouse
-// or pad devices); 1, the default, opens the devices. 0.
+/// Before start-up: 0 runs input on the window system's key state alone (no keyboard, mouse
+/// or pad devices); 1, the default, opens the devices. 0.
 ROR_API int SetInputDevicesEnabled(int enable);
 
-// Joypads, numbered from 1 (bit 0x1000 of a number is ignored). Axes read -1000..1000 with
-// a dead zone of a quarter around the centre; for a pad SDL knows, X and Y are the left
-// stick and Z and Rz the right one, and the buttons follow the pad's button order with the
-// left and right triggers after them.
+/// A joypad's state, read by ReadJoypadInput. Joypads are numbered from 1 (bit 0x1000 of a
+/// number is ignored). Axes read -1000..1000 with a dead zone of a quarter around the
+/// centre; for a pad the window system knows, x and y are the left stick and z and rz the
+/// right one, and the buttons follow the pad's button order with the left and right
+/// triggers after them.
 struct JoypadInput {
+    /// @{
+    /// The axes, -1000..1000 (right and down positive).
     int32_t x, y, z, rz;
-    int32_t pov;       // hundredths of degrees clockwise from up; -1 centred
-    uint32_t buttons;  // bit i: button i held
+    /// @}
+    int32_t pov;       ///< hundredths of degrees clockwise from up; -1 centred
+    uint32_t buttons;  ///< bit i: button i held
 };
+/// The number of joypads (the highest pad number in use), 0 with the input devices off or
+/// before start-up.
 ROR_API int GetJoypadCount();
-// 0, or -1 (with a centred, released state) for a pad that does not exist or cannot be read.
+/// The state of joypad `pad` into *out: 0, or -1 (with a centred, released state) for a pad that does not exist or cannot be read.
 ROR_API int ReadJoypadInput(int pad, JoypadInput* out);
-// Vibrates a pad at power 0..1000 for duration milliseconds (negative: until stopped); above
-// 500 the vibration pulses. 0; -1 for a pad that does not exist. A pad without rumble
-// motors takes the request and stays still.
+/// Vibrates a pad at power 0..1000 for duration milliseconds (negative: until stopped); above
+/// 500 the vibration pulses. 0; -1 for a pad that does not exist. A pad without rumble
+/// motors takes the request and stays still.
 ROR_API int StartPadVibration(int pad, int power, int duration);
-ROR_API int StopPadVibration(int pad);  // 0
+/// Stops the pad's vibration. 0, also for a pad that does not vibrate or does not exist.
+ROR_API int StopPadVibration(int pad);
 
-// Input events, the mouse wheel and pads by name.
+/// Input events, the mouse wheel and pads by name.
 #include "rorodiv_input.h"
 
-// The screen mode (800 x 600, 32 bits, 60 Hz ...): stored before start-up, applied at once
-// after it (-2 when it fell back to 640 x 480 at 16 bits). Colour depth 8, 16 or 32.
+// The screen and the drawing path.
+
+/// The screen mode: width and height in pixels (-1 keeps the one set; 640 x 480 by default),
+/// colour depth 8, 16 or 32 bits, refresh rate in Hz (0 any). Before start-up it is stored;
+/// after it the mode changes at once and, as every mode change, releases every graphic and
+/// font handle. 0; -2 when the display took only 640 x 480 at 16 bits instead; -1 for a size
+/// of 0 or above the largest screen, another depth, or a mode the display refused.
 ROR_API int SetScreenMode(int width, int height, int colorBits, int refreshRate);
-ROR_API int SetUseHardware(int flag);  // 0: never try the hardware path; before start-up only
-// 1: a GL that rasterises on the CPU (Mesa llvmpipe and the like) may be the device; by default
-// such a GL is passed over for the faster software path. ROR_ACCEPT_CPU_GL=1 does the same.
+/// flag 0: never try the hardware (OpenGL) path, draw in software. 1, the default, tries it
+/// first. Before start-up only: 0; -1 after it.
+ROR_API int SetUseHardware(int flag);
+/// 1: a GL that rasterises on the CPU (Mesa llvmpipe and the like) may be the device; by default
+/// such a GL is passed over for the faster software path. ROR_ACCEPT_CPU_GL=1 does the same.
 ROR_API int SetAcceptCpuRasteriser(int flag);
-// The drawing path in use, decided at start-up: DRAWING_PATH_HARDWARE (OpenGL) or
-// DRAWING_PATH_SOFTWARE; DRAWING_PATH_NONE before start-up and after shutdown.
+/// @{
+/// The drawing path in use, decided at start-up: DRAWING_PATH_HARDWARE (OpenGL) or
+/// DRAWING_PATH_SOFTWARE; DRAWING_PATH_NONE before start-up and after shutdown.
 constexpr int DRAWING_PATH_NONE = -1, DRAWING_PATH_SOFTWARE = 0, DRAWING_PATH_HARDWARE = 1;
-// Takes no parameters and never fails: one of the three values above, at any time.
+/// @}
+/// Takes no parameters and never fails: one of the three values above, at any time.
 ROR_API int GetDrawingPath();
-// The name of what draws, for a game to show: the OpenGL renderer's own name on the hardware
-// path (for example "llvmpipe (LLVM 15.0.6, 256 bits)"), "Software" on the software path.
-// Copied into buffer with its terminating zero, cut to size - 1 bytes when longer. 0; -1 with
-// the buffer untouched before start-up, after shutdown, or for a null buffer or size below 1.
+/// The name of what draws, for a game to show: the OpenGL renderer's own name on the hardware
+/// path (for example "llvmpipe (LLVM 15.0.6, 256 bits)"), "Software" on the software path.
+/// Copied into buffer with its terminating zero, cut to size - 1 bytes when longer. 0; -1 with
+/// the buffer untouched before start-up, after shutdown, or for a null buffer or size below 1.
 ROR_API int GetRendererName(char* buffer, int size);
 
-// Colours: a value in the screen's pixel layout from 8-bit red, green and blue.
-// Before start-up white is 0xFFFFFFFF.
+/// A colour value in the screen's pixel layout from red, green and blue, 0..255 each (the
+/// colour every drawing operation takes). The layout follows the screen mode, so make colours
+/// after start-up and again after a mode change; before start-up white is 0xFFFFFFFF.
 ROR_API uint32_t PackColor(int red, int green, int blue);
+/// The red, green and blue (0..255) of a colour value made by PackColor. 0; -1 when any
+/// output is null.
 ROR_API int UnpackColor(uint32_t color, int* red, int* green, int* blue);
 
 // One frame: clear the draw target, draw, show it in the window.
-ROR_API int ClearScreen();
-ROR_API int PresentScreen();  // -1 before start-up
 
-// Lines and rectangles, right and bottom exclusive. A segment thicker than 1 is a band of
-// that width centred on it with square ends.
+/// Clears the whole draw target (whatever the draw region) to black. 0; nothing happens
+/// before start-up.
+ROR_API int ClearScreen();
+/// Shows the back screen in the window (waiting for the display's refresh when
+/// SetWaitVsync(1), the default, and the display paces). 0; -1 before start-up.
+ROR_API int PresentScreen();
+
+// Lines and rectangles. Coordinates are screen pixels; right and bottom are exclusive.
+
+/// A rectangle from (x1, y1) to (x2, y2) in color (a PackColor value), filled when filled is
+/// nonzero, else its one-pixel outline; with the blend mode and brightness, inside the draw
+/// region. 0, also when nothing is drawn (before start-up or an empty region).
 ROR_API int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled);
+/// A line from (x1, y1) to (x2, y2), its end pixel left out, in color. thickness above 1
+/// draws a band of that width centred on the line with square ends. 0, also when nothing is
+/// drawn.
 ROR_API int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 
-// The drawing state.
-// Draw targets: a drawable graphic's handle or one of these screens.
-constexpr int DRAW_TARGET_BACK_SCREEN = -2;   // the frame PresentScreen shows
-constexpr int DRAW_TARGET_FRONT_SCREEN = -4;  // the same frame, also shown every 32 ms as messages are pumped
-// The frame too, without the front screen's showing, but with no size: SetDrawRegion is -1 for them.
+// The drawing state: where drawing goes and how it meets what is there.
+
+/// @{
+/// Draw targets for SetDrawTarget: a drawable graphic's handle or one of these screens.
+constexpr int DRAW_TARGET_BACK_SCREEN = -2;   ///< the frame PresentScreen shows
+constexpr int DRAW_TARGET_FRONT_SCREEN = -4;  ///< the same frame, also shown every 32 ms as messages are pumped
+/// The frame too, without the front screen's showing, but with no size: SetDrawRegion is -1 for them.
 constexpr int DRAW_TARGET_UNSIZED_SCREEN_A = -3, DRAW_TARGET_UNSIZED_SCREEN_B = -5;
-// Where drawing goes from now on: one of the DRAW_TARGET_ screens above or a graphic that can
-// be drawn into (a colour graphic without alpha, such as a blank one). A target of another size
-// than the last one gets its whole area as the draw region; one of the same size keeps the
-// region. 0; -1 before start-up or for a handle that is no such graphic (the target stays).
+/// @}
+/// Where drawing goes from now on: one of the DRAW_TARGET_ screens above or a graphic that can
+/// be drawn into (a colour graphic without alpha, such as a blank one). A target of another size
+/// than the last one gets its whole area as the draw region; one of the same size keeps the
+/// region. 0; -1 before start-up or for a handle that is no such graphic (the target stays).
 ROR_API int SetDrawTarget(int handle);
+/// The draw region (clip rectangle) of the draw target: drawing lands only inside (x1, y1) to
+/// (x2, y2), right and bottom exclusive. Corners in either order; cut to the target's size.
+/// 0; -1 for a target without a size (DRAW_TARGET_UNSIZED_SCREEN_A/B) or before start-up.
 ROR_API int SetDrawRegion(int x1, int y1, int x2, int y2);
-// Blend modes: how a drawing's colour s meets the target's colour d, with the parameter p
-// (0..255, clamped) as its strength. Any other mode draws nothing.
-constexpr int BLEND_NONE = 0;             // d becomes s; p unused
-constexpr int BLEND_ALPHA = 1;            // d moves towards s by p / 255; p 0 draws nothing
-constexpr int BLEND_ADD = 2;              // d + s * p / 255, saturating; p 0 draws nothing
-constexpr int BLEND_SUBTRACT = 3;         // d - s * p / 255, clamped at 0; p 0 draws nothing
-constexpr int BLEND_MULTIPLY = 4;         // d * s / 256; p unused
-constexpr int BLEND_ADD_HARDWARE = 5;     // as BLEND_ADD on the hardware path only; the software path draws nothing
-constexpr int BLEND_INVERT = 10;          // as BLEND_ALPHA with the inverted colour (maximum - s)
-constexpr int BLEND_MULTIPLY_ALPHA = 11;  // d moves towards d * s / 256 by p / 255
+/// Blend modes: how a drawing's colour s meets the target's colour d, with the parameter p
+/// (0..255, clamped) as its strength. Any other mode draws nothing.
+constexpr int BLEND_NONE = 0;             ///< d becomes s; p unused
+constexpr int BLEND_ALPHA = 1;            ///< d moves towards s by p / 255; p 0 draws nothing
+constexpr int BLEND_ADD = 2;              ///< d + s * p / 255, saturating; p 0 draws nothing
+constexpr int BLEND_SUBTRACT = 3;         ///< d - s * p / 255, clamped at 0; p 0 draws nothing
+constexpr int BLEND_MULTIPLY = 4;         ///< d * s / 256; p unused
+constexpr int BLEND_ADD_HARDWARE = 5;     ///< as BLEND_ADD on the hardware path only; the software path draws nothing
+constexpr int BLEND_INVERT = 10;          ///< as BLEND_ALPHA with the inverted colour (maximum - s)
+constexpr int BLEND_MULTIPLY_ALPHA = 11;  ///< d moves towards d * s / 256 by p / 255
+/// The blend mode (BLEND_...) and its strength param (0..255, clamped) for everything drawn
+/// from now on: shapes, graphics and text. Before or after start-up. Always 0.
 ROR_API int SetBlendMode(int mode, int param);
+/// Multiplies every colour drawn from now on by red / 255, green / 255 and blue / 255
+/// (each clamped to 0..255; 255, 255, 255 draws colours as they are). Always 0.
 ROR_API int SetDrawBrightness(int red, int green, int blue);
+/// flag 1 (the default): PresentScreen waits for the display's refresh; 0 shows at once.
+/// Always 0.
 ROR_API int SetWaitVsync(int flag);
 
 // Graphics: images named by handles.
+
+/// A new graphic of width x height pixels (each 1 or more, their product within the layer's
+/// size limit), black, that can be a draw target. After start-up. The handle, or -1 for a
+/// size of 0 or less, one too large (logged), or no memory.
 ROR_API int CreateBlankGraphic(int width, int height);
+/// A graphic that shows the part of graphic `source` from (x, y), width x height pixels (cut at
+/// the source's edges); it shares the source's pixels, so drawing into either shows in both.
+/// The handle, or -1 for an invalid source, a corner outside it or a size of 0 or less.
 ROR_API int CreateSubGraphic(int x, int y, int width, int height, int source);
+/// Releases a graphic. A draw target it was goes back to the back screen, a blend image it
+/// was is deselected; sub-graphics of it keep its pixels until they go too. 0; -1 for an
+/// invalid handle.
 ROR_API int DestroyGraphic(int handle);
+/// Fills a graphic with one colour, red, green, blue and alpha 0..255 each (clamped; alpha
+/// matters for a graphic with an alpha channel). For a blend image, its level becomes the
+/// colour's brightness. 0; -1 for an invalid handle.
 ROR_API int PaintGraphic(int handle, int red, int green, int blue, int alpha);
+/// Draws a graphic with its top-left corner at (x, y), with the blend mode, brightness, blend
+/// image and draw region. useTransparency nonzero leaves out the transparent colour (a colour
+/// key) and uses the alpha channel of a graphic that has one; 0 draws every pixel opaque. 0,
+/// also for an empty draw region; -1 before start-up, for an invalid handle or a blend image,
+/// or for a graphic larger than the selected blend image.
 ROR_API int PutGraphic(int x, int y, int handle, int useTransparency);
+/// Draws a graphic stretched onto any four-cornered shape: corners[0..3] are where its
+/// top-left, top-right, bottom-left and bottom-right corners land, in screen pixels. As
+/// PutGraphic otherwise; -1 also for null corners or one not a finite number within 10^8.
 ROR_API int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
-// Sizes in pixels, written to width and height (either may be null).
-// A graphic of any kind (loaded, divided, blank, sub or blend image): 0; -1 with nothing
-// written for a handle that is no live graphic. At any time a handle is live.
+/// Sizes in pixels, written to width and height (either may be null).
+/// A graphic of any kind (loaded, divided, blank, sub or blend image): 0; -1 with nothing
+/// written for a handle that is no live graphic. At any time a handle is live.
 ROR_API int GetGraphicSize(int handle, int* width, int* height);
-// The screen, the extent of drawing coordinates: the screen mode in force, or before start-up
-// the one start-up will take (640 x 480 unless SetScreenMode chose another). 0.
+/// The screen, the extent of drawing coordinates: the screen mode in force, or before start-up
+/// the one start-up will take (640 x 480 unless SetScreenMode chose another). 0.
 ROR_API int GetScreenSize(int* width, int* height);
-// The window's drawable area (its client area), which a windowed scale or a full-screen
-// display can make differ from the screen. 0; -1 with nothing written before start-up and
-// after shutdown.
+/// The window's drawable area (its client area), which a windowed scale or a full-screen
+/// display can make differ from the screen. 0; -1 with nothing written before start-up and
+/// after shutdown.
 ROR_API int GetWindowDrawableSize(int* width, int* height);
-// Saving pictures as PNG, after start-up. A file is made anew (replacing one of that name), or
-// removed again when it cannot be written whole; the log says why a save failed.
-// The screen as a file: the back screen as drawn so far (right after PresentScreen, the frame
-// it showed), without alpha. 0; -1 before start-up, for a null path or one that cannot be written.
+/// Saving pictures as PNG, after start-up. A file is made anew (replacing one of that name), or
+/// removed again when it cannot be written whole; the log says why a save failed.
+/// The screen as a file: the back screen as drawn so far (right after PresentScreen, the frame
+/// it showed), without alpha. 0; -1 before start-up, for a null path or one that cannot be written.
 ROR_API int SaveScreenToPng(const char* path);
-// A graphic as a file: its pixels, with alpha when it has an alpha channel. 0; -1 before
-// start-up, for a handle that is no live graphic, for a blend image (levels, not colours), or
-// for a null path or one that cannot be written.
+/// A graphic as a file: its pixels, with alpha when it has an alpha channel. 0; -1 before
+/// start-up, for a handle that is no live graphic, for a blend image (levels, not colours), or
+/// for a null path or one that cannot be written.
 ROR_API int SaveGraphicToPng(int handle, const char* path);
-// The screen's PNG into memory: its size in bytes, copied into buffer only when capacity holds
-// it, so a first call with a null buffer asks how much room to give. -1 before start-up or for a
-// negative capacity.
+/// The screen's PNG into memory: its size in bytes, copied into buffer only when capacity holds
+/// it, so a first call with a null buffer asks how much room to give. -1 before start-up or for a
+/// negative capacity.
 ROR_API int32_t SaveScreenToPngMemory(void* buffer, int32_t capacity);
-// A graphic's PNG into memory, as SaveScreenToPngMemory: its size in bytes, copied when capacity
-// holds it. -1 before start-up, for a handle that is no live graphic, a blend image, or a
-// negative capacity.
+/// A graphic's PNG into memory, as SaveScreenToPngMemory: its size in bytes, copied when capacity
+/// holds it. -1 before start-up, for a handle that is no live graphic, a blend image, or a
+/// negative capacity.
 ROR_API int32_t SaveGraphicToPngMemory(int handle, void* buffer, int32_t capacity);
-// Blend images: one 8-bit level per pixel, weighing how strongly each pixel of a graphic
-// drawn while one is selected shows (wipes and other transitions). Selected with SetBlendImage
-// (handle, border 0..255, range 0..255; -1 selects none; -1 for a graphic that is not a blend
-// image). While one is selected, drawing a graphic wider or taller than it returns -1. A blend
-// image is never drawn itself nor a draw target; DestroyGraphic deletes it.
+/// Blend images: one 8-bit level per pixel, weighing how strongly each pixel of a graphic
+/// drawn while one is selected shows (wipes and other transitions). Selected with SetBlendImage
+/// (handle, border 0..255, range 0..255; -1 selects none; -1 for a graphic that is not a blend
+/// image). While one is selected, drawing a graphic wider or taller than it returns -1. A blend
+/// image is never drawn itself nor a draw target; DestroyGraphic deletes it.
 ROR_API int SetBlendImage(int handle, int border, int range);
-ROR_API int CreateBlendGraphic(int width, int height);  // every level 0; PaintGraphic sets one level
-ROR_API int MakeBlendGraphic(int source);               // the brightness of a graphic's pixels
-ROR_API int LoadBlendGraphic(const char* path);         // a grey picture's levels, a colour one's brightness
+ROR_API int CreateBlendGraphic(int width, int height);  ///< every level 0; PaintGraphic sets one level
+ROR_API int MakeBlendGraphic(int source);               ///< the brightness of a graphic's pixels
+ROR_API int LoadBlendGraphic(const char* path);         ///< a grey picture's levels, a colour one's brightness
+/// LoadBlendGraphic from a picture file held in memory (size bytes at data).
 ROR_API int LoadBlendGraphicFromMemory(const void* data, int32_t size);
 
-// Pictures (BMP, JPEG, PNG, TGA, DDS, raw "BGRA") loaded into graphics; a picture with alpha
-// gives a graphic with an alpha channel. The handle, or -1.
+/// A picture file (BMP, JPEG, PNG, TGA, DDS, raw "BGRA") from a path (through archives, as
+/// FileOpen finds files) as a new graphic; a picture with alpha gives a graphic with an alpha
+/// channel. After start-up. The handle, or -1 for a null path, a file that cannot be read, a
+/// picture no decoder takes or that is damaged, or one too large (the log says which).
 ROR_API int LoadGraphic(const char* path);
+/// LoadGraphic from a picture file held in memory: size bytes at data (size > 0; the bytes
+/// may be freed afterwards).
 ROR_API int LoadGraphicFromMemory(const void* data, int32_t size);
-// A sheet of `count` equal cells, `columns` to a row, left to right and top to bottom, into
-// handles[0 .. count-1]; 0, or -1 with no graphic made.
+/// A sheet of `count` equal cells, `columns` to a row, left to right and top to bottom, into
+/// handles[0 .. count-1]; 0, or -1 with no graphic made.
 ROR_API int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight,
                                int* handles);
-// The same from a picture file held in memory: data and size as for LoadGraphicFromMemory
-// (size > 0). 0; -1 with no graphic made for null data or handles, a picture no decoder
-// takes, or cells outside the picture. After start-up.
+/// The same from a picture file held in memory: data and size as for LoadGraphicFromMemory
+/// (size > 0). 0; -1 with no graphic made for null data or handles, a picture no decoder
+/// takes, or cells outside the picture. After start-up.
 ROR_API int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows,
                                          int cellWidth, int cellHeight, int* handles);
 
 // Random numbers: one process-wide generator, seeded from the clocks at start-up.
-ROR_API void SeedRandom(uint32_t seed);
-ROR_API int32_t RandomUpTo(int32_t max);  // one draw in 0..max inclusive, for max >= 0
 
-// Clocks. Milliseconds with bit 31 cleared (0..2^31-1, wrapping): time spans mask the
-// difference with 0x7FFFFFFF. Microseconds from the finest clock the machine has.
+/// Seeds the generator, so that the draws that follow repeat for the same seed.
+ROR_API void SeedRandom(uint32_t seed);
+ROR_API int32_t RandomUpTo(int32_t max);  ///< one draw in 0..max inclusive, for max >= 0
+
+// Clocks, from any thread.
+
+/// Milliseconds with bit 31 cleared (0..2^31-1, wrapping): time spans mask the difference
+/// with 0x7FFFFFFF.
 ROR_API int32_t NowMilliseconds();
+/// Microseconds from the finest steady clock the machine has.
 ROR_API uint64_t NowMicroseconds();
-// Waits while the window keeps answering (messages pumped): 0, or -1 once it has gone.
+/// Waits while the window keeps answering (messages pumped): 0, or -1 once it has gone.
 ROR_API int WaitMilliseconds(int32_t milliseconds);
 
-// The log "Log.txt" (SetLogEnabled above). A text without a final line feed is continued by
-// the next write; lines start with one tab per indent level. Every write returns -1, so a
-// failure path can log and fail in one step.
+// The log "Log.txt" (SetLogEnabled above), from any thread.
+
+/// Writes text to the log. A text without a final line feed is continued by the next write;
+/// lines start with one tab per indent level. Returns -1 always, so a failure path can log and
+/// fail in one step.
 ROR_API int LogWrite(const char* text);
+/// Writes a printf-style formatted text to the log, as LogWrite. Returns -1 always.
 ROR_API int LogWriteFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+/// Indents the lines written from now on by one more tab. 0.
 ROR_API int LogIndent();
+/// Takes one tab of indent away again (never below none). 0.
 ROR_API int LogUnindent();
 
-// Text: fonts and string drawing.
+/// Text: fonts and string drawing.
 #include "rorodiv_text.h"
 
-// Sounds: WAV (PCM 8 or 16 bits, IEEE float 32 bits) and Ogg Vorbis, mono or stereo, from a
-// file (also inside an archive) or from memory. Sounds that decode to more than 2 MB stream
-// while they play. The handle, or -1.
-ROR_API int LoadSound(const char* path);
-ROR_API int LoadSoundFromMemory(const void* data, int32_t size);  // the data may be freed afterwards
-ROR_API int DeleteSound(int handle);
-// Plays the sound once in the back, in a loop, or once and returns when it ends (the window
-// stays responsive meanwhile). Each call is another play; 64 plays sound at once, and a
-// further one takes the place of the oldest that plays once (of the oldest loop when all loop).
-constexpr int SOUND_PLAY_BACK = 0, SOUND_PLAY_LOOP = 1, SOUND_PLAY_WAIT = 2;
-ROR_API int PlaySound(int handle, int mode);
-ROR_API int StopSound(int handle);       // every play of the sound
-ROR_API int IsSoundPlaying(int handle);  // 1 while a play of it sounds, else 0; -1 for a bad handle
-// Settings of the sound, for its plays now and later.
-ROR_API int SetSoundVolume(int handle, int volume);        // 0 silent .. 255 as recorded (linear)
-ROR_API int SetSoundPan(int handle, int pan);              // -255 left only .. 0 both .. 255 right only
-ROR_API int SetSoundFrequency(int handle, int frequency);  // playback rate in Hz; 0 the sound's own
-ROR_API int SetSoundPosition(int handle, int64_t frame);   // where plays start; moves the plays of a decoded sound
-ROR_API int64_t GetSoundPosition(int handle);              // frame of the newest play, or where the next starts
+// Sounds: WAV (PCM 8 or 16 bits, IEEE float 32 bits) and Ogg Vorbis, mono or stereo.
 
-// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file. A looping piece turns
-// back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its start.
-ROR_API int PlayMusic(const char* path, int loop);  // stops the piece playing before
+/// A sound from a file (also inside an archive). Sounds that decode to more than 2 MB stream
+/// from the file while they play. Before or after start-up. The handle, or -1 for a null
+/// path, a file that cannot be read or a format not taken (logged).
+ROR_API int LoadSound(const char* path);
+/// A sound from a file held in memory: size bytes at data (they may be freed afterwards).
+ROR_API int LoadSoundFromMemory(const void* data, int32_t size);
+/// Stops the sound's plays and releases it. 0; -1 for an invalid handle.
+ROR_API int DeleteSound(int handle);
+/// @{
+/// How PlaySound plays: once in the back, in a loop, or once while the call waits for its end.
+constexpr int SOUND_PLAY_BACK = 0, SOUND_PLAY_LOOP = 1, SOUND_PLAY_WAIT = 2;
+/// @}
+/// Plays a sound in mode SOUND_PLAY_... (with SOUND_PLAY_WAIT the window stays responsive,
+/// and closing it ends the wait). Each call is another play; 64 plays sound at once, and a
+/// further one takes the place of the oldest that plays once (of the oldest loop when all
+/// loop). 0; -1 for an invalid handle or mode, or when no sound device runs (logged).
+ROR_API int PlaySound(int handle, int mode);
+ROR_API int StopSound(int handle);       ///< stops every play of the sound; -1 for an invalid handle
+ROR_API int IsSoundPlaying(int handle);  ///< 1 while a play of it sounds, else 0; -1 for a bad handle
+/// Settings of the sound, for its plays now and later.
+ROR_API int SetSoundVolume(int handle, int volume);        ///< 0 silent .. 255 as recorded (linear)
+ROR_API int SetSoundPan(int handle, int pan);              ///< -255 left only .. 0 both .. 255 right only
+ROR_API int SetSoundFrequency(int handle, int frequency);  ///< playback rate in Hz; 0 the sound's own
+ROR_API int SetSoundPosition(int handle, int64_t frame);   ///< where plays start; moves the plays of a decoded sound
+ROR_API int64_t GetSoundPosition(int handle);              ///< frame of the newest play, or where the next starts
+
+// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file.
+
+/// Plays the piece at path (through archives), once (loop 0) or looping (1): a looping piece
+/// turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its
+/// start. Stops the piece playing before. 0; -1 for a file that cannot be played (logged).
+ROR_API int PlayMusic(const char* path, int loop);
+/// Stops and unloads the piece. 0, also when none plays.
 ROR_API int StopMusic();
-ROR_API int PauseMusic();  // -1 when no piece is loaded
+/// Pauses the piece where it is. 0; -1 when no piece is loaded.
+ROR_API int PauseMusic();
+/// Plays a paused piece on from where it paused. 0; -1 when no piece is loaded.
 ROR_API int ResumeMusic();
-ROR_API int IsMusicPlaying();            // 1 while a piece plays or is paused, else 0
-ROR_API int SetMusicVolume(int volume);  // 0..255, at once, also for the pieces after
-// Moves the volume to `volume` over `milliseconds`; a fade to 0 stops the piece at its end
-// and leaves the volume of the next piece as it was.
+ROR_API int IsMusicPlaying();            ///< 1 while a piece plays or is paused, else 0
+ROR_API int SetMusicVolume(int volume);  ///< 0..255, at once, also for the pieces after
+/// Moves the volume to `volume` over `milliseconds`; a fade to 0 stops the piece at its end
+/// and leaves the volume of the next piece as it was.
 ROR_API int FadeMusic(int milliseconds, int volume);
 
-// Files and archives.
+/// Files and archives.
 #include "rorodiv_file.h"

@@ -11,7 +11,8 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-for f in include/rorodiv/rorodiv.h bin/vexholm bin/zazpack share/doc/ROrodiv/README.md; do
+for f in include/rorodiv/rorodiv.h bin/vexholm bin/zazpack share/doc/ROrodiv/README.md \
+  share/doc/ROrodiv/reference/index.html; do
   [ -e "$prefix/$f" ] || { echo "not installed: $f" >&2; exit 1; }
 done
 
