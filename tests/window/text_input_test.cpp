@@ -55,17 +55,11 @@ protected:
                 ASSERT_EQ(PushSyntheticText(CoreState.MainWindow, step.text), 0);
                 continue;
             }
-            // Ctrl is read when the letter's message is translated: it is held across a pump.
-            if (step.control) {
-                PushSyntheticKey(CoreState.MainWindow, KEYCODE_LCONTROL, 1);
-                PumpMessages();
-            }
+            // All in one pump: Ctrl is let go before the letter's message is translated.
+            if (step.control) PushSyntheticKey(CoreState.MainWindow, KEYCODE_LCONTROL, 1);
             PushSyntheticKey(CoreState.MainWindow, step.key, 1);
             PushSyntheticKey(CoreState.MainWindow, step.key, 0);
-            if (step.control) {
-                PumpMessages();
-                PushSyntheticKey(CoreState.MainWindow, KEYCODE_LCONTROL, 0);
-            }
+            if (step.control) PushSyntheticKey(CoreState.MainWindow, KEYCODE_LCONTROL, 0);
         }
         PumpMessages();
     }

@@ -210,7 +210,7 @@ int TranslateMessage(const Message* message)
     uint8_t character = 0;
     if (key == VK_BACK || key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) {
         character = static_cast<uint8_t>(key);
-    } else if ((keys[VK_CONTROL] & 0x80) && key >= 'A' && key <= 'Z') {
+    } else if (((message->lParam & kControlHeldBit) || (keys[VK_CONTROL] & 0x80)) && key >= 'A' && key <= 'Z') {
         character = static_cast<uint8_t>(key - 'A' + 1);
     }
     if (character == 0) return 0;

@@ -47,6 +47,10 @@ constexpr uint32_t WM_NCHITTEST = 0x0084;
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_CHAR = 0x0102;
+// A key message's lParam bit (reserved by the messages' layout) that the window system sets
+// when Ctrl was held as the key went down, so the character it makes does not depend on when
+// the message is translated.
+constexpr LParam kControlHeldBit = LParam(1) << 25;
 constexpr uint32_t WM_SYSKEYDOWN = 0x0104;
 constexpr uint32_t WM_SYSKEYUP = 0x0105;
 constexpr uint32_t WM_IME_STARTCOMPOSITION = 0x010D;

@@ -148,7 +148,7 @@ void TranslateKey(const SDL_KeyboardEvent& event)
     // Repeat count 1, scan code, extended-key bit, Alt as context, previous state, transition.
     LParam lParam = 1 | (LParam(key->scanCode & 0x7F) << 16) | ((key->scanCode & 0x80) ? LParam(1) << 24 : 0) |
                     (alt ? LParam(1) << 29 : 0) | ((wasHeld || !down) ? LParam(1) << 30 : 0) |
-                    (!down ? LParam(1) << 31 : 0);
+                    (!down ? LParam(1) << 31 : 0) | (Held(VK_CONTROL) ? kControlHeldBit : 0);
     uint32_t message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
     Post(TargetWindow(event.windowID), message, virtualKey, lParam);
 }
