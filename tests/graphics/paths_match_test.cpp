@@ -14,6 +14,8 @@
 #include "graphics/graphics.h"
 #include "graphics/graphics_setup.h"
 #include "neighbour_table.h"
+#include "core/core_state.h"
+#include "platform/window_system/synthetic_events.h"
 #include "picture_compare.h"
 #include "random/random.h"
 #include "rorodiv.h"
@@ -560,6 +562,34 @@ std::vector<DrawCase> TextCases()
              }
              SetUseUtf8Texts(0);
          }},
+        // Input lines: an active one with its caret inside the text and a composition there
+        // (its converted clause thick), an idle one, a hidden one, in a font and the default; the
+        // anti-aliased glyphs blend one step apart on the two paths.
+        {"InputLines",
+         [] {
+             SetUseUtf8Texts(1);
+             const int font = CreateFontToHandle(nullptr, 24, -1, FONT_ANTIALIAS, -1, -1, 0);
+             const int active = CreateInputLine(30, 0), idle = CreateInputLine(30, 0),
+                       hidden = CreateInputLine(30, INPUT_LINE_HIDDEN);
+             SetInputLineText(active, reinterpret_cast<const char*>(u8"名前: Ada"));
+             SetInputLineText(idle, reinterpret_cast<const char*>(u8"café 日本"));
+             SetInputLineText(hidden, "secret");
+             SetActiveInputLine(active);
+             PushSyntheticKey(CoreState.MainWindow, KEYCODE_LEFT, 1);
+             PushSyntheticKey(CoreState.MainWindow, KEYCODE_LEFT, 0);
+             PushSyntheticComposition(CoreState.MainWindow, reinterpret_cast<const char*>(u8"にほんご"), 2, 2);
+             PumpMessages();
+             DrawInputLine(active, 30, 40, PackColor(255, 255, 0), font);
+             DrawInputLine(idle, 30, 100, PackColor(255, 255, 255), font);
+             DrawInputLine(hidden, 30, 160, PackColor(0, 255, 255), -1);
+             SetActiveInputLine(-1);
+             ReleaseInputLine(active);
+             ReleaseInputLine(idle);
+             ReleaseInputLine(hidden);
+             ReleaseFontHandle(font);
+             SetUseUtf8Texts(0);
+         },
+         Match::BlendStep},
     };
 }
 
