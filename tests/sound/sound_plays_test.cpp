@@ -146,7 +146,7 @@ TEST_F(SoundPlaysTest, BadPlayHandlesAndValuesAreRefused)
     const int handle = Load(Wav16(kClick));
     const int play = StartSound(handle, SOUND_PLAY_LOOP);
     ASSERT_GE(play, 0);
-    const int wrongKind = MakeHandle(HandleKind::Sound, HandleIndex(play), (play >> 16) & 0x7FF);
+    const int wrongKind = handle;  // a sound is not a play
     const int outOfRange = MakeHandle(HandleKind::Play, kPlayTableSize, 0);
     const int stale = MakeHandle(HandleKind::Play, HandleIndex(play), ((play >> 16) + 1) & 0x7FF);
     for (int bad : {wrongKind, outOfRange, stale, -1}) {
@@ -162,7 +162,7 @@ TEST_F(SoundPlaysTest, BadPlayHandlesAndValuesAreRefused)
         EXPECT_EQ(SetPlayTimeLimit(bad, 10), -1);
     }
     EXPECT_EQ(StartSound(handle, 3), -1);
-    EXPECT_EQ(StartSound(wrongKind, SOUND_PLAY_BACK), -1) << "a play is not a sound";
+    EXPECT_EQ(StartSound(play, SOUND_PLAY_BACK), -1) << "a play is not a sound";
     EXPECT_EQ(SetPlayVolume(play, 256), -1);
     EXPECT_EQ(SetPlayPan(play, 256), -1);
     EXPECT_EQ(SetPlayFrequency(play, 999), -1);
