@@ -424,6 +424,16 @@ using PlayEndCallback = void (*)(int play, int state, void* data);
 /// (the default). Before or after start-up. Always 0.
 ROR_API int SetPlayEndCallback(PlayEndCallback callback, void* data);
 
+/// @{
+/// Sample types of the sound device's output (GetSoundDeviceFormat).
+constexpr int SOUND_SAMPLE_UNSIGNED_8 = 8, SOUND_SAMPLE_SIGNED_16 = 16;
+/// @}
+/// The format the sound device really runs with, which may differ from what was asked: its
+/// rate in frames per second, its channels (1 or 2), its sample type (SOUND_SAMPLE_...) and
+/// the frames of one buffer it asks the mixer for. A null pointer skips that value. After
+/// start-up. 0; -1 when no sound device runs (nothing is written then).
+ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames);
+
 // Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file.
 
 /// Plays the piece at path (through archives), once (loop 0) or looping (1): a looping piece
@@ -442,6 +452,18 @@ ROR_API int SetMusicVolume(int volume);  ///< 0..255, at once, also for the piec
 /// and leaves the volume of the next piece as it was.
 ROR_API int FadeMusic(int milliseconds, int volume);
 
+/// Moves the piece that plays (or is paused) to `frame`, counted in frames of the piece's own
+/// rate from its start (0 .. its length); a looping piece turns back at its loop end as
+/// before. 0; -1 when no piece sounds or is paused, or for a frame outside the piece (the
+/// piece plays on where it was), or when the file cannot be read there (logged).
+ROR_API int SetMusicPosition(int64_t frame);
+/// The frame of the piece that the device plays now (in the piece's own rate, after loops
+/// the frame within the piece); -1 when no piece sounds or is paused.
+ROR_API int64_t GetMusicPosition();
+/// SetMusicPosition in seconds from the piece's start (0 or more), to the nearest frame.
+ROR_API int SetMusicPositionSeconds(double seconds);
+/// GetMusicPosition in seconds from the piece's start; -1.0 when no piece sounds or is paused.
+ROR_API double GetMusicPositionSeconds();
 /// The state of the music: PLAY_STATE_NONE before the first piece, PLAY_STATE_PLAYING or
 /// _PAUSED while a piece is loaded and sounds or is paused, then how the last one ended
 /// (PLAY_STATE_ENDED, _STOPPED).
