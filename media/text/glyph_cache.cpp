@@ -1,4 +1,6 @@
 #include "text/glyph_cache.h"
+
+#include "base/utf8.h"
 #include "rorodiv.h"
 
 #include "core/app_log.h"
@@ -139,58 +141,13 @@ bool IsBlankCode(const FontRecord* font, uint32_t code)
     return code == kSpaceCode || code == (font->unicodeCodes ? kUnicodeWideSpace : kWideSpaceCode);
 }
 
-namespace {
-
-bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
-
-// A UTF-8 sequence from bytes[at], none read at or past end: the code point and its length,
-// or kReplacementCode with the length of its longest valid beginning (at least 1).
-int32_t DecodeUtf8(const uint8_t* bytes, int32_t at, int32_t end, uint32_t* code)
-{
-    const uint8_t lead = bytes[at];
-    *code = kReplacementCode;
-    if (lead < 0x80) {
-        *code = lead;
-        return 1;
-    }
-    int32_t length = 0;
-    uint32_t value = 0;
-    uint8_t low = 0x80, high = 0xBF;  // the second byte's range, narrower after some leads
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        if (lead == 0xE0) low = 0xA0;   // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-    } else {
-        return 1;
-    }
-    for (int32_t i = 1; i < length; ++i) {
-        if (at + i >= end) return i;
-        const uint8_t byte = bytes[at + i];
-        if (!IsContinuation(byte) || (i == 1 && (byte < low || byte > high))) return i;
-        value = value << 6 | (byte & 0x3F);
-    }
-    *code = value;
-    return length;
-}
-
-}  // namespace
-
 int32_t ReadCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
                       CharRecord* record)
 {
     if (codes == TextCodes::Utf8) {
         uint32_t code = 0;
         const int32_t length = DecodeUtf8(bytes, at, end, &code);
-        *record = CodePointRecord(code);
+        *record = CodePointRecord(code == kNoCodePoint ? kReplacementCode : code);
         return length;
     }
     *record = CharRecord{bytes[at], 0, 0};
