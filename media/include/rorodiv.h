@@ -349,6 +349,9 @@ ROR_API int LogUnindent();
 /// Text: fonts and string drawing.
 #include "rorodiv_text.h"
 
+/// Typing: the character buffer, input lines and the clipboard.
+#include "rorodiv_text_input.h"
+
 // Sounds: WAV (PCM 8 or 16 bits, IEEE float 32 bits) and Ogg Vorbis, mono or stereo.
 
 /// A sound from a file (also inside an archive). Sounds that decode to more than 2 MB stream
