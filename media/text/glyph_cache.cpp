@@ -193,6 +193,7 @@ namespace {
 void ResetGlyphSlots(FontRecord* font)
 {
     std::memset(font->slots, 0, sizeof font->slots);
+    std::memset(font->wideCodes, 0, sizeof font->wideCodes);
     for (int32_t i = 0; i < font->slotCount; ++i) font->slots[i].cell = i;
     font->slots[font->slotCount].cell = -1;
     font->nextSlot = 0;
@@ -249,6 +250,30 @@ int ClearGlyphCache(int handle)
     return 0;
 }
 
+namespace {
+
+GlyphSlot** WideChain(FontRecord* font, uint32_t code)
+{
+    return &font->wideCodes[(code * 2654435761u) >> 23 & (kWideCodeBuckets - 1)];
+}
+
+GlyphSlot* FindWideCode(FontRecord* font, uint32_t code)
+{
+    GlyphSlot* slot = *WideChain(font, code);
+    while (slot && slot->code != code) slot = slot->nextWide;
+    return slot;
+}
+
+void ForgetWideCode(FontRecord* font, GlyphSlot* slot)
+{
+    GlyphSlot** link = WideChain(font, slot->code);
+    while (*link && *link != slot) link = &(*link)->nextWide;
+    if (*link) *link = slot->nextWide;
+    slot->nextWide = nullptr;
+}
+
+}  // namespace
+
 GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* records)
 {
     PlatformTextMetrics text{};
@@ -265,6 +290,7 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         }
         GlyphSlot* slot = &font->slots[font->nextSlot];
         if (slot->inUse) {
+            if (slot->mapEntry == &slot->ownEntry) ForgetWideCode(font, slot);
             slot->mapEntry->cached = 0;
             slot->mapEntry->slot = nullptr;
             slot->inUse = 0;
@@ -275,6 +301,11 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         entry->cached = 1;
         entry->slot = slot;
         slot->mapEntry = entry;
+        if (entry == &slot->ownEntry) {
+            GlyphSlot** chain = WideChain(font, code);
+            slot->nextWide = *chain;
+            *chain = slot;
+        }
         slot->inUse = 1;
         slot->lineStamp = font->lineStamp;
         RenderOneGlyph(font, slot, records[i], text);
@@ -298,11 +329,7 @@ GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)
         const GlyphCodeEntry& entry = font->codeMap[code];
         if (entry.cached == 1) found = entry.slot;
     } else {
-        // Code points past the map are few: their slots are searched.
-        for (int32_t i = 0; i < font->slotCount && !found; ++i) {
-            GlyphSlot& slot = font->slots[i];
-            if (slot.inUse && slot.code == code && slot.mapEntry == &slot.ownEntry) found = &slot;
-        }
+        found = FindWideCode(font, code);
     }
     if (found) {
         found->lineStamp = font->lineStamp;
@@ -346,7 +373,13 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
         CharRecord record{};
         at += ReadCharacter(font, codes, bytes, at, n, &record);
         all[written++] = record;
-        if (CharCode(record) >= uint32_t(kGlyphCodeCount)) continue;  // looked up when drawn
+        if (CharCode(record) >= uint32_t(kGlyphCodeCount)) {
+            // Rendered when drawn; a cached one is kept for the line like the others.
+            GlyphSlot* wide = FindWideCode(font, CharCode(record));
+            if (!wide || wide->lineStamp != font->lineStamp) ++distinct;
+            if (wide) wide->lineStamp = font->lineStamp;
+            continue;
+        }
         GlyphCodeEntry& entry = font->codeMap[CharCode(record)];
         if (entry.cached != 1) {
             entry.cached = 1;
