@@ -62,7 +62,8 @@ constexpr int INPUT_LINE_CANCELLED = 3;  ///< ended with Escape (its text stays 
 /// first line, Enter ends it as done and Escape as cancelled (either leaves it inactive).
 /// Characters are always kept whole: no edit, cut or paste splits a two-byte cp932 character
 /// or a UTF-8 sequence. One line is active at a time; the input method is switched on while
-/// one is.
+/// one without options is (a hidden line would show its composition, and single bytes or
+/// digits take nothing an input method makes).
 ///
 /// A new line of at most maxCharacters characters (1..512) with options (INPUT_LINE_... bits),
 /// empty and idle. Before or after start-up; shutdown releases every line. The line's handle,

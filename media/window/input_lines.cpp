@@ -234,7 +234,9 @@ int SetActiveInputLine(int line)
     InputLines.candidateArea = {};
     // What was typed before, the key that opened the line among it, is not the line's.
     ClearCharBuffer();
-    SetInputMethodEnabled(1);
+    // Composition would show a password, and a line of single bytes or digits takes nothing
+    // an input method makes.
+    SetInputMethodEnabled(record->options == 0 ? 1 : TextInput.keepInputMethodOn);
     StartTextInput(CoreState.MainWindow);
     return 0;
 }

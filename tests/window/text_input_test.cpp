@@ -265,6 +265,13 @@ TEST_F(TypingTest, OneLineIsActiveAtATime)
     Do({Type("d")});
     EXPECT_EQ(LineText(second), "c");
     EXPECT_EQ(ReadAllTyped(), std::vector<std::string>{"d"});
+    // The input method composes only for a line that takes every character.
+    for (int options : {INPUT_LINE_HIDDEN, INPUT_LINE_DIGITS, INPUT_LINE_SINGLE_BYTE, 0}) {
+        const int other = CreateInputLine(4, options);
+        ASSERT_EQ(SetActiveInputLine(other), 0);
+        EXPECT_EQ(InputMethodOpen(), options == 0 ? 1 : 0) << options;
+        ReleaseInputLine(other);
+    }
     // A released line stops being active.
     ASSERT_EQ(SetActiveInputLine(first), 0);
     ASSERT_EQ(ReleaseInputLine(first), 0);
