@@ -1,6 +1,7 @@
 // Graphics and fonts across a mode change: released by default; with
 // SetKeepGraphicsAcrossModeChange(1) every handle stays valid with its pixels and settings, on
 // both drawing paths, and a graphic still shares its pixels with its sub-graphics.
+#include "bmp_picture.h"
 #include "both_paths_fixture.h"
 #include "graphics/draw_ops.h"
 #include "graphics/graphic_handles.h"
@@ -21,28 +22,10 @@ protected:
     }
 };
 
-// A 24-bit bottom-up BMP whose every pixel differs: red along x, green along y.
+// A BMP whose every pixel differs: red along x, green along y.
 std::vector<uint8_t> GradientBmp(int width, int height)
 {
-    const int rowBytes = (width * 3 + 3) & ~3;
-    std::vector<uint8_t> file(54 + size_t(rowBytes) * height, 0);
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) file[at + i] = uint8_t(value >> (8 * i));
-    };
-    file[0] = 'B', file[1] = 'M';
-    put32(2, uint32_t(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(width));
-    put32(22, uint32_t(height));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &file[54 + size_t(height - 1 - y) * rowBytes + size_t(x) * 3];
-            p[0] = 40, p[1] = uint8_t(y * 20), p[2] = uint8_t(x * 20);
-        }
-    return file;
+    return Bmp24(width, height, [](int x, int y) { return uint32_t(x * 20) << 16 | uint32_t(y * 20) << 8 | 40u; });
 }
 
 // A graphic's pixels as 0xAARRGGBB, a blend image's as its levels.
