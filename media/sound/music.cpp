@@ -1,5 +1,6 @@
 // Music: one piece at a time, streamed through the mixer's own music voice.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/app_log.h"
@@ -136,4 +137,52 @@ int FadeMusic(int milliseconds, int volume)
     SetVoiceFade(MusicVoice(), FramesOf(milliseconds), VoiceLevel(volume), volume == 0);
     UnlockAudioOutput();
     return 0;
+}
+
+int SetMusicPosition(int64_t frame)
+{
+    if (SoundTables.currentMusic < 0 || frame < 0) return -1;
+    // Only this thread sets the voice's stream and rate; the mixer moves its position.
+    Voice& voice = MusicVoice();
+    SoundStream* stream = voice.stream;
+    if (stream == nullptr || frame > stream->decoder->format.frames) return -1;
+    LockAudioOutput();
+    const bool sounding = voice.playing != 0;
+    const uint64_t ringFrame = voice.position >> 32;
+    int result = -1;
+    if (sounding) {
+        result = RestartSoundStream(stream, ringFrame, frame);
+        if (result == 0) voice.position = ringFrame << 32;
+    }
+    UnlockAudioOutput();
+    if (result != 0) return sounding ? LogWrite("ミュージックの再生位置を移せませんでした\n") : -1;
+    FillSoundStream(stream);
+    return 0;
+}
+
+int64_t GetMusicPosition()
+{
+    if (SoundTables.currentMusic < 0) return -1;
+    const SoundStream* stream = MusicVoice().stream;
+    if (stream == nullptr) return -1;
+    LockAudioOutput();
+    const uint64_t ringFrame = MusicVoice().position >> 32;
+    const bool sounding = MusicVoice().playing != 0;
+    UnlockAudioOutput();
+    return sounding ? StreamSourceFrame(stream, ringFrame) : -1;
+}
+
+int SetMusicPositionSeconds(double seconds)
+{
+    if (SoundTables.currentMusic < 0 || MusicVoice().stream == nullptr || !(seconds >= 0)) return -1;
+    const double frame = seconds * MusicVoice().stream->decoder->format.rate;
+    if (frame > double(INT64_MAX / 2)) return -1;
+    return SetMusicPosition(int64_t(std::llround(frame)));
+}
+
+double GetMusicPositionSeconds()
+{
+    const int64_t frame = GetMusicPosition();
+    if (frame < 0) return -1.0;
+    return double(frame) / MusicVoice().stream->decoder->format.rate;
 }
