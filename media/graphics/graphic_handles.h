@@ -44,7 +44,8 @@ struct GraphicImage {
     // 1: a blend image, one 8-bit level per pixel in `store` (kind 2) on both paths; such
     // an image is only ever selected with SetBlendImage, never drawn or drawn into.
     int32_t blend;
-    int32_t blendTexture;  // device path: the levels as one single-channel texture, 0 none
+    int32_t blendTexture;    // device path: the levels as one single-channel texture, 0 none
+    int32_t smoothSampling;  // device path: 1 while its textures mix texels (linear filtering)
 };
 
 struct GraphicRecord {

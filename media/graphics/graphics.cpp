@@ -32,12 +32,7 @@ void ReleaseImage(GraphicImage* image)
     TrackedFree(image);
 }
 
-bool BlendImageTooSmall(const GraphicRecord* g)
-{
-    if (DrawState.blendImageHandle == -1) return false;
-    const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
-    return blend != nullptr && (blend->width < g->width || blend->height < g->height);
-}
+bool BlendImageTooSmall(const GraphicRecord* g) { return BlendImageSmallerThan(g->width, g->height); }
 
 // A blend image takes the brightness of the source's pixels, converted a row at a time.
 int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const PixelRect& r, int x, int y)
@@ -62,6 +57,13 @@ int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const P
 }
 
 }  // namespace
+
+bool BlendImageSmallerThan(int width, int height)
+{
+    if (DrawState.blendImageHandle == -1) return false;
+    const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
+    return blend != nullptr && (blend->width < width || blend->height < height);
+}
 
 int NewImageGraphic(int width, int height)
 {

@@ -19,5 +19,7 @@ int WatchGraphicLoss(int handle, int32_t* flag);
 int CopyImageToGraphic(int handle, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect, int x,
                        int y);
 int GraphicSize(int handle, int* width, int* height);
+// True when a blend image is selected and is narrower or lower than width x height.
+bool BlendImageSmallerThan(int width, int height);
 
 }  // namespace ror
