@@ -541,6 +541,11 @@ constexpr int SOUND_SAMPLE_UNSIGNED_8 = 8, SOUND_SAMPLE_SIGNED_16 = 16;
 /// start-up. 0; -1 when no sound device runs (nothing is written then).
 ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames);
 
+/// How often a streamed sound or the music ran out of decoded frames before its end since
+/// start-up (each time a gap of silence): 0 while the stream thread keeps up. After start-up;
+/// 0 before it.
+ROR_API int64_t GetSoundUnderrunCount();
+
 // Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file.
 
 /// Plays the piece at path (through archives), once (loop 0) or looping (1): a looping piece
