@@ -1,7 +1,9 @@
 #include "core/app_log.h"
 #include "rorodiv.h"
 
+#include "base/log_texts.h"
 #include "base/sjis.h"
+#include "core/last_failure.h"
 #include "core/text_encoding.h"
 #include "core/tracked_memory.h"
 #include "platform/system/clock.h"
@@ -139,7 +141,8 @@ int LogStart()
     return 1;
 }
 
-int LayerLogWrite(const char* text)
+// Writes a text as it is: the game's, or the layer's after the table.
+static int WriteLogText(const char* text)
 {
     if (text == nullptr) return -1;
     LogState& s = AppLogState;
@@ -173,6 +176,16 @@ int LayerLogWrite(const char* text)
     return -1;
 }
 
+// The layer's texts pass through the table: it gives the text in the log's language and says
+// whether the line reports a failure, which becomes the thread's last one.
+int LayerLogWrite(const char* text)
+{
+    const LogTextRow* row = FindLogTextRow(text);
+    const char* line = row != nullptr && LogTextSettings.english == 1 ? row->english : text;
+    if (row != nullptr && row->kind != 0) NoteFailure(row->kind, line);
+    return WriteLogText(line);
+}
+
 // Formats into the 1024-byte buffer, leaving room for the line feed. A longer text is
 // cut, on a character boundary.
 static void FormatLine(char (&line)[kFormatBuffer + 1], const char* format, va_list arguments)
@@ -189,12 +202,14 @@ static void FormatLine(char (&line)[kFormatBuffer + 1], const char* format, va_l
 
 int LayerLogWriteFormat(const char* format, ...)
 {
+    const LogTextRow* row = FindLogTextRow(format);
     char line[kFormatBuffer + 1];
     va_list arguments;
     va_start(arguments, format);
-    FormatLine(line, format, arguments);
+    FormatLine(line, row != nullptr && LogTextSettings.english == 1 ? row->english : format, arguments);
     va_end(arguments);
-    return LayerLogWrite(line);
+    if (row != nullptr && row->kind != 0) NoteFailure(row->kind, line);
+    return WriteLogText(line);
 }
 
 }  // namespace ror
@@ -202,14 +217,14 @@ int LayerLogWriteFormat(const char* format, ...)
 // The game's writes (the parentheses keep the names from meaning the layer's writes).
 int(LogWrite)(const char* text)
 {
-    if (text == nullptr) return -1;
+    if (text == nullptr) return FailedArgument("LogWrite");
     CallerText converted(text);
-    return LayerLogWrite(converted.get());
+    return WriteLogText(converted.get());
 }
 
 int(LogWriteFormat)(const char* format, ...)
 {
-    if (format == nullptr) return -1;
+    if (format == nullptr) return FailedArgument("LogWriteFormat");
     char line[kFormatBuffer + 1];
     va_list arguments;
     va_start(arguments, format);

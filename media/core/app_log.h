@@ -3,6 +3,8 @@
 #pragma once
 #include "rorodiv.h"
 
+#include "base/log_texts.h"
+
 #include <cstdint>
 
 namespace ror {
@@ -19,7 +21,8 @@ struct LogState {
 extern LogState AppLogState;
 
 int LogStart();
-// The layer's own writes, in cp932. The game's LogWrite and LogWriteFormat (rorodiv.h) take
+// The layer's own writes, in cp932, each text a row of the table in base/log_texts.h (a text
+// passed as an argument goes through PickLogText). A row's failure becomes the thread's last. The game's LogWrite and LogWriteFormat (rorodiv.h) take
 // its texts across the UTF-8 boundary first; inside the layer the names mean these.
 int LayerLogWrite(const char* text);
 int LayerLogWriteFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));

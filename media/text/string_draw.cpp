@@ -13,6 +13,7 @@
 #include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "text/glyph_cache.h"
+#include "core/last_failure.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -359,7 +360,8 @@ int MeasuredFontHandle(int fontHandle)
 int MeasureText(const char* text, int32_t limit, int fontHandle, int* width)
 {
     const int handle = MeasuredFontHandle(fontHandle);
-    if (!text || !width || handle == -1) return -1;
+    if (!text || !width) return FailedArgument("GetTextWidth");
+    if (handle == -1) return FailedHandle("GetTextWidth", fontHandle);
     if (!text[0] || limit == 0) {
         *width = 0;
         return 0;
@@ -380,20 +382,20 @@ using namespace ror;
 // it comes.
 int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
 {
-    if (text == nullptr) return -1;
+    if (text == nullptr) return FailedArgument(__func__);
     return DrawTextWithFont(x, y, text, color, fontHandle, edgeColor, CallerTextCodes());
 }
 
 int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor)
 {
-    if (text == nullptr) return -1;
+    if (text == nullptr) return FailedArgument(__func__);
     RefreshDefaultFont();
     return DrawTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor, CallerTextCodes());
 }
 
 int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
 {
-    if (!format) return -1;
+    if (!format) return FailedArgument(__func__);
     char buffer[kFormatBufferSize];
     va_list values;
     va_start(values, format);
@@ -407,7 +409,7 @@ int GetTextWidth(const char* text, int fontHandle, int* width) { return MeasureT
 int GetTextWidthUpTo(const char* text, int characters, int fontHandle, int* width)
 {
     const int handle = MeasuredFontHandle(fontHandle);
-    if (!text || handle == -1) return -1;
+    if (!text || handle == -1) return FailedArgument(__func__);
     // The bytes of the first characters, split as drawing splits them.
     const FontRecord* font = ResolveFont(handle);
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
@@ -423,7 +425,7 @@ int GetTextWidthUpTo(const char* text, int characters, int fontHandle, int* widt
 int GetFontLineMetrics(int fontHandle, int* lineHeight, int* ascent)
 {
     const FontRecord* font = ResolveFont(MeasuredFontHandle(fontHandle));
-    if (!font) return -1;
+    if (!font) return FailedHandle(__func__, fontHandle);
     if (lineHeight) *lineHeight = font->cellHeight;
     if (ascent) *ascent = font->ascent;
     return 0;
