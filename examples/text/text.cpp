@@ -1,6 +1,6 @@
 // Text: the default font, fonts by handle, edged and anti-aliased glyphs, text in many
 // languages (characters the font lacks come from a fallback face), a font the game ships in an
-// archive, and measuring: a centred title and a caret in an input line. Every text is an
+// archive, kerning, and measuring: a centred title and a caret in an input line. Every text is an
 // ordinary UTF-8 string literal.
 #include "rorodiv.h"
 
@@ -21,6 +21,10 @@ int main()
     char family[256] = "DejaVu Serif";
     if (fontFile != -1) GetFontFileFamily(fontFile, family);
     const int shipped = CreateFontToHandle(family, 26, 4, FONT_ANTIALIAS, -1, -1, 0);
+    // The same face twice, the second with its kerning table: "AV" and "To" come closer.
+    const int unkerned = CreateFontToHandle("DejaVu Sans", 26, 4, FONT_ANTIALIAS, -1, -1, 0);
+    const int kerned = CreateFontToHandle("DejaVu Sans", 26, 4, FONT_ANTIALIAS, -1, -1, 0);
+    SetFontKerningOfHandle(1, kerned);
 
     const char* title = "Vexholm – ヴェクスホルム";
     const char* input = "Name: Åsa Ødegård";
@@ -38,6 +42,8 @@ int main()
                           fontFile != -1 ? "From fonts.zaz: DejaVu Serif, ÆØÅ ΩΣ"
                                          : "fonts.zaz not found: the system's face",
                           white, shipped);
+        PrintTextWithFont(460, 300, "AVATAR To WAVE", white, unkerned);
+        PrintTextWithFont(460, 334, "AVATAR To WAVE", yellow, kerned);
         // An input line with its caret after the character the clock points at.
         const int characters = int(NowMilliseconds() / 500 % 18);
         int caret = 0, lineHeight = 0;
@@ -54,6 +60,8 @@ int main()
     ReleaseFontHandle(smooth);
     ReleaseFontHandle(edged);
     ReleaseFontHandle(shipped);
+    ReleaseFontHandle(unkerned);
+    ReleaseFontHandle(kerned);
     if (fontFile != -1) RemoveFontFile(fontFile);
     EndMediaLayer();
     return 0;

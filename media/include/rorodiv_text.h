@@ -24,6 +24,13 @@ ROR_API int ReleaseFontHandle(int handle);
 /// Pixels added after every character the font draws or measures (negative draws them closer).
 /// 0; -1 for an invalid handle.
 ROR_API int SetFontSpacingOfHandle(int spacing, int handle);
+/// Kerning: with enable 1 the font moves each pair of its glyphs closer or apart by its face's
+/// kerning table (in whole pixels, the font's spacing added as before), in drawing and in
+/// measuring alike; 0 (the default of every new font) draws each glyph at its advance. A face
+/// without a kerning table, and a glyph a fallback face draws, are not moved. Kept when the
+/// fonts are made again after a mode change. Before or after start-up, on both drawing paths,
+/// from the thread that draws. 0; -1 for an invalid handle or enable other than 0 and 1.
+ROR_API int SetFontKerningOfHandle(int enable, int handle);
 /// faceName (at least 256 bytes), size and thickness may each be null.
 ROR_API int GetFontInfoOfHandle(char* faceName, int* size, int* thickness, int handle);
 /// The font's size in pixels, or -1 for an invalid handle.
@@ -56,8 +63,10 @@ ROR_API int PrintTextWithFont(int x, int y, const char* text, uint32_t color, in
                               int vertical = 0);
 
 /// Measuring. fontHandle: a font handle, or -1 for the default font. A width is what drawing
-/// moves the pen: each character's advance (its edge included) plus the font's spacing, in the
-/// text mode in force, so that a text drawn at x + width goes on where the measured one ended.
+/// moves the pen: each character's advance (its edge included) plus the font's spacing, and
+/// the kerning of its pairs when the font has it on, in the text mode in force, so that a text
+/// drawn at x + width goes on where the measured one ended (without the kerning of the pair
+/// across the split).
 /// Measuring renders the glyphs into the font's cache as drawing would; it draws nothing.
 ///
 /// The width in pixels of `text` into *width. 0; -1 for a null text or width, an invalid handle,

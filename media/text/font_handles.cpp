@@ -201,6 +201,14 @@ int SetFontSpacingOfHandle(int spacing, int handle)
     return 0;
 }
 
+int SetFontKerningOfHandle(int enable, int handle)
+{
+    FontRecord* font = ResolveFont(handle);
+    if (!font || (enable != 0 && enable != 1)) return -1;
+    font->kerning = enable;
+    return 0;
+}
+
 int GetFontInfoOfHandle(char* faceName, int* size, int* thickness, int handle)
 {
     const FontRecord* font = ResolveFont(handle);
@@ -323,10 +331,13 @@ int RebuildAllFonts()
         int32_t check = font->header.check;
         int32_t type = font->type, charSetIndex = font->charSetIndex, size = font->size;
         int32_t thickness = font->thickness, edgeSize = font->edgeSize, italic = font->italic;
-        int32_t spacing = font->spacing;
+        int32_t spacing = font->spacing, kerning = font->kerning;
         ReleaseFontHandle(HandleOfSlot(slot));
         int handle = MakeFontHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
-        if (ResolveFont(handle)) SetFontSpacingOfHandle(spacing, handle);
+        if (FontRecord* made = ResolveFont(handle)) {
+            made->spacing = spacing;
+            made->kerning = kerning;
+        }
     }
     return 0;
 }

@@ -34,6 +34,7 @@ struct GlyphSlot {
     GlyphCodeEntry* mapEntry;  // in the code map, or ownEntry for a code past the map
     uint32_t lineStamp;        // the last line that used the glyph, kept while that line is made
     uint32_t code;
+    uint32_t kernIndex;  // the glyph in the font's own face for kerning; 0 for none
     GlyphCodeEntry ownEntry;
 };
 
@@ -71,6 +72,7 @@ struct FontRecord {
     int32_t glyphRenders;  // glyphs rendered into the cache since the font was made
     int32_t unicodeCodes;  // 1: the cache holds glyphs by Unicode code point, else by cp932 code
     int32_t ascent;        // baseline below the top of the line, the edge included
+    int32_t kerning;       // 1: pairs of glyphs move by the face's kerning table
 };
 
 struct DefaultFontSettingsRecord {

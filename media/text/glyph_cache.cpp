@@ -86,6 +86,7 @@ void RenderOneGlyph(FontRecord* font, GlyphSlot* slot, const CharRecord& record,
     int32_t size = ReadPlatformGlyph(font->platformFont, platformCode, format, &metrics, 0, nullptr);
     if (size < 0) FatalExit("GetGlyphOutline 関数が失敗しました");
     slot->advance = int16_t(metrics.cellIncX);
+    slot->kernIndex = metrics.kernIndex;
     if (IsBlankCode(font, code) || size == 0 || metrics.blackBoxY == 0) {
         slot->originX = int16_t(metrics.originX);
         slot->top = int16_t(text.ascent - metrics.originY);
@@ -325,6 +326,11 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         last = slot;
     }
     return last;
+}
+
+int32_t FaceKerning(const FontRecord* font, uint32_t leftIndex, uint32_t rightIndex)
+{
+    return ReadPlatformKerning(font->platformFont, leftIndex, rightIndex);
 }
 
 GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)

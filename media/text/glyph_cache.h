@@ -72,6 +72,14 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
 // The slot of one character, rendering it when it is not cached.
 GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record);
 
+// The pen's move between two glyphs (their slots' kernIndex; 0 before a line's first) beyond
+// the first's advance: the face's kerning of the pair when the font has kerning on, else 0.
+int32_t FaceKerning(const FontRecord* font, uint32_t leftIndex, uint32_t rightIndex);
+inline int32_t PairKerning(const FontRecord* font, uint32_t leftIndex, uint32_t rightIndex)
+{
+    return font->kerning ? FaceKerning(font, leftIndex, rightIndex) : 0;
+}
+
 // Top-left pixel of a cell in the cache image.
 inline int32_t CellX(const FontRecord* font, int32_t cell) { return (cell / font->cellsPerColumn) * font->cellSize; }
 inline int32_t CellY(const FontRecord* font, int32_t cell) { return (cell % font->cellsPerColumn) * font->cellSize; }

@@ -228,12 +228,15 @@ int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandl
     const int32_t perColumn = TextureCellsPerColumn(font);
     double pen = 0;
     int result = 0;
+    uint32_t left = 0;  // the glyph before, for kerning
     for (int32_t i = 0; i < count; ++i) {
         const GlyphSlot* slot = LookUpGlyph(font, records[i]);
         if (slot == nullptr) {
             result = LogWrite("テキストキャッシュの作成に失敗しました");
             break;
         }
+        pen += PairKerning(font, left, slot->kernIndex);
+        left = slot->kernIndex;
         if (!IsBlankCode(font, CharCode(records[i])) && slot->width > 0 && slot->height > 0) {
             const float left = float(x + int32_t(pen) + slot->originX), top = float(y + slot->top);
             const float w = float(slot->width), h = float(slot->height);

@@ -268,6 +268,7 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
 
     bool drawing = draw && target && clip && IsValidMemImg(target);
     double pen = 0;
+    uint32_t left = 0;  // the glyph before, for kerning
     for (int32_t i = 0; i < count; ++i) {
         const CharRecord& record = records[i];
         const GlyphSlot* slot = LookUpGlyph(font, record);
@@ -275,6 +276,8 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
             if (records != fixed) TrackedFree(records);
             return LogWrite("テキストキャッシュの作成に失敗しました");
         }
+        pen += PairKerning(font, left, slot->kernIndex);
+        left = slot->kernIndex;
         if (drawing && !IsBlankCode(font, CharCode(record)) && (slot->width || slot->height))
             DrawOneGlyph(font, slot, x + int32_t(pen) + slot->originX, y + slot->top, target, clip, colors);
         pen += slot->advance + font->spacing;

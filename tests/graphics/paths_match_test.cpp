@@ -541,6 +541,25 @@ std::vector<DrawCase> TextCases()
              ReleaseFontHandle(font);
              SetUseUtf8Texts(0);
          }},
+        // Kerned pairs of a face with a kerning table, plain and edged, above the same lines
+        // unkerned, each centred by its measured width.
+        {"KernedLines",
+         [] {
+             SetUseUtf8Texts(1);
+             const char* line = reinterpret_cast<const char*>(u8"AVATAR Tó WÄVE Yö 'LT' ΑΥ");
+             for (int type : {FONT_NORMAL, FONT_EDGE}) {
+                 const int font = CreateFontToHandle("DejaVu Sans", 30, -1, type, -1, type ? 2 : -1, 0);
+                 for (int kerning : {0, 1}) {
+                     SetFontKerningOfHandle(kerning, font);
+                     int width = 0;
+                     GetTextWidth(line, font, &width);
+                     PrintTextWithFont((kWidth - width) / 2, 40 + 50 * (2 * type + kerning), line,
+                                       PackColor(255, 255, 0), font, PackColor(0, 0, 160));
+                 }
+                 ReleaseFontHandle(font);
+             }
+             SetUseUtf8Texts(0);
+         }},
     };
 }
 

@@ -2,7 +2,7 @@
 # Installs the built project into a temporary prefix, builds the examples from outside the
 # tree with find_package and the first one with pkg-config, each both with the shared and
 # with the static library, runs the first ones for a moment and the sprites example under
-# the X server of the test run for a few frames.
+# the X server of the test run for a few frames, then every step of the tutorial's Breakout.
 #   install_and_build.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=$1 build_dir=$2
@@ -72,3 +72,6 @@ for _ in $(seq 100); do
 done
 kill -0 $pid 2>/dev/null && { echo "the sprites example did not end on Escape" >&2; kill $pid; exit 1; }
 wait $pid
+
+# The tutorial's Breakout, every step on both drawing paths.
+"$source_dir/tests/install/run_tutorial_steps.sh" "$work/cmake-shared"

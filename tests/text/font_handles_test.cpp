@@ -149,12 +149,15 @@ TEST_F(FontHandles, RebuildKeepsHandlesAndEndEmptiesTheTable)
     int a = CreateFontToHandle(nullptr, 20, 4, FONT_EDGE, -1, 2, 0);
     int b = CreateFontToHandle("DejaVu Sans", 12, -1, FONT_ANTIALIAS, 0, -1, 1);
     SetFontSpacingOfHandle(2, b);
+    ASSERT_EQ(SetFontKerningOfHandle(1, b), 0);
     ASSERT_EQ(PrecacheText(-1, "abc", a, nullptr, nullptr), 0);
     ASSERT_EQ(RebuildAllFonts(), 0);
     for (int handle : {QueryDefaultFont(), a, b}) EXPECT_EQ(IsFontHandleValid(handle), 1) << std::hex << handle;
     EXPECT_EQ(Font(a)->type, FONT_EDGE);
     EXPECT_EQ(Font(a)->codeMap['a'].cached, 0);  // rendered anew when next drawn
     EXPECT_EQ(Font(b)->spacing, 2);
+    EXPECT_EQ(Font(b)->kerning, 1);
+    EXPECT_EQ(Font(a)->kerning, 0);
     EXPECT_EQ(Font(b)->italic, 1);
     EXPECT_STREQ(Font(b)->faceName, "DejaVu Sans");
 

@@ -80,6 +80,12 @@ struct Utf8Texts {
 
 const char* FromUtf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
+// A text in cp932 or in UTF-8 mode.
+struct TextCase {
+    bool utf8;
+    std::string text;
+};
+
 // A text drawn in two pieces, the second at x + the width of the first characters, is the
 // text drawn whole; the whole width is the width up to its end.
 TEST_P(TextPathsTest, WidthsContinueTheDrawnText)
@@ -88,16 +94,12 @@ TEST_P(TextPathsTest, WidthsContinueTheDrawnText)
     const int edged = CreateFontToHandle(nullptr, 24, 4, FONT_ANTIALIAS | FONT_EDGE, -1, 2, 0);
     const int plain = CreateFontToHandle(nullptr, 18, -1, FONT_NORMAL, -1, -1, 0);
     ASSERT_EQ(SetFontSpacingOfHandle(3, plain), 0);
-    struct Case {
-        bool utf8;
-        std::string text;
-    };
-    const Case cases[] = {
+    const TextCase cases[] = {
         {false, "Vexholm 国境 ｱｲｳ 0123"},
         {true, FromUtf8(u8"café Übung © Ωλ Привет 日本 ★")},
     };
     const uint32_t white = PackColor(255, 255, 255), red = PackColor(255, 0, 0);
-    for (const Case& c : cases)
+    for (const TextCase& c : cases)
         for (int font : {-1, plain, edged}) {
             SCOPED_TRACE(::testing::Message() << (c.utf8 ? "UTF-8" : "cp932") << " font " << font);
             SetUseUtf8Texts(c.utf8 ? 1 : 0);
@@ -147,6 +149,67 @@ TEST_P(TextPathsTest, WidthsContinueTheDrawnText)
     EXPECT_EQ(width, 0);
     ReleaseFontHandle(edged);
     ReleaseFontHandle(plain);
+}
+
+// Kerning moves pairs of a face with a kerning table (DejaVu Sans), only when the font asks for
+// it; every character of a kerned line ends where the width of the characters up to it says,
+// so measuring agrees with drawing. Plain 1-bit glyphs: drawn one by one they make the
+// same pixels as the line, overlapping boxes included.
+TEST_P(TextPathsTest, KerningMovesPairsAndWidthsFollowIt)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    const int font = CreateFontToHandle("DejaVu Sans", 28, -1, FONT_NORMAL, -1, -1, 0);
+    ASSERT_NE(font, -1);
+    const uint32_t white = PackColor(255, 255, 255);
+    const TextCase cases[] = {
+        {false, "AVATAR To WAVE Yo 'LT'"},
+        {true, FromUtf8(u8"AVATAR Tó WÄVE Yö ΑΥ 日本")},
+    };
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        SetUseUtf8Texts(c.utf8 ? 1 : 0);
+        ASSERT_EQ(SetFontKerningOfHandle(0, font), 0);
+        int plain = 0, kerned = 0;
+        ASSERT_EQ(GetTextWidth(c.text.c_str(), font, &plain), 0);
+        ASSERT_EQ(SetFontKerningOfHandle(1, font), 0);
+        ASSERT_EQ(GetTextWidth(c.text.c_str(), font, &kerned), 0);
+        EXPECT_LT(kerned, plain - 5) << "AV, VA, AT, To, WA, Yo and LT come closer";
+
+        ClearScreen();
+        ASSERT_EQ(PrintTextWithFont(10, 50, c.text.c_str(), white, font), 0);
+        const std::vector<uint32_t> whole = ScreenPixels();
+        ClearScreen();
+        int characters = 0;
+        for (size_t at = 0; at < c.text.size(); ++characters) {
+            const size_t next = BytesOfFirst(c.text, characters + 1, c.utf8);
+            const std::string character = c.text.substr(at, next - at);
+            int through = 0, own = 0;
+            ASSERT_EQ(GetTextWidthUpTo(c.text.c_str(), characters + 1, font, &through), 0);
+            ASSERT_EQ(GetTextWidth(character.c_str(), font, &own), 0);
+            ASSERT_EQ(PrintTextWithFont(10 + through - own, 50, character.c_str(), white, font), 0);
+            at = next;
+        }
+        EXPECT_TRUE(ScreenPixels() == whole);
+        int all = 0;
+        ASSERT_EQ(GetTextWidthUpTo(c.text.c_str(), characters, font, &all), 0);
+        EXPECT_EQ(all, kerned);
+    }
+    SetUseUtf8Texts(0);
+    // Off by default; a face without a kerning table (the default gothic) is not moved.
+    const int fresh = CreateFontToHandle("DejaVu Sans", 28, -1, FONT_NORMAL, -1, -1, 0);
+    const int gothic = CreateFontToHandle(nullptr, 28, -1, FONT_NORMAL, -1, -1, 0);
+    int freshWidth = 0, plainWidth = 0, gothicPlain = 0, gothicKerned = 0;
+    ASSERT_EQ(SetFontKerningOfHandle(0, font), 0);
+    ASSERT_EQ(GetTextWidth("AVATAR", fresh, &freshWidth), 0);
+    ASSERT_EQ(GetTextWidth("AVATAR", font, &plainWidth), 0);
+    EXPECT_EQ(freshWidth, plainWidth);
+    ASSERT_EQ(GetTextWidth("AVATAR", gothic, &gothicPlain), 0);
+    ASSERT_EQ(SetFontKerningOfHandle(1, gothic), 0);
+    ASSERT_EQ(GetTextWidth("AVATAR", gothic, &gothicKerned), 0);
+    EXPECT_EQ(gothicKerned, gothicPlain);
+    EXPECT_EQ(SetFontKerningOfHandle(2, font), -1);
+    EXPECT_EQ(SetFontKerningOfHandle(1, 12345), -1);
+    for (int handle : {font, fresh, gothic}) ReleaseFontHandle(handle);
 }
 
 // In UTF-8 mode characters without a cp932 form draw, and a sequence that is no character

@@ -33,8 +33,9 @@ struct PlatformFont {
     bool substituted;  // a named family the system lacks, another face in its place
     int32_t height, weight;
     bool italic;
-    FT_Face renderedFace;  // the face whose glyph slot holds the rendered glyph
-    FT_Face fallbacks[8];  // faces fontconfig proposed for characters the face lacks
+    FT_Face renderedFace;   // the face whose glyph slot holds the rendered glyph
+    FT_UInt renderedIndex;  // the rendered glyph's index in `face`, 0 when a fallback drew it
+    FT_Face fallbacks[8];   // faces fontconfig proposed for characters the face lacks
     int fallbackCount;
     int added;  // the added font whose bytes the face reads, or -1
     char family[128];
@@ -566,9 +567,10 @@ static bool RenderGlyph(PlatformFont* font, uint32_t code)
             index = fallbackIndex;
         }
     }
-    if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0 &&
-        (index == 0 || FT_Load_Glyph(face, 0, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0))
-        return false;
+    if (FT_Load_Glyph(face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0) {
+        if (index == 0 || FT_Load_Glyph(face, 0, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0) return false;
+        index = 0;  // the missing glyph in its place
+    }
     FT_GlyphSlot slot = face->glyph;
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
     if (font->emboldenX > 0) {
@@ -583,7 +585,17 @@ static bool RenderGlyph(PlatformFont* font, uint32_t code)
     font->rendered = true;
     font->renderedCode = code;
     font->renderedFace = face;
+    font->renderedIndex = face == font->face ? index : 0;
     return true;
+}
+
+int32_t ReadPlatformKerning(const PlatformFont* font, uint32_t leftIndex, uint32_t rightIndex)
+{
+    if (!font || !font->inUse || !leftIndex || !rightIndex || !FT_HAS_KERNING(font->face)) return 0;
+    FT_Vector delta{};
+    // The default mode gives the table's value scaled to the face's size and rounded to pixels.
+    if (FT_Get_Kerning(font->face, leftIndex, rightIndex, FT_KERNING_DEFAULT, &delta) != 0) return 0;
+    return int32_t(delta.x >> 6);
 }
 
 // Coverage at or above this (of 255) lights a pixel of a 1-bit glyph.
@@ -603,6 +615,7 @@ int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat f
     metrics->originX = slot->bitmap_left;
     metrics->originY = slot->bitmap_top;
     metrics->cellIncX = int32_t((slot->advance.x + 32) >> 6);
+    metrics->kernIndex = font->renderedIndex;
     int32_t pitch = GlyphBitmapPitch(format, width);
     int32_t size = pitch * rows;
     if (!buffer || bufferSize < uint32_t(size) || size == 0) return size;

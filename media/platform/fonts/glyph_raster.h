@@ -39,11 +39,12 @@ enum class GlyphBitmapFormat {
 };
 
 struct PlatformGlyphMetrics {
-    int32_t blackBoxX;  // bitmap width; 0 for a glyph without pixels
-    int32_t blackBoxY;  // bitmap height; 0 for a glyph without pixels
-    int32_t originX;    // left of the bitmap from the pen position
-    int32_t originY;    // top of the bitmap above the baseline
-    int32_t cellIncX;   // pen advance
+    int32_t blackBoxX;   // bitmap width; 0 for a glyph without pixels
+    int32_t blackBoxY;   // bitmap height; 0 for a glyph without pixels
+    int32_t originX;     // left of the bitmap from the pen position
+    int32_t originY;     // top of the bitmap above the baseline
+    int32_t cellIncX;    // pen advance
+    uint32_t kernIndex;  // the glyph's index in the font's own face, 0 when a fallback face drew it
 };
 
 // 0 on success with *out set, -1 when no face could be loaded.
@@ -81,6 +82,10 @@ constexpr uint32_t kPlatformUnicodeCode = 0x80000000u;
 // it. -1 when the glyph cannot be rendered at all.
 int32_t ReadPlatformGlyph(PlatformFont* font, uint32_t code, GlyphBitmapFormat format, PlatformGlyphMetrics* metrics,
                           uint32_t bufferSize, void* buffer);
+
+// The kerning of the font's own face between two glyphs (kernIndex values) in whole pixels:
+// negative draws the pair closer. 0 when either is 0 or the face has no kerning table.
+int32_t ReadPlatformKerning(const PlatformFont* font, uint32_t leftIndex, uint32_t rightIndex);
 
 // Row length in bytes of a bitmap of `width` pixels in `format`.
 constexpr int32_t GlyphBitmapPitch(GlyphBitmapFormat format, int32_t width)
