@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -56,6 +57,15 @@ bool Touches(int x, int y, const Rock& rock)
     return dx * dx + dy * dy < (kCell - 6) * (kCell - 6);
 }
 
+// The log is off in this demo; the reason for a failure is still there to read.
+int ExplainFailure(const char* call)
+{
+    char reason[512];
+    const int kind = GetLastFailure(reason, sizeof reason);
+    std::fprintf(stderr, "%s failed (kind %d): %s\n", call, kind, reason);
+    return -1;
+}
+
 }  // namespace
 
 int main()
@@ -65,11 +75,12 @@ int main()
     ChangeWindowMode(1);
     SetAllowSecondCopy(1);  // a demo: several may run side by side to compare
     SetScreenMode(800, 600, 32, 60);
-    if (InitMediaLayer() != 0) return -1;
+    if (InitMediaLayer() != 0) return ExplainFailure("InitMediaLayer");
     SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
     // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.
     int sprites[kSpriteCount];
     if (LoadDividedGraphic("pictures/sheet.png", kSpriteCount, kSpriteCount, 1, kCell, kCell, sprites) != 0) {
+        ExplainFailure("LoadDividedGraphic");
         EndMediaLayer();
         return -1;
     }
