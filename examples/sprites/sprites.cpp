@@ -72,6 +72,7 @@ int main()
 {
     SetWindowTitle("Sprites");
     SetLogEnabled(0);
+    SetLogInEnglish(1);  // GetLastFailure's texts (and the log's lines) in English
     ChangeWindowMode(1);
     SetAllowSecondCopy(1);  // a demo: several may run side by side to compare
     SetScreenMode(800, 600, 32, 60);

@@ -99,7 +99,7 @@ const LogTextRow LogTextRows[] = {
     {"DirectDraw オブジェクトの取得を行います....  ", "Opening the display for drawing....  ", 0},
     {"成功\n", "done\n", 0},
     {"引き続き初期化処理... ", "Continuing the set-up... ", 0},
-    {"初期化に成功しました\n", "Set up\n", 0},
+    {"初期化に成功しました\n", "set up\n", 0},
     {"IDirect3D9 オブジェクトを取得します.... ", "Probing OpenGL.... ", 0},
     {"Direct3DCreate9 APIのアドレス取得に失敗しました\n", "Could not probe OpenGL\n", FAILURE_DEVICE},
     {"IDirect3D9 オブジェクトの取得に失敗しました\n", "No usable OpenGL was found\n", FAILURE_DEVICE},

@@ -16,6 +16,8 @@ struct LogState {
     int32_t depth;       // tabs at the start of a line
     int32_t lineOpen;    // the last text did not end in a line feed
     uint32_t startTime;  // millisecond clock at LogStart
+    int32_t utf8;        // 1: the lines are written in UTF-8 instead of cp932
+    int32_t toStderr;    // 1: the lines are also written to standard error, file or no file
 };
 
 extern LogState AppLogState;

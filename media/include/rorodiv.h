@@ -345,6 +345,19 @@ ROR_API int LogWriteFormat(const char* format, ...) __attribute__((format(printf
 ROR_API int LogIndent();
 /// Takes one tab of indent away again (never below none). 0.
 ROR_API int LogUnindent();
+/// enable 1 writes the log in UTF-8 instead of Shift-JIS (cp932), texts the game wrote
+/// included; 0 (the default) keeps cp932. Before start-up only: 0; -1 after it (the setting
+/// stays). Any drawing path, the thread that starts the layer.
+ROR_API int SetLogInUtf8(int enable);
+/// enable 1 also writes each log line to standard error (without the time stamp), whether or
+/// not the log file is on and already before start-up; 0 (the default) does not. Before
+/// start-up only: 0; -1 after it (the setting stays). The thread that starts the layer.
+ROR_API int SetLogToStandardError(int enable);
+/// enable 1 writes the layer's own log lines in English (naming this system's services where
+/// the Japanese names another platform's), and GetLastFailure's texts with them; 0 (the
+/// default) keeps the Japanese lines. Texts the game writes stay as written. Before start-up
+/// only: 0; -1 after it (the setting stays). The thread that starts the layer.
+ROR_API int SetLogInEnglish(int enable);
 
 // Why a call failed.
 
