@@ -6,6 +6,7 @@
 
 #include "core/tracked_memory.h"
 #include "platform/system/codepage.h"
+#include "platform/window_system/ime.h"
 
 namespace ror {
 
@@ -30,6 +31,8 @@ using namespace ror;
 int SetUseUtf8Texts(int enable)
 {
     TextEncoding.utf8 = enable != 0;
+    // Typed characters come in the mode the game reads them in.
+    SetTextMessagesUtf8(TextEncoding.utf8);
     return 0;
 }
 

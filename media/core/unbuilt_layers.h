@@ -1,5 +1,5 @@
 // Steps of layers this system does not build (network, movies, 3D models and their sine
-// table, the second streaming step and sound objects, the text-input state step). Start-up, shutdown,
+// table, the second streaming step and sound objects). Start-up, shutdown,
 // the message pump and the window procedure call them at their places; they do nothing.
 #pragma once
 
@@ -22,7 +22,5 @@ inline void ReleaseMovieSurfacesAndResume() {}
 // 3D models and the maths layer's sine table.
 inline void ReleaseModelTables() {}
 inline void BuildSineTable() {}
-// Text input's per-frame state step.
-inline void StepTextInputState() {}
 
 }  // namespace ror

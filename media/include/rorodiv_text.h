@@ -84,7 +84,9 @@ ROR_API int GetFontLineMetrics(int fontHandle, int* lineHeight, int* ascent);
 /// Fonts the game brings. A TrueType or OpenType file (a collection too) from a path (through
 /// archives, as FileOpen finds files) or from memory (copied: the caller's bytes may go at
 /// once); its faces are found by CreateFontToHandle under their family names, before the
-/// system's, until the font file is removed or the program ends. Before or after start-up.
+/// system's, until the font file is removed or the program ends. In UTF-8 mode they also draw
+/// the characters a font's own face lacks, before any face of the system does. Before or after
+/// start-up.
 ///
 /// The path's font file: a font file handle, or -1 (logged) when the file cannot be read, holds
 /// no scalable face, or 32 font files are loaded.

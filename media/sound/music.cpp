@@ -9,14 +9,13 @@
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
 #include "core/last_failure.h"
+#include "sound/sound_plays.h"
 
 namespace ror {
 
 namespace {
 
 Voice& MusicVoice() { return SoundMixer.voices[kMusicVoice]; }
-
-float Level(int32_t volume) { return float(volume) / 255.0f; }
 
 }  // namespace
 
@@ -25,6 +24,7 @@ int DeleteMusicHandle(int32_t handle)
     MusicRecord* music = ResolveMusic(handle);
     if (music == nullptr) return -1;
     if (SoundTables.currentMusic == handle) {
+        EndMusicPlay(PLAY_STATE_STOPPED);
         StopVoicesOf(handle);
         SoundTables.currentMusic = -1;
     }
@@ -76,11 +76,12 @@ int PlayMusic(const char* path, int loop)
     fresh.step = VoiceStep(stream->decoder->format.rate);
     fresh.gainLeft = 1.0f;
     fresh.gainRight = 1.0f;
-    fresh.fade = Level(SoundTables.musicVolume);
+    fresh.fade = VoiceLevel(SoundTables.musicVolume);
     LockAudioOutput();
     fresh.serial = SoundMixer.nextSerial++;
     MusicVoice() = fresh;
     UnlockAudioOutput();
+    Plays.musicState = PLAY_STATE_PLAYING;
     return 0;
 }
 
@@ -95,6 +96,7 @@ int PauseMusic()
     if (SoundTables.currentMusic < 0) return FailedNoMusic(__func__);
     LockAudioOutput();
     MusicVoice().paused = 1;
+    if (Plays.musicState == PLAY_STATE_PLAYING) Plays.musicState = PLAY_STATE_PAUSED;
     UnlockAudioOutput();
     return 0;
 }
@@ -104,6 +106,7 @@ int ResumeMusic()
     if (SoundTables.currentMusic < 0) return FailedNoMusic(__func__);
     LockAudioOutput();
     MusicVoice().paused = 0;
+    if (Plays.musicState == PLAY_STATE_PAUSED) Plays.musicState = PLAY_STATE_PLAYING;
     UnlockAudioOutput();
     return 0;
 }
@@ -122,10 +125,7 @@ int SetMusicVolume(int volume)
     if (volume < 0 || volume > 255) return FailedArgument(__func__);
     SoundTables.musicVolume = volume;
     LockAudioOutput();
-    Voice& voice = MusicVoice();
-    voice.fade = Level(volume);
-    voice.fadeStep = 0;
-    voice.stopAtFadeEnd = 0;
+    SetVoiceFade(MusicVoice(), 0, VoiceLevel(volume), false);
     UnlockAudioOutput();
     return 0;
 }
@@ -134,18 +134,8 @@ int FadeMusic(int milliseconds, int volume)
 {
     if (volume < 0 || volume > 255 || milliseconds < 0) return FailedArgument(__func__);
     if (volume > 0) SoundTables.musicVolume = volume;
-    const int64_t frames = int64_t(milliseconds) * std::max(SoundMixer.outputRate, 1) / 1000;
     LockAudioOutput();
-    Voice& voice = MusicVoice();
-    voice.fadeTarget = Level(volume);
-    voice.stopAtFadeEnd = volume == 0 ? 1 : 0;
-    if (frames <= 0 || voice.fade == voice.fadeTarget) {
-        voice.fade = voice.fadeTarget;
-        voice.fadeStep = 0;
-        if (voice.stopAtFadeEnd) voice.playing = 0;
-    } else {
-        voice.fadeStep = (voice.fadeTarget - voice.fade) / float(frames);
-    }
+    SetVoiceFade(MusicVoice(), FramesOf(milliseconds), VoiceLevel(volume), volume == 0);
     UnlockAudioOutput();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "sound/sound_device_ops.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+#include "sound/sound_plays.h"
 
 namespace ror {
 
@@ -164,6 +165,7 @@ int SoundEnd()
     // Sounds may be loaded without a device: they go in either case.
     DeleteAllSoundHandles();
     DeleteAllMusicHandles();
+    ClearPlays();
     if (SoundState.device == 0) return -1;
     StopVoicesOf(-1);
     Ops().stopMixer();

@@ -14,6 +14,8 @@ constexpr int32_t kFontTableSize = 40;
 constexpr int32_t kGlyphSlotCount = 2025;  // up to 2024 usable and one end marker
 constexpr int32_t kMaxUsableGlyphSlots = 2024;
 constexpr int32_t kGlyphCodeCount = 65536;
+// Codes past the map (code points above U+FFFF) are found through this many hash chains.
+constexpr int32_t kWideCodeBuckets = 512;
 constexpr int32_t kFontFaceNameSize = 256;
 
 struct GlyphSlot;
@@ -36,6 +38,7 @@ struct GlyphSlot {
     uint32_t code;
     uint32_t kernIndex;  // the glyph in the font's own face for kerning; 0 for none
     GlyphCodeEntry ownEntry;
+    GlyphSlot* nextWide;  // the next slot in its chain of codes past the map
 };
 
 struct FontRecord {
@@ -43,6 +46,7 @@ struct FontRecord {
     int32_t* releasedFlag;
     GlyphSlot slots[kGlyphSlotCount];
     GlyphCodeEntry codeMap[kGlyphCodeCount];
+    GlyphSlot* wideCodes[kWideCodeBuckets];  // chains of the slots holding codes past the map
     int32_t nextSlot;
     int32_t slotCount;
     uint8_t* cacheMemory;

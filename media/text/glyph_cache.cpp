@@ -1,4 +1,6 @@
 #include "text/glyph_cache.h"
+
+#include "base/utf8.h"
 #include "rorodiv.h"
 
 #include "core/app_log.h"
@@ -139,58 +141,13 @@ bool IsBlankCode(const FontRecord* font, uint32_t code)
     return code == kSpaceCode || code == (font->unicodeCodes ? kUnicodeWideSpace : kWideSpaceCode);
 }
 
-namespace {
-
-bool IsContinuation(uint8_t byte) { return (byte & 0xC0) == 0x80; }
-
-// A UTF-8 sequence from bytes[at], none read at or past end: the code point and its length,
-// or kReplacementCode with the length of its longest valid beginning (at least 1).
-int32_t DecodeUtf8(const uint8_t* bytes, int32_t at, int32_t end, uint32_t* code)
-{
-    const uint8_t lead = bytes[at];
-    *code = kReplacementCode;
-    if (lead < 0x80) {
-        *code = lead;
-        return 1;
-    }
-    int32_t length = 0;
-    uint32_t value = 0;
-    uint8_t low = 0x80, high = 0xBF;  // the second byte's range, narrower after some leads
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        if (lead == 0xE0) low = 0xA0;   // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-    } else {
-        return 1;
-    }
-    for (int32_t i = 1; i < length; ++i) {
-        if (at + i >= end) return i;
-        const uint8_t byte = bytes[at + i];
-        if (!IsContinuation(byte) || (i == 1 && (byte < low || byte > high))) return i;
-        value = value << 6 | (byte & 0x3F);
-    }
-    *code = value;
-    return length;
-}
-
-}  // namespace
-
 int32_t ReadCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
                       CharRecord* record)
 {
     if (codes == TextCodes::Utf8) {
         uint32_t code = 0;
         const int32_t length = DecodeUtf8(bytes, at, end, &code);
-        *record = CodePointRecord(code);
+        *record = CodePointRecord(code == kNoCodePoint ? kReplacementCode : code);
         return length;
     }
     *record = CharRecord{bytes[at], 0, 0};
@@ -236,6 +193,7 @@ namespace {
 void ResetGlyphSlots(FontRecord* font)
 {
     std::memset(font->slots, 0, sizeof font->slots);
+    std::memset(font->wideCodes, 0, sizeof font->wideCodes);
     for (int32_t i = 0; i < font->slotCount; ++i) font->slots[i].cell = i;
     font->slots[font->slotCount].cell = -1;
     font->nextSlot = 0;
@@ -292,6 +250,30 @@ int ClearGlyphCache(int handle)
     return 0;
 }
 
+namespace {
+
+GlyphSlot** WideChain(FontRecord* font, uint32_t code)
+{
+    return &font->wideCodes[(code * 2654435761u) >> 23 & (kWideCodeBuckets - 1)];
+}
+
+GlyphSlot* FindWideCode(FontRecord* font, uint32_t code)
+{
+    GlyphSlot* slot = *WideChain(font, code);
+    while (slot && slot->code != code) slot = slot->nextWide;
+    return slot;
+}
+
+void ForgetWideCode(FontRecord* font, GlyphSlot* slot)
+{
+    GlyphSlot** link = WideChain(font, slot->code);
+    while (*link && *link != slot) link = &(*link)->nextWide;
+    if (*link) *link = slot->nextWide;
+    slot->nextWide = nullptr;
+}
+
+}  // namespace
+
 GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* records)
 {
     PlatformTextMetrics text{};
@@ -308,6 +290,7 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         }
         GlyphSlot* slot = &font->slots[font->nextSlot];
         if (slot->inUse) {
+            if (slot->mapEntry == &slot->ownEntry) ForgetWideCode(font, slot);
             slot->mapEntry->cached = 0;
             slot->mapEntry->slot = nullptr;
             slot->inUse = 0;
@@ -318,6 +301,11 @@ GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* recor
         entry->cached = 1;
         entry->slot = slot;
         slot->mapEntry = entry;
+        if (entry == &slot->ownEntry) {
+            GlyphSlot** chain = WideChain(font, code);
+            slot->nextWide = *chain;
+            *chain = slot;
+        }
         slot->inUse = 1;
         slot->lineStamp = font->lineStamp;
         RenderOneGlyph(font, slot, records[i], text);
@@ -341,11 +329,7 @@ GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)
         const GlyphCodeEntry& entry = font->codeMap[code];
         if (entry.cached == 1) found = entry.slot;
     } else {
-        // Code points past the map are few: their slots are searched.
-        for (int32_t i = 0; i < font->slotCount && !found; ++i) {
-            GlyphSlot& slot = font->slots[i];
-            if (slot.inUse && slot.code == code && slot.mapEntry == &slot.ownEntry) found = &slot;
-        }
+        found = FindWideCode(font, code);
     }
     if (found) {
         found->lineStamp = font->lineStamp;
@@ -389,7 +373,13 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
         CharRecord record{};
         at += ReadCharacter(font, codes, bytes, at, n, &record);
         all[written++] = record;
-        if (CharCode(record) >= uint32_t(kGlyphCodeCount)) continue;  // looked up when drawn
+        if (CharCode(record) >= uint32_t(kGlyphCodeCount)) {
+            // Rendered when drawn; a cached one is kept for the line like the others.
+            GlyphSlot* wide = FindWideCode(font, CharCode(record));
+            if (!wide || wide->lineStamp != font->lineStamp) ++distinct;
+            if (wide) wide->lineStamp = font->lineStamp;
+            continue;
+        }
         GlyphCodeEntry& entry = font->codeMap[CharCode(record)];
         if (entry.cached != 1) {
             entry.cached = 1;

@@ -10,6 +10,7 @@
 #include "platform/window_system/message_queue.h"
 #include "platform/system/thread_id.h"
 #include "sound/sound_handles.h"
+#include "window/text_input.h"
 #include "window/window_mode.h"
 
 namespace ror {

@@ -2,6 +2,7 @@
 
 #include "platform/fonts/glyph_raster.h"
 #include "text/glyph_edge.h"
+#include "text/string_draw.h"
 
 #include <algorithm>
 #include <string>
@@ -331,4 +332,51 @@ TEST(GlyphCacheUtf8, CharactersAndReplacementMarks)
         EXPECT_EQ(CharCode(record), c.code) << c.bytes;
         EXPECT_EQ(length, c.length) << c.bytes;
     }
+}
+
+// Code points above U+FFFF live outside the code map: a line of more of them than the cache
+// holds grows it and is rendered once, and slots taken over by other glyphs are forgotten
+// while the rest stay found. IPAGothic lacks these ideographs: each is its missing-glyph box,
+// cached under its own code.
+TEST_F(GlyphCache, CodePointsAboveTheMapAreCachedLikeTheOthers)
+{
+    auto utf8 = [](uint32_t code) {
+        return std::string{char(0xF0 | code >> 18), char(0x80 | (code >> 12 & 0x3F)), char(0x80 | (code >> 6 & 0x3F)),
+                           char(0x80 | (code & 0x3F))};
+    };
+    auto line = [&](uint32_t first, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += utf8(first + uint32_t(i));
+        return text;
+    };
+    auto measure = [](int handle, const std::string& text) {
+        return DrawGlyphRun(0, 0, 0, text.c_str(), 0, nullptr, nullptr, handle, 0, -1, nullptr, TextCodes::Utf8);
+    };
+    const int handle = CreateFontToHandle(nullptr, 200, 4, FONT_NORMAL, -1, -1, 0);
+    FontRecord* font = Font(handle);
+    ASSERT_EQ(font->slotCount, 20);
+    const std::string wide = line(0x20000, 30) + "abc" + line(0x20000, 30);
+    ASSERT_GT(measure(handle, wide), 0);
+    EXPECT_GE(font->slotCount, 33);
+    const int renders = font->glyphRenders;
+    ASSERT_GT(measure(handle, wide), 0);
+    EXPECT_EQ(font->glyphRenders, renders) << "every glyph of the line stayed cached";
+
+    // Lines of other code points take slots over, round and round.
+    for (uint32_t first = 0x21000; first < 0x21000 + 20 * 37; first += 37)
+        ASSERT_GT(measure(handle, line(first, 37)), 0);
+    const int settled = font->glyphRenders;
+    int cachedWide = 0;
+    for (int i = 0; i < font->slotCount; ++i) {
+        const GlyphSlot& slot = font->slots[i];
+        if (!slot.inUse || slot.code < uint32_t(kGlyphCodeCount)) continue;
+        ++cachedWide;
+        EXPECT_EQ(LookUpGlyph(font, CodePointRecord(slot.code)), &slot) << std::hex << slot.code;
+    }
+    EXPECT_GT(cachedWide, 30);
+    EXPECT_EQ(font->glyphRenders, settled);
+    // The first line's ideographs were all replaced: found nowhere, rendered anew.
+    EXPECT_NE(LookUpGlyph(font, CodePointRecord(0x20000)), nullptr);
+    EXPECT_EQ(font->glyphRenders, settled + 1);
+    ReleaseFontHandle(handle);
 }

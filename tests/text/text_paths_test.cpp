@@ -271,6 +271,70 @@ TEST_P(TextPathsTest, FallbackFacesDrawWhatTheFontLacks)
     ReleaseFontHandle(font);
 }
 
+// The lit pixels of a picture cut to their bounding box: a glyph wherever it was drawn.
+struct LitBox {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    bool operator==(const LitBox&) const = default;
+};
+
+LitBox CutToLitPixels(const std::vector<uint32_t>& pixels)
+{
+    int left = 640, top = 480, right = 0, bottom = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (pixels[size_t(y) * 640 + x] & 0xFFFFFF) {
+                left = std::min(left, x), right = std::max(right, x + 1);
+                top = std::min(top, y), bottom = std::max(bottom, y + 1);
+            }
+    LitBox box;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) box.pixels.push_back(pixels[size_t(y) * 640 + x]);
+    box.width = std::max(right - left, 0);
+    box.height = std::max(bottom - top, 0);
+    return box;
+}
+
+// A character the chosen face lacks comes from a font the game loaded before any of the
+// system's, also when the font found a system face for it earlier; once the font file is
+// removed, new fonts take the system's face again. DejaVu Serif, loaded from memory, against
+// the default gothic face, for which fontconfig proposes DejaVu Sans.
+TEST_P(TextPathsTest, LoadedFontsAreFallbacksBeforeTheSystems)
+{
+    if (!Start()) GTEST_SKIP() << "this drawing path is not available here";
+    std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", std::ios::binary);
+    const std::string serifBytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(serifBytes.size(), 100000u) << "fonts-dejavu-core is installed by scripts/setup";
+    const Utf8Texts utf8;
+    auto glyph = [](int font, const char8_t* text) {
+        ClearScreen();
+        EXPECT_EQ(PrintTextWithFont(10, 10, FromUtf8(text), PackColor(255, 255, 255), font), 0);
+        return CutToLitPixels(ScreenPixels());
+    };
+    // Two characters IPAGothic lacks, as the serif face and as the system's fallback draw them.
+    const char8_t* const eng = u8"Ŋ";
+    const char8_t* const sharpS = u8"ẞ";
+    const int serif = CreateFontToHandle("DejaVu Serif", 24, 4, FONT_NORMAL, -1, -1, 0);
+    const int gothic = CreateFontToHandle(nullptr, 24, 4, FONT_NORMAL, -1, -1, 0);
+    const LitBox ownEng = glyph(serif, eng), ownSharpS = glyph(serif, sharpS);
+    const LitBox systemEng = glyph(gothic, eng);  // the gothic font keeps the system's face
+    ASSERT_GT(ownEng.width, 4);
+    ASSERT_FALSE(systemEng == ownEng) << "the system's fallback is another face";
+
+    const int file = LoadFontFromMemory(serifBytes.data(), int(serifBytes.size()));
+    ASSERT_NE(file, -1);
+    EXPECT_TRUE(glyph(gothic, sharpS) == ownSharpS);
+    const int fresh = CreateFontToHandle(nullptr, 24, 4, FONT_NORMAL, -1, -1, 0);
+    EXPECT_TRUE(glyph(fresh, eng) == ownEng);
+    ASSERT_EQ(RemoveFontFile(file), 0);
+    // A font that took the removed font's face keeps drawing with it; new fonts do not find it.
+    EXPECT_TRUE(glyph(fresh, sharpS) == ownSharpS);
+    const int after = CreateFontToHandle(nullptr, 24, 4, FONT_NORMAL, -1, -1, 0);
+    EXPECT_TRUE(glyph(after, eng) == systemEng);
+    for (int handle : {gothic, fresh, after}) ReleaseFontHandle(handle);
+    ReleaseFontHandle(serif);
+}
+
 // DejaVu Sans (fonts-dejavu-core) renamed to a family no system has: its name table's
 // family names, one byte a character and two, replaced by one of the same length.
 constexpr const char* kShippedFamily = "Zazfont Tst";

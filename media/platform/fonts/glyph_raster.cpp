@@ -13,6 +13,8 @@
 #include FT_TRUETYPE_IDS_H
 #include <iconv.h>
 
+#include <fontconfig/fcfreetype.h>  // after FreeType's and fontconfig's own headers
+
 namespace ror {
 
 const char* const kGothicFaceName = "ＭＳ ゴシック";
@@ -35,7 +37,8 @@ struct PlatformFont {
     bool italic;
     FT_Face renderedFace;   // the face whose glyph slot holds the rendered glyph
     FT_UInt renderedIndex;  // the rendered glyph's index in `face`, 0 when a fallback drew it
-    FT_Face fallbacks[8];   // faces fontconfig proposed for characters the face lacks
+    FT_Face fallbacks[8];   // faces for characters the face lacks: added fonts' and fontconfig's
+    int fallbackAdded[8];   // the added font whose bytes a fallback reads, or -1
     int fallbackCount;
     int added;  // the added font whose bytes the face reads, or -1
     char family[128];
@@ -51,6 +54,7 @@ struct AddedFace {
     int nameCount;
     int weight;
     bool italic;
+    FcCharSet* characters;  // the code points the face has
 };
 
 struct AddedFont {
@@ -326,7 +330,13 @@ void ClosePlatformFont(PlatformFont* font)
     if (!font || !font->inUse) return;
     iconv_close(font->decoder);
     FT_Done_Face(font->face);
-    for (int i = 0; i < font->fallbackCount; ++i) FT_Done_Face(font->fallbacks[i]);
+    for (int i = 0; i < font->fallbackCount; ++i) {
+        FT_Done_Face(font->fallbacks[i]);
+        if (font->fallbackAdded[i] >= 0) {
+            --RasterState.added[font->fallbackAdded[i]].openFaces;
+            FreeAddedFontWhenUnused(font->fallbackAdded[i]);
+        }
+    }
     if (font->added >= 0) {
         --RasterState.added[font->added].openFaces;
         FreeAddedFontWhenUnused(font->added);
@@ -349,13 +359,20 @@ bool PlatformFontSubstituted(const PlatformFont* font) { return font && font->in
 
 // --- fonts the game brings ----------------------------------------------------------
 
+static void ReleaseAddedFont(AddedFont* font)
+{
+    for (int f = 0; font->faces && f < font->faceCount; ++f)
+        if (font->faces[f].characters) FcCharSetDestroy(font->faces[f].characters);
+    std::free(font->bytes);
+    std::free(font->faces);
+    *font = AddedFont{};
+}
+
 static void FreeAddedFontWhenUnused(int index)
 {
     AddedFont& font = RasterState.added[index];
     if (font.listed || font.openFaces > 0 || !font.bytes) return;
-    std::free(font.bytes);
-    std::free(font.faces);
-    font = AddedFont{};
+    ReleaseAddedFont(&font);
 }
 
 // A name of the face's name table as UTF-8: Windows names are UTF-16BE, Mac Roman names are
@@ -441,15 +458,16 @@ int AddPlatformFontData(const void* bytes, size_t size)
         for (FT_Long i = 0, faces = 1; i < faces && i < kAddedFacesPerFont; ++i) {
             if (FT_New_Memory_Face(RasterState.library, font.bytes, FT_Long(size), i, &face) != 0) break;
             faces = face->num_faces;
-            if (FT_IS_SCALABLE(face) && font.faceCount == i) DescribeFace(face, &font.faces[font.faceCount++]);
+            if (FT_IS_SCALABLE(face) && font.faceCount == i) {
+                DescribeFace(face, &font.faces[font.faceCount]);
+                font.faces[font.faceCount++].characters = FcFreeTypeCharSet(face, nullptr);
+            }
             FT_Done_Face(face);
         }
     }
     StopLibraryWhenIdle();
     if (font.faceCount == 0) {
-        std::free(font.bytes);
-        std::free(font.faces);
-        font = AddedFont{};
+        ReleaseAddedFont(&font);
         return -1;
     }
     font.listed = true;
@@ -494,14 +512,65 @@ static FT_UInt GlyphIndexOf(PlatformFont* font, uint32_t code)
     return FT_Get_Char_Index(font->face, unicode);
 }
 
-// A face fontconfig proposes for a code point the font's face lacks, as desktop text does: the
-// font's fallbacks first, then the best of the system's faces that has it, opened at the
-// font's height and kept with the font. Null when no installed face has it.
-static FT_Face FallbackFace(PlatformFont* font, uint32_t unicode, FT_UInt* index)
+// A fallback face sized to the font's height, with its glyph of `unicode` in *index; false
+// (the face closed) when it is no scalable face or lacks the glyph.
+static bool PrepareFallback(FT_Face face, const PlatformFont* font, uint32_t unicode, FT_UInt* index)
+{
+    FT_Size_RequestRec size{};
+    size.type = FT_SIZE_REQUEST_TYPE_CELL;
+    size.height = FT_Long(font->height) * 64;
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    if (FT_IS_SCALABLE(face) && FT_Request_Size(face, &size) == 0 && (*index = FT_Get_Char_Index(face, unicode)))
+        return true;
+    FT_Done_Face(face);
+    return false;
+}
+
+static FT_Face KeepFallback(PlatformFont* font, FT_Face face, int added)
+{
+    font->fallbacks[font->fallbackCount] = face;
+    font->fallbackAdded[font->fallbackCount++] = added;
+    if (added >= 0) ++RasterState.added[added].openFaces;
+    return face;
+}
+
+// A fallback the font keeps already: one of an added font (`added` true) or of the system.
+static FT_Face KeptFallback(PlatformFont* font, bool added, uint32_t unicode, FT_UInt* index)
 {
     for (int i = 0; i < font->fallbackCount; ++i)
-        if ((*index = FT_Get_Char_Index(font->fallbacks[i], unicode)) != 0) return font->fallbacks[i];
-    if (font->fallbackCount == int(sizeof font->fallbacks / sizeof font->fallbacks[0])) return nullptr;
+        if ((font->fallbackAdded[i] >= 0) == added && (*index = FT_Get_Char_Index(font->fallbacks[i], unicode)) != 0)
+            return font->fallbacks[i];
+    return nullptr;
+}
+
+// A face of a font the game added (the first added that has the code point, its face nearest
+// the font's slant and weight), opened and kept with the font. Null when none has it.
+static FT_Face AddedFallbackFace(PlatformFont* font, uint32_t unicode, FT_UInt* index)
+{
+    for (int i = 0; i < kAddedFontCount; ++i) {
+        const AddedFont& added = RasterState.added[i];
+        if (!added.listed) continue;
+        int best = -1, bestScore = 0;
+        for (int f = 0; f < added.faceCount; ++f) {
+            const AddedFace& face = added.faces[f];
+            if (!face.characters || !FcCharSetHasChar(face.characters, unicode)) continue;
+            const int score = (face.italic != font->italic ? 1000 : 0) + std::abs(face.weight - font->weight);
+            if (best != -1 && score >= bestScore) continue;
+            best = f;
+            bestScore = score;
+        }
+        FT_Face face = nullptr;
+        if (best == -1 || FT_New_Memory_Face(RasterState.library, added.bytes, FT_Long(added.size), best, &face) != 0)
+            continue;
+        if (PrepareFallback(face, font, unicode, index)) return KeepFallback(font, face, i);
+    }
+    return nullptr;
+}
+
+// The best of the system's faces that has the code point, as fontconfig sorts them for the
+// font's weight and slant, opened and kept with the font. Null when no installed face has it.
+static FT_Face SystemFallbackFace(PlatformFont* font, uint32_t unicode, FT_UInt* index)
+{
     FcPattern* pattern = FcPatternCreate();
     FcCharSet* wanted = FcCharSetCreate();
     if (!pattern || !wanted) {
@@ -529,23 +598,25 @@ static FT_Face FallbackFace(PlatformFont* font, uint32_t unicode, FT_UInt* index
             !FcCharSetHasChar(has, unicode) || FcPatternGetString(sorted->fonts[i], FC_FILE, 0, &file) != FcResultMatch)
             continue;
         if (FcPatternGetInteger(sorted->fonts[i], FC_INDEX, 0, &faceIndex) != FcResultMatch) faceIndex = 0;
-        if (FT_New_Face(RasterState.library, reinterpret_cast<const char*>(file), faceIndex, &face) != 0) {
+        if (FT_New_Face(RasterState.library, reinterpret_cast<const char*>(file), faceIndex, &face) != 0 ||
+            !PrepareFallback(face, font, unicode, index))
             face = nullptr;
-            continue;
-        }
-        FT_Size_RequestRec size{};
-        size.type = FT_SIZE_REQUEST_TYPE_CELL;
-        size.height = FT_Long(font->height) * 64;
-        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-        if (!FT_IS_SCALABLE(face) || FT_Request_Size(face, &size) != 0 ||
-            !(*index = FT_Get_Char_Index(face, unicode))) {
-            FT_Done_Face(face);
-            face = nullptr;
-        }
     }
     if (sorted) FcFontSetDestroy(sorted);
-    if (face) font->fallbacks[font->fallbackCount++] = face;
-    return face;
+    return face ? KeepFallback(font, face, -1) : nullptr;
+}
+
+// A face for a code point the font's face lacks, as desktop text finds one: the fonts the game
+// added first, then the system's faces as fontconfig proposes them. The faces found stay with
+// the font and are asked first the next time. Null when no face has it.
+static FT_Face FallbackFace(PlatformFont* font, uint32_t unicode, FT_UInt* index)
+{
+    if (FT_Face face = KeptFallback(font, true, unicode, index)) return face;
+    const bool room = font->fallbackCount < int(sizeof font->fallbacks / sizeof font->fallbacks[0]);
+    if (room)
+        if (FT_Face face = AddedFallbackFace(font, unicode, index)) return face;
+    if (FT_Face face = KeptFallback(font, false, unicode, index)) return face;
+    return room ? SystemFallbackFace(font, unicode, index) : nullptr;
 }
 
 // Loads and renders the glyph of `code` anti-aliased into a face's glyph slot, with the

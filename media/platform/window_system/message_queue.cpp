@@ -118,6 +118,17 @@ int Append(ThreadQueue& queue, const Message& message)
     return 0;
 }
 
+// Ahead of every waiting message: the next one taken.
+int Prepend(ThreadQueue& queue, const Message& message)
+{
+    std::lock_guard lock(queue.guard);
+    if (queue.count == kQueueCapacity) return -1;
+    std::memmove(&queue.messages[1], &queue.messages[0], sizeof(Message) * size_t(queue.count));
+    queue.messages[0] = message;
+    ++queue.count;
+    return 0;
+}
+
 int TakePosted(ThreadQueue& queue, Message* out, WindowHandle filter, uint32_t options)
 {
     std::lock_guard lock(queue.guard);
@@ -203,7 +214,12 @@ int TranslateMessage(const Message* message)
         character = static_cast<uint8_t>(key - 'A' + 1);
     }
     if (character == 0) return 0;
-    PostMessage(message->window, WM_CHAR, character, message->lParam);
+    // The character follows its key at once: the messages of later keys and typed text may
+    // already wait behind it.
+    if (message->window && !IsWindow(message->window)) return 0;
+    ThreadQueue* queue = QueueOfThread(message->window ? WindowThreadId(message->window) : CurrentThreadId(), true);
+    if (!queue) return 0;
+    Prepend(*queue, Message{message->window, WM_CHAR, character, message->lParam, SystemMilliseconds()});
     return 1;
 }
 

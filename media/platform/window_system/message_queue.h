@@ -24,8 +24,9 @@ int PostMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lPa
 void PostQuitMessage(int exitCode);
 
 // Adds the character messages a key press makes (WM_CHAR for Backspace, Tab, Return,
-// Escape and Ctrl+letter; the text of other keys arrives as WM_CHAR from text input).
-// 1 when a character was posted, 0 otherwise.
+// Escape and Ctrl+letter; the text of other keys arrives as WM_CHAR from text input), ahead
+// of the messages waiting, so that it keeps its place among them. 1 when a character was
+// posted, 0 otherwise.
 int TranslateMessage(const Message* message);
 // Calls the window's procedure (or the timer's procedure) for the message; its result.
 MessageResult DispatchMessage(const Message* message);

@@ -28,6 +28,11 @@ struct InputRecord {
     char composition[1024];
     int compositionCursor;
     int imeDisabled;
+    int textUtf8;  // typed text goes out as UTF-8 bytes rather than cp932
+    // The composition as the input method sent it, for drawing in either text mode.
+    char compositionUtf8[64];
+    int compositionStart;   // the caret, in characters
+    int compositionLength;  // the characters marked from the caret (the clause being converted)
 };
 
 InputRecord Input;
@@ -154,6 +159,9 @@ void EndComposition(PlatformWindow* window)
     Input.composing = 0;
     Input.composition[0] = '\0';
     Input.compositionCursor = 0;
+    Input.compositionUtf8[0] = '\0';
+    Input.compositionStart = 0;
+    Input.compositionLength = 0;
     Post(window, WM_IME_ENDCOMPOSITION, 0, 0);
 }
 
@@ -162,7 +170,8 @@ void TranslateText(const SDL_TextInputEvent& event)
     PlatformWindow* window = TargetWindow(event.windowID);
     EndComposition(window);
     char text[sizeof event.text * 2];
-    int length = Utf8ToCp932(event.text, text, sizeof text);
+    int length = Input.textUtf8 ? std::snprintf(text, sizeof text, "%s", event.text)
+                                : Utf8ToCp932(event.text, text, sizeof text);
     for (int i = 0; i < length; ++i) Post(window, WM_CHAR, static_cast<uint8_t>(text[i]), 1);
 }
 
@@ -179,6 +188,9 @@ void TranslateEditing(const SDL_TextEditingEvent& event)
         Post(window, WM_IME_STARTCOMPOSITION, 0, 0);
     }
     Utf8ToCp932(event.text, Input.composition, sizeof Input.composition);
+    std::snprintf(Input.compositionUtf8, sizeof Input.compositionUtf8, "%s", event.text);
+    Input.compositionStart = event.start > 0 ? event.start : 0;
+    Input.compositionLength = event.length > 0 ? event.length : 0;
     // SDL gives the caret in characters; the layer counts bytes of the cp932 text.
     char head[sizeof Input.composition];
     char utf8Head[sizeof event.text];
@@ -348,6 +360,35 @@ int ReadCompositionString(char* out, int size)
 }
 
 int CompositionCursor() { return Input.compositionCursor; }
+
+int ReadCompositionUtf8(char* out, int size, int* caret, int* marked)
+{
+    *caret = Input.composing ? Input.compositionStart : 0;
+    *marked = Input.composing ? Input.compositionLength : 0;
+    if (size <= 0) return 0;
+    if (!Input.composing) {
+        out[0] = '\0';
+        return 0;
+    }
+    return std::snprintf(out, size_t(size), "%s", Input.compositionUtf8);
+}
+
+void SetTextMessagesUtf8(int enabled) { Input.textUtf8 = enabled ? 1 : 0; }
+
+int StartTextInput(WindowHandle handle)
+{
+    if (!WindowRecord(handle)) return -1;
+    if (!SDL_IsTextInputActive()) SDL_StartTextInput();
+    return 0;
+}
+
+int SetCandidateWindowArea(WindowHandle handle, int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    if (!WindowRecord(handle)) return -1;
+    SDL_Rect area{x, y, width, height};
+    SDL_SetTextInputRect(&area);
+    return 0;
+}
 
 int SetInputMethodEnabled(int enabled)
 {
