@@ -204,7 +204,8 @@ int SetFontSpacingOfHandle(int spacing, int handle)
 int SetFontKerningOfHandle(int enable, int handle)
 {
     FontRecord* font = ResolveFont(handle);
-    if (!font || (enable != 0 && enable != 1)) return -1;
+    if (!font) return FailedHandle(__func__, handle);
+    if (enable != 0 && enable != 1) return FailedArgument(__func__);
     font->kerning = enable;
     return 0;
 }
