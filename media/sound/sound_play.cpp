@@ -75,11 +75,12 @@ void ApplyGains(int32_t handle, const SoundRecord& sound)
 
 using namespace ror;
 
-int StartSound(int handle, int mode)
+// A failure names the operation the game called.
+static int StartSoundFor(const char* operation, int handle, int mode)
 {
     SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr) return FailedHandle(__func__, handle);
-    if (mode != SOUND_PLAY_BACK && mode != SOUND_PLAY_LOOP && mode != SOUND_PLAY_WAIT) return FailedArgument(__func__);
+    if (sound == nullptr) return FailedHandle(operation, handle);
+    if (mode != SOUND_PLAY_BACK && mode != SOUND_PLAY_LOOP && mode != SOUND_PLAY_WAIT) return FailedArgument(operation);
     if (SoundMixer.outputRate <= 0) return LogWrite("サウンドデバイスが動いていないので再生できません\n");
     ReleaseEndedStreams();
     const int32_t loop = mode == SOUND_PLAY_LOOP ? 1 : 0;
@@ -123,7 +124,9 @@ int StartSound(int handle, int mode)
     return Plays.records[fresh.play - 1].header.handle;
 }
 
-int PlaySound(int handle, int mode) { return StartSound(handle, mode) < 0 ? -1 : 0; }
+int StartSound(int handle, int mode) { return StartSoundFor(__func__, handle, mode); }
+
+int PlaySound(int handle, int mode) { return StartSoundFor(__func__, handle, mode) < 0 ? -1 : 0; }
 
 int StopSound(int handle)
 {
