@@ -1,5 +1,6 @@
 // Music: one piece at a time, streamed through the mixer's own music voice.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/app_log.h"
@@ -29,7 +30,7 @@ int DeleteMusicHandle(int32_t handle)
         SoundTables.currentMusic = -1;
     }
     SoundTables.musicSlots[HandleIndex(handle)] = nullptr;
-    if (music->source.path != nullptr) TrackedFree(const_cast<char*>(music->source.path));
+    if (music->source.data != nullptr) TrackedFree(const_cast<uint8_t*>(music->source.data));
     TrackedFree(music);
     return 0;
 }
@@ -46,19 +47,17 @@ int PlayMusic(const char* path, int loop)
     const int32_t slot = FreeSoundSlot(SoundTables.music, "ミュージック");
     if (slot < 0) return -1;
     auto* music = static_cast<MusicRecord*>(TrackedAllocZeroed(int32_t(sizeof(MusicRecord)), __FILE__, __LINE__));
-    const size_t length = std::strlen(path);
-    char* copy = music != nullptr ? static_cast<char*>(TrackedAlloc(int32_t(length + 1), __FILE__, __LINE__)) : nullptr;
-    if (copy == nullptr) {
-        if (music != nullptr) TrackedFree(music);
-        return LogWrite("ミュージックハンドルのメモリ確保に失敗しました\n");
+    if (music == nullptr) return LogWrite("ミュージックハンドルのメモリ確保に失敗しました\n");
+    // The piece plays from its bytes in memory: the stream thread reads no files.
+    if (LoadSourceBytes(path, &music->source) != 0) {
+        TrackedFree(music);
+        return -1;
     }
-    std::memcpy(copy, path, length + 1);
-    music->source = {copy, nullptr, 0};
     music->loop = loop != 0 ? 1 : 0;
     const uint32_t mark = FailureMark();
     SoundStream* stream = OpenSoundStream(music->source, music->loop, 0);
     if (stream == nullptr) {
-        TrackedFree(copy);
+        TrackedFree(const_cast<uint8_t*>(music->source.data));
         TrackedFree(music);
         return FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
     }
@@ -138,4 +137,57 @@ int FadeMusic(int milliseconds, int volume)
     SetVoiceFade(MusicVoice(), FramesOf(milliseconds), VoiceLevel(volume), volume == 0);
     UnlockAudioOutput();
     return 0;
+}
+
+int SetMusicPosition(int64_t frame)
+{
+    if (SoundTables.currentMusic < 0 || frame < 0) return -1;
+    // Only this thread sets the voice's stream and rate; the mixer moves its position.
+    Voice& voice = MusicVoice();
+    SoundStream* stream = voice.stream;
+    if (stream == nullptr || frame > stream->decoder->format.frames) return -1;
+    LockStreams();
+    LockAudioOutput();
+    const bool sounding = voice.playing != 0;
+    const uint64_t ringFrame = voice.position >> 32;
+    int result = -1;
+    if (sounding) {
+        result = RestartSoundStream(stream, ringFrame, frame);
+        if (result == 0) voice.position = ringFrame << 32;
+    }
+    UnlockAudioOutput();
+    if (result == 0) FillSoundStream(stream);
+    UnlockStreams();
+    if (result != 0) return sounding ? LogWrite("ミュージックの再生位置を移せませんでした\n") : -1;
+    return 0;
+}
+
+int64_t GetMusicPosition()
+{
+    if (SoundTables.currentMusic < 0) return -1;
+    const SoundStream* stream = MusicVoice().stream;
+    if (stream == nullptr) return -1;
+    LockStreams();
+    LockAudioOutput();
+    const uint64_t ringFrame = MusicVoice().position >> 32;
+    const bool sounding = MusicVoice().playing != 0;
+    UnlockAudioOutput();
+    const int64_t frame = sounding ? StreamSourceFrame(stream, ringFrame) : -1;
+    UnlockStreams();
+    return frame;
+}
+
+int SetMusicPositionSeconds(double seconds)
+{
+    if (SoundTables.currentMusic < 0 || MusicVoice().stream == nullptr || !(seconds >= 0)) return -1;
+    const double frame = seconds * MusicVoice().stream->decoder->format.rate;
+    if (frame > double(INT64_MAX / 2)) return -1;
+    return SetMusicPosition(int64_t(std::llround(frame)));
+}
+
+double GetMusicPositionSeconds()
+{
+    const int64_t frame = GetMusicPosition();
+    if (frame < 0) return -1.0;
+    return double(frame) / MusicVoice().stream->decoder->format.rate;
 }

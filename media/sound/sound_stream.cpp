@@ -2,18 +2,90 @@
 #include "rorodiv.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
+#include "platform/system/event.h"
+#include "platform/system/thread.h"
+#include "sound/sound_mixer.h"
 
 namespace ror {
 
 namespace {
 
+// A stream per voice, and one more opened for a play before the one it displaces closes.
+constexpr int32_t kOpenStreamLimit = kVoiceLimit + 2;
+
+// Every open stream, and the thread that keeps their rings full.
+struct StreamThreadState {
+    std::mutex lock;
+    SoundStream* open[kOpenStreamLimit];
+    int32_t openCount;
+    SystemThread thread;
+    SystemThreadStart start;
+    ManualResetEvent wake;
+    bool quit;  // under the lock
+};
+
+StreamThreadState Streams;
+
+void FillAllLocked()
+{
+    for (int32_t i = 0; i < Streams.openCount; ++i) FillSoundStream(Streams.open[i]);
+}
+
+// Neither logs nor allocates: it decodes from memory into rings that exist already.
+int FeedStreams(void*)
+{
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> hold(Streams.lock);
+            if (Streams.quit) return 0;
+            FillAllLocked();
+        }
+        WaitEventFor(Streams.wake, kStreamFeedMilliseconds);
+    }
+}
+
+bool Register(SoundStream* stream)
+{
+    std::lock_guard<std::mutex> hold(Streams.lock);
+    if (Streams.openCount >= kOpenStreamLimit) return false;
+    Streams.open[Streams.openCount++] = stream;
+    return true;
+}
+
+void Unregister(SoundStream* stream)
+{
+    std::lock_guard<std::mutex> hold(Streams.lock);
+    for (int32_t i = 0; i < Streams.openCount; ++i) {
+        if (Streams.open[i] != stream) continue;
+        Streams.open[i] = Streams.open[--Streams.openCount];
+        return;
+    }
+}
+
 constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
 
 void Finish(SoundStream* stream) { stream->finished.store(1, std::memory_order_release); }
+
+void AddMark(SoundStream* stream, uint64_t ringFrame, int64_t sourceFrame)
+{
+    stream->marks[stream->markCount % kStreamMarks] = {ringFrame, sourceFrame};
+    ++stream->markCount;
+}
+
+// Marks the mixer has passed (a newer one starts at or before what it consumed) are free.
+bool MarkRoom(SoundStream* stream)
+{
+    const uint64_t consumed = stream->consumed.load(std::memory_order_acquire);
+    while (stream->markCount - stream->oldestMark > 1 &&
+           stream->marks[(stream->oldestMark + 1) % kStreamMarks].ringFrame <= consumed)
+        ++stream->oldestMark;
+    return stream->markCount - stream->oldestMark < uint32_t(kStreamMarks);
+}
 
 }  // namespace
 
@@ -66,7 +138,15 @@ SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t s
     }
     if (startFrame > 0 && stream->decoder->ops->seek(stream->decoder, startFrame) == 0)
         stream->sourceFrame = startFrame;
+    AddMark(stream, 0, stream->sourceFrame);
     FillSoundStream(stream);
+    if (stream->damage != nullptr) LogWrite(stream->damage);
+    stream->damageLogged = 1;
+    if (!Register(stream)) {
+        LogWrite("同時に開けるストリームの数を超えました\n");
+        CloseSoundStream(stream);
+        return nullptr;
+    }
     return stream;
 }
 
@@ -90,17 +170,24 @@ void FillSoundStream(SoundStream* stream)
             const int32_t wanted = int32_t(std::min(contiguous, left));
             count = decoder->ops->read(decoder, stream->ring + offset * stream->channels, wanted);
             if (count < 0) {
+                stream->damage = decoder->damage;
                 Finish(stream);
                 return;
             }
         }
         if (count == 0) {
             // The end of the piece (or of its loop): turn back, unless that gave nothing.
-            if (!stream->loop || justTurned || decoder->ops->seek(decoder, format.loopStart) != 0) {
+            if (!stream->loop || justTurned) {
+                Finish(stream);
+                return;
+            }
+            if (!MarkRoom(stream)) return;  // the next fill turns back
+            if (decoder->ops->seek(decoder, format.loopStart) != 0) {
                 Finish(stream);
                 return;
             }
             stream->sourceFrame = format.loopStart;
+            AddMark(stream, written, format.loopStart);
             justTurned = true;
             continue;
         }
@@ -110,14 +197,84 @@ void FillSoundStream(SoundStream* stream)
     }
 }
 
+int64_t StreamSourceFrame(const SoundStream* stream, uint64_t ringFrame)
+{
+    for (uint32_t count = stream->markCount; count > stream->oldestMark; --count) {
+        const StreamMark& mark = stream->marks[(count - 1) % kStreamMarks];
+        if (mark.ringFrame <= ringFrame) return mark.sourceFrame + int64_t(ringFrame - mark.ringFrame);
+    }
+    const StreamMark& oldest = stream->marks[stream->oldestMark % kStreamMarks];
+    return oldest.sourceFrame;
+}
+
+int RestartSoundStream(SoundStream* stream, uint64_t ringFrame, int64_t frame)
+{
+    if (stream->decoder->ops->seek(stream->decoder, frame) != 0) return -1;
+    stream->sourceFrame = frame;
+    stream->written.store(ringFrame, std::memory_order_release);
+    stream->consumed.store(ringFrame, std::memory_order_release);
+    stream->finished.store(0, std::memory_order_release);
+    stream->markCount = stream->oldestMark = 0;
+    AddMark(stream, ringFrame, frame);
+    return 0;
+}
+
 void CloseSoundStream(SoundStream* stream)
 {
     if (stream == nullptr) return;
+    Unregister(stream);
     if (stream->decoder != nullptr) stream->decoder->ops->close(stream->decoder);
     CloseSourceReader(stream->reader);
     if (stream->ring != nullptr) TrackedFree(stream->ring);
     stream->~SoundStream();
     TrackedFree(stream);
+}
+
+void LockStreams() { Streams.lock.lock(); }
+
+void UnlockStreams() { Streams.lock.unlock(); }
+
+void FillOpenStreams()
+{
+    std::lock_guard<std::mutex> hold(Streams.lock);
+    FillAllLocked();
+    for (int32_t i = 0; i < Streams.openCount; ++i) {
+        SoundStream* stream = Streams.open[i];
+        if (stream->damage == nullptr || stream->damageLogged) continue;
+        LogWrite(stream->damage);
+        stream->damageLogged = 1;
+    }
+}
+
+int StartStreamThread()
+{
+    if (Streams.thread != 0) return 0;
+    Streams.quit = false;
+    ResetEvent(Streams.wake);
+    Streams.start = {FeedStreams, nullptr};
+    Streams.thread = StartSystemThread(&Streams.start);
+    return Streams.thread != 0 ? 0 : LogWrite("ストリーム再生用のスレッドを開始できませんでした\n");
+}
+
+void StopStreamThread()
+{
+    if (Streams.thread == 0) return;
+    {
+        std::lock_guard<std::mutex> hold(Streams.lock);
+        Streams.quit = true;
+    }
+    SignalEvent(Streams.wake);
+    JoinSystemThread(Streams.thread);
+    Streams.thread = 0;
+}
+
+int LoadSourceBytes(const char* path, StreamSource* source)
+{
+    int64_t size = 0;
+    void* bytes = FileLoadWhole(path, &size);
+    if (bytes == nullptr) return LogWriteFormat("サウンドファイル %s を開けませんでした\n", path);
+    *source = {nullptr, static_cast<const uint8_t*>(bytes), int32_t(size)};
+    return 0;
 }
 
 }  // namespace ror

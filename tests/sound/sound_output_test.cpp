@@ -60,6 +60,17 @@ protected:
     }
 };
 
+// What GetSoundDeviceFormat tells of the device on the disk driver.
+void ExpectDeviceFormat(int channels, int sampleType)
+{
+    int rate = 0, gotChannels = 0, gotType = 0, bufferFrames = 0;
+    ASSERT_EQ(GetSoundDeviceFormat(&rate, &gotChannels, &gotType, &bufferFrames), 0);
+    EXPECT_EQ(rate, 44100);
+    EXPECT_EQ(gotChannels, channels);
+    EXPECT_EQ(gotType, sampleType);
+    EXPECT_EQ(bufferFrames, 1024);
+}
+
 size_t Onset(const std::vector<int16_t>& stereo)
 {
     for (size_t i = 0; i < stereo.size(); ++i)
@@ -129,6 +140,18 @@ TEST_F(SoundOutputTest, OncePannedQuieterAndAtAnotherRateFromWavOggAndAnArchive)
     }
 }
 
+TEST_F(SoundOutputTest, TheDeviceTellsTheFormatItRunsWith)
+{
+    ExpectDeviceFormat(2, SOUND_SAMPLE_SIGNED_16);
+    int bufferFrames = 0;
+    EXPECT_EQ(GetSoundDeviceFormat(nullptr, nullptr, nullptr, &bufferFrames), 0) << "null pointers are skipped";
+    EXPECT_EQ(bufferFrames, 1024);
+    ASSERT_EQ(SoundEnd(), 0);
+    int rate = 7;
+    EXPECT_EQ(GetSoundDeviceFormat(&rate, nullptr, nullptr, nullptr), -1) << "no device";
+    EXPECT_EQ(rate, 7);
+}
+
 TEST_F(SoundOutputTest, ALoopRepeatsUntilStoppedAndIsSilentFromTheNextBufferOn)
 {
     const std::vector<int16_t> burst = Burst(300);
@@ -163,6 +186,34 @@ TEST_F(SoundOutputTest, ALoopRepeatsUntilStoppedAndIsSilentFromTheNextBufferOn)
     EXPECT_TRUE(std::all_of(out.begin() + long(onset + 2 * loopFrames), out.end(), [](int16_t s) { return s == 0; }));
 }
 
+TEST_F(SoundOutputTest, AStreamPlaysOnWithoutGapsWhileTheFrameLoopNeverPumps)
+{
+    // Three seconds, twice as long as a stream's ring, every frame different from the one
+    // before and none silent: a gap, a repeat or a late start shows.
+    std::vector<int16_t> piece;
+    for (int i = 0; i < 3 * kRate; ++i) piece.push_back(int16_t(1000 + (i * 7) % 20000));
+    WriteFile("long.wav", Wav16(piece));
+    WaitForFrames(2048);
+    LockAudioOutput();
+    const int64_t atPlay = AudioFramesMixed();
+    const int played = PlayMusic("long.wav", 0);
+    UnlockAudioOutput();
+    ASSERT_EQ(played, 0) << Logged();
+    // A busy game: frames of 100 ms that never pump messages while the piece plays.
+    for (int frame = 0; frame < 60 && IsMusicPlaying() == 1; ++frame) SystemSleep(100);
+    EXPECT_EQ(IsMusicPlaying(), 0) << "the piece reached its end";
+    EXPECT_EQ(GetSoundUnderrunCount(), 0);
+    const std::vector<int16_t> out = Output();
+    const size_t onset = Onset(out);
+    EXPECT_GE(int64_t(onset / 2), atPlay);
+    EXPECT_LE(int64_t(onset / 2), atPlay + 1024) << "the piece starts within a buffer of the device";
+    ASSERT_GE(out.size(), onset + 2 * piece.size());
+    size_t wrong = 0;
+    for (size_t i = 0; i < piece.size(); ++i)
+        wrong += out[onset + 2 * i] != piece[i] || out[onset + 2 * i + 1] != piece[i];
+    EXPECT_EQ(wrong, 0u) << "frames not as in the piece";
+}
+
 TEST_F(SoundOutputTest, AnEightBitMonoOutputGetsTheMixFoldedAndNarrowed)
 {
     ASSERT_EQ(SoundEnd(), 0);
@@ -173,10 +224,7 @@ TEST_F(SoundOutputTest, AnEightBitMonoOutputGetsTheMixFoldedAndNarrowed)
     };
     SoundState.ops = &ops;
     ASSERT_EQ(SoundStart(), 0);
-    AudioFormat format{};
-    ASSERT_EQ(ReadAudioOutputFormat(&format), 0);
-    ASSERT_EQ(format.channels, 1);
-    ASSERT_EQ(format.bits, 8);
+    ExpectDeviceFormat(1, SOUND_SAMPLE_UNSIGNED_8);
     // Left and right differ: the output holds their mean, as unsigned 8 bits.
     std::vector<int16_t> frames;
     for (int i = 0; i < 3000; ++i) {
