@@ -187,7 +187,9 @@ namespace {
 
 void ResetGlyphSlots(FontRecord* font)
 {
-    std::memset(font->slots, 0, sizeof font->slots);
+    // Slots past the end marker were never used: the cache only grows, clearing each slot
+    // it adds.
+    std::memset(font->slots, 0, sizeof(GlyphSlot) * size_t(font->slotCount + 1));
     std::memset(font->wideCodes, 0, sizeof font->wideCodes);
     for (int32_t i = 0; i < font->slotCount; ++i) font->slots[i].cell = i;
     font->slots[font->slotCount].cell = -1;

@@ -71,16 +71,14 @@ constexpr FourPixels kNibbleMasks[16] = {NibbleMask(0),  NibbleMask(1),  NibbleM
                                          NibbleMask(8),  NibbleMask(9),  NibbleMask(10), NibbleMask(11),
                                          NibbleMask(12), NibbleMask(13), NibbleMask(14), NibbleMask(15)};
 
-// The pixels of a nibble's set bits take `value`; the others keep theirs.
+// The pixels of a nibble's set bits take `value`; the others keep theirs. Without branches:
+// the bits of glyph rows follow no pattern a branch predictor could learn.
 inline void WriteNibble(uint8_t* pixels, uint32_t nibble, FourPixels value)
 {
-    if (nibble == 0) return;
-    FourPixels four = value;
-    if (nibble != 15) {
-        const FourPixels mask = kNibbleMasks[nibble];
-        std::memcpy(&four, pixels, sizeof four);
-        four = (four & ~mask) | (value & mask);
-    }
+    const FourPixels mask = kNibbleMasks[nibble];
+    FourPixels four;
+    std::memcpy(&four, pixels, sizeof four);
+    four = (four & ~mask) | (value & mask);
     std::memcpy(pixels, &four, sizeof four);
 }
 
@@ -95,13 +93,22 @@ void BlitMonoGlyph(const GlyphBlit& blit, uint32_t value)
         const int32_t bytes = (blit.width + 7) >> 3;
         if ((blit.sourceX & 7) == 0 && blit.room >= 8 * bytes) {
             const uint32_t lastMask = (0xFF00u >> (blit.width - 8 * (bytes - 1))) & 0xFF;
-            for (int32_t y = 0; y < blit.height; ++y) {
-                const uint8_t* bits = blit.cache + size_t(y) * size_t(blit.cacheRowBytes) + (blit.sourceX >> 3);
-                uint8_t* row = blit.target + intptr_t(y) * blit.targetPitch;
-                for (int32_t i = 0; i < bytes; ++i) {
-                    const uint32_t byte = i + 1 < bytes ? bits[i] : bits[i] & lastMask;
-                    WriteNibble(row + 32 * intptr_t(i), byte >> 4, four);
-                    WriteNibble(row + 32 * intptr_t(i) + 16, byte & 15, four);
+            const uint8_t* bits = blit.cache + (blit.sourceX >> 3);
+            uint8_t* row = blit.target;
+            auto writeByte = [&four](uint8_t* pixels, uint32_t byte) {
+                WriteNibble(pixels, byte >> 4, four);
+                WriteNibble(pixels + 16, byte & 15, four);
+            };
+            // Glyphs of text sizes are one or two bytes wide: those rows without a loop.
+            for (int32_t y = 0; y < blit.height; ++y, bits += blit.cacheRowBytes, row += blit.targetPitch) {
+                if (bytes == 1) {
+                    writeByte(row, bits[0] & lastMask);
+                } else if (bytes == 2) {
+                    writeByte(row, bits[0]);
+                    writeByte(row + 32, bits[1] & lastMask);
+                } else {
+                    for (int32_t i = 0; i + 1 < bytes; ++i) writeByte(row + 32 * intptr_t(i), bits[i]);
+                    writeByte(row + 32 * intptr_t(bytes - 1), bits[bytes - 1] & lastMask);
                 }
             }
             return;
