@@ -1,8 +1,9 @@
 // Sprites: a sheet of pictures read from the archive "pictures.zaz" beside the program (the
 // build packs the folder pictures/ with zazpack), drawn with transparency, alpha and additive
 // blending. Arrow keys, the first joypad or the mouse wheel move the ship, a click puts it
-// where it was clicked; touching a rock shakes the pad and plays a bump, panned to where the
-// ship is. F12 saves a screenshot and takes a photo of the frame around the ship, shown in the
+// where it was clicked; touching a rock shakes the pad and plays a bump twice at once: panned
+// to where the ship is, and as a fading echo from the other side; the count of bumps heard to
+// their end comes from the end notices. F12 saves a screenshot and takes a photo of the frame around the ship, shown in the
 // corner and saved as "photo.png". Escape ends it, however short the press: the input events
 // keep every one.
 #include "rorodiv.h"
@@ -50,6 +51,12 @@ struct Rock {
 };
 constexpr Rock kRocks[] = {{200, 150}, {520, 120}, {360, 380}, {640, 420}, {120, 460}};
 
+// The end notice of every play: bumps that sounded to their end are counted.
+void CountEndedBump(int, int state, void* data)
+{
+    if (state == PLAY_STATE_ENDED) ++*static_cast<int*>(data);
+}
+
 bool Touches(int x, int y, const Rock& rock)
 {
     int dx = x - rock.x, dy = y - rock.y;
@@ -76,6 +83,8 @@ int main()
     // Without a sound device the handle is -1 and playing it does nothing.
     const std::vector<uint8_t> bumpWav = MakeBumpWav();
     const int bump = LoadSoundFromMemory(bumpWav.data(), int32_t(bumpWav.size()));
+    int bumpsHeard = 0;
+    SetPlayEndCallback(CountEndedBump, &bumpsHeard);  // called from PumpMessages
     int screenWidth, screenHeight, shipWidth, shipHeight;
     GetScreenSize(&screenWidth, &screenHeight);
     GetGraphicSize(sprites[kShip], &shipWidth, &shipHeight);
@@ -113,8 +122,14 @@ int main()
         for (const Rock& rock : kRocks) hit = hit || Touches(x, y, rock);
         if (hit && !touching) {
             StartPadVibration(1, 800, 200);
-            SetSoundPan(bump, (x - screenWidth / 2) * 255 / (screenWidth / 2));
-            PlaySound(bump, SOUND_PLAY_BACK);
+            // Two plays of one sound, panned apart; the echo fades out over 120 ms.
+            const int pan = (x - screenWidth / 2) * 255 / (screenWidth / 2);
+            const int near = StartSound(bump, SOUND_PLAY_BACK);
+            const int echo = StartSound(bump, SOUND_PLAY_BACK);
+            SetPlayPan(near, pan);
+            SetPlayPan(echo, -pan);
+            SetPlayVolume(echo, 160);
+            FadePlay(echo, 120, 0);
         }
         touching = hit;
 
@@ -130,8 +145,8 @@ int main()
         PutGraphic(x, y, sprites[kShip], 1);
         int windowWidth = 0, windowHeight = 0;  // differs from the screen when the window is scaled
         GetWindowDrawableSize(&windowWidth, &windowHeight);
-        PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  window %d x %d  %s  %s", frame++, windowWidth,
-                        windowHeight, hit ? "hit!" : "", padName);
+        PrintTextFormat(8, 8, PackColor(255, 255, 255), "frame %d  window %d x %d  bumps %d  %s  %s", frame++,
+                        windowWidth, windowHeight, bumpsHeard, hit ? "hit!" : "", padName);
         if (photoCut != -1) {
             PutGraphic(screenWidth - 200, screenHeight - 104, photoCut, 0);
             PrintTextFormat(screenWidth - 200, screenHeight - 124, PackColor(255, 255, 255), "photo: %d bytes",

@@ -17,6 +17,7 @@ enum class HandleKind : int32_t {
     KeyInput = 10,
     Music = 11,
     Light = 12,
+    Play = 13,
     SoftImage = 14,
     FontFile = 15,
 };

@@ -373,12 +373,69 @@ constexpr int SOUND_PLAY_BACK = 0, SOUND_PLAY_LOOP = 1, SOUND_PLAY_WAIT = 2;
 ROR_API int PlaySound(int handle, int mode);
 ROR_API int StopSound(int handle);       ///< stops every play of the sound; -1 for an invalid handle
 ROR_API int IsSoundPlaying(int handle);  ///< 1 while a play of it sounds, else 0; -1 for a bad handle
-/// Settings of the sound, for its plays now and later.
+/// Starts a play of the sound as PlaySound does (mode SOUND_PLAY_...), with the sound's
+/// volume, pan and frequency, and gives the play's own handle, which the Play operations
+/// below take. With SOUND_PLAY_WAIT it returns once the play has ended. A play's handle
+/// stays valid after its end, until at least 960 later plays have started. The play
+/// handle; -1 for an invalid sound handle or mode, or when no sound device runs (logged).
+ROR_API int StartSound(int handle, int mode);
+/// Settings of the sound, for its plays now and later, and the start of its new plays.
 ROR_API int SetSoundVolume(int handle, int volume);        ///< 0 silent .. 255 as recorded (linear)
 ROR_API int SetSoundPan(int handle, int pan);              ///< -255 left only .. 0 both .. 255 right only
 ROR_API int SetSoundFrequency(int handle, int frequency);  ///< playback rate in Hz; 0 the sound's own
 ROR_API int SetSoundPosition(int handle, int64_t frame);   ///< where plays start; moves the plays of a decoded sound
 ROR_API int64_t GetSoundPosition(int handle);              ///< frame of the newest play, or where the next starts
+
+/// @{
+/// A play's or the music's state (GetPlayState, GetMusicState, the end notices): none yet,
+/// sounding, paused, ended by itself (its end, its time limit or a fade to 0), stopped by
+/// the game (a Stop operation, the sound deleted, the next piece of music), or stolen (its
+/// voice went to a newer play, see PlaySound).
+constexpr int PLAY_STATE_NONE = 0, PLAY_STATE_PLAYING = 1, PLAY_STATE_PAUSED = 2, PLAY_STATE_ENDED = 3,
+              PLAY_STATE_STOPPED = 4, PLAY_STATE_STOLEN = 5;
+/// @}
+/// The state of a play (PLAY_STATE_PLAYING .. PLAY_STATE_STOLEN); -1 for an invalid play handle.
+ROR_API int GetPlayState(int play);
+
+// The operations on one play below take a handle from StartSound. Each returns 0, and -1
+// for an invalid play handle or a value out of range; a play that is no longer sounding or
+// paused takes the call without effect (0). After start-up, on the game's thread.
+
+/// The play's volume: 0 silent .. 255 as recorded (linear), at once; ends a fade.
+ROR_API int SetPlayVolume(int play, int volume);
+/// The play's pan: -255 left only .. 0 both .. 255 right only, at once.
+ROR_API int SetPlayPan(int play, int pan);
+/// The play's rate in Hz (1000 .. 384000), or 0 for the sound's own, at once.
+ROR_API int SetPlayFrequency(int play, int frequency);
+/// Holds the play where it is; ResumePlay goes on from there.
+ROR_API int PausePlay(int play);
+/// Plays a paused play on.
+ROR_API int ResumePlay(int play);
+/// Ends the play at once (its state becomes PLAY_STATE_STOPPED).
+ROR_API int StopPlay(int play);
+/// Moves the play's volume to `volume` (0..255) over `milliseconds` (0 or more; 0 at once);
+/// a fade to 0 ends the play when it arrives.
+ROR_API int FadePlay(int play, int milliseconds, int volume);
+/// Ends the play after at most `milliseconds` more of sounding (paused time does not count;
+/// 0: at the next buffer of the device); -1 takes the limit away (the default).
+ROR_API int SetPlayTimeLimit(int play, int milliseconds);
+/// What SetPlayEndCallback calls: the play's handle, its state (PLAY_STATE_ENDED, _STOPPED or
+/// _STOLEN) and the data given with the callback.
+using PlayEndCallback = void (*)(int play, int state, void* data);
+/// Has `callback` called for every play that ends (also those of PlaySound), once, from
+/// PumpMessages on the game's thread, never from the sound device's; null switches it off
+/// (the default). Before or after start-up. Always 0.
+ROR_API int SetPlayEndCallback(PlayEndCallback callback, void* data);
+
+/// @{
+/// Sample types of the sound device's output (GetSoundDeviceFormat).
+constexpr int SOUND_SAMPLE_UNSIGNED_8 = 8, SOUND_SAMPLE_SIGNED_16 = 16;
+/// @}
+/// The format the sound device really runs with, which may differ from what was asked: its
+/// rate in frames per second, its channels (1 or 2), its sample type (SOUND_SAMPLE_...) and
+/// the frames of one buffer it asks the mixer for. A null pointer skips that value. After
+/// start-up. 0; -1 when no sound device runs (nothing is written then).
+ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames);
 
 // Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file.
 
@@ -397,6 +454,30 @@ ROR_API int SetMusicVolume(int volume);  ///< 0..255, at once, also for the piec
 /// Moves the volume to `volume` over `milliseconds`; a fade to 0 stops the piece at its end
 /// and leaves the volume of the next piece as it was.
 ROR_API int FadeMusic(int milliseconds, int volume);
+
+/// Moves the piece that plays (or is paused) to `frame`, counted in frames of the piece's own
+/// rate from its start (0 .. its length); a looping piece turns back at its loop end as
+/// before. 0; -1 when no piece sounds or is paused, or for a frame outside the piece (the
+/// piece plays on where it was), or when the file cannot be read there (logged).
+ROR_API int SetMusicPosition(int64_t frame);
+/// The frame of the piece that the device plays now (in the piece's own rate, after loops
+/// the frame within the piece); -1 when no piece sounds or is paused.
+ROR_API int64_t GetMusicPosition();
+/// SetMusicPosition in seconds from the piece's start (0 or more), to the nearest frame.
+ROR_API int SetMusicPositionSeconds(double seconds);
+/// GetMusicPosition in seconds from the piece's start; -1.0 when no piece sounds or is paused.
+ROR_API double GetMusicPositionSeconds();
+/// The state of the music: PLAY_STATE_NONE before the first piece, PLAY_STATE_PLAYING or
+/// _PAUSED while a piece is loaded and sounds or is paused, then how the last one ended
+/// (PLAY_STATE_ENDED, _STOPPED).
+ROR_API int GetMusicState();
+/// What SetMusicEndCallback calls: how the piece ended (PLAY_STATE_ENDED or _STOPPED) and the
+/// data given with the callback.
+using MusicEndCallback = void (*)(int state, void* data);
+/// Has `callback` called once for every piece that ends, from PumpMessages on the game's
+/// thread, never from the sound device's; null switches it off (the default). Before or
+/// after start-up. Always 0.
+ROR_API int SetMusicEndCallback(MusicEndCallback callback, void* data);
 
 /// Files and archives.
 #include "rorodiv_file.h"

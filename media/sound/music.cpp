@@ -1,5 +1,6 @@
 // Music: one piece at a time, streamed through the mixer's own music voice.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/app_log.h"
@@ -8,14 +9,13 @@
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+#include "sound/sound_plays.h"
 
 namespace ror {
 
 namespace {
 
 Voice& MusicVoice() { return SoundMixer.voices[kMusicVoice]; }
-
-float Level(int32_t volume) { return float(volume) / 255.0f; }
 
 }  // namespace
 
@@ -24,6 +24,7 @@ int DeleteMusicHandle(int32_t handle)
     MusicRecord* music = ResolveMusic(handle);
     if (music == nullptr) return -1;
     if (SoundTables.currentMusic == handle) {
+        EndMusicPlay(PLAY_STATE_STOPPED);
         StopVoicesOf(handle);
         SoundTables.currentMusic = -1;
     }
@@ -74,11 +75,12 @@ int PlayMusic(const char* path, int loop)
     fresh.step = VoiceStep(stream->decoder->format.rate);
     fresh.gainLeft = 1.0f;
     fresh.gainRight = 1.0f;
-    fresh.fade = Level(SoundTables.musicVolume);
+    fresh.fade = VoiceLevel(SoundTables.musicVolume);
     LockAudioOutput();
     fresh.serial = SoundMixer.nextSerial++;
     MusicVoice() = fresh;
     UnlockAudioOutput();
+    Plays.musicState = PLAY_STATE_PLAYING;
     return 0;
 }
 
@@ -93,6 +95,7 @@ int PauseMusic()
     if (SoundTables.currentMusic < 0) return -1;
     LockAudioOutput();
     MusicVoice().paused = 1;
+    if (Plays.musicState == PLAY_STATE_PLAYING) Plays.musicState = PLAY_STATE_PAUSED;
     UnlockAudioOutput();
     return 0;
 }
@@ -102,6 +105,7 @@ int ResumeMusic()
     if (SoundTables.currentMusic < 0) return -1;
     LockAudioOutput();
     MusicVoice().paused = 0;
+    if (Plays.musicState == PLAY_STATE_PAUSED) Plays.musicState = PLAY_STATE_PLAYING;
     UnlockAudioOutput();
     return 0;
 }
@@ -120,10 +124,7 @@ int SetMusicVolume(int volume)
     if (volume < 0 || volume > 255) return -1;
     SoundTables.musicVolume = volume;
     LockAudioOutput();
-    Voice& voice = MusicVoice();
-    voice.fade = Level(volume);
-    voice.fadeStep = 0;
-    voice.stopAtFadeEnd = 0;
+    SetVoiceFade(MusicVoice(), 0, VoiceLevel(volume), false);
     UnlockAudioOutput();
     return 0;
 }
@@ -132,18 +133,56 @@ int FadeMusic(int milliseconds, int volume)
 {
     if (volume < 0 || volume > 255 || milliseconds < 0) return -1;
     if (volume > 0) SoundTables.musicVolume = volume;
-    const int64_t frames = int64_t(milliseconds) * std::max(SoundMixer.outputRate, 1) / 1000;
     LockAudioOutput();
-    Voice& voice = MusicVoice();
-    voice.fadeTarget = Level(volume);
-    voice.stopAtFadeEnd = volume == 0 ? 1 : 0;
-    if (frames <= 0 || voice.fade == voice.fadeTarget) {
-        voice.fade = voice.fadeTarget;
-        voice.fadeStep = 0;
-        if (voice.stopAtFadeEnd) voice.playing = 0;
-    } else {
-        voice.fadeStep = (voice.fadeTarget - voice.fade) / float(frames);
-    }
+    SetVoiceFade(MusicVoice(), FramesOf(milliseconds), VoiceLevel(volume), volume == 0);
     UnlockAudioOutput();
     return 0;
+}
+
+int SetMusicPosition(int64_t frame)
+{
+    if (SoundTables.currentMusic < 0 || frame < 0) return -1;
+    // Only this thread sets the voice's stream and rate; the mixer moves its position.
+    Voice& voice = MusicVoice();
+    SoundStream* stream = voice.stream;
+    if (stream == nullptr || frame > stream->decoder->format.frames) return -1;
+    LockAudioOutput();
+    const bool sounding = voice.playing != 0;
+    const uint64_t ringFrame = voice.position >> 32;
+    int result = -1;
+    if (sounding) {
+        result = RestartSoundStream(stream, ringFrame, frame);
+        if (result == 0) voice.position = ringFrame << 32;
+    }
+    UnlockAudioOutput();
+    if (result != 0) return sounding ? LogWrite("ミュージックの再生位置を移せませんでした\n") : -1;
+    FillSoundStream(stream);
+    return 0;
+}
+
+int64_t GetMusicPosition()
+{
+    if (SoundTables.currentMusic < 0) return -1;
+    const SoundStream* stream = MusicVoice().stream;
+    if (stream == nullptr) return -1;
+    LockAudioOutput();
+    const uint64_t ringFrame = MusicVoice().position >> 32;
+    const bool sounding = MusicVoice().playing != 0;
+    UnlockAudioOutput();
+    return sounding ? StreamSourceFrame(stream, ringFrame) : -1;
+}
+
+int SetMusicPositionSeconds(double seconds)
+{
+    if (SoundTables.currentMusic < 0 || MusicVoice().stream == nullptr || !(seconds >= 0)) return -1;
+    const double frame = seconds * MusicVoice().stream->decoder->format.rate;
+    if (frame > double(INT64_MAX / 2)) return -1;
+    return SetMusicPosition(int64_t(std::llround(frame)));
+}
+
+double GetMusicPositionSeconds()
+{
+    const int64_t frame = GetMusicPosition();
+    if (frame < 0) return -1.0;
+    return double(frame) / MusicVoice().stream->decoder->format.rate;
 }

@@ -8,6 +8,7 @@
 #include "sound/sound_device_ops.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+#include "sound/sound_plays.h"
 
 namespace ror {
 
@@ -164,6 +165,7 @@ int SoundEnd()
     // Sounds may be loaded without a device: they go in either case.
     DeleteAllSoundHandles();
     DeleteAllMusicHandles();
+    ClearPlays();
     if (SoundState.device == 0) return -1;
     StopVoicesOf(-1);
     Ops().stopMixer();
@@ -183,3 +185,16 @@ int SoundEnd()
 }
 
 }  // namespace ror
+
+using namespace ror;
+
+int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames)
+{
+    AudioFormat format{};
+    if (SoundState.device == 0 || ReadAudioOutputFormat(&format) != 0) return -1;
+    if (rate != nullptr) *rate = format.rate;
+    if (channels != nullptr) *channels = format.channels;
+    if (sampleType != nullptr) *sampleType = format.bits == 8 ? SOUND_SAMPLE_UNSIGNED_8 : SOUND_SAMPLE_SIGNED_16;
+    if (bufferFrames != nullptr) *bufferFrames = AudioOutputBufferFrames();
+    return 0;
+}

@@ -4,6 +4,7 @@
 #include "platform/audio/audio_device.h"
 #include "rorodiv.h"
 #include "sound/sound_mixer.h"
+#include "sound/sound_plays.h"
 
 namespace ror {
 
@@ -49,6 +50,7 @@ void StopVoicesOf(int32_t owner)
     LockAudioOutput();
     for (Voice& voice : SoundMixer.voices) {
         if (owner != -1 && voice.owner != owner) continue;
+        EndPlayOfVoice(voice, voice.playing ? PLAY_STATE_STOPPED : PLAY_STATE_ENDED);
         voice.playing = 0;
         voice.samples = nullptr;
         voice.owner = -1;
@@ -63,6 +65,7 @@ void StepSoundStreaming()
     // Only this thread sets a voice's stream, so reading it needs no lock.
     for (Voice& voice : SoundMixer.voices)
         if (voice.stream != nullptr) FillSoundStream(voice.stream);
+    DeliverSoundNotices();
 }
 
 void DeleteAllSoundHandles()

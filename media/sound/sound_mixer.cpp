@@ -160,10 +160,12 @@ void MixSounds(int16_t* stereoFrames, int32_t frameCount)
         std::fill_n(Sums, 2 * frames, 0.0f);
         for (Voice& voice : SoundMixer.voices) {
             if (!voice.playing || voice.paused) continue;
+            const int32_t count = voice.limit > 0 && voice.limit < frames ? int32_t(voice.limit) : frames;
             if (voice.stream != nullptr)
-                MixStreamed(voice, frames);
+                MixStreamed(voice, count);
             else
-                MixDecoded(voice, frames);
+                MixDecoded(voice, count);
+            if (voice.limit > 0 && (voice.limit -= count) == 0) voice.playing = 0;
         }
         int16_t* out = stereoFrames + 2 * done;
         for (int32_t i = 0; i < 2 * frames; ++i) out[i] = Clip(Sums[i]);
@@ -182,6 +184,23 @@ void VoiceGains(int32_t volume, int32_t pan, float* left, float* right)
     pan = std::clamp(pan, -255, 255);
     *left = pan > 0 ? gain * float(255 - pan) / 255.0f : gain;
     *right = pan < 0 ? gain * float(255 + pan) / 255.0f : gain;
+}
+
+float VoiceLevel(int32_t volume) { return float(std::clamp(volume, 0, 255)) / 255.0f; }
+
+int64_t FramesOf(int32_t milliseconds) { return int64_t(milliseconds) * std::max(SoundMixer.outputRate, 1) / 1000; }
+
+void SetVoiceFade(Voice& voice, int64_t frames, float target, bool stopAtEnd)
+{
+    voice.fadeTarget = target;
+    voice.stopAtFadeEnd = stopAtEnd ? 1 : 0;
+    if (frames <= 0 || voice.fade == target) {
+        voice.fade = target;
+        voice.fadeStep = 0;
+        if (stopAtEnd) voice.playing = 0;
+    } else {
+        voice.fadeStep = (target - voice.fade) / float(frames);
+    }
 }
 
 }  // namespace ror

@@ -29,6 +29,8 @@ struct Voice {
     float fadeTarget;
     float fadeStep;  // per output frame; 0 when no fade runs
     int32_t stopAtFadeEnd;
+    int64_t limit;  // output frames it may still sound; 0: no limit
+    int32_t play;   // slot of its play record + 1; 0 for none (the music)
 };
 
 struct SoundMixerState {
@@ -46,5 +48,13 @@ void MixSounds(int16_t* stereoFrames, int32_t frameCount);
 uint64_t VoiceStep(int32_t sourceRate);
 // Left and right gains of a volume 0..255 and a pan -255 (left) .. 255 (right).
 void VoiceGains(int32_t volume, int32_t pan, float* left, float* right);
+// A volume 0..255 as the voice's fade level (its volume rides on the fade, the pan on the
+// gains).
+float VoiceLevel(int32_t volume);
+// Output frames of `milliseconds` at the output's rate.
+int64_t FramesOf(int32_t milliseconds);
+// Moves the voice's level to `target` over `frames` output frames (at once for 0), ending
+// the voice on arrival when `stopAtEnd`. Under the output's lock.
+void SetVoiceFade(Voice& voice, int64_t frames, float target, bool stopAtEnd);
 
 }  // namespace ror

@@ -7,6 +7,7 @@
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+#include "sound/sound_plays.h"
 
 namespace ror {
 
@@ -53,14 +54,17 @@ void ChangeVoices(int32_t handle, Change change)
     UnlockAudioOutput();
 }
 
-// The sound's volume and pan, for every play of it.
+// The sound's volume and pan, for every play of it: the pan in the gains, the volume as
+// the level (which ends a fade the play had).
 void ApplyGains(int32_t handle, const SoundRecord& sound)
 {
     float left = 0, right = 0;
-    VoiceGains(sound.volume, sound.pan, &left, &right);
+    VoiceGains(255, sound.pan, &left, &right);
+    const float level = VoiceLevel(sound.volume);
     ChangeVoices(handle, [&](Voice& voice) {
         voice.gainLeft = left;
         voice.gainRight = right;
+        SetVoiceFade(voice, 0, level, false);
     });
 }
 
@@ -70,7 +74,7 @@ void ApplyGains(int32_t handle, const SoundRecord& sound)
 
 using namespace ror;
 
-int PlaySound(int handle, int mode)
+int StartSound(int handle, int mode)
 {
     SoundRecord* sound = ResolveSound(handle);
     if (sound == nullptr) return -1;
@@ -94,14 +98,16 @@ int PlaySound(int handle, int mode)
     fresh.position =
         stream != nullptr ? 0 : uint64_t(std::clamp<int64_t>(sound->startFrame, 0, sound->format.frames)) << 32;
     fresh.step = VoiceStep(PlaybackRate(*sound));
-    VoiceGains(sound->volume, sound->pan, &fresh.gainLeft, &fresh.gainRight);
-    fresh.fade = 1.0f;
+    VoiceGains(255, sound->pan, &fresh.gainLeft, &fresh.gainRight);
+    fresh.fade = VoiceLevel(sound->volume);
 
     LockAudioOutput();
     const int32_t index = ChooseVoice();
     Voice& voice = SoundMixer.voices[index];
+    EndPlayOfVoice(voice, voice.playing ? PLAY_STATE_STOLEN : PLAY_STATE_ENDED);
     SoundStream* displaced = voice.stream;
     fresh.serial = SoundMixer.nextSerial++;
+    fresh.play = NewPlayRecord(index, fresh) + 1;
     voice = fresh;
     UnlockAudioOutput();
     CloseSoundStream(displaced);
@@ -113,8 +119,10 @@ int PlaySound(int handle, int mode)
             SystemSleep(1);
         }
     }
-    return 0;
+    return Plays.records[fresh.play - 1].header.handle;
 }
+
+int PlaySound(int handle, int mode) { return StartSound(handle, mode) < 0 ? -1 : 0; }
 
 int StopSound(int handle)
 {

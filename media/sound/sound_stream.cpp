@@ -15,6 +15,22 @@ constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
 
 void Finish(SoundStream* stream) { stream->finished.store(1, std::memory_order_release); }
 
+void AddMark(SoundStream* stream, uint64_t ringFrame, int64_t sourceFrame)
+{
+    stream->marks[stream->markCount % kStreamMarks] = {ringFrame, sourceFrame};
+    ++stream->markCount;
+}
+
+// Marks the mixer has passed (a newer one starts at or before what it consumed) are free.
+bool MarkRoom(SoundStream* stream)
+{
+    const uint64_t consumed = stream->consumed.load(std::memory_order_acquire);
+    while (stream->markCount - stream->oldestMark > 1 &&
+           stream->marks[(stream->oldestMark + 1) % kStreamMarks].ringFrame <= consumed)
+        ++stream->oldestMark;
+    return stream->markCount - stream->oldestMark < uint32_t(kStreamMarks);
+}
+
 }  // namespace
 
 int OpenSourceReader(const StreamSource& source, SoundReader* reader, int32_t* isFile)
@@ -66,6 +82,7 @@ SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t s
     }
     if (startFrame > 0 && stream->decoder->ops->seek(stream->decoder, startFrame) == 0)
         stream->sourceFrame = startFrame;
+    AddMark(stream, 0, stream->sourceFrame);
     FillSoundStream(stream);
     return stream;
 }
@@ -96,11 +113,17 @@ void FillSoundStream(SoundStream* stream)
         }
         if (count == 0) {
             // The end of the piece (or of its loop): turn back, unless that gave nothing.
-            if (!stream->loop || justTurned || decoder->ops->seek(decoder, format.loopStart) != 0) {
+            if (!stream->loop || justTurned) {
+                Finish(stream);
+                return;
+            }
+            if (!MarkRoom(stream)) return;  // the next fill turns back
+            if (decoder->ops->seek(decoder, format.loopStart) != 0) {
                 Finish(stream);
                 return;
             }
             stream->sourceFrame = format.loopStart;
+            AddMark(stream, written, format.loopStart);
             justTurned = true;
             continue;
         }
@@ -108,6 +131,28 @@ void FillSoundStream(SoundStream* stream)
         stream->sourceFrame += count;
         stream->written.store(written + uint64_t(count), std::memory_order_release);
     }
+}
+
+int64_t StreamSourceFrame(const SoundStream* stream, uint64_t ringFrame)
+{
+    for (uint32_t count = stream->markCount; count > stream->oldestMark; --count) {
+        const StreamMark& mark = stream->marks[(count - 1) % kStreamMarks];
+        if (mark.ringFrame <= ringFrame) return mark.sourceFrame + int64_t(ringFrame - mark.ringFrame);
+    }
+    const StreamMark& oldest = stream->marks[stream->oldestMark % kStreamMarks];
+    return oldest.sourceFrame;
+}
+
+int RestartSoundStream(SoundStream* stream, uint64_t ringFrame, int64_t frame)
+{
+    if (stream->decoder->ops->seek(stream->decoder, frame) != 0) return -1;
+    stream->sourceFrame = frame;
+    stream->written.store(ringFrame, std::memory_order_release);
+    stream->consumed.store(ringFrame, std::memory_order_release);
+    stream->finished.store(0, std::memory_order_release);
+    stream->markCount = stream->oldestMark = 0;
+    AddMark(stream, ringFrame, frame);
+    return 0;
 }
 
 void CloseSoundStream(SoundStream* stream)

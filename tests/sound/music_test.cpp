@@ -105,6 +105,96 @@ TEST_F(MusicTest, VolumePauseAndFades)
     EXPECT_EQ(IsMusicPlaying(), 1);
 }
 
+// Every frame of the piece carries its own number, so the output says where the piece is.
+std::vector<int16_t> Numbered(int frames)
+{
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames; ++i) samples.push_back(int16_t(i));
+    return samples;
+}
+
+TEST_F(MusicTest, PositionAndSeekInFramesAndSecondsFollowThePiece)
+{
+    WriteFile("numbered.wav", Wav16(Numbered(30000)));
+    EXPECT_EQ(GetMusicPosition(), -1) << "no piece";
+    EXPECT_EQ(SetMusicPosition(0), -1);
+    ASSERT_EQ(PlayMusic("numbered.wav", 0), 0);
+    EXPECT_EQ(GetMusicPosition(), 0);
+    Mix(1000);
+    EXPECT_EQ(GetMusicPosition(), 1000);
+
+    struct Case {
+        int64_t frame;  // or -1: by seconds
+        double seconds;
+        int64_t expected;  // the next frame heard
+    };
+    for (const Case& c :
+         {Case{20000, 0, 20000}, Case{5, 0, 5}, Case{-1, 0.5, 22050}, Case{-1, 0.25, 11025}, Case{0, 0, 0}}) {
+        SCOPED_TRACE(c.expected);
+        ASSERT_EQ(c.frame >= 0 ? SetMusicPosition(c.frame) : SetMusicPositionSeconds(c.seconds), 0);
+        EXPECT_EQ(GetMusicPosition(), c.expected);
+        const std::vector<int16_t> out = Mix(600);
+        for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], c.expected + int64_t(i)) << i;
+        EXPECT_EQ(GetMusicPosition(), c.expected + 600);
+        EXPECT_DOUBLE_EQ(GetMusicPositionSeconds(), double(c.expected + 600) / 44100);
+    }
+
+    // Paused, the piece moves and goes on from there once resumed.
+    ASSERT_EQ(PauseMusic(), 0);
+    ASSERT_EQ(SetMusicPosition(29000), 0);
+    EXPECT_EQ(Mix(10), std::vector<int16_t>(10, 0));
+    ASSERT_EQ(ResumeMusic(), 0);
+    EXPECT_EQ(Mix(1)[0], 29000);
+
+    // Out of the piece: refused, and the piece plays on where it was.
+    EXPECT_EQ(SetMusicPosition(30001), -1);
+    EXPECT_EQ(SetMusicPosition(-1), -1);
+    EXPECT_EQ(SetMusicPositionSeconds(-0.5), -1);
+    EXPECT_EQ(SetMusicPositionSeconds(1.0), -1);
+    EXPECT_EQ(Mix(1)[0], 29001);
+
+    // A looping piece counts within the piece after it turned back.
+    ASSERT_EQ(PlayMusic("numbered.wav", 1), 0);
+    Mix(30000 + 700);
+    EXPECT_EQ(GetMusicPosition(), 700);
+    ASSERT_EQ(SetMusicPosition(29990), 0);
+    EXPECT_EQ(Mix(20), [] {
+        std::vector<int16_t> v = Numbered(30000);
+        std::vector<int16_t> wrapped(v.begin() + 29990, v.end());
+        wrapped.insert(wrapped.end(), v.begin(), v.begin() + 10);
+        return wrapped;
+    }());
+    EXPECT_EQ(GetMusicPosition(), 10);
+
+    // Once a piece has ended there is nothing to move.
+    ASSERT_EQ(PlayMusic("numbered.wav", 0), 0);
+    ASSERT_EQ(SetMusicPosition(29900), 0);
+    Mix(200);
+    EXPECT_EQ(IsMusicPlaying(), 0);
+    EXPECT_EQ(SetMusicPosition(0), -1);
+    EXPECT_EQ(GetMusicPosition(), -1);
+    EXPECT_EQ(GetMusicPositionSeconds(), -1.0);
+}
+
+TEST_F(MusicTest, AnOggPieceSeeksToTheSoundItHoldsThere)
+{
+    // A second of silence, then a second of a tone.
+    std::vector<int16_t> piece(44100, 0);
+    const std::vector<int16_t> tone = Sine(44100, 50, 8000);
+    piece.insert(piece.end(), tone.begin(), tone.end());
+    WriteFile("half.ogg", OggFile(piece, 1, 44100));
+    ASSERT_EQ(PlayMusic("half.ogg", 0), 0);
+    EXPECT_LT(MeanLoudness(Mix(2000), 0, 2000), 300);
+    ASSERT_EQ(SetMusicPositionSeconds(1.5), 0);
+    EXPECT_EQ(GetMusicPosition(), 66150);
+    const std::vector<int16_t> out = Mix(2000);
+    EXPECT_GT(MeanLoudness(out, 0, 2000), 3000);
+    // The tone's own phase: a frame heard after the seek is the tone's frame there.
+    for (int i = 0; i < 2000; i += 97) EXPECT_NEAR(out[size_t(i)], tone[size_t(22050 + i)], 600) << i;
+    ASSERT_EQ(SetMusicPosition(100), 0);
+    EXPECT_LT(MeanLoudness(Mix(2000), 0, 2000), 300);
+}
+
 TEST_F(MusicTest, BadCallsAndMissingFilesFailWithoutTouchingThePieceState)
 {
     EXPECT_EQ(PauseMusic(), -1) << "nothing loaded";

@@ -15,6 +15,7 @@
 #include "platform/audio/audio_device.h"
 #include "sound/sound_device_ops.h"
 #include "sound/sound_mixer.h"
+#include "rorodiv.h"
 
 // The file layer installed, the sound device on `driver` when a test starts it, and
 // everything of sound released again at the end.
@@ -57,5 +58,37 @@ protected:
         for (char c : logged)
             if (c != '\r') lines += c;
         return lines;
+    }
+};
+
+// The device up with the test mixing by hand, and the helpers of such tests.
+class HandMixedSoundTest : public SoundFixture {
+protected:
+    void SetUp() override
+    {
+        SoundFixture::SetUp();
+        MixByHand();
+    }
+
+    int Load(const std::string& bytes)
+    {
+        const int handle = LoadSoundFromMemory(bytes.data(), int32_t(bytes.size()));
+        EXPECT_GE(handle, 0) << Logged();
+        return handle;
+    }
+
+    // `frames` stereo frames of output.
+    static std::vector<int16_t> Mix(int frames)
+    {
+        std::vector<int16_t> out(size_t(2 * frames), 12345);
+        ror::MixSounds(out.data(), frames);
+        return out;
+    }
+
+    static std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int channel)
+    {
+        std::vector<int16_t> out;
+        for (size_t i = size_t(channel); i < stereo.size(); i += 2) out.push_back(stereo[i]);
+        return out;
     }
 };

@@ -11,36 +11,7 @@ using namespace ror;
 
 namespace {
 
-class SoundMixerTest : public SoundFixture {
-protected:
-    void SetUp() override
-    {
-        SoundFixture::SetUp();
-        MixByHand();
-    }
-
-    int Load(const std::string& bytes)
-    {
-        const int handle = LoadSoundFromMemory(bytes.data(), int32_t(bytes.size()));
-        EXPECT_GE(handle, 0) << Logged();
-        return handle;
-    }
-
-    // `frames` stereo frames of output.
-    static std::vector<int16_t> Mix(int frames)
-    {
-        std::vector<int16_t> out(size_t(2 * frames), 12345);
-        MixSounds(out.data(), frames);
-        return out;
-    }
-
-    static std::vector<int16_t> Channel(const std::vector<int16_t>& stereo, int channel)
-    {
-        std::vector<int16_t> out;
-        for (size_t i = size_t(channel); i < stereo.size(); i += 2) out.push_back(stereo[i]);
-        return out;
-    }
-};
+using SoundMixerTest = HandMixedSoundTest;
 
 bool AllZero(const std::vector<int16_t>& samples, size_t from = 0)
 {

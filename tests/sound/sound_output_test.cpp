@@ -60,6 +60,17 @@ protected:
     }
 };
 
+// What GetSoundDeviceFormat tells of the device on the disk driver.
+void ExpectDeviceFormat(int channels, int sampleType)
+{
+    int rate = 0, gotChannels = 0, gotType = 0, bufferFrames = 0;
+    ASSERT_EQ(GetSoundDeviceFormat(&rate, &gotChannels, &gotType, &bufferFrames), 0);
+    EXPECT_EQ(rate, 44100);
+    EXPECT_EQ(gotChannels, channels);
+    EXPECT_EQ(gotType, sampleType);
+    EXPECT_EQ(bufferFrames, 1024);
+}
+
 size_t Onset(const std::vector<int16_t>& stereo)
 {
     for (size_t i = 0; i < stereo.size(); ++i)
@@ -129,6 +140,18 @@ TEST_F(SoundOutputTest, OncePannedQuieterAndAtAnotherRateFromWavOggAndAnArchive)
     }
 }
 
+TEST_F(SoundOutputTest, TheDeviceTellsTheFormatItRunsWith)
+{
+    ExpectDeviceFormat(2, SOUND_SAMPLE_SIGNED_16);
+    int bufferFrames = 0;
+    EXPECT_EQ(GetSoundDeviceFormat(nullptr, nullptr, nullptr, &bufferFrames), 0) << "null pointers are skipped";
+    EXPECT_EQ(bufferFrames, 1024);
+    ASSERT_EQ(SoundEnd(), 0);
+    int rate = 7;
+    EXPECT_EQ(GetSoundDeviceFormat(&rate, nullptr, nullptr, nullptr), -1) << "no device";
+    EXPECT_EQ(rate, 7);
+}
+
 TEST_F(SoundOutputTest, ALoopRepeatsUntilStoppedAndIsSilentFromTheNextBufferOn)
 {
     const std::vector<int16_t> burst = Burst(300);
@@ -173,10 +196,7 @@ TEST_F(SoundOutputTest, AnEightBitMonoOutputGetsTheMixFoldedAndNarrowed)
     };
     SoundState.ops = &ops;
     ASSERT_EQ(SoundStart(), 0);
-    AudioFormat format{};
-    ASSERT_EQ(ReadAudioOutputFormat(&format), 0);
-    ASSERT_EQ(format.channels, 1);
-    ASSERT_EQ(format.bits, 8);
+    ExpectDeviceFormat(1, SOUND_SAMPLE_UNSIGNED_8);
     // Left and right differ: the output holds their mean, as unsigned 8 bits.
     std::vector<int16_t> frames;
     for (int i = 0; i < 3000; ++i) {

@@ -184,6 +184,8 @@ int ReadAudioOutputFormat(AudioFormat* format)
     return 0;
 }
 
+int32_t AudioOutputBufferFrames() { return Audio.output != 0 ? int32_t(Audio.spec.samples) : 0; }
+
 void CloseAudioOutput()
 {
     if (Audio.output == 0) return;

@@ -49,6 +49,8 @@ int OpenAudioOutput(const AudioFormat& format);
 int ReopenAudioOutput(const AudioFormat& format);
 // The format the open output runs with. 0, or -1 when no output is open.
 int ReadAudioOutputFormat(AudioFormat* format);
+// Frames of one buffer the open output's callback fills; 0 when no output is open.
+int32_t AudioOutputBufferFrames();
 void CloseAudioOutput();
 
 // What the default output reports; where the driver reports nothing, the values of an
