@@ -11,6 +11,8 @@
 // keep every one.
 #include "rorodiv.h"
 
+#include "../wav_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -23,28 +25,14 @@ namespace {
 std::vector<uint8_t> MakeBumpWav()
 {
     constexpr int kRate = 22050, kFrames = kRate * 15 / 100;
-    std::vector<uint8_t> wav(44 + kFrames * 2);
-    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&wav[at], &v, 4); };
-    auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&wav[at], &v, 2); };
-    std::memcpy(&wav[0], "RIFF", 4);
-    put32(4, uint32_t(wav.size() - 8));
-    std::memcpy(&wav[8], "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);  // PCM
-    put16(22, 1);  // mono
-    put32(24, kRate);
-    put32(28, kRate * 2);
-    put16(32, 2);
-    put16(34, 16);
-    std::memcpy(&wav[36], "data", 4);
-    put32(40, kFrames * 2);
+    std::vector<int16_t> samples(kFrames);
     double phase = 0;
     for (int i = 0; i < kFrames; ++i) {
         const double t = double(i) / kFrames;
         phase += 2 * 3.14159265358979 * (220 - 120 * t) / kRate;
-        put16(44 + size_t(i) * 2, uint16_t(int16_t(12000 * (1 - t) * std::sin(phase))));
+        samples[size_t(i)] = int16_t(12000 * (1 - t) * std::sin(phase));
     }
-    return wav;
+    return MakeWav(samples, kRate);
 }
 
 constexpr int kCell = 32;

@@ -63,6 +63,8 @@ struct GraphicRecord {
     // the graphic's top-left pixel lies in its picture, so that it can be loaded again.
     char* sourcePath;
     int32_t sourceX, sourceY;
+    // 1 while a mode change that keeps graphics holds the record without an image.
+    int32_t setAside;
 };
 
 struct GraphicTableRecord {

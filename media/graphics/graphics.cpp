@@ -178,10 +178,31 @@ namespace ror {
 int DestroyAllGraphics()
 {
     for (int slot = 0; slot < kGraphicSlots; ++slot) {
-        const HandleHeader* record = GraphicTable.slots[slot];
-        if (record != nullptr) DestroyGraphic(record->handle);
+        const auto* record = reinterpret_cast<const GraphicRecord*>(GraphicTable.slots[slot]);
+        if (record != nullptr && !record->setAside) DestroyGraphic(record->header.handle);
     }
     return 0;
+}
+
+void SetGraphicAside(GraphicRecord* g)
+{
+    DrawOps.releaseGraphicView(g);
+    ReleaseMemImg(&g->view);
+    ReleaseImage(g->image);
+    g->image = nullptr;
+    g->setAside = 1;
+}
+
+int AttachGraphicToImageOf(GraphicRecord* g, GraphicRecord* whole)
+{
+    g->image = whole->image;
+    ++g->image->refCount;
+    g->setAside = 0;
+    if (IsBlendGraphic(whole)) {
+        MakeSubImage(&g->view, &whole->view, g->offsetX, g->offsetY, g->width, g->height);
+        return 0;
+    }
+    return DrawOps.attachSubGraphic(g, whole, g->offsetX, g->offsetY);
 }
 
 }  // namespace ror

@@ -9,10 +9,19 @@
 
 namespace ror {
 
+struct GraphicRecord;
+
 // A new graphic handle with an empty image record of the size (no pixel store yet): the
 // handle, or -1.
 int NewImageGraphic(int width, int height);
+// Every graphic but those set aside over a mode change.
 int DestroyAllGraphics();
+// Releases the graphic's view and its share of the image, keeping the record and its handle
+// (set aside until AttachGraphicToImageOf gives it an image again).
+void SetGraphicAside(GraphicRecord* g);
+// Makes the set-aside graphic a view of `whole`'s image at its own offset and size again
+// (`whole` covers its image from (0, 0)). 0 / -1.
+int AttachGraphicToImageOf(GraphicRecord* g, GraphicRecord* whole);
 int WatchGraphicLoss(int handle, int32_t* flag);
 // Copies `rect` of the source (and, when given, the alpha of `alpha`'s pixels at the same
 // places) to (x, y) of the graphic, converting the pixel format.

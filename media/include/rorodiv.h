@@ -146,6 +146,15 @@ ROR_API int StopPadVibration(int pad);
 /// font handle. 0; -2 when the display took only 640 x 480 at 16 bits instead; -1 for a size
 /// of 0 or above the largest screen, another depth, or a mode the display refused.
 ROR_API int SetScreenMode(int width, int height, int colorBits, int refreshRate);
+/// keep 1: a mode change (ChangeWindowMode or SetScreenMode after start-up) keeps every
+/// graphic and font handle valid, with its pixels and settings: graphics are read back before
+/// the screen goes and made again on the new one (their pixels converted when the colour depth
+/// changes; a graphic and its sub-graphics still share their pixels), fonts are made again
+/// under the same handles. The draw target, draw region and blend image go back to their
+/// start-up state as after any mode change. A graphic or font that cannot be made again is
+/// released (a font's released flag is set). 0, the default, releases every graphic and font handle at a
+/// mode change. Before or after start-up, on both drawing paths. Always 0.
+ROR_API int SetKeepGraphicsAcrossModeChange(int keep);
 /// flag 0: never try the hardware (OpenGL) path, draw in software. 1, the default, tries it
 /// first. Before start-up only: 0; -1 after it.
 ROR_API int SetUseHardware(int flag);
@@ -531,6 +540,11 @@ constexpr int SOUND_SAMPLE_UNSIGNED_8 = 8, SOUND_SAMPLE_SIGNED_16 = 16;
 /// the frames of one buffer it asks the mixer for. A null pointer skips that value. After
 /// start-up. 0; -1 when no sound device runs (nothing is written then).
 ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames);
+
+/// How often a streamed sound or the music ran out of decoded frames before its end since
+/// start-up (each time a gap of silence): 0 while the stream thread keeps up. After start-up;
+/// 0 before it.
+ROR_API int64_t GetSoundUnderrunCount();
 
 // Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file.
 

@@ -528,6 +528,27 @@ std::vector<DrawCase> GraphicCases()
              DestroyGraphic(g);
          },
          Match::Raster, 2500},  // about 3 % of the quad, along the squares' edges
+        // A graphic, a divided cell and a font kept across a switch to full screen and back,
+        // drawn after it.
+        {"KeptAcrossAModeChange",
+         [] {
+             SetKeepGraphicsAcrossModeChange(1);
+             const int g = PatternGraphic(64, 48, 8);
+             const int cell = CreateSubGraphic(16, 8, 32, 32, g);
+             const int font = CreateFontToHandle(nullptr, 24, -1, FONT_EDGE, -1, 2, 0);
+             ChangeWindowMode(0);
+             ChangeWindowMode(1);
+             SetWaitVsync(0);
+             SetDrawTarget(-2);
+             DrawBackdrop();
+             PutGraphic(40, 300, g, 1);
+             PutGraphic(200, 300, cell, 0);
+             PrintTextWithFont(300, 100, "Kept", PackColor(255, 255, 0), font, PackColor(0, 0, 128));
+             DestroyGraphic(cell);
+             DestroyGraphic(g);
+             ReleaseFontHandle(font);
+             SetKeepGraphicsAcrossModeChange(0);
+         }},
     };
 }
 

@@ -41,6 +41,7 @@ int SoftwareCreateGraphicImage(GraphicRecord* g)
     const int key =
         int(PackColorForFormat(format, cs.transparentColor[0], cs.transparentColor[1], cs.transparentColor[2], 0));
     if (CreateMemImg(&image->store, image->width, image->height, -1, key, kind, 0, alpha, 1, nullptr) != 0) return -1;
+    image->hasAlpha = alpha;
     MakeSubImage(&g->view, &image->store, 0, 0, g->width, g->height);
     return 0;
 }
