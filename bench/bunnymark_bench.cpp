@@ -1,7 +1,7 @@
 // "Bunnymark": N textured 32 x 32 sprites with alpha, one texture, each moving and bouncing
 // off the window's edges, drawn every frame in an 800 x 600 real X11 window and presented
-// (vsync off). Plain (PutGraphic; SDL_RenderCopy) and turned and scaled (PutGraphicQuad;
-// SDL_RenderCopyExF). The layer on both drawing paths against SDL2's renderer, software and
+// (vsync off). Plain (PutGraphic; SDL_RenderCopy) and turned and scaled (PutGraphicQuad, or
+// with turned:2 PutGraphicTurned; SDL_RenderCopyExF). The layer on both drawing paths against SDL2's renderer, software and
 // accelerated, in one run. Under Xvfb the GL is Mesa's llvmpipe, a CPU rasteriser that draws
 // in threads of its own: sprites_per_s counts the wall time, cpu_us_per_1000 only the calling
 // thread's CPU time (what the caller pays to hand the sprites over).
@@ -113,6 +113,10 @@ void Bunnymark(benchmark::State& state)
                 PutGraphic(int(b.x), int(b.y), sprite, 1);
                 continue;
             }
+            if (turned == 2) {
+                PutGraphicTurned(b.x + 16.0f, b.y + 16.0f, b.scale, b.angle * 57.29578f, sprite, 1, 0);
+                continue;
+            }
             const float half = 16.0f * b.scale, c = std::cos(b.angle) * half, s = std::sin(b.angle) * half;
             const float cx = b.x + 16.0f, cy = b.y + 16.0f;
             const float corners[4][2] = {{cx - c + s, cy - s - c},
@@ -133,7 +137,7 @@ void Bunnymark(benchmark::State& state)
     SetUseHardware(1);
 }
 BENCHMARK(Bunnymark)
-    ->ArgsProduct({{1, 0}, {0, 1}, {1000, 10000}})
+    ->ArgsProduct({{1, 0}, {0, 1, 2}, {1000, 10000}})
     ->ArgNames({"path", "turned", "count"})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();

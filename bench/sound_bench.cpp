@@ -48,21 +48,32 @@ const std::string& ToneWav()
     return wav;
 }
 
-// Ten seconds of music-like stereo (two tones and noise), encoded once.
+// `seconds` of music-like stereo (two tones and noise each side).
+std::string MusicLikeOgg(int seconds)
+{
+    std::vector<int16_t> samples;
+    uint32_t noise = 7;
+    for (int i = 0; i < seconds * kRate; ++i) {
+        noise = noise * 1103515245u + 12345u;
+        const double t = double(i) / kRate;
+        const int n = int((noise >> 16) & 1023) - 512;
+        samples.push_back(int16_t(5000 * std::sin(2 * M_PI * 220 * t) + 3000 * std::sin(2 * M_PI * 331 * t) + n));
+        samples.push_back(int16_t(5000 * std::sin(2 * M_PI * 277 * t) + 3000 * std::sin(2 * M_PI * 440 * t) + n));
+    }
+    return OggFile(samples, 2, kRate);
+}
+
+// Ten seconds, encoded once.
 const std::string& MusicOgg()
 {
-    static const std::string ogg = [] {
-        std::vector<int16_t> samples;
-        uint32_t noise = 7;
-        for (int i = 0; i < 10 * kRate; ++i) {
-            noise = noise * 1103515245u + 12345u;
-            const double t = double(i) / kRate;
-            const int n = int((noise >> 16) & 1023) - 512;
-            samples.push_back(int16_t(5000 * std::sin(2 * M_PI * 220 * t) + 3000 * std::sin(2 * M_PI * 331 * t) + n));
-            samples.push_back(int16_t(5000 * std::sin(2 * M_PI * 277 * t) + 3000 * std::sin(2 * M_PI * 440 * t) + n));
-        }
-        return OggFile(samples, 2, kRate);
-    }();
+    static const std::string ogg = MusicLikeOgg(10);
+    return ogg;
+}
+
+// Fifteen seconds: over the streaming threshold, so a sound of it streams while it plays.
+const std::string& LongOgg()
+{
+    static const std::string ogg = MusicLikeOgg(15);
     return ogg;
 }
 
@@ -92,9 +103,9 @@ void CallbackCases(benchmark::internal::Benchmark* b)
     b->Arg(0)->Arg(1)->Arg(8)->Arg(32)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 }
 
-// Our mixer in the device's callback (SDL's dummy driver, real time), N looping voices of a
-// one-second stereo sound.
-void BM_SoundMixerCallback(benchmark::State& state)
+// N looping plays of a sound made of `bytes`, our mixer in the device's callback (SDL's
+// dummy driver, real time).
+void MeasureOurLoops(benchmark::State& state, const std::string& bytes)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     InstallFileAccess(nullptr);
@@ -103,16 +114,15 @@ void BM_SoundMixerCallback(benchmark::State& state)
         state.SkipWithError("no sound device");
         return;
     }
-    const int handle = LoadSoundFromMemory(ToneWav().data(), int32_t(ToneWav().size()));
+    const int handle = LoadSoundFromMemory(bytes.data(), int32_t(bytes.size()));
     for (int i = 0; i < state.range(0); ++i) PlaySound(handle, SOUND_PLAY_LOOP);
     MeasureOneSecondOfPlay(state);
     SoundEnd();
 }
-BENCHMARK(BM_SoundMixerCallback)->Apply(CallbackCases);
 
-// SDL_mixer on the same driver and format, the chunk already in the device's format,
-// N channels looping it (Mix_PlayChannel).
-void BM_SdlMixerCallback(benchmark::State& state)
+// SDL_mixer on the same driver and format: the chunk of `bytes` (decoded whole, in the
+// device's format), N channels looping it (Mix_PlayChannel).
+void MeasureSdlMixerLoops(benchmark::State& state, const std::string& bytes)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || Mix_OpenAudio(kRate, AUDIO_S16SYS, 2, 1024) != 0) {
@@ -120,7 +130,7 @@ void BM_SdlMixerCallback(benchmark::State& state)
         return;
     }
     Mix_AllocateChannels(64);
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(ToneWav().data(), int(ToneWav().size())), 1);
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), int(bytes.size())), 1);
     for (int i = 0; i < state.range(0); ++i) Mix_PlayChannel(-1, chunk, -1);
     MeasureOneSecondOfPlay(state);
     Mix_HaltChannel(-1);
@@ -128,7 +138,35 @@ void BM_SdlMixerCallback(benchmark::State& state)
     Mix_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
+
+// N looping voices of a one-second stereo sound, ours and SDL_mixer's.
+void BM_SoundMixerCallback(benchmark::State& state) { MeasureOurLoops(state, ToneWav()); }
+BENCHMARK(BM_SoundMixerCallback)->Apply(CallbackCases);
+
+void BM_SdlMixerCallback(benchmark::State& state) { MeasureSdlMixerLoops(state, ToneWav()); }
 BENCHMARK(BM_SdlMixerCallback)->Apply(CallbackCases);
+
+// The plays' cases: 32 and 64 plays, of the decoded (0) and of the streamed (1) data.
+void PlaysCases(benchmark::internal::Benchmark* b)
+{
+    b->ArgsProduct({{32, 64}, {0, 1}})->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+}
+
+const std::string& PlaysData(benchmark::State& state)
+{
+    state.counters["streamed"] = double(state.range(1));
+    return state.range(1) != 0 ? LongOgg() : MusicOgg();
+}
+
+// Plays of one Ogg sound as a game starts them, 32 or 64 looping at once: a decoded one (ten
+// seconds, decoded at loading) or a streamed one (fifteen seconds, decoded while it plays by
+// the stream thread, whose CPU counts). Arguments: plays, streamed (0 or 1). SDL_mixer gets
+// the same data; it decodes a chunk whole (it has no streamed chunks).
+void BM_SoundPlaysCallback(benchmark::State& state) { MeasureOurLoops(state, PlaysData(state)); }
+BENCHMARK(BM_SoundPlaysCallback)->Apply(PlaysCases);
+
+void BM_SdlMixerPlaysCallback(benchmark::State& state) { MeasureSdlMixerLoops(state, PlaysData(state)); }
+BENCHMARK(BM_SdlMixerPlaysCallback)->Apply(PlaysCases);
 
 // The mixer alone, called the way the callback calls it: one second of output (44100
 // frames in blocks of 1024) with N looping voices of the one-second sound.

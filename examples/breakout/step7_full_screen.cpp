@@ -1,7 +1,7 @@
 // Breakout, step 7: full screen. F11 switches between the window and the whole display. A
-// switch changes the display mode, and with it every graphic and font handle goes (the default
-// font comes back by itself): the game loads its pictures and its title font again, and makes
-// its colours anew for the new screen. Sounds and music stay.
+// switch changes the display mode, which by default releases every graphic and font handle;
+// SetKeepGraphicsAcrossModeChange(1) keeps them, with their pixels, so the game only selects
+// the back screen again. Its colours stay right: the switch keeps the screen's colour depth.
 #include "controls.h"
 #include "game_window.h"
 #include "hud.h"
@@ -12,21 +12,9 @@
 
 using namespace breakout;
 
-namespace {
-
-// 0, or -1 when the pictures or the font cannot be loaded again.
-int SwitchScreen(bool* windowed, Sprites* sprites, Hud* hud)
-{
-    *windowed = !*windowed;
-    ChangeWindowMode(*windowed ? 1 : 0);
-    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
-    return LoadSprites(sprites) != 0 || LoadHud(hud) != 0 ? -1 : 0;
-}
-
-}  // namespace
-
 int main()
 {
+    SetKeepGraphicsAcrossModeChange(1);
     if (OpenGameWindow() != 0) return 1;
     bool windowed = true;
     Sprites sprites;
@@ -43,7 +31,9 @@ int main()
         ReadControls(&game, &controls);
         if (controls.fullScreenAsked) {
             controls.fullScreenAsked = false;
-            if (SwitchScreen(&windowed, &sprites, &hud) != 0) break;
+            windowed = !windowed;
+            ChangeWindowMode(windowed ? 1 : 0);
+            SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // a mode change resets the drawing state
         }
         PlayHit(StepBall(&game), game, sounds);
         ClearScreen();

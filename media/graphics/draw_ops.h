@@ -11,6 +11,7 @@
 namespace ror {
 
 struct PolygonVertex;
+struct SpriteMapping;
 struct FontRecord;
 enum class TextCodes : int32_t;
 
@@ -53,11 +54,18 @@ struct DrawOpsTable {
     // Called after the shared preconditions and the wait; the draw area is not empty.
     int (*putGraphic)(int x, int y, GraphicRecord* g, int useTransparency);
     int (*putGraphicQuad)(const float corners[4][2], GraphicRecord* g, int useTransparency);
+    // A part of g through the mapping: its part inside g, its scales not 0, a blend image
+    // (if any) at least the part's size.
+    int (*putGraphicTransformed)(GraphicRecord* g, const SpriteMapping& mapping, int useTransparency);
     // rect is already cut to the source, the alpha image and the graphic, and is not empty.
     int (*copyToGraphic)(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                          int x, int y);
     // The graphic's pixels as 0xAARRGGBB rows of its width. 0 / -1 (pixels the path cannot read).
     int (*readGraphicPixels)(GraphicRecord* g, uint32_t* argb);
+    // One pixel as 0xAARRGGBB: of the back screen (drawing pending drawn first), or of a graphic
+    // (not a blend image); (x, y) inside it. 0 / -1.
+    int (*readScreenPixel)(int x, int y, uint32_t* argb);
+    int (*readGraphicPixel)(GraphicRecord* g, int x, int y, uint32_t* argb);
 
     // Blend images: the levels in image->store changed within `area` (of the whole image), or
     // the image is new (area is all of it). 0 / -1.

@@ -25,7 +25,8 @@ DrawStateRecord DrawState{DRAW_TARGET_FRONT_SCREEN,
                           0,
                           0,
                           nullptr,
-                          {}};
+                          {},
+                          0};
 
 int DrawTargetSize(int handle, int* width, int* height)
 {
@@ -122,7 +123,9 @@ namespace ror {
 int ResetDrawState()
 {
     const int32_t background[3] = {DrawState.background[0], DrawState.background[1], DrawState.background[2]};
+    const int32_t smoothScaling = DrawState.smoothScaling;
     DrawState = DrawStateRecord{};
+    DrawState.smoothScaling = smoothScaling;
     DrawState.background[0] = background[0];
     DrawState.background[1] = background[1];
     DrawState.background[2] = background[2];

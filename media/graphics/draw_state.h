@@ -33,6 +33,7 @@ struct DrawStateRecord {
     int32_t blendRange;
     MEMIMG* blendImage;
     uint8_t ruleTable[256];
+    int32_t smoothScaling;  // 1: scaled and turned graphics mix texels; kept across start-ups
 };
 
 extern DrawStateRecord DrawState;

@@ -44,7 +44,8 @@ struct GraphicImage {
     // 1: a blend image, one 8-bit level per pixel in `store` (kind 2) on both paths; such
     // an image is only ever selected with SetBlendImage, never drawn or drawn into.
     int32_t blend;
-    int32_t blendTexture;  // device path: the levels as one single-channel texture, 0 none
+    int32_t blendTexture;    // device path: the levels as one single-channel texture, 0 none
+    int32_t smoothSampling;  // device path: 1 while its textures mix texels (linear filtering)
 };
 
 struct GraphicRecord {
@@ -62,6 +63,8 @@ struct GraphicRecord {
     // the graphic's top-left pixel lies in its picture, so that it can be loaded again.
     char* sourcePath;
     int32_t sourceX, sourceY;
+    // 1 while a mode change that keeps graphics holds the record without an image.
+    int32_t setAside;
 };
 
 struct GraphicTableRecord {

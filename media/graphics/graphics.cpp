@@ -32,12 +32,7 @@ void ReleaseImage(GraphicImage* image)
     TrackedFree(image);
 }
 
-bool BlendImageTooSmall(const GraphicRecord* g)
-{
-    if (DrawState.blendImageHandle == -1) return false;
-    const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
-    return blend != nullptr && (blend->width < g->width || blend->height < g->height);
-}
+bool BlendImageTooSmall(const GraphicRecord* g) { return BlendImageSmallerThan(g->width, g->height); }
 
 // A blend image takes the brightness of the source's pixels, converted a row at a time.
 int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const PixelRect& r, int x, int y)
@@ -62,6 +57,13 @@ int CopyLevelsToBlendGraphic(GraphicRecord* g, const PixelImage& source, const P
 }
 
 }  // namespace
+
+bool BlendImageSmallerThan(int width, int height)
+{
+    if (DrawState.blendImageHandle == -1) return false;
+    const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
+    return blend != nullptr && (blend->width < width || blend->height < height);
+}
 
 int NewImageGraphic(int width, int height)
 {
@@ -176,10 +178,31 @@ namespace ror {
 int DestroyAllGraphics()
 {
     for (int slot = 0; slot < kGraphicSlots; ++slot) {
-        const HandleHeader* record = GraphicTable.slots[slot];
-        if (record != nullptr) DestroyGraphic(record->handle);
+        const auto* record = reinterpret_cast<const GraphicRecord*>(GraphicTable.slots[slot]);
+        if (record != nullptr && !record->setAside) DestroyGraphic(record->header.handle);
     }
     return 0;
+}
+
+void SetGraphicAside(GraphicRecord* g)
+{
+    DrawOps.releaseGraphicView(g);
+    ReleaseMemImg(&g->view);
+    ReleaseImage(g->image);
+    g->image = nullptr;
+    g->setAside = 1;
+}
+
+int AttachGraphicToImageOf(GraphicRecord* g, GraphicRecord* whole)
+{
+    g->image = whole->image;
+    ++g->image->refCount;
+    g->setAside = 0;
+    if (IsBlendGraphic(whole)) {
+        MakeSubImage(&g->view, &whole->view, g->offsetX, g->offsetY, g->width, g->height);
+        return 0;
+    }
+    return DrawOps.attachSubGraphic(g, whole, g->offsetX, g->offsetY);
 }
 
 }  // namespace ror

@@ -48,9 +48,7 @@ int ReadGraphic(int handle, Pixels* pixels)
 {
     GraphicRecord* g = ResolveGraphic(handle);
     if (g == nullptr || IsBlendGraphic(g) || !Allocate(pixels, g->width, g->height)) return -1;
-    // The device path keeps the flag on the image, the software path on its pixel store.
-    pixels->withAlpha =
-        g->image != nullptr && (g->image->hasAlpha || (g->view.base != nullptr && g->view.base->hasAlpha));
+    pixels->withAlpha = g->image != nullptr && g->image->hasAlpha;
     return DrawOps.readGraphicPixels(g, pixels->argb.get());
 }
 

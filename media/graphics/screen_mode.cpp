@@ -12,6 +12,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handles.h"
 #include "graphics/graphics.h"
+#include "graphics/kept_graphics.h"
 #include "image/image_limits.h"
 #include "graphics/software/software_ops.h"
 #include "graphics/window_link.h"
@@ -150,6 +151,12 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
     return -1;
 }
 
+int SetKeepGraphicsAcrossModeChange(int keep)
+{
+    ScreenSettings.keepGraphics = keep != 0 ? 1 : 0;
+    return 0;
+}
+
 int GetScreenSize(int* width, int* height)
 {
     // A 320 x 240 screen that the display could only give as 640 x 480 is drawn at 320 x 240.
@@ -229,6 +236,9 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
     bool keepFont =
         s.graphicsReady && GetFontInfoOfHandle(fontFace, &fontSize, &fontThickness, QueryDefaultFont()) == 0;
     const int before[4] = {s.width, s.height, s.colorBits, s.refreshRate};
+    KeptGraphics kept;
+    const bool keeping = s.graphicsReady && s.keepGraphics;
+    if (keeping) SetGraphicsAside(&kept);
     if (s.graphicsReady) ReleaseGraphics();
     auto setMode = [&](int w, int h, int bits, int rate) {
         s.width = w;
@@ -255,6 +265,7 @@ int ChangeScreenMode(int width, int height, int colorBits, int force, int refres
     }
     if ((CoreState.Windowed || !s.hardwarePath) && GraphicsNotices.fitWindow != nullptr) GraphicsNotices.fitWindow();
     if (keepFont) SetDefaultFontSizeAndThickness(fontFace, fontSize, fontThickness);
+    if (keeping) BringGraphicsBack(&kept);
     LogUnindent();
     LogWrite("画面モード変更処理は正常に終了しました\n");
     if (GraphicsNotices.pumpMessages != nullptr) GraphicsNotices.pumpMessages();

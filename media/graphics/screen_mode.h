@@ -15,6 +15,7 @@ struct ScreenSettingsRecord {
     int32_t hardwarePath;
     int32_t softwareOnly;
     int32_t emulate320;
+    int32_t keepGraphics;  // 1: a mode change keeps every graphic and font handle
 };
 
 extern ScreenSettingsRecord ScreenSettings;

@@ -146,6 +146,15 @@ ROR_API int StopPadVibration(int pad);
 /// font handle. 0; -2 when the display took only 640 x 480 at 16 bits instead; -1 for a size
 /// of 0 or above the largest screen, another depth, or a mode the display refused.
 ROR_API int SetScreenMode(int width, int height, int colorBits, int refreshRate);
+/// keep 1: a mode change (ChangeWindowMode or SetScreenMode after start-up) keeps every
+/// graphic and font handle valid, with its pixels and settings: graphics are read back before
+/// the screen goes and made again on the new one (their pixels converted when the colour depth
+/// changes; a graphic and its sub-graphics still share their pixels), fonts are made again
+/// under the same handles. The draw target, draw region and blend image go back to their
+/// start-up state as after any mode change. A graphic or font that cannot be made again is
+/// released (a font's released flag is set). 0, the default, releases every graphic and font handle at a
+/// mode change. Before or after start-up, on both drawing paths. Always 0.
+ROR_API int SetKeepGraphicsAcrossModeChange(int keep);
 /// flag 0: never try the hardware (OpenGL) path, draw in software. 1, the default, tries it
 /// first. Before start-up only: 0; -1 after it.
 ROR_API int SetUseHardware(int flag);
@@ -192,6 +201,39 @@ ROR_API int DrawRect(int x1, int y1, int x2, int y2, uint32_t color, int filled)
 /// draws a band of that width centred on the line with square ends. 0, also when nothing is
 /// drawn.
 ROR_API int DrawSegment(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
+
+/// An ellipse centred on the pixel (centreX, centreY) with radii radiusX and radiusY (0 or more
+/// each; 0 and 0 is one pixel), in color, filled when filled is nonzero, else its one-pixel
+/// outline. The pixel at (centreX + dx, centreY + dy) is inside when
+/// (dx / (radiusX + 0.5))^2 + (dy / (radiusY + 0.5))^2 < 1; the outline is every inside pixel
+/// with a neighbour to its left, right, top or bottom outside. The rule is the same on both
+/// paths, so they draw the same pixels. Each pixel is drawn once, with the blend mode and
+/// brightness, inside the draw region. 0, also when nothing is drawn (before start-up or an
+/// empty region); -1 for a radius below 0 or above 10^6.
+ROR_API int DrawEllipse(int centreX, int centreY, int radiusX, int radiusY, uint32_t color, int filled);
+/// A circle: DrawEllipse with both radii `radius`.
+ROR_API int DrawCircleShape(int centreX, int centreY, int radius, uint32_t color, int filled);
+/// A polygon through `count` corners points[0..count-1] (x, y pairs in pixels, each within
+/// 10^8), convex or not, in color. Filled: the pixels whose centres (x + 0.5, y + 0.5) lie inside
+/// by the even-odd rule, each drawn once, so self-crossing shapes leave their overlaps empty.
+/// Outline: the one-pixel lines from each corner to the next and from the last to the first, as
+/// DrawSegment draws them. With the blend mode and brightness, inside the draw region; the same
+/// pixels on both paths. 0, also when nothing is drawn; -1 for null points, a count below 3 or
+/// above 65536, or a corner beyond 10^8.
+ROR_API int DrawPolygonShape(const int32_t (*points)[2], int count, uint32_t color, int filled);
+/// A triangle: DrawPolygonShape with the three corners (x1, y1), (x2, y2) and (x3, y3).
+ROR_API int DrawTriangleShape(int x1, int y1, int x2, int y2, int x3, int y3, uint32_t color, int filled);
+/// One pixel at (x, y) in color, with the blend mode and brightness, inside the draw region. 0,
+/// also when nothing is drawn.
+ROR_API int DrawPoint(int x, int y, uint32_t color);
+/// The red, green and blue (0..255 each; outputs may be null) of the back screen's pixel at
+/// (x, y), as drawn so far (whatever the draw target). 0; -1 before start-up or for a pixel
+/// outside the screen, with nothing written.
+ROR_API int ReadScreenPixel(int x, int y, int* red, int* green, int* blue);
+/// The red, green, blue and alpha (0..255 each; outputs may be null; alpha 255 for a graphic
+/// without an alpha channel) of a graphic's pixel at (x, y). 0; -1 before start-up, for a handle
+/// that is no live graphic, a blend image, or a pixel outside the graphic, with nothing written.
+ROR_API int ReadGraphicPixel(int handle, int x, int y, int* red, int* green, int* blue, int* alpha);
 
 // The drawing state: where drawing goes and how it meets what is there.
 
@@ -259,6 +301,68 @@ ROR_API int PutGraphic(int x, int y, int handle, int useTransparency);
 /// top-left, top-right, bottom-left and bottom-right corners land, in screen pixels. As
 /// PutGraphic otherwise; -1 also for null corners or one not a finite number within 10^8.
 ROR_API int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency);
+/// @{
+/// Flip bits of GraphicTransform::flip and PutGraphicTurned: the sprite mirrored left to right,
+/// top to bottom, or both (FLIP_HORIZONTAL | FLIP_VERTICAL), before it is scaled and turned.
+constexpr int FLIP_HORIZONTAL = 1, FLIP_VERTICAL = 2;
+/// @}
+/// How PutGraphicTransformed places a part of a graphic: the part is mirrored by `flip`, scaled
+/// about the pivot, turned about it and drawn with the pivot at (x, y). A pixel of the target is
+/// drawn when its centre falls inside the placed part, with the texel under its centre (the
+/// nearest rule) or, after SetSmoothScaling(1), the four texels around it mixed.
+struct GraphicTransform {
+    /// @{
+    /// The part of the graphic drawn, in its pixels; a width or height of 0 takes the whole
+    /// graphic. Any other part must lie inside the graphic.
+    int32_t sourceX, sourceY, sourceWidth, sourceHeight;
+    /// @}
+    /// @{
+    /// The screen point the pivot lands on (a pixel's centre is at +0.5).
+    float x, y;
+    /// @}
+    /// @{
+    /// The pivot in pixels of the part from its top-left corner; it may lie outside the part.
+    float pivotX, pivotY;
+    /// @}
+    /// @{
+    /// 1 draws at the part's size, 0 draws nothing; 0 .. 10000.
+    float scaleX, scaleY;
+    /// @}
+    float angle;   ///< degrees clockwise on the screen, about the pivot; any finite value
+    int32_t flip;  ///< FLIP_HORIZONTAL and FLIP_VERTICAL bits
+};
+/// Draws a part of a graphic mirrored, scaled and turned as `transform` says, with the blend
+/// mode, brightness, draw region and draw target as PutGraphic; a blend image weighs each pixel
+/// by its place in the part (its top-left level for the part's top-left pixel), and must be at
+/// least the part's size. useTransparency as for PutGraphic. Both paths pick the same texels
+/// when the angle is a multiple of 90 degrees and the pivot lands on whole pixels at whole
+/// scales; otherwise pixels along the edges and texel borders may differ between them. 0, also
+/// when nothing lands in the draw region; -1 before start-up, for an invalid handle or a blend
+/// image, a null transform, a part outside the graphic, a scale below 0 or above 10000, a
+/// value that is not a finite number, a coordinate beyond 10^8, or a blend image smaller than
+/// the part.
+ROR_API int PutGraphicTransformed(int handle, const GraphicTransform* transform, int useTransparency);
+/// Draws the part of a graphic from (sourceX, sourceY), width x height pixels, with its top-left
+/// corner at (x, y), as PutGraphic draws a whole graphic. -1 also for a part not inside the
+/// graphic or a width or height below 1.
+ROR_API int PutGraphicPart(int x, int y, int sourceX, int sourceY, int width, int height, int handle,
+                           int useTransparency);
+/// Draws a graphic stretched over the rectangle from (x1, y1) to (x2, y2), right and bottom
+/// exclusive; x2 < x1 mirrors it left to right, y2 < y1 top to bottom, and an empty rectangle
+/// draws nothing (0). As PutGraphicTransformed otherwise.
+ROR_API int PutGraphicStretched(int x1, int y1, int x2, int y2, int handle, int useTransparency);
+/// Draws a whole graphic scaled by `scale` (0 .. 10000) and turned by `angle` degrees clockwise
+/// about its centre, which lands on (centreX, centreY); flip takes FLIP_ bits. As
+/// PutGraphicTransformed otherwise.
+ROR_API int PutGraphicTurned(float centreX, float centreY, float scale, float angle, int handle, int useTransparency,
+                             int flip);
+/// enable 1: the transformed, stretched and turned draws above mix the four texels around each
+/// pixel's centre (linear filtering), on both paths; 0 (the default) takes the nearest texel.
+/// Graphics drawn with their colour key (useTransparency on a graphic without alpha) and, on the
+/// software path, graphics of a 16-bit screen keep the nearest texel, since a mixed key colour
+/// would show. Along the edges of a part of a larger graphic the device path may mix in the
+/// texels beyond it. Before or after start-up; kept across start-ups. Always 0.
+ROR_API int SetSmoothScaling(int enable);
 /// Sizes in pixels, written to width and height (either may be null).
 /// A graphic of any kind (loaded, divided, blank, sub or blend image): 0; -1 with nothing
 /// written for a handle that is no live graphic. At any time a handle is live.
@@ -436,6 +540,11 @@ constexpr int SOUND_SAMPLE_UNSIGNED_8 = 8, SOUND_SAMPLE_SIGNED_16 = 16;
 /// the frames of one buffer it asks the mixer for. A null pointer skips that value. After
 /// start-up. 0; -1 when no sound device runs (nothing is written then).
 ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames);
+
+/// How often a streamed sound or the music ran out of decoded frames before its end since
+/// start-up (each time a gap of silence): 0 while the stream thread keeps up. After start-up;
+/// 0 before it.
+ROR_API int64_t GetSoundUnderrunCount();
 
 // Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file.
 

@@ -29,7 +29,7 @@ int DeleteMusicHandle(int32_t handle)
         SoundTables.currentMusic = -1;
     }
     SoundTables.musicSlots[HandleIndex(handle)] = nullptr;
-    if (music->source.path != nullptr) TrackedFree(const_cast<char*>(music->source.path));
+    if (music->source.data != nullptr) TrackedFree(const_cast<uint8_t*>(music->source.data));
     TrackedFree(music);
     return 0;
 }
@@ -46,18 +46,16 @@ int PlayMusic(const char* path, int loop)
     const int32_t slot = FreeSoundSlot(SoundTables.music, "ミュージック");
     if (slot < 0) return -1;
     auto* music = static_cast<MusicRecord*>(TrackedAllocZeroed(int32_t(sizeof(MusicRecord)), __FILE__, __LINE__));
-    const size_t length = std::strlen(path);
-    char* copy = music != nullptr ? static_cast<char*>(TrackedAlloc(int32_t(length + 1), __FILE__, __LINE__)) : nullptr;
-    if (copy == nullptr) {
-        if (music != nullptr) TrackedFree(music);
-        return LogWrite("ミュージックハンドルのメモリ確保に失敗しました\n");
+    if (music == nullptr) return LogWrite("ミュージックハンドルのメモリ確保に失敗しました\n");
+    // The piece plays from its bytes in memory: the stream thread reads no files.
+    if (LoadSourceBytes(path, &music->source) != 0) {
+        TrackedFree(music);
+        return -1;
     }
-    std::memcpy(copy, path, length + 1);
-    music->source = {copy, nullptr, 0};
     music->loop = loop != 0 ? 1 : 0;
     SoundStream* stream = OpenSoundStream(music->source, music->loop, 0);
     if (stream == nullptr) {
-        TrackedFree(copy);
+        TrackedFree(const_cast<uint8_t*>(music->source.data));
         TrackedFree(music);
         return -1;
     }
@@ -146,6 +144,7 @@ int SetMusicPosition(int64_t frame)
     Voice& voice = MusicVoice();
     SoundStream* stream = voice.stream;
     if (stream == nullptr || frame > stream->decoder->format.frames) return -1;
+    LockStreams();
     LockAudioOutput();
     const bool sounding = voice.playing != 0;
     const uint64_t ringFrame = voice.position >> 32;
@@ -155,8 +154,9 @@ int SetMusicPosition(int64_t frame)
         if (result == 0) voice.position = ringFrame << 32;
     }
     UnlockAudioOutput();
+    if (result == 0) FillSoundStream(stream);
+    UnlockStreams();
     if (result != 0) return sounding ? LogWrite("ミュージックの再生位置を移せませんでした\n") : -1;
-    FillSoundStream(stream);
     return 0;
 }
 
@@ -165,11 +165,14 @@ int64_t GetMusicPosition()
     if (SoundTables.currentMusic < 0) return -1;
     const SoundStream* stream = MusicVoice().stream;
     if (stream == nullptr) return -1;
+    LockStreams();
     LockAudioOutput();
     const uint64_t ringFrame = MusicVoice().position >> 32;
     const bool sounding = MusicVoice().playing != 0;
     UnlockAudioOutput();
-    return sounding ? StreamSourceFrame(stream, ringFrame) : -1;
+    const int64_t frame = sounding ? StreamSourceFrame(stream, ringFrame) : -1;
+    UnlockStreams();
+    return frame;
 }
 
 int SetMusicPositionSeconds(double seconds)

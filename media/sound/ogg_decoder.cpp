@@ -38,7 +38,7 @@ int64_t TellStream(void* context)
 int32_t ReadOgg(SoundDecoder* decoder, int16_t* frames, int32_t maxFrames)
 {
     const int32_t count = ReadVorbisFrames(reinterpret_cast<OggDecoder*>(decoder)->vorbis, frames, maxFrames);
-    if (count < 0) LogWrite("Ogg Vorbisのデータが壊れています\n");
+    if (count < 0) decoder->damage = "Ogg Vorbisのデータが壊れています\n";
     return count;
 }
 

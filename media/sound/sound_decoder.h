@@ -28,7 +28,8 @@ struct SoundReader {
 struct SoundDecoder;
 
 struct SoundDecoderOps {
-    // Up to maxFrames frames into `frames`: the count, 0 at the end, -1 on damaged data.
+    // Up to maxFrames frames into `frames`: the count, 0 at the end, -1 on damaged data
+    // (with the decoder's `damage` set; read never logs, as it runs on the stream thread).
     int32_t (*read)(SoundDecoder* decoder, int16_t* frames, int32_t maxFrames);
     int (*seek)(SoundDecoder* decoder, int64_t frame);  // 0 or -1
     void (*close)(SoundDecoder* decoder);               // frees the decoder, not the stream
@@ -39,6 +40,7 @@ struct SoundDecoder {
     const SoundDecoderOps* ops;
     SoundReader in;
     SoundFormat format;
+    const char* damage;  // the log line of the damage a read found, or null
 };
 
 // The decoder for the data at the stream's start, chosen by its first bytes; null with a

@@ -74,7 +74,9 @@ void StartMixer()
 {
     SoundMixer = SoundMixerState{};
     int32_t rate = 0;
-    if (Ops().startMixer(&rate) == 0) SoundMixer.outputRate = rate;
+    if (Ops().startMixer(&rate) != 0) return;
+    SoundMixer.outputRate = rate;
+    StartStreamThread();
 }
 
 const char* OkOrNo(uint32_t flags, uint32_t flag) { return (flags & flag) ? "OK" : "NO"; }
@@ -168,6 +170,7 @@ int SoundEnd()
     ClearPlays();
     if (SoundState.device == 0) return -1;
     StopVoicesOf(-1);
+    StopStreamThread();
     Ops().stopMixer();
     SoundMixer.outputRate = 0;
     if (SoundState.primary != 0) {
@@ -187,6 +190,14 @@ int SoundEnd()
 }  // namespace ror
 
 using namespace ror;
+
+int64_t GetSoundUnderrunCount()
+{
+    LockAudioOutput();
+    const int64_t underruns = SoundMixer.underruns;
+    UnlockAudioOutput();
+    return underruns;
+}
 
 int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames)
 {

@@ -62,9 +62,7 @@ void StopVoicesOf(int32_t owner)
 void StepSoundStreaming()
 {
     ReleaseEndedStreams();
-    // Only this thread sets a voice's stream, so reading it needs no lock.
-    for (Voice& voice : SoundMixer.voices)
-        if (voice.stream != nullptr) FillSoundStream(voice.stream);
+    FillOpenStreams();
     DeliverSoundNotices();
 }
 

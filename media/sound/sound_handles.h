@@ -59,8 +59,8 @@ int DeleteMusicHandle(int32_t handle);
 void StopVoicesOf(int32_t owner);
 void ReleaseEndedStreams();
 
-// Refills the rings of streamed voices and closes those that ended; the message pump
-// calls it at every pass.
+// Closes the streams of ended voices, tops up the rings of the others (the stream thread
+// does so too) and hands out the end notices; the message pump calls it at every pass.
 void StepSoundStreaming();
 
 }  // namespace ror

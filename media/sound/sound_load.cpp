@@ -26,6 +26,7 @@ int16_t* DecodeWhole(SoundDecoder* decoder, int64_t bytes)
         const int64_t wanted = std::min<int64_t>(format.frames - frames, 1 << 16);
         const int32_t count = decoder->ops->read(decoder, samples + frames * format.channels, int32_t(wanted));
         if (count < 0) {
+            LogWrite(decoder->damage);
             TrackedFree(samples);
             return nullptr;
         }
@@ -36,14 +37,6 @@ int16_t* DecodeWhole(SoundDecoder* decoder, int64_t bytes)
     format.loopEnd = std::min(format.loopEnd, frames);
     if (format.loopStart >= format.loopEnd) format.loopStart = 0;
     return samples;
-}
-
-char* CopyText(const char* text)
-{
-    const size_t length = std::strlen(text);
-    auto* copy = static_cast<char*>(TrackedAlloc(int32_t(length + 1), __FILE__, __LINE__));
-    if (copy != nullptr) std::memcpy(copy, text, length + 1);
-    return copy;
 }
 
 void FreeRecord(SoundRecord* sound)
@@ -76,8 +69,9 @@ int LoadFrom(const SoundReader& reader, const char* path, const void* data, int3
         sound->format = decoder->format;
         loaded = sound->samples != nullptr;
     } else if (path != nullptr) {
-        sound->source.path = CopyText(path);
-        loaded = sound->source.path != nullptr;
+        // Its plays decode from the bytes in memory: no file is opened again for a play, and
+        // the stream thread reads nothing but memory.
+        loaded = LoadSourceBytes(path, &sound->source) == 0;
     } else {
         auto* copy = static_cast<uint8_t*>(TrackedAlloc(size, __FILE__, __LINE__));
         if (copy != nullptr) std::memcpy(copy, data, size_t(size));

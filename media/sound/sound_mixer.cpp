@@ -126,7 +126,10 @@ void MixStreamed(Voice& voice, int32_t frames)
         const uint64_t index = voice.position >> 32;
         uint64_t next = index + 1;
         if (next >= written) {
-            if (!finished) break;
+            if (!finished) {
+                ++SoundMixer.underruns;
+                break;
+            }
             if (index >= written) {
                 voice.playing = 0;
                 break;

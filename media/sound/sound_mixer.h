@@ -37,6 +37,7 @@ struct SoundMixerState {
     Voice voices[kVoiceLimit + 1];
     uint32_t nextSerial;
     int32_t outputRate;  // frames per second of the open output; 0 when none
+    int64_t underruns;   // times a stream's ring ran dry before its end
 };
 
 extern SoundMixerState SoundMixer;

@@ -2,14 +2,70 @@
 #include "rorodiv.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 
 #include "core/app_log.h"
 #include "core/tracked_memory.h"
+#include "platform/system/event.h"
+#include "platform/system/thread.h"
+#include "sound/sound_mixer.h"
 
 namespace ror {
 
 namespace {
+
+// A stream per voice, and one more opened for a play before the one it displaces closes.
+constexpr int32_t kOpenStreamLimit = kVoiceLimit + 2;
+
+// Every open stream, and the thread that keeps their rings full.
+struct StreamThreadState {
+    std::mutex lock;
+    SoundStream* open[kOpenStreamLimit];
+    int32_t openCount;
+    SystemThread thread;
+    SystemThreadStart start;
+    ManualResetEvent wake;
+    bool quit;  // under the lock
+};
+
+StreamThreadState Streams;
+
+void FillAllLocked()
+{
+    for (int32_t i = 0; i < Streams.openCount; ++i) FillSoundStream(Streams.open[i]);
+}
+
+// Neither logs nor allocates: it decodes from memory into rings that exist already.
+int FeedStreams(void*)
+{
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> hold(Streams.lock);
+            if (Streams.quit) return 0;
+            FillAllLocked();
+        }
+        WaitEventFor(Streams.wake, kStreamFeedMilliseconds);
+    }
+}
+
+bool Register(SoundStream* stream)
+{
+    std::lock_guard<std::mutex> hold(Streams.lock);
+    if (Streams.openCount >= kOpenStreamLimit) return false;
+    Streams.open[Streams.openCount++] = stream;
+    return true;
+}
+
+void Unregister(SoundStream* stream)
+{
+    std::lock_guard<std::mutex> hold(Streams.lock);
+    for (int32_t i = 0; i < Streams.openCount; ++i) {
+        if (Streams.open[i] != stream) continue;
+        Streams.open[i] = Streams.open[--Streams.openCount];
+        return;
+    }
+}
 
 constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
 
@@ -84,6 +140,13 @@ SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t s
         stream->sourceFrame = startFrame;
     AddMark(stream, 0, stream->sourceFrame);
     FillSoundStream(stream);
+    if (stream->damage != nullptr) LogWrite(stream->damage);
+    stream->damageLogged = 1;
+    if (!Register(stream)) {
+        LogWrite("同時に開けるストリームの数を超えました\n");
+        CloseSoundStream(stream);
+        return nullptr;
+    }
     return stream;
 }
 
@@ -107,6 +170,7 @@ void FillSoundStream(SoundStream* stream)
             const int32_t wanted = int32_t(std::min(contiguous, left));
             count = decoder->ops->read(decoder, stream->ring + offset * stream->channels, wanted);
             if (count < 0) {
+                stream->damage = decoder->damage;
                 Finish(stream);
                 return;
             }
@@ -158,11 +222,59 @@ int RestartSoundStream(SoundStream* stream, uint64_t ringFrame, int64_t frame)
 void CloseSoundStream(SoundStream* stream)
 {
     if (stream == nullptr) return;
+    Unregister(stream);
     if (stream->decoder != nullptr) stream->decoder->ops->close(stream->decoder);
     CloseSourceReader(stream->reader);
     if (stream->ring != nullptr) TrackedFree(stream->ring);
     stream->~SoundStream();
     TrackedFree(stream);
+}
+
+void LockStreams() { Streams.lock.lock(); }
+
+void UnlockStreams() { Streams.lock.unlock(); }
+
+void FillOpenStreams()
+{
+    std::lock_guard<std::mutex> hold(Streams.lock);
+    FillAllLocked();
+    for (int32_t i = 0; i < Streams.openCount; ++i) {
+        SoundStream* stream = Streams.open[i];
+        if (stream->damage == nullptr || stream->damageLogged) continue;
+        LogWrite(stream->damage);
+        stream->damageLogged = 1;
+    }
+}
+
+int StartStreamThread()
+{
+    if (Streams.thread != 0) return 0;
+    Streams.quit = false;
+    ResetEvent(Streams.wake);
+    Streams.start = {FeedStreams, nullptr};
+    Streams.thread = StartSystemThread(&Streams.start);
+    return Streams.thread != 0 ? 0 : LogWrite("ストリーム再生用のスレッドを開始できませんでした\n");
+}
+
+void StopStreamThread()
+{
+    if (Streams.thread == 0) return;
+    {
+        std::lock_guard<std::mutex> hold(Streams.lock);
+        Streams.quit = true;
+    }
+    SignalEvent(Streams.wake);
+    JoinSystemThread(Streams.thread);
+    Streams.thread = 0;
+}
+
+int LoadSourceBytes(const char* path, StreamSource* source)
+{
+    int64_t size = 0;
+    void* bytes = FileLoadWhole(path, &size);
+    if (bytes == nullptr) return LogWriteFormat("サウンドファイル %s を開けませんでした\n", path);
+    *source = {nullptr, static_cast<const uint8_t*>(bytes), int32_t(size)};
+    return 0;
 }
 
 }  // namespace ror

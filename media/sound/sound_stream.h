@@ -1,6 +1,6 @@
-// A sound streamed while it plays: its decoder, and a ring of decoded frames that the main
-// thread fills (from the message pump) and the mixer empties. The two sides meet only in
-// the ring's two counters.
+// A sound streamed while it plays: its decoder, and a ring of decoded frames that the
+// stream thread (and the message pump) fill and the mixer empties. The two sides meet only
+// in the ring's two counters; the filling side works under the streams' lock.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -9,12 +9,14 @@
 
 namespace ror {
 
-// Frames of the ring: about 1.5 seconds at 44100 Hz, so a frame loop that pumps messages
-// now and then keeps it from running dry.
+// Frames of the ring: about 1.5 seconds at 44100 Hz. The stream thread tops it up every
+// kStreamFeedMilliseconds, so a game frame far longer than that cannot starve it.
 constexpr int32_t kStreamRingFrames = 1 << 16;
+constexpr uint32_t kStreamFeedMilliseconds = 10;
 
-// Where a streamed sound's bytes come from: a file (opened again for every play) or a
-// block of memory the sound record owns.
+// Where a sound's bytes come from: a file, or a block of memory. A stream reads memory only
+// (the file layer is not for other threads): streamed sounds and music keep their file's
+// bytes (LoadSourceBytes).
 struct StreamSource {
     const char* path;     // or null
     const uint8_t* data;  // when path is null
@@ -45,13 +47,31 @@ struct SoundStream {
     StreamMark marks[kStreamMarks];  // a ring of marks (filling side)
     uint32_t markCount;              // marks made; the newest is markCount - 1
     uint32_t oldestMark;             // the oldest mark still needed
+    const char* damage;              // the decoder's damage line, logged by the pump
+    int32_t damageLogged;
 };
 
-// A stream positioned at `startFrame` with its ring filled; null with a log line.
+// A stream positioned at `startFrame` with its ring filled, handed to the stream thread; null
+// with a log line. `source` must stay until the stream is closed.
 SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t startFrame);
-// Decodes into the free part of the ring; the end of the data or damage finishes it.
+// Decodes into the free part of the ring; the end of the data or damage finishes it. Under
+// the streams' lock.
 void FillSoundStream(SoundStream* stream);
+// Takes the stream from the stream thread and frees it.
 void CloseSoundStream(SoundStream* stream);
+
+// The streams' lock: the stream thread holds it while it fills; the main thread takes it to
+// fill, seek or read a stream's marks. Taken before the output's lock, never after it.
+void LockStreams();
+void UnlockStreams();
+// Fills every open stream and logs the damage they found; the message pump calls it.
+void FillOpenStreams();
+// The stream thread, started with the mixer and stopped after the last stream closed.
+// 0, or -1 when it cannot start (the pump still fills then).
+int StartStreamThread();
+void StopStreamThread();
+// A file's bytes as a memory source (a tracked block the caller frees); 0 or -1 logged.
+int LoadSourceBytes(const char* path, StreamSource* source);
 // The source frame that ring frame `ringFrame` holds (or will hold). Filling side.
 int64_t StreamSourceFrame(const SoundStream* stream, uint64_t ringFrame);
 // Starts the stream again at source frame `frame` from ring frame `ringFrame` on (the ring's

@@ -99,7 +99,7 @@ int32_t ReadWav(SoundDecoder* decoder, int16_t* frames, int32_t maxFrames)
         const int64_t left = decoder->format.frames - wav->frame;
         const int32_t count = int32_t(std::min<int64_t>({left, maxFrames - done, kRawBytes / wav->frameBytes}));
         if (!ReadExactly(decoder->in, wav->raw, size_t(count) * size_t(wav->frameBytes))) {
-            LogWrite("WAVファイルのデータが途中で終わっています\n");
+            decoder->damage = "WAVファイルのデータが途中で終わっています\n";
             return -1;
         }
         int16_t* out = frames + size_t(done) * size_t(channels);

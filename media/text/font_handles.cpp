@@ -319,23 +319,45 @@ int EndFontSystem()
     return 0;
 }
 
+FontRecipe RecipeOfFont(const FontRecord* font, int32_t slot)
+{
+    FontRecipe recipe{};
+    std::memcpy(recipe.faceName, font->faceName, sizeof recipe.faceName);
+    recipe.size = font->size;
+    recipe.thickness = font->thickness;
+    recipe.type = font->type;
+    recipe.charSetIndex = font->charSetIndex;
+    recipe.edgeSize = font->edgeSize;
+    recipe.italic = font->italic;
+    recipe.slot = slot;
+    recipe.check = font->header.check;
+    recipe.spacing = font->spacing;
+    recipe.kerning = font->kerning;
+    recipe.releasedFlag = font->releasedFlag;
+    return recipe;
+}
+
+int MakeFontFromRecipe(const FontRecipe& r)
+{
+    const int handle =
+        MakeFontHandle(r.faceName, r.size, r.thickness, r.type, r.charSetIndex, r.edgeSize, r.italic, r.slot, r.check);
+    if (FontRecord* made = ResolveFont(handle)) {
+        made->spacing = r.spacing;
+        made->kerning = r.kerning;
+        made->releasedFlag = r.releasedFlag;
+    }
+    return handle;
+}
+
 int RebuildAllFonts()
 {
     for (int32_t slot = 0; slot < kFontTableSize; ++slot) {
         const FontRecord* font = FontInSlot(slot);
         if (!font) continue;
-        char face[kFontFaceNameSize];
-        std::memcpy(face, font->faceName, sizeof face);
-        int32_t check = font->header.check;
-        int32_t type = font->type, charSetIndex = font->charSetIndex, size = font->size;
-        int32_t thickness = font->thickness, edgeSize = font->edgeSize, italic = font->italic;
-        int32_t spacing = font->spacing, kerning = font->kerning;
+        FontRecipe recipe = RecipeOfFont(font, slot);
+        recipe.releasedFlag = nullptr;  // the old font's flag says it went
         ReleaseFontHandle(HandleOfSlot(slot));
-        int handle = MakeFontHandle(face, size, thickness, type, charSetIndex, edgeSize, italic, slot, check);
-        if (FontRecord* made = ResolveFont(handle)) {
-            made->spacing = spacing;
-            made->kerning = kerning;
-        }
+        MakeFontFromRecipe(recipe);
     }
     return 0;
 }

@@ -113,6 +113,18 @@ CellMetrics ComputeCellMetrics(int32_t maxCharWidth, int32_t textHeight, int32_t
 int MakeFontHandle(const char* faceName, int size, int thickness, int type, int charSetIndex, int edgeSize, int italic,
                    int slot, int check);
 
+// What makes a font, so that it can be made again the same, under the same handle.
+struct FontRecipe {
+    char faceName[kFontFaceNameSize];
+    int32_t size, thickness, type, charSetIndex, edgeSize, italic;
+    int32_t slot, check;
+    int32_t spacing, kerning;
+    int32_t* releasedFlag;
+};
+FontRecipe RecipeOfFont(const FontRecord* font, int32_t slot);
+// The font of the recipe in the recipe's slot: its handle (the old one), or -1.
+int MakeFontFromRecipe(const FontRecipe& recipe);
+
 int RefreshDefaultFont();
 int RebuildAllFonts();
 int InitFontSystem();

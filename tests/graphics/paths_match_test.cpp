@@ -201,7 +201,42 @@ int GraphicOfKind(GraphicKind kind, int width, int height)
     }
 }
 
-enum class Primitive { Boxes, Graphics, Quads, Glyphs };
+enum class Primitive { Boxes, Graphics, Quads, Glyphs, Sprites, Shapes };
+
+// Ellipses, circles, polygons and points of every form, outlined and filled.
+void DrawShapeForms(uint32_t colour)
+{
+    DrawEllipse(120, 150, 90, 50, colour, 1);
+    DrawEllipse(120, 300, 90, 50, colour, 0);
+    DrawCircleShape(330, 150, 60, colour, 1);
+    DrawCircleShape(330, 300, 60, colour, 0);
+    DrawTriangleShape(430, 90, 560, 130, 460, 250, colour, 1);
+    DrawTriangleShape(430, 280, 560, 320, 460, 440, colour, 0);
+    // A concave arrow and a self-crossing star.
+    const int32_t arrow[7][2] = {{600, 100}, {700, 160}, {600, 220}, {620, 175}, {560, 175}, {560, 145}, {620, 145}};
+    DrawPolygonShape(arrow, 7, colour, 1);
+    const int32_t star[5][2] = {{680, 300}, {720, 420}, {620, 345}, {740, 345}, {640, 420}};
+    DrawPolygonShape(star, 5, colour, 1);
+    DrawPolygonShape(star, 5, colour ^ 0x00FFFFFFu, 0);
+    for (int i = 0; i < 40; ++i) DrawPoint(40 + 18 * i, 520 + (i % 5) * 7, colour);
+}
+
+// Turned, mirrored and scaled sprites and parts of graphics of each kind, at right angles and
+// whole scales, so that both paths pick the same texels.
+void DrawSpriteForms()
+{
+    const GraphicKind kinds[3] = {GraphicKind::Opaque, GraphicKind::Alpha, GraphicKind::ColourKeyed};
+    for (int k = 0; k < 3; ++k) {
+        const int g = GraphicOfKind(kinds[k], 64, 40);
+        for (int turn = 0; turn < 4; ++turn) {
+            const float x = 80.0f + 250.0f * float(k), y = 70.0f + 130.0f * float(turn);
+            const GraphicTransform t{8, 4, 48, 32, x, y, 24, 16, 2, 1, float(90 * turn), turn};
+            EXPECT_EQ(PutGraphicTransformed(g, &t, 1), 0);
+            EXPECT_EQ(PutGraphicPart(int(x) + 90, int(y) - 30, 16, 8, 40, 30, g, turn % 2), 0);
+        }
+        DestroyGraphic(g);
+    }
+}
 
 // Draws one primitive of the matrix: boxes and lines in two colours; or each kind of graphic
 // with and without transparency, placed (Graphics) or stretched to twice its size (Quads);
@@ -245,6 +280,8 @@ void DrawPrimitive(Primitive primitive)
         ReleaseFontHandle(smooth);
         break;
     }
+    case Primitive::Sprites: DrawSpriteForms(); break;
+    case Primitive::Shapes: DrawShapeForms(PackColor(90, 200, 255)); break;
     }
 }
 
@@ -255,10 +292,9 @@ std::vector<DrawCase> BlendMatrixCases()
         Primitive primitive;
         const char* name;
     };
-    const Named primitives[] = {{Primitive::Boxes, "Boxes"},
-                                {Primitive::Graphics, "Graphics"},
-                                {Primitive::Quads, "Quads"},
-                                {Primitive::Glyphs, "Glyphs"}};
+    const Named primitives[] = {{Primitive::Boxes, "Boxes"},     {Primitive::Graphics, "Graphics"},
+                                {Primitive::Quads, "Quads"},     {Primitive::Glyphs, "Glyphs"},
+                                {Primitive::Sprites, "Sprites"}, {Primitive::Shapes, "Shapes"}};
     std::vector<DrawCase> cases;
     for (int mode : {0, 1, 2, 3, 4, 10, 11})
         for (int param : {0, 100, 255})
@@ -323,6 +359,9 @@ std::vector<DrawCase> BlendImageCases()
                              EXPECT_EQ(SetBlendImage(levels, w.border, w.range), 0);
                              EXPECT_EQ(PutGraphic(20, 20, g, 0), 0);
                              EXPECT_EQ(PutGraphic(420, 20, g, 1), 0);
+                             // A turned part is weighed by its place in the part.
+                             const GraphicTransform t{20, 10, 300, 200, 600, 450, 150, 100, 1, 1, 180, 0};
+                             EXPECT_EQ(PutGraphicTransformed(g, &t, 1), 0);
                              // A part of a blend image weighs with its own levels.
                              EXPECT_EQ(SetBlendImage(part, w.border, w.range), 0);
                              EXPECT_EQ(PutGraphic(20, 320, g, 0), 0);
@@ -341,6 +380,8 @@ std::vector<DrawCase> BlendImageCases()
     return cases;
 }
 
+constexpr int32_t kWedge[3][2] = {{60, 560}, {300, 520}, {200, 600}};
+
 std::vector<DrawCase> StateCases()
 {
     return {
@@ -350,6 +391,12 @@ std::vector<DrawCase> StateCases()
              SetDrawBrightness(255, 128, 0);
              DrawRect(50, 50, 750, 250, PackColor(200, 200, 200), 1);
              PutPattern(50, 300, 700, 200, 0);
+             const int g = PatternGraphic(40, 24);
+             const GraphicTransform t{0, 0, 0, 0, 400, 400, 20, 12, 3, 2, 90, FLIP_VERTICAL};
+             PutGraphicTransformed(g, &t, 1);
+             DestroyGraphic(g);
+             DrawEllipse(650, 120, 80, 40, PackColor(200, 200, 200), 1);
+             DrawPolygonShape(kWedge, 3, PackColor(250, 250, 250), 1);
              SetDrawBrightness(255, 255, 255);
          },
          Match::BlendStep},
@@ -481,7 +528,193 @@ std::vector<DrawCase> GraphicCases()
              DestroyGraphic(g);
          },
          Match::Raster, 2500},  // about 3 % of the quad, along the squares' edges
+        // A graphic, a divided cell and a font kept across a switch to full screen and back,
+        // drawn after it.
+        {"KeptAcrossAModeChange",
+         [] {
+             SetKeepGraphicsAcrossModeChange(1);
+             const int g = PatternGraphic(64, 48, 8);
+             const int cell = CreateSubGraphic(16, 8, 32, 32, g);
+             const int font = CreateFontToHandle(nullptr, 24, -1, FONT_EDGE, -1, 2, 0);
+             ChangeWindowMode(0);
+             ChangeWindowMode(1);
+             SetWaitVsync(0);
+             SetDrawTarget(-2);
+             DrawBackdrop();
+             PutGraphic(40, 300, g, 1);
+             PutGraphic(200, 300, cell, 0);
+             PrintTextWithFont(300, 100, "Kept", PackColor(255, 255, 0), font, PackColor(0, 0, 128));
+             DestroyGraphic(cell);
+             DestroyGraphic(g);
+             ReleaseFontHandle(font);
+             SetKeepGraphicsAcrossModeChange(0);
+         }},
     };
+}
+
+std::vector<DrawCase> ShapeFormCases()
+{
+    const uint32_t c = PackColor(250, 180, 20);
+    return {
+        {"EveryForm", [=] { DrawShapeForms(c); }},
+        {"RadiiZeroAndOne",
+         [=] {
+             for (int r = 0; r < 6; ++r) {
+                 DrawCircleShape(40 + 40 * r, 40, r, c, 1);
+                 DrawCircleShape(40 + 40 * r, 100, r, c, 0);
+                 DrawEllipse(40 + 40 * r, 160, r, 5 - r, c, 0);
+             }
+             // Corners in a line, or all in one place: nothing inside, the outline a line.
+             DrawTriangleShape(300, 300, 400, 400, 500, 500, c, 1);
+             DrawTriangleShape(300, 320, 400, 420, 500, 520, c, 0);
+             DrawTriangleShape(600, 300, 600, 300, 600, 300, c, 1);
+         }},
+        {"ClippedAtEveryEdge",
+         [=] {
+             DrawEllipse(0, 300, 60, 200, c, 1);
+             DrawEllipse(kWidth, 300, 60, 200, c, 0);
+             DrawCircleShape(400, 0, 90, c, 1);
+             DrawCircleShape(400, kHeight - 1, 90, c, 0);
+             const int32_t across[4][2] = {{-100, 200}, {900, 150}, {850, 700}, {-50, 650}};
+             DrawPolygonShape(across, 4, PackColor(40, 90, 255), 0);
+             const int32_t corner[3][2] = {{-300, -300}, {200, -10}, {-10, 150}};
+             DrawPolygonShape(corner, 3, c, 1);
+             DrawPoint(-1, 10, c);
+             DrawPoint(kWidth, 10, c);
+             DrawPoint(kWidth - 1, kHeight - 1, c);
+             SetDrawRegion(200, 200, 500, 400);
+             DrawCircleShape(350, 300, 150, PackColor(0, 200, 90), 1);
+             DrawTriangleShape(100, 250, 600, 200, 300, 700, c, 1);
+             DrawEllipse(200, 200, 80, 50, PackColor(255, 0, 255), 0);
+         }},
+        // Far-away corners and the largest radius cost what their part inside the area costs.
+        {"Huge",
+         [=] {
+             DrawCircleShape(400, 1000300, 1000000, c, 0);
+             const int32_t far[3][2] = {{-100000000, -100000000}, {100000000, 0}, {0, 100000000}};
+             DrawPolygonShape(far, 3, PackColor(40, 90, 255), 1);
+         }},
+    };
+}
+
+std::vector<DrawCase> SpriteCases()
+{
+    struct Kind {
+        GraphicKind kind;
+        const char* name;
+        Match match;
+    };
+    // A graphic with alpha blends by its alpha, which the paths round differently.
+    const Kind kinds[] = {{GraphicKind::Opaque, "Opaque", Match::Exact},
+                          {GraphicKind::Alpha, "Alpha", Match::BlendStep},
+                          {GraphicKind::ColourKeyed, "ColourKeyed", Match::Exact}};
+    std::vector<DrawCase> cases;
+    for (const Kind& k : kinds) {
+        // Every right angle with every flip, whole and a part, at whole and doubled size.
+        cases.push_back(
+            {std::string("RightAngles") + k.name,
+             [=] {
+                 DrawBackdrop();
+                 const int g = GraphicOfKind(k.kind, 48, 28);
+                 for (int turn = 0; turn < 4; ++turn)
+                     for (int flip = 0; flip < 4; ++flip) {
+                         const float x = 60.0f + 190.0f * float(flip), y = 60.0f + 135.0f * float(turn);
+                         const GraphicTransform whole{0, 0, 0, 0, x, y, 24, 14, 1, 1, float(90 * turn), flip};
+                         EXPECT_EQ(PutGraphicTransformed(g, &whole, 1), 0);
+                         // The angle below zero and past a full turn.
+                         const GraphicTransform part{4,   2, 40, 24, x + 90, y, 10, 7, 2, 1, float(90 * turn - 720),
+                                                     flip};
+                         EXPECT_EQ(PutGraphicTransformed(g, &part, 0), 0);
+                     }
+                 DestroyGraphic(g);
+             },
+             k.match, 0, 2});
+        cases.push_back({std::string("PartsAndStretches") + k.name,
+                         [=] {
+                             DrawBackdrop();
+                             const int g = GraphicOfKind(k.kind, 96, 64);
+                             for (int i = 0; i < 6; ++i)
+                                 EXPECT_EQ(PutGraphicPart(20 + 70 * i, 20, i % 3 * 32, i / 3 * 32, 32, 32, g, i % 2),
+                                           0);
+                             EXPECT_EQ(PutGraphicStretched(20, 100, 20 + 288, 100 + 192, g, 1), 0);
+                             EXPECT_EQ(PutGraphicStretched(700, 100, 508, 228, g, 1), 0);  // mirrored
+                             EXPECT_EQ(PutGraphicStretched(400, 580, 592, 452, g, 0), 0);  // upside down
+                             EXPECT_EQ(PutGraphicTurned(200, 450, 2, 270, g, 1, FLIP_HORIZONTAL), 0);
+                             DestroyGraphic(g);
+                         },
+                         k.match, 0, 2});
+    }
+    cases.push_back(
+        {"ClippedAtEveryEdge", [] {
+             DrawBackdrop();
+             const int g = PatternGraphic(60, 36);
+             const float places[][2] = {{0, 300}, {kWidth, 300}, {400, 0}, {400, kHeight}, {0, 0}, {kWidth, kHeight}};
+             for (int i = 0; i < 6; ++i) PutGraphicTurned(places[i][0], places[i][1], 3, float(90 * i), g, 1, i % 4);
+             SetDrawRegion(500, 100, 700, 250);
+             PutGraphicTurned(600, 175, 4, 90, g, 0, 0);
+             SetDrawRegion(0, 0, kWidth, kHeight);
+             DestroyGraphic(g);
+         }});
+    cases.push_back({"IntoGraphicTarget", [] {
+                         const int target = CreateBlankGraphic(160, 120);
+                         const int g = PatternGraphic(40, 30);
+                         SetDrawTarget(target);
+                         ClearScreen();
+                         PutGraphicTurned(80, 60, 2, 90, g, 1, FLIP_VERTICAL);
+                         PutGraphicTurned(0, 0, 1, 180, g, 0, 0);
+                         SetDrawTarget(-2);
+                         PutGraphic(100, 100, target, 0);
+                         PutGraphicTurned(500, 300, 2, 270, target, 0, 0);
+                         DestroyGraphic(g);
+                         DestroyGraphic(target);
+                     }});
+    // Cells of one sheet, loaded divided, drawn turned and mirrored one after another.
+    cases.push_back(
+        {"SheetCells", [] {
+             DrawBackdrop();
+             const int sheet = PatternGraphic(128, 64, 8);
+             std::vector<uint8_t> png(size_t(std::max(SaveGraphicToPngMemory(sheet, nullptr, 0), 0)));
+             SaveGraphicToPngMemory(sheet, png.data(), int32_t(png.size()));
+             int cells[8];
+             ASSERT_EQ(LoadDividedGraphicFromMemory(png.data(), int32_t(png.size()), 8, 4, 2, 32, 32, cells), 0);
+             for (int i = 0; i < 64; ++i)
+                 PutGraphicTurned(40.0f + 90.0f * float(i % 8), 40.0f + 70.0f * float(i / 8), 1 + i % 2,
+                                  float(90 * (i % 4)), cells[i % 8], 1, i % 4);
+             for (int cell : cells) DestroyGraphic(cell);
+             DestroyGraphic(sheet);
+         }});
+    // Other angles and scales: the rasterisers may pick other texels along edges and texel
+    // borders.
+    cases.push_back({"FreeAngles",
+                     [] {
+                         DrawBackdrop();
+                         const int g = PatternGraphic(96, 64, 16);
+                         const float angles[] = {15, 30, 45, 133, 200, 333};
+                         for (int i = 0; i < 6; ++i)
+                             PutGraphicTurned(140.0f + 260.0f * float(i % 3), 150.0f + 280.0f * float(i / 3),
+                                              1.3f + 0.2f * float(i), angles[i], g, 1, i % 4);
+                         PutGraphicStretched(10, 10, 107, 41, g, 0);  // shrunk, 97 / 96 and 31 / 64
+                         DestroyGraphic(g);
+                     },
+                     Match::Raster, 900});  // 1 % of the sprites' pixels; about 100 differ under llvmpipe
+    // Mixed texels: scaled at whole positions from power-of-two graphics, so both paths mix the
+    // same four texels; the paths weigh them with their own rounding.
+    cases.push_back({"Smooth",
+                     [] {
+                         DrawBackdrop();
+                         SetSmoothScaling(1);
+                         const int opaque = PatternGraphic(64, 64, 16, false);
+                         const int alpha = AlphaGraphic(64, 32);
+                         const int keyed = PatternGraphic(32, 32);
+                         PutGraphicStretched(20, 20, 212, 212, opaque, 0);
+                         const GraphicTransform wide{0, 0, 0, 0, 260, 20, 0, 0, 2.5f, 1.5f, 0, 0};
+                         PutGraphicTransformed(alpha, &wide, 1);
+                         PutGraphicTurned(600, 400, 4, 90, keyed, 1, 0);  // the key keeps the nearest texel
+                         SetSmoothScaling(0);
+                         for (int handle : {opaque, alpha, keyed}) DestroyGraphic(handle);
+                     },
+                     Match::BlendStep, 0, 3});  // 8-bit weights rounded in other steps
+    return cases;
 }
 
 std::vector<DrawCase> TextCases()
@@ -677,6 +910,8 @@ TEST_F(PathsMatchTest, BlendMatrix) { RunCases("BlendMatrix", BlendMatrixCases()
 TEST_F(PathsMatchTest, BlendImages) { RunCases("BlendImages", BlendImageCases()); }
 TEST_F(PathsMatchTest, DrawState) { RunCases("DrawState", StateCases()); }
 TEST_F(PathsMatchTest, Graphics) { RunCases("Graphics", GraphicCases()); }
+TEST_F(PathsMatchTest, ShapeForms) { RunCases("ShapeForms", ShapeFormCases()); }
+TEST_F(PathsMatchTest, Sprites) { RunCases("Sprites", SpriteCases()); }
 TEST_F(PathsMatchTest, Text) { RunCases("Text", TextCases()); }
 TEST_F(PathsMatchTest, GameFrame) { RunCases("GameFrame", GameCases()); }
 

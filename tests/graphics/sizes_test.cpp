@@ -1,5 +1,6 @@
 // The sizes a game asks for: of each kind of graphic, of the screen and of the window, on
 // both drawing paths.
+#include "bmp_picture.h"
 #include "both_paths_fixture.h"
 
 #include <cstdint>
@@ -9,25 +10,10 @@ namespace {
 
 using SizesTest = BothPathsTest;
 
-// A 24-bit bottom-up BMP of the given size, every pixel grey.
+// A BMP of the given size, every pixel grey.
 std::vector<uint8_t> GreyBmp(int width, int height)
 {
-    const int rowBytes = (width * 3 + 3) & ~3;
-    const uint32_t fileSize = 54 + uint32_t(rowBytes * height);
-    std::vector<uint8_t> file(fileSize, 0x80);
-    auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) file[at + i] = uint8_t(value >> (8 * i));
-    };
-    std::fill(file.begin(), file.begin() + 54, 0);
-    file[0] = 'B', file[1] = 'M';
-    put32(2, fileSize);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(width));
-    put32(22, uint32_t(height));
-    file[26] = 1;
-    file[28] = 24;
-    return file;
+    return Bmp24(width, height, [](int, int) { return 0x808080u; });
 }
 
 struct Size {

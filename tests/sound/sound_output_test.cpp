@@ -186,6 +186,34 @@ TEST_F(SoundOutputTest, ALoopRepeatsUntilStoppedAndIsSilentFromTheNextBufferOn)
     EXPECT_TRUE(std::all_of(out.begin() + long(onset + 2 * loopFrames), out.end(), [](int16_t s) { return s == 0; }));
 }
 
+TEST_F(SoundOutputTest, AStreamPlaysOnWithoutGapsWhileTheFrameLoopNeverPumps)
+{
+    // Three seconds, twice as long as a stream's ring, every frame different from the one
+    // before and none silent: a gap, a repeat or a late start shows.
+    std::vector<int16_t> piece;
+    for (int i = 0; i < 3 * kRate; ++i) piece.push_back(int16_t(1000 + (i * 7) % 20000));
+    WriteFile("long.wav", Wav16(piece));
+    WaitForFrames(2048);
+    LockAudioOutput();
+    const int64_t atPlay = AudioFramesMixed();
+    const int played = PlayMusic("long.wav", 0);
+    UnlockAudioOutput();
+    ASSERT_EQ(played, 0) << Logged();
+    // A busy game: frames of 100 ms that never pump messages while the piece plays.
+    for (int frame = 0; frame < 60 && IsMusicPlaying() == 1; ++frame) SystemSleep(100);
+    EXPECT_EQ(IsMusicPlaying(), 0) << "the piece reached its end";
+    EXPECT_EQ(GetSoundUnderrunCount(), 0);
+    const std::vector<int16_t> out = Output();
+    const size_t onset = Onset(out);
+    EXPECT_GE(int64_t(onset / 2), atPlay);
+    EXPECT_LE(int64_t(onset / 2), atPlay + 1024) << "the piece starts within a buffer of the device";
+    ASSERT_GE(out.size(), onset + 2 * piece.size());
+    size_t wrong = 0;
+    for (size_t i = 0; i < piece.size(); ++i)
+        wrong += out[onset + 2 * i] != piece[i] || out[onset + 2 * i + 1] != piece[i];
+    EXPECT_EQ(wrong, 0u) << "frames not as in the piece";
+}
+
 TEST_F(SoundOutputTest, AnEightBitMonoOutputGetsTheMixFoldedAndNarrowed)
 {
     ASSERT_EQ(SoundEnd(), 0);

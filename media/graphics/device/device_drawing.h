@@ -15,6 +15,7 @@ void DeviceReleaseScreen();
 int DeviceClearScreen();
 int DevicePresentScreen();
 int DeviceReadScreenPixels(uint32_t* pixels);
+int DeviceReadScreenPixel(int x, int y, uint32_t* argb);
 int DeviceSetDrawTarget(int32_t handle, GraphicRecord* graphic);
 void DeviceSetDrawRegion(const PixelRect& area);
 void DeviceBlendStateChanged();

@@ -12,6 +12,7 @@
 #include "graphics/draw_shapes.h"
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
+#include "graphics/sprite_draw.h"
 
 #include <algorithm>
 #include <cstring>
@@ -139,6 +140,15 @@ void UseTexelRule(const GraphicImage* image, int useTransparency, bool blended)
     // Without a blend mode an image's own alpha still decides how much of it shows.
     if (rule == GlTexelRule::Alpha && DrawState.blendMode == BLEND_NONE)
         SetGlBlend(1, GlBlendFactor::SrcAlpha, GlBlendFactor::InvSrcAlpha, GlBlendOp::Add);
+}
+
+// Nearest or mixed texels for the image's textures; only the scaled and turned draws mix.
+void UseSampling(GraphicImage* image, int smooth)
+{
+    if (image->smoothSampling == smooth) return;
+    FlushBatch();
+    for (int i = 0; i < image->pieceCount; ++i) SetGlSampling(image->pieces[i].texture, smooth, 0, 0);
+    image->smoothSampling = smooth;
 }
 
 // One placement's quadrilateral; with a blend image its levels go along as the second
@@ -329,7 +339,7 @@ int CreateTextures(GraphicImage* image)
             p.texture = 0;
             return LogWrite("テクスチャの作成に失敗しました\n");
         }
-        SetGlSampling(p.texture, 0, 0, 0);
+        SetGlSampling(p.texture, image->smoothSampling, 0, 0);
         if (FillPieceRect(image, p, 0, 0, p.textureWidth, p.textureHeight, 0) != 0)
             return LogWrite("テクスチャの作成に失敗しました\n");
     }
@@ -414,6 +424,7 @@ int DevicePutGraphic(int x, int y, GraphicRecord* g, int useTransparency)
     const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
     if (blend != nullptr && BeginBlendedDraw(blend) != 0) return -1;
     UseTexelRule(g->image, useTransparency, blend != nullptr);
+    UseSampling(g->image, 0);
     for (int i = 0; i < g->placementCount; ++i) {
         const TexturePlacement& t = g->placements[i];
         float corners[4][2];
@@ -437,6 +448,7 @@ int DevicePutGraphicQuad(const float given[4][2], GraphicRecord* g, int useTrans
     for (int k = 0; k < 4; ++k)
         for (int c = 0; c < 2; ++c) corners[k][c] = blend != nullptr ? float(int32_t(given[k][c])) : given[k][c];
     UseTexelRule(g->image, useTransparency, blend != nullptr);
+    UseSampling(g->image, 0);
     // Each placement's corners: the four corners interpolated at its place in the graphic.
     auto at = [&](double fx, double fy, float* out) {
         const double topX = corners[0][0] + (corners[1][0] - corners[0][0]) * fx;
@@ -459,6 +471,60 @@ int DevicePutGraphicQuad(const float given[4][2], GraphicRecord* g, int useTrans
     }
     if (blend != nullptr) EndBlendedDraw();
     return 0;
+}
+
+int DevicePutGraphicTransformed(GraphicRecord* g, const SpriteMapping& m, int useTransparency)
+{
+    GraphicImage* image = g->image;
+    if (!DeviceState.device || image->pieces == nullptr) return -1;
+    const GraphicRecord* blend = ResolveGraphic(DrawState.blendImageHandle);
+    if (blend != nullptr && BeginBlendedDraw(blend) != 0) return -1;
+    UseTexelRule(image, useTransparency, blend != nullptr);
+    // A mixed colour key would show, so keyed draws take the nearest texel.
+    UseSampling(image, m.smooth && !(useTransparency && !image->hasAlpha) ? 1 : 0);
+    // Each placement's share of the part, placed by the mapping; its corners in the part go
+    // along for the blend image.
+    const PixelRect& r = m.source;
+    for (int i = 0; i < g->placementCount; ++i) {
+        const TexturePlacement& t = g->placements[i];
+        const int x0 = std::max(r.left, t.destX), y0 = std::max(r.top, t.destY);
+        const int x1 = std::min(r.right, t.destX + t.width), y1 = std::min(r.bottom, t.destY + t.height);
+        if (x1 <= x0 || y1 <= y0) continue;
+        const TexturePiece& piece = image->pieces[t.piece];
+        TexturePlacement share = t;
+        const float l = float(x0 - r.left), tp = float(y0 - r.top), rt = float(x1 - r.left), b = float(y1 - r.top);
+        const float inPart[4][2] = {{l, tp}, {rt, tp}, {rt, b}, {l, b}};
+        std::memcpy(share.corners, inPart, sizeof inPart);
+        share.u0 = float(t.sourceX + x0 - t.destX) / float(piece.textureWidth);
+        share.u1 = float(t.sourceX + x1 - t.destX) / float(piece.textureWidth);
+        share.v0 = float(t.sourceY + y0 - t.destY) / float(piece.textureHeight);
+        share.v1 = float(t.sourceY + y1 - t.destY) / float(piece.textureHeight);
+        float corners[4][2];
+        for (int k = 0; k < 4; ++k) {
+            double x = 0, y = 0;
+            MapSpritePoint(m, inPart[k][0], inPart[k][1], &x, &y);
+            corners[k][0] = float(x - 0.5), corners[k][1] = float(y - 0.5);
+        }
+        PutTexturedQuad(piece, corners, share, blend);
+    }
+    if (blend != nullptr) EndBlendedDraw();
+    return 0;
+}
+
+int DeviceReadGraphicPixel(GraphicRecord* g, int x, int y, uint32_t* argb)
+{
+    if (!DeviceState.device) return -1;
+    FlushBatch();
+    const int32_t surface = DeviceGraphicSurface(g);
+    for (int32_t i = 0; i < g->placementCount; ++i) {
+        const TexturePlacement& t = g->placements[i];
+        if (x < t.destX || y < t.destY || x >= t.destX + t.width || y >= t.destY + t.height) continue;
+        const int sx = t.sourceX + x - t.destX, sy = t.sourceY + y - t.destY;
+        const Rect area{sx, sy, sx + 1, sy + 1};
+        return surface != 0 ? ReadGlSurface(surface, area, argb, 4)
+                            : ReadGlTexture(g->image->pieces[t.piece].texture, area, argb, 4);
+    }
+    return -1;
 }
 
 int DeviceCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& r, int x,
@@ -544,6 +610,7 @@ int SubmitTexturedVertices(const PolygonVertex* vertices, int count, int type, i
     if (DrawState.blendImageHandle != -1) return -1;
     if (g->placementCount < 1 || type < kTriangleList) return 0;  // only triangles take a texture
     UseTexelRule(g->image, 1, false);
+    UseSampling(g->image, 0);
     const int triangles = type == kTriangleList ? count / 3 : count - 2;
     for (int i = 0; i < triangles; ++i) {
         int index[3];

@@ -33,6 +33,8 @@ int DevicePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTra
 int DeviceCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                         int x, int y);
 int DeviceReadGraphicPixels(GraphicRecord* g, uint32_t* argb);
+int DeviceReadGraphicPixel(GraphicRecord* g, int x, int y, uint32_t* argb);
+int DevicePutGraphicTransformed(GraphicRecord* g, const SpriteMapping& m, int useTransparency);
 int DeviceUploadBlendImage(GraphicImage* image, const PixelRect& area);
 void DeviceReleaseBlendImage(GraphicImage* image);
 

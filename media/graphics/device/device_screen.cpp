@@ -93,6 +93,17 @@ int DeviceReadScreenPixels(uint32_t* pixels)
     return 0;
 }
 
+int DeviceReadScreenPixel(int x, int y, uint32_t* argb)
+{
+    DeviceStateRecord& d = DeviceState;
+    if (!d.device) return -1;
+    FlushBatch();
+    const int32_t screen = d.subBackBuffer ? d.subBackBuffer : d.backBuffer;
+    if (ReadGlSurface(screen, Rect{x, y, x + 1, y + 1}, argb, 4) != 0) return -1;
+    *argb |= 0xFF000000u;
+    return 0;
+}
+
 int DeviceSetDrawTarget(int32_t, GraphicRecord* graphic)
 {
     DeviceStateRecord& d = DeviceState;

@@ -5,6 +5,7 @@
 #include "graphics/software/pixel_spans.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -200,23 +201,31 @@ void PutWithRuns(MEMIMG* dst, const MEMIMG* src, int x, int y, const BlitSetup& 
 
 constexpr int kGatherChunk = 256;
 
-// Draws `count` destination pixels whose source columns come from `column(i)`, through a
-// small buffer, so the stretched and mapped draws share the plain draw's row loops.
-template <class ColumnOf>
-void DrawGathered(uint8_t* d, const uint8_t* srcRow, const uint8_t* blendRow, int count, const BlitSetup& b,
-                  ColumnOf column)
+// Draws `count` destination pixels whose source pixels `fetch(i, pixel, weight)` writes (its
+// bytes, and its blend image weight when `weighed`), through a small buffer, so the
+// stretched, mapped and transformed draws share the plain draw's row loops.
+template <class Fetch>
+void DrawFetched(uint8_t* d, int count, const BlitSetup& b, bool weighed, Fetch fetch)
 {
     alignas(16) uint8_t pixels[kGatherChunk * 4];
     uint8_t weights[kGatherChunk];
     for (int start = 0; start < count; start += kGatherChunk) {
         const int n = std::min(kGatherChunk, count - start);
-        for (int i = 0; i < n; ++i) {
-            const int sx = column(start + i);
-            std::memcpy(pixels + i * b.srcBytes, srcRow + intptr_t(sx) * b.srcBytes, size_t(b.srcBytes));
-            if (blendRow != nullptr) weights[i] = blendRow[sx];
-        }
-        b.row(d + intptr_t(start) * b.dstBytes, pixels, blendRow != nullptr ? weights : nullptr, n, b.ctx);
+        for (int i = 0; i < n; ++i) fetch(start + i, pixels + i * b.srcBytes, weights + i);
+        b.row(d + intptr_t(start) * b.dstBytes, pixels, weighed ? weights : nullptr, n, b.ctx);
     }
+}
+
+// DrawFetched over one source row, the columns from `column(i)`.
+template <class ColumnOf>
+void DrawGathered(uint8_t* d, const uint8_t* srcRow, const uint8_t* blendRow, int count, const BlitSetup& b,
+                  ColumnOf column)
+{
+    DrawFetched(d, count, b, blendRow != nullptr, [&](int i, uint8_t* pixel, uint8_t* weight) {
+        const int sx = column(i);
+        std::memcpy(pixel, srcRow + intptr_t(sx) * b.srcBytes, size_t(b.srcBytes));
+        if (blendRow != nullptr) *weight = blendRow[sx];
+    });
 }
 
 int64_t FloorDiv(int64_t a, int64_t b)
@@ -375,22 +384,107 @@ void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vert
         const int64_t uRow = u0 + dudx * (lo - v[0].x) + dudy * (y - v[0].y);
         const int64_t vRow = v0 + dvdx * (lo - v[0].x) + dvdy * (y - v[0].y);
         // Affine rows can still cross source rows, so fetch pixel by pixel through the row pointers.
-        const int count = int(hi - lo + 1);
+        DrawFetched(MemImgRow(dst, y) + intptr_t(lo) * b.dstBytes, int(hi - lo + 1), b, blend != nullptr,
+                    [&](int i, uint8_t* pixel, uint8_t* weight) {
+                        const int64_t uu = uRow + dudx * i, vv = vRow + dvdx * i;
+                        const int sx = int(std::clamp<int64_t>(uu >> 18, 0, w - 1));
+                        const int sy = int(std::clamp<int64_t>(vv >> 18, 0, h - 1));
+                        std::memcpy(pixel, MemImgRow(src, sy) + intptr_t(sx) * b.srcBytes, size_t(b.srcBytes));
+                        if (blend != nullptr) *weight = MemImgRow(blend, sy)[sx];
+                    });
+    }
+}
+
+namespace {
+
+// The columns [*lo, *hi] of a row where a + step * i lies in [0, limit), cut to them; the
+// ends found in doubles, then moved until the same test holds at each.
+void CutToRange(double a, double step, double limit, int64_t* lo, int64_t* hi)
+{
+    auto inside = [&](int64_t i) {
+        const double at = a + step * double(i);
+        return at >= 0 && at < limit;
+    };
+    if (step == 0) {
+        if (!inside(0)) *hi = *lo - 1;
+        return;
+    }
+    double first = (step > 0 ? -a : limit - a) / step, last = (step > 0 ? limit - a : -a) / step;
+    first = std::clamp(std::floor(first) - 1, double(*lo), double(*hi) + 1);
+    last = std::clamp(std::ceil(last) + 1, double(*lo) - 1, double(*hi));
+    int64_t l = int64_t(first), h = int64_t(last);
+    while (l <= h && !inside(l)) ++l;
+    while (h >= l && !inside(h)) --h;
+    *lo = l, *hi = h;
+}
+
+// The 32-bit pixel between four, weighed by fx and fy (0..256) per byte.
+uint32_t MixFour(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, uint32_t fx, uint32_t fy)
+{
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t top = ((p00 >> shift) & 0xFF) * (256 - fx) + ((p01 >> shift) & 0xFF) * fx;
+        const uint32_t bottom = ((p10 >> shift) & 0xFF) * (256 - fx) + ((p11 >> shift) & 0xFF) * fx;
+        out |= ((top * (256 - fy) + bottom * fy + 32768) >> 16) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
+void TransformImageMemImg(MEMIMG* dst, const MEMIMG* src, const SourceMap& map, int trans, int smooth,
+                          const MEMIMG* blend)
+{
+    BlitSetup b;
+    if (!PrepareBlit(dst, src, trans != 0, blend, &b)) return;
+    const MemImgStore* s = src->base;
+    // Mixing works on 32-bit pixels; a mixed colour key would show, so keyed draws stay nearest.
+    const bool mix = smooth && s->kind == 1 && !s->isPalette && !(trans && !s->hasAlpha);
+    const PixelRect clip = TargetClip(dst);
+    const int w = src->width, h = src->height;
+    const int top = int(std::clamp(std::floor(map.top), double(clip.top), double(clip.bottom)));
+    const int bottom = int(std::clamp(std::ceil(map.bottom), double(clip.top), double(clip.bottom)));
+    constexpr double kOne = 4294967296.0;  // 32.32 fixed point
+    const int64_t stepU = int64_t(std::llround(map.ux * kOne)), stepV = int64_t(std::llround(map.vx * kOne));
+    for (int y = top; y < bottom; ++y) {
+        // The part's point under each pixel's centre: a + step * column.
+        const double yc = y + 0.5;
+        const double au = map.uo + map.uy * yc + map.ux * 0.5, av = map.vo + map.vy * yc + map.vx * 0.5;
+        int64_t lo = clip.left, hi = int64_t(clip.right) - 1;
+        CutToRange(au, map.ux, w, &lo, &hi);
+        if (lo <= hi) CutToRange(av, map.vx, h, &lo, &hi);
+        if (lo > hi) continue;
+        const int64_t u0 = int64_t(std::floor((au + map.ux * double(lo)) * kOne));
+        const int64_t v0 = int64_t(std::floor((av + map.vx * double(lo)) * kOne));
         uint8_t* d = MemImgRow(dst, y) + intptr_t(lo) * b.dstBytes;
-        alignas(16) uint8_t pixels[kGatherChunk * 4];
-        uint8_t weights[kGatherChunk];
-        for (int start = 0; start < count; start += kGatherChunk) {
-            const int n = std::min(kGatherChunk, count - start);
-            for (int i = 0; i < n; ++i) {
-                const int64_t uu = uRow + dudx * (start + i), vv = vRow + dvdx * (start + i);
-                const int sx = int(std::clamp<int64_t>(uu >> 18, 0, w - 1));
-                const int sy = int(std::clamp<int64_t>(vv >> 18, 0, h - 1));
-                std::memcpy(pixels + i * b.srcBytes, MemImgRow(src, sy) + intptr_t(sx) * b.srcBytes,
-                            size_t(b.srcBytes));
-                if (blend != nullptr) weights[i] = MemImgRow(blend, sy)[sx];
-            }
-            b.row(d + intptr_t(start) * b.dstBytes, pixels, blend != nullptr ? weights : nullptr, n, b.ctx);
+        const int count = int(hi - lo + 1);
+        if (!mix) {
+            DrawFetched(d, count, b, blend != nullptr, [&](int i, uint8_t* pixel, uint8_t* weight) {
+                const int sx = int(std::clamp<int64_t>((u0 + stepU * i) >> 32, 0, w - 1));
+                const int sy = int(std::clamp<int64_t>((v0 + stepV * i) >> 32, 0, h - 1));
+                std::memcpy(pixel, MemImgRow(src, sy) + intptr_t(sx) * b.srcBytes, size_t(b.srcBytes));
+                if (blend != nullptr) *weight = MemImgRow(blend, sy)[sx];
+            });
+            continue;
         }
+        // The four texels around the point half a texel up and left, edges repeated.
+        constexpr int64_t kHalf = int64_t(1) << 31;
+        DrawFetched(d, count, b, blend != nullptr, [&](int i, uint8_t* pixel, uint8_t* weight) {
+            const int64_t uu = u0 + stepU * i - kHalf, vv = v0 + stepV * i - kHalf;
+            const int x0 = int(std::clamp<int64_t>(uu >> 32, 0, w - 1)),
+                      y0 = int(std::clamp<int64_t>(vv >> 32, 0, h - 1));
+            const int x1 = std::min(int(std::max<int64_t>(uu >> 32, -1)) + 1, w - 1);
+            const int y1 = std::min(int(std::max<int64_t>(vv >> 32, -1)) + 1, h - 1);
+            const auto* r0 = reinterpret_cast<const uint32_t*>(MemImgRow(src, y0));
+            const auto* r1 = reinterpret_cast<const uint32_t*>(MemImgRow(src, y1));
+            const uint32_t fx = uint32_t((uu >> 24) & 0xFF), fy = uint32_t((vv >> 24) & 0xFF);
+            const uint32_t mixed = MixFour(r0[x0], r0[x1], r1[x0], r1[x1], fx, fy);
+            std::memcpy(pixel, &mixed, 4);
+            if (blend != nullptr)
+                *weight = MemImgRow(blend,
+                                    int(std::clamp<int64_t>((vv + kHalf) >> 32, 0,
+                                                            h - 1)))[std::clamp<int64_t>((uu + kHalf) >> 32, 0, w - 1)];
+        });
     }
 }
 

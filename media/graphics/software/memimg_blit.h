@@ -23,6 +23,18 @@ void MapTriangleMemImg(MEMIMG* dst, const MEMIMG* src, const TriangleVertex vert
 // A quadrilateral P0..P3 (clockwise from the top-left corner of the image) as two triangles.
 void MapQuadMemImg(MEMIMG* dst, const MEMIMG* src, const int32_t corners[4][2], int trans, const MEMIMG* blend);
 
+// The source point under a destination point (x, y): u = uo + ux * x + uy * y and v likewise;
+// rows top to bottom (destination pixels, fractional) hold every pixel that can be drawn.
+struct SourceMap {
+    double uo, ux, uy, vo, vx, vy;
+    double top, bottom;
+};
+// Draws the pixels of dst whose centres map inside src, each from the source pixel under its
+// centre (the nearest rule) or, with smooth on 32-bit sources not drawn by their colour key,
+// from the four around it mixed.
+void TransformImageMemImg(MEMIMG* dst, const MEMIMG* src, const SourceMap& map, int trans, int smooth,
+                          const MEMIMG* blend);
+
 // Transparency runs and the premultiplied plane of a store whose pixels were just loaded.
 void BuildRunTable(MemImgStore* store);
 // Run bytes: (length - 1) | type; 0xC0 ends a row.

@@ -5,6 +5,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg_blit.h"
 #include "graphics/software/software_ops.h"
+#include "graphics/sprite_draw.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,6 +41,7 @@ int SoftwareCreateGraphicImage(GraphicRecord* g)
     const int key =
         int(PackColorForFormat(format, cs.transparentColor[0], cs.transparentColor[1], cs.transparentColor[2], 0));
     if (CreateMemImg(&image->store, image->width, image->height, -1, key, kind, 0, alpha, 1, nullptr) != 0) return -1;
+    image->hasAlpha = alpha;
     MakeSubImage(&g->view, &image->store, 0, 0, g->width, g->height);
     return 0;
 }
@@ -77,6 +79,26 @@ int SoftwarePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useT
     for (int i = 0; i < 4; ++i)
         for (int k = 0; k < 2; ++k) points[i][k] = int32_t(corners[i][k]);
     MapQuadMemImg(SoftScreen.target, &g->view, points, useTransparency, DrawState.blendImage);
+    return 0;
+}
+
+int SoftwarePutGraphicTransformed(GraphicRecord* g, const SpriteMapping& m, int useTransparency)
+{
+    // A blend image need only cover the part.
+    const PixelRect& r = m.source;
+    MEMIMG part{};
+    MakeSubImage(&part, &g->view, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    if (!CanBlitMemImg(SoftScreen.target, &part, DrawState.blendImage)) {
+        ReleaseMemImg(&part);
+        return -1;
+    }
+    double corners[4][2];
+    SpriteCorners(m, corners);
+    SourceMap map{m.uo, m.ux, m.uy, m.vo, m.vx, m.vy, corners[0][1], corners[0][1]};
+    for (const auto& corner : corners)
+        map.top = std::min(map.top, corner[1]), map.bottom = std::max(map.bottom, corner[1]);
+    TransformImageMemImg(SoftScreen.target, &part, map, useTransparency, m.smooth, DrawState.blendImage);
+    ReleaseMemImg(&part);
     return 0;
 }
 
@@ -122,6 +144,17 @@ int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb)
     MakeArgb8Format(&format);
     const PixelImage source{view.pixels, view.base->pitch, view.width, view.height, view.base->format};
     return ConvertPixels(source, reinterpret_cast<uint8_t*>(argb), view.width * 4, &format, view.width, view.height);
+}
+
+int SoftwareReadGraphicPixel(GraphicRecord* g, int x, int y, uint32_t* argb)
+{
+    const MEMIMG& view = g->view;
+    if (!IsValidMemImg(&view)) return -1;
+    ColorFormat format;
+    MakeArgb8Format(&format);
+    const PixelImage source{MemImgRow(&view, y) + intptr_t(x) * MemImgPixelBytes(&view), view.base->pitch, 1, 1,
+                            view.base->format};
+    return ConvertPixels(source, reinterpret_cast<uint8_t*>(argb), 4, &format, 1, 1);
 }
 
 // The blits read a blend image's levels straight from its store.

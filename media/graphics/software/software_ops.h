@@ -11,6 +11,7 @@ void SoftwareReleaseScreen();
 int SoftwareClearScreen();
 int SoftwarePresentScreen();
 int SoftwareReadScreenPixels(uint32_t* pixels);
+int SoftwareReadScreenPixel(int x, int y, uint32_t* argb);
 int SoftwareSetDrawTarget(int32_t handle, GraphicRecord* graphic);
 void SoftwareSetDrawRegion(const PixelRect& area);
 void SoftwareBlendStateChanged();
@@ -32,6 +33,8 @@ int SoftwarePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useT
 int SoftwareCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                           int x, int y);
 int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb);
+int SoftwareReadGraphicPixel(GraphicRecord* g, int x, int y, uint32_t* argb);
+int SoftwarePutGraphicTransformed(GraphicRecord* g, const SpriteMapping& m, int useTransparency);
 int SoftwareUploadBlendImage(GraphicImage* image, const PixelRect& area);
 void SoftwareReleaseBlendImage(GraphicImage* image);
 inline int SoftwareGlyphsInTextures() { return 0; }
@@ -56,8 +59,11 @@ inline constexpr DrawOpsTable kSoftwareDrawOps = {
     .paintGraphic = SoftwarePaintGraphic,
     .putGraphic = SoftwarePutGraphic,
     .putGraphicQuad = SoftwarePutGraphicQuad,
+    .putGraphicTransformed = SoftwarePutGraphicTransformed,
     .copyToGraphic = SoftwareCopyToGraphic,
     .readGraphicPixels = SoftwareReadGraphicPixels,
+    .readScreenPixel = SoftwareReadScreenPixel,
+    .readGraphicPixel = SoftwareReadGraphicPixel,
     .uploadBlendImage = SoftwareUploadBlendImage,
     .releaseBlendImage = SoftwareReleaseBlendImage,
     .glyphsInTextures = SoftwareGlyphsInTextures,

@@ -128,6 +128,19 @@ int SoftwareReadScreenPixels(uint32_t* pixels)
     return ConvertPixels(source, reinterpret_cast<uint8_t*>(pixels), image.width * 4, &xrgb, image.width, image.height);
 }
 
+int SoftwareReadScreenPixel(int x, int y, uint32_t* argb)
+{
+    const MEMIMG& image = SoftScreen.screen;
+    if (!IsValidMemImg(&image) || x >= image.width || y >= image.height) return -1;
+    ColorFormat xrgb;
+    MakeXrgb8Format(&xrgb);
+    const PixelImage source{MemImgRow(&image, y) + intptr_t(x) * MemImgPixelBytes(&image), image.base->pitch, 1, 1,
+                            image.base->format};
+    if (ConvertPixels(source, reinterpret_cast<uint8_t*>(argb), 4, &xrgb, 1, 1) != 0) return -1;
+    *argb |= 0xFF000000u;
+    return 0;
+}
+
 int SoftwareSetDrawTarget(int32_t, GraphicRecord* graphic)
 {
     SoftScreen.target = graphic != nullptr ? &graphic->view : &SoftScreen.screen;
