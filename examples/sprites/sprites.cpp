@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <vector>
@@ -57,20 +58,31 @@ bool Touches(int centreX, int centreY, const Rock& rock, int rockGraphic)
            alpha > 128;
 }
 
+// The log is off in this demo; the reason for a failure is still there to read.
+int ExplainFailure(const char* call)
+{
+    char reason[512];
+    const int kind = GetLastFailure(reason, sizeof reason);
+    std::fprintf(stderr, "%s failed (kind %d): %s\n", call, kind, reason);
+    return -1;
+}
+
 }  // namespace
 
 int main()
 {
     SetWindowTitle("Sprites");
     SetLogEnabled(0);
+    SetLogInEnglish(1);  // GetLastFailure's texts (and the log's lines) in English
     ChangeWindowMode(1);
     SetAllowSecondCopy(1);  // a demo: several may run side by side to compare
     SetScreenMode(800, 600, 32, 60);
-    if (InitMediaLayer() != 0) return -1;
+    if (InitMediaLayer() != 0) return ExplainFailure("InitMediaLayer");
     SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
     // "pictures/sheet.png" is found inside pictures.zaz when there is no such folder.
     int sprites[kSpriteCount];
     if (LoadDividedGraphic("pictures/sheet.png", kSpriteCount, kSpriteCount, 1, kCell, kCell, sprites) != 0) {
+        ExplainFailure("LoadDividedGraphic");
         EndMediaLayer();
         return -1;
     }

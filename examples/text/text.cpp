@@ -8,7 +8,9 @@ int main()
 {
     SetUseUtf8Texts(1);  // before start-up: every text in and out is UTF-8
     SetWindowTitle("Text – テキスト");
-    SetLogEnabled(0);
+    SetLogEnabled(0);          // no "Log.txt": the log goes to the terminal instead,
+    SetLogToStandardError(1);  // in UTF-8 like the terminal
+    SetLogInUtf8(1);
     ChangeWindowMode(1);
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;

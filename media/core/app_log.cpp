@@ -1,11 +1,16 @@
 #include "core/app_log.h"
 #include "rorodiv.h"
 
+#include "base/log_texts.h"
 #include "base/sjis.h"
+#include "core/core_state.h"
+#include "core/last_failure.h"
 #include "core/text_encoding.h"
 #include "core/tracked_memory.h"
 #include "platform/system/clock.h"
+#include "platform/system/codepage.h"
 #include "platform/system/debug_output.h"
+#include "platform/system/terminal.h"
 #include "platform/files/files.h"
 
 #include <algorithm>
@@ -70,10 +75,32 @@ static const char* LogFileName()
     return s.fileName[0] != '\0' ? s.fileName : kLogFileName;
 }
 
+// The bytes as they are to each place the log goes.
+static void WriteOut(SystemFile file, const char* bytes, size_t length)
+{
+    if (file != kNoSystemFile) {
+        WriteSystemFile(file, bytes, length);
+        WriteDebugOutput(bytes, length);
+    }
+    if (AppLogState.toStderr == 1) WriteStandardError(bytes, length);
+}
+
+// cp932 bytes, whose line feeds were converted already; in UTF-8 when asked, converted in
+// pieces cut at characters (a one-byte kana takes three bytes in UTF-8).
 static void WriteToLog(SystemFile file, const char* bytes, size_t length)
 {
-    WriteSystemFile(file, bytes, length);
-    WriteDebugOutput(bytes, length);
+    if (AppLogState.utf8 != 1) return WriteOut(file, bytes, length);
+    char piece[kShortText + 1];
+    char converted[3 * kShortText + 1];
+    for (size_t done = 0; done < length;) {
+        size_t cut = SjisCutLength(bytes + done, std::min(length - done, kShortText));
+        if (cut == 0) cut = 1;  // a zero byte inside the text: kept as it is
+        std::memcpy(piece, bytes + done, cut);
+        piece[cut] = '\0';
+        const int written = Cp932ToUtf8(piece, converted, sizeof converted);
+        if (written > 0) WriteOut(file, converted, size_t(written));
+        done += cut;
+    }
 }
 
 // The time stamp goes to the file only; the tabs to both.
@@ -83,7 +110,7 @@ static void WriteLinePrefix(SystemFile file)
     char stamp[16];
     int stampLength =
         std::snprintf(stamp, sizeof stamp, "%d:", static_cast<int32_t>(SystemMilliseconds() - s.startTime));
-    WriteSystemFile(file, stamp, size_t(stampLength));
+    if (file != kNoSystemFile) WriteSystemFile(file, stamp, size_t(stampLength));
     char tabs[kMaxTabs];
     size_t depth = std::min(size_t(std::max(s.depth, 0)), kMaxTabs);
     std::memset(tabs, '\t', depth);
@@ -124,6 +151,28 @@ int SetLogEnabled(int enable)
     return 0;
 }
 
+// The log's form is chosen before start-up, so that one file never mixes two.
+int SetLogInUtf8(int enable)
+{
+    if (CoreState.Started || CoreState.Starting) return FailedAfterStart(__func__);
+    AppLogState.utf8 = enable != 0 ? 1 : 0;
+    return 0;
+}
+
+int SetLogInEnglish(int enable)
+{
+    if (CoreState.Started || CoreState.Starting) return FailedAfterStart(__func__);
+    LogTextSettings.english = enable != 0 ? 1 : 0;
+    return 0;
+}
+
+int SetLogToStandardError(int enable)
+{
+    if (CoreState.Started || CoreState.Starting) return FailedAfterStart(__func__);
+    AppLogState.toStderr = enable != 0 ? 1 : 0;
+    return 0;
+}
+
 namespace ror {
 
 int LogStart()
@@ -139,7 +188,8 @@ int LogStart()
     return 1;
 }
 
-int LayerLogWrite(const char* text)
+// Writes a text as it is: the game's, or the layer's after the table.
+static int WriteLogText(const char* text)
 {
     if (text == nullptr) return -1;
     LogState& s = AppLogState;
@@ -158,7 +208,7 @@ int LayerLogWrite(const char* text)
     }
 
     SystemFile file = OpenLogFile();
-    if (file != kNoSystemFile) {
+    if (file != kNoSystemFile || s.toStderr == 1) {
         if (s.lineOpen == 0) WriteLinePrefix(file);
         if (buffer != nullptr) {
             WriteToLog(file, buffer, converted);
@@ -167,10 +217,20 @@ int LayerLogWrite(const char* text)
         } else {
             WriteInPieces(file, text, length, local);
         }
-        CloseSystemFile(file);
+        if (file != kNoSystemFile) CloseSystemFile(file);
     }
     if (buffer != local) TrackedFree(buffer);
     return -1;
+}
+
+// The layer's texts pass through the table: it gives the text in the log's language and says
+// whether the line reports a failure, which becomes the thread's last one.
+int LayerLogWrite(const char* text)
+{
+    const LogTextRow* row = FindLogTextRow(text);
+    const char* line = row != nullptr && LogTextSettings.english == 1 ? row->english : text;
+    if (row != nullptr && row->kind != 0) NoteFailure(row->kind, line);
+    return WriteLogText(line);
 }
 
 // Formats into the 1024-byte buffer, leaving room for the line feed. A longer text is
@@ -189,12 +249,14 @@ static void FormatLine(char (&line)[kFormatBuffer + 1], const char* format, va_l
 
 int LayerLogWriteFormat(const char* format, ...)
 {
+    const LogTextRow* row = FindLogTextRow(format);
     char line[kFormatBuffer + 1];
     va_list arguments;
     va_start(arguments, format);
-    FormatLine(line, format, arguments);
+    FormatLine(line, row != nullptr && LogTextSettings.english == 1 ? row->english : format, arguments);
     va_end(arguments);
-    return LayerLogWrite(line);
+    if (row != nullptr && row->kind != 0) NoteFailure(row->kind, line);
+    return WriteLogText(line);
 }
 
 }  // namespace ror
@@ -202,14 +264,14 @@ int LayerLogWriteFormat(const char* format, ...)
 // The game's writes (the parentheses keep the names from meaning the layer's writes).
 int(LogWrite)(const char* text)
 {
-    if (text == nullptr) return -1;
+    if (text == nullptr) return FailedArgument("LogWrite");
     CallerText converted(text);
-    return LayerLogWrite(converted.get());
+    return WriteLogText(converted.get());
 }
 
 int(LogWriteFormat)(const char* format, ...)
 {
-    if (format == nullptr) return -1;
+    if (format == nullptr) return FailedArgument("LogWriteFormat");
     char line[kFormatBuffer + 1];
     va_list arguments;
     va_start(arguments, format);

@@ -2,6 +2,7 @@
 #include "rorodiv.h"
 
 #include "core/app_log.h"
+#include "core/last_failure.h"
 #include "base/sjis.h"
 
 #include <algorithm>
@@ -122,6 +123,7 @@ void* TrackedAlloc(int32_t size, const char* name, int32_t line)
     AllocState& s = TrackedAllocState;
     AllocHeader* header = HeapAllocate(size);
     if (header == nullptr) {
+        NoteFailure(FAILURE_OUT_OF_MEMORY, PickLogText("メモリの確保に失敗しました"));
         DumpAllocations();
         VerifyAllocations();
         return nullptr;
@@ -186,6 +188,7 @@ void* TrackedRealloc(void* block, int32_t size, const char* name, int32_t line)
 
     AllocHeader* header = HeapResize(old, size);
     if (header == nullptr) {
+        NoteFailure(FAILURE_OUT_OF_MEMORY, PickLogText("メモリの確保に失敗しました"));
         DumpAllocations();
         return nullptr;
     }

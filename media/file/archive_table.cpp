@@ -7,6 +7,7 @@
 #include "file/archive_files.h"
 #include "file/file_startup.h"
 #include "file/file_names.h"
+#include "core/last_failure.h"
 
 namespace ror {
 
@@ -142,7 +143,7 @@ using namespace ror;
 int SetArchiveKey(const char* keyText)
 {
     size_t length = keyText == nullptr ? 0 : std::strlen(keyText);
-    if (length >= sizeof ArchiveSetup.keyText) return -1;
+    if (length >= sizeof ArchiveSetup.keyText) return FailedArgument(__func__);
     std::memcpy(ArchiveSetup.keyText, keyText == nullptr ? "" : keyText, length + 1);
     // Idle archives were opened with the old key; the next use opens them afresh.
     ReleaseIdleArchives();
@@ -151,12 +152,12 @@ int SetArchiveKey(const char* keyText)
 
 int SetArchiveExtension(const char* extension)
 {
-    if (extension == nullptr) return -1;
+    if (extension == nullptr) return FailedArgument(__func__);
     const char* name = extension[0] == '.' ? extension + 1 : extension;
     size_t length = std::strlen(name);
-    if (length == 0 || length + 2 > sizeof ArchiveSetup.extension) return -1;
+    if (length == 0 || length + 2 > sizeof ArchiveSetup.extension) return FailedArgument(__func__);
     for (size_t i = 0; i < length; ++i)
-        if (uint8_t(name[i]) >= 0x80 || IsPathSeparator(name[i]) || name[i] == '.') return -1;
+        if (uint8_t(name[i]) >= 0x80 || IsPathSeparator(name[i]) || name[i] == '.') return FailedArgument(__func__);
     ArchiveSetup.extension[0] = '.';
     for (size_t i = 0; i <= length; ++i) ArchiveSetup.extension[i + 1] = char(std::toupper(uint8_t(name[i])));
     ArchiveLayer.lastPrefixLength = 0;

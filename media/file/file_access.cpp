@@ -3,6 +3,7 @@
 #include "file/file_access.h"
 #include "rorodiv_file.h"
 
+#include "core/last_failure.h"
 #include "core/text_encoding.h"
 #include "file/archive_files.h"
 #include "file/file_startup.h"
@@ -87,9 +88,14 @@ using namespace ror;
 
 FileValue FileOpen(const char* path, int32_t useCache, int32_t spare, int32_t async)
 {
+    const uint32_t mark = FailureMark();
+    if (path == nullptr) return FailedArgument(__func__), 0;
     CallerText converted(path, CallerTextUse::Path);
-    if (path != nullptr && converted.get() == nullptr) return 0;
-    return FileAccess.table.fileOpen(converted.get(), useCache, spare, async);
+    // A name with no cp932 form names no file the layer can reach.
+    if (converted.get() == nullptr) return FailedSince(mark, FAILURE_NO_SUCH_FILE, __func__), 0;
+    const FileValue file = FileAccess.table.fileOpen(converted.get(), useCache, spare, async);
+    if (file == 0) FailedFile(mark, converted.get());
+    return file;
 }
 
 int FileClose(FileValue file) { return FileAccess.table.fileClose(file); }

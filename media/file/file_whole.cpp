@@ -4,6 +4,7 @@
 #include "rorodiv_file.h"
 #include "core/tracked_memory.h"
 #include "file/file_access.h"
+#include "core/last_failure.h"
 
 using namespace ror;
 
@@ -48,9 +49,13 @@ int64_t ReadableSize(FileValue file)
 int64_t FileReadWhole(const char* path, void* block, int64_t capacity)
 {
     FileValue file = FileOpen(path, 0, 0, 0);
-    if (file == 0) return -1;
+    if (file == 0) return -1;  // FileOpen noted why
+    const uint32_t mark = FailureMark();
     int64_t size = ReadableSize(file);
-    if (size >= 0 && block != nullptr && (size > capacity || ReadExactly(file, block, size) != 0)) size = -1;
+    if (size >= 0 && block != nullptr && size > capacity) size = FailedArgument(__func__);
+    if (size >= 0 && block != nullptr && ReadExactly(file, block, size) != 0)
+        size = FailedSince(mark, FAILURE_DEVICE, __func__);
+    if (size < 0) FailedSince(mark, FAILURE_DEVICE, __func__);
     FileClose(file);
     return size;
 }

@@ -6,6 +6,7 @@
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
 #include "rorodiv.h"
+#include "core/last_failure.h"
 
 #include <cstring>
 
@@ -23,7 +24,8 @@ using namespace ror;
 
 int CreateBlendGraphic(int width, int height)
 {
-    if (!ScreenSettings.graphicsReady || width <= 0 || height <= 0) return -1;
+    if (!ScreenSettings.graphicsReady) return FailedNotStarted(__func__);
+    if (width <= 0 || height <= 0) return FailedArgument(__func__);
     WaitWhileWindowInactive();
     const int handle = NewImageGraphic(width, height);
     if (handle == -1) return -1;
@@ -79,7 +81,8 @@ int BlendGraphicOfPixels(const uint32_t* argb, int pitch, int width, int height)
 int MakeBlendGraphic(int source)
 {
     GraphicRecord* g = ResolveGraphic(source);
-    if (!ScreenSettings.graphicsReady || g == nullptr) return -1;
+    if (!ScreenSettings.graphicsReady) return FailedNotStarted(__func__);
+    if (g == nullptr) return FailedHandle(__func__, source);
     if (IsBlendGraphic(g)) {
         // A copy of the levels as they are.
         const int handle = CreateBlendGraphic(g->width, g->height);
@@ -95,7 +98,7 @@ int MakeBlendGraphic(int source)
         return handle;
     }
     const int width = g->width, height = g->height;
-    if (int64_t(width) * height * 4 > 0x7FFFFFFF) return -1;
+    if (int64_t(width) * height * 4 > 0x7FFFFFFF) return FailedArgument(__func__);
     auto* pixels = static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width * height, __FILE__, __LINE__));
     if (pixels == nullptr) return -1;
     const int handle =

@@ -2,6 +2,7 @@
 #include "rorodiv.h"
 
 #include "graphics/screen_mode.h"
+#include "core/last_failure.h"
 
 namespace ror {
 
@@ -24,7 +25,7 @@ uint32_t PackColor(int red, int green, int blue)
 
 int UnpackColor(uint32_t color, int* red, int* green, int* blue)
 {
-    if (red == nullptr || green == nullptr || blue == nullptr) return -1;
+    if (red == nullptr || green == nullptr || blue == nullptr) return FailedArgument(__func__);
     const ColorFormat* f = ScreenColorFormat();
     *red = int(((color & f->redMask) >> f->redShift) * 255u / ((1u << f->redWidth) - 1u));
     *green = int(((color & f->greenMask) >> f->greenShift) * 255u / ((1u << f->greenWidth) - 1u));

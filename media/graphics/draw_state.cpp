@@ -6,6 +6,7 @@
 #include "graphics/graphic_handles.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
+#include "core/last_failure.h"
 
 #include <algorithm>
 #include <utility>
@@ -48,7 +49,7 @@ using namespace ror;
 int SetDrawRegion(int x1, int y1, int x2, int y2)
 {
     int width = 0, height = 0;
-    if (DrawTargetSize(DrawState.drawTarget, &width, &height) != 0) return -1;
+    if (DrawTargetSize(DrawState.drawTarget, &width, &height) != 0) return FailedArgument(__func__);
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
     x1 = std::clamp(x1, 0, width);
@@ -97,12 +98,13 @@ int SetWaitVsync(int flag)
 
 int SetDrawTarget(int handle)
 {
-    if (!ScreenSettings.graphicsReady) return -1;
+    if (!ScreenSettings.graphicsReady) return FailedNotStarted(__func__);
     WaitWhileWindowInactive();
     GraphicRecord* graphic = nullptr;
     if (!IsScreenTarget(handle)) {
         graphic = ResolveGraphic(handle);
-        if (graphic == nullptr || !IsDrawableGraphic(graphic)) return -1;
+        if (graphic == nullptr) return FailedHandle(__func__, handle);
+        if (!IsDrawableGraphic(graphic)) return FailedArgument(__func__);
     }
     int oldWidth = 0, oldHeight = 0, newWidth = 0, newHeight = 0;
     const bool oldSized = DrawTargetSize(DrawState.drawTarget, &oldWidth, &oldHeight) == 0;
@@ -150,7 +152,8 @@ int SetBlendImage(int handle, int border, int range)
     if (handle != -1) {
         g = ResolveGraphic(handle);
         // Only a blend image's levels can weigh a draw; anything else leaves the state as it was.
-        if (!IsBlendGraphic(g)) return -1;
+        if (g == nullptr) return FailedHandle(__func__, handle);
+        if (!IsBlendGraphic(g)) return FailedArgument(__func__);
     }
     WaitWhileWindowInactive();
     DrawState.blendImageHandle = handle;

@@ -12,6 +12,7 @@
 #include "image/image_limits.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
+#include "core/last_failure.h"
 
 #include <algorithm>
 #include <cmath>
@@ -93,7 +94,7 @@ using namespace ror;
 
 int CreateBlankGraphic(int width, int height)
 {
-    if (width <= 0 || height <= 0) return -1;
+    if (width <= 0 || height <= 0) return FailedArgument(__func__);
     WaitWhileWindowInactive();
     const int handle = NewImageGraphic(width, height);
     if (handle == -1) return -1;
@@ -108,7 +109,7 @@ int CreateBlankGraphic(int width, int height)
 int GetGraphicSize(int handle, int* width, int* height)
 {
     const GraphicRecord* g = ResolveGraphic(handle);
-    if (g == nullptr) return -1;
+    if (g == nullptr) return FailedHandle(__func__, handle);
     if (width != nullptr) *width = g->width;
     if (height != nullptr) *height = g->height;
     return 0;
@@ -117,7 +118,9 @@ int GetGraphicSize(int handle, int* width, int* height)
 int CreateSubGraphic(int x, int y, int width, int height, int source)
 {
     const GraphicRecord* src = ResolveGraphic(source);
-    if (src == nullptr || x < 0 || y < 0 || x >= src->width || y >= src->height || width <= 0 || height <= 0) return -1;
+    if (src == nullptr) return FailedHandle(__func__, source);
+    if (x < 0 || y < 0 || x >= src->width || y >= src->height || width <= 0 || height <= 0)
+        return FailedArgument(__func__);
     const int handle = NewGraphicHandle();
     GraphicRecord* g = ResolveGraphic(handle);
     src = ResolveGraphic(source);
@@ -142,7 +145,7 @@ int CreateSubGraphic(int x, int y, int width, int height, int source)
 int DestroyGraphic(int handle)
 {
     GraphicRecord* g = ResolveGraphic(handle);
-    if (g == nullptr) return -1;
+    if (g == nullptr) return FailedHandle(__func__, handle);
     // Never leave the drawing state pointing at a freed image.
     if (DrawState.drawTarget == handle) {
         DrawState.drawTarget = DRAW_TARGET_BACK_SCREEN;
@@ -210,7 +213,7 @@ int AttachGraphicToImageOf(GraphicRecord* g, GraphicRecord* whole)
 int PaintGraphic(int handle, int red, int green, int blue, int alpha)
 {
     GraphicRecord* g = ResolveGraphic(handle);
-    if (g == nullptr) return -1;
+    if (g == nullptr) return FailedHandle(__func__, handle);
     if (IsBlendGraphic(g)) {
         // A blend image takes the colour's brightness as its level.
         const uint32_t argb = uint32_t(std::clamp(red, 0, 255)) << 16 | uint32_t(std::clamp(green, 0, 255)) << 8 |
@@ -245,24 +248,26 @@ int GraphicSize(int handle, int* width, int* height)
 
 int PutGraphic(int x, int y, int handle, int useTransparency)
 {
-    if (!ScreenSettings.graphicsReady) return -1;
+    if (!ScreenSettings.graphicsReady) return FailedNotStarted(__func__);
     if (DrawState.drawAreaEmpty) return 0;
     GraphicRecord* g = ResolveGraphic(handle);
-    if (g == nullptr || IsBlendGraphic(g) || BlendImageTooSmall(g)) return -1;
+    if (g == nullptr) return FailedHandle(__func__, handle);
+    if (IsBlendGraphic(g) || BlendImageTooSmall(g)) return FailedArgument(__func__);
     WaitWhileWindowInactive();
     return DrawOps.putGraphic(x, y, g, useTransparency);
 }
 
 int PutGraphicQuad(const float corners[4][2], int handle, int useTransparency)
 {
-    if (corners == nullptr) return -1;
-    if (!ScreenSettings.graphicsReady) return -1;
+    if (corners == nullptr) return FailedArgument(__func__);
+    if (!ScreenSettings.graphicsReady) return FailedNotStarted(__func__);
     if (DrawState.drawAreaEmpty) return 0;
     GraphicRecord* g = ResolveGraphic(handle);
-    if (g == nullptr || IsBlendGraphic(g) || BlendImageTooSmall(g)) return -1;
+    if (g == nullptr) return FailedHandle(__func__, handle);
+    if (IsBlendGraphic(g) || BlendImageTooSmall(g)) return FailedArgument(__func__);
     for (int i = 0; i < 4; ++i)
         for (int k = 0; k < 2; ++k)
-            if (!std::isfinite(corners[i][k]) || std::fabs(corners[i][k]) > 1e8f) return -1;
+            if (!std::isfinite(corners[i][k]) || std::fabs(corners[i][k]) > 1e8f) return FailedArgument(__func__);
     WaitWhileWindowInactive();
     return DrawOps.putGraphicQuad(corners, g, useTransparency);
 }

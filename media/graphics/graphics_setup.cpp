@@ -9,6 +9,7 @@
 #include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "rorodiv.h"
+#include "core/last_failure.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,7 +48,8 @@ int GetDrawingPath()
 int GetRendererName(char* buffer, int size)
 {
     const int path = GetDrawingPath();
-    if (buffer == nullptr || size < 1 || path == DRAWING_PATH_NONE) return -1;
+    if (buffer == nullptr || size < 1) return FailedArgument(__func__);
+    if (path == DRAWING_PATH_NONE) return FailedNotStarted(__func__);
     const char* name = path == DRAWING_PATH_HARDWARE ? DeviceState.renderer : "Software";
     const size_t length = std::min(std::strlen(name), size_t(size - 1));
     std::memcpy(buffer, name, length);

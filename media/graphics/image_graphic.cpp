@@ -11,6 +11,7 @@
 #include "image/image_stream.h"
 #include "image/loaded_image.h"
 #include "rorodiv.h"
+#include "core/last_failure.h"
 
 #include <cstring>
 
@@ -92,6 +93,8 @@ int DivideGraphic(int whole, int count, int columns, int rows, int cellWidth, in
         for (int i = 0; i < made; ++i) DestroyGraphic(handles[i]);
     // The cells keep the shared pixels alive on their own.
     if (whole != -1) DestroyGraphic(whole);
+    // The picture's failure was noted as it was loaded; cells that do not fit are the caller's.
+    if (whole != -1 && !fits) return FailedArgument("LoadDividedGraphic");
     return ok ? 0 : -1;
 }
 
@@ -103,9 +106,10 @@ using namespace ror;
 
 int LoadGraphic(const char* path)
 {
-    if (path == nullptr) return -1;
+    if (path == nullptr) return FailedArgument(__func__);
+    const uint32_t mark = FailureMark();
     LoadedImage image{};
-    if (LoadImageData(path, &image) != 0) return -1;
+    if (LoadImageData(path, &image) != 0) return FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
     const int handle = GraphicOfImage(&image);
     // The file is remembered so that the graphic can be loaded again after a device loss.
     if (handle != -1 && SetGraphicSource(ResolveGraphic(handle), path, 0, 0) != 0) {
@@ -145,37 +149,40 @@ void RestoreGraphicsFromFiles()
 
 int LoadGraphicFromMemory(const void* data, int32_t size)
 {
-    if (data == nullptr) return -1;
+    if (data == nullptr || size <= 0) return FailedArgument(__func__);
+    const uint32_t mark = FailureMark();
     LoadedImage image{};
-    if (LoadImageData(data, size, &image) != 0) return -1;
+    if (LoadImageData(data, size, &image) != 0) return FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
     return GraphicOfImage(&image);
 }
 
 int LoadDividedGraphic(const char* path, int count, int columns, int rows, int cellWidth, int cellHeight, int* handles)
 {
-    if (handles == nullptr) return -1;  // before a whole graphic is made for nothing
+    if (handles == nullptr) return FailedArgument(__func__);  // before a whole graphic is made for nothing
     return DivideGraphic(LoadGraphic(path), count, columns, rows, cellWidth, cellHeight, handles);
 }
 
 int LoadDividedGraphicFromMemory(const void* data, int32_t size, int count, int columns, int rows, int cellWidth,
                                  int cellHeight, int* handles)
 {
-    if (handles == nullptr) return -1;
+    if (handles == nullptr) return FailedArgument(__func__);
     return DivideGraphic(LoadGraphicFromMemory(data, size), count, columns, rows, cellWidth, cellHeight, handles);
 }
 
 int LoadBlendGraphic(const char* path)
 {
-    if (path == nullptr) return -1;
+    if (path == nullptr) return FailedArgument(__func__);
+    const uint32_t mark = FailureMark();
     LoadedImage image{};
-    if (LoadImageData(path, &image) != 0) return -1;
+    if (LoadImageData(path, &image) != 0) return FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
     return BlendGraphicOfImage(&image);
 }
 
 int LoadBlendGraphicFromMemory(const void* data, int32_t size)
 {
-    if (data == nullptr) return -1;
+    if (data == nullptr || size <= 0) return FailedArgument(__func__);
+    const uint32_t mark = FailureMark();
     LoadedImage image{};
-    if (LoadImageData(data, size, &image) != 0) return -1;
+    if (LoadImageData(data, size, &image) != 0) return FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
     return BlendGraphicOfImage(&image);
 }

@@ -5,6 +5,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/screen_mode.h"
 #include "graphics/window_link.h"
+#include "core/last_failure.h"
 
 using namespace ror;
 
@@ -12,7 +13,7 @@ int ClearScreen() { return DrawOps.clearScreen(); }
 
 int PresentScreen()
 {
-    if (!CoreState.Started) return -1;
+    if (!CoreState.Started) return FailedNotStarted(__func__);
     return DrawOps.presentScreen();
 }
 

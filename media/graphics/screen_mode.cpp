@@ -19,6 +19,7 @@
 #include "platform/window_system/desktop.h"
 #include "platform/window_system/screen_surface.h"
 #include "text/font_handles.h"
+#include "core/last_failure.h"
 
 namespace ror {
 
@@ -129,8 +130,8 @@ using namespace ror;
 
 int SetScreenMode(int width, int height, int colorBits, int refreshRate)
 {
-    if (width == 0 || height == 0) return -1;
-    if (colorBits != 8 && colorBits != 16 && colorBits != 32) return -1;
+    if (width == 0 || height == 0) return FailedArgument(__func__);
+    if (colorBits != 8 && colorBits != 16 && colorBits != 32) return FailedArgument(__func__);
     // Refused before the running mode is released: no display shows it.
     if (width < -1 || height < -1 || width > kMaxScreenSide || height > kMaxScreenSide)
         return LogWriteFormat("画面サイズ %d x %d は大きすぎるため設定できません\n", width, height);
@@ -143,12 +144,13 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate)
         return 0;
     }
     const int before[4] = {s.width, s.height, s.colorBits, s.refreshRate};
+    const uint32_t mark = FailureMark();
     ChangeScreenMode(width, height, colorBits, 0, refreshRate);
     if (s.width == width && s.height == height && s.colorBits == colorBits && s.refreshRate == refreshRate) return 0;
     if (s.width == before[0] && s.height == before[1] && s.colorBits == before[2] && s.refreshRate == before[3])
-        return -1;
+        return FailedSince(mark, FAILURE_DEVICE, __func__);
     if (s.width == 640 && s.height == 480 && s.colorBits == 16 && s.refreshRate == 0) return -2;
-    return -1;
+    return FailedSince(mark, FAILURE_DEVICE, __func__);
 }
 
 int SetKeepGraphicsAcrossModeChange(int keep)
@@ -170,7 +172,7 @@ int GetScreenSize(int* width, int* height)
 
 int SetUseHardware(int flag)
 {
-    if (CoreState.Started) return -1;
+    if (CoreState.Started) return FailedAfterStart(__func__);
     ScreenSettings.softwareOnly = flag == 0 ? 1 : 0;
     return 0;
 }

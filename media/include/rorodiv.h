@@ -449,6 +449,44 @@ ROR_API int LogWriteFormat(const char* format, ...) __attribute__((format(printf
 ROR_API int LogIndent();
 /// Takes one tab of indent away again (never below none). 0.
 ROR_API int LogUnindent();
+/// enable 1 writes the log in UTF-8 instead of Shift-JIS (cp932), texts the game wrote
+/// included; 0 (the default) keeps cp932. Before start-up only: 0; -1 after it (the setting
+/// stays). Any drawing path, the thread that starts the layer.
+ROR_API int SetLogInUtf8(int enable);
+/// enable 1 also writes each log line to standard error (without the time stamp), whether or
+/// not the log file is on and already before start-up; 0 (the default) does not. Before
+/// start-up only: 0; -1 after it (the setting stays). The thread that starts the layer.
+ROR_API int SetLogToStandardError(int enable);
+/// enable 1 writes the layer's own log lines in English (naming this system's services where
+/// the Japanese names another platform's), and GetLastFailure's texts with them; 0 (the
+/// default) keeps the Japanese lines. Texts the game writes stay as written. Before start-up
+/// only: 0; -1 after it (the setting stays). The thread that starts the layer.
+ROR_API int SetLogInEnglish(int enable);
+
+// Why a call failed.
+
+/// @{
+/// Kinds of failure GetLastFailure answers.
+constexpr int FAILURE_NONE = 0;          ///< no failure on this thread yet
+constexpr int FAILURE_BAD_ARGUMENT = 1;  ///< an argument out of its range, or a handle that names nothing usable
+constexpr int FAILURE_NOT_STARTED = 2;   ///< not started (or ended), or a setting for before start-up made after it
+constexpr int FAILURE_NO_SUCH_FILE = 3;  ///< a file, or an entry of an archive, that is not there or cannot be opened
+constexpr int FAILURE_DAMAGED_DATA =
+    4;  ///< a file or data in memory that is damaged or in a form the layer does not read
+constexpr int FAILURE_OUT_OF_MEMORY = 5;  ///< memory, or a fixed table (handles, open files), is full
+constexpr int FAILURE_DEVICE = 6;         ///< the display, OpenGL, the sound device or another system service refused
+/// @}
+/// The calling thread's last failure: its kind (a FAILURE_ code above, FAILURE_NONE when the
+/// thread has had none) and, in text, the log's line for it, copied with its terminating zero
+/// into text (cut at a character's end to size - 1 bytes; nothing is copied for a null text or
+/// a size below 1). The text is in the log's language and in the texts' encoding
+/// (SetUseUtf8Texts), whether or not the log file is on. A failure the log does not note
+/// (a bad argument or handle, a call before start-up) has a line of the same form that names
+/// the operation, for example "PutGraphic: handle -1 names nothing usable here (...)".
+/// Read it right after a call returned -1: every public operation that fails with -1 sets it,
+/// and a call that succeeds never clears it (it may even note a failure it got past, such as
+/// memory short for a cache). Each thread has its own; before or after start-up. Never fails.
+ROR_API int GetLastFailure(char* text, int size);
 
 /// Text: fonts and string drawing.
 #include "rorodiv_text.h"

@@ -3,6 +3,7 @@
 #include "core/core_state.h"
 #include "platform/window_system/message_queue.h"
 #include "platform/window_system/window_input.h"
+#include "core/last_failure.h"
 
 namespace ror {
 
@@ -151,7 +152,8 @@ using namespace ror;
 
 int ReadInputEvent(InputEvent* out)
 {
-    if (!out) return -1;
+    if (!out) return FailedArgument(__func__);
+    // An empty queue is an answer, not a failure: the last failure stays as it was.
     if (InputEvents.count == 0) {
         *out = InputEvent{};
         return -1;

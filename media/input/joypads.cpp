@@ -11,6 +11,7 @@
 #include "platform/input_devices/input_devices.h"
 #include "rorodiv.h"
 #include "window/message_pump.h"
+#include "core/last_failure.h"
 
 #include <cstring>
 
@@ -289,9 +290,11 @@ int StepPadVibration()
 
 int StartPadVibration(int pad, int power, int duration)
 {
-    if (PrepareForPadRequest() != 0) return -1;
+    if (!CoreState.Started) return FailedNotStarted(__func__);
+    // Input that was taken down is set up again; this request is dropped.
+    if (PrepareForPadRequest() != 0) return FailedSince(FailureMark(), FAILURE_DEVICE, __func__);
     JoypadRecord* record = PadOfNumber(pad);
-    if (!record) return -1;
+    if (!record) return FailedArgument(__func__);
     if (!record->constantEffect) return 0;
     if (power < 0) power = 0;
     if (power > 1000) power = 1000;
@@ -309,13 +312,15 @@ int GetJoypadCount() { return InputState.directInput == InputObject::Devices ? I
 
 int ReadJoypadInput(int pad, JoypadInput* out)
 {
-    if (!out) return -1;
+    if (!out) return FailedArgument(__func__);
     *out = JoypadInput{0, 0, 0, 0, -1, 0};
     JoypadRecord* record = InputState.directInput == InputObject::Devices ? PadOfNumber(pad) : nullptr;
-    if (!record) return -1;
+    if (!record) return FailedArgument(__func__);
     PadDeviceState state;
     if (ReadPadDevice(record->device, &state) != 0) {
-        if (AcquireDevice(record->device) != 0 || ReadPadDevice(record->device, &state) != 0) return -1;
+        const uint32_t mark = FailureMark();
+        if (AcquireDevice(record->device) != 0 || ReadPadDevice(record->device, &state) != 0)
+            return FailedSince(mark, FAILURE_DEVICE, __func__);
     }
     *out = JoypadInput{state.x, state.y, state.z, state.rz, state.pov, 0};
     for (int button = 0; button < 32; ++button) {
@@ -337,11 +342,12 @@ int32_t TriggerValue(int32_t raw) { return raw <= 0 ? 0 : static_cast<int32_t>((
 
 int ReadPadControls(int pad, PadControls* out)
 {
-    if (!out) return -1;
+    if (!out) return FailedArgument(__func__);
     *out = PadControls{};
     JoypadRecord* record = InputState.directInput == InputObject::Devices ? PadOfNumber(pad) : nullptr;
     PadLayoutState state;
-    if (!record || ReadPadLayout(record->device, &state) != 0) return -1;
+    if (!record) return FailedArgument(__func__);
+    if (ReadPadLayout(record->device, &state) != 0) return FailedSince(FailureMark(), FAILURE_DEVICE, __func__);
     *out = PadControls{StickValue(state.leftX),
                        StickValue(state.leftY),
                        StickValue(state.rightX),
@@ -355,7 +361,7 @@ int ReadPadControls(int pad, PadControls* out)
 int GetPadName(int pad, char* buffer, int size)
 {
     JoypadRecord* record = InputState.directInput == InputObject::Devices ? PadOfNumber(pad) : nullptr;
-    if (!record || !buffer || size < 1) return -1;
+    if (!record || !buffer || size < 1) return FailedArgument(__func__);
     // Cut at a character's end, then into the game's text mode.
     const char* name = record->productName;
     int length = 0;

@@ -28,6 +28,7 @@
 #include "window/message_pump.h"
 #include "window/text_input.h"
 #include "window/window_mode.h"
+#include "core/last_failure.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -164,7 +165,9 @@ int InitMediaLayer()
         return 0;
     }
     CoreState.Starting = 1;
-    return StartLocked();
+    // The step that failed logged why; a step that refuses without a line is the device's.
+    const uint32_t mark = FailureMark();
+    return StartLocked() == 0 ? 0 : FailedSince(mark, FAILURE_DEVICE, __func__);
 }
 
 int EndMediaLayer()
@@ -209,7 +212,7 @@ void FatalExitFormat(const char* format, ...)
 
 int SetWindowTitle(const char* title)
 {
-    if (title == nullptr) return -1;
+    if (title == nullptr) return FailedArgument(__func__);
     char cut[sizeof CoreState.WindowTitle];
     CallerText converted(title);
     SjisCopyCut(cut, sizeof cut, converted.get() ? converted.get() : "");
@@ -220,7 +223,7 @@ int SetWindowTitle(const char* title)
 
 int SetAllowSecondCopy(int allow)
 {
-    if (CoreState.Started || CoreState.Starting) return -1;
+    if (CoreState.Started || CoreState.Starting) return FailedAfterStart(__func__);
     CoreState.allowSecondCopy = allow != 0 ? 1 : 0;
     return 0;
 }

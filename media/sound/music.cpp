@@ -9,6 +9,7 @@
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+#include "core/last_failure.h"
 #include "sound/sound_plays.h"
 
 namespace ror {
@@ -41,7 +42,7 @@ using namespace ror;
 int PlayMusic(const char* path, int loop)
 {
     StopMusic();
-    if (path == nullptr) return -1;
+    if (path == nullptr) return FailedArgument(__func__);
     if (SoundMixer.outputRate <= 0) return LogWrite("サウンドデバイスが動いていないので再生できません\n");
     const int32_t slot = FreeSoundSlot(SoundTables.music, "ミュージック");
     if (slot < 0) return -1;
@@ -53,11 +54,12 @@ int PlayMusic(const char* path, int loop)
         return -1;
     }
     music->loop = loop != 0 ? 1 : 0;
+    const uint32_t mark = FailureMark();
     SoundStream* stream = OpenSoundStream(music->source, music->loop, 0);
     if (stream == nullptr) {
         TrackedFree(const_cast<uint8_t*>(music->source.data));
         TrackedFree(music);
-        return -1;
+        return FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
     }
     music->header.check = StampCheck(SoundTables.music);
     music->header.handle = MakeHandle(HandleKind::Music, slot, music->header.check);
@@ -90,7 +92,7 @@ int StopMusic()
 
 int PauseMusic()
 {
-    if (SoundTables.currentMusic < 0) return -1;
+    if (SoundTables.currentMusic < 0) return FailedNoMusic(__func__);
     LockAudioOutput();
     MusicVoice().paused = 1;
     if (Plays.musicState == PLAY_STATE_PLAYING) Plays.musicState = PLAY_STATE_PAUSED;
@@ -100,7 +102,7 @@ int PauseMusic()
 
 int ResumeMusic()
 {
-    if (SoundTables.currentMusic < 0) return -1;
+    if (SoundTables.currentMusic < 0) return FailedNoMusic(__func__);
     LockAudioOutput();
     MusicVoice().paused = 0;
     if (Plays.musicState == PLAY_STATE_PAUSED) Plays.musicState = PLAY_STATE_PLAYING;
@@ -119,7 +121,7 @@ int IsMusicPlaying()
 
 int SetMusicVolume(int volume)
 {
-    if (volume < 0 || volume > 255) return -1;
+    if (volume < 0 || volume > 255) return FailedArgument(__func__);
     SoundTables.musicVolume = volume;
     LockAudioOutput();
     SetVoiceFade(MusicVoice(), 0, VoiceLevel(volume), false);
@@ -129,7 +131,7 @@ int SetMusicVolume(int volume)
 
 int FadeMusic(int milliseconds, int volume)
 {
-    if (volume < 0 || volume > 255 || milliseconds < 0) return -1;
+    if (volume < 0 || volume > 255 || milliseconds < 0) return FailedArgument(__func__);
     if (volume > 0) SoundTables.musicVolume = volume;
     LockAudioOutput();
     SetVoiceFade(MusicVoice(), FramesOf(milliseconds), VoiceLevel(volume), volume == 0);

@@ -28,7 +28,7 @@ int32_t FreeSoundSlot(const HandleTable& table, const char* what)
 {
     for (int32_t slot = 0; slot < table.indexLimit; ++slot)
         if (table.slots[slot] == nullptr) return slot;
-    return LogWriteFormat("作成できる%sハンドル数 %d の限界を超えました\n", what, table.indexLimit);
+    return LogWriteFormat("作成できる%sハンドル数 %d の限界を超えました\n", PickLogText(what), table.indexLimit);
 }
 
 void ReleaseEndedStreams()

@@ -7,6 +7,7 @@
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+#include "core/last_failure.h"
 
 namespace ror {
 
@@ -97,13 +98,15 @@ using namespace ror;
 
 int LoadSound(const char* path)
 {
-    if (path == nullptr) return -1;
+    if (path == nullptr) return FailedArgument(__func__);
+    const uint32_t mark = FailureMark();
     SoundReader reader{};
     int32_t isFile = 0;
-    if (OpenSourceReader({path, nullptr, 0}, &reader, &isFile) != 0) return -1;
+    if (OpenSourceReader({path, nullptr, 0}, &reader, &isFile) != 0)
+        return FailedSince(mark, FAILURE_NO_SUCH_FILE, __func__);
     const int handle = LoadFrom(reader, path, nullptr, 0);
     CloseSourceReader(reader);
-    return handle;
+    return handle != -1 ? handle : FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
 }
 
 int LoadSoundFromMemory(const void* data, int32_t size)
@@ -111,16 +114,18 @@ int LoadSoundFromMemory(const void* data, int32_t size)
     if (data == nullptr || size <= 0) return LogWrite("サウンドデータがありません\n");
     SoundReader reader{};
     int32_t isFile = 0;
-    if (OpenSourceReader({nullptr, static_cast<const uint8_t*>(data), size}, &reader, &isFile) != 0) return -1;
+    const uint32_t mark = FailureMark();
+    if (OpenSourceReader({nullptr, static_cast<const uint8_t*>(data), size}, &reader, &isFile) != 0)
+        return FailedSince(mark, FAILURE_OUT_OF_MEMORY, __func__);
     const int handle = LoadFrom(reader, nullptr, data, size);
     CloseSourceReader(reader);
-    return handle;
+    return handle != -1 ? handle : FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
 }
 
 int DeleteSound(int handle)
 {
     SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr) return -1;
+    if (sound == nullptr) return FailedHandle(__func__, handle);
     StopVoicesOf(handle);
     SoundTables.soundSlots[HandleIndex(handle)] = nullptr;
     FreeRecord(sound);

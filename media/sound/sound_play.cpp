@@ -7,6 +7,7 @@
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
+#include "core/last_failure.h"
 #include "sound/sound_plays.h"
 
 namespace ror {
@@ -74,11 +75,12 @@ void ApplyGains(int32_t handle, const SoundRecord& sound)
 
 using namespace ror;
 
-int StartSound(int handle, int mode)
+// A failure names the operation the game called.
+static int StartSoundFor(const char* operation, int handle, int mode)
 {
     SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr) return -1;
-    if (mode != SOUND_PLAY_BACK && mode != SOUND_PLAY_LOOP && mode != SOUND_PLAY_WAIT) return -1;
+    if (sound == nullptr) return FailedHandle(operation, handle);
+    if (mode != SOUND_PLAY_BACK && mode != SOUND_PLAY_LOOP && mode != SOUND_PLAY_WAIT) return FailedArgument(operation);
     if (SoundMixer.outputRate <= 0) return LogWrite("サウンドデバイスが動いていないので再生できません\n");
     ReleaseEndedStreams();
     const int32_t loop = mode == SOUND_PLAY_LOOP ? 1 : 0;
@@ -122,18 +124,20 @@ int StartSound(int handle, int mode)
     return Plays.records[fresh.play - 1].header.handle;
 }
 
-int PlaySound(int handle, int mode) { return StartSound(handle, mode) < 0 ? -1 : 0; }
+int StartSound(int handle, int mode) { return StartSoundFor(__func__, handle, mode); }
+
+int PlaySound(int handle, int mode) { return StartSoundFor(__func__, handle, mode) < 0 ? -1 : 0; }
 
 int StopSound(int handle)
 {
-    if (ResolveSound(handle) == nullptr) return -1;
+    if (ResolveSound(handle) == nullptr) return FailedHandle(__func__, handle);
     StopVoicesOf(handle);
     return 0;
 }
 
 int IsSoundPlaying(int handle)
 {
-    if (ResolveSound(handle) == nullptr) return -1;
+    if (ResolveSound(handle) == nullptr) return FailedHandle(__func__, handle);
     bool playing = false;
     ChangeVoices(handle, [&](Voice&) { playing = true; });
     return playing ? 1 : 0;
@@ -142,7 +146,8 @@ int IsSoundPlaying(int handle)
 int SetSoundVolume(int handle, int volume)
 {
     SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr || volume < 0 || volume > 255) return -1;
+    if (sound == nullptr) return FailedHandle(__func__, handle);
+    if (volume < 0 || volume > 255) return FailedArgument(__func__);
     sound->volume = volume;
     ApplyGains(handle, *sound);
     return 0;
@@ -151,7 +156,8 @@ int SetSoundVolume(int handle, int volume)
 int SetSoundPan(int handle, int pan)
 {
     SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr || pan < -255 || pan > 255) return -1;
+    if (sound == nullptr) return FailedHandle(__func__, handle);
+    if (pan < -255 || pan > 255) return FailedArgument(__func__);
     sound->pan = pan;
     ApplyGains(handle, *sound);
     return 0;
@@ -160,8 +166,8 @@ int SetSoundPan(int handle, int pan)
 int SetSoundFrequency(int handle, int frequency)
 {
     SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr) return -1;
-    if (frequency != 0 && (frequency < kMinSoundRate || frequency > kMaxSoundRate)) return -1;
+    if (sound == nullptr) return FailedHandle(__func__, handle);
+    if (frequency != 0 && (frequency < kMinSoundRate || frequency > kMaxSoundRate)) return FailedArgument(__func__);
     sound->frequency = frequency;
     const uint64_t step = VoiceStep(PlaybackRate(*sound));
     ChangeVoices(handle, [&](Voice& voice) { voice.step = step; });
@@ -171,7 +177,8 @@ int SetSoundFrequency(int handle, int frequency)
 int SetSoundPosition(int handle, int64_t frame)
 {
     SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr || frame < 0 || frame > sound->format.frames) return -1;
+    if (sound == nullptr) return FailedHandle(__func__, handle);
+    if (frame < 0 || frame > sound->format.frames) return FailedArgument(__func__);
     sound->startFrame = frame;
     ChangeVoices(handle, [&](Voice& voice) {
         if (voice.stream == nullptr) voice.position = uint64_t(frame) << 32;
@@ -182,7 +189,7 @@ int SetSoundPosition(int handle, int64_t frame)
 int64_t GetSoundPosition(int handle)
 {
     const SoundRecord* sound = ResolveSound(handle);
-    if (sound == nullptr) return -1;
+    if (sound == nullptr) return FailedHandle(__func__, handle);
     int64_t position = -1;
     uint32_t newest = 0;
     ChangeVoices(handle, [&](Voice& voice) {

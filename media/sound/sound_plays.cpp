@@ -6,6 +6,7 @@
 
 #include "platform/audio/audio_device.h"
 #include "sound/sound_handles.h"
+#include "core/last_failure.h"
 
 namespace ror {
 
@@ -58,10 +59,10 @@ PlayRecord* ResolvePlay(int32_t play) { return reinterpret_cast<PlayRecord*>(Res
 // Runs `change` on the voice of a sounding play under the output's lock: 0, also when the
 // play no longer sounds (nothing is changed then); -1 for an invalid handle.
 template <typename Change>
-int ChangePlay(int32_t play, Change change)
+int ChangePlay(const char* operation, int32_t play, Change change)
 {
     PlayRecord* record = ResolvePlay(play);
-    if (record == nullptr) return -1;
+    if (record == nullptr) return FailedHandle(operation, play);
     LockAudioOutput();
     RefreshLocked(*record);
     if (Sounding(record->state)) change(*record, SoundMixer.voices[record->voice]);
@@ -165,7 +166,7 @@ using namespace ror;
 int GetPlayState(int play)
 {
     PlayRecord* record = ResolvePlay(play);
-    if (record == nullptr) return -1;
+    if (record == nullptr) return FailedHandle(__func__, play);
     LockAudioOutput();
     RefreshLocked(*record);
     UnlockAudioOutput();
@@ -174,21 +175,22 @@ int GetPlayState(int play)
 
 int SetPlayVolume(int play, int volume)
 {
-    if (volume < 0 || volume > 255) return -1;
-    return ChangePlay(play, [&](PlayRecord&, Voice& voice) { SetVoiceFade(voice, 0, VoiceLevel(volume), false); });
+    if (volume < 0 || volume > 255) return FailedArgument(__func__);
+    return ChangePlay(__func__, play,
+                      [&](PlayRecord&, Voice& voice) { SetVoiceFade(voice, 0, VoiceLevel(volume), false); });
 }
 
 int SetPlayPan(int play, int pan)
 {
-    if (pan < -255 || pan > 255) return -1;
-    return ChangePlay(play,
+    if (pan < -255 || pan > 255) return FailedArgument(__func__);
+    return ChangePlay(__func__, play,
                       [&](PlayRecord&, Voice& voice) { VoiceGains(255, pan, &voice.gainLeft, &voice.gainRight); });
 }
 
 int SetPlayFrequency(int play, int frequency)
 {
-    if (frequency != 0 && (frequency < kMinSoundRate || frequency > kMaxSoundRate)) return -1;
-    return ChangePlay(play, [&](PlayRecord& record, Voice& voice) {
+    if (frequency != 0 && (frequency < kMinSoundRate || frequency > kMaxSoundRate)) return FailedArgument(__func__);
+    return ChangePlay(__func__, play, [&](PlayRecord& record, Voice& voice) {
         const SoundRecord* sound = ResolveSound(record.sound);
         if (sound != nullptr) voice.step = VoiceStep(frequency > 0 ? frequency : sound->format.rate);
     });
@@ -196,7 +198,7 @@ int SetPlayFrequency(int play, int frequency)
 
 int PausePlay(int play)
 {
-    return ChangePlay(play, [](PlayRecord& record, Voice& voice) {
+    return ChangePlay(__func__, play, [](PlayRecord& record, Voice& voice) {
         voice.paused = 1;
         record.state = PLAY_STATE_PAUSED;
     });
@@ -204,7 +206,7 @@ int PausePlay(int play)
 
 int ResumePlay(int play)
 {
-    return ChangePlay(play, [](PlayRecord& record, Voice& voice) {
+    return ChangePlay(__func__, play, [](PlayRecord& record, Voice& voice) {
         voice.paused = 0;
         record.state = PLAY_STATE_PLAYING;
     });
@@ -212,7 +214,7 @@ int ResumePlay(int play)
 
 int StopPlay(int play)
 {
-    const int result = ChangePlay(play, [](PlayRecord& record, Voice& voice) {
+    const int result = ChangePlay(__func__, play, [](PlayRecord& record, Voice& voice) {
         MarkEnded(record, PLAY_STATE_STOPPED);
         voice.playing = 0;
         voice.samples = nullptr;
@@ -224,16 +226,16 @@ int StopPlay(int play)
 
 int FadePlay(int play, int milliseconds, int volume)
 {
-    if (milliseconds < 0 || volume < 0 || volume > 255) return -1;
-    return ChangePlay(play, [&](PlayRecord&, Voice& voice) {
+    if (milliseconds < 0 || volume < 0 || volume > 255) return FailedArgument(__func__);
+    return ChangePlay(__func__, play, [&](PlayRecord&, Voice& voice) {
         SetVoiceFade(voice, FramesOf(milliseconds), VoiceLevel(volume), volume == 0);
     });
 }
 
 int SetPlayTimeLimit(int play, int milliseconds)
 {
-    if (milliseconds < -1) return -1;
-    return ChangePlay(play, [&](PlayRecord&, Voice& voice) {
+    if (milliseconds < -1) return FailedArgument(__func__);
+    return ChangePlay(__func__, play, [&](PlayRecord&, Voice& voice) {
         if (milliseconds == 0)
             voice.playing = 0;
         else

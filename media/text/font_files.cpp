@@ -10,6 +10,7 @@
 #include "core/tracked_memory.h"
 #include "platform/fonts/glyph_raster.h"
 #include "platform/system/codepage.h"
+#include "core/last_failure.h"
 
 #include <cstdio>
 #include <cstring>
@@ -75,7 +76,7 @@ using namespace ror;
 
 int LoadFontFile(const char* path)
 {
-    if (!path) return -1;
+    if (!path) return FailedArgument(__func__);
     int64_t size = 0;
     void* bytes = FileLoadWhole(path, &size);
     if (!bytes) return LogWrite("フォントファイルを開けませんでした\n");
@@ -86,14 +87,15 @@ int LoadFontFile(const char* path)
 
 int LoadFontFromMemory(const void* data, int size)
 {
-    if (!data || size <= 0) return -1;
+    if (!data || size <= 0) return FailedArgument(__func__);
     return AddFontBytes(data, size);
 }
 
 int GetFontFileFamily(int fontFile, char* familyName)
 {
     const FontFileRecord* record = ResolveFontFile(fontFile);
-    if (!record || !familyName) return -1;
+    if (!record) return FailedHandle(__func__, fontFile);
+    if (!familyName) return FailedArgument(__func__);
     std::memcpy(familyName, record->family, std::strlen(record->family) + 1);
     TextToCaller(familyName, 256);
     return 0;
@@ -102,7 +104,7 @@ int GetFontFileFamily(int fontFile, char* familyName)
 int RemoveFontFile(int fontFile)
 {
     FontFileRecord* record = ResolveFontFile(fontFile);
-    if (!record) return -1;
+    if (!record) return FailedHandle(__func__, fontFile);
     RemovePlatformFontData(record->platformId);
     FontFiles.slots[HandleIndex(fontFile)] = nullptr;
     TrackedFree(record);

@@ -10,6 +10,7 @@
 #include "platform/system/codepage.h"
 #include "text/glyph_cache.h"
 #include "text/glyph_texture.h"
+#include "core/last_failure.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -136,7 +137,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
     type &= FONT_EDGE | FONT_ANTIALIAS;
     // A negative edge would place glyphs outside their cells, a huge one overflow the
     // cell arithmetic: neither makes a font.
-    if (edgeSize < 0 || edgeSize > kMaxEdgeSize) return -1;
+    if (edgeSize < 0 || edgeSize > kMaxEdgeSize) return FailedArgument("CreateFontToHandle");
     if (size > kMaxFontSize) return LogWriteFormat("フォントサイズ %d は大きすぎます\n", size);
 
     if (slot == -1) {
@@ -146,6 +147,7 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
     } else if (slot < 0 || slot >= kFontTableSize || FontSystem.slots[slot]) {
         return -1;
     }
+    const uint32_t mark = FailureMark();
 
     auto* font = static_cast<FontRecord*>(TrackedAllocZeroed(int32_t(sizeof(FontRecord)), __FILE__, __LINE__));
     if (!font) return LogWrite("フォント管理用メモリ領域の確保に失敗しました\n");
@@ -179,14 +181,14 @@ int MakeFontHandle(const char* faceName, int size, int thickness, int type, int 
         }
     }
     FreeFontInSlot(slot);
-    return -1;
+    return FailedSince(mark, FAILURE_DEVICE, "CreateFontToHandle");
 }
 
 }  // namespace ror
 
 int ReleaseFontHandle(int handle)
 {
-    if (!ResolveFont(handle)) return -1;
+    if (!ResolveFont(handle)) return FailedHandle(__func__, handle);
     FreeFontInSlot(HandleIndex(handle));
     return 0;
 }
@@ -194,7 +196,7 @@ int ReleaseFontHandle(int handle)
 int SetFontSpacingOfHandle(int spacing, int handle)
 {
     FontRecord* font = ResolveFont(handle);
-    if (!font) return -1;
+    if (!font) return FailedHandle(__func__, handle);
     font->spacing = spacing;
     return 0;
 }
@@ -202,7 +204,8 @@ int SetFontSpacingOfHandle(int spacing, int handle)
 int SetFontKerningOfHandle(int enable, int handle)
 {
     FontRecord* font = ResolveFont(handle);
-    if (!font || (enable != 0 && enable != 1)) return -1;
+    if (!font) return FailedHandle(__func__, handle);
+    if (enable != 0 && enable != 1) return FailedArgument(__func__);
     font->kerning = enable;
     return 0;
 }
@@ -210,7 +213,7 @@ int SetFontKerningOfHandle(int enable, int handle)
 int GetFontInfoOfHandle(char* faceName, int* size, int* thickness, int handle)
 {
     const FontRecord* font = ResolveFont(handle);
-    if (!font) return -1;
+    if (!font) return FailedHandle(__func__, handle);
     if (faceName) {
         std::memcpy(faceName, font->faceName, std::strlen(font->faceName) + 1);
         TextToCaller(faceName, 256);  // the least the caller's buffer holds
@@ -231,7 +234,7 @@ int IsFontHandleValid(int handle) { return ResolveFont(handle) ? 1 : 0; }
 int SetFontReleasedFlagOfHandle(int handle, int32_t* flag)
 {
     FontRecord* font = ResolveFont(handle);
-    if (!font) return -1;
+    if (!font) return FailedHandle(__func__, handle);
     font->releasedFlag = flag;
     if (flag) *flag = 0;
     return 0;
@@ -259,7 +262,7 @@ int RefreshDefaultFont()
 int SetDefaultFontSizeAndThickness(const char*, int size, int thickness)
 {
     // A size no font can take would leave no default font: the one there stays.
-    if (size > kMaxFontSize || (size <= 0 && size != -1)) return -1;
+    if (size > kMaxFontSize || (size <= 0 && size != -1)) return FailedArgument(__func__);
     FontSystem.defaults.size = size == -1 ? kDefaultFontSize : size;
     FontSystem.defaults.thickness = thickness == -1 ? kDefaultThickness : thickness;
     return RefreshDefaultFont();

@@ -136,13 +136,8 @@ bool IsLeadByteOf(const FontRecord* font, uint8_t byte)
 
 TextCodes CallerTextCodes() { return TextEncoding.utf8 ? TextCodes::Utf8 : TextCodes::Cp932; }
 
-bool IsBlankCode(const FontRecord* font, uint32_t code)
-{
-    return code == kSpaceCode || code == (font->unicodeCodes ? kUnicodeWideSpace : kWideSpaceCode);
-}
-
-int32_t ReadCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
-                      CharRecord* record)
+int32_t ReadWideCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
+                          CharRecord* record)
 {
     if (codes == TextCodes::Utf8) {
         uint32_t code = 0;
@@ -192,7 +187,9 @@ namespace {
 
 void ResetGlyphSlots(FontRecord* font)
 {
-    std::memset(font->slots, 0, sizeof font->slots);
+    // Slots past the end marker were never used: the cache only grows, clearing each slot
+    // it adds.
+    std::memset(font->slots, 0, sizeof(GlyphSlot) * size_t(font->slotCount + 1));
     std::memset(font->wideCodes, 0, sizeof font->wideCodes);
     for (int32_t i = 0; i < font->slotCount; ++i) font->slots[i].cell = i;
     font->slots[font->slotCount].cell = -1;
@@ -321,7 +318,7 @@ int32_t FaceKerning(const FontRecord* font, uint32_t leftIndex, uint32_t rightIn
     return ReadPlatformKerning(font->platformFont, leftIndex, rightIndex);
 }
 
-GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)
+GlyphSlot* FindOrRenderGlyph(FontRecord* font, const CharRecord& record)
 {
     const uint32_t code = CharCode(record);
     GlyphSlot* found = nullptr;

@@ -40,10 +40,23 @@ TextCodes CallerTextCodes();
 // cp932: a lead byte takes the next byte even at `end` (the string's terminating zero makes
 // it a lead byte alone). UTF-8: a sequence that is not a character gives kReplacementCode for
 // its longest valid beginning, and nothing at or past `end` is read.
-int32_t ReadCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
-                      CharRecord* record);
+int32_t ReadWideCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
+                          CharRecord* record);
+inline int32_t ReadCharacter(const FontRecord* font, TextCodes codes, const uint8_t* bytes, int32_t at, int32_t end,
+                             CharRecord* record)
+{
+    // ASCII is one byte in every code this reads, and never a lead byte.
+    if (bytes[at] < 0x80) {
+        *record = CharRecord{bytes[at], 0, 0};
+        return 1;
+    }
+    return ReadWideCharacter(font, codes, bytes, at, end, record);
+}
 // Spaces: an advance, no pixels.
-bool IsBlankCode(const FontRecord* font, uint32_t code);
+inline bool IsBlankCode(const FontRecord* font, uint32_t code)
+{
+    return code == kSpaceCode || code == (font->unicodeCodes ? kUnicodeWideSpace : kWideSpaceCode);
+}
 
 // Fixed working lists serve strings of up to this many bytes; longer ones allocate.
 constexpr int32_t kShortTextBytes = 256;
@@ -70,7 +83,18 @@ int PrecacheText(int32_t maxLength, const char* text, int fontHandle, CharRecord
 // Renders `count` characters into the next slots; returns the last slot filled.
 GlyphSlot* RenderGlyphs(FontRecord* font, int32_t count, const CharRecord* records);
 // The slot of one character, rendering it when it is not cached.
-GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record);
+GlyphSlot* FindOrRenderGlyph(FontRecord* font, const CharRecord& record);
+inline GlyphSlot* LookUpGlyph(FontRecord* font, const CharRecord& record)
+{
+    // The common case inline: a code of the map, cached.
+    const uint32_t code = CharCode(record);
+    if (code < uint32_t(kGlyphCodeCount) && font->codeMap[code].cached == 1) {
+        GlyphSlot* slot = font->codeMap[code].slot;
+        slot->lineStamp = font->lineStamp;
+        return slot;
+    }
+    return FindOrRenderGlyph(font, record);
+}
 
 // The pen's move between two glyphs (their slots' kernIndex; 0 before a line's first) beyond
 // the first's advance: the face's kerning of the pair when the font has kerning on, else 0.

@@ -226,7 +226,7 @@ int DeviceDrawText(int x, int y, const char* text, uint32_t color, int fontHandl
     const float textureWidth = float(Edged(font) ? 2 * font->cacheWidth : font->cacheWidth);
     const float textureHeight = float(font->cacheHeight);
     const int32_t perColumn = TextureCellsPerColumn(font);
-    double pen = 0;
+    int64_t pen = 0;  // whole pixels; 64 bits for any spacing a caller sets
     int result = 0;
     uint32_t left = 0;  // the glyph before, for kerning
     for (int32_t i = 0; i < count; ++i) {

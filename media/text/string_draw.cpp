@@ -13,6 +13,7 @@
 #include "graphics/window_link.h"
 #include "text/font_handles.h"
 #include "text/glyph_cache.h"
+#include "core/last_failure.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -50,6 +51,7 @@ struct GlyphBlit {
     int32_t cacheRowBytes;
     int32_t sourceX;  // first cache column
     int32_t width, height;
+    int32_t room;  // pixels of the clip from the first target pixel rightwards, width or more
 };
 
 template <typename Pixel>
@@ -58,9 +60,61 @@ void StorePixel(uint8_t* row, int32_t x, uint32_t value)
     reinterpret_cast<Pixel*>(row)[x] = static_cast<Pixel>(value);
 }
 
+// Four 32-bit pixels at once: lane i is the pixel of bit 3 - i of a nibble of glyph bits.
+using FourPixels = uint32_t __attribute__((vector_size(16)));
+
+constexpr FourPixels NibbleMask(uint32_t nibble)
+{
+    return FourPixels{nibble & 8 ? ~0u : 0, nibble & 4 ? ~0u : 0, nibble & 2 ? ~0u : 0, nibble & 1 ? ~0u : 0};
+}
+constexpr FourPixels kNibbleMasks[16] = {NibbleMask(0),  NibbleMask(1),  NibbleMask(2),  NibbleMask(3),
+                                         NibbleMask(4),  NibbleMask(5),  NibbleMask(6),  NibbleMask(7),
+                                         NibbleMask(8),  NibbleMask(9),  NibbleMask(10), NibbleMask(11),
+                                         NibbleMask(12), NibbleMask(13), NibbleMask(14), NibbleMask(15)};
+
+// The pixels of a nibble's set bits take `value`; the others keep theirs. Without branches:
+// the bits of glyph rows follow no pattern a branch predictor could learn.
+inline void WriteNibble(uint8_t* pixels, uint32_t nibble, FourPixels value)
+{
+    const FourPixels mask = kNibbleMasks[nibble];
+    FourPixels four;
+    std::memcpy(&four, pixels, sizeof four);
+    four = (four & ~mask) | (value & mask);
+    std::memcpy(pixels, &four, sizeof four);
+}
+
 template <typename Pixel>
 void BlitMonoGlyph(const GlyphBlit& blit, uint32_t value)
 {
+    if constexpr (sizeof(Pixel) == 4) {
+        const FourPixels four = {value, value, value, value};
+        // The usual glyph, whole bytes of its rows inside the clip: eight pixels a byte in two
+        // masked stores of four, whatever the number of set bits (a kanji lights half of them).
+        // Pixels right of the glyph's width are written back unchanged.
+        const int32_t bytes = (blit.width + 7) >> 3;
+        if ((blit.sourceX & 7) == 0 && blit.room >= 8 * bytes) {
+            const uint32_t lastMask = (0xFF00u >> (blit.width - 8 * (bytes - 1))) & 0xFF;
+            const uint8_t* bits = blit.cache + (blit.sourceX >> 3);
+            uint8_t* row = blit.target;
+            auto writeByte = [&four](uint8_t* pixels, uint32_t byte) {
+                WriteNibble(pixels, byte >> 4, four);
+                WriteNibble(pixels + 16, byte & 15, four);
+            };
+            // Glyphs of text sizes are one or two bytes wide: those rows without a loop.
+            for (int32_t y = 0; y < blit.height; ++y, bits += blit.cacheRowBytes, row += blit.targetPitch) {
+                if (bytes == 1) {
+                    writeByte(row, bits[0] & lastMask);
+                } else if (bytes == 2) {
+                    writeByte(row, bits[0]);
+                    writeByte(row + 32, bits[1] & lastMask);
+                } else {
+                    for (int32_t i = 0; i + 1 < bytes; ++i) writeByte(row + 32 * intptr_t(i), bits[i]);
+                    writeByte(row + 32 * intptr_t(bytes - 1), bits[bytes - 1] & lastMask);
+                }
+            }
+            return;
+        }
+    }
     for (int32_t y = 0; y < blit.height; ++y) {
         const uint8_t* bits = blit.cache + size_t(y) * size_t(blit.cacheRowBytes);
         uint8_t* row = blit.target + intptr_t(y) * blit.targetPitch;
@@ -178,6 +232,7 @@ void DrawOneGlyph(const FontRecord* font, const GlyphSlot* slot, int32_t dx, int
     blit.cache = font->cacheMemory + size_t(cellY + rect.top - dy) * size_t(font->cacheRowBytes);
     blit.sourceX = cellX + rect.left - dx;
     blit.width = rect.right - rect.left;
+    blit.room = clip->right - rect.left;
     blit.height = rect.bottom - rect.top;
     switch (pixelBytes) {
     case 1: BlitGlyph<uint8_t>(font, blit, target, colors); break;
@@ -266,7 +321,7 @@ int DrawGlyphRun(int draw, int x, int y, const char* text, uint32_t color, MEMIM
     }
 
     bool drawing = draw && target && clip && IsValidMemImg(target);
-    double pen = 0;
+    int64_t pen = 0;    // whole pixels; 64 bits for any spacing a caller sets
     uint32_t left = 0;  // the glyph before, for kerning
     for (int32_t i = 0; i < count; ++i) {
         const CharRecord& record = records[i];
@@ -362,7 +417,8 @@ int MeasuredFontHandle(int fontHandle)
 int MeasureText(const char* text, int32_t limit, int fontHandle, int* width)
 {
     const int handle = MeasuredFontHandle(fontHandle);
-    if (!text || !width || handle == -1) return -1;
+    if (!text || !width) return FailedArgument("GetTextWidth");
+    if (handle == -1) return FailedHandle("GetTextWidth", fontHandle);
     if (!text[0] || limit == 0) {
         *width = 0;
         return 0;
@@ -383,20 +439,20 @@ using namespace ror;
 // it comes.
 int PrintTextWithFont(int x, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor, int)
 {
-    if (text == nullptr) return -1;
+    if (text == nullptr) return FailedArgument(__func__);
     return DrawTextWithFont(x, y, text, color, fontHandle, edgeColor, CallerTextCodes());
 }
 
 int PrintText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor)
 {
-    if (text == nullptr) return -1;
+    if (text == nullptr) return FailedArgument(__func__);
     RefreshDefaultFont();
     return DrawTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor, CallerTextCodes());
 }
 
 int PrintTextFormat(int x, int y, uint32_t color, const char* format, ...)
 {
-    if (!format) return -1;
+    if (!format) return FailedArgument(__func__);
     char buffer[kFormatBufferSize];
     va_list values;
     va_start(values, format);
@@ -410,7 +466,7 @@ int GetTextWidth(const char* text, int fontHandle, int* width) { return MeasureT
 int GetTextWidthUpTo(const char* text, int characters, int fontHandle, int* width)
 {
     const int handle = MeasuredFontHandle(fontHandle);
-    if (!text || handle == -1) return -1;
+    if (!text || handle == -1) return FailedArgument(__func__);
     // The bytes of the first characters, split as drawing splits them.
     const FontRecord* font = ResolveFont(handle);
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
@@ -426,7 +482,7 @@ int GetTextWidthUpTo(const char* text, int characters, int fontHandle, int* widt
 int GetFontLineMetrics(int fontHandle, int* lineHeight, int* ascent)
 {
     const FontRecord* font = ResolveFont(MeasuredFontHandle(fontHandle));
-    if (!font) return -1;
+    if (!font) return FailedHandle(__func__, fontHandle);
     if (lineHeight) *lineHeight = font->cellHeight;
     if (ascent) *ascent = font->ascent;
     return 0;

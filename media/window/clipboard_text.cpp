@@ -7,6 +7,7 @@
 #include "core/tracked_memory.h"
 #include "platform/system/codepage.h"
 #include "platform/window_system/clipboard.h"
+#include "core/last_failure.h"
 
 #include <cstring>
 
@@ -41,7 +42,8 @@ using namespace ror;
 
 int ReadClipboardText(char* buffer, int size)
 {
-    if (size < 0 || (!buffer && size > 0) || !CoreState.Started) return -1;
+    if (size < 0 || (!buffer && size > 0)) return FailedArgument(__func__);
+    if (!CoreState.Started) return FailedNotStarted(__func__);
     char* text = ClipboardInGameMode();
     if (!text) return -1;
     const int needed = int(std::strlen(text)) + 1;
@@ -61,10 +63,11 @@ int ReadClipboardText(char* buffer, int size)
 
 int WriteClipboardText(const char* text)
 {
-    if (!text || !CoreState.Started) return -1;
+    if (!text) return FailedArgument(__func__);
+    if (!CoreState.Started) return FailedNotStarted(__func__);
     if (TextEncoding.utf8) return WriteClipboardUtf8(text);
     const size_t size = std::strlen(text) * 3 + 1;
-    if (size > size_t(INT32_MAX)) return -1;
+    if (size > size_t(INT32_MAX)) return FailedArgument(__func__);
     auto* utf8 = static_cast<char*>(TrackedAlloc(int32_t(size), nullptr, -1));
     if (!utf8) return -1;
     const int result = Cp932ToUtf8(text, utf8, size) < 0 ? -1 : WriteClipboardUtf8(utf8);

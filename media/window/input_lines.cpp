@@ -10,6 +10,7 @@
 #include "platform/window_system/clipboard.h"
 #include "platform/window_system/ime.h"
 #include "window/text_input.h"
+#include "core/last_failure.h"
 
 #include <cstring>
 
@@ -194,7 +195,8 @@ using namespace ror;
 
 int CreateInputLine(int maxCharacters, int options)
 {
-    if (maxCharacters < 1 || maxCharacters > kInputLineMaxCharacters || (options & ~kLineOptions) != 0) return -1;
+    if (maxCharacters < 1 || maxCharacters > kInputLineMaxCharacters || (options & ~kLineOptions) != 0)
+        return FailedArgument(__func__);
     int32_t slot = 0;
     while (slot < kInputLineSlots && InputLines.slots[slot]) ++slot;
     if (slot == kInputLineSlots) return -1;
@@ -212,7 +214,7 @@ int CreateInputLine(int maxCharacters, int options)
 
 int ReleaseInputLine(int line)
 {
-    if (!ResolveInputLine(line)) return -1;
+    if (!ResolveInputLine(line)) return FailedHandle(__func__, line);
     ReleaseSlot(HandleIndex(line));
     return 0;
 }
@@ -225,7 +227,8 @@ int SetActiveInputLine(int line)
         return 0;
     }
     InputLineRecord* record = ResolveInputLine(line);
-    if (!record || !CoreState.Started) return -1;
+    if (!CoreState.Started) return FailedNotStarted(__func__);
+    if (!record) return FailedHandle(__func__, line);
     if (record == current) return 0;
     if (current) Deactivate(*current, INPUT_LINE_IDLE);
     record->state = INPUT_LINE_EDITING;
@@ -252,7 +255,8 @@ int GetInputLineState(int line)
 int GetInputLineText(int line, char* buffer, int size)
 {
     const InputLineRecord* record = ResolveInputLine(line);
-    if (!record || !buffer || size < 1) return -1;
+    if (!record) return FailedHandle(__func__, line);
+    if (!buffer || size < 1) return FailedArgument(__func__);
     if (!TextEncoding.utf8) {
         // Every character the line holds has a cp932 form (Accepts); the cut falls between two.
         if (Utf8ToCp932(record->text, buffer, size_t(size)) < 0) buffer[0] = '\0';
@@ -272,7 +276,8 @@ int GetInputLineText(int line, char* buffer, int size)
 int SetInputLineText(int line, const char* text)
 {
     InputLineRecord* record = ResolveInputLine(line);
-    if (!record || !text) return -1;
+    if (!record) return FailedHandle(__func__, line);
+    if (!text) return FailedArgument(__func__);
     char* utf8 = GameTextToUtf8(text);
     if (!utf8) return -1;
     record->text[0] = '\0';

@@ -11,6 +11,7 @@
 #include "platform/window_system/message_queue.h"
 #include "platform/window_system/window.h"
 #include "window/message_pump.h"
+#include "core/last_failure.h"
 
 namespace ror {
 
@@ -92,7 +93,8 @@ using namespace ror;
 int GetWindowDrawableSize(int* width, int* height)
 {
     Rect client{};
-    if (!CoreState.Started || GetClientRect(CoreState.MainWindow, &client) != 0) return -1;
+    if (!CoreState.Started) return FailedNotStarted(__func__);
+    if (GetClientRect(CoreState.MainWindow, &client) != 0) return FailedSince(FailureMark(), FAILURE_DEVICE, __func__);
     if (width != nullptr) *width = client.right - client.left;
     if (height != nullptr) *height = client.bottom - client.top;
     return 0;

@@ -1,4 +1,5 @@
 #include "core/app_log.h"
+#include "core/last_failure.h"
 #include "core/tracked_memory.h"
 #include "log_folder.h"
 #include "platform/system/clock.h"
@@ -7,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace ror;
 
@@ -272,4 +277,75 @@ TEST_F(AppLogTest, PathSeparator)
         LogWrite("here\n");
         EXPECT_NE(ReadFile(sub / "Log.txt").find("here\r\n"), std::string::npos);
     }
+}
+
+// The layer's lines in English, the game's as written; the failure a line reports in English.
+TEST_F(AppLogTest, EnglishWritesTheTableTextsAndLeavesTheGamesAlone)
+{
+    LogStart();
+    ASSERT_EQ(SetLogInEnglish(1), 0);
+    ClearLastFailure();
+    LogWrite("ファイルのオープンに失敗しました\n");
+    LogWriteFormat("レンダラーは %s です", "llvmpipe");  // the format's line ends the line
+    (LogWrite)("ゲームの行\n");
+    LogWrite("not a text of the table\n");
+    EXPECT_EQ(ReadLogWithoutStamps(),
+              "Could not open the file\r\nRenderer: llvmpipe\r\nゲームの行\r\nnot a text of the table\r\n");
+    char text[64];
+    EXPECT_EQ(GetLastFailure(text, sizeof text), FAILURE_NO_SUCH_FILE);
+    EXPECT_STREQ(text, "Could not open the file");
+    ClearLastFailure();
+}
+
+// UTF-8 is converted after the line ends: cut at characters, never inside one, however long.
+TEST_F(AppLogTest, Utf8WritesEveryTextConverted)
+{
+    const auto utf8 = [](const char8_t* text) { return std::string(reinterpret_cast<const char*>(text)); };
+    struct Case {
+        const char* what;
+        std::string cp932;  // written by the game
+        std::string expected;
+    };
+    std::string kana, kanaUtf8, kanji, kanjiUtf8;
+    for (int i = 0; i < 300; ++i) {
+        kana += "ｱ";  // one byte that becomes three
+        kanaUtf8 += utf8(u8"ｱ");
+        kanji += "漢";
+        kanjiUtf8 += utf8(u8"漢");
+    }
+    const Case cases[] = {
+        {"short", "テキスト\n", utf8(u8"テキスト") + "\r\n"},
+        {"one-byte kana past a piece", kana + "\n", kanaUtf8 + "\r\n"},
+        {"two-byte characters past a piece", kanji + "\n", kanjiUtf8 + "\r\n"},
+        {"ASCII", "plain\n", "plain\r\n"},
+    };
+    ASSERT_EQ(SetLogInUtf8(1), 0);
+    for (const Case& c : cases) {
+        LogStart();
+        (LogWrite)(c.cp932.c_str());
+        EXPECT_EQ(ReadLogWithoutStamps(), c.expected) << c.what;
+    }
+}
+
+TEST_F(AppLogTest, StandardErrorGetsTheLinesWithOrWithoutTheFile)
+{
+    ASSERT_EQ(SetLogToStandardError(1), 0);
+    std::fflush(stderr);
+    const std::filesystem::path captured = folder / "stderr.txt";
+    const int saved = dup(STDERR_FILENO);
+    const int file = open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(file, 0);
+    dup2(file, STDERR_FILENO);
+    close(file);
+    LogStart();
+    LogIndent();
+    LogWrite("with the file\n");
+    LogUnindent();
+    SetLogEnabled(0);
+    UseFolder("");  // no file at all, as before start-up
+    LogWrite("without it\n");
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    EXPECT_EQ(ReadFile(captured), "\twith the file\r\nwithout it\r\n");
+    EXPECT_EQ(ReadLogWithoutStamps(), "\twith the file\r\n");
 }

@@ -19,6 +19,7 @@ protected:
     void SetUp() override
     {
         savedLog = ror::AppLogState;
+        savedTexts = ror::LogTextSettings;
         savedAlloc = ror::TrackedAllocState;
         std::random_device random;
         folder = std::filesystem::temp_directory_path() /
@@ -32,6 +33,7 @@ protected:
     void TearDown() override
     {
         ror::AppLogState = savedLog;
+        ror::LogTextSettings = savedTexts;
         // The allocator's numbering and switches; the tests free their blocks themselves.
         ror::AllocState& alloc = ror::TrackedAllocState;
         alloc.nextId = savedAlloc.nextId;
@@ -89,6 +91,7 @@ protected:
     std::filesystem::path folder;
     // What a test changes in the log's and the allocator's state is put back after it.
     ror::LogState savedLog{};
+    ror::LogTextState savedTexts{};
     ror::AllocState savedAlloc{};
     static inline std::string mirrored;  // what reached the debugger output channel
 };

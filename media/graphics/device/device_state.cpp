@@ -140,7 +140,7 @@ int ChooseTextureFormats()
     for (int i = 0; i < 5; ++i) {
         const bool ok = TextureFormatAccepted(kDxt[i], 0);
         d.textureFormats[kTexDxt1 + i] = ok ? kDxt[i] : 0;
-        LogWriteFormat(kDxtLines[i], ok ? kDxtNames[i] : "使えません");
+        LogWriteFormat(kDxtLines[i], PickLogText(ok ? kDxtNames[i] : "使えません"));
     }
     const PurposeRow targets[] = {
         {kTexTarget16,

@@ -1,4 +1,5 @@
 #include "platform/window_system/window.h"
+#include "base/log_texts.h"
 #include "platform/system/service_faults.h"
 
 #include "platform/system/codepage.h"
@@ -61,11 +62,12 @@ void NoteNoDisplay()
     char* text = WindowSystem.failureReason;
     const size_t size = sizeof WindowSystem.failureReason;
     if (display && *display)
-        std::snprintf(text, size, "DISPLAY=%s の X サーバーに接続できません", display);
+        std::snprintf(text, size, PickLogText("DISPLAY=%s の X サーバーに接続できません"), display);
     else if (wayland && *wayland)
-        std::snprintf(text, size, "WAYLAND_DISPLAY=%s の Wayland サーバーに接続できません", wayland);
+        std::snprintf(text, size, PickLogText("WAYLAND_DISPLAY=%s の Wayland サーバーに接続できません"), wayland);
     else
-        std::snprintf(text, size, "表示先がありません(DISPLAY も WAYLAND_DISPLAY も設定されていません)");
+        std::snprintf(text, size, "%s",
+                      PickLogText("表示先がありません(DISPLAY も WAYLAND_DISPLAY も設定されていません)"));
 }
 
 int FindClassSlot(const char* name)
