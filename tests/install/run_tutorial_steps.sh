@@ -59,12 +59,14 @@ for step in step1_window step2_drawing step3_input step4_sprites step5_text step
           { echo "$what: nothing drawn after the switch to the $screen screen" >&2; kill $pid; exit 1; }
       done
     fi
-    # Held as a player holds a key: the first steps poll it once a frame.
-    xdotool windowfocus --sync "$win" keydown Escape sleep 0.2 keyup Escape 2>/dev/null || true
-    for _ in $(seq 100); do
+    # Held until the program has ended, as a player holds a key: the first steps poll it once a
+    # frame, and a frame may take long on a loaded machine.
+    xdotool windowfocus --sync "$win" keydown Escape 2>/dev/null || true
+    for _ in $(seq 200); do
       kill -0 $pid 2>/dev/null || break
       sleep 0.1
     done
+    xdotool keyup Escape 2>/dev/null || true
     kill -0 $pid 2>/dev/null && { echo "$what: did not end on Escape" >&2; kill $pid; exit 1; }
     wait $pid || { echo "$what: ended with status $?" >&2; exit 1; }
   done
