@@ -6,6 +6,7 @@
 #   install_and_build.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
 source_dir=$1 build_dir=$2
+source "$source_dir/tests/install/window_of.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -41,12 +42,7 @@ for program in "$work/first-shared" "$work/cmake-shared/first" "$work/first-stat
     *) ! grep -q librorodiv <<<"$libraries" || { echo "$program is not linked statically" >&2; exit 1; } ;;
   esac
   (cd "$work" && LD_LIBRARY_PATH=$libdir SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy exec "$program") & pid=$!
-  win=
-  for _ in $(seq 150); do
-    kill -0 $pid 2>/dev/null || break
-    win=$(xdotool search --onlyvisible --name '^My game$' 2>/dev/null | head -1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
+  win=$(window_of "My game" $pid) || true
   kill $pid 2>/dev/null || true
   wait $pid 2>/dev/null || true
   [ -n "$win" ] || { echo "$program did not open its window" >&2; exit 1; }
@@ -57,12 +53,7 @@ cd "$work/cmake-shared"
 export LD_LIBRARY_PATH=$libdir
 [ -f pictures.zaz ] && [ ! -e pictures ]
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./sprites & pid=$!
-win=
-for _ in $(seq 100); do
-  win=$(xdotool search --onlyvisible --name '^Sprites$' 2>/dev/null | head -1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "the sprites window did not appear" >&2; kill $pid; exit 1; }
+win=$(window_of Sprites $pid) || { echo "the sprites window did not appear" >&2; kill $pid; exit 1; }
 sleep 1
 # The example reads Escape from the input events: a tap shorter than a frame ends it.
 xdotool windowfocus --sync "$win" key Escape 2>/dev/null || true

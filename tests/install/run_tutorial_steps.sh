@@ -4,6 +4,7 @@
 # screenshot of the window is read until they appear), and Escape ends it cleanly.
 #   run_tutorial_steps.sh EXAMPLES_BUILD_DIR
 set -euo pipefail
+source "$(dirname "$0")/window_of.sh"
 cd "$1"
 [ -f breakout_data.zaz ] && [ ! -e breakout_data ]
 shot=$(mktemp --suffix=.png)
@@ -42,20 +43,13 @@ for step in step1_window step2_drawing step3_input step4_sprites step5_text step
   for accept_gl in 0 1; do
     what="breakout_$step (ROR_ACCEPT_CPU_GL=$accept_gl)"
     ROR_ACCEPT_CPU_GL=$accept_gl SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "./breakout_$step" & pid=$!
-    win=
-    for _ in $(seq 150); do
-      kill -0 $pid 2>/dev/null || break
-      win=$(xdotool search --onlyvisible --name '^Breakout$' 2>/dev/null | head -1) && [ -n "$win" ] && break
-      sleep 0.1
-    done
-    [ -n "$win" ] || { echo "$what: no window" >&2; kill $pid 2>/dev/null; exit 1; }
+    win=$(window_of Breakout $pid) || { echo "$what: no window" >&2; kill $pid 2>/dev/null; exit 1; }
     wait_for_colours "$win" "${expected[$step]}" || { echo "$what: the window lacks one of ${expected[$step]}" >&2; kill $pid; exit 1; }
     if [ $step = step7_full_screen ]; then
-      # To full screen and back: the pictures and the title font are loaded again each time.
+      # To full screen and back: the pictures and the title font are kept across each switch.
       for screen in full windowed; do
         xdotool windowfocus --sync "$win" keydown F11 sleep 0.2 keyup F11 2>/dev/null || true
-        win=$(xdotool search --onlyvisible --name '^Breakout$' 2>/dev/null | head -1)
-        [ -n "$win" ] && wait_for_colours "$win" "$text" ||
+        win=$(window_of Breakout $pid) && wait_for_colours "$win" "$text" ||
           { echo "$what: nothing drawn after the switch to the $screen screen" >&2; kill $pid; exit 1; }
       done
     fi
