@@ -1,8 +1,10 @@
 // Sound: music and plays a game directs. A short melody, written beside the program as
 // "melody.wav", loops as music; its position shows, Left and Right move it a second, M stops
 // it (the end notice says how it ended). A hum plays under it: Space pauses and resumes that
-// play, Up and Down change its rate. B sounds a blip at most 100 ms long; the line below shows
-// the device's real format and how often a stream ran dry. Escape ends it.
+// play, Up and Down change its rate. B sounds a blip at most 100 ms long; L switches the blips
+// after it between the band-limited filter and linear interpolation (which adds a hiss of
+// folded tones); the line below shows the device's real format and how often a stream ran
+// dry. Escape ends it.
 #include "rorodiv.h"
 
 #include "../wav_file.h"
@@ -64,7 +66,7 @@ int main()
     const int blipSound = LoadSoundFromMemory(blipWav.data(), int32_t(blipWav.size()));
     const int hum = StartSound(humSound, SOUND_PLAY_LOOP);  // -1 without a sound device
     int humRate = kRate, blip = -1;
-    bool humPaused = false, quit = false;
+    bool humPaused = false, quit = false, linearBlips = false;
 
     int rate = 0, channels = 0, sampleType = 0, bufferFrames = 0;
     GetSoundDeviceFormat(&rate, &channels, &sampleType, &bufferFrames);
@@ -87,6 +89,10 @@ int main()
                 humRate = humRate < 4000 ? 4000 : humRate > 88200 ? 88200 : humRate;
                 SetPlayFrequency(hum, humRate);
                 break;
+            case KEYCODE_L:
+                linearBlips = !linearBlips;
+                SetSoundResampling(linearBlips ? SOUND_RESAMPLING_LINEAR : SOUND_RESAMPLING_FILTERED);
+                break;
             case KEYCODE_B:
                 blip = StartSound(blipSound, SOUND_PLAY_BACK);
                 SetPlayTimeLimit(blip, 100);
@@ -97,12 +103,13 @@ int main()
         const uint32_t white = PackColor(255, 255, 255);
         PrintTextFormat(8, 8, white, "music: %s at %.2f s (frame %lld)  last end: %s", StateName(GetMusicState()),
                         GetMusicPositionSeconds(), static_cast<long long>(GetMusicPosition()), StateName(musicEnd));
-        PrintTextFormat(8, 40, white, "hum: %s at %d Hz   blip: %s", StateName(GetPlayState(hum)), humRate,
-                        blip < 0 ? "-" : StateName(GetPlayState(blip)));
+        PrintTextFormat(8, 40, white, "hum: %s at %d Hz   blip: %s (%s)", StateName(GetPlayState(hum)), humRate,
+                        blip < 0 ? "-" : StateName(GetPlayState(blip)), linearBlips ? "linear" : "filtered");
         PrintTextFormat(8, 72, white, "device: %d Hz, %d channels, %d-bit, %d frames a buffer; ran dry %lld times",
                         rate, channels, sampleType, bufferFrames, static_cast<long long>(GetSoundUnderrunCount()));
         PrintTextFormat(8, 120, PackColor(160, 160, 160), "Left/Right: seek  M: stop music  Space: pause hum");
-        PrintTextFormat(8, 144, PackColor(160, 160, 160), "Up/Down: hum rate  B: blip  Escape: end");
+        PrintTextFormat(8, 144, PackColor(160, 160, 160),
+                        "Up/Down: hum rate  B: blip  L: blip resampling  Escape: end");
         PresentScreen();
     }
     EndMediaLayer();

@@ -212,6 +212,8 @@ const LogTextRow LogTextRows[] = {
     {"ミュージックハンドルのメモリ確保に失敗しました\n", "Out of memory for a music handle\n", FAILURE_OUT_OF_MEMORY},
     {"Ogg Vorbisのデータが壊れています\n", "The Ogg Vorbis data is damaged\n", FAILURE_DAMAGED_DATA},
     {"サウンドデコーダのメモリ確保に失敗しました\n", "Out of memory for the sound decoder\n", FAILURE_OUT_OF_MEMORY},
+    // sound/: each voice's resampler
+    {"リサンプラのメモリ確保に失敗しました\n", "Out of memory for a play's resampler\n", FAILURE_OUT_OF_MEMORY},
     {"Ogg Vorbisファイルを開けませんでした\n", "Could not open the Ogg Vorbis file\n", FAILURE_DAMAGED_DATA},
     {"Ogg Vorbisファイルの長さが分かりません\n", "The length of the Ogg Vorbis file is unknown\n",
      FAILURE_DAMAGED_DATA},

@@ -579,6 +579,18 @@ constexpr int SOUND_SAMPLE_UNSIGNED_8 = 8, SOUND_SAMPLE_SIGNED_16 = 16;
 /// start-up. 0; -1 when no sound device runs (nothing is written then).
 ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int* bufferFrames);
 
+/// @{
+/// How plays reach the device's rate (SetSoundResampling): through a band-limited filter
+/// (libspeexdsp), which keeps sounds at other rates and changed frequencies free of aliasing,
+/// or by linear interpolation between neighbouring frames, the cheapest, which aliases.
+constexpr int SOUND_RESAMPLING_FILTERED = 0, SOUND_RESAMPLING_LINEAR = 1;
+/// @}
+/// Chooses the resampling (SOUND_RESAMPLING_...) of the plays and music pieces started from
+/// now on; those playing keep theirs. SOUND_RESAMPLING_FILTERED is the default. A play at the
+/// device's own rate passes its frames unchanged either way. Before or after start-up, on the
+/// game's thread. 0; -1 for another value (nothing changes then).
+ROR_API int SetSoundResampling(int resampling);
+
 /// How often a streamed sound or the music ran out of decoded frames before its end since
 /// start-up (each time a gap of silence): 0 while the stream thread keeps up. After start-up;
 /// 0 before it.

@@ -61,18 +61,22 @@ int PlayMusic(const char* path, int loop)
         TrackedFree(music);
         return FailedSince(mark, FAILURE_DAMAGED_DATA, __func__);
     }
+    Voice fresh{};
+    fresh.playing = 1;
+    fresh.loop = music->loop;
+    fresh.channels = stream->channels;
+    fresh.stream = stream;
+    if (AttachVoiceFilter(fresh, stream->decoder->format.rate) != 0) {
+        CloseSoundStream(stream);
+        TrackedFree(const_cast<uint8_t*>(music->source.data));
+        TrackedFree(music);
+        return -1;
+    }
     music->header.check = StampCheck(SoundTables.music);
     music->header.handle = MakeHandle(HandleKind::Music, slot, music->header.check);
     SoundTables.musicSlots[slot] = &music->header;
     SoundTables.currentMusic = music->header.handle;
-
-    Voice fresh{};
-    fresh.playing = 1;
     fresh.owner = music->header.handle;
-    fresh.loop = music->loop;
-    fresh.channels = stream->channels;
-    fresh.stream = stream;
-    fresh.step = VoiceStep(stream->decoder->format.rate);
     fresh.gainLeft = 1.0f;
     fresh.gainRight = 1.0f;
     fresh.fade = VoiceLevel(SoundTables.musicVolume);

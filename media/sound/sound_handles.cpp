@@ -5,6 +5,7 @@
 #include "rorodiv.h"
 #include "sound/sound_mixer.h"
 #include "sound/sound_plays.h"
+#include "sound/sound_resampler.h"
 
 namespace ror {
 
@@ -34,15 +35,19 @@ int32_t FreeSoundSlot(const HandleTable& table, const char* what)
 void ReleaseEndedStreams()
 {
     SoundStream* ended[kVoiceLimit + 1];
-    int32_t count = 0;
+    VoiceFilter* filters[kVoiceLimit + 1];
+    int32_t count = 0, filterCount = 0;
     LockAudioOutput();
     for (Voice& voice : SoundMixer.voices) {
-        if (voice.stream == nullptr || voice.playing) continue;
-        ended[count++] = voice.stream;
+        if (voice.playing) continue;
+        if (voice.stream != nullptr) ended[count++] = voice.stream;
+        if (voice.filter != nullptr) filters[filterCount++] = voice.filter;
         voice.stream = nullptr;
+        voice.filter = nullptr;
     }
     UnlockAudioOutput();
     for (int32_t i = 0; i < count; ++i) CloseSoundStream(ended[i]);
+    for (int32_t i = 0; i < filterCount; ++i) CloseVoiceFilter(filters[i]);
 }
 
 void StopVoicesOf(int32_t owner)

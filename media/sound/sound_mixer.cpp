@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "rorodiv.h"
+#include "sound/sound_resampler.h"
 #include "sound/sound_stream.h"
 
 namespace ror {
@@ -17,6 +19,9 @@ constexpr float kFractionScale = 1.0f / 4294967296.0f;
 constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
 
 float Sums[2 * kChunkFrames];
+// A voice's filtered frames before they are added, and silence that flushes a filter.
+int16_t Filtered[2 * kChunkFrames];
+const int16_t kSilence[2 * kChunkFrames] = {};
 
 // One frame of a voice's gains; false once a fade that stops the voice has ended.
 inline bool StepFade(Voice& voice)
@@ -81,6 +86,51 @@ void MixWholeFrames(Voice& voice, int32_t frames)
     }
 }
 
+// Adds up to `frames` frames of the voice's filter, fed by `input`: it gives the source's
+// next contiguous frames at the voice's position and their count, 0 at the end and -1 when a
+// stream has run dry. After the end the filter takes its tail of silence, then the voice ends.
+// The number of frames added.
+template <typename Input>
+int32_t MixFiltered(Voice& voice, int32_t frames, Input input)
+{
+    const int32_t channels = voice.channels;
+    int32_t made = 0;
+    while (made < frames) {
+        int64_t available = 0;
+        const int16_t* in = input(&available);
+        if (available < 0) break;
+        const bool flushing = available == 0;
+        if (flushing) {
+            if (voice.tail <= 0) {
+                voice.playing = 0;
+                break;
+            }
+            in = kSilence;
+            available = std::min(voice.tail, kChunkFrames);
+        }
+        uint32_t taken = uint32_t(std::min<int64_t>(available, int64_t(1) << 30));
+        const int32_t got =
+            RunVoiceFilter(voice.filter, in, &taken, Filtered + made * channels, uint32_t(frames - made));
+        if (flushing)
+            voice.tail -= int32_t(taken);
+        else
+            voice.position += uint64_t(taken) << 32;
+        if (got == 0 && taken == 0) break;
+        made += got;
+    }
+    for (int32_t frame = 0; frame < made; ++frame) {
+        const int16_t* a = Filtered + frame * channels;
+        AddFrame(voice, a, a, 0.0f, Sums + 2 * frame);
+        if (voice.fadeStep != 0 && !StepFade(voice)) {
+            voice.playing = 0;
+            break;
+        }
+    }
+    return made;
+}
+
+bool Filtering(const Voice& voice) { return voice.filter != nullptr && voice.step != uint64_t(1) << 32; }
+
 void MixDecoded(Voice& voice, int32_t frames)
 {
     const int64_t count = voice.frameCount;
@@ -90,6 +140,19 @@ void MixDecoded(Voice& voice, int32_t frames)
     }
     if (voice.step == uint64_t(1) << 32 && voice.fadeStep == 0 && uint32_t(voice.position) == 0) {
         MixWholeFrames(voice, frames);
+        return;
+    }
+    if (Filtering(voice)) {
+        MixFiltered(voice, frames, [&](int64_t* available) -> const int16_t* {
+            int64_t index = int64_t(voice.position >> 32);
+            if (index >= count) {
+                if (!voice.loop) return *available = 0, nullptr;
+                index %= count;
+                voice.position = uint64_t(index) << 32;
+            }
+            *available = count - index;
+            return voice.samples + index * voice.channels;
+        });
         return;
     }
     const uint64_t length = uint64_t(count) << 32;
@@ -122,6 +185,20 @@ void MixStreamed(Voice& voice, int32_t frames)
     const bool finished = stream.finished.load(std::memory_order_acquire) != 0;
     const uint64_t written = stream.written.load(std::memory_order_acquire);
     const int32_t channels = voice.channels;
+    if (Filtering(voice)) {
+        MixFiltered(voice, frames, [&](int64_t* available) -> const int16_t* {
+            const uint64_t index = voice.position >> 32;
+            if (index >= written) {
+                if (!finished) ++SoundMixer.underruns;
+                return *available = finished ? 0 : -1, nullptr;
+            }
+            const uint64_t offset = index & kRingMask;
+            *available = int64_t(std::min(written - index, uint64_t(kStreamRingFrames) - offset));
+            return stream.ring + offset * channels;
+        });
+        stream.consumed.store(std::min<uint64_t>(voice.position >> 32, written), std::memory_order_release);
+        return;
+    }
     for (int32_t frame = 0; frame < frames; ++frame) {
         const uint64_t index = voice.position >> 32;
         uint64_t next = index + 1;
@@ -179,6 +256,22 @@ uint64_t VoiceStep(int32_t sourceRate)
 {
     const int32_t outputRate = SoundMixer.outputRate > 0 ? SoundMixer.outputRate : 44100;
     return (uint64_t(std::max(sourceRate, 1)) << 32) / uint64_t(outputRate);
+}
+
+void SetVoiceRate(Voice& voice, int32_t sourceRate)
+{
+    voice.step = VoiceStep(sourceRate);
+    SetVoiceFilterRate(voice.filter, sourceRate);
+}
+
+int AttachVoiceFilter(Voice& voice, int32_t sourceRate)
+{
+    voice.step = VoiceStep(sourceRate);
+    if (ResamplingOfNewPlays() != SOUND_RESAMPLING_FILTERED) return 0;
+    voice.filter = OpenVoiceFilter(voice.channels, sourceRate);
+    if (voice.filter == nullptr) return -1;
+    voice.tail = VoiceFilterTail(voice.filter);
+    return 0;
 }
 
 void VoiceGains(int32_t volume, int32_t pan, float* left, float* right)

@@ -6,6 +6,7 @@
 namespace ror {
 
 struct SoundStream;
+struct VoiceFilter;
 
 // Voices that play sounds at once; the music has one more of its own.
 constexpr int32_t kVoiceLimit = 64;
@@ -29,8 +30,10 @@ struct Voice {
     float fadeTarget;
     float fadeStep;  // per output frame; 0 when no fade runs
     int32_t stopAtFadeEnd;
-    int64_t limit;  // output frames it may still sound; 0: no limit
-    int32_t play;   // slot of its play record + 1; 0 for none (the music)
+    int64_t limit;        // output frames it may still sound; 0: no limit
+    int32_t play;         // slot of its play record + 1; 0 for none (the music)
+    VoiceFilter* filter;  // its band-limited resampler, or null for linear interpolation
+    int32_t tail;         // frames of silence the filter still takes after the sound's end
 };
 
 struct SoundMixerState {
@@ -47,6 +50,11 @@ void MixSounds(int16_t* stereoFrames, int32_t frameCount);
 
 // The 32.32 step for a source rate at the output's rate.
 uint64_t VoiceStep(int32_t sourceRate);
+// The voice's step and its filter's rate for a source rate. Under the output's lock.
+void SetVoiceRate(Voice& voice, int32_t sourceRate);
+// The resampler for a new voice as the setting asks (none for linear interpolation): 0, or
+// -1 logged when it cannot be made. Main thread, outside the output's lock.
+int AttachVoiceFilter(Voice& voice, int32_t sourceRate);
 // Left and right gains of a volume 0..255 and a pan -255 (left) .. 255 (right).
 void VoiceGains(int32_t volume, int32_t pan, float* left, float* right);
 // A volume 0..255 as the voice's fade level (its volume rides on the fade, the pan on the

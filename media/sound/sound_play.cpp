@@ -9,6 +9,7 @@
 #include "sound/sound_mixer.h"
 #include "core/last_failure.h"
 #include "sound/sound_plays.h"
+#include "sound/sound_resampler.h"
 
 namespace ror {
 
@@ -99,7 +100,10 @@ static int StartSoundFor(const char* operation, int handle, int mode)
     fresh.stream = stream;
     fresh.position =
         stream != nullptr ? 0 : uint64_t(std::clamp<int64_t>(sound->startFrame, 0, sound->format.frames)) << 32;
-    fresh.step = VoiceStep(PlaybackRate(*sound));
+    if (AttachVoiceFilter(fresh, PlaybackRate(*sound)) != 0) {
+        CloseSoundStream(stream);
+        return -1;
+    }
     VoiceGains(255, sound->pan, &fresh.gainLeft, &fresh.gainRight);
     fresh.fade = VoiceLevel(sound->volume);
 
@@ -108,11 +112,13 @@ static int StartSoundFor(const char* operation, int handle, int mode)
     Voice& voice = SoundMixer.voices[index];
     EndPlayOfVoice(voice, voice.playing ? PLAY_STATE_STOLEN : PLAY_STATE_ENDED);
     SoundStream* displaced = voice.stream;
+    VoiceFilter* displacedFilter = voice.filter;
     fresh.serial = SoundMixer.nextSerial++;
     fresh.play = NewPlayRecord(index, fresh) + 1;
     voice = fresh;
     UnlockAudioOutput();
     CloseSoundStream(displaced);
+    CloseVoiceFilter(displacedFilter);
 
     if (mode == SOUND_PLAY_WAIT) {
         // The window stays responsive while the sound plays; closing it ends the wait.
@@ -169,8 +175,8 @@ int SetSoundFrequency(int handle, int frequency)
     if (sound == nullptr) return FailedHandle(__func__, handle);
     if (frequency != 0 && (frequency < kMinSoundRate || frequency > kMaxSoundRate)) return FailedArgument(__func__);
     sound->frequency = frequency;
-    const uint64_t step = VoiceStep(PlaybackRate(*sound));
-    ChangeVoices(handle, [&](Voice& voice) { voice.step = step; });
+    const int32_t rate = PlaybackRate(*sound);
+    ChangeVoices(handle, [&](Voice& voice) { SetVoiceRate(voice, rate); });
     return 0;
 }
 

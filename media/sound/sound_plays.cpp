@@ -192,7 +192,7 @@ int SetPlayFrequency(int play, int frequency)
     if (frequency != 0 && (frequency < kMinSoundRate || frequency > kMaxSoundRate)) return FailedArgument(__func__);
     return ChangePlay(__func__, play, [&](PlayRecord& record, Voice& voice) {
         const SoundRecord* sound = ResolveSound(record.sound);
-        if (sound != nullptr) voice.step = VoiceStep(frequency > 0 ? frequency : sound->format.rate);
+        if (sound != nullptr) SetVoiceRate(voice, frequency > 0 ? frequency : sound->format.rate);
     });
 }
 

@@ -35,6 +35,7 @@ protected:
     {
         ror::SoundEnd();
         ror::SoundState.ops = nullptr;
+        SetSoundResampling(SOUND_RESAMPLING_FILTERED);
         unsetenv("SDL_AUDIODRIVER");
         unsetenv("SDL_DISKAUDIOFILE");
         ror::ReleaseIdleArchives();

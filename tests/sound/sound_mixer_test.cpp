@@ -65,7 +65,9 @@ TEST_F(SoundMixerTest, OnceLoopedPannedQuieterAndAtAnotherRate)
     for (size_t i = 0; i < 8; ++i) EXPECT_NEAR(half[i], click[i] * 128 / 255.0, 1.0);
     ASSERT_EQ(SetSoundVolume(handle, 255), 0);
 
-    // At half the rate each frame lasts two, the second halfway to the next.
+    // At half the rate each frame lasts two, the second halfway to the next (linear
+    // interpolation, as the setting asks).
+    ASSERT_EQ(SetSoundResampling(SOUND_RESAMPLING_LINEAR), 0);
     ASSERT_EQ(SetSoundFrequency(handle, 22050), 0);
     ASSERT_EQ(PlaySound(handle, SOUND_PLAY_BACK), 0);
     const std::vector<int16_t> slow = Channel(Mix(20), 0);

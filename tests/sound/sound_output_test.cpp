@@ -106,6 +106,7 @@ TEST_F(SoundOutputTest, OncePannedQuieterAndAtAnotherRateFromWavOggAndAnArchive)
         const char* path;
         int volume, pan, frequency;
         int tolerance;
+        int resampling = SOUND_RESAMPLING_LINEAR;  // the output is compared with linear interpolation
     };
     const Case cases[] = {
         {"burst.wav", 255, 0, 0, 1},   {"sounds/burst.wav", 255, 0, 0, 1}, {"burst.ogg", 255, 0, 0, 600},
@@ -122,6 +123,7 @@ TEST_F(SoundOutputTest, OncePannedQuieterAndAtAnotherRateFromWavOggAndAnArchive)
         ASSERT_EQ(SetSoundVolume(handle, c.volume), 0);
         ASSERT_EQ(SetSoundPan(handle, c.pan), 0);
         ASSERT_EQ(SetSoundFrequency(handle, c.frequency), 0);
+        ASSERT_EQ(SetSoundResampling(c.resampling), 0);
         WaitForFrames(2048);
         ASSERT_EQ(PlaySound(handle, SOUND_PLAY_WAIT), 0);
         EXPECT_EQ(IsSoundPlaying(handle), 0) << "waited until it ended";

@@ -36,6 +36,7 @@ std::vector<int16_t> Ramp(int frames, int from = 100)
 TEST_F(SoundPlaysTest, TwoPlaysOfOneSoundPanVolumeAndRateApart)
 {
     const int handle = Load(Wav16(kClick));
+    ASSERT_EQ(SetSoundResampling(SOUND_RESAMPLING_LINEAR), 0);
     const int left = StartSound(handle, SOUND_PLAY_LOOP);
     const int right = StartSound(handle, SOUND_PLAY_LOOP);
     ASSERT_GE(left, 0);
@@ -52,7 +53,8 @@ TEST_F(SoundPlaysTest, TwoPlaysOfOneSoundPanVolumeAndRateApart)
     }
     EXPECT_EQ(ResolveSound(handle)->volume, 255) << "a play's setting leaves the sound's";
 
-    // At half the rate one play's frames last two: the other keeps its own rate.
+    // At half the rate one play's frames last two (the linear setting, which both plays
+    // took at their start): the other keeps its own rate.
     ASSERT_EQ(StopPlay(right), 0);
     ASSERT_EQ(SetPlayFrequency(left, 22050), 0);
     const std::vector<int16_t> slow = Channel(Mix(4), 0);
