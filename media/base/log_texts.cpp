@@ -284,6 +284,9 @@ const LogTextRow LogTextRows[] = {
     {"WAVファイルのフォーマット情報がありません\n", "The WAV file has no format chunk\n", FAILURE_DAMAGED_DATA},
     {"WAVファイルのデータに1フレーム分もありません\n", "The WAV file's data holds less than one frame\n",
      FAILURE_DAMAGED_DATA},
+    // sound/: cut WAV data, MP3, FLAC and Opus
+    {"WAVファイルのデータが途中で終わっています。含まれる %lld フレームを再生します\n",
+     "The WAV file's data ends early; playing the %lld whole frames it holds\n", 0},
     // text/
     {"読み込めるフォントファイルの数の限界を超えました\n", "Too many font files are loaded\n", FAILURE_OUT_OF_MEMORY},
     {"フォントデータを読み込めませんでした\n", "Could not read the font data\n", FAILURE_DAMAGED_DATA},
