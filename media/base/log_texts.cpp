@@ -199,6 +199,15 @@ const LogTextRow LogTextRows[] = {
     {"ＣＯＭの初期化に失敗しました\n", "Could not start the system services\n", FAILURE_DEVICE},
     {"ディスプレイに %d x %d の画面モードが無いため、ウインドウモードで起動します\n",
      "The display has no %d x %d mode; starting in a window\n", 0},
+    // movie/
+    {"Ogg形式の動画ファイルではありません\n", "The movie file is not an Ogg file\n", FAILURE_DAMAGED_DATA},
+    {"動画ファイルにTheoraの映像がありません\n", "The movie file has no Theora picture track\n", FAILURE_DAMAGED_DATA},
+    {"動画ファイルが壊れています\n", "The movie file is damaged\n", FAILURE_DAMAGED_DATA},
+    {"動画ファイルを読めません\n", "The movie file cannot be read\n", FAILURE_DAMAGED_DATA},
+    {"動画ファイルが途中で切れています\n", "The movie file is cut off before its end\n", FAILURE_DAMAGED_DATA},
+    {"動画の大きさ %u x %u かフレームレートが扱えません\n",
+     "The movie's size %u x %u or its frame rate cannot be played\n", FAILURE_DAMAGED_DATA},
+    {"動画ファイルの映像が壊れています\n", "The movie's pictures are damaged\n", FAILURE_DAMAGED_DATA},
     // platform/
     {"DISPLAY=%s の X サーバーに接続できません", "Cannot connect to the X server at DISPLAY=%s", 0},
     {"WAYLAND_DISPLAY=%s の Wayland サーバーに接続できません",
