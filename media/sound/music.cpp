@@ -157,7 +157,10 @@ int SetMusicPosition(int64_t frame)
     int result = -1;
     if (sounding) {
         result = RestartSoundStream(stream, ringFrame, frame);
-        if (result == 0) voice.position = ringFrame << 32;
+        if (result == 0) {
+            voice.position = ringFrame << 32;
+            RestartVoiceFilter(voice, ringFrame);
+        }
     }
     UnlockAudioOutput();
     if (result == 0) FillSoundStream(stream);

@@ -87,11 +87,12 @@ void MixWholeFrames(Voice& voice, int32_t frames)
 }
 
 // Adds up to `frames` frames of the voice's filter, fed by `input`: it gives the source's
-// next contiguous frames at the voice's position and their count, 0 at the end and -1 when a
-// stream has run dry. After the end the filter takes its tail of silence, then the voice ends.
-// The number of frames added.
+// next contiguous frames from the voice's `fed` frame on and their count, 0 at the end and -1
+// when a stream has run dry. After the end the filter takes its tail of silence, then the
+// voice ends. The heard position moves a step per frame made, as with linear interpolation;
+// `wrap` (0: none) keeps it inside a looped sound.
 template <typename Input>
-int32_t MixFiltered(Voice& voice, int32_t frames, Input input)
+void MixFiltered(Voice& voice, int32_t frames, uint64_t wrap, Input input)
 {
     const int32_t channels = voice.channels;
     int32_t made = 0;
@@ -114,19 +115,20 @@ int32_t MixFiltered(Voice& voice, int32_t frames, Input input)
         if (flushing)
             voice.tail -= int32_t(taken);
         else
-            voice.position += uint64_t(taken) << 32;
+            voice.fed += taken;
         if (got == 0 && taken == 0) break;
         made += got;
     }
     for (int32_t frame = 0; frame < made; ++frame) {
         const int16_t* a = Filtered + frame * channels;
         AddFrame(voice, a, a, 0.0f, Sums + 2 * frame);
+        voice.position += voice.step;
+        if (wrap != 0 && voice.position >= wrap) voice.position %= wrap;
         if (voice.fadeStep != 0 && !StepFade(voice)) {
             voice.playing = 0;
             break;
         }
     }
-    return made;
 }
 
 bool Filtering(const Voice& voice) { return voice.filter != nullptr && voice.step != uint64_t(1) << 32; }
@@ -142,20 +144,18 @@ void MixDecoded(Voice& voice, int32_t frames)
         MixWholeFrames(voice, frames);
         return;
     }
+    const uint64_t length = uint64_t(count) << 32;
     if (Filtering(voice)) {
-        MixFiltered(voice, frames, [&](int64_t* available) -> const int16_t* {
-            int64_t index = int64_t(voice.position >> 32);
-            if (index >= count) {
+        MixFiltered(voice, frames, voice.loop ? length : 0, [&](int64_t* available) -> const int16_t* {
+            if (voice.fed >= uint64_t(count)) {
                 if (!voice.loop) return *available = 0, nullptr;
-                index %= count;
-                voice.position = uint64_t(index) << 32;
+                voice.fed %= uint64_t(count);
             }
-            *available = count - index;
-            return voice.samples + index * voice.channels;
+            *available = count - int64_t(voice.fed);
+            return voice.samples + int64_t(voice.fed) * voice.channels;
         });
         return;
     }
-    const uint64_t length = uint64_t(count) << 32;
     const int32_t channels = voice.channels;
     for (int32_t frame = 0; frame < frames; ++frame) {
         if (voice.position >= length) {
@@ -186,8 +186,8 @@ void MixStreamed(Voice& voice, int32_t frames)
     const uint64_t written = stream.written.load(std::memory_order_acquire);
     const int32_t channels = voice.channels;
     if (Filtering(voice)) {
-        MixFiltered(voice, frames, [&](int64_t* available) -> const int16_t* {
-            const uint64_t index = voice.position >> 32;
+        MixFiltered(voice, frames, 0, [&](int64_t* available) -> const int16_t* {
+            const uint64_t index = voice.fed;
             if (index >= written) {
                 if (!finished) ++SoundMixer.underruns;
                 return *available = finished ? 0 : -1, nullptr;
@@ -260,8 +260,16 @@ uint64_t VoiceStep(int32_t sourceRate)
 
 void SetVoiceRate(Voice& voice, int32_t sourceRate)
 {
+    const bool wasFiltering = Filtering(voice);
     voice.step = VoiceStep(sourceRate);
+    if (voice.filter == nullptr) return;
     SetVoiceFilterRate(voice.filter, sourceRate);
+    // From the device's own rate, where frames pass unfiltered, the filter starts where the
+    // play is.
+    if (!wasFiltering && Filtering(voice))
+        RestartVoiceFilter(voice, voice.position >> 32);
+    else if (voice.tail > 0)
+        voice.tail = VoiceFilterTail(voice.filter);  // not yet flushing
 }
 
 int AttachVoiceFilter(Voice& voice, int32_t sourceRate)
@@ -270,8 +278,17 @@ int AttachVoiceFilter(Voice& voice, int32_t sourceRate)
     if (ResamplingOfNewPlays() != SOUND_RESAMPLING_FILTERED) return 0;
     voice.filter = OpenVoiceFilter(voice.channels, sourceRate);
     if (voice.filter == nullptr) return -1;
+    voice.fed = voice.position >> 32;
     voice.tail = VoiceFilterTail(voice.filter);
     return 0;
+}
+
+void RestartVoiceFilter(Voice& voice, uint64_t frame)
+{
+    voice.fed = frame;
+    if (voice.filter == nullptr) return;
+    ResetVoiceFilter(voice.filter);
+    voice.tail = VoiceFilterTail(voice.filter);
 }
 
 void VoiceGains(int32_t volume, int32_t pan, float* left, float* right)

@@ -33,6 +33,8 @@ struct Voice {
     int64_t limit;        // output frames it may still sound; 0: no limit
     int32_t play;         // slot of its play record + 1; 0 for none (the music)
     VoiceFilter* filter;  // its band-limited resampler, or null for linear interpolation
+    uint64_t fed;         // source frames the filter has taken (ring frames for a stream); it
+                          // runs ahead of `position`, which stays the frame heard
     int32_t tail;         // frames of silence the filter still takes after the sound's end
 };
 
@@ -52,6 +54,8 @@ void MixSounds(int16_t* stereoFrames, int32_t frameCount);
 uint64_t VoiceStep(int32_t sourceRate);
 // The voice's step and its filter's rate for a source rate. Under the output's lock.
 void SetVoiceRate(Voice& voice, int32_t sourceRate);
+// The voice's filter starts afresh at `frame` (the voice moved there). Under the output's lock.
+void RestartVoiceFilter(Voice& voice, uint64_t frame);
 // The resampler for a new voice as the setting asks (none for linear interpolation): 0, or
 // -1 logged when it cannot be made. Main thread, outside the output's lock.
 int AttachVoiceFilter(Voice& voice, int32_t sourceRate);

@@ -187,7 +187,9 @@ int SetSoundPosition(int handle, int64_t frame)
     if (frame < 0 || frame > sound->format.frames) return FailedArgument(__func__);
     sound->startFrame = frame;
     ChangeVoices(handle, [&](Voice& voice) {
-        if (voice.stream == nullptr) voice.position = uint64_t(frame) << 32;
+        if (voice.stream != nullptr) return;
+        voice.position = uint64_t(frame) << 32;
+        RestartVoiceFilter(voice, uint64_t(frame));
     });
     return 0;
 }

@@ -60,6 +60,12 @@ int32_t RunVoiceFilter(VoiceFilter* filter, const int16_t* in, uint32_t* inFrame
     return int32_t(outFrames);
 }
 
+void ResetVoiceFilter(VoiceFilter* filter)
+{
+    speex_resampler_reset_mem(Speex(filter));
+    speex_resampler_skip_zeros(Speex(filter));
+}
+
 int32_t VoiceFilterTail(VoiceFilter* filter) { return speex_resampler_get_input_latency(Speex(filter)); }
 
 }  // namespace ror

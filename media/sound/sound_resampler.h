@@ -21,6 +21,8 @@ void SetVoiceFilterRate(VoiceFilter* filter, int32_t sourceRate);
 // `*inFrames` becomes the frames taken. The frames made. Audio callback: neither allocates
 // nor locks.
 int32_t RunVoiceFilter(VoiceFilter* filter, const int16_t* in, uint32_t* inFrames, int16_t* out, uint32_t outFrames);
+// Forgets the frames taken so far: the next output starts with the next input frame.
+void ResetVoiceFilter(VoiceFilter* filter);
 // Input frames of silence that push a sound's last frames through the filter.
 int32_t VoiceFilterTail(VoiceFilter* filter);
 

@@ -146,6 +146,28 @@ TEST_F(SoundResamplerTest, FilteredPlaysEndAfterTheirLastFrameLoopAndStreamAlike
     for (int h : {handle, streamed, decoded}) ASSERT_EQ(DeleteSound(h), 0);
 }
 
+// A filtered play's position is the frame heard, not the frames its filter has read ahead;
+// moving it, or its rate to the device's own and back, keeps the sound where it should be.
+TEST_F(SoundResamplerTest, TheHeardPositionLeadsNothingAndFollowsMovesAndRates)
+{
+    const std::vector<int16_t> tone = Tone(22050, 1000, 22050);
+    const int handle = Load(Wav16(tone, 1, 22050));
+    const int play = StartSound(handle, SOUND_PLAY_BACK);
+    Mix(4410);
+    EXPECT_EQ(GetSoundPosition(handle), 2205);
+    ASSERT_EQ(SetSoundPosition(handle, 11025), 0);
+    const std::vector<int16_t> moved = Channel(Mix(2000), 0);
+    EXPECT_EQ(GetSoundPosition(handle), 11025 + 1000);
+    EXPECT_GT(*std::max_element(moved.begin(), moved.end()), 10000) << "the tone sounds on from there";
+    ASSERT_EQ(SetPlayFrequency(play, 44100), 0);  // the device's rate: frames pass as they are
+    const std::vector<int16_t> direct = Channel(Mix(100), 0);
+    for (size_t i = 0; i < direct.size(); ++i) EXPECT_EQ(direct[i], tone[12025 + i]) << i;
+    ASSERT_EQ(SetPlayFrequency(play, 22050), 0);
+    Mix(200);
+    EXPECT_EQ(GetSoundPosition(handle), 12125 + 100);
+    ASSERT_EQ(DeleteSound(handle), 0);
+}
+
 // The setting takes only its two values, and plays keep what they started with.
 TEST_F(SoundResamplerTest, TheSettingTakesItsValuesAndReachesOnlyNewPlays)
 {
