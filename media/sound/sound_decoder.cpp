@@ -31,6 +31,7 @@ SoundDecoder* OpenSoundDecoder(const SoundReader& in)
     }
     if (std::memcmp(magic, "RIFF", 4) == 0) return OpenWavDecoder(in);
     if (std::memcmp(magic, "OggS", 4) == 0) return OpenOggDecoder(in);
+    if (std::memcmp(magic, "MThd", 4) == 0) return OpenMidiDecoder(in);
     LogWrite("対応していないサウンドファイルの形式です\n");
     return nullptr;
 }

@@ -49,9 +49,12 @@ SoundDecoder* OpenSoundDecoder(const SoundReader& in);
 
 SoundDecoder* OpenWavDecoder(const SoundReader& in);
 SoundDecoder* OpenOggDecoder(const SoundReader& in);
+// A Standard MIDI File, rendered stereo at the MIDI render rate (midi_synth.h).
+SoundDecoder* OpenMidiDecoder(const SoundReader& in);
 // The decoders' tables, for the check that every entry is filled.
 const SoundDecoderOps& WavDecoderOps();
 const SoundDecoderOps& OggDecoderOps();
+const SoundDecoderOps& MidiDecoderOps();
 
 // Checks shared by the decoders; false with a log line.
 bool UsableSoundFormat(int32_t channels, int64_t rate);
