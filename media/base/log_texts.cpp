@@ -291,6 +291,15 @@ const LogTextRow LogTextRows[] = {
     // sound/: cut WAV data, MP3, FLAC and Opus
     {"WAVファイルのデータが途中で終わっています。含まれる %lld フレームを再生します\n",
      "The WAV file's data ends early; playing the %lld whole frames it holds\n", 0},
+    {"MP3ファイルを開けませんでした\n", "Could not open the MP3 file\n", FAILURE_DAMAGED_DATA},
+    {"MP3ファイルの長さが分かりません\n", "The length of the MP3 file is unknown\n", FAILURE_DAMAGED_DATA},
+    {"MP3ファイルのデータが壊れています\n", "The MP3 data is damaged\n", FAILURE_DAMAGED_DATA},
+    {"FLACファイルを開けませんでした\n", "Could not open the FLAC file\n", FAILURE_DAMAGED_DATA},
+    {"FLACファイルの長さが分かりません\n", "The length of the FLAC file is unknown\n", FAILURE_DAMAGED_DATA},
+    {"FLACファイルのデータが壊れています\n", "The FLAC data is damaged\n", FAILURE_DAMAGED_DATA},
+    {"Opusファイルを開けませんでした\n", "Could not open the Opus file\n", FAILURE_DAMAGED_DATA},
+    {"Opusファイルの長さが分かりません\n", "The length of the Opus file is unknown\n", FAILURE_DAMAGED_DATA},
+    {"Opusファイルのデータが壊れています\n", "The Opus data is damaged\n", FAILURE_DAMAGED_DATA},
     // text/
     {"読み込めるフォントファイルの数の限界を超えました\n", "Too many font files are loaded\n", FAILURE_OUT_OF_MEMORY},
     {"フォントデータを読み込めませんでした\n", "Could not read the font data\n", FAILURE_DAMAGED_DATA},
