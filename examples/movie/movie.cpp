@@ -55,7 +55,8 @@ int main()
         SetBlendMode(BLEND_NONE, 0);
         if (IsMoviePlaying(movie) == 1) angle += 0.01f;
         const uint32_t white = PackColor(255, 255, 255);
-        PrintTextFormat(360, 24, white, "%d x %d, %.2f frames a second", width, height, double(numerator) / denominator);
+        PrintTextFormat(360, 24, white, "%d x %d, %.2f frames a second", width, height,
+                        double(numerator) / denominator);
         PrintTextFormat(360, 52, white, "%s  %.1f / %.1f s", IsMoviePlaying(movie) == 1 ? "playing" : "paused",
                         GetMovieTime(movie) / 1000.0, GetMovieLength(movie) / 1000.0);
         PrintTextFormat(360, 80, PackColor(170, 170, 170), "Space: play/pause  S: stop  Left/Right: seek");
