@@ -5,6 +5,7 @@
 #include "graphics/device/device_state.h"
 #include "graphics/device/vertex_batch.h"
 #include "graphics/draw_state.h"
+#include "graphics/software/planar_convert.h"
 #include "platform/gl/gl_device.h"
 
 namespace ror {
@@ -12,7 +13,11 @@ namespace ror {
 int DevicePutPlanarPicture(GraphicRecord* g, const PlanarPicture& picture)
 {
     GraphicImage* image = g->image;
-    if (!DeviceState.device || image->pieceCount != 1 || image->pieces[0].surface <= 0) return -1;
+    if (!DeviceState.device || image->pieces == nullptr) return -1;
+    // Without a render surface (a device that cannot draw into textures) the picture is
+    // converted as the software path does and copied in.
+    if (image->pieceCount != 1 || image->pieces[0].surface <= 0)
+        return CopyPlanarPictureInBands(g, picture, DeviceCopyToGraphic);
     FlushBatch();
     const int32_t widths[3] = {picture.width, ChromaWidth(picture), ChromaWidth(picture)};
     const int32_t heights[3] = {picture.height, ChromaHeight(picture), ChromaHeight(picture)};

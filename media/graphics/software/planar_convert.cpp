@@ -1,5 +1,7 @@
 #include "graphics/software/planar_convert.h"
 
+#include "core/tracked_memory.h"
+
 #include <algorithm>
 #include <cstring>
 #include <immintrin.h>
@@ -101,6 +103,26 @@ void ConvertPlanarRows(const PlanarPicture& p, int top, int rows, uint32_t* out,
         convert(p.planes[0] + intptr_t(y) * p.pitches[0], p.planes[1] + intptr_t(cy) * p.pitches[1],
                 p.planes[2] + intptr_t(cy) * p.pitches[2], p.width, p.chromaShiftX, out + intptr_t(i) * pitch);
     }
+}
+
+int CopyPlanarPictureInBands(GraphicRecord* g, const PlanarPicture& picture, GraphicCopier copy)
+{
+    constexpr int kBandRows = 16;
+    const int width = picture.width;
+    auto* band =
+        static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width * kBandRows, __FILE__, __LINE__));
+    if (band == nullptr) return -1;
+    ColorFormat argb;
+    MakeArgb8Format(&argb);
+    int result = 0;
+    for (int top = 0; top < picture.height && result == 0; top += kBandRows) {
+        const int rows = std::min(kBandRows, picture.height - top);
+        ConvertPlanarRows(picture, top, rows, band, width);
+        const PixelImage source{reinterpret_cast<uint8_t*>(band), width * 4, width, rows, &argb};
+        result = copy(g, source, nullptr, PixelRect{0, 0, width, rows}, 0, top);
+    }
+    TrackedFree(band);
+    return result;
 }
 
 }  // namespace ror

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "graphics/graphic_handles.h"
+#include "graphics/pixel_convert.h"
 #include "image/planar_picture.h"
 
 namespace ror {
@@ -19,5 +21,11 @@ PlanarRowConverter ActivePlanarRowConverter();
 
 // Rows top .. top + rows - 1 of the picture into `out` (pitch in pixels).
 void ConvertPlanarRows(const PlanarPicture& picture, int top, int rows, uint32_t* out, int32_t pitch);
+
+// The picture converted a band of rows at a time and each band handed to `copy` (a path's
+// copyToGraphic entry) at its place in g. 0 / -1.
+using GraphicCopier = int (*)(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha,
+                              const PixelRect& rect, int x, int y);
+int CopyPlanarPictureInBands(GraphicRecord* g, const PlanarPicture& picture, GraphicCopier copy);
 
 }  // namespace ror

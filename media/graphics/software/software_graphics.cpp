@@ -137,25 +137,9 @@ int SoftwareCopyToGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
     return 0;
 }
 
-// Converted a band of rows at a time, then copied in as any picture is.
 int SoftwarePutPlanarPicture(GraphicRecord* g, const PlanarPicture& picture)
 {
-    constexpr int kBandRows = 16;
-    const int width = picture.width;
-    auto* band =
-        static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width * kBandRows, __FILE__, __LINE__));
-    if (band == nullptr) return -1;
-    ColorFormat argb;
-    MakeArgb8Format(&argb);
-    int result = 0;
-    for (int top = 0; top < picture.height && result == 0; top += kBandRows) {
-        const int rows = std::min(kBandRows, picture.height - top);
-        ConvertPlanarRows(picture, top, rows, band, width);
-        const PixelImage source{reinterpret_cast<uint8_t*>(band), width * 4, width, rows, &argb};
-        result = SoftwareCopyToGraphic(g, source, nullptr, PixelRect{0, 0, width, rows}, 0, top);
-    }
-    TrackedFree(band);
-    return result;
+    return CopyPlanarPictureInBands(g, picture, SoftwareCopyToGraphic);
 }
 
 int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb)
