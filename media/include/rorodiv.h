@@ -631,11 +631,15 @@ ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int*
 /// 0 before it.
 ROR_API int64_t GetSoundUnderrunCount();
 
-// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file.
+// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file or a Standard MIDI
+// File (format 0 or 1; LoadSound takes one too, rendered when it loads).
 
 /// Plays the piece at path (through archives), once (loop 0) or looping (1): a looping piece
 /// turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its
-/// start. Stops the piece playing before. 0; -1 for a file that cannot be played (logged).
+/// start; a MIDI piece turns back from its end to its first controller 111 (or a "loopStart"
+/// marker, up to a "loopEnd" marker), else to its start. A MIDI piece is rendered at the
+/// device's rate, which its frames count in. Stops the piece playing before. 0; -1 for a file
+/// that cannot be played, or a MIDI piece with no sound font (logged; SetMidiSoundFont).
 ROR_API int PlayMusic(const char* path, int loop);
 /// Stops and unloads the piece. 0, also when none plays.
 ROR_API int StopMusic();
@@ -672,6 +676,15 @@ using MusicEndCallback = void (*)(int state, void* data);
 /// thread, never from the sound device's; null switches it off (the default). Before or
 /// after start-up. Always 0.
 ROR_API int SetMusicEndCallback(MusicEndCallback callback, void* data);
+
+/// The sound font (.sf2) MIDI pieces are rendered with by the FluidSynth synthesiser: a path
+/// (also inside an archive), or null for the default, Debian's General MIDI font
+/// /usr/share/sounds/sf2/TimGM6mb.sf2 (FluidSynth's own default font when that is missing).
+/// The font is loaded once, at the next MIDI piece PlayMusic or LoadSound opens, and kept for
+/// the pieces after it; a piece that finds no font fails with -1 and a log line naming the
+/// path. Before or after start-up, on the game's thread; a piece playing keeps its font.
+/// 0; -1 for a path of kFilePathSize bytes or more.
+ROR_API int SetMidiSoundFont(const char* path);
 
 /// Files and archives.
 #include "rorodiv_file.h"

@@ -2,10 +2,10 @@
 
 #include <vorbis/vorbisfile.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "core/tracked_memory.h"
+#include "sound/sound_decoder.h"
 
 namespace ror {
 
@@ -37,15 +37,9 @@ long TellCallback(void* source)
 }
 
 // A comment "NAME=123" as a frame number, or -1.
-int64_t CommentFrame(vorbis_comment* comments, const char* name)
+int64_t CommentFrameOf(vorbis_comment* comments, const char* name)
 {
-    if (comments == nullptr) return -1;
-    const char* value = vorbis_comment_query(comments, name, 0);
-    if (value == nullptr) return -1;
-    char* end = nullptr;
-    const long long frame = std::strtoll(value, &end, 10);
-    if (end == value || frame < 0) return -1;
-    return frame;
+    return comments != nullptr ? CommentFrame(vorbis_comment_query(comments, name, 0)) : -1;
 }
 
 }  // namespace
@@ -72,9 +66,9 @@ VorbisFile* OpenVorbisFile(const VorbisReader& reader, VorbisInfo* info)
     const ogg_int64_t total = ov_pcm_total(&file->vorbis, -1);
     info->frames = total >= 0 ? int64_t(total) : -1;
     vorbis_comment* comments = ov_comment(&file->vorbis, -1);
-    info->loopStart = CommentFrame(comments, "LOOPSTART");
-    info->loopLength = CommentFrame(comments, "LOOPLENGTH");
-    info->loopEnd = CommentFrame(comments, "LOOPEND");
+    info->loopStart = CommentFrameOf(comments, "LOOPSTART");
+    info->loopLength = CommentFrameOf(comments, "LOOPLENGTH");
+    info->loopEnd = CommentFrameOf(comments, "LOOPEND");
     return file;
 }
 

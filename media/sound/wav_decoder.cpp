@@ -1,5 +1,5 @@
 // WAV data: a RIFF "WAVE" file with a "fmt " chunk and a "data" chunk. PCM 8-bit
-// (unsigned) and 16-bit, IEEE float 32-bit, mono or stereo, at any rate.
+// (unsigned), 16-, 24- and 32-bit, IEEE float 32-bit, mono or stereo, at any rate.
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -21,7 +21,7 @@ constexpr uint16_t kFormatExtensible = 0xFFFE;
 constexpr int kMaxSkippedChunks = 64;
 constexpr int32_t kRawBytes = 4096;
 
-enum class Encoding : int32_t { Unsigned8, Signed16, Float32 };
+enum class Encoding : int32_t { Unsigned8, Signed16, Signed24, Signed32, Float32 };
 
 struct WavDecoder {
     SoundDecoder base;
@@ -77,6 +77,10 @@ int ReadFormat(const uint8_t* body, uint32_t size, WavDecoder* wav)
         wav->encoding = Encoding::Unsigned8;
     } else if (tag == kFormatPcm && bits == 16) {
         wav->encoding = Encoding::Signed16;
+    } else if (tag == kFormatPcm && bits == 24) {
+        wav->encoding = Encoding::Signed24;
+    } else if (tag == kFormatPcm && bits == 32) {
+        wav->encoding = Encoding::Signed32;
     } else if (tag == kFormatFloat && bits == 32) {
         wav->encoding = Encoding::Float32;
     } else {
@@ -108,6 +112,9 @@ int32_t ReadWav(SoundDecoder* decoder, int16_t* frames, int32_t maxFrames)
             switch (wav->encoding) {
             case Encoding::Unsigned8: out[i] = int16_t((wav->raw[i] - 128) << 8); break;
             case Encoding::Signed16: out[i] = int16_t(Le16(wav->raw + 2 * i)); break;
+            // Wider samples keep their top 16 bits, as the mixer has no more.
+            case Encoding::Signed24: out[i] = int16_t(Le16(wav->raw + 3 * i + 1)); break;
+            case Encoding::Signed32: out[i] = int16_t(Le16(wav->raw + 4 * i + 2)); break;
             case Encoding::Float32: {
                 float value;
                 const uint32_t bitsOfValue = Le32(wav->raw + 4 * i);
@@ -151,22 +158,30 @@ int ReadChunks(WavDecoder* wav)
     for (int chunk = 0; chunk < kMaxSkippedChunks; ++chunk) {
         uint8_t chunkHeader[8];
         if (!ReadExactly(in, chunkHeader, 8)) return Fail("WAVファイルにデータが見つかりません\n");
-        const uint32_t size = Le32(chunkHeader + 4);
+        const bool isData = std::memcmp(chunkHeader, "data", 4) == 0;
+        uint32_t size = Le32(chunkHeader + 4);
         const int64_t here = in.ops->tell(in.stream);
-        if (here < 0 || (end >= 0 && int64_t(size) > end - here))
-            return Fail("WAVファイルのチャンクがファイルの大きさを超えています\n");
+        if (here < 0) return Fail("WAVファイルが壊れています\n");
+        const bool cut = end >= 0 && int64_t(size) > end - here;
+        // A recording that was cut off or never finished claims more data than the file
+        // holds; its whole frames still play.
+        if (cut && !isData) return Fail("WAVファイルのチャンクがファイルの大きさを超えています\n");
+        if (cut) size = uint32_t(end - here);
         if (std::memcmp(chunkHeader, "fmt ", 4) == 0) {
             uint8_t body[40] = {};
             const uint32_t kept = std::min<uint32_t>(size, sizeof body);
             if (!ReadExactly(in, body, kept) || ReadFormat(body, size, wav) != 0) return -1;
             if (!SkipBytes(in, int64_t(size - kept) + (size & 1))) return Fail("WAVファイルが壊れています\n");
             formatSeen = true;
-        } else if (std::memcmp(chunkHeader, "data", 4) == 0) {
+        } else if (isData) {
             if (!formatSeen) return Fail("WAVファイルのフォーマット情報がありません\n");
             // Without one whole frame there is nothing to play: silence would pass for sound.
             if (size < uint32_t(wav->frameBytes)) return Fail("WAVファイルのデータに1フレーム分もありません\n");
             wav->dataStart = here;
             wav->base.format.frames = size / uint32_t(wav->frameBytes);
+            if (cut)
+                LogWriteFormat("WAVファイルのデータが途中で終わっています。含まれる %lld フレームを再生します\n",
+                               static_cast<long long>(wav->base.format.frames));
             wav->base.format.loopStart = 0;
             wav->base.format.loopEnd = wav->base.format.frames;
             return 0;

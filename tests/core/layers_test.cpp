@@ -22,10 +22,11 @@ struct FolderLayer {
 // include/ is not in the table: any layer may include the public header, and the public
 // header includes only its own parts.
 constexpr FolderLayer Layers[] = {
-    {.folder = "base", .layer = 0},   {.folder = "platform", .layer = 0}, {.folder = "core", .layer = 1},
-    {.folder = "file", .layer = 2},   {.folder = "random", .layer = 2},   {.folder = "image", .layer = 2},
-    {.folder = "sound", .layer = 2},  {.folder = "graphics", .layer = 3}, {.folder = "text", .layer = 3},
-    {.folder = "window", .layer = 4}, {.folder = "input", .layer = 4},    {.folder = "lifecycle", .layer = 5},
+    {.folder = "base", .layer = 0},      {.folder = "platform", .layer = 0}, {.folder = "core", .layer = 1},
+    {.folder = "file", .layer = 2},      {.folder = "random", .layer = 2},   {.folder = "image", .layer = 2},
+    {.folder = "sound", .layer = 2},     {.folder = "graphics", .layer = 3}, {.folder = "text", .layer = 3},
+    {.folder = "movie", .layer = 3},     {.folder = "window", .layer = 4},   {.folder = "input", .layer = 4},
+    {.folder = "lifecycle", .layer = 5},
 };
 
 constexpr const char* SystemHeaders[] = {"SDL",       "epoxy/",  "GL/",      "ft2build.h", "fontconfig/",

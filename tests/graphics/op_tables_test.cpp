@@ -46,6 +46,10 @@ TEST(OpTables, NoEntryOfAnInstalledTableIsEmpty)
     expectFilled("memory streams", EmptyEntries(*MemoryStreamOps()));
     expectFilled("wav decoder", EmptyEntries(WavDecoderOps()));
     expectFilled("ogg decoder", EmptyEntries(OggDecoderOps()));
+    expectFilled("mp3 decoder", EmptyEntries(Mp3DecoderOps()));
+    expectFilled("flac decoder", EmptyEntries(FlacDecoderOps()));
+    expectFilled("opus decoder", EmptyEntries(OpusDecoderOps()));
+    expectFilled("midi decoder", EmptyEntries(MidiDecoderOps()));
     expectFilled("sound device", EmptyEntries(PlatformSoundDeviceOps));
     expectFilled("scalar spans", EmptyEntries(ScalarSpanOps()));
     if (const SpanOps* sse2 = Sse2SpanOps()) expectFilled("sse2 spans", EmptyEntries(*sse2));

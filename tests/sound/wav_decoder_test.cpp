@@ -4,6 +4,7 @@
 
 #include "rorodiv.h"
 #include "sound/sound_handles.h"
+#include "core/last_failure.h"
 
 using namespace ror;
 
@@ -58,6 +59,13 @@ TEST_F(WavDecoderTest, EveryEncodingDecodesToSigned16BitFrames)
     WavLayout extensible;
     extensible.tag = 0xFFFE;
     extensible.channels = 2;
+    WavLayout pcm24;
+    pcm24.bits = 24;
+    WavLayout stereo32;
+    stereo32.bits = 32;
+    stereo32.channels = 2;
+    WavLayout extensible24 = pcm24;
+    extensible24.tag = 0xFFFE;
     const float nan = std::nanf("");
     struct Case {
         const char* name;
@@ -73,6 +81,13 @@ TEST_F(WavDecoderTest, EveryEncodingDecodesToSigned16BitFrames)
          FloatSamples({0.5f, -1.0f, 2.0f, nan}),
          {16384, -32768, 32767, 0}},
         {"extensible PCM", extensible, Samples16({7, 8}), {7, 8}},
+        // Wider samples keep their top 16 bits.
+        {"24-bit", pcm24, std::string("\x00\x80\x7F\xFF\xFF\xFF\x00\x00\x80\x34\x12\x00", 12), {32640, -1, -32768, 18}},
+        {"32-bit stereo",
+         stereo32,
+         std::string("\xFF\xFF\xFF\x7F\x00\x00\x00\x80\x78\x56\x34\x12\xFF\xFF\xFF\xFF", 16),
+         {32767, -32768, 0x1234, -1}},
+        {"extensible 24-bit", extensible24, std::string("\x00\x00\x01\xAA\xFF\xFE", 6), {256, -257}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -112,8 +127,15 @@ TEST_F(WavDecoderTest, DamagedOrUnsupportedDataIsRefusedWithALogLine)
                  }),
                  "ab"),
          "対応していないWAVファイルの形式です(形式:2 ビット数:4)"},
-        {"24 bits", WavFile(layout([](WavLayout& l) { l.bits = 24; }), "abc"),
-         "対応していないWAVファイルの形式です(形式:1 ビット数:24)"},
+        {"20 bits", WavFile(layout([](WavLayout& l) { l.bits = 20; }), "abc"),
+         "対応していないWAVファイルの形式です(形式:1 ビット数:20)"},
+        {"64-bit float",
+         WavFile(layout([](WavLayout& l) {
+                     l.tag = 3;
+                     l.bits = 64;
+                 }),
+                 std::string(8, '\0')),
+         "対応していないWAVファイルの形式です(形式:3 ビット数:64)"},
         {"zero rate", WavFile(layout([](WavLayout& l) { l.rate = 0; }), "ab"),
          "対応していないサンプリングレートです(0)"},
         {"no channels", WavFile(layout([](WavLayout& l) { l.channels = 0; }), "ab"),
@@ -122,7 +144,7 @@ TEST_F(WavDecoderTest, DamagedOrUnsupportedDataIsRefusedWithALogLine)
          "対応していないチャンネル数です(65535)"},
         {"block size that does not fit", WavFile(layout([](WavLayout& l) { l.blockAlign = 3; }), "ab"),
          "WAVファイルのフォーマット情報が壊れています"},
-        {"data claiming more than the file", WavFile(layout([](WavLayout& l) { l.claimedData = 0x7FFFFFF0; }), "ab"),
+        {"format chunk claiming more than the file", good.substr(0, 20) + std::string("\x01\x00", 2),
          "WAVファイルのチャンクがファイルの大きさを超えています"},
         {"data before the format", noFormat, "WAVファイルのフォーマット情報がありません"},
     };
@@ -162,12 +184,63 @@ TEST_F(WavDecoderTest, DataWithoutOneWholeFrameIsRefusedFromMemoryAndFiles)
     }
 }
 
-TEST_F(WavDecoderTest, ATruncatedFileWithAnHonestHeaderIsRefusedAndAMissingFileLogsItsName)
+// A recording cut off, or never finished (its data size left at a placeholder), plays the
+// whole frames the file holds, loaded whole or streamed, with a line saying how many.
+TEST_F(WavDecoderTest, CutOrUnfinishedDataPlaysItsWholeFramesWithALogLine)
 {
-    // A data chunk cut after its header claims bytes the file no longer holds.
-    const std::string full = Wav16(Sine(1000, 50, 1000));
-    const std::string cut = full.substr(0, full.size() - 10);
-    EXPECT_EQ(LoadSoundFromMemory(cut.data(), int32_t(cut.size())), -1);
+    const std::vector<int16_t> tone = Sine(1000, 50, 1000, 2);
+    const std::string full = Wav16(tone, 2);
+    const std::vector<int16_t> longTone = Sine(300000, 64, 9000, 2);  // streamed when loaded
+    const std::string longFull = Wav16(longTone, 2);
+    WavLayout placeholder;
+    placeholder.channels = 2;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const std::vector<int16_t>* samples;
+        int64_t frames;
+    };
+    const Case cases[] = {
+        {"cut inside a frame", full.substr(0, full.size() - 10), &tone, 997},
+        {"cut at a frame's end", full.substr(0, full.size() - 400), &tone, 900},
+        {"size left at the largest", (placeholder.claimedData = 0xFFFFFFFF, WavFile(placeholder, Samples16(tone))),
+         &tone, 1000},
+        {"size left at 2 GB", (placeholder.claimedData = 0x7FFFFFF0, WavFile(placeholder, Samples16(tone))), &tone,
+         1000},
+        {"long sound cut", longFull.substr(0, longFull.size() - 4 * 1000 - 1), &longTone, 298999},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile("cut.wav", c.bytes);
+        for (const bool fromFile : {false, true}) {
+            SCOPED_TRACE(fromFile ? "file" : "memory");
+            logged.clear();
+            ClearLastFailure();
+            const int handle =
+                fromFile ? LoadSound("cut.wav") : LoadSoundFromMemory(c.bytes.data(), int32_t(c.bytes.size()));
+            ASSERT_GE(handle, 0) << Logged();
+            const SoundRecord* sound = ResolveSound(handle);
+            EXPECT_EQ(sound->format.frames, c.frames);
+            EXPECT_EQ(sound->format.loopEnd, c.frames);
+            if (sound->samples != nullptr) {
+                EXPECT_TRUE(std::equal(sound->samples, sound->samples + 2 * c.frames, c.samples->begin()));
+            }
+            const std::string line = "WAVファイルのデータが途中で終わっています。含まれる " + std::to_string(c.frames) +
+                                     " フレームを再生します\n";
+            EXPECT_EQ(Count(Logged(), line), 1) << Logged();
+            EXPECT_EQ(GetLastFailure(nullptr, 0), FAILURE_NONE) << "a cut file that plays is no failure";
+            EXPECT_EQ(DeleteSound(handle), 0);
+        }
+    }
+    // Cut before its first whole frame: nothing to play.
+    const std::string stump = full.substr(0, full.size() - 4000 + 3);
+    logged.clear();
+    EXPECT_EQ(LoadSoundFromMemory(stump.data(), int32_t(stump.size())), -1);
+    EXPECT_NE(Logged().find("WAVファイルのデータに1フレーム分もありません\n"), std::string::npos) << Logged();
+}
+
+TEST_F(WavDecoderTest, AMissingFileLogsItsName)
+{
     EXPECT_EQ(LoadSound("missing.wav"), -1);
     EXPECT_NE(Logged().find("サウンドファイル missing.wav を開けませんでした\n"), std::string::npos) << Logged();
 }

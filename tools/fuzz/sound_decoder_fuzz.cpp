@@ -1,5 +1,5 @@
-// libFuzzer target: the WAV parser and the Ogg Vorbis path over a memory block, the way a
-// sound is loaded: every frame read in blocks, a seek back and a few more frames read.
+// libFuzzer target: the WAV parser and the Ogg Vorbis, MP3, FLAC and Opus paths over a memory
+// block, the way a sound is loaded: every frame read in blocks, a seek back and a few more frames read.
 #include "core/tracked_memory.h"
 #include "file/file_access.h"
 #include "sound/sound_decoder.h"
