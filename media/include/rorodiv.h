@@ -686,5 +686,55 @@ ROR_API int SetMusicEndCallback(MusicEndCallback callback, void* data);
 /// 0; -1 for a path of kFilePathSize bytes or more.
 ROR_API int SetMidiSoundFont(const char* path);
 
+// Movies: Ogg Theora pictures, with their Ogg Vorbis sound track when they have one.
+
+/// A movie from an Ogg file (also inside an archive) shown in a graphic of its own: a graphic
+/// of the picture's size that every drawing operation, blend mode and both drawing paths take
+/// like any other, whose pixels the layer keeps at the movie's current frame as messages are
+/// pumped (PumpMessages, and what pumps). It starts stopped at its first frame. The sound track
+/// plays through the mixer, and while it sounds the picture follows its position (frames due
+/// in between are decoded, not shown); without one, or after its end, the layer's clock runs
+/// the movie. DestroyGraphic ends the movie. After start-up, on the game's thread. The graphic
+/// handle; -1 for a null path, before start-up, a file that cannot be read, one without a
+/// Theora track, or one damaged or cut off (logged). 64 movies may be open at once.
+ROR_API int LoadMovieGraphic(const char* path);
+/// Plays the movie from where it stands (after its end: from its start). 0, also when it
+/// plays already; -1 for a handle that is no movie's graphic.
+ROR_API int StartMovie(int graphic);
+/// Holds the movie and its sound where they are; StartMovie goes on from there. 0; -1 for a
+/// handle that is no movie's graphic.
+ROR_API int PauseMovie(int graphic);
+/// Stops the movie and shows its first frame again. 0; -1 for a handle that is no movie's graphic.
+ROR_API int StopMovie(int graphic);
+/// Moves the movie to `milliseconds` from its start (0 .. its length), playing on from there
+/// when it plays; 0 goes back to the start. The picture is decoded from the start up to that
+/// frame when it lies before the current one. 0; -1 for a handle that is no movie's graphic, a
+/// time outside the movie, or damaged data on the way (logged; the movie stops).
+ROR_API int SeekMovie(int graphic, int64_t milliseconds);
+/// loop 1: at its end the movie starts again from its beginning, sound and all; 0 (the
+/// default): it stops at its last frame. 0; -1 for a handle that is no movie's graphic or
+/// another value.
+ROR_API int SetMovieLoop(int graphic, int loop);
+/// The movie's frames per second as the fraction numerator / denominator (a null pointer skips
+/// that value). 0; -1 for a handle that is no movie's graphic. Its size is GetGraphicSize's.
+ROR_API int GetMovieFrameRate(int graphic, int* numerator, int* denominator);
+/// The movie's length in milliseconds (its frames over its frame rate); -1 for a handle that is
+/// no movie's graphic.
+ROR_API int64_t GetMovieLength(int graphic);
+/// The movie's time now in milliseconds from its start (0 .. its length); -1 for a handle that
+/// is no movie's graphic.
+ROR_API int64_t GetMovieTime(int graphic);
+/// 1 while the movie plays, 0 while it is stopped, paused or at its end (without a loop); -1
+/// for a handle that is no movie's graphic.
+ROR_API int IsMoviePlaying(int graphic);
+/// Plays the movie at path over the whole screen (as large as its proportions allow, in the
+/// middle, black around it) and returns when it ends, pumping messages meanwhile; with
+/// skippable 1 a key press or mouse click (taken from the input events) ends it early. Draws
+/// into the back screen and presents; the draw target is given back afterwards. After
+/// start-up, on the game's thread, on both drawing paths. 0 when the movie ended or was
+/// skipped; -1 for a null path, skippable not 0 or 1, before start-up, a file LoadMovieGraphic
+/// refuses, or when the window closed meanwhile.
+ROR_API int PlayMovieFullScreen(const char* path, int skippable);
+
 /// Files and archives.
 #include "rorodiv_file.h"

@@ -5,6 +5,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg_blit.h"
 #include "graphics/software/software_ops.h"
+#include "graphics/software/planar_convert.h"
 #include "graphics/sprite_draw.h"
 
 #include <algorithm>
@@ -134,6 +135,27 @@ int SoftwareCopyToGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
     }
     RenewRuns(g, x, y, width, height);
     return 0;
+}
+
+// Converted a band of rows at a time, then copied in as any picture is.
+int SoftwarePutPlanarPicture(GraphicRecord* g, const PlanarPicture& picture)
+{
+    constexpr int kBandRows = 16;
+    const int width = picture.width;
+    auto* band =
+        static_cast<uint32_t*>(TrackedAlloc(int32_t(sizeof(uint32_t)) * width * kBandRows, __FILE__, __LINE__));
+    if (band == nullptr) return -1;
+    ColorFormat argb;
+    MakeArgb8Format(&argb);
+    int result = 0;
+    for (int top = 0; top < picture.height && result == 0; top += kBandRows) {
+        const int rows = std::min(kBandRows, picture.height - top);
+        ConvertPlanarRows(picture, top, rows, band, width);
+        const PixelImage source{reinterpret_cast<uint8_t*>(band), width * 4, width, rows, &argb};
+        result = SoftwareCopyToGraphic(g, source, nullptr, PixelRect{0, 0, width, rows}, 0, top);
+    }
+    TrackedFree(band);
+    return result;
 }
 
 int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb)
