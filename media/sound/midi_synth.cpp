@@ -21,7 +21,17 @@ constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 constexpr int32_t kScratchBlocks = 16;
 
+// A sound font, loaded into a synthesiser that never renders and lent to every piece's own
+// synthesiser; freed when it is no longer the current one and its last user gives it back.
+struct LoadedFont {
+    fluid_settings_t* settings;
+    fluid_synth_t* holder;
+    fluid_sfont_t* font;
+    int32_t users;
+};
+
 struct MidiSynth {
+    LoadedFont* font;
     fluid_settings_t* settings;
     fluid_synth_t* synth;
     // Rendered as floats and rounded here: no dither, so silence stays 0 and a piece sounds
@@ -34,13 +44,7 @@ namespace {
 struct MidiSynthState {
     int32_t rate = 44100;
     char fontPath[kFilePathSize];  // the game's sound font; empty: the default
-    // The sound font, loaded once into a synthesiser that never renders and lent to every
-    // piece's own synthesiser.
-    fluid_settings_t* holderSettings;
-    fluid_synth_t* holder;
-    fluid_sfont_t* font;
-    int32_t users;     // synthesisers the font is lent to
-    bool releaseFont;  // free the font when the last user gives it back
+    LoadedFont* current;           // what new pieces borrow
     bool logSilenced;
     // Pieces render on the stream thread and sounds load on the game's: the font's samples
     // are shared, so one synthesiser works at a time.
@@ -135,53 +139,54 @@ bool ChooseSoundFont(fluid_settings_t* settings, char* path)
     return false;
 }
 
-void FreeFont()
+void FreeFont(LoadedFont* font)
 {
-    if (MidiSynths.holder != nullptr) delete_fluid_synth(MidiSynths.holder);
-    if (MidiSynths.holderSettings != nullptr) delete_fluid_settings(MidiSynths.holderSettings);
-    MidiSynths.holder = nullptr;
-    MidiSynths.holderSettings = nullptr;
-    MidiSynths.font = nullptr;
-    MidiSynths.releaseFont = false;
+    if (font->holder != nullptr) delete_fluid_synth(font->holder);
+    if (font->settings != nullptr) delete_fluid_settings(font->settings);
+    delete font;
 }
 
-// 0, or -1 with a log line.
-int LoadFont()
+// The current font, loaded when there is none; null with a log line.
+LoadedFont* CurrentFont()
 {
-    if (MidiSynths.font != nullptr) return 0;
+    if (MidiSynths.current != nullptr) return MidiSynths.current;
     SilenceLibraryLog();
-    MidiSynths.holderSettings = NewSettings(MidiSynths.rate);
-    if (MidiSynths.holderSettings != nullptr) MidiSynths.holder = new_fluid_synth(MidiSynths.holderSettings);
-    if (MidiSynths.holder == nullptr) {
-        FreeFont();
-        return LogWrite("MIDIシンセサイザーを作成できませんでした\n");
+    auto* font = new (std::nothrow) LoadedFont{};
+    if (font != nullptr) font->settings = NewSettings(MidiSynths.rate);
+    if (font != nullptr && font->settings != nullptr) font->holder = new_fluid_synth(font->settings);
+    if (font == nullptr || font->holder == nullptr) {
+        if (font != nullptr) FreeFont(font);
+        LogWrite("MIDIシンセサイザーを作成できませんでした\n");
+        return nullptr;
     }
     char path[kFilePathSize];
-    if (!ChooseSoundFont(MidiSynths.holderSettings, path)) {
-        FreeFont();
-        return -1;
+    if (!ChooseSoundFont(font->settings, path)) {
+        FreeFont(font);
+        return nullptr;
     }
-    fluid_sfloader_t* loader = new_fluid_defsfloader(MidiSynths.holderSettings);
+    fluid_sfloader_t* loader = new_fluid_defsfloader(font->settings);
     if (loader != nullptr) {
         fluid_sfloader_set_callbacks(loader, OpenFontFile, ReadFontFile, SeekFontFile, TellFontFile, CloseFontFile);
-        fluid_synth_add_sfloader(MidiSynths.holder, loader);  // tried before the default loader
+        fluid_synth_add_sfloader(font->holder, loader);  // tried before the default loader
     }
-    const int id = IsSoundFont2(path) ? fluid_synth_sfload(MidiSynths.holder, path, 0) : FLUID_FAILED;
-    if (id != FLUID_FAILED) MidiSynths.font = fluid_synth_get_sfont_by_id(MidiSynths.holder, id);
-    if (MidiSynths.font == nullptr) {
-        FreeFont();
-        return LogWriteFormat("サウンドフォント %s を読み込めませんでした\n", path);
+    const int id = IsSoundFont2(path) ? fluid_synth_sfload(font->holder, path, 0) : FLUID_FAILED;
+    if (id != FLUID_FAILED) font->font = fluid_synth_get_sfont_by_id(font->holder, id);
+    if (font->font == nullptr) {
+        FreeFont(font);
+        LogWriteFormat("サウンドフォント %s を読み込めませんでした\n", path);
+        return nullptr;
     }
-    return 0;
+    MidiSynths.current = font;
+    return font;
 }
 
-// A synthesiser of the current rate with the font lent to it; null when it cannot be made.
+// A synthesiser of the settings' rate with the font lent to it; null when it cannot be made.
 // Neither logs nor touches the lock.
-fluid_synth_t* NewFluidSynth(fluid_settings_t* settings)
+fluid_synth_t* NewFluidSynth(fluid_settings_t* settings, LoadedFont* font)
 {
     fluid_synth_t* synth = new_fluid_synth(settings);
     if (synth == nullptr) return nullptr;
-    if (fluid_synth_add_sfont(synth, MidiSynths.font) == FLUID_FAILED) {
+    if (fluid_synth_add_sfont(synth, font->font) == FLUID_FAILED) {
         delete_fluid_synth(synth);
         return nullptr;
     }
@@ -189,9 +194,9 @@ fluid_synth_t* NewFluidSynth(fluid_settings_t* settings)
     return synth;
 }
 
-void DeleteFluidSynth(fluid_synth_t* synth)
+void DeleteFluidSynth(fluid_synth_t* synth, LoadedFont* font)
 {
-    fluid_synth_remove_sfont(synth, MidiSynths.font);  // the holder keeps it
+    fluid_synth_remove_sfont(synth, font->font);  // the holder keeps it
     delete_fluid_synth(synth);
 }
 
@@ -204,17 +209,19 @@ int32_t MidiRenderRate() { return MidiSynths.rate; }
 MidiSynth* TakeMidiSynth()
 {
     std::lock_guard<std::mutex> hold(MidiSynths.lock);
-    if (LoadFont() != 0) return nullptr;
+    LoadedFont* font = CurrentFont();
+    if (font == nullptr) return nullptr;
     auto* synth = new (std::nothrow) MidiSynth{};
     if (synth != nullptr) synth->settings = NewSettings(MidiSynths.rate);
-    if (synth != nullptr && synth->settings != nullptr) synth->synth = NewFluidSynth(synth->settings);
+    if (synth != nullptr && synth->settings != nullptr) synth->synth = NewFluidSynth(synth->settings, font);
     if (synth == nullptr || synth->synth == nullptr) {
         if (synth != nullptr && synth->settings != nullptr) delete_fluid_settings(synth->settings);
         delete synth;
         LogWrite("MIDIシンセサイザーを作成できませんでした\n");
         return nullptr;
     }
-    ++MidiSynths.users;
+    synth->font = font;
+    ++font->users;
     return synth;
 }
 
@@ -222,19 +229,19 @@ void GiveBackMidiSynth(MidiSynth* synth)
 {
     if (synth == nullptr) return;
     std::lock_guard<std::mutex> hold(MidiSynths.lock);
-    DeleteFluidSynth(synth->synth);
+    LoadedFont* font = synth->font;
+    DeleteFluidSynth(synth->synth, font);
     delete_fluid_settings(synth->settings);
     delete synth;
-    if (--MidiSynths.users == 0 && MidiSynths.releaseFont) FreeFont();
+    if (--font->users == 0 && font != MidiSynths.current) FreeFont(font);
 }
 
 void ReleaseMidiSynths()
 {
     std::lock_guard<std::mutex> hold(MidiSynths.lock);
-    if (MidiSynths.users == 0)
-        FreeFont();
-    else
-        MidiSynths.releaseFont = true;
+    LoadedFont* font = MidiSynths.current;
+    MidiSynths.current = nullptr;  // pieces that use it keep it until they close
+    if (font != nullptr && font->users == 0) FreeFont(font);
 }
 
 void SendMidiMessage(MidiSynth* synth, uint8_t status, uint8_t data1, uint8_t data2)
@@ -267,9 +274,9 @@ int ClearMidiSynth(MidiSynth* synth)
     std::lock_guard<std::mutex> hold(MidiSynths.lock);
     // FluidSynth's resets let sounding voices die away and keep its reverb's tail: only a new
     // synthesiser is silent at once.
-    fluid_synth_t* fresh = NewFluidSynth(synth->settings);
+    fluid_synth_t* fresh = NewFluidSynth(synth->settings, synth->font);
     if (fresh == nullptr) return -1;
-    DeleteFluidSynth(synth->synth);
+    DeleteFluidSynth(synth->synth, synth->font);
     synth->synth = fresh;
     return 0;
 }

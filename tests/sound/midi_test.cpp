@@ -474,4 +474,15 @@ TEST_F(MidiMusicTest, PiecesThatCannotPlayAreRefusedWithALogLine)
     EXPECT_EQ(PlayMusic("piece.mid", 0), 0) << "the default font again";
 }
 
+TEST_F(MidiMusicTest, AnotherFontTakesEffectAtTheNextPieceWhileThePlayingOneKeepsItsOwn)
+{
+    WriteFile("piece.mid", TestPiece());
+    ASSERT_EQ(PlayMusic("piece.mid", 1), 0) << Logged();
+    Mix(kOnsets[0]);
+    ASSERT_EQ(SetMidiSoundFont("missing.sf2"), 0);
+    EXPECT_EQ(LoadSound("piece.mid"), -1) << "the next piece looks for the new font";
+    EXPECT_NE(Logged().find("(missing.sf2)"), std::string::npos) << Logged();
+    EXPECT_EQ(LoudestKey(Mix(4096), 1000, 2048), kKeys[0]) << "the piece playing sounds on";
+}
+
 }  // namespace
