@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <fluidsynth.h>
 #include <sys/resource.h>
 #include <vorbis/vorbisfile.h>
 
@@ -16,12 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "../tests/sound/midi_files.h"
 #include "../tests/sound/sound_files.h"
 #include "core/tracked_memory.h"
 #include "file/file_access.h"
 #include "file/file_startup.h"
 #include "platform/system/clock.h"
 #include "rorodiv.h"
+#include "sound/midi_synth.h"
 #include "sound/sound_decoder.h"
 #include "sound/sound_device.h"
 #include "sound/sound_handles.h"
@@ -283,5 +286,110 @@ void BM_OggDecodeVorbisfileMemory(benchmark::State& state)
     state.counters["frames/s"] = benchmark::Counter(double(frames), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_OggDecodeVorbisfileMemory)->Unit(benchmark::kMillisecond);
+
+// Ten seconds of MIDI on all 16 channels: each its own program (channel 10 drums), a note
+// of a beat on every beat at 120 beats a minute, the channels a step apart, with a
+// controller and a pitch bend each bar.
+const std::string& SixteenChannelMidi()
+{
+    static const std::string piece = [] {
+        std::vector<MidiTrack> tracks;
+        tracks.push_back(MidiTrack().Tempo(0, 500000).End(480 * 20));
+        for (int channel = 0; channel < 16; ++channel) {
+            MidiTrack track;
+            track.Program(0, channel, channel * 8);
+            for (int beat = 0; beat < 20; ++beat) {
+                const int key = channel == 9 ? 35 + beat % 12 : 48 + (channel * 3 + beat * 5) % 36;
+                if (beat % 4 == 0) {
+                    track.Control(0, channel, 1, beat * 5 % 128);
+                    track.At(0, {char(0xE0 | channel), 0, char(0x40 + beat % 8)});
+                }
+                track.Note(0, channel, key, 90).NoteOff(480, channel, key);
+            }
+            tracks.push_back(track.End());
+        }
+        return MidiFile(tracks);
+    }();
+    return piece;
+}
+
+// The ten seconds rendered through the layer's decoder over memory, as the stream thread
+// reads them; "core" is the share of one core that playing them costs.
+void BM_MidiRenderLayer(benchmark::State& state)
+{
+    InstallDefaultStreams();
+    const std::string& piece = SixteenChannelMidi();
+    const auto open = [&piece] {
+        const StreamValue stream = reinterpret_cast<StreamValue>(OpenMemoryStream(piece.data(), int32_t(piece.size())));
+        return SoundReader{MemoryStreamOps(), stream};
+    };
+    SoundReader warm = open();  // the sound font loads once, before the timing
+    if (SoundDecoder* first = OpenSoundDecoder(warm)) first->ops->close(first);
+    warm.ops->close(warm.stream);
+    static int16_t block[2 * 4096];
+    int64_t frames = 0;
+    for (auto _ : state) {
+        const SoundReader in = open();
+        SoundDecoder* decoder = OpenSoundDecoder(in);
+        if (decoder == nullptr) {
+            state.SkipWithError("no sound font");
+            break;
+        }
+        frames = 0;
+        for (int32_t got; (got = decoder->ops->read(decoder, block, 4096)) > 0;) frames += got;
+        decoder->ops->close(decoder);
+        in.ops->close(in.stream);
+    }
+    state.counters["frames"] = double(frames);
+    state.counters["core"] = benchmark::Counter(double(frames) / kRate, benchmark::Counter::kIsIterationInvariantRate |
+                                                                            benchmark::Counter::kInvert);
+    ReleaseMidiSynths();
+}
+BENCHMARK(BM_MidiRenderLayer)->Unit(benchmark::kMillisecond);
+
+// The peer: FluidSynth's own MIDI file player on a synthesiser of the same settings and
+// font, rendered with its 16-bit write, as a program without an audio driver uses it.
+void BM_MidiRenderFluidPlayer(benchmark::State& state)
+{
+    const std::string& piece = SixteenChannelMidi();
+    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) fluid_set_log_function(level, nullptr, nullptr);
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", kRate);
+    fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+    fluid_settings_setnum(settings, "synth.gain", 0.4);
+    fluid_synth_t* font = new_fluid_synth(settings);
+    const int id = fluid_synth_sfload(font, "/usr/share/sounds/sf2/TimGM6mb.sf2", 0);
+    if (id == FLUID_FAILED) {
+        state.SkipWithError("no sound font");
+        delete_fluid_synth(font);
+        delete_fluid_settings(settings);
+        return;
+    }
+    static int16_t block[2 * 4096];
+    int64_t frames = 0;
+    for (auto _ : state) {
+        fluid_synth_t* synth = new_fluid_synth(settings);
+        fluid_synth_add_sfont(synth, fluid_synth_get_sfont_by_id(font, id));
+        fluid_synth_program_reset(synth);
+        fluid_player_t* player = new_fluid_player(synth);
+        fluid_player_add_mem(player, piece.data(), piece.size());
+        fluid_player_play(player);
+        frames = 0;
+        // The same ten seconds as the layer renders (the player would go on through the tails).
+        while (fluid_player_get_status(player) == FLUID_PLAYER_PLAYING && frames < 10 * kRate) {
+            fluid_synth_write_s16(synth, 4096, block, 0, 2, block, 1, 2);
+            frames += 4096;
+        }
+        delete_fluid_player(player);
+        fluid_synth_remove_sfont(synth, fluid_synth_get_sfont_by_id(font, id));
+        delete_fluid_synth(synth);
+    }
+    state.counters["frames"] = double(frames);
+    state.counters["core"] = benchmark::Counter(double(frames) / kRate, benchmark::Counter::kIsIterationInvariantRate |
+                                                                            benchmark::Counter::kInvert);
+    delete_fluid_synth(font);
+    delete_fluid_settings(settings);
+}
+BENCHMARK(BM_MidiRenderFluidPlayer)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Sound and music (step 6): a blip when the ball hits something, and a looping tune. Both come
-// from "breakout_data.zaz" as the pictures do; the tune streams from it while it plays.
+// from "breakout_data.zaz" as the pictures do. The tune is a MIDI file of under a kilobyte,
+// rendered with the system's General MIDI sound font; its controller 111 makes the loop skip
+// the drums-only opening bar.
 #pragma once
 #include "rorodiv.h"
 #include "rules.h"
@@ -17,7 +19,7 @@ inline int LoadSounds(Sounds* sounds)
     sounds->blip = LoadSound("breakout_data\\blip.wav");
     if (sounds->blip == -1) return -1;
     SetMusicVolume(160);
-    PlayMusic("breakout_data\\music.wav", 1);
+    PlayMusic("breakout_data\\music.mid", 1);
     return 0;
 }
 

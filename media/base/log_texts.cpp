@@ -296,6 +296,16 @@ const LogTextRow LogTextRows[] = {
     {"Opusファイルを開けませんでした\n", "Could not open the Opus file\n", FAILURE_DAMAGED_DATA},
     {"Opusファイルの長さが分かりません\n", "The length of the Opus file is unknown\n", FAILURE_DAMAGED_DATA},
     {"Opusファイルのデータが壊れています\n", "The Opus data is damaged\n", FAILURE_DAMAGED_DATA},
+    // sound/, MIDI
+    {"MIDIファイルが途中で切れています\n", "The MIDI file is cut short\n", FAILURE_DAMAGED_DATA},
+    {"MIDIファイルが壊れています\n", "The MIDI file is damaged\n", FAILURE_DAMAGED_DATA},
+    {"対応していないMIDIファイルの形式です(フォーマット %d)\n", "Unsupported MIDI file format (format %d)\n",
+     FAILURE_DAMAGED_DATA},
+    {"MIDIファイルが大きすぎます\n", "The MIDI file is too large\n", FAILURE_DAMAGED_DATA},
+    {"MIDIファイルの演奏時間が長すぎます\n", "The MIDI piece plays too long\n", FAILURE_DAMAGED_DATA},
+    {"MIDI用のサウンドフォントが見つかりません(%s)\n", "No sound font for MIDI was found (%s)\n", FAILURE_NO_SUCH_FILE},
+    {"サウンドフォント %s を読み込めませんでした\n", "Could not load the sound font %s\n", FAILURE_DAMAGED_DATA},
+    {"MIDIシンセサイザーを作成できませんでした\n", "Could not create the MIDI synthesiser\n", FAILURE_DEVICE},
     // text/
     {"読み込めるフォントファイルの数の限界を超えました\n", "Too many font files are loaded\n", FAILURE_OUT_OF_MEMORY},
     {"フォントデータを読み込めませんでした\n", "Could not read the font data\n", FAILURE_DAMAGED_DATA},

@@ -500,7 +500,8 @@ ROR_API int GetLastFailure(char* text, int size);
 /// A sound from a file (also inside an archive), its format told by its first bytes: WAV (PCM
 /// 8, 16, 24 or 32 bits, IEEE float 32 bits), Ogg Vorbis, MP3 (MPEG layers I to III), FLAC
 /// (4 to 32 bits) or Ogg Opus (always 48000 Hz), mono or stereo, at any rate from 1000 to
-/// 384000 Hz; deeper samples keep their top 16 bits. A WAV cut inside its data, or claiming
+/// 384000 Hz; deeper samples keep their top 16 bits. A Standard MIDI File is rendered when it
+/// loads (see PlayMusic). A WAV cut inside its data, or claiming
 /// more data than the file holds, keeps the whole frames it holds (logged). Sounds that decode
 /// to more than 2 MB stream from the file while they play. Before or after start-up. The
 /// handle, or -1 for a null path, a file that cannot be read, a format not taken, damaged
@@ -590,12 +591,17 @@ ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int*
 /// 0 before it.
 ROR_API int64_t GetSoundUnderrunCount();
 
-// Music: one piece at a time, streamed from a file of any format a sound takes.
+// Music: one piece at a time, streamed from a file of any format a sound takes, or a
+// Standard MIDI File (format 0 or 1; LoadSound takes one too, rendered when it loads).
 
 /// Plays the piece at path (through archives), once (loop 0) or looping (1); the piece is
-/// WAV, Ogg Vorbis, MP3, FLAC or Ogg Opus, as for LoadSound. A looping Ogg Vorbis, FLAC or
-/// Opus piece turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else
-/// at its start. Stops the piece playing before. 0; -1 for a file that cannot be played (logged).
+/// WAV, Ogg Vorbis, MP3, FLAC or Ogg Opus, as for LoadSound, or MIDI. A looping Ogg Vorbis,
+/// FLAC or Opus piece turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in
+/// frames, else at its start; a MIDI piece turns back from its end to its first controller 111
+/// (or a "loopStart" marker, up to a "loopEnd" marker), else to its start. A MIDI piece is
+/// rendered at the device's rate, which its frames count in. Stops the piece playing before. 0;
+/// -1 for a file that cannot be played, or a MIDI piece with no sound font (logged;
+/// SetMidiSoundFont).
 ROR_API int PlayMusic(const char* path, int loop);
 /// Stops and unloads the piece. 0, also when none plays.
 ROR_API int StopMusic();
@@ -632,6 +638,15 @@ using MusicEndCallback = void (*)(int state, void* data);
 /// thread, never from the sound device's; null switches it off (the default). Before or
 /// after start-up. Always 0.
 ROR_API int SetMusicEndCallback(MusicEndCallback callback, void* data);
+
+/// The sound font (.sf2) MIDI pieces are rendered with by the FluidSynth synthesiser: a path
+/// (also inside an archive), or null for the default, Debian's General MIDI font
+/// /usr/share/sounds/sf2/TimGM6mb.sf2 (FluidSynth's own default font when that is missing).
+/// The font is loaded once, at the next MIDI piece PlayMusic or LoadSound opens, and kept for
+/// the pieces after it; a piece that finds no font fails with -1 and a log line naming the
+/// path. Before or after start-up, on the game's thread; a piece playing keeps its font.
+/// 0; -1 for a path of kFilePathSize bytes or more.
+ROR_API int SetMidiSoundFont(const char* path);
 
 /// Files and archives.
 #include "rorodiv_file.h"

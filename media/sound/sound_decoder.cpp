@@ -131,6 +131,7 @@ SoundDecoder* OpenSoundDecoder(const SoundReader& in)
         return flac ? OpenFlacDecoder(in) : OpenMp3Decoder(in);
     }
     if (MpegFrameStart(magic)) return OpenMp3Decoder(in);
+    if (std::memcmp(magic, "MThd", 4) == 0) return OpenMidiDecoder(in);
     LogWrite("対応していないサウンドファイルの形式です\n");
     return nullptr;
 }

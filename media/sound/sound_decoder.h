@@ -52,12 +52,15 @@ SoundDecoder* OpenOggDecoder(const SoundReader& in);
 SoundDecoder* OpenMp3Decoder(const SoundReader& in);
 SoundDecoder* OpenFlacDecoder(const SoundReader& in);
 SoundDecoder* OpenOpusDecoder(const SoundReader& in);
+// A Standard MIDI File, rendered stereo at the MIDI render rate (midi_synth.h).
+SoundDecoder* OpenMidiDecoder(const SoundReader& in);
 // The decoders' tables, for the check that every entry is filled.
 const SoundDecoderOps& WavDecoderOps();
 const SoundDecoderOps& OggDecoderOps();
 const SoundDecoderOps& Mp3DecoderOps();
 const SoundDecoderOps& FlacDecoderOps();
 const SoundDecoderOps& OpusDecoderOps();
+const SoundDecoderOps& MidiDecoderOps();
 
 // Checks shared by the decoders; false with a log line.
 bool UsableSoundFormat(int32_t channels, int64_t rate);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/app_log.h"
+#include "sound/midi_synth.h"
 #include "sound/sound_device_ops.h"
 #include "sound/sound_handles.h"
 #include "sound/sound_mixer.h"
@@ -76,6 +77,7 @@ void StartMixer()
     int32_t rate = 0;
     if (Ops().startMixer(&rate) != 0) return;
     SoundMixer.outputRate = rate;
+    SetMidiRenderRate(rate);  // MIDI pieces render at the device's rate: no resampling
     StartStreamThread();
 }
 
@@ -168,11 +170,13 @@ int SoundEnd()
     DeleteAllSoundHandles();
     DeleteAllMusicHandles();
     ClearPlays();
+    ReleaseMidiSynths();
     if (SoundState.device == 0) return -1;
     StopVoicesOf(-1);
     StopStreamThread();
     Ops().stopMixer();
     SoundMixer.outputRate = 0;
+    SetMidiRenderRate(0);
     if (SoundState.primary != 0) {
         Ops().releasePrimary();
         SoundState.primary = 0;

@@ -49,6 +49,7 @@ TEST(OpTables, NoEntryOfAnInstalledTableIsEmpty)
     expectFilled("mp3 decoder", EmptyEntries(Mp3DecoderOps()));
     expectFilled("flac decoder", EmptyEntries(FlacDecoderOps()));
     expectFilled("opus decoder", EmptyEntries(OpusDecoderOps()));
+    expectFilled("midi decoder", EmptyEntries(MidiDecoderOps()));
     expectFilled("sound device", EmptyEntries(PlatformSoundDeviceOps));
     expectFilled("scalar spans", EmptyEntries(ScalarSpanOps()));
     if (const SpanOps* sse2 = Sse2SpanOps()) expectFilled("sse2 spans", EmptyEntries(*sse2));

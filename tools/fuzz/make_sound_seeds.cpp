@@ -1,5 +1,6 @@
 // Writes seed sounds for the sound-decoder fuzzer into the folder named on the command line:
-// WAV in each encoding, Ogg Vorbis mono and stereo (one with loop comments).
+// WAV in each encoding, Ogg Vorbis mono and stereo (one with loop comments), MIDI files.
+#include "sound/midi_files.h"
 #include "sound/sound_files.h"
 
 #include <cstdio>
@@ -39,5 +40,27 @@ int main(int argc, char** argv)
     Write(folder, "extensible.wav", WavFile(extensible, Samples16(mono)));
     Write(folder, "mono.ogg", OggFile(mono, 1, 8000));
     Write(folder, "stereo.ogg", OggFile(stereo, 2, 44100, {"LOOPSTART=10", "LOOPLENGTH=100"}));
+    // MIDI: running status and a system exclusive; a tempo map beside a track with a loop's
+    // controller, markers and a program change; time code ticks.
+    Write(folder, "running.mid",
+          MidiFile({MidiTrack()
+                        .At(0, std::string("\xF0\x05\x7E\x7F\x09\x01\xF7", 7))
+                        .Note(10, 0, 60)
+                        .At(10, {62, 100})
+                        .At(10, {60, 0})
+                        .End(10)},
+                   96, 0));
+    Write(folder, "tracks.mid",
+          MidiFile({MidiTrack().Tempo(0, 500000).Tempo(48, 250000).End(), MidiTrack()
+                                                                              .Meta(0, 0x06, "loopStart")
+                                                                              .Program(0, 1, 19)
+                                                                              .Note(24, 1, 64)
+                                                                              .Control(24, 1, 111, 0)
+                                                                              .At(0, {char(0xE1), 0, 0x40})
+                                                                              .NoteOff(24, 1, 64)
+                                                                              .Meta(0, 0x06, "loopEnd")
+                                                                              .End(24)},
+                   96));
+    Write(folder, "timecode.mid", MidiFile({MidiTrack().Note(25, 9, 36).NoteOff(25, 9, 36).End()}, 0xE728, 0));
     return 0;
 }
