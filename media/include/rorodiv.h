@@ -541,11 +541,18 @@ ROR_API int GetLastFailure(char* text, int size);
 /// Typing: the character buffer, input lines and the clipboard.
 #include "rorodiv_text_input.h"
 
-// Sounds: WAV (PCM 8 or 16 bits, IEEE float 32 bits) and Ogg Vorbis, mono or stereo.
+// Sounds: WAV (PCM 8, 16, 24 or 32 bits, IEEE float 32 bits), Ogg Vorbis, MP3, FLAC and Ogg
+// Opus, mono or stereo.
 
-/// A sound from a file (also inside an archive). Sounds that decode to more than 2 MB stream
-/// from the file while they play. Before or after start-up. The handle, or -1 for a null
-/// path, a file that cannot be read or a format not taken (logged).
+/// A sound from a file (also inside an archive), its format told by its first bytes: WAV (PCM
+/// 8, 16, 24 or 32 bits, IEEE float 32 bits), Ogg Vorbis, MP3 (MPEG layers I to III), FLAC
+/// (4 to 32 bits) or Ogg Opus (always 48000 Hz), mono or stereo, at any rate from 1000 to
+/// 384000 Hz; deeper samples keep their top 16 bits. A Standard MIDI File is rendered when it
+/// loads (see PlayMusic). A WAV cut inside its data, or claiming
+/// more data than the file holds, keeps the whole frames it holds (logged). Sounds that decode
+/// to more than 2 MB stream from the file while they play. Before or after start-up. The
+/// handle, or -1 for a null path, a file that cannot be read, a format not taken, damaged
+/// data, or a WAV without one whole frame (logged).
 ROR_API int LoadSound(const char* path);
 /// A sound from a file held in memory: size bytes at data (they may be freed afterwards).
 ROR_API int LoadSoundFromMemory(const void* data, int32_t size);
@@ -643,15 +650,17 @@ ROR_API int SetSoundResampling(int resampling);
 /// 0 before it.
 ROR_API int64_t GetSoundUnderrunCount();
 
-// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file or a Standard MIDI
-// File (format 0 or 1; LoadSound takes one too, rendered when it loads).
+// Music: one piece at a time, streamed from a file of any format a sound takes, or a
+// Standard MIDI File (format 0 or 1; LoadSound takes one too, rendered when it loads).
 
-/// Plays the piece at path (through archives), once (loop 0) or looping (1): a looping piece
-/// turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its
-/// start; a MIDI piece turns back from its end to its first controller 111 (or a "loopStart"
-/// marker, up to a "loopEnd" marker), else to its start. A MIDI piece is rendered at the
-/// device's rate, which its frames count in. Stops the piece playing before. 0; -1 for a file
-/// that cannot be played, or a MIDI piece with no sound font (logged; SetMidiSoundFont).
+/// Plays the piece at path (through archives), once (loop 0) or looping (1); the piece is
+/// WAV, Ogg Vorbis, MP3, FLAC or Ogg Opus, as for LoadSound, or MIDI. A looping Ogg Vorbis,
+/// FLAC or Opus piece turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in
+/// frames, else at its start; a MIDI piece turns back from its end to its first controller 111
+/// (or a "loopStart" marker, up to a "loopEnd" marker), else to its start. A MIDI piece is
+/// rendered at the device's rate, which its frames count in. Stops the piece playing before. 0;
+/// -1 for a file that cannot be played, or a MIDI piece with no sound font (logged;
+/// SetMidiSoundFont).
 ROR_API int PlayMusic(const char* path, int loop);
 /// Stops and unloads the piece. 0, also when none plays.
 ROR_API int StopMusic();
