@@ -498,7 +498,9 @@ ROR_API int GetLastFailure(char* text, int size);
 
 /// A sound from a file (also inside an archive). Sounds that decode to more than 2 MB stream
 /// from the file while they play. Before or after start-up. The handle, or -1 for a null
-/// path, a file that cannot be read or a format not taken (logged).
+/// path, a file that cannot be read or a format not taken (logged). A Standard MIDI File is
+/// rendered as it loads, at the device's rate (44100 Hz before start-up), with the sound font
+/// of SetMidiSoundFont; -1 when it finds none.
 ROR_API int LoadSound(const char* path);
 /// A sound from a file held in memory: size bytes at data (they may be freed afterwards).
 ROR_API int LoadSoundFromMemory(const void* data, int32_t size);
