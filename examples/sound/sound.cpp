@@ -1,11 +1,14 @@
-// Sound: music and plays a game directs. A short melody, written beside the program as
-// "melody.wav", loops as music; its position shows, Left and Right move it a second, M stops
-// it (the end notice says how it ended). A hum plays under it: Space pauses and resumes that
-// play, Up and Down change its rate. B sounds a blip at most 100 ms long; the line below shows
-// the device's real format and how often a stream ran dry. Escape ends it.
+// Sound: music and plays a game directs. A short melody loops as music, read from the archive
+// "melodies.zaz" beside the program in each format the build could encode (Opus, FLAC, MP3
+// and WAV; F plays the next); without the archive the program writes "melody.wav" itself.
+// Its position shows, Left and Right move it a second, M stops it (the end notice says how it
+// ended). A hum plays under it: Space pauses and resumes that play, Up and Down change its
+// rate. B sounds a blip at most 100 ms long; the line below shows the device's real format and
+// how often a stream ran dry. Escape ends it.
 #include "rorodiv.h"
 
 #include "../wav_file.h"
+#include "melody.h"
 
 #include <cmath>
 #include <cstdio>
@@ -14,19 +17,21 @@
 
 namespace {
 
-constexpr int kRate = 22050;
+constexpr int kRate = kMelodyRate;
 
-// A note of `noteSeconds` for each of `hertz`, each fading in and out.
-std::vector<int16_t> Tones(const std::vector<double>& hertz, double noteSeconds, int amplitude)
+// The melody in each format; "melodies/" is found inside melodies.zaz.
+const char* const kPieces[] = {"melodies/melody.opus", "melodies/melody.flac", "melodies/melody.mp3",
+                               "melodies/melody.wav"};
+constexpr int kPieceCount = int(sizeof kPieces / sizeof kPieces[0]);
+
+// Plays the first piece from `next` on that plays; its index, or -1 when none does.
+int PlayPieceFrom(int next)
 {
-    std::vector<int16_t> samples;
-    const int noteFrames = int(noteSeconds * kRate);
-    for (double h : hertz)
-        for (int i = 0; i < noteFrames; ++i) {
-            const double envelope = std::sin(3.14159265358979 * i / noteFrames);
-            samples.push_back(int16_t(amplitude * envelope * std::sin(2 * 3.14159265358979 * h * i / kRate)));
-        }
-    return samples;
+    for (int tried = 0; tried < kPieceCount; ++tried) {
+        const int piece = (next + tried) % kPieceCount;
+        if (PlayMusic(kPieces[piece], 1) == 0) return piece;
+    }
+    return -1;
 }
 
 const char* StateName(int state)
@@ -49,14 +54,17 @@ int main()
     if (InitMediaLayer() != 0) return -1;
     SetDrawTarget(DRAW_TARGET_BACK_SCREEN);
 
-    const std::vector<uint8_t> melody = MakeWav(Tones({262, 330, 392, 523, 392, 330, 294, 247}, 0.5, 9000), kRate);
-    if (FILE* file = std::fopen("melody.wav", "wb")) {
-        std::fwrite(melody.data(), 1, melody.size(), file);
-        std::fclose(file);
-    }
     int musicEnd = PLAY_STATE_NONE;
     SetMusicEndCallback(NoteMusicEnd, &musicEnd);  // from PumpMessages
-    PlayMusic("melody.wav", 1);
+    int piece = PlayPieceFrom(0);
+    if (piece < 0) {
+        const std::vector<uint8_t> melody = MakeWav(Melody(), kRate);
+        if (FILE* file = std::fopen("melody.wav", "wb")) {
+            std::fwrite(melody.data(), 1, melody.size(), file);
+            std::fclose(file);
+        }
+        PlayMusic("melody.wav", 1);
+    }
 
     const std::vector<uint8_t> humWav = MakeWav(Tones({110}, 1.0, 4000), kRate);
     const std::vector<uint8_t> blipWav = MakeWav(Tones({880}, 0.4, 6000), kRate);
@@ -77,6 +85,9 @@ int main()
             case KEYCODE_LEFT: SetMusicPositionSeconds(std::fmax(GetMusicPositionSeconds() - 1.0, 0.0)); break;
             case KEYCODE_RIGHT: SetMusicPositionSeconds(GetMusicPositionSeconds() + 1.0); break;
             case KEYCODE_M: StopMusic(); break;
+            case KEYCODE_F:
+                if (piece >= 0) piece = PlayPieceFrom(piece + 1);
+                break;
             case KEYCODE_SPACE:
                 humPaused = !humPaused;
                 humPaused ? PausePlay(hum) : ResumePlay(hum);
@@ -97,11 +108,13 @@ int main()
         const uint32_t white = PackColor(255, 255, 255);
         PrintTextFormat(8, 8, white, "music: %s at %.2f s (frame %lld)  last end: %s", StateName(GetMusicState()),
                         GetMusicPositionSeconds(), static_cast<long long>(GetMusicPosition()), StateName(musicEnd));
+        PrintTextFormat(8, 24, white, "piece: %s", piece >= 0 ? kPieces[piece] : "melody.wav");
         PrintTextFormat(8, 40, white, "hum: %s at %d Hz   blip: %s", StateName(GetPlayState(hum)), humRate,
                         blip < 0 ? "-" : StateName(GetPlayState(blip)));
         PrintTextFormat(8, 72, white, "device: %d Hz, %d channels, %d-bit, %d frames a buffer; ran dry %lld times",
                         rate, channels, sampleType, bufferFrames, static_cast<long long>(GetSoundUnderrunCount()));
-        PrintTextFormat(8, 120, PackColor(160, 160, 160), "Left/Right: seek  M: stop music  Space: pause hum");
+        PrintTextFormat(8, 120, PackColor(160, 160, 160),
+                        "Left/Right: seek  M: stop music  F: next format  Space: pause hum");
         PrintTextFormat(8, 144, PackColor(160, 160, 160), "Up/Down: hum rate  B: blip  Escape: end");
         PresentScreen();
     }

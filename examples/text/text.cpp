@@ -14,6 +14,7 @@ int main()
     ChangeWindowMode(1);
     SetScreenMode(800, 600, 32, 60);
     if (InitMediaLayer() != 0) return -1;
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
     const uint32_t white = PackColor(255, 255, 255), yellow = PackColor(255, 230, 80);
     const int big = CreateFontToHandle(nullptr, 40, 5, FONT_NORMAL, -1, -1, 0);
     const int smooth = CreateFontToHandle(nullptr, 28, 3, FONT_ANTIALIAS, -1, -1, 0);

@@ -16,6 +16,7 @@ int main()
     ChangeWindowMode(1);
     SetScreenMode(640, 400, 32, 60);
     if (InitMediaLayer() != 0) return -1;
+    SetDrawTarget(DRAW_TARGET_BACK_SCREEN);  // each PresentScreen shows one whole frame
     const uint32_t white = PackColor(255, 255, 255), yellow = PackColor(255, 230, 80), grey = PackColor(150, 160, 180);
     const int font = CreateFontToHandle(nullptr, 24, -1, FONT_ANTIALIAS, -1, -1, 0);
     int lineHeight = 0;

@@ -208,6 +208,10 @@ const LogTextRow LogTextRows[] = {
     {"動画の大きさ %u x %u かフレームレートが扱えません\n",
      "The movie's size %u x %u or its frame rate cannot be played\n", FAILURE_DAMAGED_DATA},
     {"動画ファイルの映像が壊れています\n", "The movie's pictures are damaged\n", FAILURE_DAMAGED_DATA},
+    {"動画の数が上限の %d を越えました\n", "More than %d movies are open\n", FAILURE_OUT_OF_MEMORY},
+    {"動画ファイル %s を開けません\n", "Cannot open the movie file %s\n", FAILURE_NO_SUCH_FILE},
+    {"動画の音声を読めないため、音声なしで再生します\n", "The movie's sound cannot be read; it plays without sound\n",
+     0},
     // platform/
     {"DISPLAY=%s の X サーバーに接続できません", "Cannot connect to the X server at DISPLAY=%s", 0},
     {"WAYLAND_DISPLAY=%s の Wayland サーバーに接続できません",

@@ -16,6 +16,10 @@ void ClearCoreStateForWindowStep()
     CoreState.MainWindow = kept.MainWindow;
     CoreState.windowScale = kept.windowScale;
     CoreState.allowSecondCopy = kept.allowSecondCopy;
+    CoreState.resizable = kept.resizable;
+    CoreState.screenFit = kept.screenFit;
+    CoreState.desktopFullScreen = kept.desktopFullScreen;
+    CoreState.highDpi = kept.highDpi;
     CoreState.Starting = kept.Starting;
     CoreState.ComStarted = kept.ComStarted;
     std::memcpy(CoreState.osText, kept.osText, sizeof kept.osText);

@@ -8,11 +8,15 @@ namespace ror {
 
 struct CoreStateRecord {
     // Settings made before start-up; the window step keeps them.
-    int32_t Windowed;         // 1 windowed, 0 full-screen (the default)
-    char WindowTitle[256];    // cp932 caption; empty until set
-    char ClassName[256];      // window class; empty until the window step fills it
-    double windowScale;       // client size / screen mode in windowed mode; <= 0 counts as 1.0
-    int32_t allowSecondCopy;  // start even while a window of the same class runs elsewhere
+    int32_t Windowed;           // 1 windowed, 0 full-screen (the default)
+    char WindowTitle[256];      // cp932 caption; empty until set
+    char ClassName[256];        // window class; empty until the window step fills it
+    double windowScale;         // client size / screen mode in windowed mode; <= 0 counts as 1.0
+    int32_t allowSecondCopy;    // start even while a window of the same class runs elsewhere
+    int32_t resizable;          // the user may size the window; the screen is fitted into it
+    int32_t screenFit;          // SCREEN_FIT_...: how a sized window or the desktop takes the screen
+    int32_t desktopFullScreen;  // a borderless window at the desktop's size while windowed
+    int32_t highDpi;            // the window draws at the display's pixel size
 
     // Life cycle.
     int32_t Started;     // from the end of a successful start-up until shutdown's step 11
@@ -42,7 +46,9 @@ struct CoreStateRecord {
     int32_t visibleBitFlag;  // the windowed style carries WS_VISIBLE
     int32_t cursorRequest;   // 1 visible, anything else hidden
     int32_t cursorShown;
-    int32_t pointerNearTop;  // full-screen software path: pointer in the top 60 lines
+    int32_t pointerNearTop;   // full-screen software path: pointer in the top 60 lines
+    int32_t desktopShown;     // the window covers the desktop now (desktopFullScreen in effect)
+    Rect placeBeforeDesktop;  // the window's outer rectangle before it covered the desktop
 
     // Clocks and the system report; the report's results survive the window step.
     int32_t useCounter;        // NowMicroseconds reads the high-resolution counter

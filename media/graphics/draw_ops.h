@@ -5,6 +5,7 @@
 #include "graphics/graphic_handles.h"
 #include "graphics/pixel_convert.h"
 #include "graphics/pixel_store.h"
+#include "image/planar_picture.h"
 
 #include <cstdint>
 
@@ -66,6 +67,10 @@ struct DrawOpsTable {
     // (not a blend image); (x, y) inside it. 0 / -1.
     int (*readScreenPixel)(int x, int y, uint32_t* argb);
     int (*readGraphicPixel)(GraphicRecord* g, int x, int y, uint32_t* argb);
+
+    // Movies: the picture (of g's size) becomes g's pixels; g is a whole graphic made by
+    // createGraphicImage as a colour image without alpha. 0 / -1.
+    int (*putPlanarPicture)(GraphicRecord* g, const PlanarPicture& picture);
 
     // Blend images: the levels in image->store changed within `area` (of the whole image), or
     // the image is new (area is all of it). 0 / -1.

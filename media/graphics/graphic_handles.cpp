@@ -11,6 +11,7 @@ namespace ror {
 
 GraphicTableRecord GraphicTable{{}, {HandleKind::Graphic, kGraphicSlots, GraphicTable.slots, 0}, 0, 0};
 GraphicCreationSettings GraphicCreation{0, 0, 1, {0, 0, 0}};
+void (*CloseMovieOfGraphic)(int32_t movie) = nullptr;
 
 int NewGraphicHandle()
 {

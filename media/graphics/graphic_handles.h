@@ -44,8 +44,9 @@ struct GraphicImage {
     // 1: a blend image, one 8-bit level per pixel in `store` (kind 2) on both paths; such
     // an image is only ever selected with SetBlendImage, never drawn or drawn into.
     int32_t blend;
-    int32_t blendTexture;    // device path: the levels as one single-channel texture, 0 none
-    int32_t smoothSampling;  // device path: 1 while its textures mix texels (linear filtering)
+    int32_t blendTexture;      // device path: the levels as one single-channel texture, 0 none
+    int32_t smoothSampling;    // device path: 1 while its textures mix texels (linear filtering)
+    int32_t planeTextures[3];  // device path: a movie's Y, Cb and Cr planes (R8 textures), 0 none
 };
 
 struct GraphicRecord {
@@ -83,6 +84,10 @@ struct GraphicCreationSettings {
     int32_t transparentColor[3];  // red, green, blue
 };
 extern GraphicCreationSettings GraphicCreation;
+
+// Called with a graphic's `movie` as the graphic goes, so that its movie closes with it; set
+// by the movies once one is opened.
+extern void (*CloseMovieOfGraphic)(int32_t movie);
 
 int NewGraphicHandle();
 // Records that the graphic's pixels come from the picture in `path`, from (x, y) on. 0 / -1.

@@ -158,6 +158,7 @@ int DestroyGraphic(int handle)
         DrawState.blendImageHandle = -1;
         DrawOps.setBlendImage(nullptr);
     }
+    if (g->movie >= 0 && CloseMovieOfGraphic != nullptr) CloseMovieOfGraphic(g->movie);
     DrawOps.releaseGraphicView(g);
     ReleaseMemImg(&g->view);  // a blend image's view on either path; nothing once released
     ReleaseImage(g->image);

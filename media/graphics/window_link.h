@@ -22,6 +22,22 @@ extern GraphicsNoticeTable GraphicsNotices;
 // value <= 0 (which is then stored as 1.0).
 double WindowScaleInEffect();
 
+// Where the screen of width x height lands in an area of the window's drawable pixels: as
+// large as fits with its aspect kept and centred (bars beside or above it), or, for
+// SCREEN_FIT_INTEGER, at the largest whole multiple that fits (the aspect fit when not even 1
+// does).
+PixelRect FitScreenIntoArea(int32_t width, int32_t height, int32_t areaWidth, int32_t areaHeight, int fit);
+// Where the screen lands in the main window's drawable area now, in its pixels: the whole
+// screen unscaled in full-screen mode; fitted into a resizable window or one that covers the
+// desktop; else at the window scale from the top-left corner.
+PixelRect ScreenPlacement();
+// A point of the main window's client area (in the window system's units) in screen
+// coordinates, by ScreenPlacement; points outside the screen's picture fall outside the screen
+// (negative or past its size), rounded down.
+void ClientPointToScreen(int32_t x, int32_t y, int32_t* screenX, int32_t* screenY);
+// 1 when the frame is fitted into the window rather than shown at the window scale.
+bool ScreenFittedIntoWindow();
+
 void WaitWhileWindowInactive();
 void StartFrontScreenTimer();
 void StopFrontScreenTimer();

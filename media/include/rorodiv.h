@@ -370,10 +370,57 @@ ROR_API int GetGraphicSize(int handle, int* width, int* height);
 /// The screen, the extent of drawing coordinates: the screen mode in force, or before start-up
 /// the one start-up will take (640 x 480 unless SetScreenMode chose another). 0.
 ROR_API int GetScreenSize(int* width, int* height);
-/// The window's drawable area (its client area), which a windowed scale or a full-screen
-/// display can make differ from the screen. 0; -1 with nothing written before start-up and
-/// after shutdown.
+/// The window's drawable area (its client area) in pixels, which a window scale, a resized
+/// window, the desktop (SetDesktopFullScreen), a high-DPI display or a full-screen display can
+/// make differ from the screen. 0; -1 with nothing written before start-up and after shutdown.
 ROR_API int GetWindowDrawableSize(int* width, int* height);
+
+// The window and how the screen is shown in it. The screen keeps its size (SetScreenMode);
+// the window shows it scaled. In full-screen mode (ChangeWindowMode(0)) none of these apply.
+
+/// The size the window shows the screen at in windowed mode: scale 1 (the default) gives a
+/// client area of the screen's size, 2 one of twice its width and height, and so on; above 0
+/// up to 16. Before start-up it sizes the first window; after it the window takes its new size
+/// at once (not while it covers the desktop, see SetDesktopFullScreen). Both drawing paths
+/// scale by the nearest pixel. 0; -1 for a scale out of range (nothing changes).
+ROR_API int SetWindowScale(double scale);
+/// enable 1: the user may size the window with its frame. The screen keeps its size and is
+/// fitted into the window as SetScreenFitMode says, centred between black bars, and mouse
+/// positions (ReadMousePosition, input events) come back in screen coordinates, also outside
+/// the picture (negative or past the screen's size). 0 (the default): the window keeps the
+/// size the window scale gives it. Before or after start-up (the frame comes or goes at once;
+/// switched off, the window takes the window scale's size again). Both paths. Always 0.
+ROR_API int SetWindowResizable(int enable);
+/// @{
+/// How a resizable window or the desktop (SetDesktopFullScreen) takes the screen: as large as
+/// fits with its aspect kept, or at the largest whole multiple of its size that fits (crisp
+/// pixels, wider bars; when not even 1 fits, as SCREEN_FIT_ASPECT).
+constexpr int SCREEN_FIT_ASPECT = 0, SCREEN_FIT_INTEGER = 1;
+/// @}
+/// The fit of the screen into a resizable window or the desktop, SCREEN_FIT_ASPECT (the
+/// default) or SCREEN_FIT_INTEGER; takes effect at the next PresentScreen. Before or after
+/// start-up, both paths. 0; -1 for another mode.
+ROR_API int SetScreenFitMode(int mode);
+/// enable 1: in windowed mode the window becomes a borderless one at the desktop's size, above
+/// the others, with the screen fitted and centred in it (SetScreenFitMode); the display mode is
+/// not changed and no graphic or font is released. 0 (the default) brings the framed window
+/// back where and as large as it was. After start-up it acts at once when windowed; before
+/// start-up or in full-screen mode it is recorded for the window in windowed mode. Mouse
+/// positions come back in screen coordinates as for SetWindowResizable. The exclusive switch
+/// ChangeWindowMode(0) stays as it is. Both paths. 0; -1 when the window system refused the
+/// place (the setting is kept).
+ROR_API int SetDesktopFullScreen(int enable);
+/// enable 1: on a high-DPI display the window draws at the display's pixel size (its drawable
+/// area, GetWindowDrawableSize, is then larger than its size in the window system's units) and
+/// the screen is scaled into those pixels; mouse positions still come back in screen
+/// coordinates. 0 (the default) leaves the display's own magnification to the window system.
+/// Displays that are not high-DPI draw the same either way. Before start-up only: 0; -1 after it.
+ROR_API int SetHighDpiDrawing(int enable);
+/// Where PresentScreen puts the screen in the window's drawable area, in its pixels: the
+/// top-left corner (x, y) and the size shown (width, height); outputs may be null. 0; -1 before
+/// start-up, with nothing written.
+ROR_API int GetScreenPlacement(int* x, int* y, int* width, int* height);
+
 /// Saving pictures as PNG, after start-up. A file is made anew (replacing one of that name), or
 /// removed again when it cannot be written whole; the log says why a save failed.
 /// The screen as a file: the back screen as drawn so far (right after PresentScreen, the frame
@@ -494,13 +541,19 @@ ROR_API int GetLastFailure(char* text, int size);
 /// Typing: the character buffer, input lines and the clipboard.
 #include "rorodiv_text_input.h"
 
-// Sounds: WAV (PCM 8 or 16 bits, IEEE float 32 bits) and Ogg Vorbis, mono or stereo.
+// Sounds: WAV (PCM 8, 16, 24 or 32 bits, IEEE float 32 bits), Ogg Vorbis, MP3, FLAC and Ogg
+// Opus, mono or stereo.
 
-/// A sound from a file (also inside an archive). Sounds that decode to more than 2 MB stream
-/// from the file while they play. Before or after start-up. The handle, or -1 for a null
-/// path, a file that cannot be read or a format not taken (logged). A Standard MIDI File is
-/// rendered as it loads, at the device's rate (44100 Hz before start-up), with the sound font
-/// of SetMidiSoundFont; -1 when it finds none.
+/// A sound from a file (also inside an archive), its format told by its first bytes: WAV (PCM
+/// 8, 16, 24 or 32 bits, IEEE float 32 bits), Ogg Vorbis, MP3 (MPEG layers I to III), FLAC
+/// (4 to 32 bits) or Ogg Opus (always 48000 Hz), mono or stereo, at any rate from 1000 to
+/// 384000 Hz; deeper samples keep their top 16 bits. A Standard MIDI File is rendered when it
+/// loads, at the device's rate (44100 Hz before start-up), with the sound font of
+/// SetMidiSoundFont (-1 when it finds none). A WAV cut inside its data, or claiming more data
+/// than the file holds, keeps the whole frames it holds (logged). Sounds that decode
+/// to more than 2 MB stream from the file while they play. Before or after start-up. The
+/// handle, or -1 for a null path, a file that cannot be read, a format not taken, damaged
+/// data, or a WAV without one whole frame (logged).
 ROR_API int LoadSound(const char* path);
 /// A sound from a file held in memory: size bytes at data (they may be freed afterwards).
 ROR_API int LoadSoundFromMemory(const void* data, int32_t size);
@@ -586,15 +639,17 @@ ROR_API int GetSoundDeviceFormat(int* rate, int* channels, int* sampleType, int*
 /// 0 before it.
 ROR_API int64_t GetSoundUnderrunCount();
 
-// Music: one piece at a time, streamed from an Ogg Vorbis (or WAV) file or a Standard MIDI
-// File (format 0 or 1; LoadSound takes one too, rendered when it loads).
+// Music: one piece at a time, streamed from a file of any format a sound takes, or a
+// Standard MIDI File (format 0 or 1; LoadSound takes one too, rendered when it loads).
 
-/// Plays the piece at path (through archives), once (loop 0) or looping (1): a looping piece
-/// turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in frames, else at its
-/// start; a MIDI piece turns back from its end to its first controller 111 (or a "loopStart"
-/// marker, up to a "loopEnd" marker), else to its start. A MIDI piece is rendered at the
-/// device's rate, which its frames count in. Stops the piece playing before. 0; -1 for a file
-/// that cannot be played, or a MIDI piece with no sound font (logged; SetMidiSoundFont).
+/// Plays the piece at path (through archives), once (loop 0) or looping (1); the piece is
+/// WAV, Ogg Vorbis, MP3, FLAC or Ogg Opus, as for LoadSound, or MIDI. A looping Ogg Vorbis,
+/// FLAC or Opus piece turns back at its LOOPSTART / LOOPLENGTH (or LOOPEND) comments, in
+/// frames, else at its start; a MIDI piece turns back from its end to its first controller 111
+/// (or a "loopStart" marker, up to a "loopEnd" marker), else to its start. A MIDI piece is
+/// rendered at the device's rate, which its frames count in. Stops the piece playing before. 0;
+/// -1 for a file that cannot be played, or a MIDI piece with no sound font (logged;
+/// SetMidiSoundFont).
 ROR_API int PlayMusic(const char* path, int loop);
 /// Stops and unloads the piece. 0, also when none plays.
 ROR_API int StopMusic();
@@ -640,6 +695,56 @@ ROR_API int SetMusicEndCallback(MusicEndCallback callback, void* data);
 /// path. Before or after start-up, on the game's thread; a piece playing keeps its font.
 /// 0; -1 for a path of kFilePathSize bytes or more.
 ROR_API int SetMidiSoundFont(const char* path);
+
+// Movies: Ogg Theora pictures, with their Ogg Vorbis sound track when they have one.
+
+/// A movie from an Ogg file (also inside an archive) shown in a graphic of its own: a graphic
+/// of the picture's size that every drawing operation, blend mode and both drawing paths take
+/// like any other, whose pixels the layer keeps at the movie's current frame as messages are
+/// pumped (PumpMessages, and what pumps). It starts stopped at its first frame. The sound track
+/// plays through the mixer, and while it sounds the picture follows its position (frames due
+/// in between are decoded, not shown); without one, or after its end, the layer's clock runs
+/// the movie. DestroyGraphic ends the movie. After start-up, on the game's thread. The graphic
+/// handle; -1 for a null path, before start-up, a file that cannot be read, one without a
+/// Theora track, or one damaged or cut off (logged). 64 movies may be open at once.
+ROR_API int LoadMovieGraphic(const char* path);
+/// Plays the movie from where it stands (after its end: from its start). 0, also when it
+/// plays already; -1 for a handle that is no movie's graphic.
+ROR_API int StartMovie(int graphic);
+/// Holds the movie and its sound where they are; StartMovie goes on from there. 0; -1 for a
+/// handle that is no movie's graphic.
+ROR_API int PauseMovie(int graphic);
+/// Stops the movie and shows its first frame again. 0; -1 for a handle that is no movie's graphic.
+ROR_API int StopMovie(int graphic);
+/// Moves the movie to `milliseconds` from its start (0 .. its length), playing on from there
+/// when it plays; 0 goes back to the start. The picture is decoded from the start up to that
+/// frame when it lies before the current one. 0; -1 for a handle that is no movie's graphic, a
+/// time outside the movie, or damaged data on the way (logged; the movie stops).
+ROR_API int SeekMovie(int graphic, int64_t milliseconds);
+/// loop 1: at its end the movie starts again from its beginning, sound and all; 0 (the
+/// default): it stops at its last frame. 0; -1 for a handle that is no movie's graphic or
+/// another value.
+ROR_API int SetMovieLoop(int graphic, int loop);
+/// The movie's frames per second as the fraction numerator / denominator (a null pointer skips
+/// that value). 0; -1 for a handle that is no movie's graphic. Its size is GetGraphicSize's.
+ROR_API int GetMovieFrameRate(int graphic, int* numerator, int* denominator);
+/// The movie's length in milliseconds (its frames over its frame rate); -1 for a handle that is
+/// no movie's graphic.
+ROR_API int64_t GetMovieLength(int graphic);
+/// The movie's time now in milliseconds from its start (0 .. its length); -1 for a handle that
+/// is no movie's graphic.
+ROR_API int64_t GetMovieTime(int graphic);
+/// 1 while the movie plays, 0 while it is stopped, paused or at its end (without a loop); -1
+/// for a handle that is no movie's graphic.
+ROR_API int IsMoviePlaying(int graphic);
+/// Plays the movie at path over the whole screen (as large as its proportions allow, in the
+/// middle, black around it) and returns when it ends, pumping messages meanwhile; with
+/// skippable 1 a key press or mouse click (taken from the input events) ends it early. Draws
+/// into the back screen and presents; the draw target is given back afterwards. After
+/// start-up, on the game's thread, on both drawing paths. 0 when the movie ended or was
+/// skipped; -1 for a null path, skippable not 0 or 1, before start-up, a file LoadMovieGraphic
+/// refuses, or when the window closed meanwhile.
+ROR_API int PlayMovieFullScreen(const char* path, int skippable);
 
 /// Files and archives.
 #include "rorodiv_file.h"

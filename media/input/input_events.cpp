@@ -1,6 +1,7 @@
 #include "input/input_events.h"
 
 #include "core/core_state.h"
+#include "graphics/window_link.h"
 #include "platform/window_system/message_queue.h"
 #include "platform/window_system/window_input.h"
 #include "core/last_failure.h"
@@ -60,6 +61,11 @@ Point ScreenToSurface(Point screen)
     if (!CoreState.Windowed) return screen;
     const Rect& client = CoreState.ClientRectOnScreen;
     const int32_t toolBarHeight = 0;  // this window system has no tool bar
+    if (ScreenFittedIntoWindow() || CoreState.highDpi) {
+        Point surface{};
+        ClientPointToScreen(screen.x - client.left, screen.y - (client.top + toolBarHeight), &surface.x, &surface.y);
+        return surface;
+    }
     double scale = CoreState.windowScale;
     if (scale <= 0.0) scale = 1.0;
     // Truncation toward zero: 4 pixels left of the origin at scale 1.5 is -2.

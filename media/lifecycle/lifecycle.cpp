@@ -18,6 +18,7 @@
 #include "image/clamp_table.h"
 #include "input/input_events.h"
 #include "input/input_setup.h"
+#include "movie/movies.h"
 #include "platform/files/files.h"
 #include "platform/system/clock.h"
 #include "platform/system/com.h"
@@ -53,6 +54,7 @@ void ShutdownBody()
     EndNetwork();
     ReleaseCurrentSoundObject();
     ReleaseModelTables();
+    CloseAllMovies();
     ReleaseGraphics();
     ShutdownInput();
     SoundEnd();

@@ -104,6 +104,7 @@ int OpenMainWindow()
     // Only a window that the hardware path will draw in carries a GL surface; the software
     // path keeps a plain window and presents through its surface.
     DecideHardwarePath();
+    SetHighDpiWindows(CoreState.highDpi);
     WindowHandle window = CoreState.Windowed ? CreateWindowed() : CreateFullScreen();
     if (!window && HardwarePathDecided()) {
         ForgetHardwarePath();
@@ -144,6 +145,7 @@ int OpenMainWindow()
     } while (((NowMilliseconds() - start) & 0x7FFFFFFF) < kSettleMs);
 
     FitWindow();
+    if (CoreState.Windowed && (CoreState.desktopFullScreen || CoreState.resizable)) ApplyWindowStyles();
     CoreState.creating = 0;
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "platform/system/clock.h"
 #include "platform/window_system/message_queue.h"
 #include "platform/system/thread_id.h"
+#include "movie/movies.h"
 #include "sound/sound_handles.h"
 #include "window/text_input.h"
 #include "window/window_mode.h"
@@ -55,6 +56,7 @@ int PumpLocked()
     if (mainThread) RefreshFullScreenCursor();
     StepSoundStreaming();
     StepSoundStreamingSecond();
+    if (mainThread) StepMovies();
     if (mainThread) StepPadConnections();
     StepPadVibration();
     StepNetworkWindow();

@@ -8,6 +8,7 @@
 #include "graphics/window_link.h"
 #include "input/input_setup.h"
 #include "platform/window_system/cursor.h"
+#include "platform/window_system/desktop.h"
 #include "platform/window_system/message_queue.h"
 #include "platform/window_system/window.h"
 #include "window/message_pump.h"
@@ -24,10 +25,41 @@ void ScaledScreenSize(double scale, int32_t* width, int32_t* height)
     *height = static_cast<int32_t>(*height * scale);
 }
 
+// The windowed style, with a sizing frame for a resizable window.
+uint32_t WindowedStyle() { return kWindowedStyle | (CoreState.resizable ? WS_THICKFRAME : 0); }
+
+// A borderless window over the whole desktop, above the others, in the desktop's own mode; the
+// windowed place is kept for the way back.
+int CoverDesktop()
+{
+    if (!CoreState.desktopShown) GetWindowRect(CoreState.MainWindow, &CoreState.placeBeforeDesktop);
+    DisplayMode desktop{};
+    if (ReadDesktopMode(&desktop) != 0) return -1;
+    CoreState.desktopShown = 1;
+    SetWindowStyles(CoreState.MainWindow, kFullScreenStyle, kFullScreenExStyle);
+    const int placed = SetWindowPos(CoreState.MainWindow, WindowOrder::Topmost, 0, 0, desktop.width, desktop.height, 0);
+    CoreState.ClientRectOnScreen = Rect{0, 0, desktop.width, desktop.height};
+    return placed;
+}
+
+// Back to the framed window where it was before it covered the desktop.
+int UncoverDesktop()
+{
+    if (!CoreState.desktopShown) return 0;
+    CoreState.desktopShown = 0;
+    const Rect& place = CoreState.placeBeforeDesktop;
+    SetWindowStyles(CoreState.MainWindow, WindowedStyle(), kWindowedExStyle);
+    const int placed = SetWindowPos(CoreState.MainWindow, WindowOrder::NotTopmost, place.left, place.top,
+                                    place.right - place.left, place.bottom - place.top, 0);
+    ReadClientRectOnScreen();
+    return placed;
+}
+
 void ApplyWindowedStyles()
 {
     LogWrite("ウインドウスタイルをウインドウモード用に変更します... ");
-    uint32_t style = kWindowedStyle | (CoreState.visibleBitFlag ? WS_VISIBLE : 0);
+    CoreState.desktopShown = 0;
+    uint32_t style = WindowedStyle() | (CoreState.visibleBitFlag ? WS_VISIBLE : 0);
     SetWindowStyles(CoreState.MainWindow, style, kWindowedExStyle);
 
     int32_t width, height;
@@ -54,6 +86,7 @@ void ApplyWindowedStyles()
         SetWindowPos(CoreState.MainWindow, WindowOrder::Top, outer.left + moveX, outer.top + moveY, outerWidth,
                      outerHeight, 0);
     }
+    if (CoreState.desktopFullScreen) CoverDesktop();
     SetCursorVisibility(1);
     LogWrite("完了\n");
 }
@@ -61,6 +94,7 @@ void ApplyWindowedStyles()
 void ApplyFullScreenStyles()
 {
     LogWrite("ウインドウスタイルをフルスクリーンモード用に変更します... ");
+    CoreState.desktopShown = 0;
     SetWindowStyles(CoreState.MainWindow, kFullScreenStyle, kFullScreenExStyle);
     int32_t width, height;
     RequestedScreenSize(&width, &height);
@@ -92,11 +126,64 @@ using namespace ror;
 
 int GetWindowDrawableSize(int* width, int* height)
 {
-    Rect client{};
     if (!CoreState.Started) return FailedNotStarted(__func__);
-    if (GetClientRect(CoreState.MainWindow, &client) != 0) return FailedSince(FailureMark(), FAILURE_DEVICE, __func__);
-    if (width != nullptr) *width = client.right - client.left;
-    if (height != nullptr) *height = client.bottom - client.top;
+    int32_t w = 0, h = 0;
+    if (ReadDrawableSize(CoreState.MainWindow, &w, &h) != 0)
+        return FailedSince(FailureMark(), FAILURE_DEVICE, __func__);
+    if (width != nullptr) *width = w;
+    if (height != nullptr) *height = h;
+    return 0;
+}
+
+int SetWindowScale(double scale)
+{
+    if (!(scale > 0.0 && scale <= 16.0)) return FailedArgument(__func__);
+    CoreState.windowScale = scale;
+    if (CoreState.Started && CoreState.Windowed) FitWindow();
+    return 0;
+}
+
+int SetWindowResizable(int enable)
+{
+    CoreState.resizable = enable != 0;
+    if (!CoreState.Started || !CoreState.Windowed || CoreState.desktopShown) return 0;
+    SetWindowStyles(CoreState.MainWindow, WindowedStyle(), kWindowedExStyle);
+    // A window that may no longer be sized goes back to the screen at the window scale.
+    if (!CoreState.resizable) FitWindow();
+    return 0;
+}
+
+int SetScreenFitMode(int mode)
+{
+    if (mode != SCREEN_FIT_ASPECT && mode != SCREEN_FIT_INTEGER) return FailedArgument(__func__);
+    CoreState.screenFit = mode;
+    return 0;
+}
+
+int SetDesktopFullScreen(int enable)
+{
+    CoreState.desktopFullScreen = enable != 0;
+    if (!CoreState.Started || !CoreState.Windowed) return 0;
+    const int placed = CoreState.desktopFullScreen ? CoverDesktop() : UncoverDesktop();
+    if (placed != 0) return FailedSince(FailureMark(), FAILURE_DEVICE, __func__);
+    return 0;
+}
+
+int SetHighDpiDrawing(int enable)
+{
+    if (CoreState.Started) return FailedAfterStart(__func__);
+    CoreState.highDpi = enable != 0;
+    return 0;
+}
+
+int GetScreenPlacement(int* x, int* y, int* width, int* height)
+{
+    if (!CoreState.Started) return FailedNotStarted(__func__);
+    const PixelRect placed = ScreenPlacement();
+    if (x != nullptr) *x = placed.left;
+    if (y != nullptr) *y = placed.top;
+    if (width != nullptr) *width = placed.right - placed.left;
+    if (height != nullptr) *height = placed.bottom - placed.top;
     return 0;
 }
 
@@ -138,7 +225,7 @@ int ApplyWindowStyles()
 
 int FitWindow()
 {
-    if (!CoreState.MainWindow) return 0;
+    if (!CoreState.MainWindow || CoreState.desktopShown) return 0;
     int32_t width, height;
     ScaledScreenSize(WindowScaleInEffect(), &width, &height);
     Rect outer{}, client{};

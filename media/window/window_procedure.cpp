@@ -8,6 +8,7 @@
 #include "core/tracked_memory.h"
 #include "core/unbuilt_layers.h"
 #include "graphics/graphics_setup.h"
+#include "graphics/window_link.h"
 #include "input/input_events.h"
 #include "input/input_setup.h"
 #include "platform/window_system/cursor.h"
@@ -307,7 +308,11 @@ MessageResult MainWindowProcedure(WindowHandle window, uint32_t message, WParam 
     case WM_PAINT: Paint(window); break;
     case WM_MOVE: NoteMove(lParam); break;
     case WM_SIZE:
-        if (wParam != SIZE_MAXIMIZED) FitWindow();
+        // A window the screen is fitted into keeps the size it was given.
+        if (ScreenFittedIntoWindow())
+            ReadClientRectOnScreen();
+        else if (wParam != SIZE_MAXIMIZED)
+            FitWindow();
         break;
     case WM_SIZING:
         if (CoreState.Windowed && lParam) Sizing(window, wParam, reinterpret_cast<Rect*>(lParam));

@@ -13,6 +13,7 @@
 #include "graphics/device/device_graphics.h"
 #include "graphics/graphics.h"
 #include "graphics/graphics_setup.h"
+#include "movie/movie_files.h"
 #include "neighbour_table.h"
 #include "core/core_state.h"
 #include "platform/window_system/synthetic_events.h"
@@ -28,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -826,6 +828,29 @@ std::vector<DrawCase> TextCases()
     };
 }
 
+// A movie's frame, converted by each path (the software path in fixed point, the device
+// path in its shader; blending rounds a step apart), drawn plain, blended and stretched.
+std::vector<DrawCase> MovieCases()
+{
+    const auto drawMovie = [](int blendMode) {
+        DrawBackdrop();
+        std::ofstream("paths_movie.ogv", std::ios::binary) << TheoraMovie({.width = 160, .height = 96, .frames = 8});
+        const int movie = LoadMovieGraphic("paths_movie.ogv");
+        SeekMovie(movie, 500);
+        PutGraphic(20, 20, movie, 0);
+        SetBlendMode(blendMode, 160);
+        PutGraphic(300, 200, movie, 0);
+        PutGraphicStretched(100, 300, 420, 492, movie, 0);
+        SetBlendMode(BLEND_NONE, 0);
+        DestroyGraphic(movie);
+    };
+    return {
+        {"MoviePlain", [=] { drawMovie(BLEND_NONE); }, Match::BlendStep, 0, 1},
+        {"MovieBlended", [=] { drawMovie(BLEND_ALPHA); }, Match::BlendStep, 0, 1},
+        {"MovieAdded", [=] { drawMovie(BLEND_ADD); }, Match::BlendStep, 0, 1},
+    };
+}
+
 std::vector<DrawCase> GameCases()
 {
     return {
@@ -944,5 +969,6 @@ TEST_F(PathsMatchTest, ShapeForms) { RunCases("ShapeForms", ShapeFormCases()); }
 TEST_F(PathsMatchTest, Sprites) { RunCases("Sprites", SpriteCases()); }
 TEST_F(PathsMatchTest, Text) { RunCases("Text", TextCases()); }
 TEST_F(PathsMatchTest, GameFrame) { RunCases("GameFrame", GameCases()); }
+TEST_F(PathsMatchTest, Movies) { RunCases("Movies", MovieCases()); }
 
 }  // namespace

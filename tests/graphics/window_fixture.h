@@ -36,6 +36,7 @@ protected:
         SetLogEnabled(0);
         ChangeWindowMode(1);
         savedWindowScale = ror::CoreState.windowScale;
+        savedFit = ror::CoreState.screenFit;
         ror::DrawState.background[0] = ror::DrawState.background[1] = ror::DrawState.background[2] = 0;
     }
 
@@ -44,6 +45,10 @@ protected:
         if (folder.empty()) return;
         EndMediaLayer();
         ror::CoreState.windowScale = savedWindowScale;
+        SetWindowResizable(0);
+        SetDesktopFullScreen(0);
+        SetHighDpiDrawing(0);
+        ror::CoreState.screenFit = savedFit;
         std::filesystem::current_path(previous);
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -66,6 +71,7 @@ protected:
     }
 
     double savedWindowScale = 1.0;
+    int savedFit = 0;
     std::filesystem::path folder, previous;
     std::string title;
 };

@@ -17,6 +17,11 @@ int16_t Frames[2 * 4096];
 
 }  // namespace
 
+// libvorbisfile 1.3.7 loses 8 bytes when it refuses a file whose first pages open two Vorbis
+// streams (tools/fuzz/corpus/sound/vorbis-two-streams-leak); the loss is the library's, inside
+// ov_open_callbacks, which clears the rest itself. Leaks anywhere else still fail.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libvorbisfile.so\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 0x7FFFFFFF) return 0;

@@ -403,6 +403,10 @@ void DeviceReleaseGraphicImage(GraphicImage* image)
     // The batch may still name these textures.
     FlushBatch();
     ReleasePieces(image);
+    for (int32_t& plane : image->planeTextures) {
+        if (plane > 0) DestroyGlTexture(plane);
+        plane = 0;
+    }
 }
 
 int DevicePaintGraphic(GraphicRecord* g, int red, int green, int blue, int alpha)

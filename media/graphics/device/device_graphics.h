@@ -32,6 +32,7 @@ int DevicePutGraphic(int x, int y, GraphicRecord* g, int useTransparency);
 int DevicePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
 int DeviceCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                         int x, int y);
+int DevicePutPlanarPicture(GraphicRecord* g, const PlanarPicture& picture);
 int DeviceReadGraphicPixels(GraphicRecord* g, uint32_t* argb);
 int DeviceReadGraphicPixel(GraphicRecord* g, int x, int y, uint32_t* argb);
 int DevicePutGraphicTransformed(GraphicRecord* g, const SpriteMapping& m, int useTransparency);

@@ -38,6 +38,7 @@ const DrawOpsTable kDeviceDrawOps = {
     .readGraphicPixels = DeviceReadGraphicPixels,
     .readScreenPixel = DeviceReadScreenPixel,
     .readGraphicPixel = DeviceReadGraphicPixel,
+    .putPlanarPicture = DevicePutPlanarPicture,
     .uploadBlendImage = DeviceUploadBlendImage,
     .releaseBlendImage = DeviceReleaseBlendImage,
     .glyphsInTextures = DeviceGlyphsInTextures,

@@ -62,9 +62,9 @@ int DevicePresentScreen()
     if (s.emulate320 && s.width == 640 && s.height == 480) {
         source = Rect{0, 0, 320, 240};
         destination = Rect{0, 0, 640, 480};
-    } else if (CoreState.Windowed) {
-        const double scale = WindowScaleInEffect();
-        destination = Rect{0, 0, int32_t(scale * s.width), int32_t(scale * s.height)};
+    } else {
+        const PixelRect placed = ScreenPlacement();
+        destination = Rect{placed.left, placed.top, placed.right, placed.bottom};
     }
     // SetWaitVsync after start-up takes effect at the next present, as on the software path;
     // a driver that refuses the interval is not asked again every frame.

@@ -5,6 +5,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/software/memimg_blit.h"
 #include "graphics/software/software_ops.h"
+#include "graphics/software/planar_convert.h"
 #include "graphics/sprite_draw.h"
 
 #include <algorithm>
@@ -134,6 +135,11 @@ int SoftwareCopyToGraphic(GraphicRecord* g, const PixelImage& source, const Pixe
     }
     RenewRuns(g, x, y, width, height);
     return 0;
+}
+
+int SoftwarePutPlanarPicture(GraphicRecord* g, const PlanarPicture& picture)
+{
+    return CopyPlanarPictureInBands(g, picture, SoftwareCopyToGraphic);
 }
 
 int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb)

@@ -30,6 +30,7 @@ void SoftwareReleaseGraphicImage(GraphicImage* image);
 int SoftwarePaintGraphic(GraphicRecord* g, int red, int green, int blue, int alpha);
 int SoftwarePutGraphic(int x, int y, GraphicRecord* g, int useTransparency);
 int SoftwarePutGraphicQuad(const float corners[4][2], GraphicRecord* g, int useTransparency);
+int SoftwarePutPlanarPicture(GraphicRecord* g, const PlanarPicture& picture);
 int SoftwareCopyToGraphic(GraphicRecord* g, const PixelImage& source, const PixelImage* alpha, const PixelRect& rect,
                           int x, int y);
 int SoftwareReadGraphicPixels(GraphicRecord* g, uint32_t* argb);
@@ -64,6 +65,7 @@ inline constexpr DrawOpsTable kSoftwareDrawOps = {
     .readGraphicPixels = SoftwareReadGraphicPixels,
     .readScreenPixel = SoftwareReadScreenPixel,
     .readGraphicPixel = SoftwareReadGraphicPixel,
+    .putPlanarPicture = SoftwarePutPlanarPicture,
     .uploadBlendImage = SoftwareUploadBlendImage,
     .releaseBlendImage = SoftwareReleaseBlendImage,
     .glyphsInTextures = SoftwareGlyphsInTextures,

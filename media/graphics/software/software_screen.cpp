@@ -98,15 +98,11 @@ int SoftwarePresentScreen()
     int width = 0, height = 0;
     RequestedScreenSize(&width, &height);
     const bool emulate = ScreenSettings.emulate320 && width == 640 && height == 480;
-    PixelRect destination{0, 0, width, height};
-    if (CoreState.Windowed) {
-        const double scale = WindowScaleInEffect();
-        destination.right = int(scale * width);
-        destination.bottom = int(scale * height);
-    }
+    const PixelRect destination = ScreenPlacement();
     if (DrawState.waitVsync) WaitForDisplayRefresh();
     // The frame lives in the window's rows only while it is shown whole and unscaled.
-    const bool whole = !emulate && destination.right == image.width && destination.bottom == image.height;
+    const bool whole = !emulate && destination.left == 0 && destination.top == 0 && destination.right == image.width &&
+                       destination.bottom == image.height;
     if (!whole && ScreenRows.ownPixels != nullptr) GiveBackScreenRows();
     if (emulate) {
         ShowScreenPixels(ScreenLayout(image), PixelRect{0, 0, 320, 240}, PixelRect{0, 0, 640, 480});

@@ -35,16 +35,17 @@ struct GlDeviceState {
     SDL_GLContext context;
     GlCaps caps;
     int hideSeparateBlendOps;
-    // The shader pair built three times: [0] untextured, [1] textured, [2] textured and weighed
-    // by a blend image, so that a CPU rasteriser runs no texture code for plain fills.
-    GLuint programs[3];
-    GLint viewportUniforms[3];
+    // The shader pair built four times: [0] untextured, [1] textured, [2] textured and weighed
+    // by a blend image, so that a CPU rasteriser runs no texture code for plain fills, and
+    // [3] converting a picture's three planes to colours.
+    GLuint programs[4];
+    GLint viewportUniforms[4];
     GLint viewportBox[4];         // x, y, width, height in target pixels
     GLint origin[2];              // where vertex (0, 0) lands in the target
     GLfloat viewport[4];          // the shader's viewport: the box seen from the origin
-    GLint textureKeyUniforms[3];  // the textured programs' texel rule
+    GLint textureKeyUniforms[4];  // the textured programs' texel rule
     GLfloat textureKey[4];        // red, green, blue of the key, and the rule
-    GLint colourRuleUniforms[3];
+    GLint colourRuleUniforms[4];
     GLint colourRule;                       // GlColourRule
     GLint ruleUniform, weighColourUniform;  // the blend program's weights
     GLuint blendTexture;                    // 0: no blend image
@@ -117,13 +118,14 @@ void SetTextureDefaults()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
-// Variants: 0 untextured, 1 textured, 2 textured and blended.
+// Variants: 0 untextured, 1 textured, 2 textured and blended, 3 three planes.
 GLuint CompileShader(GLenum kind, const char* source, uint32_t size, int variant)
 {
     const char* prefix = Gl.caps.es ? "#version 300 es\nprecision highp float;\n" : "#version 330 core\n";
-    static const char* const kDefines[3] = {"#define TEXTURED 0\n#define BLENDED 0\n",
-                                            "#define TEXTURED 1\n#define BLENDED 0\n",
-                                            "#define TEXTURED 1\n#define BLENDED 1\n"};
+    static const char* const kDefines[4] = {"#define TEXTURED 0\n#define BLENDED 0\n#define PLANES 0\n",
+                                            "#define TEXTURED 1\n#define BLENDED 0\n#define PLANES 0\n",
+                                            "#define TEXTURED 1\n#define BLENDED 1\n#define PLANES 0\n",
+                                            "#define TEXTURED 1\n#define BLENDED 0\n#define PLANES 1\n"};
     const char* define = kDefines[variant];
     const char* parts[3] = {prefix, define, source};
     const GLint lengths[3] = {GLint(std::strlen(prefix)), GLint(std::strlen(define)), GLint(size)};
@@ -299,10 +301,12 @@ GLuint LinkProgram(const char* vertexSource, uint32_t vertexSize, const char* fr
     glUseProgram(program);
     glUniform1i(glGetUniformLocation(program, "image"), 0);
     glUniform1i(glGetUniformLocation(program, "blendImage"), 1);
+    glUniform1i(glGetUniformLocation(program, "planeCb"), 1);
+    glUniform1i(glGetUniformLocation(program, "planeCr"), 2);
     return program;
 }
 
-// `textured` is the variant: 0 untextured, 1 textured, 2 blended.
+// `textured` is the variant: 0 untextured, 1 textured, 2 blended, 3 planes.
 void UseProgram(int textured)
 {
     if (Gl.textured != textured) {
@@ -326,7 +330,7 @@ int LoadGlProgram(const char* vertexSource, uint32_t vertexSize, const char* fra
 {
     if (Gl.context == nullptr) return -1;
     ReleaseGlProgram();
-    for (int variant = 0; variant < 3; ++variant) {
+    for (int variant = 0; variant < 4; ++variant) {
         Gl.programs[variant] = LinkProgram(vertexSource, vertexSize, fragmentSource, fragmentSize, variant);
         if (Gl.programs[variant] == 0) {
             ReleaseGlProgram();
@@ -740,12 +744,13 @@ void SetGlDepthTest(int enabled)
     }
 }
 
-int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, GlPrimitive primitive, int32_t texture)
+namespace {
+
+// Streams the vertices into the vertex buffer with their layout's pointers: the index of the
+// first, or -1 when they do not fit.
+GLint StreamVertices(const void* vertices, int32_t count, GlVertexLayout layout)
 {
-    if (Gl.context == nullptr || Gl.program == 0 || vertices == nullptr || count <= 0) return -1;
     static constexpr GLintptr kStride[] = {20, 28, 40};
-    static constexpr GLenum kMode[] = {GL_POINTS,    GL_POINTS,         GL_LINES,       GL_LINE_STRIP,
-                                       GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
     const GLintptr stride = kStride[int(layout)];
     const GLsizeiptr bytes = GLsizeiptr(count) * stride;
     if (bytes > kStreamBytes) return -1;
@@ -758,6 +763,18 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
     glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, vertices);
     Gl.streamOffset = offset + bytes;
     SetLayout(layout);
+    return GLint(offset / stride);
+}
+
+}  // namespace
+
+int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, GlPrimitive primitive, int32_t texture)
+{
+    if (Gl.context == nullptr || Gl.program == 0 || vertices == nullptr || count <= 0) return -1;
+    static constexpr GLenum kMode[] = {GL_POINTS,    GL_POINTS,         GL_LINES,       GL_LINE_STRIP,
+                                       GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN};
+    const GLint first = StreamVertices(vertices, count, layout);
+    if (first < 0) return -1;
     const int blended = texture > 0 && layout == GlVertexLayout::TwoTextures && Gl.blendTexture != 0;
     const int textured = blended ? 2 : texture > 0 ? 1 : 0;
     if (blended) {
@@ -767,11 +784,41 @@ int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, G
     }
     if (textured) glBindTexture(GL_TEXTURE_2D, GLuint(texture));
     UseProgram(textured);
-    glDrawArrays(kMode[int(primitive)], GLint(offset / stride), count);
+    glDrawArrays(kMode[int(primitive)], first, count);
     ++Gl.drawCalls;
     return 0;
 }
 
+int DrawGlPlanes(const int32_t planes[3], int32_t width, int32_t height)
+{
+    if (Gl.context == nullptr || Gl.programs[3] == 0 || width <= 0 || height <= 0) return -1;
+    // Two triangles over the pixels (0, 0) to (width, height), the planes from corner to corner.
+    struct Corner {
+        float x, y, z, rhw;
+        uint32_t color;
+        float u, v;
+    };
+    const float right = float(width) - 0.5f, bottom = float(height) - 0.5f;
+    const Corner corners[6] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFFu, 0, 0},  {right, -0.5f, 0, 1, 0xFFFFFFFFu, 1, 0},
+                               {-0.5f, bottom, 0, 1, 0xFFFFFFFFu, 0, 1}, {right, -0.5f, 0, 1, 0xFFFFFFFFu, 1, 0},
+                               {right, bottom, 0, 1, 0xFFFFFFFFu, 1, 1}, {-0.5f, bottom, 0, 1, 0xFFFFFFFFu, 0, 1}};
+    static_assert(sizeof(Corner) == 28);
+    const GLint first = StreamVertices(corners, 6, GlVertexLayout::Textured);
+    if (first < 0) return -1;
+    for (int i = 2; i >= 0; --i) {
+        glActiveTexture(GLenum(GL_TEXTURE0 + i));
+        glBindTexture(GL_TEXTURE_2D, GLuint(planes[i]));
+    }
+    const GLboolean blending = glIsEnabled(GL_BLEND), depth = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    UseProgram(3);
+    glDrawArrays(GL_TRIANGLES, first, 6);
+    ++Gl.drawCalls;
+    if (blending) glEnable(GL_BLEND);
+    if (depth) glEnable(GL_DEPTH_TEST);
+    return 0;
+}
 namespace {
 
 // A key channel (0-255) as a texture with `bits` for it reads it back. The texture keeps the

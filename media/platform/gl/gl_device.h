@@ -127,6 +127,10 @@ enum class GlVertexLayout : int32_t { Plain, Textured, TwoTextures };
 // Streams the vertices into the vertex buffer and draws them with the texture (0 for none)
 // modulated by the vertex colour, each primitive flat in its first vertex's colour. 0 / -1.
 int DrawGlVertices(const void* vertices, int32_t count, GlVertexLayout layout, GlPrimitive primitive, int32_t texture);
+// Draws a picture held in three R8 textures (Y, Cb and Cr, studio range; the chroma ones
+// smaller or not) converted to colours over the pixels (0, 0) to (width, height) of the
+// target, replacing them (no blend). 0 / -1.
+int DrawGlPlanes(const int32_t planes[3], int32_t width, int32_t height);
 // How later textured draws read their texels: Alpha modulates by the texel's alpha; Opaque
 // reads alpha as 1; ColorKey reads alpha as 1 and drops texels whose colour is the key
 // (0xRRGGBB, compared as a texture of `format` holds it, so that pixels written as the key

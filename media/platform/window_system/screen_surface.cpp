@@ -101,9 +101,25 @@ int VideoSystemReady() { return StartVideo() == 0 ? 1 : 0; }
 
 namespace {
 
+// Black bars around a frame placed inside the surface: a resized window's old pixels must not
+// show beside it.
+void ClearAround(SDL_Surface* surface, const Rect& d)
+{
+    const uint32_t black = SDL_MapRGB(surface->format, 0, 0, 0);
+    const SDL_Rect bars[4] = {{0, 0, surface->w, d.top},
+                              {0, d.bottom, surface->w, surface->h - d.bottom},
+                              {0, d.top, d.left, d.bottom - d.top},
+                              {d.right, d.top, surface->w - d.right, d.bottom - d.top}};
+    for (const SDL_Rect& bar : bars)
+        if (bar.w > 0 && bar.h > 0) SDL_FillRect(surface, &bar, black);
+}
+
 // Copies (or scales) the frame onto the surface; the layouts may differ.
 void CopyFrame(SDL_Surface* surface, const FramePixels& frame, const Rect& source, const Rect& destination)
 {
+    if (destination.left > 0 || destination.top > 0 || destination.right < surface->w ||
+        destination.bottom < surface->h)
+        ClearAround(surface, destination);
     const SDL_Rect src = ToSdl(source);
     SDL_Rect dst = ToSdl(destination);
     const bool unscaled = src.w == dst.w && src.h == dst.h;

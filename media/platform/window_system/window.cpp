@@ -41,6 +41,7 @@ struct WindowSystemState {
     uint32_t eventThread;
     WindowClassRecord classes[kMaxClasses];
     WindowFrame frame;
+    int highDpi;
     char failureReason[256];  // cp932; why video or the last window could not be made
 };
 
@@ -270,7 +271,8 @@ WindowHandle CreateWindowOfClass(const char* className, const char* caption, uin
     int clientHeight = height - frame.top - frame.bottom;
     SDL_Window* sdl = SDL_CreateWindow(title, x + frame.left, y + frame.top, clientWidth > 1 ? clientWidth : 1,
                                        clientHeight > 1 ? clientHeight : 1,
-                                       SDL_WINDOW_HIDDEN | (GlCapableWindows() ? SDL_WINDOW_OPENGL : 0));
+                                       SDL_WINDOW_HIDDEN | (GlCapableWindows() ? SDL_WINDOW_OPENGL : 0) |
+                                           (WindowSystem.highDpi ? SDL_WINDOW_ALLOW_HIGHDPI : 0));
     if (!sdl) {
         NoteFailure(SDL_GetError());
         if (windowClass.windowCount == 0) ReleaseInstanceLock(&windowClass.lock);
@@ -416,6 +418,23 @@ int GetClientRect(WindowHandle handle, Rect* out)
     int width = 0, height = 0;
     SDL_GetWindowSize(window->sdl, &width, &height);
     *out = Rect{0, 0, width, height};
+    return 0;
+}
+
+int ReadDrawableSize(WindowHandle handle, int32_t* width, int32_t* height)
+{
+    PlatformWindow* window = WindowRecord(handle);
+    if (!window) return -1;
+    int w = 0, h = 0;
+    SDL_GetWindowSizeInPixels(window->sdl, &w, &h);
+    *width = w;
+    *height = h;
+    return 0;
+}
+
+int SetHighDpiWindows(int enable)
+{
+    WindowSystem.highDpi = enable != 0;
     return 0;
 }
 

@@ -63,6 +63,11 @@ int SetWindowPos(WindowHandle window, WindowOrder order, int32_t x, int32_t y, i
                  uint32_t flags);
 int MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height, int repaint);
 
+// The client area's size in the display's pixels, which a high-DPI window makes larger than
+// its client rectangle (in the window system's units). 0 / -1.
+int ReadDrawableSize(WindowHandle window, int32_t* width, int32_t* height);
+// enable 1: windows made from now on draw at the display's pixel size on a high-DPI display. 0.
+int SetHighDpiWindows(int enable);
 // The client rectangle (0, 0, width, height); the outer rectangle in screen coordinates. 0 / -1.
 int GetClientRect(WindowHandle window, Rect* out);
 int GetWindowRect(WindowHandle window, Rect* out);
