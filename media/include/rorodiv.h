@@ -548,8 +548,9 @@ ROR_API int GetLastFailure(char* text, int size);
 /// 8, 16, 24 or 32 bits, IEEE float 32 bits), Ogg Vorbis, MP3 (MPEG layers I to III), FLAC
 /// (4 to 32 bits) or Ogg Opus (always 48000 Hz), mono or stereo, at any rate from 1000 to
 /// 384000 Hz; deeper samples keep their top 16 bits. A Standard MIDI File is rendered when it
-/// loads (see PlayMusic). A WAV cut inside its data, or claiming
-/// more data than the file holds, keeps the whole frames it holds (logged). Sounds that decode
+/// loads, at the device's rate (44100 Hz before start-up), with the sound font of
+/// SetMidiSoundFont (-1 when it finds none). A WAV cut inside its data, or claiming more data
+/// than the file holds, keeps the whole frames it holds (logged). Sounds that decode
 /// to more than 2 MB stream from the file while they play. Before or after start-up. The
 /// handle, or -1 for a null path, a file that cannot be read, a format not taken, damaged
 /// data, or a WAV without one whole frame (logged).
