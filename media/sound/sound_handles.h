@@ -18,12 +18,13 @@ constexpr int64_t kStreamThresholdBytes = 2 << 20;
 struct SoundRecord {
     HandleHeader header;
     SoundFormat format;
-    int16_t* samples;     // decoded frames; null when the sound streams
-    StreamSource source;  // where a streamed sound is read from (owned copies)
-    int32_t volume;       // 0..255
-    int32_t pan;          // -255 (left) .. 255 (right)
-    int32_t frequency;    // playback rate; 0: the sound's own
-    int64_t startFrame;   // where the next play starts
+    int16_t* samples;      // decoded frames; null when the sound streams
+    StreamSource source;   // where a streamed sound is read from (owned copies)
+    SharedFrames* shared;  // its plays' shared decoded frames, from its first play on; or null
+    int32_t volume;        // 0..255
+    int32_t pan;           // -255 (left) .. 255 (right)
+    int32_t frequency;     // playback rate; 0: the sound's own
+    int64_t startFrame;    // where the next play starts
 };
 
 struct MusicRecord {

@@ -43,6 +43,7 @@ int16_t* DecodeWhole(SoundDecoder* decoder, int64_t bytes)
 void FreeRecord(SoundRecord* sound)
 {
     if (sound->samples != nullptr) TrackedFree(sound->samples);
+    CloseSharedFrames(sound->shared);
     if (sound->source.path != nullptr) TrackedFree(const_cast<char*>(sound->source.path));
     if (sound->source.data != nullptr) TrackedFree(const_cast<uint8_t*>(sound->source.data));
     TrackedFree(sound);

@@ -87,7 +87,8 @@ static int StartSoundFor(const char* operation, int handle, int mode)
     const int32_t loop = mode == SOUND_PLAY_LOOP ? 1 : 0;
     SoundStream* stream = nullptr;
     if (sound->samples == nullptr) {
-        stream = OpenSoundStream(sound->source, loop, sound->startFrame);
+        if (sound->shared == nullptr) sound->shared = OpenSharedFrames(sound->format);
+        stream = OpenSoundStream(sound->source, loop, sound->startFrame, sound->shared);
         if (stream == nullptr) return -1;
     }
     Voice fresh{};

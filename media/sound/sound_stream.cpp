@@ -26,7 +26,8 @@ struct StreamThreadState {
     SystemThread thread;
     SystemThreadStart start;
     ManualResetEvent wake;
-    bool quit;  // under the lock
+    bool quit;            // under the lock
+    int64_t sharedBytes;  // of all shared frames (main thread)
 };
 
 StreamThreadState Streams;
@@ -71,6 +72,62 @@ constexpr uint64_t kRingMask = uint64_t(kStreamRingFrames) - 1;
 
 void Finish(SoundStream* stream) { stream->finished.store(1, std::memory_order_release); }
 
+// Up to `wanted` frames from the stream's own decoder at its source frame, seeking there when
+// the decoder stands elsewhere (shared frames were copied meanwhile): the count, 0 at the end,
+// -1 for damage.
+int32_t ReadOwnFrames(SoundStream* stream, int16_t* out, int32_t wanted)
+{
+    SoundDecoder* decoder = stream->decoder;
+    if (stream->decoderFrame != stream->sourceFrame) {
+        if (decoder->ops->seek(decoder, stream->sourceFrame) != 0) return -1;
+        stream->decoderFrame = stream->sourceFrame;
+    }
+    const int32_t count = decoder->ops->read(decoder, out, wanted);
+    if (count > 0) stream->decoderFrame += count;
+    return count;
+}
+
+// Decodes shared block `block` whole with the stream's decoder; 0, or -1 for damage (the block
+// stays undecoded).
+int DecodeSharedBlock(SoundStream* stream, int32_t block)
+{
+    SharedFrames& shared = *stream->shared;
+    SoundDecoder* decoder = stream->decoder;
+    const int64_t start = int64_t(block) * kSharedBlockFrames;
+    if (stream->decoderFrame != start) {
+        if (decoder->ops->seek(decoder, start) != 0) return -1;
+        stream->decoderFrame = start;
+    }
+    const int32_t length = int32_t(std::min<int64_t>(kSharedBlockFrames, shared.sourceFrames - start));
+    int16_t* frames = shared.frames + start * shared.channels;
+    int32_t total = 0;
+    while (total < length) {
+        const int32_t count = decoder->ops->read(decoder, frames + total * shared.channels, length - total);
+        if (count < 0) return -1;
+        if (count == 0) break;
+        total += count;
+    }
+    stream->decoderFrame = start + total;
+    shared.filled[block] = total;
+    return 0;
+}
+
+// Up to `wanted` frames at the stream's source frame: copied from the shared block that holds
+// them (decoded first when no play has yet), else from its own decoder. The count, 0 at the
+// end of the data, -1 for damage.
+int32_t ReadFrames(SoundStream* stream, int16_t* out, int32_t wanted)
+{
+    SharedFrames* shared = stream->shared;
+    const int64_t at = stream->sourceFrame;
+    const int64_t block = at / kSharedBlockFrames;
+    if (shared == nullptr || block >= shared->blockCount) return ReadOwnFrames(stream, out, wanted);
+    if (shared->filled[block] < 0 && DecodeSharedBlock(stream, int32_t(block)) != 0) return -1;
+    const int64_t offset = at - block * kSharedBlockFrames;
+    const int32_t count = int32_t(std::clamp<int64_t>(shared->filled[block] - offset, 0, wanted));
+    std::copy_n(shared->frames + at * shared->channels, count * shared->channels, out);
+    return count;
+}
+
 void AddMark(SoundStream* stream, uint64_t ringFrame, int64_t sourceFrame)
 {
     stream->marks[stream->markCount % kStreamMarks] = {ringFrame, sourceFrame};
@@ -110,7 +167,39 @@ void CloseSourceReader(const SoundReader& reader)
     if (reader.ops != nullptr) reader.ops->close(reader.stream);
 }
 
-SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t startFrame)
+SharedFrames* OpenSharedFrames(const SoundFormat& format)
+{
+    const int64_t blockBytes = int64_t(kSharedBlockFrames) * format.channels * int64_t(sizeof(int16_t));
+    const int64_t blocks = std::min<int64_t>((format.frames + kSharedBlockFrames - 1) / kSharedBlockFrames,
+                                             (kSharedFramesBudget - Streams.sharedBytes) / blockBytes);
+    if (blocks <= 0) return nullptr;
+    auto* shared = static_cast<SharedFrames*>(TrackedAllocZeroed(int32_t(sizeof(SharedFrames)), __FILE__, __LINE__));
+    if (shared == nullptr) return nullptr;
+    shared->frames = static_cast<int16_t*>(TrackedAlloc(int32_t(blocks * blockBytes), __FILE__, __LINE__));
+    shared->filled = static_cast<int32_t*>(TrackedAlloc(int32_t(blocks * sizeof(int32_t)), __FILE__, __LINE__));
+    if (shared->frames == nullptr || shared->filled == nullptr) {
+        CloseSharedFrames(shared);
+        return nullptr;
+    }
+    std::fill_n(shared->filled, blocks, -1);
+    shared->blockCount = int32_t(blocks);
+    shared->channels = format.channels;
+    shared->sourceFrames = format.frames;
+    shared->bytes = blocks * blockBytes;
+    Streams.sharedBytes += shared->bytes;
+    return shared;
+}
+
+void CloseSharedFrames(SharedFrames* shared)
+{
+    if (shared == nullptr) return;
+    Streams.sharedBytes -= shared->bytes;
+    if (shared->frames != nullptr) TrackedFree(shared->frames);
+    if (shared->filled != nullptr) TrackedFree(shared->filled);
+    TrackedFree(shared);
+}
+
+SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t startFrame, SharedFrames* shared)
 {
     void* block = TrackedAllocZeroed(int32_t(sizeof(SoundStream)), __FILE__, __LINE__);
     if (block == nullptr) {
@@ -136,10 +225,17 @@ SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t s
         CloseSoundStream(stream);
         return nullptr;
     }
-    if (startFrame > 0 && stream->decoder->ops->seek(stream->decoder, startFrame) == 0)
-        stream->sourceFrame = startFrame;
+    stream->shared = shared;
+    if (shared != nullptr && startFrame < shared->blockCount * int64_t(kSharedBlockFrames))
+        stream->sourceFrame = std::max<int64_t>(startFrame, 0);  // the decoder seeks when it must
+    else if (startFrame > 0 && stream->decoder->ops->seek(stream->decoder, startFrame) == 0)
+        stream->sourceFrame = stream->decoderFrame = startFrame;
     AddMark(stream, 0, stream->sourceFrame);
-    FillSoundStream(stream);
+    {
+        // Other plays' streams fill the shared frames on the stream thread meanwhile.
+        std::lock_guard<std::mutex> hold(Streams.lock);
+        FillSoundStream(stream);
+    }
     if (stream->damage != nullptr) LogWrite(stream->damage);
     stream->damageLogged = 1;
     if (!Register(stream)) {
@@ -168,7 +264,7 @@ void FillSoundStream(SoundStream* stream)
             const uint64_t offset = written & kRingMask;
             const int64_t contiguous = std::min<int64_t>(int64_t(room), int64_t(kStreamRingFrames - offset));
             const int32_t wanted = int32_t(std::min(contiguous, left));
-            count = decoder->ops->read(decoder, stream->ring + offset * stream->channels, wanted);
+            count = ReadFrames(stream, stream->ring + offset * stream->channels, wanted);
             if (count < 0) {
                 stream->damage = decoder->damage;
                 Finish(stream);
@@ -182,9 +278,13 @@ void FillSoundStream(SoundStream* stream)
                 return;
             }
             if (!MarkRoom(stream)) return;  // the next fill turns back
-            if (decoder->ops->seek(decoder, format.loopStart) != 0) {
-                Finish(stream);
-                return;
+            // A stream with shared frames seeks only when it next reads on its own.
+            if (stream->shared == nullptr) {
+                if (decoder->ops->seek(decoder, format.loopStart) != 0) {
+                    Finish(stream);
+                    return;
+                }
+                stream->decoderFrame = format.loopStart;
             }
             stream->sourceFrame = format.loopStart;
             AddMark(stream, written, format.loopStart);
@@ -210,7 +310,7 @@ int64_t StreamSourceFrame(const SoundStream* stream, uint64_t ringFrame)
 int RestartSoundStream(SoundStream* stream, uint64_t ringFrame, int64_t frame)
 {
     if (stream->decoder->ops->seek(stream->decoder, frame) != 0) return -1;
-    stream->sourceFrame = frame;
+    stream->sourceFrame = stream->decoderFrame = frame;
     stream->written.store(ringFrame, std::memory_order_release);
     stream->consumed.store(ringFrame, std::memory_order_release);
     stream->finished.store(0, std::memory_order_release);

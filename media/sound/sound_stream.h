@@ -33,8 +33,33 @@ struct StreamMark {
 // mixer, so loops shorter than a 256th of the ring are buffered less deep.
 constexpr int32_t kStreamMarks = 256;
 
+// Decoded frames of one streamed sound that its plays share: its first blocks (as many as the
+// budget gave), each decoded once by the first play that needs it and copied by the others.
+// A play past them decodes on its own. Made and freed by the main thread; its blocks are
+// filled and read under the streams' lock only.
+constexpr int32_t kSharedBlockFrames = 16384;
+// Bytes of shared frames of all sounds together (about 190 seconds of 44100 Hz stereo).
+constexpr int64_t kSharedFramesBudget = int64_t(32) << 20;
+
+struct SharedFrames {
+    int16_t* frames;  // blockCount blocks of kSharedBlockFrames frames
+    int32_t* filled;  // frames decoded into each block; -1 before it was decoded
+    int32_t blockCount;
+    int32_t channels;
+    int64_t sourceFrames;  // the sound's length
+    int64_t bytes;         // taken from the budget
+};
+
+// Shared frames for a sound of `format`: as many blocks as the budget holds, or null when it
+// is spent (the plays then decode on their own) or nothing could be allocated. Main thread.
+SharedFrames* OpenSharedFrames(const SoundFormat& format);
+// After every stream that reads them has closed. Main thread.
+void CloseSharedFrames(SharedFrames* shared);
+
 struct SoundStream {
     SoundDecoder* decoder;
+    SharedFrames* shared;  // or null: every frame from its own decoder
+    int64_t decoderFrame;  // the frame the decoder reads next
     SoundReader reader;
     int32_t readerIsFile;
     int32_t channels;
@@ -52,8 +77,9 @@ struct SoundStream {
 };
 
 // A stream positioned at `startFrame` with its ring filled, handed to the stream thread; null
-// with a log line. `source` must stay until the stream is closed.
-SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t startFrame);
+// with a log line. `source` (and `shared`, which may be null) must stay until it is closed.
+SoundStream* OpenSoundStream(const StreamSource& source, int32_t loop, int64_t startFrame,
+                             SharedFrames* shared = nullptr);
 // Decodes into the free part of the ring; the end of the data or damage finishes it. Under
 // the streams' lock.
 void FillSoundStream(SoundStream* stream);
