@@ -13,7 +13,7 @@ namespace {
 
 struct BmpCase {
     const char* name;
-    BmpSpec spec;
+    BmpRecipe recipe;
     // ImageMagick widens 4-bit channels without filling their low bits (15 reads 240).
     bool imageMagickAgrees = true;
 };
@@ -42,12 +42,12 @@ const BmpCase kBmpCases[] = {
 };
 
 // What the decoder should give: palette colours, or each channel through the stored masks.
-Rgba Expected(const BmpSpec& spec, const IndexedPicture& indexed, const Rgba& rgba)
+Rgba Expected(const BmpRecipe& recipe, const IndexedPicture& indexed, const Rgba& rgba)
 {
-    if (spec.bits <= 8) return Opaque(indexed.ToRgba());
-    if (spec.bits == 24) return Opaque(rgba);
+    if (recipe.bits <= 8) return Opaque(indexed.ToRgba());
+    if (recipe.bits == 24) return Opaque(rgba);
     const uint32_t defaults16[3] = {0x7C00, 0x3E0, 0x1F}, defaults32[3] = {0xFF0000, 0xFF00, 0xFF};
-    const uint32_t* masks = spec.compression == 3 ? spec.masks : spec.bits == 16 ? defaults16 : defaults32;
+    const uint32_t* masks = recipe.compression == 3 ? recipe.masks : recipe.bits == 16 ? defaults16 : defaults32;
     Rgba out = Opaque(rgba);
     for (size_t i = 0; i < out.pixels.size(); i += 4)
         for (int c = 0; c < 3; ++c) out.pixels[i + c] = ThroughMask(out.pixels[i + c], masks[c]);
@@ -61,21 +61,22 @@ TEST_F(BmpTest, EveryLayoutDecodesToTheSourcePixels)
     for (const BmpCase& c : kBmpCases) {
         SCOPED_TRACE(c.name);
         const int colors =
-            c.spec.bits <= 8 ? std::min(c.spec.colorsUsed ? c.spec.colorsUsed : 256, 1 << c.spec.bits) : 0;
+            c.recipe.bits <= 8 ? std::min(c.recipe.colorsUsed ? c.recipe.colorsUsed : 256, 1 << c.recipe.bits) : 0;
         const IndexedPicture indexed = MakeIndexedPicture(13, 7, std::max(colors, 2));
         const Rgba rgba = MakeTestPicture(13, 7);
-        const Bytes file = WriteBmp(c.spec, &indexed, &rgba);
-        const Rgba expected = Expected(c.spec, indexed, rgba);
+        const Bytes file = WriteBmp(c.recipe, &indexed, &rgba);
+        const Rgba expected = Expected(c.recipe, indexed, rgba);
 
         LoadedImage image{};
         const Rgba decoded = DecodeBytes(file, &image);
         EXPECT_EQ(decoded, expected);
-        EXPECT_EQ(image.format.pixelBytes, c.spec.bits == 4 || c.spec.bits == 8 ? 1 : 3);
+        EXPECT_EQ(image.format.pixelBytes, c.recipe.bits == 4 || c.recipe.bits == 8 ? 1 : 3);
         ReleaseLoadedImage(&image);
 
         Rgba reference;
         if (c.imageMagickAgrees && ReferenceDecode(Save("case.bmp", file), &reference)) {
-            EXPECT_LE(MaxDifference(Opaque(reference), expected), c.spec.compression == 3 || c.spec.bits == 16 ? 1 : 0);
+            EXPECT_LE(MaxDifference(Opaque(reference), expected),
+                      c.recipe.compression == 3 || c.recipe.bits == 16 ? 1 : 0);
         }
     }
     ExpectNoLeak();
@@ -84,7 +85,7 @@ TEST_F(BmpTest, EveryLayoutDecodesToTheSourcePixels)
 TEST_F(BmpTest, PitchesOfIndexAndRunLengthRows)
 {
     struct Row {
-        BmpSpec spec;
+        BmpRecipe recipe;
         int width;
         int pitch;
     };
@@ -93,8 +94,8 @@ TEST_F(BmpTest, PitchesOfIndexAndRunLengthRows)
     for (const Row& r : rows) {
         const IndexedPicture indexed = MakeIndexedPicture(r.width, 3, 16);
         LoadedImage image{};
-        ASSERT_EQ(LoadImageData(WriteBmp(r.spec, &indexed, nullptr).data(),
-                                int32_t(WriteBmp(r.spec, &indexed, nullptr).size()), &image),
+        ASSERT_EQ(LoadImageData(WriteBmp(r.recipe, &indexed, nullptr).data(),
+                                int32_t(WriteBmp(r.recipe, &indexed, nullptr).size()), &image),
                   0);
         EXPECT_EQ(image.pitch, r.pitch);
         EXPECT_EQ(DecodedToRgba(image), Opaque(indexed.ToRgba()));
@@ -106,8 +107,8 @@ TEST_F(BmpTest, PitchesOfIndexAndRunLengthRows)
 Bytes RunLengthBmp(int width, int height, int compression, const Bytes& codes)
 {
     IndexedPicture indexed = MakeIndexedPicture(width, height, 16);
-    BmpSpec spec{compression == 1 ? 8 : 4, compression, false};
-    Bytes file = WriteBmp(spec, &indexed, nullptr);
+    BmpRecipe recipe{compression == 1 ? 8 : 4, compression, false};
+    Bytes file = WriteBmp(recipe, &indexed, nullptr);
     const uint32_t offset = ReadLe32(file.data() + 10);
     file.resize(offset);
     file.insert(file.end(), codes.begin(), codes.end());
@@ -200,7 +201,7 @@ TEST_F(BmpTest, WidenedPictureWithoutItsBlockIsLogged)
     const std::string line = "２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\r\n";
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpRecipe recipe;
         bool widened;
     };
     const Case cases[] = {{"16 bits", {16, 0, false}, true}, {"8 bits", {8, 0, false}, false}};
@@ -209,7 +210,7 @@ TEST_F(BmpTest, WidenedPictureWithoutItsBlockIsLogged)
     SetLogEnabled(1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Bytes file = WriteBmp(c.spec, &indexed, &rgba);
+        const Bytes file = WriteBmp(c.recipe, &indexed, &rgba);
         int logged = 0;
         for (int nth = 1; nth <= 8; ++nth) {
             LogStart();

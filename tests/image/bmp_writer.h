@@ -2,7 +2,7 @@
 #pragma once
 #include "image_fixture.h"
 
-struct BmpSpec {
+struct BmpRecipe {
     int bits;         // 1, 4, 8, 16, 24, 32
     int compression;  // 0 plain, 1 RLE8, 2 RLE4, 3 bit fields
     bool topDown;
@@ -88,32 +88,32 @@ inline void EncodeRunLengthRow(Bytes& out, const uint8_t* row, int width, bool f
 }
 
 // indexed: used for 1-8 bits; rgba: for 16-32 bits.
-inline Bytes WriteBmp(const BmpSpec& spec, const IndexedPicture* indexed, const Rgba* rgba)
+inline Bytes WriteBmp(const BmpRecipe& recipe, const IndexedPicture* indexed, const Rgba* rgba)
 {
     const int width = indexed != nullptr ? indexed->width : rgba->width;
     const int height = indexed != nullptr ? indexed->height : rgba->height;
-    const int paletteEntries = spec.bits <= 8 ? (spec.colorsUsed != 0 ? spec.colorsUsed : 1 << spec.bits) : 0;
+    const int paletteEntries = recipe.bits <= 8 ? (recipe.colorsUsed != 0 ? recipe.colorsUsed : 1 << recipe.bits) : 0;
     Bytes header;
     header.push_back('B');
     header.push_back('M');
     PutLe32(header, 0);  // file size, filled below
     PutLe32(header, 0);
     PutLe32(header, 0);  // data offset, filled below
-    PutLe32(header, uint32_t(spec.headerBytes));
+    PutLe32(header, uint32_t(recipe.headerBytes));
     PutLe32(header, uint32_t(width));
-    PutLe32(header, uint32_t(spec.topDown ? -height : height));
+    PutLe32(header, uint32_t(recipe.topDown ? -height : height));
     PutLe16(header, 1);
-    PutLe16(header, uint32_t(spec.bits));
-    PutLe32(header, uint32_t(spec.compression));
+    PutLe16(header, uint32_t(recipe.bits));
+    PutLe32(header, uint32_t(recipe.compression));
     PutLe32(header, 0);
     PutLe32(header, 2835);
     PutLe32(header, 2835);
-    PutLe32(header, uint32_t(spec.colorsUsed));
+    PutLe32(header, uint32_t(recipe.colorsUsed));
     PutLe32(header, 0);
     // Masks: inside the longer headers, or behind the short one.
-    if (spec.compression == 3 || spec.headerBytes > 40)
-        for (uint32_t mask : spec.masks) PutLe32(header, mask);
-    while (header.size() < size_t(14 + spec.headerBytes)) header.push_back(0);
+    if (recipe.compression == 3 || recipe.headerBytes > 40)
+        for (uint32_t mask : recipe.masks) PutLe32(header, mask);
+    while (header.size() < size_t(14 + recipe.headerBytes)) header.push_back(0);
     for (int i = 0; i < paletteEntries; ++i) {
         const auto& entry = indexed->palette[size_t(i) % indexed->palette.size()];
         header.insert(header.end(), {entry[2], entry[1], entry[0], 0});
@@ -122,29 +122,30 @@ inline Bytes WriteBmp(const BmpSpec& spec, const IndexedPicture* indexed, const 
 
     Bytes data;
     for (int s = 0; s < height; ++s) {
-        const int y = spec.topDown ? s : height - 1 - s;
-        if (spec.compression == 1 || spec.compression == 2) {
-            EncodeRunLengthRow(data, indexed->indices.data() + size_t(y) * width, width, spec.compression == 2);
+        const int y = recipe.topDown ? s : height - 1 - s;
+        if (recipe.compression == 1 || recipe.compression == 2) {
+            EncodeRunLengthRow(data, indexed->indices.data() + size_t(y) * width, width, recipe.compression == 2);
             continue;
         }
         Bytes row;
-        if (spec.bits <= 8) {
+        if (recipe.bits <= 8) {
             const uint8_t* idx = indexed->indices.data() + size_t(y) * width;
-            const int perByte = 8 / spec.bits;
+            const int perByte = 8 / recipe.bits;
             row.assign(size_t((width + perByte - 1) / perByte), 0);
-            for (int x = 0; x < width; ++x) row[x / perByte] |= uint8_t(idx[x] << (8 - spec.bits * (x % perByte + 1)));
+            for (int x = 0; x < width; ++x)
+                row[x / perByte] |= uint8_t(idx[x] << (8 - recipe.bits * (x % perByte + 1)));
         } else {
             for (int x = 0; x < width; ++x) {
                 const uint8_t* p = rgba->At(x, y);
-                if (spec.bits == 24) {
+                if (recipe.bits == 24) {
                     row.insert(row.end(), {p[2], p[1], p[0]});
                 } else {
                     uint32_t defaults16[3] = {0x7C00, 0x3E0, 0x1F}, defaults32[3] = {0xFF0000, 0xFF00, 0xFF};
-                    const uint32_t* masks = spec.compression == 3 ? spec.masks
-                                            : spec.bits == 16     ? defaults16
-                                                                  : defaults32;
+                    const uint32_t* masks = recipe.compression == 3 ? recipe.masks
+                                            : recipe.bits == 16     ? defaults16
+                                                                    : defaults32;
                     const uint32_t v = PackThroughMasks(p, masks);
-                    if (spec.bits == 16)
+                    if (recipe.bits == 16)
                         PutLe16(row, v);
                     else
                         PutLe32(row, v);
@@ -154,7 +155,7 @@ inline Bytes WriteBmp(const BmpSpec& spec, const IndexedPicture* indexed, const 
         while (row.size() % 4) row.push_back(0);
         data.insert(data.end(), row.begin(), row.end());
     }
-    if (spec.compression == 1 || spec.compression == 2) {
+    if (recipe.compression == 1 || recipe.compression == 2) {
         data.push_back(0);
         data.push_back(1);
     }

@@ -105,9 +105,10 @@ TEST_F(ChainTest, DamagedPicturesNeitherCrashNorLeak)
     std::vector<Bytes> files;
     const IndexedPicture indexed = MakeIndexedPicture(21, 9, 16);
     const Rgba rgba = MakeTestPicture(21, 9);
-    for (const BmpSpec& spec : {BmpSpec{8, 1, false}, BmpSpec{4, 2, false}, BmpSpec{1, 0, true}, BmpSpec{4, 0, false},
-                                BmpSpec{16, 3, false, 40, {0xF800, 0x7E0, 0x1F}}, BmpSpec{24, 0, false}})
-        files.push_back(WriteBmp(spec, &indexed, &rgba));
+    for (const BmpRecipe& recipe :
+         {BmpRecipe{8, 1, false}, BmpRecipe{4, 2, false}, BmpRecipe{1, 0, true}, BmpRecipe{4, 0, false},
+          BmpRecipe{16, 3, false, 40, {0xF800, 0x7E0, 0x1F}}, BmpRecipe{24, 0, false}})
+        files.push_back(WriteBmp(recipe, &indexed, &rgba));
     const char* made[] = {
         "-size 23x17 gradient:red-blue a.png",
         "-size 23x17 gradient:red-blue PNG8:b.png",

@@ -8,7 +8,7 @@ namespace {
 constexpr uint32_t kMipHeaderFlags = 0x1 | 0x2 | 0x4 | 0x1000 | 0x20000;
 constexpr uint32_t kMipCaps = 0x1000 | 0x8 | 0x400000;
 
-struct DdsSpec {
+struct DdsRecipe {
     int width, height;
     uint32_t mipCount;    // 0: no mip flags
     uint32_t pixelFlags;  // 0x4 four-character code, 0x40 RGB, 0x1 alpha pixels
@@ -17,21 +17,21 @@ struct DdsSpec {
     uint32_t masks[4];
 };
 
-Bytes DdsHeader(const DdsSpec& spec)
+Bytes DdsHeader(const DdsRecipe& recipe)
 {
     Bytes out = {'D', 'D', 'S', ' '};
     Bytes h(124, 0);
     SetLe32(h, 0, 124);
-    SetLe32(h, 4, spec.mipCount ? kMipHeaderFlags : 0x1007);
-    SetLe32(h, 8, uint32_t(spec.height));
-    SetLe32(h, 12, uint32_t(spec.width));
-    SetLe32(h, 24, spec.mipCount);
+    SetLe32(h, 4, recipe.mipCount ? kMipHeaderFlags : 0x1007);
+    SetLe32(h, 8, uint32_t(recipe.height));
+    SetLe32(h, 12, uint32_t(recipe.width));
+    SetLe32(h, 24, recipe.mipCount);
     SetLe32(h, 72, 32);
-    SetLe32(h, 76, spec.pixelFlags);
-    SetLe32(h, 80, spec.fourCc);
-    SetLe32(h, 84, spec.rgbBits);
-    for (int i = 0; i < 4; ++i) SetLe32(h, 88 + 4 * i, spec.masks[i]);
-    SetLe32(h, 104, spec.mipCount ? kMipCaps : 0x1000);
+    SetLe32(h, 76, recipe.pixelFlags);
+    SetLe32(h, 80, recipe.fourCc);
+    SetLe32(h, 84, recipe.rgbBits);
+    for (int i = 0; i < 4; ++i) SetLe32(h, 88 + 4 * i, recipe.masks[i]);
+    SetLe32(h, 104, recipe.mipCount ? kMipCaps : 0x1000);
     out.insert(out.end(), h.begin(), h.end());
     return out;
 }
@@ -94,7 +94,7 @@ TEST_F(DdsTest, UncompressedLayoutsReadWithTheirMasks)
     const Rgba source = MakeTestPicture(5, 3);
     struct Case {
         const char* name;
-        DdsSpec spec;
+        DdsRecipe recipe;
         bool alpha;
     };
     const Case cases[] = {
@@ -105,8 +105,8 @@ TEST_F(DdsTest, UncompressedLayoutsReadWithTheirMasks)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Bytes file = DdsHeader(c.spec);
-        const int bytesPerPixel = c.spec.rgbBits == 24 ? 3 : 4;
+        Bytes file = DdsHeader(c.recipe);
+        const int bytesPerPixel = c.recipe.rgbBits == 24 ? 3 : 4;
         for (size_t i = 0; i < source.pixels.size(); i += 4) {
             file.insert(file.end(), {source.pixels[i + 2], source.pixels[i + 1], source.pixels[i]});
             if (bytesPerPixel == 4) file.push_back(source.pixels[i + 3]);
@@ -124,7 +124,7 @@ TEST_F(DdsTest, DamagedHeadersAreRefusedWithoutHanging)
 {
     struct Case {
         const char* name;
-        DdsSpec spec;
+        DdsRecipe recipe;
         size_t payload;
     };
     const Case cases[] = {
@@ -141,7 +141,7 @@ TEST_F(DdsTest, DamagedHeadersAreRefusedWithoutHanging)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Bytes file = DdsHeader(c.spec);
+        Bytes file = DdsHeader(c.recipe);
         file.resize(file.size() + c.payload, 0x11);
         LoadedImage image{};
         EXPECT_EQ(LoadImageData(file.data(), int32_t(file.size()), &image), -1);

@@ -9,7 +9,7 @@ using namespace ror;
 
 namespace {
 
-struct PngSpec {
+struct PngRecipe {
     const char* name;
     int colorType;
     int bitDepth;
@@ -35,20 +35,20 @@ int ChannelsOf(int colorType)
     }
 }
 
-PngPicture MakePngPicture(const PngSpec& spec, int width, int height)
+PngPicture MakePngPicture(const PngRecipe& recipe, int width, int height)
 {
-    PngPicture p{width, height, ChannelsOf(spec.colorType), {}, {}, {}};
-    std::mt19937 random(uint32_t(spec.colorType * 100 + spec.bitDepth));
-    const uint32_t top = (1u << spec.bitDepth) - 1;
+    PngPicture p{width, height, ChannelsOf(recipe.colorType), {}, {}, {}};
+    std::mt19937 random(uint32_t(recipe.colorType * 100 + recipe.bitDepth));
+    const uint32_t top = (1u << recipe.bitDepth) - 1;
     for (int i = 0; i < width * height * p.channels; ++i) p.samples.push_back(uint16_t(random() & top));
-    if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
+    if (recipe.colorType == PNG_COLOR_TYPE_PALETTE) {
         for (uint32_t i = 0; i <= top; ++i)
             p.palette.push_back({uint8_t(random()), uint8_t(random()), uint8_t(random())});
-        if (spec.transparency)
+        if (recipe.transparency)
             for (uint32_t i = 0; i <= top / 2; ++i) p.paletteAlpha.push_back(uint8_t(i * 3));
     }
     // Keep one colour that the tRNS key of grey and RGB pictures names.
-    if (spec.transparency && spec.colorType != PNG_COLOR_TYPE_PALETTE)
+    if (recipe.transparency && recipe.colorType != PNG_COLOR_TYPE_PALETTE)
         for (int c = 0; c < p.channels; ++c) p.samples[size_t(c)] = uint16_t(top / 3);
     return p;
 }
@@ -59,7 +59,7 @@ void AppendToVector(png_structp png, png_bytep data, size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-Bytes WritePng(const PngSpec& spec, const PngPicture& p)
+Bytes WritePng(const PngRecipe& recipe, const PngPicture& p)
 {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -70,11 +70,11 @@ Bytes WritePng(const PngSpec& spec, const PngPicture& p)
         return {};
     }
     png_set_write_fn(png, &out, AppendToVector, nullptr);
-    png_set_IHDR(png, info, png_uint_32(p.width), png_uint_32(p.height), spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, png_uint_32(p.width), png_uint_32(p.height), recipe.bitDepth, recipe.colorType,
+                 recipe.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (!p.palette.empty()) png_set_PLTE(png, info, p.palette.data(), int(p.palette.size()));
-    if (spec.transparency) {
+    if (recipe.transparency) {
         png_color_16 key{};
         const uint16_t value = p.samples[0];
         key.gray = key.red = value;
@@ -85,21 +85,21 @@ Bytes WritePng(const PngSpec& spec, const PngPicture& p)
     }
     png_write_info(png, info);
     // Rows packed as the format stores them: big-endian 16-bit samples, small ones high bits first.
-    const size_t rowBytes = (size_t(p.width) * p.channels * spec.bitDepth + 7) / 8;
+    const size_t rowBytes = (size_t(p.width) * p.channels * recipe.bitDepth + 7) / 8;
     std::vector<Bytes> rows(size_t(p.height), Bytes(rowBytes, 0));
     std::vector<png_bytep> rowPointers;
     for (int y = 0; y < p.height; ++y) {
         Bytes& row = rows[size_t(y)];
         for (int i = 0; i < p.width * p.channels; ++i) {
             const uint16_t v = p.samples[size_t(y) * p.width * p.channels + i];
-            if (spec.bitDepth == 16) {
+            if (recipe.bitDepth == 16) {
                 row[size_t(i) * 2] = uint8_t(v >> 8);
                 row[size_t(i) * 2 + 1] = uint8_t(v);
-            } else if (spec.bitDepth == 8) {
+            } else if (recipe.bitDepth == 8) {
                 row[size_t(i)] = uint8_t(v);
             } else {
-                const int bit = i * spec.bitDepth;
-                row[size_t(bit / 8)] |= uint8_t(v << (8 - spec.bitDepth - bit % 8));
+                const int bit = i * recipe.bitDepth;
+                row[size_t(bit / 8)] |= uint8_t(v << (8 - recipe.bitDepth - bit % 8));
             }
         }
         rowPointers.push_back(row.data());
@@ -112,27 +112,27 @@ Bytes WritePng(const PngSpec& spec, const PngPicture& p)
 
 // The picture as the decoder gives it: samples cut to 8 bits (16-bit ones keep their high
 // byte, smaller grey ones are widened), alpha only where the decoded layout keeps it.
-Rgba Expected(const PngSpec& spec, const PngPicture& p)
+Rgba Expected(const PngRecipe& recipe, const PngPicture& p)
 {
     Rgba out{p.width, p.height, Bytes(size_t(p.width) * p.height * 4, 255)};
-    const uint32_t top = (1u << spec.bitDepth) - 1;
-    auto eight = [&](uint16_t v) { return uint8_t(spec.bitDepth == 16 ? v >> 8 : v * 255 / top); };
+    const uint32_t top = (1u << recipe.bitDepth) - 1;
+    auto eight = [&](uint16_t v) { return uint8_t(recipe.bitDepth == 16 ? v >> 8 : v * 255 / top); };
     for (int i = 0; i < p.width * p.height; ++i) {
         const uint16_t* s = &p.samples[size_t(i) * p.channels];
         uint8_t* px = &out.pixels[size_t(i) * 4];
-        switch (spec.colorType) {
+        switch (recipe.colorType) {
         case PNG_COLOR_TYPE_PALETTE:
             px[0] = p.palette[s[0]].red;
             px[1] = p.palette[s[0]].green;
             px[2] = p.palette[s[0]].blue;
-            if (spec.transparency) px[3] = s[0] < p.paletteAlpha.size() ? p.paletteAlpha[s[0]] : 255;
+            if (recipe.transparency) px[3] = s[0] < p.paletteAlpha.size() ? p.paletteAlpha[s[0]] : 255;
             break;
         case PNG_COLOR_TYPE_GRAY:
         case PNG_COLOR_TYPE_GRAY_ALPHA: px[0] = px[1] = px[2] = eight(s[0]); break;
         default:
             for (int c = 0; c < 3; ++c) px[c] = eight(s[c]);
-            if (spec.colorType == PNG_COLOR_TYPE_RGB_ALPHA) px[3] = eight(s[3]);
-            if (spec.colorType == PNG_COLOR_TYPE_RGB && spec.transparency)
+            if (recipe.colorType == PNG_COLOR_TYPE_RGB_ALPHA) px[3] = eight(s[3]);
+            if (recipe.colorType == PNG_COLOR_TYPE_RGB && recipe.transparency)
                 px[3] = (s[0] == p.samples[0] && s[1] == p.samples[1] && s[2] == p.samples[2]) ? 0 : 255;
         }
     }
@@ -140,16 +140,16 @@ Rgba Expected(const PngSpec& spec, const PngPicture& p)
 }
 
 // Bytes per decoded pixel: palette indices, grey, grey and alpha, blue-green-red(-alpha).
-int ExpectedPixelBytes(const PngSpec& spec)
+int ExpectedPixelBytes(const PngRecipe& recipe)
 {
-    if (spec.colorType == PNG_COLOR_TYPE_PALETTE) return spec.transparency ? 4 : 1;
-    if (spec.colorType == PNG_COLOR_TYPE_GRAY) return spec.transparency ? 2 : 1;
-    if (spec.colorType == PNG_COLOR_TYPE_GRAY_ALPHA) return 2;
-    if (spec.colorType == PNG_COLOR_TYPE_RGB) return spec.transparency ? 4 : 3;
+    if (recipe.colorType == PNG_COLOR_TYPE_PALETTE) return recipe.transparency ? 4 : 1;
+    if (recipe.colorType == PNG_COLOR_TYPE_GRAY) return recipe.transparency ? 2 : 1;
+    if (recipe.colorType == PNG_COLOR_TYPE_GRAY_ALPHA) return 2;
+    if (recipe.colorType == PNG_COLOR_TYPE_RGB) return recipe.transparency ? 4 : 3;
     return 4;
 }
 
-const PngSpec kPngCases[] = {
+const PngRecipe kPngCases[] = {
     {"palette 1 bit", PNG_COLOR_TYPE_PALETTE, 1, false, false},
     {"palette 2 bits", PNG_COLOR_TYPE_PALETTE, 2, false, false},
     {"palette 4 bits", PNG_COLOR_TYPE_PALETTE, 4, false, false},
@@ -178,15 +178,15 @@ class PngTest : public ImageTest {};
 
 TEST_F(PngTest, EveryColourTypeAndDepthDecodesToTheStoredSamples)
 {
-    for (const PngSpec& spec : kPngCases) {
-        SCOPED_TRACE(spec.name);
-        const PngPicture picture = MakePngPicture(spec, 19, 11);
-        const Bytes file = WritePng(spec, picture);
+    for (const PngRecipe& recipe : kPngCases) {
+        SCOPED_TRACE(recipe.name);
+        const PngPicture picture = MakePngPicture(recipe, 19, 11);
+        const Bytes file = WritePng(recipe, picture);
         LoadedImage image{};
         const Rgba decoded = DecodeBytes(file, &image);
-        const Rgba expected = Expected(spec, picture);
+        const Rgba expected = Expected(recipe, picture);
         EXPECT_EQ(decoded, expected);
-        EXPECT_EQ(image.format.pixelBytes, ExpectedPixelBytes(spec));
+        EXPECT_EQ(image.format.pixelBytes, ExpectedPixelBytes(recipe));
         if (image.format.pixelBytes == 2) {
             EXPECT_EQ(image.format.unusedMask, 0xFF00u) << "the alpha byte is not used";
         }
@@ -195,8 +195,9 @@ TEST_F(PngTest, EveryColourTypeAndDepthDecodesToTheStoredSamples)
         Rgba reference;
         if (ReferenceDecode(Save("case.png", file), &reference)) {
             // ImageMagick rounds 16-bit samples to 8 bits; the decoder keeps their high byte.
-            const bool keepsAlpha = ExpectedPixelBytes(spec) == 4;
-            EXPECT_LE(MaxDifference(keepsAlpha ? reference : Opaque(reference), expected), spec.bitDepth == 16 ? 1 : 0);
+            const bool keepsAlpha = ExpectedPixelBytes(recipe) == 4;
+            EXPECT_LE(MaxDifference(keepsAlpha ? reference : Opaque(reference), expected),
+                      recipe.bitDepth == 16 ? 1 : 0);
         }
     }
     ExpectNoLeak();
@@ -204,9 +205,9 @@ TEST_F(PngTest, EveryColourTypeAndDepthDecodesToTheStoredSamples)
 
 TEST_F(PngTest, PaletteIndicesAndEntriesAreKept)
 {
-    const PngSpec spec{"palette 4 bits", PNG_COLOR_TYPE_PALETTE, 4, false, false};
-    const PngPicture picture = MakePngPicture(spec, 9, 2);
-    const Bytes file = WritePng(spec, picture);
+    const PngRecipe recipe{"palette 4 bits", PNG_COLOR_TYPE_PALETTE, 4, false, false};
+    const PngPicture picture = MakePngPicture(recipe, 9, 2);
+    const Bytes file = WritePng(recipe, picture);
     LoadedImage image{};
     ASSERT_EQ(LoadImageData(file.data(), int32_t(file.size()), &image), 0);
     EXPECT_EQ(image.pitch, 9);
@@ -220,8 +221,8 @@ TEST_F(PngTest, PaletteIndicesAndEntriesAreKept)
 
 TEST_F(PngTest, DamagedFilesAreRefusedAndNothingIsLeft)
 {
-    const PngSpec spec{"RGB", PNG_COLOR_TYPE_RGB, 8, false, false};
-    const Bytes file = WritePng(spec, MakePngPicture(spec, 40, 30));
+    const PngRecipe recipe{"RGB", PNG_COLOR_TYPE_RGB, 8, false, false};
+    const Bytes file = WritePng(recipe, MakePngPicture(recipe, 40, 30));
     LoadedImage image{};
     for (size_t length : {size_t(8), size_t(20), size_t(33), file.size() / 2, file.size() - 13, file.size() - 1}) {
         SCOPED_TRACE(length);

@@ -5,7 +5,7 @@ using namespace ror;
 
 namespace {
 
-struct TgaSpec {
+struct TgaRecipe {
     int type;        // 1, 2, 9, 10
     int pixelBits;   // true colour: the pixel depth; colour-mapped: the map entry size
     int descriptor;  // 0x20 top row first, 0x10 right to left
@@ -49,47 +49,47 @@ Bytes EncodePackets(const Bytes& values, size_t valueBytes)
     return out;
 }
 
-Bytes WriteTga(const TgaSpec& spec, const IndexedPicture& picture)
+Bytes WriteTga(const TgaRecipe& recipe, const IndexedPicture& picture)
 {
-    const bool mapped = spec.type == 1 || spec.type == 9;
+    const bool mapped = recipe.type == 1 || recipe.type == 9;
     const int width = picture.width, height = picture.height;
-    Bytes out = {uint8_t(spec.idLength), uint8_t(mapped ? 1 : 0), uint8_t(spec.type)};
+    Bytes out = {uint8_t(recipe.idLength), uint8_t(mapped ? 1 : 0), uint8_t(recipe.type)};
     PutLe16(out, 0);
     PutLe16(out, mapped ? uint32_t(picture.palette.size()) : 0);
-    out.push_back(uint8_t(mapped ? spec.pixelBits : 0));
+    out.push_back(uint8_t(mapped ? recipe.pixelBits : 0));
     PutLe16(out, 0);
     PutLe16(out, 0);
     PutLe16(out, uint32_t(width));
     PutLe16(out, uint32_t(height));
-    out.push_back(uint8_t(mapped ? 8 : spec.pixelBits));
-    out.push_back(uint8_t(spec.descriptor | (spec.pixelBits == 32 ? 8 : 0)));
-    for (int i = 0; i < spec.idLength; ++i) out.push_back(uint8_t('a' + i));
+    out.push_back(uint8_t(mapped ? 8 : recipe.pixelBits));
+    out.push_back(uint8_t(recipe.descriptor | (recipe.pixelBits == 32 ? 8 : 0)));
+    for (int i = 0; i < recipe.idLength; ++i) out.push_back(uint8_t('a' + i));
     if (mapped)
-        for (const auto& entry : picture.palette) PutTgaValue(out, entry.data(), spec.pixelBits);
+        for (const auto& entry : picture.palette) PutTgaValue(out, entry.data(), recipe.pixelBits);
     const Rgba rgba = picture.ToRgba();
     Bytes values;
     for (int s = 0; s < height; ++s) {
-        const int y = (spec.descriptor & 0x20) ? s : height - 1 - s;
+        const int y = (recipe.descriptor & 0x20) ? s : height - 1 - s;
         for (int t = 0; t < width; ++t) {
-            const int x = (spec.descriptor & 0x10) ? width - 1 - t : t;
+            const int x = (recipe.descriptor & 0x10) ? width - 1 - t : t;
             if (mapped)
                 values.push_back(picture.indices[size_t(y) * width + x]);
             else
-                PutTgaValue(values, rgba.At(x, y), spec.pixelBits);
+                PutTgaValue(values, rgba.At(x, y), recipe.pixelBits);
         }
     }
-    const size_t valueBytes = mapped ? 1 : size_t(spec.pixelBits / 8);
-    const Bytes data = spec.type >= 9 ? EncodePackets(values, valueBytes) : values;
+    const size_t valueBytes = mapped ? 1 : size_t(recipe.pixelBits / 8);
+    const Bytes data = recipe.type >= 9 ? EncodePackets(values, valueBytes) : values;
     out.insert(out.end(), data.begin(), data.end());
     return out;
 }
 
 // The source as the decoder gives it back: 16 bits lose their low colour bits and alpha.
-Rgba Expected(const TgaSpec& spec, const IndexedPicture& picture)
+Rgba Expected(const TgaRecipe& recipe, const IndexedPicture& picture)
 {
     Rgba out = picture.ToRgba();
-    if (spec.pixelBits != 32) out = Opaque(out);
-    if (spec.pixelBits == 16)
+    if (recipe.pixelBits != 32) out = Opaque(out);
+    if (recipe.pixelBits == 16)
         for (size_t i = 0; i < out.pixels.size(); i += 4)
             for (int c = 0; c < 3; ++c) out.pixels[i + c] = uint8_t((out.pixels[i + c] >> 3) * 255 / 31);
     return out;
@@ -99,28 +99,28 @@ class TgaTest : public ImageTest {};
 
 TEST_F(TgaTest, EveryTypeAndOrderDecodesToTheSourcePixels)
 {
-    const TgaSpec kinds[] = {{1, 24, 0}, {1, 16, 0}, {2, 16, 0},  {2, 24, 0, 5},
-                             {2, 32, 0}, {9, 32, 0}, {10, 24, 0}, {10, 32, 0}};
+    const TgaRecipe kinds[] = {{1, 24, 0}, {1, 16, 0}, {2, 16, 0},  {2, 24, 0, 5},
+                               {2, 32, 0}, {9, 32, 0}, {10, 24, 0}, {10, 32, 0}};
     // Repeats along rows and columns, so that run-length packets carry both kinds.
     IndexedPicture picture = MakeIndexedPicture(11, 6, 40);
     for (int i = 20; i < 40; ++i) picture.indices[size_t(i)] = 3;
-    for (const TgaSpec& kind : kinds) {
+    for (const TgaRecipe& kind : kinds) {
         for (int descriptor : {0x00, 0x20, 0x10, 0x30}) {
-            TgaSpec spec = kind;
-            spec.descriptor = descriptor;
+            TgaRecipe recipe = kind;
+            recipe.descriptor = descriptor;
             SCOPED_TRACE(testing::Message()
-                         << "type " << spec.type << ", " << spec.pixelBits << " bits, descriptor " << descriptor);
-            const Bytes file = WriteTga(spec, picture);
+                         << "type " << recipe.type << ", " << recipe.pixelBits << " bits, descriptor " << descriptor);
+            const Bytes file = WriteTga(recipe, picture);
             LoadedImage image{};
             const Rgba decoded = DecodeBytes(file, &image);
-            EXPECT_EQ(decoded, Expected(spec, picture));
-            EXPECT_EQ(image.pitch, 11 * spec.pixelBits / 8);
+            EXPECT_EQ(decoded, Expected(recipe, picture));
+            EXPECT_EQ(image.pitch, 11 * recipe.pixelBits / 8);
             ReleaseLoadedImage(&image);
             Rgba reference;
             if (ReferenceDecode(Save("case.tga", file), &reference)) {
-                const Rgba wanted = Expected(spec, picture);
-                EXPECT_LE(MaxDifference(spec.pixelBits == 32 ? reference : Opaque(reference), wanted),
-                          spec.pixelBits == 16 ? 8 : 0);
+                const Rgba wanted = Expected(recipe, picture);
+                EXPECT_LE(MaxDifference(recipe.pixelBits == 32 ? reference : Opaque(reference), wanted),
+                          recipe.pixelBits == 16 ? 8 : 0);
             }
         }
     }

@@ -48,7 +48,7 @@ protected:
 TEST_F(MovieFileTest, ReportsSizeRateLengthAndSoundOfTheFile)
 {
     struct Case {
-        MovieSpec spec;
+        MovieRecipe recipe;
         bool sound;
     };
     const Case cases[] = {
@@ -57,13 +57,13 @@ TEST_F(MovieFileTest, ReportsSizeRateLengthAndSoundOfTheFile)
         {{.width = 64, .height = 32, .frames = 12, .rate = 24, .soundRate = 22050}, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec.width);
-        ASSERT_NE(Open(TheoraMovie(c.spec)), nullptr) << logged;
-        EXPECT_EQ(info.width, c.spec.width);
-        EXPECT_EQ(info.height, c.spec.height);
-        EXPECT_EQ(info.rateNumerator, c.spec.rate);
+        SCOPED_TRACE(c.recipe.width);
+        ASSERT_NE(Open(TheoraMovie(c.recipe)), nullptr) << logged;
+        EXPECT_EQ(info.width, c.recipe.width);
+        EXPECT_EQ(info.height, c.recipe.height);
+        EXPECT_EQ(info.rateNumerator, c.recipe.rate);
         EXPECT_EQ(info.rateDenominator, 1);
-        EXPECT_EQ(info.frames, c.spec.frames);
+        EXPECT_EQ(info.frames, c.recipe.frames);
         EXPECT_EQ(info.hasSound, c.sound ? 1 : 0);
         CloseMovieFile(file);
         file = nullptr;
@@ -74,19 +74,19 @@ TEST_F(MovieFileTest, ReportsSizeRateLengthAndSoundOfTheFile)
 
 TEST_F(MovieFileTest, FramesComeInOrderWithTheirPicturesAndRewindStartsAgain)
 {
-    const MovieSpec spec{.frames = 8, .soundRate = 22050};
-    ASSERT_NE(Open(TheoraMovie(spec)), nullptr) << logged;
+    const MovieRecipe recipe{.frames = 8, .soundRate = 22050};
+    ASSERT_NE(Open(TheoraMovie(recipe)), nullptr) << logged;
     PlanarPicture picture{};
     for (int round = 0; round < 2; ++round) {
-        for (int k = 0; k < spec.frames; ++k) {
+        for (int k = 0; k < recipe.frames; ++k) {
             ASSERT_EQ(ReadMovieFrame(file, &picture), 1) << k;
             EXPECT_EQ(MovieFramesRead(file), k + 1);
             EXPECT_NEAR(CountLevel(picture), MovieCountLevel(k), 3) << "frame " << k;
-            EXPECT_EQ(picture.width, spec.width);
+            EXPECT_EQ(picture.width, recipe.width);
             EXPECT_EQ(picture.chromaShiftX, 1);
             EXPECT_EQ(picture.chromaShiftY, 1);
             for (int bar = 0; bar < 8; ++bar) {
-                const int x = bar * spec.width / 8 + spec.width / 16, y = spec.height / 4;
+                const int x = bar * recipe.width / 8 + recipe.width / 16, y = recipe.height / 4;
                 EXPECT_NEAR(picture.planes[0][y * picture.pitches[0] + x], kMovieBars[bar][0], 3);
                 EXPECT_NEAR(picture.planes[1][y / 2 * picture.pitches[1] + x / 2], kMovieBars[bar][1], 3);
                 EXPECT_NEAR(picture.planes[2][y / 2 * picture.pitches[2] + x / 2], kMovieBars[bar][2], 3);

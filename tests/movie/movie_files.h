@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-struct MovieSpec {
+struct MovieRecipe {
     int width = 128, height = 64;
     int frames = 10;
     int rate = 10;      // frames per second
@@ -53,11 +53,11 @@ inline std::string PageBytes(const ogg_page& page)
 
 // The pages of a sine as Ogg Vorbis: its header pages into `headers` (the first page, then
 // the rest), its sound pages into `pages`.
-inline void ToneTrack(const MovieSpec& spec, double seconds, std::vector<std::string>* headers,
+inline void ToneTrack(const MovieRecipe& recipe, double seconds, std::vector<std::string>* headers,
                       std::vector<TimedPage>* pages)
 {
     const std::string file =
-        OggFile(Sine(int(seconds * spec.soundRate), spec.soundRate / spec.toneHz, 16000), 1, spec.soundRate);
+        OggFile(Sine(int(seconds * recipe.soundRate), recipe.soundRate / recipe.toneHz, 16000), 1, recipe.soundRate);
     ogg_sync_state sync;
     ogg_sync_init(&sync);
     char* buffer = ogg_sync_buffer(&sync, long(file.size()));
@@ -72,7 +72,7 @@ inline void ToneTrack(const MovieSpec& spec, double seconds, std::vector<std::st
         else if (granule == 0)
             rest += PageBytes(page);
         else
-            pages->push_back({double(granule) / spec.soundRate, PageBytes(page)});
+            pages->push_back({double(granule) / recipe.soundRate, PageBytes(page)});
     }
     headers->push_back(rest);
     ogg_sync_clear(&sync);
@@ -81,16 +81,16 @@ inline void ToneTrack(const MovieSpec& spec, double seconds, std::vector<std::st
 }  // namespace movie_files
 
 // The movie as the bytes of an Ogg file.
-inline std::string TheoraMovie(const MovieSpec& spec)
+inline std::string TheoraMovie(const MovieRecipe& recipe)
 {
     using namespace movie_files;
     th_info info;
     th_info_init(&info);
-    info.frame_width = uint32_t((spec.width + 15) & ~15);
-    info.frame_height = uint32_t((spec.height + 15) & ~15);
-    info.pic_width = uint32_t(spec.width);
-    info.pic_height = uint32_t(spec.height);
-    info.fps_numerator = uint32_t(spec.rate);
+    info.frame_width = uint32_t((recipe.width + 15) & ~15);
+    info.frame_height = uint32_t((recipe.height + 15) & ~15);
+    info.pic_width = uint32_t(recipe.width);
+    info.pic_height = uint32_t(recipe.height);
+    info.fps_numerator = uint32_t(recipe.rate);
     info.fps_denominator = 1;
     info.pixel_fmt = TH_PF_420;
     info.quality = 63;
@@ -109,13 +109,13 @@ inline std::string TheoraMovie(const MovieSpec& spec)
     std::vector<TimedPage> pages;
     const int w = int(info.frame_width), h = int(info.frame_height);
     std::vector<uint8_t> luma(size_t(w) * h), cb(size_t(w / 2) * (h / 2)), cr(cb.size());
-    for (int frame = 0; frame < spec.frames; ++frame) {
+    for (int frame = 0; frame < recipe.frames; ++frame) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                const int bar = std::min(7, x * 8 / spec.width);
-                const bool counter = y >= spec.height / 2;
+                const int bar = std::min(7, x * 8 / recipe.width);
+                const bool counter = y >= recipe.height / 2;
                 luma[size_t(y) * w + x] = counter ? MovieCountLevel(frame) : kMovieBars[bar][0];
-                if (spec.noise && y >= spec.height * 3 / 4)
+                if (recipe.noise && y >= recipe.height * 3 / 4)
                     luma[size_t(y) * w + x] =
                         uint8_t((uint32_t(x * 7919 + y * 104729 + frame * 15485863) * 2654435761u) >> 24);
                 if (x % 2 == 0 && y % 2 == 0) {
@@ -127,20 +127,20 @@ inline std::string TheoraMovie(const MovieSpec& spec)
                                   {w / 2, h / 2, w / 2, cb.data()},
                                   {w / 2, h / 2, w / 2, cr.data()}};
         th_encode_ycbcr_in(encoder, planes);
-        while (th_encode_packetout(encoder, frame == spec.frames - 1, &packet) > 0) {
+        while (th_encode_packetout(encoder, frame == recipe.frames - 1, &packet) > 0) {
             ogg_stream_packetin(&stream, &packet);
             while (ogg_stream_pageout(&stream, &page))
-                pages.push_back({double(frame + 1) / spec.rate, PageBytes(page)});
+                pages.push_back({double(frame + 1) / recipe.rate, PageBytes(page)});
         }
     }
-    while (ogg_stream_flush(&stream, &page)) pages.push_back({double(spec.frames) / spec.rate, PageBytes(page)});
+    while (ogg_stream_flush(&stream, &page)) pages.push_back({double(recipe.frames) / recipe.rate, PageBytes(page)});
     ogg_stream_clear(&stream);
     th_comment_clear(&comment);
     th_encode_free(encoder);
     th_info_clear(&info);
 
     std::vector<std::string> toneHeaders;
-    if (spec.soundRate > 0) ToneTrack(spec, double(spec.frames) / spec.rate, &toneHeaders, &pages);
+    if (recipe.soundRate > 0) ToneTrack(recipe, double(recipe.frames) / recipe.rate, &toneHeaders, &pages);
     std::stable_sort(pages.begin(), pages.end(),
                      [](const TimedPage& a, const TimedPage& b) { return a.time < b.time; });
     // The picture track's first page, then the sound's, then the other headers, then the data by time.

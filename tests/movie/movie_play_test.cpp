@@ -25,17 +25,17 @@ protected:
         SetLogInEnglish(0);
     }
     // Writes the movie to a file of the test's folder and loads it.
-    int Load(const MovieSpec& spec, const char* name = "movie.ogv")
+    int Load(const MovieRecipe& recipe, const char* name = "movie.ogv")
     {
-        std::ofstream(folder / name, std::ios::binary) << TheoraMovie(spec);
+        std::ofstream(folder / name, std::ios::binary) << TheoraMovie(recipe);
         return LoadMovieGraphic(name);
     }
     // The frame the graphic shows, by the brightness of its counting block.
-    static int ShownFrame(int graphic, const MovieSpec& spec)
+    static int ShownFrame(int graphic, const MovieRecipe& recipe)
     {
         int red = 0, green = 0, blue = 0, alpha = 0;
-        ReadGraphicPixel(graphic, spec.width / 2, spec.height * 5 / 8, &red, &green, &blue, &alpha);
-        for (int k = 0; k < spec.frames; ++k)
+        ReadGraphicPixel(graphic, recipe.width / 2, recipe.height * 5 / 8, &red, &green, &blue, &alpha);
+        for (int k = 0; k < recipe.frames; ++k)
             if (std::abs(int((MovieSampleRgb(MovieCountLevel(k), 128, 128) >> 8) & 0xFF) - green) <= 4) return k;
         return -1;
     }
@@ -58,25 +58,25 @@ protected:
 TEST_P(MoviePlayTest, BarsShowTheirColoursInTheGraphicAndOnTheScreen)
 {
     if (!Start()) GTEST_SKIP() << "path not available";
-    const MovieSpec spec{.width = 128, .height = 64, .frames = 4, .rate = 10};
+    const MovieRecipe recipe{.width = 128, .height = 64, .frames = 4, .rate = 10};
     int32_t formats[kTexturePurposeCount];
     std::memcpy(formats, DeviceState.textureFormats, sizeof formats);
     for (const bool renderTargets : {true, false}) {
         SCOPED_TRACE(renderTargets);
         if (!renderTargets && !GetParam()) continue;
         if (!renderTargets) DeviceState.textureFormats[kTexTarget16] = DeviceState.textureFormats[kTexTarget32] = 0;
-        const int movie = Load(spec);
+        const int movie = Load(recipe);
         std::memcpy(DeviceState.textureFormats, formats, sizeof formats);
         ASSERT_GE(movie, 0) << Log();
         int width = 0, height = 0;
         ASSERT_EQ(GetGraphicSize(movie, &width, &height), 0);
-        EXPECT_EQ(width, spec.width);
-        EXPECT_EQ(height, spec.height);
+        EXPECT_EQ(width, recipe.width);
+        EXPECT_EQ(height, recipe.height);
         ASSERT_EQ(PutGraphic(100, 50, movie, 0), 0);
         for (int bar = 0; bar < 8; ++bar) {
             SCOPED_TRACE(bar);
             const uint32_t want = MovieSampleRgb(kMovieBars[bar][0], kMovieBars[bar][1], kMovieBars[bar][2]);
-            const int x = bar * spec.width / 8 + spec.width / 16, y = spec.height / 4;
+            const int x = bar * recipe.width / 8 + recipe.width / 16, y = recipe.height / 4;
             int red = 0, green = 0, blue = 0, alpha = 0;
             ASSERT_EQ(ReadGraphicPixel(movie, x, y, &red, &green, &blue, &alpha), 0);
             // The encoder is lossy by a level or two; the conversion within one of the exact one.
@@ -89,7 +89,7 @@ TEST_P(MoviePlayTest, BarsShowTheirColoursInTheGraphicAndOnTheScreen)
             EXPECT_EQ(sg, green);
             EXPECT_EQ(sb, blue);
         }
-        EXPECT_EQ(ShownFrame(movie, spec), 0);
+        EXPECT_EQ(ShownFrame(movie, recipe), 0);
         EXPECT_EQ(DestroyGraphic(movie), 0);
     }
 }
@@ -112,8 +112,8 @@ TEST_P(MoviePlayTest, SizeRateLengthAndTimeAreThoseOfTheFile)
 TEST_P(MoviePlayTest, SeekShowsTheFrameOfTheTimeAsked)
 {
     if (!Start()) GTEST_SKIP() << "path not available";
-    const MovieSpec spec{.frames = 10, .rate = 10, .soundRate = 22050};
-    const int movie = Load(spec);
+    const MovieRecipe recipe{.frames = 10, .rate = 10, .soundRate = 22050};
+    const int movie = Load(recipe);
     ASSERT_GE(movie, 0) << Log();
     struct Case {
         int64_t milliseconds;
@@ -125,7 +125,7 @@ TEST_P(MoviePlayTest, SeekShowsTheFrameOfTheTimeAsked)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.milliseconds);
         EXPECT_EQ(SeekMovie(movie, c.milliseconds), c.result);
-        EXPECT_EQ(ShownFrame(movie, spec), c.frame);
+        EXPECT_EQ(ShownFrame(movie, recipe), c.frame);
         if (c.result == 0) {
             EXPECT_EQ(GetMovieTime(movie), c.milliseconds);
         }
@@ -138,8 +138,8 @@ TEST_P(MoviePlayTest, SeekShowsTheFrameOfTheTimeAsked)
 TEST_P(MoviePlayTest, ThePictureFollowsTheSoundTrackNotTheWallClock)
 {
     if (!Start()) GTEST_SKIP() << "path not available";
-    const MovieSpec spec{.frames = 40, .rate = 10, .soundRate = 22050};
-    const int movie = Load(spec);
+    const MovieRecipe recipe{.frames = 40, .rate = 10, .soundRate = 22050};
+    const int movie = Load(recipe);
     ASSERT_GE(movie, 0) << Log();
     ASSERT_EQ(StartMovie(movie), 0);
     ASSERT_TRUE(PumpUntil([&] { return GetMovieTime(movie) >= 300; })) << "the sound never started";
@@ -151,18 +151,18 @@ TEST_P(MoviePlayTest, ThePictureFollowsTheSoundTrackNotTheWallClock)
         SystemSleep(10);
     }
     const int64_t held = GetMovieTime(movie);
-    const int64_t soundAt = GetSoundPosition(record->sound) * 1000 / spec.soundRate;
+    const int64_t soundAt = GetSoundPosition(record->sound) * 1000 / recipe.soundRate;
     EXPECT_EQ(held, soundAt);
     for (int i = 0; i < 30; ++i) {
         PumpMessages();
         SystemSleep(10);
     }
     EXPECT_EQ(GetMovieTime(movie), held);
-    EXPECT_EQ(ShownFrame(movie, spec), int(held * spec.rate / 1000));
+    EXPECT_EQ(ShownFrame(movie, recipe), int(held * recipe.rate / 1000));
     EXPECT_EQ(IsMoviePlaying(movie), 1);
     // Paused, the picture is the one of the time it holds.
     ASSERT_EQ(PauseMovie(movie), 0);
-    EXPECT_EQ(ShownFrame(movie, spec), int(GetMovieTime(movie) * spec.rate / 1000));
+    EXPECT_EQ(ShownFrame(movie, recipe), int(GetMovieTime(movie) * recipe.rate / 1000));
 }
 
 TEST_P(MoviePlayTest, AtItsEndAMovieStopsOrLoops)
@@ -170,15 +170,15 @@ TEST_P(MoviePlayTest, AtItsEndAMovieStopsOrLoops)
     if (!Start()) GTEST_SKIP() << "path not available";
     for (const bool sound : {false, true}) {
         SCOPED_TRACE(sound);
-        const MovieSpec spec{.frames = 10, .rate = 10, .soundRate = sound ? 22050 : 0};
-        const int movie = Load(spec);
+        const MovieRecipe recipe{.frames = 10, .rate = 10, .soundRate = sound ? 22050 : 0};
+        const int movie = Load(recipe);
         ASSERT_GE(movie, 0) << Log();
         // Once: it ends on its last frame and time.
         ASSERT_EQ(SeekMovie(movie, 700), 0);
         ASSERT_EQ(StartMovie(movie), 0);
         ASSERT_TRUE(PumpUntil([&] { return IsMoviePlaying(movie) == 0; }));
         EXPECT_EQ(GetMovieTime(movie), 1000);
-        EXPECT_EQ(ShownFrame(movie, spec), 9);
+        EXPECT_EQ(ShownFrame(movie, recipe), 9);
         // In a loop: it comes round to its start again and plays on.
         ASSERT_EQ(SetMovieLoop(movie, 1), 0);
         ASSERT_EQ(SeekMovie(movie, 800), 0);
@@ -189,7 +189,7 @@ TEST_P(MoviePlayTest, AtItsEndAMovieStopsOrLoops)
         ASSERT_EQ(StopMovie(movie), 0);
         EXPECT_EQ(IsMoviePlaying(movie), 0);
         EXPECT_EQ(GetMovieTime(movie), 0);
-        EXPECT_EQ(ShownFrame(movie, spec), 0);
+        EXPECT_EQ(ShownFrame(movie, recipe), 0);
         EXPECT_EQ(DestroyGraphic(movie), 0);
     }
     for (const MovieRecord& record : MovieState.movies) EXPECT_EQ(record.inUse, 0) << "closed with their graphics";

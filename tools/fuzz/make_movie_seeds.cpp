@@ -14,7 +14,7 @@ int main(int argc, char** argv)
     const std::string folder = argv[1];
     const struct {
         const char* name;
-        MovieSpec spec;
+        MovieRecipe recipe;
     } seeds[] = {
         {"bars.ogv", {.width = 32, .height = 16, .frames = 3}},
         {"odd.ogv", {.width = 20, .height = 10, .frames = 2, .rate = 25}},
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
         {"noise.ogv", {.width = 32, .height = 32, .frames = 4, .noise = true}},
     };
     for (const auto& seed : seeds) {
-        const std::string bytes = TheoraMovie(seed.spec);
+        const std::string bytes = TheoraMovie(seed.recipe);
         if (FILE* file = std::fopen((folder + "/" + seed.name).c_str(), "wb")) {
             std::fwrite(bytes.data(), 1, bytes.size(), file);
             std::fclose(file);
