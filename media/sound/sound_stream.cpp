@@ -109,6 +109,8 @@ int DecodeSharedBlock(SoundStream* stream, int32_t block)
     }
     stream->decoderFrame = start + total;
     shared.filled[block] = total;
+    // A file shorter than its header said ends here for every play, not in a failed seek.
+    if (total < length) shared.sourceFrames = start + total;
     return 0;
 }
 
@@ -121,6 +123,7 @@ int32_t ReadFrames(SoundStream* stream, int16_t* out, int32_t wanted)
     const int64_t at = stream->sourceFrame;
     const int64_t block = at / kSharedBlockFrames;
     if (shared == nullptr || block >= shared->blockCount) return ReadOwnFrames(stream, out, wanted);
+    if (at >= shared->sourceFrames) return 0;
     if (shared->filled[block] < 0 && DecodeSharedBlock(stream, int32_t(block)) != 0) return -1;
     const int64_t offset = at - block * kSharedBlockFrames;
     const int32_t count = int32_t(std::clamp<int64_t>(shared->filled[block] - offset, 0, wanted));

@@ -46,7 +46,7 @@ struct SharedFrames {
     int32_t* filled;  // frames decoded into each block; -1 before it was decoded
     int32_t blockCount;
     int32_t channels;
-    int64_t sourceFrames;  // the sound's length
+    int64_t sourceFrames;  // the sound's length; less once a block came out short
     int64_t bytes;         // taken from the budget
 };
 
